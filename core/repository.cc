@@ -1,0 +1,873 @@
+#include "core/repository.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <memory>
+#include <stdexcept>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace NVKXQZA20 {
+
+namespace {
+
+std::string Lower(const std::string& text) {
+  std::string lower(text);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+const TQualifierValue* FindQualifier(const std::vector<TQualifierValue>& qualifiers, const std::string& name) {
+  for (const TQualifierValue& qualifier : qualifiers) {
+    if (SameName(qualifier.fName, name)) return &qualifier;
+  }
+  return nullptr;
+}
+
+bool QualifierIsTrue(const std::vector<TQualifierValue>& qualifiers, const std::string& name) {
+  const TQualifierValue* qualifier = FindQualifier(qualifiers, name);
+  if (qualifier == nullptr || qualifier->fValue.IsNull()) return qualifier != nullptr;
+  try {
+    return qualifier->fValue.ToBool();
+  } catch (const TQZAException&) {
+    return true;
+  }
+}
+
+// Own qualifiers replace inherited ones of the same name.
+std::vector<TQualifierValue> Merge(const std::vector<TQualifierValue>& inherited,
+                                   const std::vector<TQualifierValue>& own) {
+  std::vector<TQualifierValue> merged;
+  for (const TQualifierValue& qualifier : inherited) {
+    if (FindQualifier(own, qualifier.fName) == nullptr) merged.push_back(qualifier);
+  }
+  merged.insert(merged.end(), own.begin(), own.end());
+  return merged;
+}
+
+class TMemQualifier : public ICIMQualifier {
+ public:
+  explicit TMemQualifier(const TQualifierValue& qualifier) : fQualifier(qualifier) {}
+  std::string GetName(const TCIMContext&) const override { return fQualifier.fName; }
+  TCIMValue GetValue(const TCIMContext&) const override { return fQualifier.fValue; }
+
+ private:
+  TQualifierValue fQualifier;
+};
+
+boost::shared_ptr<ICIMQualifier> QualifierHandle(const std::vector<TQualifierValue>& qualifiers,
+                                                 const std::string& name, bool& found) {
+  const TQualifierValue* qualifier = FindQualifier(qualifiers, name);
+  found = qualifier != nullptr;
+  if (!found) throw TQZAException(kQZANotFound, "qualifier " + name);
+  return boost::shared_ptr<ICIMQualifier>(new TMemQualifier(*qualifier));
+}
+
+std::vector<boost::shared_ptr<ICIMQualifier>> QualifierHandles(const std::vector<TQualifierValue>& qualifiers) {
+  std::vector<boost::shared_ptr<ICIMQualifier>> handles;
+  for (const TQualifierValue& qualifier : qualifiers) handles.emplace_back(new TMemQualifier(qualifier));
+  return handles;
+}
+
+}  // namespace
+
+// Counts calls into the core and throws at the planned one.
+struct TFaultPlan {
+  std::atomic<uint64_t> fCalls{0};
+  std::atomic<uint64_t> fTarget{0};
+  TQZAStatusCode fCode = kQZAFailed;
+
+  void Tick() {
+    uint64_t call = fCalls.fetch_add(1, std::memory_order_relaxed) + 1;
+    uint64_t target = fTarget.load(std::memory_order_relaxed);
+    if (target == 0 || call != target) return;
+    if (fCode == kQZAOk) throw std::runtime_error("injected fault");
+    throw TQZAException(fCode, "injected fault");
+  }
+};
+
+class TMemClass;
+class TMemInstance;
+
+// A property declaration with its merged qualifiers; shared by a class and
+// the subclasses that inherit it unchanged.
+class TMemPropertyDecl : public ICIMPropertyDecl {
+ public:
+  TMemPropertyDecl(const TPropertyDeclaration& declaration, std::vector<TQualifierValue> qualifiers)
+      : fDeclaration(declaration) {
+    fDeclaration.fQualifiers = std::move(qualifiers);
+    if (fDeclaration.fType == CIMTypeReference) fDeclaration.fIsArray = false;
+    fIsKey = QualifierIsTrue(fDeclaration.fQualifiers, "Key");
+    BuildValueMap();
+  }
+
+  std::string GetName(const TCIMContext& = TCIMContext()) const override { return fDeclaration.fName; }
+  TCIMValue::TCIMType GetType(const TCIMContext& = TCIMContext()) const override { return fDeclaration.fType; }
+  bool IsArray(const TCIMContext& = TCIMContext()) const override { return fDeclaration.fIsArray; }
+  std::string GetReferenceClassName(const TCIMContext& = TCIMContext()) const override {
+    return fDeclaration.fReferenceClass;
+  }
+  boost::shared_ptr<ICIMQualifier> GetQualifier(const std::string& name, bool& found,
+                                                const TCIMContext& = TCIMContext()) const override {
+    return QualifierHandle(fDeclaration.fQualifiers, name, found);
+  }
+  std::vector<boost::shared_ptr<ICIMQualifier>> GetQualifiers(const TCIMContext& = TCIMContext()) const override {
+    return QualifierHandles(fDeclaration.fQualifiers);
+  }
+  TCIMValue GetDefaultValue(const TCIMContext& = TCIMContext()) const override { return fDeclaration.fDefault; }
+
+  const TPropertyDeclaration& Declaration() const { return fDeclaration; }
+  bool IsKey() const { return fIsKey; }
+
+  // The Values entry for a scalar's text, or the text itself.
+  std::string DisplayText(const TCIMValue& element) const {
+    if (element.IsNull()) return "";
+    if (element.GetType() == CIMTypeDateTime) return element.ToDateTime().ToUIString();
+    std::string text = element.ToString();
+    if (fValues.empty()) return text;
+    auto exact = fValueMap.find(text);
+    if (exact != fValueMap.end()) return exact->second;
+    return RangeText(element, text);
+  }
+
+ private:
+  struct TRange {
+    bool fOpen;  // ".." matches every value not mapped otherwise
+    int64_t fLow;
+    int64_t fHigh;
+    std::string fText;
+  };
+
+  void BuildValueMap() {
+    const TQualifierValue* values = FindQualifier(fDeclaration.fQualifiers, "Values");
+    if (values == nullptr || values->fValue.IsNull()) return;
+    for (const TCIMValue& v : values->fValue.ToArray()) fValues.push_back(v.ToString());
+    const TQualifierValue* map = FindQualifier(fDeclaration.fQualifiers, "ValueMap");
+    std::vector<std::string> keys;
+    if (map != nullptr && !map->fValue.IsNull()) {
+      for (const TCIMValue& v : map->fValue.ToArray()) keys.push_back(v.ToString());
+    } else {
+      for (size_t i = 0; i < fValues.size(); ++i) keys.push_back(std::to_string(i));
+    }
+    for (size_t i = 0; i < keys.size() && i < fValues.size(); ++i) AddMapEntry(keys[i], fValues[i]);
+  }
+
+  void AddMapEntry(const std::string& key, const std::string& text) {
+    size_t dots = key.find("..");
+    if (dots == std::string::npos) {
+      fValueMap.emplace(key, text);
+      return;
+    }
+    TRange range{key == "..", INT64_MIN, INT64_MAX, text};
+    try {
+      if (dots > 0) range.fLow = TCIMValue(key.substr(0, dots)).ToSInt64();
+      if (dots + 2 < key.size()) range.fHigh = TCIMValue(key.substr(dots + 2)).ToSInt64();
+    } catch (const TQZAException&) {
+      return;  // a range over something that is not a number maps nothing
+    }
+    fRanges.push_back(range);
+  }
+
+  std::string RangeText(const TCIMValue& element, const std::string& text) const {
+    int64_t number = 0;
+    try {
+      number = element.ToSInt64();
+    } catch (const TQZAException&) {
+      return text;
+    }
+    for (const TRange& range : fRanges) {
+      if (!range.fOpen && number >= range.fLow && number <= range.fHigh) return range.fText;
+    }
+    for (const TRange& range : fRanges) {
+      if (range.fOpen) return range.fText;
+    }
+    return text;
+  }
+
+  TPropertyDeclaration fDeclaration;
+  bool fIsKey = false;
+  std::vector<std::string> fValues;
+  std::unordered_map<std::string, std::string> fValueMap;
+  std::vector<TRange> fRanges;
+};
+
+class TDataSource : public boost::enable_shared_from_this<TDataSource> {
+ public:
+  explicit TDataSource(boost::shared_ptr<TFaultPlan> faults) : fFaults(faults) {}
+
+  void Tick() const { fFaults->Tick(); }
+  boost::shared_ptr<ICIMClass> Handle(const TMemClass* cls) const;
+  boost::shared_ptr<ICIMInstance> Handle(const TMemInstance* instance) const;
+
+  TMemClass* FindClass(const std::string& name) const {
+    auto found = fClassesByName.find(Lower(name));
+    return found == fClassesByName.end() ? nullptr : found->second;
+  }
+  TMemClass& RequireClass(const std::string& name) const {
+    TMemClass* cls = FindClass(name);
+    if (cls == nullptr) throw TQZAException(kQZANotFound, "class " + name);
+    return *cls;
+  }
+
+  TMemClass& Declare(const TClassDeclaration& declaration);
+  TMemInstance* Create(TMemClass& cls);
+  void Remove(TMemInstance& instance);
+  TMemInstance* Resolve(const TCIMReference& reference) const;
+
+  // Keys changed or instances came or went: paths may now resolve elsewhere.
+  void PathsChanged() { fAssociationsValid = false; }
+  void AssociationsChanged() { fAssociationsValid = false; }
+  void InstanceAdded() {
+    if (fUnresolvedReferences > 0) fAssociationsValid = false;
+  }
+
+  struct TAssociationRecord {
+    const TMemInstance* fAssociation;
+    std::vector<const TMemInstance*> fEnds;  // parallel to the class's reference properties
+  };
+  struct TLink {
+    size_t fRecord;
+    size_t fEnd;
+  };
+  const std::vector<TLink>& LinksOf(const TMemInstance* instance);
+  const TAssociationRecord& Record(size_t index) const { return fRecords[index]; }
+
+  std::vector<std::unique_ptr<TMemClass>> fClasses;
+  std::vector<TQualifierType> fQualifierTypes;
+  size_t fInstanceCount = 0;
+
+ private:
+  void BuildAssociationIndex();
+
+  boost::shared_ptr<TFaultPlan> fFaults;
+  std::unordered_map<std::string, TMemClass*> fClassesByName;
+  std::vector<std::unique_ptr<TMemInstance>> fDeleted;  // kept for handles still held
+  uint64_t fNextSequence = 0;
+  bool fAssociationsValid = false;
+  size_t fUnresolvedReferences = 0;
+  std::vector<TAssociationRecord> fRecords;
+  std::unordered_map<const TMemInstance*, std::vector<TLink>> fLinks;
+  std::vector<TLink> fNoLinks;
+};
+
+class TMemInstance : public ICIMInstance {
+ public:
+  TMemInstance(TDataSource& source, TMemClass& cls, uint64_t sequence);
+
+  boost::shared_ptr<ICIMClass> GetClass(const TCIMContext& = TCIMContext()) const override;
+  boost::shared_ptr<ICIMProperty> GetProperty(const std::string& name,
+                                              const TCIMContext& = TCIMContext()) const override;
+  TCIMReference GetReference(const TCIMContext& = TCIMContext()) const override;
+  void Associators(TInstanceCallback callback, const std::string& assocClass, const std::string& resultClass,
+                   const std::string& role, const std::string& resultRole,
+                   const TCIMContext& = TCIMContext()) const override;
+  void SetPropertyValue(const std::string& name, const TCIMValue& value, const TCIMContext& = TCIMContext()) override;
+  void Delete(const TCIMContext& = TCIMContext()) override;
+  bool IsDeleted() const override { return fDeleted; }
+
+  TMemClass& Class() const { return *fClass; }
+  uint64_t Sequence() const { return fSequence; }
+  const TCIMValue& Value(size_t index) const { return fValues[index]; }
+  void SetValueAt(size_t index, const TCIMValue& value);
+  const TCIMValue* Alternate(size_t index) const;
+  void SetAlternateAt(size_t index, const TCIMValue& value);
+  // The part of the object path after the class name.
+  std::string KeyText() const;
+  void MarkDeleted() { fDeleted = true; }
+  TDataSource& Source() const { return *fSource; }
+
+ private:
+  size_t RequireIndex(const std::string& name) const;
+
+  TDataSource* fSource;
+  TMemClass* fClass;
+  uint64_t fSequence;
+  bool fDeleted = false;
+  std::vector<TCIMValue> fValues;
+  std::unique_ptr<std::unordered_map<size_t, TCIMValue>> fAlternates;
+};
+
+class TMemClass : public ICIMClass {
+ public:
+  TMemClass(TDataSource& source, const TClassDeclaration& declaration, TMemClass* superClass)
+      : fSource(&source), fName(declaration.fName), fSuper(superClass) {
+    fQualifiers = superClass ? Merge(InheritableQualifiers(superClass->fQualifiers), declaration.fQualifiers)
+                             : declaration.fQualifiers;
+    if (superClass) {
+      fProperties = superClass->fProperties;
+      fIndex = superClass->fIndex;
+    }
+    for (const TPropertyDeclaration& property : declaration.fProperties) AddProperty(property);
+    fIsAssociation = QualifierIsTrue(fQualifiers, "Association");
+    IndexKeysAndReferences();
+  }
+
+  std::string GetName(const TCIMContext& = TCIMContext()) const override { return fName; }
+  std::string GetSuperClassName(const TCIMContext& = TCIMContext()) const override {
+    return fSuper ? fSuper->fName : "";
+  }
+  bool IsAssociation(const TCIMContext& = TCIMContext()) const override { return fIsAssociation; }
+  bool IsA(const std::string& className, const TCIMContext& = TCIMContext()) const override {
+    for (const TMemClass* cls = this; cls != nullptr; cls = cls->fSuper) {
+      if (SameName(cls->fName, className)) return true;
+    }
+    return false;
+  }
+  boost::shared_ptr<ICIMQualifier> GetQualifier(const std::string& name, bool& found,
+                                                const TCIMContext& = TCIMContext()) const override {
+    fSource->Tick();
+    return QualifierHandle(fQualifiers, name, found);
+  }
+  boost::shared_ptr<ICIMPropertyDecl> GetPropertyDecl(const std::string& name,
+                                                      const TCIMContext& = TCIMContext()) const override {
+    fSource->Tick();
+    const size_t* index = FindIndex(name);
+    return index ? fProperties[*index] : boost::shared_ptr<ICIMPropertyDecl>();
+  }
+  std::vector<boost::shared_ptr<ICIMPropertyDecl>> GetPropertyDecls(const TCIMContext& = TCIMContext()) const override {
+    return std::vector<boost::shared_ptr<ICIMPropertyDecl>>(fProperties.begin(), fProperties.end());
+  }
+  void EnumerateInstances(TInstanceCallback callback, bool deep, const TCIMContext& = TCIMContext()) const override {
+    fSource->Tick();
+    VisitInstances(callback, deep);
+  }
+  void EnumerateSubclasses(TClassCallback callback, bool deep, const TCIMContext& = TCIMContext()) const override {
+    fSource->Tick();
+    VisitSubclasses(callback, deep);
+  }
+  void Associators(TClassCallback callback, const std::string& assocClass, const std::string& resultClass,
+                   const std::string& role, const std::string& resultRole,
+                   const TCIMContext& = TCIMContext()) const override;
+  boost::shared_ptr<ICIMInstance> CreateInstance(const TCIMContext& = TCIMContext()) override {
+    fSource->Tick();
+    return fSource->Handle(fSource->Create(*this));
+  }
+
+  const size_t* FindIndex(const std::string& name) const {
+    auto found = fIndex.find(Lower(name));
+    return found == fIndex.end() ? nullptr : &found->second;
+  }
+  const TMemPropertyDecl& Decl(size_t index) const { return *fProperties[index]; }
+  size_t PropertyCount() const { return fProperties.size(); }
+  bool IsKeyless() const { return fKeys.empty(); }
+  const std::vector<size_t>& Keys() const { return fKeys; }
+  const std::vector<size_t>& References() const { return fReferences; }
+  bool AffectsPath(size_t index) const {
+    return IsKeyless() || std::find(fKeys.begin(), fKeys.end(), index) != fKeys.end();
+  }
+  const std::vector<TMemClass*>& Subclasses() const { return fSubclasses; }
+  void AddSubclass(TMemClass* subclass) { fSubclasses.push_back(subclass); }
+
+  void Adopt(std::unique_ptr<TMemInstance> instance) {
+    fInstances.push_back(std::move(instance));
+    fPathIndexValid = false;
+  }
+  std::unique_ptr<TMemInstance> Release(const TMemInstance& instance) {
+    auto position = std::find_if(fInstances.begin(), fInstances.end(),
+                                 [&](const std::unique_ptr<TMemInstance>& i) { return i.get() == &instance; });
+    std::unique_ptr<TMemInstance> released = std::move(*position);
+    fInstances.erase(position);
+    fPathIndexValid = false;
+    return released;
+  }
+  void PathsChanged() { fPathIndexValid = false; }
+  const std::vector<std::unique_ptr<TMemInstance>>& Instances() const { return fInstances; }
+  // This class's own instance whose path ends in keyText, or none.
+  TMemInstance* FindByKeyText(const std::string& keyText) const {
+    if (!fPathIndexValid) {
+      fPathIndex.clear();
+      for (const std::unique_ptr<TMemInstance>& instance : fInstances) {
+        fPathIndex.emplace(instance->KeyText(), instance.get());
+      }
+      fPathIndexValid = true;
+    }
+    auto found = fPathIndex.find(keyText);
+    return found == fPathIndex.end() ? nullptr : found->second;
+  }
+
+ private:
+  static std::vector<TQualifierValue> InheritableQualifiers(const std::vector<TQualifierValue>& qualifiers) {
+    std::vector<TQualifierValue> inheritable;
+    for (const TQualifierValue& qualifier : qualifiers) {
+      if (!SameName(qualifier.fName, "Abstract")) inheritable.push_back(qualifier);
+    }
+    return inheritable;
+  }
+
+  void AddProperty(const TPropertyDeclaration& property) {
+    if (const size_t* inherited = FindIndex(property.fName)) {
+      const TPropertyDeclaration& base = fProperties[*inherited]->Declaration();
+      fProperties[*inherited].reset(new TMemPropertyDecl(property, Merge(base.fQualifiers, property.fQualifiers)));
+      return;
+    }
+    fIndex.emplace(Lower(property.fName), fProperties.size());
+    fProperties.emplace_back(new TMemPropertyDecl(property, property.fQualifiers));
+  }
+
+  void IndexKeysAndReferences() {
+    for (size_t i = 0; i < fProperties.size(); ++i) {
+      if (fProperties[i]->IsKey()) fKeys.push_back(i);
+      if (fProperties[i]->GetType() == CIMTypeReference) fReferences.push_back(i);
+    }
+    std::sort(fKeys.begin(), fKeys.end(),
+              [this](size_t a, size_t b) { return Lower(Decl(a).GetName()) < Lower(Decl(b).GetName()); });
+  }
+
+  bool VisitInstances(const TInstanceCallback& callback, bool deep) const {
+    for (const std::unique_ptr<TMemInstance>& instance : fInstances) {
+      if (!callback(fSource->Handle(instance.get()))) return false;
+    }
+    if (!deep) return true;
+    for (const TMemClass* subclass : fSubclasses) {
+      if (!subclass->VisitInstances(callback, true)) return false;
+    }
+    return true;
+  }
+
+  bool VisitSubclasses(const TClassCallback& callback, bool deep) const {
+    for (const TMemClass* subclass : fSubclasses) {
+      if (!callback(fSource->Handle(subclass))) return false;
+      if (deep && !subclass->VisitSubclasses(callback, true)) return false;
+    }
+    return true;
+  }
+
+  TDataSource* fSource;
+  std::string fName;
+  TMemClass* fSuper;
+  std::vector<TMemClass*> fSubclasses;
+  std::vector<TQualifierValue> fQualifiers;
+  std::vector<boost::shared_ptr<TMemPropertyDecl>> fProperties;
+  std::unordered_map<std::string, size_t> fIndex;
+  std::vector<size_t> fKeys;  // in case-insensitive name order, as paths list them
+  std::vector<size_t> fReferences;
+  bool fIsAssociation = false;
+  std::vector<std::unique_ptr<TMemInstance>> fInstances;
+  mutable bool fPathIndexValid = false;
+  mutable std::unordered_map<std::string, TMemInstance*> fPathIndex;
+};
+
+class TMemProperty : public ICIMProperty {
+ public:
+  TMemProperty(boost::shared_ptr<ICIMInstance> owner, TMemInstance* instance, size_t index)
+      : fOwner(owner), fInstance(instance), fIndex(index) {}
+
+  std::string GetName(const TCIMContext& = TCIMContext()) const override { return Decl().GetName(); }
+  TCIMValue::TCIMType GetType(const TCIMContext& = TCIMContext()) const override { return Decl().GetType(); }
+  bool IsArray(const TCIMContext& = TCIMContext()) const override { return Decl().IsArray(); }
+  TCIMValue GetValue(const TCIMContext& = TCIMContext()) const override {
+    Tick();
+    return fInstance->Value(fIndex);
+  }
+  std::string GetValueText(const TCIMContext& = TCIMContext()) const override {
+    Tick();
+    return Text(fInstance->Value(fIndex));
+  }
+  std::vector<std::string> GetValueTexts(const TCIMContext& = TCIMContext()) const override {
+    Tick();
+    std::vector<std::string> texts;
+    for (const TCIMValue& element : fInstance->Value(fIndex).ToArray()) texts.push_back(Decl().DisplayText(element));
+    return texts;
+  }
+  boost::shared_ptr<ICIMPropertyDecl> GetPropertyDecl(const TCIMContext& = TCIMContext()) const override {
+    Tick();
+    return fInstance->Class().GetPropertyDecl(Decl().GetName());
+  }
+  bool HasAlternateValue(const TCIMContext& = TCIMContext()) const override {
+    return fInstance->Alternate(fIndex) != nullptr;
+  }
+  TCIMValue GetAlternateValue(const TCIMContext& = TCIMContext()) const override {
+    Tick();
+    const TCIMValue* alternate = fInstance->Alternate(fIndex);
+    return alternate ? *alternate : TCIMValue::Null(Decl().GetType(), Decl().IsArray());
+  }
+  std::string GetAlternateValueText(const TCIMContext& = TCIMContext()) const override {
+    Tick();
+    const TCIMValue* alternate = fInstance->Alternate(fIndex);
+    return alternate ? Text(*alternate) : "";
+  }
+  void SetValue(const TCIMValue& value, const TCIMContext& = TCIMContext()) override {
+    Tick();
+    fInstance->SetValueAt(fIndex, value);
+  }
+  void SetAlternateValue(const TCIMValue& value, const TCIMContext& = TCIMContext()) override {
+    Tick();
+    fInstance->SetAlternateAt(fIndex, value);
+  }
+
+ private:
+  const TMemPropertyDecl& Decl() const { return fInstance->Class().Decl(fIndex); }
+  void Tick() const { fInstance->Source().Tick(); }
+  std::string Text(const TCIMValue& value) const {
+    if (value.IsArray()) {
+      std::string text;
+      for (const TCIMValue& element : value.ToArray()) text += (text.empty() ? "" : ",") + Decl().DisplayText(element);
+      return text;
+    }
+    return Decl().DisplayText(value);
+  }
+
+  boost::shared_ptr<ICIMInstance> fOwner;  // keeps the data source alive
+  TMemInstance* fInstance;
+  size_t fIndex;
+};
+
+// ---------------------------------------------------------------- instances
+
+TMemInstance::TMemInstance(TDataSource& source, TMemClass& cls, uint64_t sequence)
+    : fSource(&source), fClass(&cls), fSequence(sequence) {
+  fValues.reserve(cls.PropertyCount());
+  for (size_t i = 0; i < cls.PropertyCount(); ++i) {
+    const TMemPropertyDecl& decl = cls.Decl(i);
+    const TCIMValue& initial = decl.GetDefaultValue();
+    fValues.push_back(initial.IsNull() ? TCIMValue::Null(decl.GetType(), decl.IsArray()) : initial);
+  }
+}
+
+boost::shared_ptr<ICIMClass> TMemInstance::GetClass(const TCIMContext&) const {
+  fSource->Tick();
+  return fSource->Handle(fClass);
+}
+
+size_t TMemInstance::RequireIndex(const std::string& name) const {
+  const size_t* index = fClass->FindIndex(name);
+  if (index == nullptr) throw TQZAException(kQZANotFound, "property " + name + " of " + fClass->GetName());
+  return *index;
+}
+
+boost::shared_ptr<ICIMProperty> TMemInstance::GetProperty(const std::string& name, const TCIMContext&) const {
+  fSource->Tick();
+  return boost::shared_ptr<ICIMProperty>(new TMemProperty(fSource->Handle(this), const_cast<TMemInstance*>(this),
+                                                          RequireIndex(name)));
+}
+
+std::string TMemInstance::KeyText() const {
+  std::string path = GetReference().GetPath();
+  return path.substr(fClass->GetName().size());
+}
+
+TCIMReference TMemInstance::GetReference(const TCIMContext&) const {
+  TCIMReference reference;
+  reference.SetClassName(fClass->GetName());
+  if (fClass->IsKeyless()) {
+    for (size_t i = 0; i < fValues.size(); ++i) {
+      if (!fValues[i].IsNull() && !fValues[i].IsArray()) reference.AddKeyValue(fClass->Decl(i).GetName(), fValues[i]);
+    }
+  } else {
+    for (size_t i : fClass->Keys()) reference.AddKeyValue(fClass->Decl(i).GetName(), fValues[i]);
+  }
+  return reference;
+}
+
+void TMemInstance::SetPropertyValue(const std::string& name, const TCIMValue& value, const TCIMContext&) {
+  fSource->Tick();
+  SetValueAt(RequireIndex(name), value);
+}
+
+void TMemInstance::SetValueAt(size_t index, const TCIMValue& value) {
+  if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
+  const TMemPropertyDecl& decl = fClass->Decl(index);
+  fValues[index] = value.ConvertTo(decl.GetType(), decl.IsArray());
+  if (fClass->AffectsPath(index)) {
+    fClass->PathsChanged();
+    fSource->PathsChanged();
+  }
+  if (decl.GetType() == CIMTypeReference) fSource->AssociationsChanged();
+}
+
+const TCIMValue* TMemInstance::Alternate(size_t index) const {
+  if (!fAlternates) return nullptr;
+  auto found = fAlternates->find(index);
+  return found == fAlternates->end() ? nullptr : &found->second;
+}
+
+void TMemInstance::SetAlternateAt(size_t index, const TCIMValue& value) {
+  if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
+  const TMemPropertyDecl& decl = fClass->Decl(index);
+  if (!fAlternates) fAlternates.reset(new std::unordered_map<size_t, TCIMValue>);
+  (*fAlternates)[index] = value.ConvertTo(decl.GetType(), decl.IsArray());
+}
+
+void TMemInstance::Delete(const TCIMContext&) {
+  fSource->Tick();
+  if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
+  fSource->Remove(*this);
+}
+
+void TMemInstance::Associators(TInstanceCallback callback, const std::string& assocClass,
+                               const std::string& resultClass, const std::string& role,
+                               const std::string& resultRole, const TCIMContext&) const {
+  fSource->Tick();
+  if (!assocClass.empty()) {
+    TMemClass* association = fSource->FindClass(assocClass);
+    if (association == nullptr || !association->IsAssociation()) return;
+  }
+  std::unordered_set<const TMemInstance*> seen;
+  for (const TDataSource::TLink& link : fSource->LinksOf(this)) {
+    const TDataSource::TAssociationRecord& record = fSource->Record(link.fRecord);
+    const TMemClass& association = record.fAssociation->Class();
+    if (!assocClass.empty() && !association.IsA(assocClass)) continue;
+    const std::vector<size_t>& references = association.References();
+    if (!role.empty() && !SameName(association.Decl(references[link.fEnd]).GetName(), role)) continue;
+    for (size_t end = 0; end < references.size(); ++end) {
+      const TMemInstance* far = record.fEnds[end];
+      if (end == link.fEnd || far == nullptr) continue;
+      if (!resultRole.empty() && !SameName(association.Decl(references[end]).GetName(), resultRole)) continue;
+      if (!resultClass.empty() && !far->Class().IsA(resultClass)) continue;
+      if (!seen.insert(far).second) continue;
+      if (!callback(fSource->Handle(far))) return;
+    }
+  }
+}
+
+// ------------------------------------------------------------------ classes
+
+void TMemClass::Associators(TClassCallback callback, const std::string& assocClass, const std::string& resultClass,
+                            const std::string& role, const std::string& resultRole, const TCIMContext&) const {
+  fSource->Tick();
+  std::unordered_set<const TMemClass*> seen;
+  for (const std::unique_ptr<TMemClass>& association : fSource->fClasses) {
+    if (!association->IsAssociation()) continue;
+    if (!assocClass.empty() && !association->IsA(assocClass)) continue;
+    const std::vector<size_t>& references = association->References();
+    for (size_t near : references) {
+      const TMemPropertyDecl& nearDecl = association->Decl(near);
+      if (!IsA(nearDecl.GetReferenceClassName())) continue;
+      if (!role.empty() && !SameName(nearDecl.GetName(), role)) continue;
+      for (size_t end : references) {
+        const TMemPropertyDecl& farDecl = association->Decl(end);
+        if (end == near) continue;
+        if (!resultRole.empty() && !SameName(farDecl.GetName(), resultRole)) continue;
+        const TMemClass* far = fSource->FindClass(farDecl.GetReferenceClassName());
+        if (far == nullptr || (!resultClass.empty() && !far->IsA(resultClass))) continue;
+        if (!seen.insert(far).second) continue;
+        if (!callback(fSource->Handle(far))) return;
+      }
+    }
+  }
+}
+
+// ------------------------------------------------------------- data sources
+
+boost::shared_ptr<ICIMClass> TDataSource::Handle(const TMemClass* cls) const {
+  return boost::shared_ptr<ICIMClass>(shared_from_this(), const_cast<TMemClass*>(cls));
+}
+
+boost::shared_ptr<ICIMInstance> TDataSource::Handle(const TMemInstance* instance) const {
+  return boost::shared_ptr<ICIMInstance>(shared_from_this(), const_cast<TMemInstance*>(instance));
+}
+
+TMemClass& TDataSource::Declare(const TClassDeclaration& declaration) {
+  if (declaration.fName.empty()) throw TQZAException(kQZAInvalidParameter, "class without a name");
+  if (FindClass(declaration.fName)) throw TQZAException(kQZAAlreadyExists, "class " + declaration.fName);
+  TMemClass* superClass = declaration.fSuperClass.empty() ? nullptr : &RequireClass(declaration.fSuperClass);
+  for (const TPropertyDeclaration& property : declaration.fProperties) {
+    if (property.fType == CIMTypeReference && !property.fReferenceClass.empty()) RequireClass(property.fReferenceClass);
+  }
+  fClasses.emplace_back(new TMemClass(*this, declaration, superClass));
+  TMemClass* cls = fClasses.back().get();
+  fClassesByName.emplace(Lower(declaration.fName), cls);
+  if (superClass) superClass->AddSubclass(cls);
+  return *cls;
+}
+
+TMemInstance* TDataSource::Create(TMemClass& cls) {
+  std::unique_ptr<TMemInstance> instance(new TMemInstance(*this, cls, fNextSequence++));
+  TMemInstance* created = instance.get();
+  cls.Adopt(std::move(instance));
+  ++fInstanceCount;
+  if (cls.IsAssociation()) AssociationsChanged();
+  InstanceAdded();
+  return created;
+}
+
+void TDataSource::Remove(TMemInstance& instance) {
+  fDeleted.push_back(instance.Class().Release(instance));
+  instance.MarkDeleted();
+  --fInstanceCount;
+  PathsChanged();
+}
+
+TMemInstance* TDataSource::Resolve(const TCIMReference& reference) const {
+  TMemClass* cls = FindClass(reference.GetClassName());
+  if (cls == nullptr) return nullptr;
+  // Bind the keys by their declared names and types, so that a path written
+  // by hand ("Number=5" for a uint16 key) finds the instance.
+  TCIMReference typed;
+  typed.SetClassName(cls->GetName());
+  bool bound = true;
+  reference.EnumerateKeyBindings([&](const std::string& name, const TCIMValue& value) {
+    const size_t* index = cls->FindIndex(name);
+    if (index == nullptr) return bound = false;
+    const TMemPropertyDecl& decl = cls->Decl(*index);
+    try {
+      typed.AddKeyValue(decl.GetName(), value.ConvertTo(decl.GetType(), decl.IsArray()));
+    } catch (const TQZAException&) {
+      bound = false;
+    }
+    return bound;
+  });
+  if (!bound) return nullptr;
+  std::string keyText = typed.GetPath().substr(cls->GetName().size());
+  std::vector<const TMemClass*> pending(1, cls);
+  while (!pending.empty()) {
+    const TMemClass* candidate = pending.back();
+    pending.pop_back();
+    if (TMemInstance* found = candidate->FindByKeyText(keyText)) return found;
+    pending.insert(pending.end(), candidate->Subclasses().rbegin(), candidate->Subclasses().rend());
+  }
+  return nullptr;
+}
+
+const std::vector<TDataSource::TLink>& TDataSource::LinksOf(const TMemInstance* instance) {
+  if (!fAssociationsValid) BuildAssociationIndex();
+  auto found = fLinks.find(instance);
+  return found == fLinks.end() ? fNoLinks : found->second;
+}
+
+void TDataSource::BuildAssociationIndex() {
+  fRecords.clear();
+  fLinks.clear();
+  fUnresolvedReferences = 0;
+  std::vector<const TMemInstance*> associations;
+  for (const std::unique_ptr<TMemClass>& cls : fClasses) {
+    if (!cls->IsAssociation()) continue;
+    for (const std::unique_ptr<TMemInstance>& instance : cls->Instances()) associations.push_back(instance.get());
+  }
+  std::sort(associations.begin(), associations.end(),
+            [](const TMemInstance* a, const TMemInstance* b) { return a->Sequence() < b->Sequence(); });
+  for (const TMemInstance* association : associations) {
+    TAssociationRecord record{association, {}};
+    for (size_t index : association->Class().References()) {
+      const TCIMValue& value = association->Value(index);
+      const TMemInstance* end = value.IsNull() ? nullptr : Resolve(value.ToReference());
+      if (end == nullptr && !value.IsNull()) ++fUnresolvedReferences;
+      record.fEnds.push_back(end);
+    }
+    for (size_t end = 0; end < record.fEnds.size(); ++end) {
+      if (record.fEnds[end]) fLinks[record.fEnds[end]].push_back(TLink{fRecords.size(), end});
+    }
+    fRecords.push_back(std::move(record));
+  }
+  fAssociationsValid = true;
+}
+
+// ---------------------------------------------------------------- namespace
+
+namespace {
+
+class TNamespaceProvider : public INamespaceProvider {
+ public:
+  explicit TNamespaceProvider(int mode) : fMode(mode) {}
+  int GetGenerationMode(const TCIMContext&) const override { return fMode; }
+
+ private:
+  int fMode;
+};
+
+}  // namespace
+
+boost::shared_ptr<TMemoryNamespace> TMemoryNamespace::Create(std::string name) {
+  return boost::shared_ptr<TMemoryNamespace>(new TMemoryNamespace(std::move(name)));
+}
+
+TMemoryNamespace::TMemoryNamespace(std::string name) : fName(std::move(name)), fFaults(new TFaultPlan) {
+  AddDataSource();
+}
+
+TMemoryNamespace::~TMemoryNamespace() {}
+
+uint16_t TMemoryNamespace::AddDataSource() {
+  if (fDataSources.size() > UINT16_MAX) throw TQZAException(kQZAOutOfRange, "too many data sources");
+  fDataSources.emplace_back(new TDataSource(fFaults));
+  return static_cast<uint16_t>(fDataSources.size() - 1);
+}
+
+uint16_t TMemoryNamespace::GetDataSourceCount() const { return static_cast<uint16_t>(fDataSources.size()); }
+
+TDataSource& TMemoryNamespace::DataSource(const TCIMContext& context) const {
+  uint16_t index = DataSourceIndex(context);
+  if (index >= fDataSources.size()) {
+    throw TQZAException(kQZAInvalidParameter, "no data source " + std::to_string(index));
+  }
+  return *fDataSources[index];
+}
+
+boost::shared_ptr<ICIMClass> TMemoryNamespace::DeclareClass(const TClassDeclaration& declaration,
+                                                            const TCIMContext& context) {
+  TDataSource& source = DataSource(context);
+  return source.Handle(&source.Declare(declaration));
+}
+
+void TMemoryNamespace::DeclareQualifierType(const TQualifierType& type, const TCIMContext& context) {
+  if (FindQualifierType(type.fName, context)) throw TQZAException(kQZAAlreadyExists, "qualifier " + type.fName);
+  DataSource(context).fQualifierTypes.push_back(type);
+}
+
+const TQualifierType* TMemoryNamespace::FindQualifierType(const std::string& name, const TCIMContext& context) const {
+  for (const TQualifierType& type : DataSource(context).fQualifierTypes) {
+    if (SameName(type.fName, name)) return &type;
+  }
+  return nullptr;
+}
+
+size_t TMemoryNamespace::GetQualifierTypeCount(const TCIMContext& context) const {
+  return DataSource(context).fQualifierTypes.size();
+}
+
+size_t TMemoryNamespace::GetClassCount(const TCIMContext& context) const {
+  return DataSource(context).fClasses.size();
+}
+
+size_t TMemoryNamespace::GetInstanceCount(const TCIMContext& context) const {
+  return DataSource(context).fInstanceCount;
+}
+
+std::vector<boost::shared_ptr<ICIMClass>> TMemoryNamespace::GetRootClasses(const TCIMContext& context) const {
+  TDataSource& source = DataSource(context);
+  std::vector<boost::shared_ptr<ICIMClass>> roots;
+  for (const std::unique_ptr<TMemClass>& cls : source.fClasses) {
+    if (cls->GetSuperClassName().empty()) roots.push_back(source.Handle(cls.get()));
+  }
+  return roots;
+}
+
+void TMemoryNamespace::InjectFault(uint64_t callNumber, TQZAStatusCode code) {
+  fFaults->fCode = code;
+  fFaults->fCalls.store(0);
+  fFaults->fTarget.store(callNumber);
+}
+
+uint64_t TMemoryNamespace::GetCallCount() const { return fFaults->fCalls.load(); }
+
+boost::shared_ptr<ICIMClass> TMemoryNamespace::GetClass(const std::string& name, const TCIMContext& context) const {
+  TDataSource& source = DataSource(context);
+  source.Tick();
+  return source.Handle(&source.RequireClass(name));
+}
+
+boost::shared_ptr<ICIMInstance> TMemoryNamespace::GetInstance(const TCIMReference& reference,
+                                                              const TCIMContext& context) const {
+  TDataSource& source = DataSource(context);
+  source.Tick();
+  TMemInstance* instance = source.Resolve(reference);
+  return instance ? source.Handle(instance) : boost::shared_ptr<ICIMInstance>();
+}
+
+boost::shared_ptr<INamespaceProvider> TMemoryNamespace::GetNamespaceProvider(const TCIMContext& context) const {
+  DataSource(context).Tick();
+  return boost::shared_ptr<INamespaceProvider>(new TNamespaceProvider(fGenerationMode));
+}
+
+}  // namespace NVKXQZA20

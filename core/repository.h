@@ -1,0 +1,128 @@
+// The in-memory CIM repository: one namespace holding one or more data
+// sources (collections), each with its own classes and instances.
+//
+//   boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+//   TClassDeclaration decl;
+//   decl.fName = "VKXSG_Fan";
+//   decl.fProperties.push_back(TPropertyDeclaration("DeviceID", CIMTypeString));
+//   decl.fProperties.back().fQualifiers.push_back(TQualifierValue("Key", true));
+//   ns->DeclareClass(decl);
+//   boost::shared_ptr<ICIMInstance> fan = ns->GetClass("VKXSG_Fan")->CreateInstance();
+//   fan->SetPropertyValue("DeviceID", TCIMValue("Fan 1"));
+//
+// Keys: a class's Key properties (with those of its superclasses) make up its
+// object paths. A class whose hierarchy declares no Key property is keyed by
+// all of its scalar properties that are not null, so such an instance's path
+// changes whenever one of its values does.
+//
+// Cost: properties are found by name in constant time; an instance's
+// associators are found through an index from instance to the associations
+// naming it, built on first use and rebuilt after associations or keys change.
+// Objects live as long as any handle into their data source.
+#ifndef QZA_CORE_REPOSITORY_H
+#define QZA_CORE_REPOSITORY_H
+
+#include <boost/enable_shared_from_this.hpp>
+#include <boost/shared_ptr.hpp>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/cim.h"
+
+namespace NVKXQZA20 {
+
+struct TQualifierValue {
+  TQualifierValue() {}
+  TQualifierValue(std::string name, TCIMValue value) : fName(std::move(name)), fValue(std::move(value)) {}
+  std::string fName;
+  TCIMValue fValue;
+};
+
+struct TQualifierType {
+  std::string fName;
+  ECIMType fType = CIMTypeBoolean;
+  bool fIsArray = false;
+  TCIMValue fDefault;
+  std::vector<std::string> fScopes;
+  std::vector<std::string> fFlavors;
+};
+
+struct TPropertyDeclaration {
+  TPropertyDeclaration() {}
+  TPropertyDeclaration(std::string name, ECIMType type, bool isArray = false)
+      : fName(std::move(name)), fType(type), fIsArray(isArray) {}
+  std::string fName;
+  ECIMType fType = CIMTypeString;
+  bool fIsArray = false;
+  std::string fReferenceClass;  // REF properties only
+  std::vector<TQualifierValue> fQualifiers;
+  TCIMValue fDefault;
+};
+
+struct TClassDeclaration {
+  std::string fName;
+  std::string fSuperClass;
+  std::vector<TQualifierValue> fQualifiers;
+  std::vector<TPropertyDeclaration> fProperties;
+};
+
+class TDataSource;
+struct TFaultPlan;
+
+class TMemoryNamespace : public ICIMNamespace,
+                         public boost::enable_shared_from_this<TMemoryNamespace> {
+ public:
+  // A namespace with one empty data source (index 0).
+  static boost::shared_ptr<TMemoryNamespace> Create(std::string name = "root/cimv2");
+  ~TMemoryNamespace() override;
+
+  // Appends an empty data source and answers its index.
+  uint16_t AddDataSource();
+  uint16_t GetDataSourceCount() const;
+  void SetGenerationMode(int mode) { fGenerationMode = mode; }
+
+  // Declares a class in the context's data source. The superclass and the
+  // classes of REF properties must be declared first (kQZANotFound); a name
+  // already declared throws kQZAAlreadyExists. Properties redeclared by a
+  // subclass override the inherited declaration and inherit its qualifiers.
+  boost::shared_ptr<ICIMClass> DeclareClass(const TClassDeclaration& declaration,
+                                            const TCIMContext& context = TCIMContext());
+  void DeclareQualifierType(const TQualifierType& type, const TCIMContext& context = TCIMContext());
+  // Empty pointer when the qualifier type is not declared.
+  const TQualifierType* FindQualifierType(const std::string& name,
+                                          const TCIMContext& context = TCIMContext()) const;
+  size_t GetQualifierTypeCount(const TCIMContext& context = TCIMContext()) const;
+  size_t GetClassCount(const TCIMContext& context = TCIMContext()) const;
+  size_t GetInstanceCount(const TCIMContext& context = TCIMContext()) const;
+  // Root classes in declaration order.
+  std::vector<boost::shared_ptr<ICIMClass>> GetRootClasses(const TCIMContext& context = TCIMContext()) const;
+
+  // Fault injection for reliability tests: the callNumber-th call into the
+  // core from now on (counting from 1) throws, as TQZAException(code) or,
+  // when code is kQZAOk, as a std::runtime_error. 0 switches it off.
+  void InjectFault(uint64_t callNumber, TQZAStatusCode code);
+  // Calls into the core counted since the last InjectFault.
+  uint64_t GetCallCount() const;
+
+  std::string GetName(const TCIMContext& = TCIMContext()) const override { return fName; }
+  boost::shared_ptr<ICIMClass> GetClass(const std::string& name,
+                                        const TCIMContext& context = TCIMContext()) const override;
+  boost::shared_ptr<ICIMInstance> GetInstance(const TCIMReference& reference,
+                                              const TCIMContext& context = TCIMContext()) const override;
+  boost::shared_ptr<INamespaceProvider> GetNamespaceProvider(
+      const TCIMContext& context = TCIMContext()) const override;
+
+ private:
+  explicit TMemoryNamespace(std::string name);
+  TDataSource& DataSource(const TCIMContext& context) const;
+
+  std::string fName;
+  int fGenerationMode = 0;
+  std::vector<boost::shared_ptr<TDataSource>> fDataSources;
+  boost::shared_ptr<TFaultPlan> fFaults;
+};
+
+}  // namespace NVKXQZA20
+
+#endif
