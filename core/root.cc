@@ -24,7 +24,7 @@ TRootState& Root() {
 void TCoreLogger::Log(int level, const std::string& text) {
   if (!Enabled(level)) return;
   std::lock_guard<std::mutex> lock(fMutex);
-  if (fSink) *fSink << level << ' ' << text << '\n';
+  if (fSink) *fSink << level << '\t' << text << '\n';
 }
 
 void TCoreLogger::SetSink(std::shared_ptr<std::ostream> sink, int threshold) {

@@ -26,7 +26,7 @@ class ILogger {
 };
 
 // The core's logger: lines at or below the threshold go to the sink, one
-// line per call, as "<level> <text>".
+// line per call: the level, a tab and the text exactly as given.
 class TCoreLogger : public ILogger {
  public:
   void Log(int level, const std::string& text) override;

@@ -16,7 +16,7 @@ TEST(LoggerTest, WritesLinesUpToTheThresholdAndNothingWithoutSink) {
   TRootObject::GetCoreLogger()->Log(3, "trace line");
   TRootObject::SetLogSink(nullptr, 3);
   TRootObject::GetCoreLogger()->Log(0, "after");
-  EXPECT_EQ(sink->str(), "0 error line\n");
+  EXPECT_EQ(sink->str(), "0\terror line\n");
 }
 
 TEST(LoggerTest, LinesFromSeveralThreadsStayWhole) {
@@ -34,7 +34,7 @@ TEST(LoggerTest, LinesFromSeveralThreadsStayWhole) {
   std::string line;
   int count = 0;
   while (std::getline(lines, line)) {
-    EXPECT_EQ(line, "3 abcdefghij");
+    EXPECT_EQ(line, "3\tabcdefghij");
     ++count;
   }
   EXPECT_EQ(count, 4000);

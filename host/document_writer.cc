@@ -1,0 +1,261 @@
+#include "host/document_writer.h"
+
+#include "core/root.h"
+#include "host/file_names.h"
+
+using NVKXQZA20::ICIMClass;
+using NVKXQZA20::ICIMPropertyDecl;
+using NVKXQZA20::TQZAException;
+
+namespace {
+
+const char kErrorLogCategory[] = "QZA Error Log";
+
+int32_t Percent(const std::string& width) { return TReportParameters::ConvertPercent(width); }
+
+}  // namespace
+
+TDocumentWriter::TDocumentWriter(TWriterSettings settings) : THostWriter(std::move(settings)) {}
+
+void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) {
+  THostWriter::Initialize(ns, context, outputTarget);
+  fIndex.clear();
+  fCategory.clear();
+  fPage = TDocumentPage();
+  fPageOutput.clear();
+}
+
+// The error-log category is opened without a title; later titles replace this one.
+void TDocumentWriter::BeginFirstCategory() { fCategory = kErrorLogCategory; }
+void TDocumentWriter::BeginNextCategory() { fCategory = kErrorLogCategory; }
+void TDocumentWriter::WriteCategoryTitle(std::string title) { fCategory = title; }
+void TDocumentWriter::EndReport() { RenderIndex(fIndex); }
+std::string TDocumentWriter::GetPageOutput() { return fPageOutput; }
+
+std::string TDocumentWriter::PageFile(const std::string& linkName, const std::string& extension) const {
+  return Settings().fStagingFolder + NVKXQZA20::TOSSpecific::kFileSeparator + SafeFileName(linkName, extension);
+}
+
+void TDocumentWriter::OpenPage(std::string pagePath) {
+  fPage = TDocumentPage();
+  fPage.fCategory = fCategory;
+  std::string folder = GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator;
+  fPage.fLinkName = pagePath.compare(0, folder.size(), folder) == 0 ? pagePath.substr(folder.size()) : pagePath;
+  fRowOpen = false;
+  fPendingTitle.clear();
+}
+
+void TDocumentWriter::ClosePage() {}
+void TDocumentWriter::BeginPageBody() {}
+void TDocumentWriter::EndPageBody() {}
+void TDocumentWriter::WritePageHeading() {}
+
+void TDocumentWriter::WritePageTitle(std::string title, std::string linkText, std::string linkTarget) {
+  fPage.fTitle = title;
+  fPage.fRawDataLinkText = linkText;
+  fPage.fRawDataLinkTarget = linkTarget;
+}
+
+void TDocumentWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
+  FinishPage(linkName, pageName, hasContent);
+}
+
+void TDocumentWriter::FinishPage(const std::string& linkName, const std::string& pageName, bool hasContent) {
+  fPage.fLinkName = linkName;
+  fPage.fPageName = pageName;
+  fPage.fHasContent = hasContent;
+  if (fPage.fTitle.empty()) fPage.fTitle = pageName;
+  fPageOutput = RenderPage(fPage);
+  fIndex.push_back(TIndexEntry{fPage.fCategory, linkName, pageName, hasContent});
+}
+
+// A title waits for the table it names; a title with no table after it
+// stays as a table without rows.
+void TDocumentWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool&) {
+  TDocumentTable table;
+  table.fTitle = title;
+  table.fSubtitle = subTitleEnabled;
+  fPage.fTables.push_back(table);
+  fPendingTitle = title;
+}
+
+void TDocumentWriter::WriteSeparator() { fPendingTitle.clear(); }
+
+TDocumentTable& TDocumentWriter::CurrentTable() {
+  if (fPage.fTables.empty()) fPage.fTables.push_back(TDocumentTable());
+  return fPage.fTables.back();
+}
+
+// The table a titled block just announced, or a new one.
+static TDocumentTable& TableAfterTitle(std::vector<TDocumentTable>& tables, std::string& pendingTitle) {
+  if (!pendingTitle.empty() && !tables.empty() && tables.back().fRows.empty()) {
+    pendingTitle.clear();
+    return tables.back();
+  }
+  pendingTitle.clear();
+  tables.push_back(TDocumentTable());
+  return tables.back();
+}
+
+void TDocumentWriter::WriteTableGrid(TTableGrid grid) {
+  TDocumentTable& table = TableAfterTitle(fPage.fTables, fPendingTitle);
+  table.fWidth = grid.fTableWidth;
+  table.fColumnWidths = grid.fColumnWidths;
+  table.fSortable = grid.fSortable;
+  table.fHeaderRow = grid.fColumnReport;
+  table.fHeaderColumn = grid.fRowReport;
+  for (int32_t r = 0; r < grid.fRows; ++r) {
+    std::vector<TDocumentCell> row;
+    for (int32_t c = 0; c < grid.fColumns; ++c) {
+      const TTableCell& source = grid.fCells[static_cast<size_t>(r) * grid.fColumns + c];
+      TDocumentCell cell;
+      cell.fText = source.fText;
+      cell.fAlternate = source.fAlternateText;
+      cell.fMonospaced = source.fMonospaced;
+      cell.fHeader = (grid.fColumnReport && r == 0) || (grid.fRowReport && c == 0);
+      row.push_back(cell);
+    }
+    table.fRows.push_back(row);
+  }
+}
+
+void TDocumentWriter::BeginGridTable(std::string width, std::string caption, bool) {
+  TDocumentTable& table = TableAfterTitle(fPage.fTables, fPendingTitle);
+  if (table.fTitle.empty()) table.fTitle = caption;
+  table.fWidth = Percent(width);
+  table.fHeaderRow = true;
+  fRowOpen = false;
+}
+
+void TDocumentWriter::BeginPropertyTable(std::string width, std::string secondWidth, std::string title) {
+  TDocumentTable& table = TableAfterTitle(fPage.fTables, fPendingTitle);
+  if (table.fTitle.empty()) table.fTitle = title;
+  table.fWidth = Percent(width);
+  table.fColumnWidths = {Percent(secondWidth), 100 - Percent(secondWidth)};
+  table.fHeaderColumn = true;
+  fRowOpen = false;
+}
+
+std::vector<TDocumentCell>& TDocumentWriter::CurrentRow() {
+  TDocumentTable& table = CurrentTable();
+  if (!fRowOpen || table.fRows.empty()) {
+    table.fRows.push_back(std::vector<TDocumentCell>());
+    fRowOpen = true;
+  }
+  return table.fRows.back();
+}
+
+void TDocumentWriter::AddCell(std::string text, bool header) {
+  TDocumentCell cell;
+  cell.fText = std::move(text);
+  cell.fHeader = header;
+  CurrentRow().push_back(cell);
+}
+
+void TDocumentWriter::BeginRow(bool&) {
+  CurrentTable().fRows.push_back(std::vector<TDocumentCell>());
+  fRowOpen = true;
+}
+
+void TDocumentWriter::EndRow() { fRowOpen = false; }
+void TDocumentWriter::EndGridHeader() { fRowOpen = false; }
+void TDocumentWriter::EndTable() { fRowOpen = false; }
+void TDocumentWriter::SetRawDataLink(int32_t) {}
+
+std::string TDocumentWriter::ColumnLabel(boost::shared_ptr<ICIMClass> cimClass, const TReportProperty& column) {
+  if (!cimClass) return column.GetLabelOverride().empty() ? column.GetProperty() : column.GetLabelOverride();
+  try {
+    return GetTableHeaderLabel(*cimClass, column, NVKXQZA20::TCIMContext());
+  } catch (const TQZAException&) {
+    return column.GetProperty();
+  }
+}
+
+std::string TDocumentWriter::ValueText(TInstancePtr instance, const std::string& property) {
+  if (!instance) return "";
+  return GetPropertyValue(instance, property, ListSeparator());
+}
+
+void TDocumentWriter::WriteHeaderCell(boost::shared_ptr<ICIMClass> cimClass, TReportProperty column) {
+  AddCell(ColumnLabel(cimClass, column), true);
+}
+
+void TDocumentWriter::WriteDeclarationCell(boost::shared_ptr<ICIMPropertyDecl> declaration) {
+  AddCell(GetDisplayName(declaration), true);
+}
+
+void TDocumentWriter::WritePropertyCell(TReportProperty, std::string text) { AddCell(text, false); }
+void TDocumentWriter::WriteMessageCell(std::string message, TReportProperty) { AddCell(message, false); }
+
+void TDocumentWriter::WriteValueCell(TInstancePtr instance, TReportProperty column) {
+  AddCell(ValueText(instance, column.GetProperty()), false);
+}
+
+void TDocumentWriter::WriteInstanceCell(TInstancePtr instance, TReportProperty column) {
+  AddCell(ValueText(instance, column.GetProperty()), false);
+}
+
+void TDocumentWriter::WriteDriveHealthSummary(TPropertyPtr rawData) {
+  AddCell(GetValueFromProperty(rawData, ListSeparator(), false), false);
+}
+
+void TDocumentWriter::WriteDriveHealthTable(TInstancePtr, TPropertyPtr property) {
+  AddCell(GetValueFromProperty(property, ListSeparator(), false), false);
+}
+
+void TDocumentWriter::WriteRegisterTable(TInstancePtr, std::string value) { AddCell(value, false); }
+
+void TDocumentWriter::BeginVellumAnalysis() {}
+void TDocumentWriter::WriteVellumHeading() {}
+
+void TDocumentWriter::WriteVellumDeviceRow(TInstancePtr device, TReportProperty column1, TReportProperty column2,
+                                           TReportProperty column3, TReportProperty column4,
+                                           TReportProperty column5, TReportProperty column6,
+                                           TReportProperty column7, TReportProperty column8, int32_t) {
+  bool flag = false;
+  BeginRow(flag);
+  for (const TReportProperty* column : {&column1, &column2, &column3, &column4, &column5, &column6, &column7, &column8}) {
+    WriteValueCell(device, *column);
+  }
+}
+
+// The log pages are page definitions like any other: render them the
+// library's way, which reaches this writer through the calls above.
+void TDocumentWriter::WriteEventLogReport(TReportParameters page) { WriteGenericReport(page); }
+void TDocumentWriter::WriteMergedLogPage(TReportParameters page) { WriteGenericReport(page); }
+
+// One table of every property the records' class declares.
+void TDocumentWriter::WriteKeelRAIDEventLog(TInstances records, std::string title, std::string linkName) {
+  OpenPage(PagePath(linkName));
+  WritePageTitle(title, "", "");
+  TDocumentTable& table = CurrentTable();
+  table.fHeaderRow = true;
+  table.fSortable = true;
+  if (!records.empty()) {
+    std::vector<boost::shared_ptr<ICIMPropertyDecl>> declarations = records.front()->GetClass()->GetPropertyDecls();
+    std::vector<TDocumentCell> labels;
+    for (const auto& declaration : declarations) {
+      TDocumentCell label;
+      label.fText = GetDisplayName(declaration);
+      label.fHeader = true;
+      labels.push_back(label);
+    }
+    table.fRows.push_back(labels);
+    for (const TInstancePtr& record : records) {
+      std::vector<TDocumentCell> row;
+      for (const auto& declaration : declarations) {
+        TDocumentCell cell;
+        cell.fText = ValueText(record, declaration->GetName());
+        row.push_back(cell);
+      }
+      table.fRows.push_back(row);
+    }
+  }
+  FinishPage(linkName, title, !records.empty());
+}
+
+std::string TDocumentWriter::GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) {
+  return separator == TReportProperty::AddressRangeSeparator ? "; " : ListSeparator();
+}
+
+std::string TDocumentWriter::EncodeValue(std::string value) { return value; }

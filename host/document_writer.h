@@ -1,0 +1,124 @@
+// A writer that turns the library's output calls into a model of each page
+// (titles and tables of cells) and hands every finished page, then the
+// index, to a renderer. The text and inventory writers are such renderers:
+// the model is built once, here, and never changed by rendering.
+#ifndef QZA_HOST_DOCUMENT_WRITER_H
+#define QZA_HOST_DOCUMENT_WRITER_H
+
+#include <string>
+#include <vector>
+
+#include "host/host_writer.h"
+
+struct TDocumentCell {
+  std::string fText;
+  std::string fAlternate;  // a second value shown beside the text
+  bool fMonospaced = false;
+  bool fHeader = false;    // a label cell
+};
+
+struct TDocumentTable {
+  std::string fTitle;       // "" for an untitled table
+  bool fSubtitle = false;   // the title is a subtitle of the one before
+  int32_t fWidth = 100;     // percent of the page
+  std::vector<int32_t> fColumnWidths;
+  bool fHeaderRow = false;     // row 0 holds the column labels
+  bool fHeaderColumn = false;  // column 0 holds the row labels
+  bool fSortable = false;
+  std::vector<std::vector<TDocumentCell>> fRows;
+};
+
+struct TDocumentPage {
+  std::string fCategory;
+  std::string fLinkName;
+  std::string fPageName;
+  std::string fTitle;
+  std::string fRawDataLinkText;  // a link to the page's raw data, when given
+  std::string fRawDataLinkTarget;
+  bool fHasContent = false;
+  std::vector<TDocumentTable> fTables;
+};
+
+struct TIndexEntry {
+  std::string fCategory;
+  std::string fLinkName;
+  std::string fPageName;
+  bool fHasContent;
+};
+
+class TDocumentWriter : public THostWriter {
+ public:
+  explicit TDocumentWriter(TWriterSettings settings);
+
+  void Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) override;
+  void BeginFirstCategory() override;
+  void BeginNextCategory() override;
+  void WriteCategoryTitle(std::string title) override;
+  void EndReport() override;
+  std::string GetPageOutput() override;
+  void WriteKeelRAIDEventLog(TInstances records, std::string title, std::string linkName) override;
+  void WriteEventLogReport(TReportParameters page) override;
+  void WriteMergedLogPage(TReportParameters page) override;
+  void BeginVellumAnalysis() override;
+  void WriteVellumDeviceRow(TInstancePtr device, TReportProperty column1, TReportProperty column2,
+                            TReportProperty column3, TReportProperty column4, TReportProperty column5,
+                            TReportProperty column6, TReportProperty column7, TReportProperty column8,
+                            int32_t rowIndex) override;
+  void WriteVellumHeading() override;
+  void WriteDriveHealthSummary(TPropertyPtr rawData) override;
+  void WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) override;
+  void WriteDriveHealthTable(TInstancePtr record, TPropertyPtr property) override;
+  void WriteRegisterTable(TInstancePtr record, std::string value) override;
+  void OpenPage(std::string pagePath) override;
+  void ClosePage() override;
+  void BeginPageBody() override;
+  void EndPageBody() override;
+  void WritePageTitle(std::string title, std::string linkText, std::string linkTarget) override;
+  void RegisterPage(std::string linkName, std::string pageName, bool& hasContent) override;
+  void WriteSeparator() override;
+  void WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) override;
+  void BeginGridTable(std::string width, std::string caption, bool flag) override;
+  void BeginPropertyTable(std::string width, std::string secondWidth, std::string title) override;
+  void WriteHeaderCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, TReportProperty column) override;
+  void EndGridHeader() override;
+  void BeginRow(bool& flag) override;
+  void EndRow() override;
+  void EndTable() override;
+  void SetRawDataLink(int32_t link) override;
+  void WriteTableGrid(TTableGrid grid) override;
+  void WritePropertyCell(TReportProperty column, std::string text) override;
+  void WriteValueCell(TInstancePtr instance, TReportProperty column) override;
+  void WriteMessageCell(std::string message, TReportProperty column) override;
+  void WriteInstanceCell(TInstancePtr instance, TReportProperty column) override;
+  std::string GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) override;
+  std::string EncodeValue(std::string value) override;
+  void WritePageHeading() override;
+
+ protected:
+  // Renders a registered page; answers the text that GetPageOutput gives.
+  virtual std::string RenderPage(const TDocumentPage& page) = 0;
+  // Renders the index of a full report.
+  virtual void RenderIndex(const std::vector<TIndexEntry>& entries) = 0;
+  // The text placed between array elements ("" is never used).
+  virtual std::string ListSeparator() const = 0;
+  // The page's file in the staging folder, with the given extension.
+  std::string PageFile(const std::string& linkName, const std::string& extension) const;
+
+ private:
+  TDocumentTable& CurrentTable();
+  std::vector<TDocumentCell>& CurrentRow();
+  void AddCell(std::string text, bool header);
+  std::string ColumnLabel(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column);
+  std::string ValueText(TInstancePtr instance, const std::string& property);
+  void FinishPage(const std::string& linkName, const std::string& pageName, bool hasContent);
+
+  std::string fCategory;
+  TDocumentPage fPage;
+  bool fRowOpen = false;
+  std::string fPendingTitle;
+  bool fPendingSubtitle = false;
+  std::vector<TIndexEntry> fIndex;
+  std::string fPageOutput;
+};
+
+#endif

@@ -1,0 +1,48 @@
+// What every concrete writer of the tool shares: the folders it writes to,
+// the writer type it announces and the mode it reads from the context.
+//
+// Files are staged: the library and the writer put every file under the
+// staging folder, which the tool moves over the output folder once the
+// report is complete. Texts that name files (page paths in a trace) are
+// shown with the output folder, where the reader will find them.
+#ifndef QZA_HOST_HOST_WRITER_H
+#define QZA_HOST_HOST_WRITER_H
+
+#include <string>
+#include <vector>
+
+#include "writer/writer.h"
+
+struct TWriterSettings {
+  std::string fOutputFolder;   // where the report will be read
+  std::string fStagingFolder;  // where it is written; the output folder when empty
+  std::string fDataFolder;     // the product's data files (device-analysis header)
+  std::string fWriterType;     // announced to the library ("html", "inventory", ...)
+};
+
+class THostWriter : public TWriter {
+ public:
+  explicit THostWriter(TWriterSettings settings);
+
+  // Reads the mode ("default" when the context has none) and points the
+  // library at the staging folder.
+  void Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context,
+                  const std::string& outputTarget) override;
+
+  // Files that could not be written. The library absorbs a failing page, so
+  // the tool asks here before it calls a report complete.
+  const std::vector<std::string>& GetFailures() const { return fFailures; }
+
+ protected:
+  const TWriterSettings& Settings() const { return fSettings; }
+  // A staged path as the reader will find it.
+  std::string DisplayPath(const std::string& path) const;
+  // Writes a whole file, or records the failure and throws.
+  void WriteWholeFile(const std::string& path, const std::string& text);
+
+ private:
+  TWriterSettings fSettings;
+  std::vector<std::string> fFailures;
+};
+
+#endif

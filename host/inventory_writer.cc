@@ -1,0 +1,81 @@
+#include "host/inventory_writer.h"
+
+#include <fstream>
+
+#include "host/file_names.h"
+
+using json_values::json;
+
+namespace {
+
+json Cell(const TDocumentCell& cell) {
+  if (cell.fAlternate.empty()) return cell.fText;
+  return json{{"text", cell.fText}, {"alternate", cell.fAlternate}};
+}
+
+const TDocumentCell& CellAt(const TDocumentTable& table, size_t row, size_t column) {
+  static const TDocumentCell kEmpty;
+  return column < table.fRows[row].size() ? table.fRows[row][column] : kEmpty;
+}
+
+json Table(const TDocumentTable& table) {
+  json labels = json::array();
+  json rows = json::array();
+  if (table.fHeaderColumn) {
+    size_t columns = 0;
+    for (const auto& row : table.fRows) columns = std::max(columns, row.size());
+    for (size_t r = 0; r < table.fRows.size(); ++r) labels.push_back(CellAt(table, r, 0).fText);
+    for (size_t c = 1; c < columns; ++c) {
+      json record = json::array();
+      for (size_t r = 0; r < table.fRows.size(); ++r) record.push_back(Cell(CellAt(table, r, c)));
+      rows.push_back(record);
+    }
+  } else {
+    for (size_t r = 0; r < table.fRows.size(); ++r) {
+      json record = json::array();
+      for (const TDocumentCell& cell : table.fRows[r]) {
+        if (r == 0 && table.fHeaderRow) {
+          labels.push_back(cell.fText);
+        } else {
+          record.push_back(Cell(cell));
+        }
+      }
+      if (!(r == 0 && table.fHeaderRow)) rows.push_back(record);
+    }
+  }
+  return json{{"title", table.fTitle}, {"subtitle", table.fSubtitle}, {"labels", labels}, {"rows", rows}};
+}
+
+}  // namespace
+
+TInventoryWriter::TInventoryWriter(TWriterSettings settings, bool writeFiles)
+    : TDocumentWriter(std::move(settings)), fWriteFiles(writeFiles) {}
+
+json TInventoryWriter::PageDocument(const TDocumentPage& page) {
+  json document{{"page", page.fPageName}, {"link", page.fLinkName}, {"title", page.fTitle},
+                {"category", page.fCategory}, {"hasContent", page.fHasContent}};
+  if (!page.fRawDataLinkTarget.empty()) {
+    document["rawData"] = json{{"text", page.fRawDataLinkText}, {"link", page.fRawDataLinkTarget}};
+  }
+  json tables = json::array();
+  for (const TDocumentTable& table : page.fTables) tables.push_back(Table(table));
+  document["tables"] = tables;
+  return document;
+}
+
+std::string TInventoryWriter::RenderPage(const TDocumentPage& page) {
+  std::string text = json_values::Dump(PageDocument(page), 1);
+  if (fWriteFiles) WriteWholeFile(PageFile(page.fLinkName, ".json"), text + "\n");
+  return text + "\n";
+}
+
+void TInventoryWriter::RenderIndex(const std::vector<TIndexEntry>& entries) {
+  if (!fWriteFiles) return;
+  json pages = json::array();
+  for (const TIndexEntry& entry : entries) {
+    pages.push_back(json{{"page", entry.fPageName}, {"link", entry.fLinkName},
+                         {"file", SafeFileName(entry.fLinkName, ".json")}, {"category", entry.fCategory},
+                         {"hasContent", entry.fHasContent}});
+  }
+  WriteWholeFile(PageFile("index", ".json"), json_values::Dump(json{{"pages", pages}}, 1) + "\n");
+}

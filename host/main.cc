@@ -1,0 +1,5 @@
+#include <iostream>
+
+#include "host/report_tool.h"
+
+int main(int argc, char* argv[]) { return RunReportTool(argc, argv, std::cout, std::cerr); }

@@ -1,0 +1,211 @@
+#include "host/report_tool.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "core/mof_reader.h"
+#include "core/root.h"
+#include "host/collections.h"
+#include "host/tool_options.h"
+#include "host/inventory_writer.h"
+#include "host/text_writer.h"
+#include "host/trace_writer.h"
+#include "report/report.h"
+
+namespace fs = std::filesystem;
+using namespace NVKXQZA20;
+
+namespace {
+
+const char kVersion[] = "qzareport 1.0";
+
+// A failure of the run itself (a folder that cannot be written...): bad input.
+class TRunError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+std::string BundledPath(const std::string& relative) { return std::string(QZA_SOURCE_DIR) + "/" + relative; }
+
+TLoadSettings LoadSettingsOf(const TToolOptions& options) {
+  TLoadSettings settings;
+  settings.fCollections = options.fCollections;
+  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
+  if (options.fSchema != "none") {
+    settings.fSchemaFiles = SchemaFilesOf(options.fSchema.empty() ? BundledPath("schema") : options.fSchema);
+  }
+  return settings;
+}
+
+TCIMContext ContextOf(const TToolOptions& options, size_t dataSources) {
+  TCIMContext context;
+  for (const auto& entry : options.fContext) context[entry.first] = TCIMValue(entry.second);
+  context["mode"] = TCIMValue(options.fMode);
+  if (options.fXCM) context["XCM"] = TCIMValue("TRUE");
+  if (!options.fPage.empty()) context["pageID"] = TCIMValue(options.fPage);
+  context["nNamespaces"] = TCIMValue(static_cast<uint32_t>(dataSources));
+  return context;
+}
+
+// The report is written beside its final place and swapped in when done,
+// so that a failed run leaves the previous report as it was.
+class TStagedFolder {
+ public:
+  explicit TStagedFolder(const std::string& target)
+      : fTarget(fs::absolute(target).lexically_normal()),
+        fStaging(fTarget.string() + ".partial-" + std::to_string(::getpid())) {
+    std::error_code error;
+    fs::remove_all(fStaging, error);
+    fs::create_directories(fStaging, error);
+    if (error) throw TRunError(fStaging.string() + ": cannot create the report folder: " + error.message());
+  }
+  ~TStagedFolder() {
+    std::error_code error;
+    if (!fCommitted) fs::remove_all(fStaging, error);
+  }
+
+  std::string Target() const { return fTarget.string(); }
+  std::string Staging() const { return fStaging.string(); }
+
+  void Commit() {
+    fs::path previous = fTarget.string() + ".previous-" + std::to_string(::getpid());
+    std::error_code error;
+    bool hadPrevious = fs::exists(fTarget);
+    if (hadPrevious) fs::rename(fTarget, previous, error);
+    if (!error) fs::rename(fStaging, fTarget, error);
+    if (error) throw TRunError(fTarget.string() + ": cannot put the report in place: " + error.message());
+    fCommitted = true;
+    if (hadPrevious) fs::remove_all(previous, error);
+  }
+
+ private:
+  fs::path fTarget;
+  fs::path fStaging;
+  bool fCommitted = false;
+};
+
+// Sends the core's log to a file for the length of a run.
+class TLogScope {
+ public:
+  TLogScope(const std::string& file, int level) {
+    auto stream = std::make_shared<std::ofstream>(file);
+    if (!*stream) throw TRunError(file + ": cannot write the log file");
+    TRootObject::SetLogSink(stream, level);
+  }
+  ~TLogScope() { TRootObject::SetLogSink(nullptr, -1); }
+};
+
+class TIPMIScope {
+ public:
+  explicit TIPMIScope(const std::string& address) {
+    if (!address.empty()) TRootObject::SetipmiLanIns(boost::shared_ptr<IIPMILan>(new TIPMILan(address)));
+  }
+  ~TIPMIScope() { TRootObject::SetipmiLanIns(boost::shared_ptr<IIPMILan>()); }
+};
+
+// The writer type each format announces unless --writer-type says otherwise:
+// a trace shows the calls an HTML report gets.
+std::string WriterTypeOf(const TToolOptions& options) {
+  if (!options.fWriterType.empty()) return options.fWriterType;
+  return options.fFormat == "trace" ? "html" : options.fFormat;
+}
+
+std::unique_ptr<THostWriter> MakeWriter(const TToolOptions& options, const TWriterSettings& settings,
+                                        std::ostream* traceSink) {
+  bool singlePage = !options.fPage.empty();
+  if (options.fFormat == "text") return std::unique_ptr<THostWriter>(new TTextWriter(settings));
+  if (options.fFormat == "inventory") return std::unique_ptr<THostWriter>(new TInventoryWriter(settings, !singlePage));
+  return std::unique_ptr<THostWriter>(new TTraceWriter(settings, singlePage ? nullptr : traceSink));
+}
+
+void WritePage(const TToolOptions& options, TReport& report, THostWriter& writer, const TCIMContext& context,
+               std::ostream& out, std::ostream& err) {
+  std::string page = report.GetPage(&writer, context);
+  out << page;
+  if (page.empty() && writer.GetWriterType().find("inventory") == std::string::npos) {
+    err << "qzareport: the library writes single pages only for a writer type containing \"inventory\"; "
+           "try --writer-type inventory\n";
+  } else if (page.empty()) {
+    err << "qzareport: page " << options.fPage << " has nothing to show for this collection\n";
+  }
+}
+
+int WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, size_t dataSources,
+                std::ostream& out, std::ostream& err) {
+  TStagedFolder folder(options.fOutputFolder);
+  std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
+  TLogScope log(logFile, options.fLogLevel);
+  TIPMIScope ipmi(options.fRemoteBMC);
+  TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options)};
+  TCIMContext context = ContextOf(options, dataSources);
+  TReport report(loaded.fNamespace, context, folder.Target());
+  auto started = std::chrono::steady_clock::now();
+  std::ofstream trace;
+  if (options.fFormat == "trace" && options.fPage.empty()) trace.open(folder.Staging() + "/trace.jsonl");
+  std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace);
+  if (!options.fPage.empty()) {
+    WritePage(options, report, *writer, context, out, err);
+  } else {
+    report.Write(writer.get(), context);
+  }
+  if (!writer->GetFailures().empty()) throw TRunError(writer->GetFailures().front());
+  if (trace.is_open()) {
+    trace.flush();
+    if (!trace) throw TRunError(folder.Staging() + "/trace.jsonl: cannot write the trace");
+  }
+  folder.Commit();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  if (!options.fQuiet && options.fPage.empty()) {
+    err << "qzareport: report written to " << folder.Target() << " in " << seconds << " s\n";
+  }
+  return 0;
+}
+
+int Run(const TToolOptions& options, std::ostream& out, std::ostream& err) {
+  TLoadSettings settings = LoadSettingsOf(options);
+  TLoadedCollections loaded = LoadCollections(settings);
+  if (options.fCheck) {
+    out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
+        << loaded.fInstanceCount << " instances: no problem found\n";
+    return 0;
+  }
+  if (settings.fCollections.size() > 1) {
+    err << "qzareport: comparison reports of several collections are not available in this build\n";
+    return 2;
+  }
+  return WriteReport(options, loaded, settings.fCollections.size(), out, err);
+}
+
+}  // namespace
+
+int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
+  TToolOptions options;
+  try {
+    options = ParseToolOptions(argc, argv);
+  } catch (const TUsageError& e) {
+    err << "qzareport: " << e.what() << "\n" << "Try 'qzareport --help'.\n";
+    return 2;
+  }
+  if (options.fHelp) {
+    out << ToolUsage();
+    return 0;
+  }
+  if (options.fVersion) {
+    out << kVersion << "\n";
+    return 0;
+  }
+  try {
+    return Run(options, out, err);
+  } catch (const TMofError& e) {
+    err << "qzareport: " << e.what() << "\n";
+  } catch (const TRunError& e) {
+    err << "qzareport: " << e.what() << "\n";
+  } catch (const TQZAException& e) {
+    err << "qzareport: repository error: " << e.what() << " (" << e.GetDetail() << ")\n";
+  }
+  return 1;
+}

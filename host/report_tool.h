@@ -1,0 +1,11 @@
+// The qzareport tool: loads the collections, runs the report library with
+// the chosen writer, and puts the finished report in place.
+#ifndef QZA_HOST_REPORT_TOOL_H
+#define QZA_HOST_REPORT_TOOL_H
+
+#include <ostream>
+
+// Exit statuses: 0 done, 1 bad input, 2 bad usage.
+int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+
+#endif

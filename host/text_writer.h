@@ -1,0 +1,26 @@
+// The text writer (writer type "text"): the report as plain text, one file
+// per page plus index.txt, tables in fixed-width columns, readable in a
+// terminal and in an e-mail.
+#ifndef QZA_HOST_TEXT_WRITER_H
+#define QZA_HOST_TEXT_WRITER_H
+
+#include "host/document_writer.h"
+
+class TTextWriter : public TDocumentWriter {
+ public:
+  explicit TTextWriter(TWriterSettings settings);
+
+ protected:
+  std::string RenderPage(const TDocumentPage& page) override;
+  void RenderIndex(const std::vector<TIndexEntry>& entries) override;
+  std::string ListSeparator() const override { return ", "; }
+
+ private:
+  static std::string RenderTable(const TDocumentTable& table);
+  static std::string RenderGrid(const TDocumentTable& table);
+  static std::string RenderRecords(const TDocumentTable& table);
+  static std::string CellText(const TDocumentCell& cell);
+  static std::string Fit(const std::string& text, size_t width);
+};
+
+#endif

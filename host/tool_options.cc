@@ -1,0 +1,85 @@
+#include "host/tool_options.h"
+
+#include <boost/program_options.hpp>
+#include <sstream>
+
+namespace po = boost::program_options;
+
+namespace {
+
+po::options_description VisibleOptions(TToolOptions& o, std::vector<std::string>& context) {
+  po::options_description d("Options");
+  d.add_options()
+      ("output,o", po::value(&o.fOutputFolder)->value_name("DIR"), "report folder (default qza-report)")
+      ("format,f", po::value(&o.fFormat)->value_name("FORMAT"), "trace, text or inventory")
+      ("mode", po::value(&o.fMode)->value_name("MODE"), "default or luz")
+      ("xcm", po::bool_switch(&o.fXCM), "the system has an XCM service processor")
+      ("page", po::value(&o.fPage)->value_name("ID"), "write one page (TReport::GetPage) to standard output")
+      ("writer-type", po::value(&o.fWriterType)->value_name("TYPE"), "writer type announced to the library")
+      ("context", po::value(&context)->value_name("KEY=VALUE")->composing(), "a context value (repeatable)")
+      ("data-dir", po::value(&o.fDataFolder)->value_name("DIR"), "the product's data folder")
+      ("remote-bmc", po::value(&o.fRemoteBMC)->value_name("ADDRESS"), "collected over IPMI-over-LAN from ADDRESS")
+      ("log", po::value(&o.fLogFile)->value_name("FILE"), "log file (default qza.log in the output folder)")
+      ("log-level", po::value(&o.fLogLevel)->value_name("0..3"), "highest level logged (default 3)")
+      ("schema", po::value(&o.fSchema)->value_name("DIR"), "load the MOF files of DIR as schema; none: no schema")
+      ("check", po::bool_switch(&o.fCheck), "load and validate the collections, write no report")
+      ("strict", po::bool_switch(&o.fStrict), "an instance of an undeclared class is an error")
+      ("quiet,q", po::bool_switch(&o.fQuiet), "no progress")
+      ("help,h", po::bool_switch(&o.fHelp), "this help")
+      ("version", po::bool_switch(&o.fVersion), "the tool's version");
+  return d;
+}
+
+void CheckChoice(const std::string& option, const std::string& value, std::initializer_list<const char*> choices) {
+  for (const char* choice : choices) {
+    if (value == choice) return;
+  }
+  std::string list;
+  for (const char* choice : choices) list += (list.empty() ? "" : ", ") + std::string(choice);
+  throw TUsageError("--" + option + " must be one of " + list + ", not '" + value + "'");
+}
+
+void ReadContext(const std::vector<std::string>& pairs, TToolOptions& options) {
+  for (const std::string& pair : pairs) {
+    size_t equals = pair.find('=');
+    if (equals == std::string::npos || equals == 0) {
+      throw TUsageError("--context takes KEY=VALUE, not '" + pair + "'");
+    }
+    options.fContext[pair.substr(0, equals)] = pair.substr(equals + 1);
+  }
+}
+
+}  // namespace
+
+TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
+  TToolOptions options;
+  std::vector<std::string> context;
+  po::options_description all = VisibleOptions(options, context);
+  all.add_options()("collection", po::value(&options.fCollections)->composing(), "");
+  po::positional_options_description positional;
+  positional.add("collection", -1);
+  try {
+    po::variables_map values;
+    po::store(po::command_line_parser(argc, argv).options(all).positional(positional).run(), values);
+    po::notify(values);
+  } catch (const po::error& e) {
+    throw TUsageError(e.what());
+  }
+  ReadContext(context, options);
+  CheckChoice("format", options.fFormat, {"trace", "text", "inventory"});
+  CheckChoice("mode", options.fMode, {"default", "luz"});
+  if (options.fLogLevel < 0 || options.fLogLevel > 3) throw TUsageError("--log-level must be 0 to 3");
+  if (options.fOutputFolder.empty()) throw TUsageError("--output needs a folder");
+  return options;
+}
+
+std::string ToolUsage() {
+  TToolOptions options;
+  std::vector<std::string> context;
+  std::ostringstream text;
+  text << "usage: qzareport [OPTIONS] [COLLECTION.mof ...]\n"
+          "Writes the report of a collection; several collections make a comparison report.\n"
+          "Without a collection, the bundled Linux sample is reported.\n\n"
+       << VisibleOptions(options, context);
+  return text.str();
+}

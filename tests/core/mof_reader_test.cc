@@ -1,0 +1,454 @@
+#include "core/mof_reader.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace NVKXQZA20 {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<boost::shared_ptr<ICIMInstance>> InstancesOf(const boost::shared_ptr<TMemoryNamespace>& ns,
+                                                         const std::string& className) {
+  std::vector<boost::shared_ptr<ICIMInstance>> instances;
+  ns->GetClass(className)->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true);
+  return instances;
+}
+
+std::vector<std::string> Associated(const boost::shared_ptr<ICIMInstance>& instance, const std::string& association) {
+  std::vector<boost::shared_ptr<ICIMInstance>> far;
+  instance->Associators(TAddToVectorCallback<ICIMInstance>(far), association, "", "", "");
+  std::vector<std::string> names;
+  for (const auto& each : far) names.push_back(each->GetProperty("Name")->GetValue().ToString());
+  return names;
+}
+
+// The message of the TMofError the text raises, or "" when it loads.
+std::string ErrorOf(const std::string& text) {
+  TMofReader reader(TMemoryNamespace::Create());
+  try {
+    reader.LoadText(text, "test.mof");
+  } catch (const TMofError& e) {
+    return e.what();
+  }
+  return "";
+}
+
+// A folder of MOF files, removed with the test.
+class TMofFolder {
+ public:
+  TMofFolder()
+      : fPath(fs::temp_directory_path() /
+              ("qza_mof_" + std::to_string(getpid()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+    fs::create_directories(fPath);
+  }
+  ~TMofFolder() {
+    std::error_code ignored;
+    fs::remove_all(fPath, ignored);
+  }
+  std::string Write(const std::string& relative, const std::string& text) const {
+    fs::path file = fPath / relative;
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << text;
+    return file.string();
+  }
+  std::string Path(const std::string& relative) const { return (fPath / relative).string(); }
+
+ private:
+  fs::path fPath;
+};
+
+struct TLiteralCase {
+  const char* fDeclaration;  // of property V
+  const char* fValue;        // as written in the instance
+  TCIMValue fExpected;
+};
+
+class MofLiteralTest : public ::testing::TestWithParam<TLiteralCase> {};
+
+TEST_P(MofLiteralTest, ValueIsReadAsTheDeclaredType) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadText(std::string("class T_Literal { ") + GetParam().fDeclaration + "; };\n" +
+                      "instance of T_Literal { V = " + GetParam().fValue + "; };",
+                  "literal.mof");
+  EXPECT_EQ(GetParam().fExpected, InstancesOf(ns, "T_Literal").at(0)->GetProperty("V")->GetValue());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryForm, MofLiteralTest,
+    ::testing::Values(
+        TLiteralCase{"uint8 V", "255", TCIMValue(uint8_t(255))},
+        TLiteralCase{"sint8 V", "-128", TCIMValue(int8_t(-128))},
+        TLiteralCase{"uint16 V", "0x1F", TCIMValue(uint16_t(31))},
+        TLiteralCase{"sint16 V", "-0X10", TCIMValue(int16_t(-16))},
+        TLiteralCase{"uint32 V", "017", TCIMValue(uint32_t(15))},
+        TLiteralCase{"sint32 V", "+1011B", TCIMValue(int32_t(11))},
+        TLiteralCase{"uint64 V", "18446744073709551615", TCIMValue(uint64_t(UINT64_MAX))},
+        TLiteralCase{"sint64 V", "-9223372036854775808", TCIMValue(int64_t(INT64_MIN))},
+        TLiteralCase{"real32 V", "-0.25", TCIMValue::Real32(-0.25f)},
+        TLiteralCase{"real64 V", "1.5e3", TCIMValue(1500.0)},
+        TLiteralCase{"real64 V", ".5E-1", TCIMValue(0.05)},
+        TLiteralCase{"real64 V", "2", TCIMValue(2.0)},
+        TLiteralCase{"boolean V", "TRUE", TCIMValue(true)},
+        TLiteralCase{"boolean V", "False", TCIMValue(false)},
+        TLiteralCase{"string V", "null", TCIMValue::Null(CIMTypeString)},
+        TLiteralCase{"char16 V", "'x'", TCIMValue::Char16('x')},
+        TLiteralCase{"char16 V", "'\\''", TCIMValue::Char16('\'')},
+        TLiteralCase{"char16 V", "'\\x41'", TCIMValue::Char16('A')},
+        TLiteralCase{"string V", "'x'", TCIMValue("x")},
+        TLiteralCase{"string V", "\"\\b\\t\\n\\f\\r\\\"\\'\\\\\"", TCIMValue("\b\t\n\f\r\"'\\")},
+        TLiteralCase{"string V", "\"\\x41\\X00e9\\x20AC!\"", TCIMValue("A\xC3\xA9\xE2\x82\xAC!")},
+        TLiteralCase{"string V", "\"con\" \"cat\"\n  // between\n  \"enated\"", TCIMValue("concatenated")},
+        TLiteralCase{"datetime V", "\"20240131123456.000000+060\"",
+                     TCIMValue(TCIMDateTime("20240131123456.000000+060"))},
+        TLiteralCase{"datetime V", "\"00000003040506.000000:000\"",
+                     TCIMValue(TCIMDateTime("00000003040506.000000:000"))},
+        TLiteralCase{"uint16 V[]", "{1, 0x2, 03}",
+                     TCIMValue::Array(CIMTypeUInt16, {TCIMValue(uint16_t(1)), TCIMValue(uint16_t(2)),
+                                                      TCIMValue(uint16_t(3))})},
+        TLiteralCase{"string V[4]", "{\"a\", NULL, \"b\" \"c\"}",
+                     TCIMValue::Array(CIMTypeString, {TCIMValue("a"), TCIMValue::Null(CIMTypeString),
+                                                      TCIMValue("bc")})},
+        TLiteralCase{"boolean V[]", "{}", TCIMValue::Array(CIMTypeBoolean, {})}));
+
+TEST(MofReaderTest, KeywordsAreCaseInsensitiveAndNamesMayBeKeywords) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadText(R"(
+    QUALIFIER Key : BOOLEAN = false, SCOPE(Property, REFERENCE), FLAVOR(disableoverride, TOSUBCLASS);
+    CLASS T_Part { [key] STRING Class; Uint32 Instance; String Flavor; };
+    [ASSOCIATION] Class T_Link { T_Part Ref Of; t_part ref As; };
+    Instance OF t_part AS $p { class = "a"; INSTANCE = 1; flavor = NULL; };
+    instance of T_Link { of = $P; as = $p; };
+  )", "keywords.mof");
+  EXPECT_EQ(2u, reader.GetClassCount());
+  EXPECT_EQ(1u, reader.GetQualifierTypeCount());
+  EXPECT_EQ(2u, reader.GetInstanceCount());
+  EXPECT_EQ("T_Part.Class=\"a\"", InstancesOf(ns, "T_Link").at(0)->GetProperty("Of")->GetValue().ToString());
+}
+
+TEST(MofReaderTest, QualifierTypesAreDeclaredWithTypeDefaultScopesAndFlavors) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader(ns).LoadText(R"(
+    Qualifier MaxLen : uint32 = null, Scope(property, method, parameter);
+    Qualifier ValueMap : string[] = {"0"}, Scope(property), Flavor(EnableOverride, ToSubclass, Translatable);
+  )", "qualifiers.mof");
+  const TQualifierType* maxLen = ns->FindQualifierType("maxlen");
+  ASSERT_NE(nullptr, maxLen);
+  EXPECT_EQ(CIMTypeUInt32, maxLen->fType);
+  EXPECT_FALSE(maxLen->fIsArray);
+  EXPECT_EQ(TCIMValue::Null(CIMTypeUInt32), maxLen->fDefault);
+  EXPECT_EQ((std::vector<std::string>{"property", "method", "parameter"}), maxLen->fScopes);
+  const TQualifierType* valueMap = ns->FindQualifierType("ValueMap");
+  ASSERT_NE(nullptr, valueMap);
+  EXPECT_TRUE(valueMap->fIsArray);
+  EXPECT_EQ(TCIMValue::Array(CIMTypeString, {TCIMValue("0")}), valueMap->fDefault);
+  EXPECT_EQ((std::vector<std::string>{"EnableOverride", "ToSubclass", "Translatable"}), valueMap->fFlavors);
+}
+
+TEST(MofReaderTest, QualifiersOnClassesAndPropertiesTakeTheirDeclaredTypes) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader(ns).LoadText(R"(
+    Qualifier Description : string = null, Scope(any), Flavor(Translatable);
+    Qualifier MaxLen : uint32 = null, Scope(property);
+    Qualifier ValueMap : string[], Scope(property);
+    Qualifier Values : string[], Scope(property);
+    Qualifier Key : boolean = false, Scope(property);
+    [Description ("A fan " "of the system."), Vendor(7), Tags {1, -2, 3.5}]
+    class T_Fan {
+      [Key, MaxLen ( 64 ) : ToSubclass] string Name;
+      [ValueMap {"0", "2"}, Values {"Unknown", "OK"}] uint16 Status = 2;
+      [Deprecated] string Old;
+    };
+    instance of T_Fan { Name = "Fan 1"; };
+  )", "qualifiers.mof");
+  boost::shared_ptr<ICIMClass> fan = ns->GetClass("T_Fan");
+  bool found = false;
+  EXPECT_EQ(TCIMValue("A fan of the system."), fan->GetQualifier("Description", found)->GetValue());
+  EXPECT_EQ(TCIMValue(int64_t(7)), fan->GetQualifier("Vendor", found)->GetValue());
+  EXPECT_EQ(TCIMValue::Array(CIMTypeReal64, {TCIMValue(1.0), TCIMValue(-2.0), TCIMValue(3.5)}),
+            fan->GetQualifier("Tags", found)->GetValue());
+  boost::shared_ptr<ICIMPropertyDecl> name = fan->GetPropertyDecl("Name");
+  EXPECT_EQ(TCIMValue(true), name->GetQualifier("Key", found)->GetValue());
+  EXPECT_EQ(TCIMValue(uint32_t(64)), name->GetQualifier("MaxLen", found)->GetValue());
+  EXPECT_EQ(TCIMValue(true), fan->GetPropertyDecl("Old")->GetQualifier("Deprecated", found)->GetValue());
+  boost::shared_ptr<ICIMInstance> instance = InstancesOf(ns, "T_Fan").at(0);
+  EXPECT_EQ("OK", instance->GetProperty("Status")->GetValueText());
+  EXPECT_EQ("T_Fan.Name=\"Fan 1\"", instance->GetReference().GetPath());
+}
+
+TEST(MofReaderTest, SubclassesInheritAndOverrideAndMethodsAreDropped) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader(ns).LoadText(R"(
+    class T_Device {
+      [Key] string Name;
+      [Description("base")] uint16 Status = 1;
+      uint32 Reset([IN] boolean Force, [IN, OUT] T_Device REF Target[], string Notes[4] = {"x"});
+    };
+    class T_Disk : T_Device {
+      [Override("Status"), Description("disk")] uint16 Status = 5;
+      uint64 Size;
+      uint32 Eject();
+    };
+    instance of T_Disk { Name = "d1"; Size = 10; };
+  )", "inherit.mof");
+  boost::shared_ptr<ICIMClass> disk = ns->GetClass("T_Disk");
+  EXPECT_EQ("T_Device", disk->GetSuperClassName());
+  EXPECT_EQ(3u, disk->GetPropertyDecls().size());
+  bool found = false;
+  EXPECT_EQ(TCIMValue("disk"), disk->GetPropertyDecl("Status")->GetQualifier("Description", found)->GetValue());
+  std::vector<boost::shared_ptr<ICIMInstance>> devices = InstancesOf(ns, "T_Device");
+  ASSERT_EQ(1u, devices.size());
+  EXPECT_EQ(TCIMValue(uint16_t(5)), devices[0]->GetProperty("Status")->GetValue());
+}
+
+const char* const kHardware = R"(
+  class T_Element { [Key] string Name; };
+  class T_Disk : T_Element { };
+  class T_Controller : T_Element { };
+  [Association] class T_ControlledBy { [Key] T_Controller REF Antecedent; [Key] T_Disk REF Dependent; };
+)";
+
+// The first association comes before the instances its aliases name.
+TEST(MofReaderTest, ReferencesByAliasAndByPathLinkInstancesInEitherOrder) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadText(std::string(kHardware) + R"(
+    instance of T_ControlledBy { Antecedent = $Raid; Dependent = $Disk1; };
+    instance of T_Controller as $Raid { Name = "raid"; };
+    instance of T_Disk as $Disk1 { Name = "disk 1"; };
+    instance of T_Disk { Name = "disk 2"; };
+    instance of T_ControlledBy {
+      Antecedent = "T_Controller.Name=\"raid\"";
+      Dependent = "root/cimv2:T_Disk.Name=\"disk 2\"";
+    };
+  )", "hardware.mof");
+  EXPECT_EQ(5u, reader.GetInstanceCount());
+  boost::shared_ptr<ICIMInstance> controller = InstancesOf(ns, "T_Controller").at(0);
+  EXPECT_EQ((std::vector<std::string>{"disk 1", "disk 2"}), Associated(controller, "T_ControlledBy"));
+  EXPECT_EQ((std::vector<std::string>{"raid"}), Associated(InstancesOf(ns, "T_Disk").at(1), "T_ControlledBy"));
+}
+
+TEST(MofReaderTest, AliasesBelongToOneLoad) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadText(std::string(kHardware) + "instance of T_Controller as $Raid { Name = \"raid\"; };", "first.mof");
+  EXPECT_EQ("second.mof:1:43: unknown alias $Raid", [&] {
+    try {
+      reader.LoadText("instance of T_ControlledBy { Antecedent = $Raid; };", "second.mof");
+    } catch (const TMofError& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  }());
+}
+
+TEST(MofReaderTest, PragmasOtherThanIncludeAreAccepted) {
+  EXPECT_EQ("", ErrorOf("#pragma namespace (\"root/cimv2\")\n#pragma locale (\"en_US\")\n"
+                        "#pragma classflags(\"forceupdate\", (1))\n#pragma autorecover\nclass T_A { };"));
+}
+
+TEST(MofReaderTest, OtherRepositoryFailuresAreReportedAtTheToken) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadText("class T_A { string Name; };", "a.mof");
+  ns->InjectFault(1, kQZAFailed);
+  try {
+    reader.LoadText("\ninstance of T_A { Name = \"a\"; };", "b.mof");
+    ADD_FAILURE() << "the fault was not reported";
+  } catch (const TMofError& e) {
+    EXPECT_EQ("b.mof:2:13: repository error: Operation failed (injected fault)", std::string(e.what()));
+    EXPECT_EQ(2, e.GetLine());
+    EXPECT_EQ(13, e.GetColumn());
+  }
+}
+
+TEST(MofReaderTest, ContextNamesTheDataSource) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TCIMContext second;
+  second["nsIndex"] = TCIMValue(ns->AddDataSource());
+  TMofReader(ns, second).LoadText("class T_A { [Key] string Name; }; instance of T_A { Name = \"a\"; };", "a.mof");
+  EXPECT_EQ(0u, ns->GetClassCount());
+  EXPECT_EQ(1u, ns->GetInstanceCount(second));
+}
+
+TEST(MofReaderTest, IncludesAreRelativeToTheIncludingFile) {
+  TMofFolder folder;
+  folder.Write("qualifiers/key.mof", "Qualifier Key : boolean = false, Scope(property);");
+  folder.Write("classes/base.mof", "#pragma include (\"../qualifiers/key.mof\")\nclass T_A { [Key] string Name; };");
+  folder.Write("classes/all.mof", "#pragma include (\"base.mof\")\nclass T_B : T_A { };");
+  std::string top =
+      folder.Write("top.mof", "#pragma include (\"classes\\\\all.mof\")\ninstance of T_B { Name = \"b\"; };");
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadFile(top);
+  EXPECT_EQ(1u, reader.GetQualifierTypeCount());
+  EXPECT_EQ(2u, reader.GetClassCount());
+  EXPECT_EQ(1u, reader.GetInstanceCount());
+}
+
+// Such a file has no room for the terminating NUL in its last page.
+TEST(MofReaderTest, FileOfWholePagesEndingInATokenLoads) {
+  TMofFolder folder;
+  std::string declaration = "class T_A { };";
+  size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  std::string padding = "//" + std::string(page - 3 - declaration.size(), '-') + "\n";
+  std::string path = folder.Write("page.mof", padding + declaration);
+  ASSERT_EQ(page, fs::file_size(path));
+  TMofReader reader(TMemoryNamespace::Create());
+  reader.LoadFile(path);
+  EXPECT_EQ(1u, reader.GetClassCount());
+}
+
+TEST(MofReaderTest, MissingAndCyclicIncludesAreReportedAtTheInclude) {
+  TMofFolder folder;
+  std::string missing = folder.Write("missing.mof", "class T_A { };\n  #pragma include(\"none/x.mof\")");
+  folder.Write("a.mof", "#pragma include (\"sub/b.mof\")");
+  folder.Write("sub/b.mof", "\n#pragma include (\"../a.mof\")");
+  TMofReader reader(TMemoryNamespace::Create());
+  try {
+    reader.LoadFile(missing);
+    ADD_FAILURE() << "a missing include file was accepted";
+  } catch (const TMofError& e) {
+    EXPECT_EQ(missing + ":2:19: cannot read include file '" + folder.Path("none/x.mof") + "'", e.what());
+  }
+  try {
+    reader.LoadFile(folder.Path("a.mof"));
+    ADD_FAILURE() << "an include cycle was accepted";
+  } catch (const TMofError& e) {
+    EXPECT_EQ(folder.Path("sub/b.mof") + ":2:18: include cycle: " + folder.Path("a.mof") + " -> " +
+                  folder.Path("sub/b.mof") + " -> " + folder.Path("a.mof"),
+              e.what());
+  }
+  try {
+    reader.LoadFile(folder.Path("nothing.mof"));
+    ADD_FAILURE() << "a missing file was accepted";
+  } catch (const TMofError& e) {
+    EXPECT_EQ(folder.Path("nothing.mof") + ": cannot read the file", e.what());
+  }
+}
+
+struct TErrorCase {
+  std::string fText;
+  std::string fMessage;
+};
+
+// A case whose text follows the declaration of T_Disk (line 1).
+TErrorCase OnDisk(const std::string& text, const std::string& message) {
+  return TErrorCase{"class T_Disk { [Key] string Name; uint8 Slot; datetime Made; uint16 Codes[]; };\n" + text,
+                    message};
+}
+
+class MofErrorTest : public ::testing::TestWithParam<TErrorCase> {};
+
+TEST_P(MofErrorTest, MessageNamesThePlaceAndTheProblem) { EXPECT_EQ(GetParam().fMessage, ErrorOf(GetParam().fText)); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Malformed, MofErrorTest,
+    ::testing::Values(
+        TErrorCase{"class T_A {\n  string Name\n};", "test.mof:2:14: expected ';' after property declaration"},
+        TErrorCase{"class T_A {\n  string Name;\n}", "test.mof:3:2: expected ';' after class declaration"},
+        TErrorCase{"class T_A {\n  string Name;\n", "test.mof:2:15: expected '}' closing class T_A"},
+        TErrorCase{"class T_A : T_None { };", "test.mof:1:13: unknown superclass 'T_None'"},
+        TErrorCase{"class T_A { T_None REF Far; };", "test.mof:1:13: unknown class 'T_None' of reference 'Far'"},
+        TErrorCase{"class T_A { strin Name; };",
+                   "test.mof:1:13: unknown data type 'strin' (a reference is written 'ClassName REF name')"},
+        TErrorCase{"class T_A { };\nclass t_a { };", "test.mof:2:7: cannot declare class 't_a': Object already exists"},
+        TErrorCase{"instance of T_Missing {\n};", "test.mof:1:13: unknown class 'T_Missing'"},
+        TErrorCase{"instance T_Disk { };", "test.mof:1:10: expected 'of' after 'instance'"},
+        TErrorCase{"\n\nwidget T_A { };", "test.mof:3:1: expected 'class', 'instance', 'Qualifier' or '#pragma'"},
+        TErrorCase{"/* open\n\n class T_A { };", "test.mof:1:1: unterminated comment"},
+        TErrorCase{"class T_A {\n  string Name = \"abc;\n};", "test.mof:2:17: unterminated string"},
+        TErrorCase{"class T_A { string Name = \"a\\qb\"; };", "test.mof:1:29: unknown escape sequence '\\q'"},
+        TErrorCase{"class T_A { char16 C = ''; };", "test.mof:1:24: expected one character between ' and '"},
+        TErrorCase{"class T_A { uint8 N = 12ab; };", "test.mof:1:23: malformed number '12ab'"},
+        TErrorCase{"class T_A { uint8 N = 0x; };", "test.mof:1:23: malformed number '0x'"},
+        TErrorCase{"class T_A { uint8 N = 019; };", "test.mof:1:23: malformed number '019'"},
+        TErrorCase{"class T_A { uint64 N = 18446744073709551616; };", "test.mof:1:24: integer out of range"},
+        TErrorCase{"class T_A { real64 R = -1.0e999; };", "test.mof:1:24: real number out of range"},
+        TErrorCase{"class T_A { real32 R = 1.0e39; };",
+                   "test.mof:1:24: bad value for default of property 'R' of type real32: out of range"},
+        TErrorCase{"class T_A { string N = @; };", "test.mof:1:24: unexpected character '@'"},
+        TErrorCase{"Qualifier Q : boolean = false, Scope(everything);", "test.mof:1:38: expected a scope name"},
+        TErrorCase{"Qualifier Q : boolean, Scope(any), Flavor(Sticky);", "test.mof:1:43: expected a flavor name"},
+        TErrorCase{"Qualifier Q : uint8, Scope(any);\nclass T_A { [Q] string N; };",
+                   "test.mof:2:14: qualifier 'Q' of type uint8 needs a value"},
+        TErrorCase{"Qualifier Q : uint8, Scope(any);\nclass T_A { [Q(300)] string N; };",
+                   "test.mof:2:16: bad value for qualifier 'Q' of type uint8: out of range"},
+        TErrorCase{"class T_A { [Q {1, \"x\"}] string N; };",
+                   "test.mof:1:20: array elements of one value must have one type"},
+        TErrorCase{"class T_A { sint8 N = -129; };",
+                   "test.mof:1:23: bad value for default of property 'N' of type sint8: out of range"},
+        TErrorCase{"class T_A { string Name; };\ninstance of T_A {\n  Nmae = \"x\";\n};",
+                   "test.mof:3:3: unknown property 'Nmae' of class 'T_A'"},
+        TErrorCase{"class T_A { string Name; };\ninstance of T_A {\n  Name = \"x\"\n};",
+                   "test.mof:3:13: expected ';' after property value"},
+        OnDisk("instance of T_Disk { Slot = 256; };",
+               "test.mof:2:29: bad value for property 'Slot' of type uint8: out of range"),
+        OnDisk("instance of T_Disk { Slot = \"3\"; };",
+               "test.mof:2:29: bad value for property 'Slot' of type uint8: found a string"),
+        OnDisk("instance of T_Disk { Name = TRUE; };",
+               "test.mof:2:29: bad value for property 'Name' of type string: found a boolean"),
+        OnDisk("instance of T_Disk { Slot = 1.5; };",
+               "test.mof:2:29: bad value for property 'Slot' of type uint8: found a real number"),
+        OnDisk("instance of T_Disk { Made = \"yesterday\"; };",
+               "test.mof:2:29: bad value for property 'Made' of type datetime: \"yesterday\" is not a CIM datetime"),
+        OnDisk("instance of T_Disk { Codes = 5; };",
+               "test.mof:2:30: bad value for property 'Codes' of type uint16[]: expected an array value '{ ... }'"),
+        OnDisk("instance of T_Disk { Codes = {1, -1}; };",
+               "test.mof:2:34: bad value for property 'Codes' of type uint16[]: out of range"),
+        OnDisk("instance of T_Disk { Slot = {1}; };",
+               "test.mof:2:29: bad value for property 'Slot' of type uint8: found an array"),
+        OnDisk("instance of T_Disk { Name = $Other; };",
+               "test.mof:2:29: bad value for property 'Name' of type string: found an alias"),
+        OnDisk("instance of T_Disk as $D { Name = \"a\"; };\ninstance of T_Disk as $d { Name = \"b\"; };",
+               "test.mof:3:23: alias $d is already defined")));
+
+// Every cut of a valid text either loads or fails with a TMofError.
+TEST(MofReaderTest, TruncatedTextsFailCleanly) {
+  const std::string text = std::string(kHardware) + R"(
+    /* a comment */ instance of T_Controller as $Raid { Name = "r\x41id" "!"; };
+    instance of T_ControlledBy { Antecedent = $Raid; Dependent = "T_Disk.Name=\"d\""; };
+    class T_Values { sint32 A[] = {0x1F, 017, 101b, -5}; real64 R = -1.5e-3; char16 C = '\n'; };
+  )";
+  for (size_t length = 0; length <= text.size(); ++length) {
+    TMofReader reader(TMemoryNamespace::Create());
+    try {
+      reader.LoadText(text.substr(0, length), "cut.mof");
+    } catch (const TMofError&) {
+    }
+  }
+  EXPECT_EQ("", ErrorOf(text));
+}
+
+TEST(MofReaderTest, LoadsTheWholeDmtfSchema) {
+  if (std::system("unzip -v > /dev/null 2>&1") != 0) GTEST_SKIP() << "unzip is not installed";
+  const std::string zip = QZA_SOURCE_DIR "/../shared/cim-schema/cim_schema_2.49.0Final-MOFs.zip";
+  if (!std::ifstream(zip)) GTEST_SKIP() << "the DMTF schema is not beside the project: " << zip;
+  TMofFolder folder;
+  std::string unzip = "unzip -q -o '" + zip + "' -d '" + folder.Path("") + "'";
+  ASSERT_EQ(0, std::system(unzip.c_str()));
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadFile(folder.Path("cim_schema_2.49.0.mof"));
+  EXPECT_EQ(1631u, reader.GetClassCount());
+  EXPECT_EQ(70u, reader.GetQualifierTypeCount());
+  EXPECT_EQ(0u, reader.GetInstanceCount());
+  EXPECT_EQ(1631u, ns->GetClassCount());
+  EXPECT_TRUE(ns->GetClass("CIM_Component")->IsAssociation());
+  EXPECT_TRUE(ns->GetClass("CIM_LogicalDisk")->IsA("CIM_ManagedElement"));
+  boost::shared_ptr<ICIMPropertyDecl> status = ns->GetClass("CIM_LogicalDisk")->GetPropertyDecl("OperationalStatus");
+  EXPECT_EQ(CIMTypeUInt16, status->GetType());
+  EXPECT_TRUE(status->IsArray());
+  bool found = false;
+  EXPECT_EQ(TCIMValue("OK"), status->GetQualifier("Values", found)->GetValue().ToArray().at(2));
+}
+
+}  // namespace
+}  // namespace NVKXQZA20

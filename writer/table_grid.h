@@ -1,0 +1,41 @@
+// The in-memory table that the generic renderer builds and hands, complete,
+// to the writer's WriteTableGrid output operation. A reader sees the cells
+// row after row: cell (r, c) is Cell(r, c) once fFillByColumn is clear.
+//
+//   TTableGrid grid(3, 2, false);   // 3 rows, 2 columns
+//   grid.Cell(0, 1).fText = "Name";
+#ifndef QZA_WRITER_TABLE_GRID_H
+#define QZA_WRITER_TABLE_GRID_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TTableCell {
+  std::string fText;
+  std::string fAlternateText;
+  bool fMonospaced = false;
+};
+
+struct TTableGrid {
+  // rows x columns empty cells, every column 0 wide, table width 100.
+  TTableGrid(int32_t rows, int32_t columns, bool passThrough);
+
+  // While fFillByColumn is set, (r, c) addresses the cell in row c, column r:
+  // the renderer fills row-style tables with the instance as its first index.
+  TTableCell& Cell(int32_t row, int32_t column);
+  const TTableCell& Cell(int32_t row, int32_t column) const;
+
+  std::vector<int32_t> fColumnWidths;  // percent of the table width
+  int32_t fTableWidth;                 // percent
+  bool fSortable;                      // the reader may re-sort the rows
+  bool fColumnReport;                  // row 0 holds the labels
+  bool fRowReport;                     // column 0 holds the labels
+  std::vector<TTableCell> fCells;      // row after row
+  bool fFillByColumn;
+  int32_t fRows;
+  int32_t fColumns;
+  bool fPassThrough;                   // the renderer's caller's flag, for the reader
+};
+
+#endif
