@@ -1207,6 +1207,7 @@ size_t TMofReader::TLoad::FileIndex(const std::string& file) {
 }
 
 void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file) {
+  fReader.fReadFiles.insert(FileKey(file));
   fIncludeKeys.push_back(FileKey(file));
   fIncludeNames.push_back(file);
   TSourceParser(*this, text, size, file).Run();
@@ -1229,6 +1230,7 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
     for (size_t j = i; j < fIncludeNames.size(); ++j) chain += fIncludeNames[j] + " -> ";
     from.Fail(at, "include cycle: " + chain + file);
   }
+  if (fReader.fReadFiles.count(key)) return;
   TFileText text;
   if (!text.Open(file)) from.Fail(at, "cannot read include file '" + file + "'");
   ReadSource(text.Data(), text.Size(), file);

@@ -7,6 +7,9 @@
 //   reader.LoadText("instance of VKXSG_Fan { DeviceID = \"Fan 1\"; };", "inline.mof");
 //   reader.GetInstanceCount();         // 1 (counts add up over the reader's loads)
 //
+// A file already read by this reader (by LoadFile or an include) is not read
+// again, so a collection may include the schema the tool has loaded first.
+//
 // Each Load call is one load: aliases ($Disk) are known within it only, and
 // references by alias are set when the whole load has been read, so an
 // association instance may come before its endpoints. Methods are read and
@@ -24,6 +27,7 @@
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
 #include <stdexcept>
+#include <set>
 #include <string>
 
 #include "core/repository.h"
@@ -73,6 +77,7 @@ class TMofReader {
 
   boost::shared_ptr<TMemoryNamespace> fNamespace;
   TCIMContext fContext;
+  std::set<std::string> fReadFiles;
   size_t fClassCount = 0;
   size_t fQualifierTypeCount = 0;
   size_t fInstanceCount = 0;

@@ -306,6 +306,23 @@ TEST(MofReaderTest, FileOfWholePagesEndingInATokenLoads) {
   EXPECT_EQ(1u, reader.GetClassCount());
 }
 
+TEST(MofReaderTest, AFileAlreadyReadIsNotReadAgain) {
+  TMofFolder folder;
+  std::string schema = folder.Write("schema/schema.mof", "class T_Fan { [Key] string Name; };");
+  std::string collection = folder.Write("samples/one.mof",
+                                        "#pragma include(\"../schema/schema.mof\")\n"
+                                        "instance of T_Fan { Name = \"f1\"; };");
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadFile(schema);
+  reader.LoadFile(collection);
+  EXPECT_EQ(1u, ns->GetClassCount());
+  EXPECT_EQ(1u, ns->GetInstanceCount());
+  TMofReader fresh(TMemoryNamespace::Create());
+  EXPECT_NO_THROW(fresh.LoadFile(collection));
+  EXPECT_EQ(1u, fresh.GetClassCount());
+}
+
 TEST(MofReaderTest, MissingAndCyclicIncludesAreReportedAtTheInclude) {
   TMofFolder folder;
   std::string missing = folder.Write("missing.mof", "class T_A { };\n  #pragma include(\"none/x.mof\")");
