@@ -665,6 +665,7 @@ class TMofReader::TSourceParser {
   void DeclareClass(const TClassDeclaration& declaration, TPosition namePosition, TPosition superPosition,
                     const std::vector<TPosition>& typePositions);
   void ParseInstance();
+  void SkipInstance(TPosition classPosition);
   void ParsePropertyValue(TLoad::TClassInfo& cls, const boost::shared_ptr<ICIMInstance>& instance);
   const TLoad::TPropertyInfo& FindProperty(TLoad::TClassInfo& cls);
 
@@ -962,7 +963,8 @@ void TMofReader::TSourceParser::ParseInstance() {
   if (Current().fKind != ETokenKind::Identifier) Fail(classPosition, "expected a class name after 'instance of'");
   fName.assign(Current().fBegin, Current().fEnd);
   TLoad::TClassInfo* cls = fLoad.FindClass(fName);
-  if (cls == nullptr) Fail(classPosition, "unknown class '" + fName + "'");
+  if (cls == nullptr && !fReader.fWarn) Fail(classPosition, "unknown class '" + fName + "'");
+  if (cls == nullptr) return SkipInstance(classPosition);
   Advance();
   boost::shared_ptr<ICIMInstance> instance;
   try {
@@ -984,6 +986,28 @@ void TMofReader::TSourceParser::ParseInstance() {
   Advance();
   Expect(';', "after instance declaration");
   ++fReader.fInstanceCount;
+}
+
+// An instance of an undeclared class: warn, remember its alias as one
+// without instance, and step over its body.
+void TMofReader::TSourceParser::SkipInstance(TPosition classPosition) {
+  fReader.fWarn(TMofError(fLexer.GetFile(), classPosition.fLine, classPosition.fColumn,
+                          "instance of undeclared class '" + fName + "' skipped"));
+  Advance();
+  if (IsKeyword("as")) {
+    Advance();
+    if (Current().fKind != ETokenKind::Alias) Fail(Current().fAt, "expected an alias after 'as'");
+    fLoad.DefineAlias(std::string(Current().fBegin, Current().fEnd), boost::shared_ptr<ICIMInstance>(), fLexer,
+                      Current().fAt);
+    Advance();
+  }
+  Expect('{', "to open the instance body");
+  for (int depth = 1; depth > 0; Advance()) {
+    if (Current().fKind == ETokenKind::End) Fail(fLexer.AfterPrevious(), "expected '}' closing the instance");
+    if (IsPunct('{')) ++depth;
+    if (IsPunct('}')) --depth;
+  }
+  Expect(';', "after instance declaration");
 }
 
 void TMofReader::TSourceParser::ParsePropertyValue(TLoad::TClassInfo& cls,
@@ -1276,6 +1300,11 @@ void TMofReader::TLoad::ResolveReferences() {
     TAlias* alias = pending.fTarget != nullptr ? pending.fTarget : FindAlias(pending.fAlias);
     const std::string& file = fFiles[pending.fFile];
     if (alias == nullptr) throw TMofError(file, pending.fAt.fLine, pending.fAt.fColumn, "unknown alias $" + pending.fAlias);
+    if (!alias->fInstance) {
+      fReader.fWarn(TMofError(file, pending.fAt.fLine, pending.fAt.fColumn,
+                              "reference '" + *pending.fProperty + "' to skipped $" + pending.fAlias + " left unset"));
+      continue;
+    }
     try {
       if (alias->fReference.IsNull()) alias->fReference = TCIMValue(alias->fInstance->GetReference(fReader.fContext));
       pending.fInstance->SetPropertyValue(*pending.fProperty, alias->fReference, fReader.fContext);

@@ -24,6 +24,7 @@
 #ifndef QZA_CORE_MOF_READER_H
 #define QZA_CORE_MOF_READER_H
 
+#include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
 #include <stdexcept>
@@ -54,10 +55,17 @@ class TMofError : public std::runtime_error {
 
 class TMofReader {
  public:
+  typedef boost::function<void(const TMofError&)> TWarningCallback;
+
   TMofReader(boost::shared_ptr<TMemoryNamespace> ns, TCIMContext context = TCIMContext());
   ~TMofReader();
   TMofReader(const TMofReader&) = delete;
   TMofReader& operator=(const TMofReader&) = delete;
+
+  // Instances of classes that no file declares are errors unless this is
+  // called: they are then skipped, each with a warning, and references to
+  // their aliases are left unset, each with a warning.
+  void SkipUndeclaredInstances(TWarningCallback warn) { fWarn = warn; }
 
   void LoadFile(const std::string& path);
   // name is the file name that messages show; includes in the text are
@@ -78,6 +86,7 @@ class TMofReader {
   boost::shared_ptr<TMemoryNamespace> fNamespace;
   TCIMContext fContext;
   std::set<std::string> fReadFiles;
+  TWarningCallback fWarn;
   size_t fClassCount = 0;
   size_t fQualifierTypeCount = 0;
   size_t fInstanceCount = 0;

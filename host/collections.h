@@ -8,6 +8,7 @@
 #define QZA_HOST_COLLECTIONS_H
 
 #include <boost/shared_ptr.hpp>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ struct TLoadSettings {
   std::vector<std::string> fCollections;
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
+  // Instances of undeclared classes are errors; otherwise they are skipped
+  // and each is reported to fWarn.
+  bool fStrict = false;
+  std::function<void(const std::string&)> fWarn;
 };
 
 struct TLoadedCollections {

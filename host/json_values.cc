@@ -52,7 +52,8 @@ json Of(const TTableGrid& grid) {
     json cells = json::array();
     for (int32_t c = 0; c < grid.fColumns; ++c) {
       const TTableCell& cell = grid.fCells[static_cast<size_t>(r) * grid.fColumns + c];
-      cells.push_back(json::array({cell.fText, cell.fAlternateText, cell.fMonospaced}));
+      cells.push_back(json::array({cell.fText, cell.fAlternateText, cell.fMonospaced, cell.fMarkers[0],
+                                   cell.fMarkers[1], cell.fMarkers[2]}));
     }
     rows.push_back(cells);
   }

@@ -10,7 +10,9 @@
 #include "core/mof_reader.h"
 #include "core/root.h"
 #include "host/collections.h"
+#include "host/delta_computation.h"
 #include "host/tool_options.h"
+#include "host/html_writer.h"
 #include "host/inventory_writer.h"
 #include "host/text_writer.h"
 #include "host/trace_writer.h"
@@ -31,8 +33,10 @@ class TRunError : public std::runtime_error {
 
 std::string BundledPath(const std::string& relative) { return std::string(QZA_SOURCE_DIR) + "/" + relative; }
 
-TLoadSettings LoadSettingsOf(const TToolOptions& options) {
+TLoadSettings LoadSettingsOf(const TToolOptions& options, std::ostream& err) {
   TLoadSettings settings;
+  settings.fStrict = options.fStrict;
+  settings.fWarn = [&err](const std::string& warning) { err << "qzareport: warning: " << warning << "\n"; };
   settings.fCollections = options.fCollections;
   if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
   if (options.fSchema != "none") {
@@ -117,6 +121,7 @@ std::string WriterTypeOf(const TToolOptions& options) {
 std::unique_ptr<THostWriter> MakeWriter(const TToolOptions& options, const TWriterSettings& settings,
                                         std::ostream* traceSink) {
   bool singlePage = !options.fPage.empty();
+  if (options.fFormat == "html") return std::unique_ptr<THostWriter>(new THtmlWriter(settings));
   if (options.fFormat == "text") return std::unique_ptr<THostWriter>(new TTextWriter(settings));
   if (options.fFormat == "inventory") return std::unique_ptr<THostWriter>(new TInventoryWriter(settings, !singlePage));
   return std::unique_ptr<THostWriter>(new TTraceWriter(settings, singlePage ? nullptr : traceSink));
@@ -166,17 +171,14 @@ int WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, s
 }
 
 int Run(const TToolOptions& options, std::ostream& out, std::ostream& err) {
-  TLoadSettings settings = LoadSettingsOf(options);
+  TLoadSettings settings = LoadSettingsOf(options, err);
   TLoadedCollections loaded = LoadCollections(settings);
   if (options.fCheck) {
     out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
         << loaded.fInstanceCount << " instances: no problem found\n";
     return 0;
   }
-  if (settings.fCollections.size() > 1) {
-    err << "qzareport: comparison reports of several collections are not available in this build\n";
-    return 2;
-  }
+  if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace);
   return WriteReport(options, loaded, settings.fCollections.size(), out, err);
 }
 

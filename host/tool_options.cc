@@ -11,7 +11,7 @@ po::options_description VisibleOptions(TToolOptions& o, std::vector<std::string>
   po::options_description d("Options");
   d.add_options()
       ("output,o", po::value(&o.fOutputFolder)->value_name("DIR"), "report folder (default qza-report)")
-      ("format,f", po::value(&o.fFormat)->value_name("FORMAT"), "trace, text or inventory")
+      ("format,f", po::value(&o.fFormat)->value_name("FORMAT"), "html (default), text, inventory or trace")
       ("mode", po::value(&o.fMode)->value_name("MODE"), "default or luz")
       ("xcm", po::bool_switch(&o.fXCM), "the system has an XCM service processor")
       ("page", po::value(&o.fPage)->value_name("ID"), "write one page (TReport::GetPage) to standard output")
@@ -66,7 +66,7 @@ TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
     throw TUsageError(e.what());
   }
   ReadContext(context, options);
-  CheckChoice("format", options.fFormat, {"trace", "text", "inventory"});
+  CheckChoice("format", options.fFormat, {"html", "text", "inventory", "trace"});
   CheckChoice("mode", options.fMode, {"default", "luz"});
   if (options.fLogLevel < 0 || options.fLogLevel > 3) throw TUsageError("--log-level must be 0 to 3");
   if (options.fOutputFolder.empty()) throw TUsageError("--output needs a folder");

@@ -20,7 +20,7 @@ class TUsageError : public std::runtime_error {
 struct TToolOptions {
   std::vector<std::string> fCollections;  // empty: the bundled Linux sample
   std::string fOutputFolder = "qza-report";
-  std::string fFormat = "trace";
+  std::string fFormat = "html";
   std::string fMode = "default";
   bool fXCM = false;
   std::string fPage;                       // a single page through TReport::GetPage

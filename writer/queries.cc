@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "writer/cim_reading.h"
+#include "writer/table_queries.h"
 #include "writer/text_join.h"
 #include "writer/trace.h"
 #include "writer/writer.h"
@@ -40,56 +41,18 @@ const char* TimeStampProperty(const std::string& className) {
 
 }  // namespace
 
-// The sort runs on a copy: a failing comparison leaves the enumeration order.
-// A stable sort stays within the sequence even when missing values make the
-// sorter's order inconsistent.
 void TWriter::SortInstances(TInstances& instances, const TInstanceSorter& sorter) {
-  if (sorter.IsEmpty() || instances.empty()) return;
-  try {
-    TInstances sorted = instances;
-    std::stable_sort(sorted.begin(), sorted.end(), sorter);
-    instances.swap(sorted);
-  } catch (const TQZAException& error) {
-    LogLine(3, std::string("Error sorting: ") + error.what());
-  }
+  OrderInstances(instances, sorter);
 }
 
 TWriter::TInstances TWriter::GetInstances(TReportClass table) {
-  boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass;
-  try {
-    cimClass = fNamespace->GetClass(table.GetClass());
-  } catch (const TQZAException&) {
-    return TInstances();
-  }
-  TInstances instances;
-  cimClass->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true);
-  SortInstances(instances, table.GetInstanceSorter());
-  return instances;
+  return TableInstances(*fNamespace, table, kIgnorePropertyFilters);
 }
 
 TWriter::TProperties TWriter::GetProperties(TInstancePtr instance, const std::string& name,
                                             const std::string& associationClass,
                                             const std::string& associationTarget) {
-  TProperties properties;
-  if (associationClass.empty() && associationTarget.empty()) {
-    try {
-      properties.push_back(instance->GetProperty(name));
-    } catch (const TQZAException& error) {
-      if (error.GetStatusCode() != NVKXQZA20::kQZANotFound) throw;
-      LogLine(1, "HTML: Couldn't find property " + name + " in class " +
-                     instance->GetClass()->GetName());
-    }
-    return properties;
-  }
-  try {
-    TInstances associated;
-    instance->Associators(TAddToVectorCallback<ICIMInstance>(associated), associationClass,
-                          associationTarget, "", "");
-    for (const TInstancePtr& other : associated) properties.push_back(other->GetProperty(name));
-  } catch (const TQZAException& error) {
-    LogLine(3, std::string("Error navigation association: ") + error.what());
-  }
-  return properties;
+  return ColumnProperties(instance, name, associationClass, associationTarget);
 }
 
 std::string TWriter::GetPropertyValueFromAssociation(TInstancePtr instance, std::string name,

@@ -7,6 +7,7 @@
 #ifndef QZA_WRITER_TABLE_GRID_H
 #define QZA_WRITER_TABLE_GRID_H
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ struct TTableCell {
   std::string fText;
   std::string fAlternateText;
   bool fMonospaced = false;
+  // Set, all three, on the "--- SAME ---" cells of comparison pages; what
+  // they look like is the writer's choice.
+  std::array<bool, 3> fMarkers{};
 };
 
 struct TTableGrid {

@@ -2,31 +2,17 @@
 // become grids handed to WriteTableGrid, pages become OpenPage..RegisterPage.
 #include <algorithm>
 #include <iterator>
-#include <optional>
 #include <sstream>
 
 #include "core/root.h"
 #include "writer/cim_reading.h"
+#include "writer/table_renderer.h"
 #include "writer/trace.h"
 #include "writer/writer.h"
 
-using NVKXQZA20::ICIMInstance;
-using NVKXQZA20::TAddToVectorCallback;
 using NVKXQZA20::TCIMContext;
 
 namespace {
-
-const char kNotAvailable[] = "N/A";
-
-bool IsRowReport(const TReportParameters::TReportClass& table) {
-  return table.GetReportStyle() == TReportParameters::TReportClass::RowReport;
-}
-
-bool AnyHasAlternateValue(const TWriter::TProperties& properties) {
-  return std::any_of(properties.begin(), properties.end(), [](const TWriter::TPropertyPtr& property) {
-    return property && property->HasAlternateValue();
-  });
-}
 
 // Sensors report readings in hundredths; sign and point of the text are not
 // part of the reading.
@@ -81,136 +67,24 @@ std::string TWriter::PagePath(const std::string& linkName) const {
 
 bool TWriter::WriteTable(TReportClass table, TInstances instances, bool oneInstancePerTable,
                          bool passThrough, TCIMContext context) {
-  TTraceScope trace("TWriter::WriteTable -- Entering", "TWriter::WriteTable -- Exiting");
-  LogLine(3, "TWriter::WriteTable -- Current table title = " + table.GetTitle());
-  table.Validate();
-  if (table.HasTitle()) {
-    bool subTitleEnabled = table.SubTitleEnabled();
-    bool secondFlag = false;
-    WriteTableTitle(table.GetTitle(), subTitleEnabled, secondFlag);
-  }
-  const bool tablePerInstance = table.HasAssociatedClass() && oneInstancePerTable;
-  // A limit below one would leave no room for an instance.
-  const int32_t limit = std::max(1, table.GetMaxInstancesPerTable());
-  const int32_t count = static_cast<int32_t>(instances.size());
-  int32_t slots = tablePerInstance ? 1 : std::min(count, limit);
-  std::optional<TTableGrid> grid;
-  int32_t row = 0;
-  for (int32_t i = 0; i < count; ++i) {
-    if (!grid) grid = NewGrid(table, slots, passThrough);
-    ++row;
-    if (row == 1) FillLabels(*grid, table, instances[i], context);
-    FillRow(*grid, row, table, instances[i]);
-    if (!tablePerInstance && row < limit) continue;
-    OutputGrid(*grid);
-    row = 0;
-    if (tablePerInstance) {
-      WriteAssociatedTables(table, instances[i], oneInstancePerTable, passThrough, context);
-      continue;
-    }
-    const int32_t remaining = count - (i + 1);
-    if (remaining == 0 || remaining >= limit) continue;
-    if (IsRowReport(table)) {
-      *grid = NarrowedRowGrid(*grid, remaining);
-    } else {
-      grid.reset();
-      slots = remaining;
-    }
-  }
-  if (grid && row > 0) OutputGrid(*grid);
+  TTableRenderingHooks hooks;
+  BindOutputOperations(hooks, *this);
+  hooks.fColumnLabel = [this](NVKXQZA20::ICIMClass& cimClass, const TReportProperty& column,
+                              const TCIMContext& labelContext) {
+    return GetTableHeaderLabel(cimClass, column, labelContext);
+  };
+  hooks.fColumnProperties = [this](TInstancePtr instance, const std::string& name,
+                                   const std::string& associationClass, const std::string& associationTarget) {
+    return GetProperties(instance, name, associationClass, associationTarget);
+  };
+  hooks.fValuesText = [this](const TProperties& properties, const std::string& separator, bool useAlternate) {
+    return GetValuesFromProperties(properties, separator, useAlternate);
+  };
+  hooks.fCellText = [this](const TReportClass& cellTable, const std::string& property, TInstancePtr,
+                           const std::string& text) { return AdjustCellText(cellTable, property, text); };
+  TTableRenderer(hooks, "TWriter::WriteTable")
+      .WriteTable(table, instances, oneInstancePerTable, passThrough, context);
   return false;
-}
-
-TTableGrid TWriter::NewGrid(const TReportClass& table, int32_t instanceSlots, bool passThrough) const {
-  const std::vector<TReportProperty>& columns = table.GetProperties();
-  const int32_t properties = static_cast<int32_t>(columns.size());
-  TTableGrid grid = IsRowReport(table) ? TTableGrid(properties, instanceSlots + 1, passThrough)
-                                       : TTableGrid(instanceSlots + 1, properties, passThrough);
-  if (IsRowReport(table)) {
-    grid.fRowReport = true;
-    grid.fFillByColumn = true;
-    const int32_t labelWidth = TReportParameters::ConvertPercent(table.GetRowReportHeaderWidth());
-    grid.fColumnWidths[0] = labelWidth;
-    for (int32_t c = 1; c <= instanceSlots; ++c) grid.fColumnWidths[c] = (100 - labelWidth) / instanceSlots;
-  } else {
-    grid.fColumnReport = true;
-    for (int32_t j = 0; j < properties; ++j) {
-      grid.fColumnWidths[j] = TReportParameters::ConvertPercent(columns[j].GetColumnWidth());
-    }
-  }
-  grid.fTableWidth = TReportParameters::ConvertPercent(table.GetTableWidth());
-  grid.fSortable = table.IsTableSortable();
-  return grid;
-}
-
-// The last, narrower grid of a row-style table keeps the absolute width of
-// every column: the table shrinks to the columns it keeps.
-TTableGrid TWriter::NarrowedRowGrid(const TTableGrid& grid, int32_t instanceSlots) {
-  TTableGrid narrowed(grid.fRows, instanceSlots + 1, grid.fPassThrough);
-  int32_t keptWidth = 0;
-  for (int32_t c = 0; c <= instanceSlots; ++c) keptWidth += grid.fColumnWidths[c];
-  narrowed.fTableWidth = grid.fTableWidth * keptWidth / 100;
-  for (int32_t c = 0; c <= instanceSlots; ++c) {
-    // Columns that were all 0 wide stay so.
-    narrowed.fColumnWidths[c] = keptWidth == 0 ? 0 : grid.fColumnWidths[c] * 100 / keptWidth;
-  }
-  narrowed.fRowReport = true;
-  narrowed.fSortable = grid.fSortable;
-  narrowed.fFillByColumn = grid.fFillByColumn;
-  return narrowed;
-}
-
-void TWriter::FillLabels(TTableGrid& grid, const TReportClass& table, TInstancePtr instance,
-                         const TCIMContext& context) {
-  const std::vector<TReportProperty>& columns = table.GetProperties();
-  boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass = instance->GetClass();
-  for (size_t j = 0; j < columns.size(); ++j) {
-    TTableCell label;
-    label.fText = GetTableHeaderLabel(*cimClass, columns[j], context);
-    grid.Cell(0, static_cast<int32_t>(j)) = label;
-  }
-}
-
-void TWriter::FillRow(TTableGrid& grid, int32_t row, const TReportClass& table, TInstancePtr instance) {
-  const std::vector<TReportProperty>& columns = table.GetProperties();
-  bool rowShowsNotAvailable = false;
-  for (size_t j = 0; j < columns.size(); ++j) {
-    grid.Cell(row, static_cast<int32_t>(j)) =
-        MakeValueCell(table, columns[j], instance, j == 0, rowShowsNotAvailable);
-  }
-}
-
-// A fresh cell per instance, so that a reused grid keeps nothing of the
-// instance before.
-TTableCell TWriter::MakeValueCell(const TReportClass& table, const TReportProperty& column,
-                                  TInstancePtr instance, bool firstColumn, bool& rowShowsNotAvailable) {
-  const std::string name = column.GetProperty();
-  TProperties properties =
-      GetProperties(instance, name, column.GetAssociationClass(), column.GetAssociationTarget());
-  if (column.HasSecondaryAssociationTarget() && properties.empty()) {
-    properties = GetProperties(instance, name, "", column.GetSecondaryAssociationTarget());
-  }
-  TTableCell cell;
-  cell.fMonospaced = column.IsMonospaced();
-  const std::string separator = GetArraySeparatorText(column.GetArrayValueSeparator());
-  std::string text = GetValuesFromProperties(properties, separator, false);
-  if (AnyHasAlternateValue(properties)) {
-    std::string alternate = GetValuesFromProperties(properties, separator, true);
-    if (firstColumn) {
-      if (!text.empty() && text == alternate) {
-        text = kNotAvailable;
-        rowShowsNotAvailable = true;
-      } else if (alternate.empty()) {
-        alternate = kNotAvailable;
-      }
-    } else if (rowShowsNotAvailable) {
-      alternate.clear();
-    }
-    if (alternate == text) alternate.clear();
-    cell.fAlternateText = alternate;
-  }
-  cell.fText = AdjustCellText(table, name, text);
-  return cell;
 }
 
 std::string TWriter::AdjustCellText(const TReportClass& table, const std::string& propertyName,
@@ -224,28 +98,6 @@ std::string TWriter::AdjustCellText(const TReportClass& table, const std::string
   }
   if (className == "CIM_NumericSensor" && propertyName == "CurrentReading") text = ScaledReading(text);
   return text;
-}
-
-// The reader always sees the cells row after row.
-void TWriter::OutputGrid(TTableGrid& grid) {
-  const bool fillByColumn = grid.fFillByColumn;
-  grid.fFillByColumn = false;
-  WriteTableGrid(grid);
-  grid.fFillByColumn = fillByColumn;
-}
-
-void TWriter::WriteAssociatedTables(const TReportClass& table, TInstancePtr instance,
-                                    bool oneInstancePerTable, bool passThrough,
-                                    const TCIMContext& context) {
-  for (const TReportClass& associatedTable : table.GetAssociatedClasses()) {
-    TInstances associated;
-    instance->Associators(TAddToVectorCallback<ICIMInstance>(associated),
-                          associatedTable.GetAssocClass(), associatedTable.GetResultClass(),
-                          associatedTable.GetRole(), associatedTable.GetResultRole());
-    if (associated.empty()) continue;
-    SortInstances(associated, associatedTable.GetInstanceSorter());
-    WriteTable(associatedTable, associated, oneInstancePerTable, passThrough, context);
-  }
 }
 
 void TWriter::WriteGenericReport(TReportParameters page) {

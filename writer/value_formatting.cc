@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <sstream>
 
-#include "writer/text_join.h"
 #include "writer/trace.h"
+#include "writer/value_formatter.h"
 #include "writer/writer.h"
 
 using NVKXQZA20::ICIMPropertyDecl;
@@ -69,47 +69,21 @@ bool IsProcessTime(const std::string& propertyName) {
 }  // namespace
 
 std::string TWriter::GetPropertyValue(TInstancePtr instance, std::string name, std::string separator) {
-  try {
-    return GetValueFromProperty(instance->GetProperty(name), separator, false);
-  } catch (const TQZAException&) {
-    return "";
-  }
+  return FormatterOf(*this).PropertyValue(instance, name, separator);
 }
 
 std::string TWriter::GetValueFromProperty(TPropertyPtr property, std::string separator,
                                           bool useAlternate) {
-  if (!property) return "";
-  try {
-    if (property->GetType() == NVKXQZA20::CIMTypeDateTime) {
-      return GetDateTime(useAlternate ? property->GetAlternateValue() : property->GetValue(), false);
-    }
-    if (!property->IsArray()) {
-      return EncodeValue(useAlternate ? property->GetAlternateValueText() : property->GetValueText());
-    }
-    if (useAlternate) return "";
-    std::vector<std::string> elements = property->GetValueTexts();
-    for (std::string& element : elements) element = EncodeValue(element);
-    return JoinTexts(elements, separator);
-  } catch (const TQZAException&) {
-    return "";
-  }
+  return FormatterOf(*this).ValueText(property, separator, useAlternate);
 }
 
 std::string TWriter::GetValuesFromProperties(TProperties properties, const std::string& separator,
                                              bool useAlternate) {
-  std::vector<std::string> values;
-  for (const TPropertyPtr& property : properties) {
-    values.push_back(GetValueFromProperty(property, separator, useAlternate));
-  }
-  return JoinTexts(values, separator);
+  return FormatterOf(*this).ValuesText(properties, separator, useAlternate);
 }
 
 std::string TWriter::GetDateTime(const TCIMValue& value, bool /*flag*/) {
-  if (value.IsNull()) return "";
-  if (!value.IsArray()) return value.ToDateTime().ToUIString();
-  std::string text;
-  for (const TCIMValue& element : value.ToArray()) text += element.ToDateTime().ToUIString() + " ";
-  return text;
+  return TValueFormatter::DateTimeText(value);
 }
 
 std::string TWriter::GetNumericSensorValue(TInstancePtr instance, bool /*flag*/) {
@@ -148,35 +122,15 @@ std::string TWriter::ConvertStrToNumType(std::string text, std::string propertyN
 }
 
 std::string TWriter::GetDisplayName(boost::shared_ptr<const ICIMPropertyDecl> declaration) {
-  if (!declaration) return "Value";
-  try {
-    bool found = false;
-    boost::shared_ptr<NVKXQZA20::ICIMQualifier> displayName =
-        declaration->GetQualifier("DisplayName", found);
-    if (found && displayName) return displayName->GetValue().ToString(10);
-  } catch (const TQZAException& error) {
-    if (error.GetStatusCode() != NVKXQZA20::kQZANotFound) throw;
-  }
-  return declaration->GetName();
+  return TValueFormatter::DisplayName(declaration);
 }
 
 std::string TWriter::GetTableHeaderLabel(NVKXQZA20::ICIMClass& cimClass, TReportProperty column,
                                          TCIMContext context) {
-  const std::string property = column.GetProperty();
-  if (const TFixedLabel* fixed = FindFixedLabel(cimClass.GetName(context), property)) {
+  if (const TFixedLabel* fixed = FindFixedLabel(cimClass.GetName(context), column.GetProperty())) {
     return fixed->fLabel;
   }
-  if (column.HasLabelOverride()) return column.GetLabelOverride();
-  try {
-    if (column.HasAssociationTarget()) {
-      return GetDisplayName(fNamespace->GetClass(column.GetAssociationTarget(), context)
-                                ->GetPropertyDecl(property, context));
-    }
-    return GetDisplayName(cimClass.GetPropertyDecl(property, context));
-  } catch (const TQZAException& error) {
-    if (error.GetStatusCode() != NVKXQZA20::kQZANotFound) throw;
-    return property;
-  }
+  return TValueFormatter::ColumnLabel(*fNamespace, cimClass, column, context);
 }
 
 std::string TWriter::GetUniqueId(TInstancePtr instance, std::string uniqueIdProperty) {

@@ -256,6 +256,76 @@ class TWriter {
   virtual void WriteOREQSettingReport(TBuilderPtr builder, std::string pageID);
   virtual void WriteGenericDeltaReport(TReportParameters page);
 
+  // LSI, firmware and environmentals pages.
+  // The LSI vendor provider's classes (LSIESG_) hold some instance.
+  bool isCardinalSupport();
+  // Raw command output of LSI controllers, of any kind or of MegaRAID ones.
+  bool isLSIRawDataPresent();
+  bool isMRRawDataPresent();
+  // Some VKXSG_LSISCSIProtocolController is a 1030 integrated-mirroring one.
+  bool isLSIIntegratedRaid1030Exsited();
+  void WriteLSIReportWithCardinal(TBuilderPtr builder, std::string pageID);
+  void WriteLSIReportWithLegacyProvider(TBuilderPtr builder, std::string pageID);
+  // The tables of the VKXSG_LSI controllers, into the page already open;
+  // noCard tells whether there was none.
+  void WriteLSIIntegratedRaidReport(bool& noCard);
+  void WriteLSIIntegratedRaid1030Report();
+  void WriteEnvironmentalsPreferred(TBuilderPtr builder, std::string pageID);
+
+ private:
+  struct TLSIControllerLayout;
+  typedef void (TWriter::*TLSITables)(bool& noCard, bool rawWritten);
+
+  // Hand-built table pieces: a title without subtitle, label and value rows
+  // of one instance, a one-cell message table.
+  void WritePlainTableTitle(const std::string& title);
+  void WritePropertyRows(TInstancePtr instance, const std::vector<TReportProperty>& rows);
+  void WriteMessageTable(const std::string& message, const std::string& columnText);
+  // The grid of LSI raw-data records; writes each record's result file,
+  // filePrefix + index + ".txt", into the output folder (std::system_error
+  // when one cannot be written).
+  TTableGrid LSIRawDataGrid(const TInstances& records, const std::string& resultHeader,
+                            const std::string& filePrefix);
+
+  // LSI page steps.
+  void WriteLSIPage(bool rawPageWanted, TLSITables writeTables);
+  void WriteLSICardinalTables(bool& noCard, bool rawWritten);
+  void WriteLSILegacyTables(bool& noCard, bool rawWritten);
+  bool IsLSI1030Controller(TInstancePtr controller);
+  // The controller's packages that are not enclosures.
+  TInstances LSIControllerPackages(TInstancePtr controller);
+  void WriteLSIPackageTables(TInstancePtr controller, TInstancePtr package);
+  void WriteLSIVolumeTables(TInstancePtr controller);
+  void WriteLSIDriveTables(TInstancePtr controller);
+  static TInstances SortedByName(TInstances instances);
+  void WriteLSILegacyController(TInstancePtr controller, const TLSIControllerLayout& layout);
+  void WriteLSIControllerStatus(TInstancePtr controller, const std::string& controllerTitle, bool volumeIDShown);
+  void WriteLSISection(const std::string& controllerTitle, const std::string& section, const TInstances& instances,
+                       const std::vector<TReportProperty>& rows);
+  void WriteLSIHardDisks(TInstancePtr controller, const std::string& controllerTitle,
+                         const TLSIControllerLayout& layout);
+
+  // Firmware page steps; each table writer answers whether it had instances.
+  bool WriteFirmwareTable(bool vendorProvider);
+  bool WriteBIOSTable(bool vendorProvider, bool multiNode);
+  // kind: "Firmware" or "BIOS". An LSI element of a controller other than the
+  // 1030 is listed from the vendor provider's classes instead.
+  bool IsLeftToVendorProvider(TInstancePtr element, const std::string& kind);
+  std::string LSIControllerTypeOf(TInstancePtr element, const std::string& className, const std::string& kind);
+  void WriteLSIVendorFirmwareRows();
+  void WriteLSIVendorBIOSRows(bool multiNode);
+  bool WriteInstanceGrid(const TReportClass& table);
+  void BeginCustomGrid(const std::string& title, boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass,
+                       const std::vector<TReportProperty>& columns);
+  // A column without property is a text cell: the first one shows the text,
+  // the others stay empty.
+  void WriteGridRow(TInstancePtr instance, const std::vector<TReportProperty>& columns, const std::string& text);
+
+  // Environmentals and XCM configuration steps.
+  TInstances ShownSensors(const TInstances& sensors, const std::string& nameProperty);
+  TTableGrid SensorGrid(const TReportClass& table, const TInstances& sensors);
+  void WriteSettingTable(TInstancePtr instance, const std::string& title, const std::vector<TReportProperty>& rows);
+
  private:
   typedef void (TWriter::*TGenerator)(TBuilderPtr, std::string);
 
@@ -270,20 +340,11 @@ class TWriter {
   void MapDeltaClasses();
   void LabelDataSources(NVKXQZA20::TCIMContext context);
 
-  // Rendering steps of WriteTable.
-  TTableGrid NewGrid(const TReportClass& table, int32_t instanceSlots, bool passThrough) const;
-  static TTableGrid NarrowedRowGrid(const TTableGrid& grid, int32_t instanceSlots);
-  void FillLabels(TTableGrid& grid, const TReportClass& table, TInstancePtr instance,
-                  const NVKXQZA20::TCIMContext& context);
-  void FillRow(TTableGrid& grid, int32_t row, const TReportClass& table, TInstancePtr instance);
-  TTableCell MakeValueCell(const TReportClass& table, const TReportProperty& column,
-                           TInstancePtr instance, bool firstColumn, bool& rowShowsNotAvailable);
+  // Rendering steps of WriteTable (the grids themselves are built by the
+  // shared TTableRenderer). This writer's treatment of particular classes:
+  // the text a cell shows for the text read.
   std::string AdjustCellText(const TReportClass& table, const std::string& propertyName,
                              std::string text);
-  void OutputGrid(TTableGrid& grid);
-  void WriteAssociatedTables(const TReportClass& table, TInstancePtr instance,
-                             bool oneInstancePerTable, bool passThrough,
-                             const NVKXQZA20::TCIMContext& context);
   // One table per consecutive group of groupSize instances; true when any was written.
   bool WriteTableInGroups(const TReportClass& table, const TInstances& instances, size_t groupSize);
   // The instances of one table of a generic page; true when it had content.
@@ -299,6 +360,99 @@ class TWriter {
   bool IsBIOSProviderEnabled() const;
   // True when a page of mode "luz" is written; logs why not otherwise.
   bool IsLuzPageWritten(const std::string& generator);
+
+  // KeelRAID, adapter, drive-health, OS-log, device-analysis, settings,
+  // LSI IDE, PMC, chipset-register and merged-devices pages (custom/).
+  // The layout of one raw-data page (custom/raw_data_pages.h).
+  struct TRawDataPage;
+  // The raw-data page of the layout's records, each command linked to a
+  // result file written into the output folder; answers the page's link, ""
+  // when there is no record. Throws std::system_error for a result file that
+  // cannot be written.
+  std::string WriteRawDataPage(const TRawDataPage& layout, const std::string& standardLink);
+  // Mode "luz" with an "html" writer: pages with raw data link to it.
+  bool IsRawDataShown() const;
+  // False only for a class the repository lacks (status 15).
+  bool HasClass(const std::string& className) const;
+  // A catalog adapter page, linked to its raw-data page when one is written.
+  void WriteAdapterPage(TReportParameters page, std::string (TWriter::*writeRawData)(std::string));
+  void WriteKeelRAIDController(TInstancePtr controller);
+  void WriteKeelRAIDSection(TInstancePtr controller, const std::string& controllerTitle,
+                            const TReportClass& section, const std::string& captionPart,
+                            const std::string& numberProperty);
+  void WriteKeelRAIDOperatingDataRate();
+  // The instances the table's association reaches from an instance, in the
+  // table's order.
+  TInstances InstancesReachedFrom(TInstancePtr from, const TReportClass& table);
+  // Label and value rows of the rows that have a value.
+  void WriteNonNullPropertyTable(TInstancePtr instance, const std::vector<TReportProperty>& rows,
+                                 const std::string& caption);
+  static bool HasValue(TInstancePtr instance, const TReportProperty& row);
+  void WriteATADeviceTables(TInstancePtr device);
+  // Each answers whether it had drives to show.
+  bool WriteTapeSenseData();
+  bool WriteSCSISenseData();
+  void WriteDeclarationRow(TInstancePtr record, const std::string& property, bool asSummary);
+  void WriteLinuxLogPage(const std::string& logName, const std::string& link, const TInstances& records);
+  void WriteVellumPage(boost::shared_ptr<NVKXQZA20::ICIMClass> findingsClass, TInstances findings,
+                       const std::string& heading);
+  void WriteRegisterGrid(const TReportClass& table, const TInstances& registers);
+  TTableGrid MergedDevicesGrid(const TInstances& devices);
+
+  // Comparison pages (delta/). For one table of a page, the comparison
+  // results the host stored in data source 0 become a tree of one
+  // TClassDelta per table and associated table and one TInstanceDelta per
+  // compared instance (defined in delta/delta_tree.h), then are written as
+  // the differences, the instances missing from some data sources and those
+  // unique to some.
+  struct TClassDelta;
+  struct TInstanceDelta;
+  typedef boost::shared_ptr<TClassDelta> TClassDeltaPtr;
+  typedef boost::shared_ptr<TInstanceDelta> TInstanceDeltaPtr;
+  // A column of a "Differences" grid.
+  struct TChangedColumn;
+
+  void FindDeltas(std::string className, TInstances& deltas);
+  void CreateDeltaInstances(TClassDeltaPtr classDelta);
+  void CreateDeltaAssocProperties(TClassDeltaPtr classDelta);
+  void CreateDeltaAssocProperties(TClassDeltaPtr classDelta, TReportProperty& property,
+                                  std::string propertyName, std::string assocClass,
+                                  std::string assocTarget);
+  void CreateDeltaAssocDependencies(TClassDeltaPtr classDelta);
+  void CreateDeltaBackAssocDependencies(TClassDeltaPtr classDelta);
+  // The instance delta, or else the first associated one depth-first, that
+  // holds a VKXSG_Delta of the type; empty when none does.
+  TInstanceDeltaPtr FindDeltaInstanceWithDeltas(TInstanceDeltaPtr instanceDelta, unsigned char type);
+  // Diagnostic dump of a tree to standard output.
+  void DumpDeltas(TClassDeltaPtr classDelta);
+  void WritePropertyDeltaTable(TInstanceDeltaPtr instanceDelta);
+  void WriteMissingOrExtraDeltaTable(TInstanceDeltaPtr instanceDelta, bool missing);
+
+  // Steps of the comparison pages.
+  // The number of data-source labels; data source 0 always counts.
+  size_t ComparedSourceCount() const;
+  // "" for an index without a label.
+  std::string DataSourceLabel(size_t index) const;
+  // The deltas of the classes a column's values come from.
+  TInstances FindColumnDeltas(const TReportClass& table, const std::string& assocClass,
+                              const std::string& assocTarget);
+  // The target table's instance deltas for the instances associated with the
+  // lowest loaded instance of from; new ones inherit its types.
+  std::vector<TInstanceDeltaPtr> LinkInstanceDeltas(const TInstanceDelta& from, TClassDeltaPtr target,
+                                                    const std::string& assocClass,
+                                                    const std::string& resultClass,
+                                                    const std::string& role,
+                                                    const std::string& resultRole);
+  std::string MissingOrExtraTitle(TInstanceDeltaPtr instanceDelta, bool missing);
+  // One instance as a table of its own, read from the data source.
+  void WriteDeltaInstance(const TReportClass& table, TInstancePtr instance, uint16_t dataSource);
+  std::vector<TChangedColumn> ChangedColumns(const TInstanceDelta& instanceDelta);
+  void WriteDifferenceGrids(const TInstanceDelta& instanceDelta);
+  // rows: the grid row of each data source shown.
+  TTableGrid DifferenceGrid(const TInstanceDelta& instanceDelta, const std::vector<TChangedColumn>& chunk,
+                            const std::map<uint16_t, int32_t>& rows, int32_t usedWidth);
+  void FillDifferenceColumn(TTableGrid& grid, int32_t column, const TChangedColumn& changed,
+                            const TInstanceDelta& instanceDelta, const std::map<uint16_t, int32_t>& rows);
 
   TNamespacePtr fNamespace;
   std::string fOutputFolder;

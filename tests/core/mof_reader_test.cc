@@ -469,3 +469,29 @@ TEST(MofReaderTest, LoadsTheWholeDmtfSchema) {
 
 }  // namespace
 }  // namespace NVKXQZA20
+
+namespace NVKXQZA20 {
+namespace {
+
+TEST(MofReaderSkipTest, UndeclaredInstancesAreSkippedWithWarningsWhenAsked) {
+  const std::string text =
+      "class T_Fan { [Key] string Name; };\n"
+      "class T_Link { [Key] T_Fan REF A; [Key] T_Fan REF B; };\n"
+      "instance of T_Fan as $F { Name = \"f\"; };\n"
+      "instance of T_Unknown as $U { Name = \"u\"; Nested = { 1, 2 }; };\n"
+      "instance of T_Link { A = $F; B = $U; };\n";
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  std::vector<std::string> warnings;
+  reader.SkipUndeclaredInstances([&](const TMofError& warning) { warnings.push_back(warning.what()); });
+  reader.LoadText(text, "lenient.mof");
+  EXPECT_EQ(warnings, (std::vector<std::string>{
+                          "lenient.mof:4:13: instance of undeclared class 'T_Unknown' skipped",
+                          "lenient.mof:5:34: reference 'B' to skipped $U left unset"}));
+  EXPECT_EQ(2u, ns->GetInstanceCount());
+  TMofReader strict(TMemoryNamespace::Create());
+  EXPECT_THROW(strict.LoadText(text, "strict.mof"), TMofError);
+}
+
+}  // namespace
+}  // namespace NVKXQZA20

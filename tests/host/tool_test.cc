@@ -164,10 +164,19 @@ TEST_F(ToolTest, TextAndInventoryReportsWriteAPageFileForEveryIndexEntry) {
   EXPECT_FALSE(fs::exists(folder / "report" / "index.json")) << "the previous report is replaced whole";
 }
 
-TEST_F(ToolTest, SeveralCollectionsAreRefusedUntilComparisonsExist) {
+TEST_F(ToolTest, SeveralCollectionsMakeAComparisonRunLabelledByCollectionTime) {
   std::string base = (folder / "linux.mof").string();
-  int status = Run({"--schema", "none", "-o", Output(), base, base});
-  EXPECT_EQ(status, 2);
+  std::string later = Write("later.mof", std::string(kLinuxCollection) + R"(
+class VKXSG_Package { [Key] string Name; string Version; };
+instance of VKXSG_Package { Name = "tcpdump"; Version = "4.9"; };
+)");
+  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "-o", Output(), base, later}), 0) << err.str();
+  std::vector<nlohmann::json> lines = TraceLines();
+  EXPECT_EQ(lines.front()[2]["nNamespaces"], "2");
+  bool comparisonPage = false;
+  for (const nlohmann::json& line : lines) comparisonPage |= line[0] == "OpenPage";
+  EXPECT_TRUE(comparisonPage);
+  EXPECT_NE(Read(folder / "report" / "qza.log").find("Under DELTA mode [Do Comparison]"), std::string::npos);
 }
 
 }  // namespace

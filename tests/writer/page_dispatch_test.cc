@@ -324,17 +324,4 @@ TEST_F(PageDispatch, RedHatHasNoMergedDevicesPage) {
   EXPECT_TRUE(log.Has(3, "TWriter::Generator_MergedDevice -- Do not write Merged Devices under RedHat platform"));
 }
 
-TEST(PendingPages, MissingCustomPagesOnlyLogThatTheyAreMissing) {
-  TTestNamespace ns = RepositoryFromMof("class VKXSG_Empty { [Key] string Name; };");
-  TRecordingWriter writer;
-  boost::shared_ptr<TReportParametersBuilder> catalog = Catalog(ns);
-  writer.BaseInitialize(ns, TCIMContext(), catalog);
-  TLogCapture log;
-  writer.WriteReportPage(catalog, "LSI");
-  writer.WriteReportPage(catalog, "Firmware");
-  EXPECT_TRUE(writer.fCalls.empty());
-  EXPECT_TRUE(log.Has(3, "TWriter::WriteLSIReport -- not available in this build"));
-  EXPECT_TRUE(log.Has(3, "TWriter::WriteCustomFirmwareReport -- not available in this build"));
-}
-
 }  // namespace

@@ -1,0 +1,339 @@
+#include "host/delta_computation.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+using namespace NVKXQZA20;
+
+namespace {
+
+typedef boost::shared_ptr<ICIMClass> TClassPtr;
+typedef boost::shared_ptr<ICIMInstance> TInstancePtr;
+
+const char kDeltaClass[] = "VKXSG_DeltaClass";
+const char kDelta[] = "VKXSG_Delta";
+const char kDeltaLink[] = "VKXSG_DeltaClassAssocToDelta";
+
+const uint8_t kMissing = 1;
+const uint8_t kUnique = 2;
+const uint8_t kDifferent = 4;
+
+struct TDeltaRecord {
+  uint8_t fType;
+  std::string fInstanceName;
+  std::vector<uint16_t> fNamespaceIndices;
+  std::string fProperty;
+};
+
+TCIMContext ContextOf(uint16_t dataSource) {
+  TCIMContext context;
+  context["nsIndex"] = TCIMValue(dataSource);
+  return context;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// Class names compare without regard to case, as the repository's do.
+TClassPtr FindClass(const TMemoryNamespace& ns, const std::string& name, uint16_t dataSource) {
+  try {
+    return ns.GetClass(name, ContextOf(dataSource));
+  } catch (const TQZAException& error) {
+    if (error.GetStatusCode() != kQZANotFound) throw;
+    return TClassPtr();
+  }
+}
+
+bool IsComparisonClass(const ICIMClass& cls) {
+  return cls.IsA(kDeltaClass) || cls.IsA(kDelta) || cls.IsA(kDeltaLink);
+}
+
+// Every class of every data source once, those of the base first, each
+// root followed by its subclasses.
+std::vector<std::string> ClassNames(const TMemoryNamespace& ns, uint16_t sourceCount) {
+  std::vector<std::string> names;
+  std::unordered_set<std::string> seen;
+  TClassCallback add = [&](TClassPtr cls) {
+    if (!IsComparisonClass(*cls) && seen.insert(Lower(cls->GetName())).second) names.push_back(cls->GetName());
+    return true;
+  };
+  for (uint16_t source = 0; source < sourceCount; ++source) {
+    for (const TClassPtr& root : ns.GetRootClasses(ContextOf(source))) {
+      add(root);
+      root->EnumerateSubclasses(add, true);
+    }
+  }
+  return names;
+}
+
+// Texts compare as the report shows them; an array's elements one by one, so
+// that {"a,b"} and {"a", "b"} differ. Equal values always read alike.
+bool SameValueText(const TCIMValue& a, const TCIMValue& b) {
+  if (a == b) return true;
+  if (!a.IsArray() && !b.IsArray()) return a.ToString() == b.ToString();
+  const std::vector<TCIMValue> left = a.ToArray();
+  const std::vector<TCIMValue> right = b.ToArray();
+  if (left.size() != right.size()) return false;
+  for (size_t i = 0; i < left.size(); ++i) {
+    if (left[i].ToString() != right[i].ToString()) return false;
+  }
+  return true;
+}
+
+struct TBaseInstance {
+  TInstancePtr fInstance;
+  std::vector<uint16_t> fHeldBy;  // the other data sources that hold it
+  // (property position, data source) of each value that differs
+  std::vector<std::pair<size_t, uint16_t>> fDifferences;
+};
+
+struct TUniqueInstance {
+  std::string fPath;
+  std::vector<uint16_t> fHeldBy;
+};
+
+// The comparison of one class over all data sources.
+class TClassComparison {
+ public:
+  TClassComparison(const TMemoryNamespace& ns, uint16_t sourceCount, const std::string& className)
+      : fSourceCount(sourceCount) {
+    for (uint16_t source = 0; source < sourceCount; ++source) {
+      fClasses.push_back(FindClass(ns, className, source));
+    }
+    if (fClasses[0]) {
+      for (const auto& declaration : fClasses[0]->GetPropertyDecls()) fProperties.push_back(declaration->GetName());
+      ReadBase();
+    }
+    for (uint16_t source = 1; source < sourceCount; ++source) {
+      if (fClasses[source]) CompareWithBase(source);
+    }
+  }
+
+  bool HasInstances() const { return !fBase.empty() || !fUniques.empty(); }
+
+  std::vector<TDeltaRecord> Deltas() {
+    std::vector<TDeltaRecord> deltas;
+    for (TBaseInstance& base : fBase) {
+      const std::string path = base.fInstance->GetReference().GetPath();
+      std::vector<uint16_t> missingFrom = MissingFrom(base);
+      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, path, missingFrom, ""});
+      AddDifferences(base, path, deltas);
+    }
+    for (const TUniqueInstance& unique : fUniques) {
+      deltas.push_back(TDeltaRecord{kUnique, unique.fPath, unique.fHeldBy, ""});
+    }
+    return deltas;
+  }
+
+ private:
+  void ReadBase() {
+    std::vector<TInstancePtr> instances;
+    fClasses[0]->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), false, ContextOf(0));
+    fBase.reserve(instances.size());
+    fBasePaths.reserve(instances.size());
+    for (const TInstancePtr& instance : instances) {
+      if (fBasePaths.emplace(instance->GetReference().GetPath(), fBase.size()).second) {
+        fBase.push_back(TBaseInstance{instance, {}, {}});
+      }
+    }
+  }
+
+  void CompareWithBase(uint16_t source) {
+    std::vector<bool> declared;
+    for (const std::string& property : fProperties) {
+      declared.push_back(static_cast<bool>(fClasses[source]->GetPropertyDecl(property)));
+    }
+    fClasses[source]->EnumerateInstances(
+        [&](TInstancePtr instance) {
+          const std::string path = instance->GetReference().GetPath();
+          auto base = fBasePaths.find(path);
+          if (base == fBasePaths.end()) {
+            NoteUnique(path, source);
+          } else if (NoteHeld(fBase[base->second].fHeldBy, source)) {
+            CompareProperties(fBase[base->second], *instance, declared, source);
+          }
+          return true;
+        },
+        false, ContextOf(source));
+  }
+
+  // False when the data source already holds an instance of that path.
+  static bool NoteHeld(std::vector<uint16_t>& heldBy, uint16_t source) {
+    if (!heldBy.empty() && heldBy.back() == source) return false;
+    heldBy.push_back(source);
+    return true;
+  }
+
+  void NoteUnique(const std::string& path, uint16_t source) {
+    auto found = fUniquePaths.emplace(path, fUniques.size());
+    if (found.second) fUniques.push_back(TUniqueInstance{path, {}});
+    NoteHeld(fUniques[found.first->second].fHeldBy, source);
+  }
+
+  void CompareProperties(TBaseInstance& base, const ICIMInstance& other, const std::vector<bool>& declared,
+                         uint16_t source) {
+    for (size_t p = 0; p < fProperties.size(); ++p) {
+      const TCIMValue baseValue = base.fInstance->GetProperty(fProperties[p])->GetValue();
+      const TCIMValue otherValue = declared[p] ? other.GetProperty(fProperties[p])->GetValue() : TCIMValue();
+      if (!SameValueText(baseValue, otherValue)) base.fDifferences.emplace_back(p, source);
+    }
+  }
+
+  std::vector<uint16_t> MissingFrom(const TBaseInstance& base) const {
+    std::vector<uint16_t> missing;
+    for (uint16_t source = 1; source < fSourceCount; ++source) {
+      if (!std::binary_search(base.fHeldBy.begin(), base.fHeldBy.end(), source)) missing.push_back(source);
+    }
+    return missing;
+  }
+
+  // One Type 4 per property, listing the base and the data sources that differ.
+  void AddDifferences(TBaseInstance& base, const std::string& path, std::vector<TDeltaRecord>& deltas) const {
+    std::stable_sort(base.fDifferences.begin(), base.fDifferences.end(),
+                     [](const std::pair<size_t, uint16_t>& a, const std::pair<size_t, uint16_t>& b) {
+                       return a.first < b.first;
+                     });
+    for (size_t i = 0; i < base.fDifferences.size(); ++i) {
+      const size_t property = base.fDifferences[i].first;
+      if (i == 0 || base.fDifferences[i - 1].first != property) {
+        deltas.push_back(TDeltaRecord{kDifferent, path, {0}, fProperties[property]});
+      }
+      deltas.back().fNamespaceIndices.push_back(base.fDifferences[i].second);
+    }
+  }
+
+  uint16_t fSourceCount;
+  std::vector<TClassPtr> fClasses;  // per data source; empty where it lacks the class
+  std::vector<std::string> fProperties;
+  std::vector<TBaseInstance> fBase;
+  std::unordered_map<std::string, size_t> fBasePaths;
+  std::vector<TUniqueInstance> fUniques;
+  std::unordered_map<std::string, size_t> fUniquePaths;
+};
+
+TPropertyDeclaration KeyProperty(const std::string& name) {
+  TPropertyDeclaration key(name, CIMTypeString);
+  key.fQualifiers.push_back(TQualifierValue("Key", TCIMValue(true)));
+  return key;
+}
+
+TPropertyDeclaration Reference(const std::string& name, const std::string& referenceClass) {
+  TPropertyDeclaration reference(name, CIMTypeReference);
+  reference.fReferenceClass = referenceClass;
+  return reference;
+}
+
+// The comparison classes in the shape of the bundled schema, for a schema
+// without them.
+std::vector<TClassDeclaration> ComparisonClassDeclarations() {
+  TClassDeclaration deltaClass;
+  deltaClass.fName = kDeltaClass;
+  deltaClass.fProperties.push_back(KeyProperty("InstanceID"));
+  deltaClass.fProperties.push_back(TPropertyDeclaration("ClassName", CIMTypeString));
+
+  TClassDeclaration delta;
+  delta.fName = kDelta;
+  delta.fProperties.push_back(KeyProperty("InstanceID"));
+  delta.fProperties.push_back(TPropertyDeclaration("Type", CIMTypeUInt8));
+  delta.fProperties.push_back(TPropertyDeclaration("InstanceName", CIMTypeString));
+  delta.fProperties.push_back(TPropertyDeclaration("NamespaceIndices", CIMTypeUInt16, true));
+  delta.fProperties.push_back(TPropertyDeclaration("Property", CIMTypeString));
+
+  TClassDeclaration link;
+  link.fName = kDeltaLink;
+  link.fQualifiers.push_back(TQualifierValue("Association", TCIMValue(true)));
+  link.fProperties.push_back(Reference("GroupComponent", kDeltaClass));
+  link.fProperties.push_back(Reference("PartComponent", kDelta));
+  return {deltaClass, delta, link};
+}
+
+// The name of the association's reference to the class.
+std::string RoleOf(const ICIMClass& association, const std::string& end) {
+  for (const auto& declaration : association.GetPropertyDecls()) {
+    if (declaration->GetType() == CIMTypeReference && Lower(declaration->GetReferenceClassName()) == Lower(end)) {
+      return declaration->GetName();
+    }
+  }
+  throw TQZAException(kQZANotFound, std::string(kDeltaLink) + " has no reference to " + end);
+}
+
+// Writes comparison results into data source 0.
+class TDeltaStore {
+ public:
+  explicit TDeltaStore(TMemoryNamespace& ns) {
+    for (const TClassDeclaration& declaration : ComparisonClassDeclarations()) {
+      if (!FindClass(ns, declaration.fName, 0)) ns.DeclareClass(declaration, ContextOf(0));
+    }
+    fDeltaClass = ns.GetClass(kDeltaClass, ContextOf(0));
+    fDelta = ns.GetClass(kDelta, ContextOf(0));
+    fLink = ns.GetClass(kDeltaLink, ContextOf(0));
+    fClassRole = RoleOf(*fLink, kDeltaClass);
+    fDeltaRole = RoleOf(*fLink, kDelta);
+  }
+
+  void Store(const std::string& className, const std::vector<TDeltaRecord>& deltas, TDeltaSummary& summary) {
+    TInstancePtr deltaClass = fDeltaClass->CreateInstance();
+    deltaClass->SetPropertyValue("InstanceID", TCIMValue(std::string(kDeltaClass) + ":" + className));
+    deltaClass->SetPropertyValue("ClassName", TCIMValue(className));
+    const TCIMValue classReference(deltaClass->GetReference());
+    ++summary.fClassCount;
+    for (const TDeltaRecord& record : deltas) {
+      Link(classReference, StoreDelta(record));
+      Count(record.fType, summary);
+    }
+  }
+
+ private:
+  TInstancePtr StoreDelta(const TDeltaRecord& record) {
+    TInstancePtr delta = fDelta->CreateInstance();
+    delta->SetPropertyValue("InstanceID", TCIMValue(std::string(kDelta) + ":" + std::to_string(++fDeltaCount)));
+    delta->SetPropertyValue("Type", TCIMValue(record.fType));
+    delta->SetPropertyValue("InstanceName", TCIMValue(record.fInstanceName));
+    std::vector<TCIMValue> indices(record.fNamespaceIndices.begin(), record.fNamespaceIndices.end());
+    delta->SetPropertyValue("NamespaceIndices", TCIMValue::Array(CIMTypeUInt16, indices));
+    if (record.fType == kDifferent) delta->SetPropertyValue("Property", TCIMValue(record.fProperty));
+    return delta;
+  }
+
+  void Link(const TCIMValue& classReference, const TInstancePtr& delta) {
+    TInstancePtr link = fLink->CreateInstance();
+    link->SetPropertyValue(fClassRole, classReference);
+    link->SetPropertyValue(fDeltaRole, TCIMValue(delta->GetReference()));
+  }
+
+  static void Count(uint8_t type, TDeltaSummary& summary) {
+    if (type == kMissing) ++summary.fMissingCount;
+    if (type == kUnique) ++summary.fUniqueCount;
+    if (type == kDifferent) ++summary.fDifferenceCount;
+  }
+
+  TClassPtr fDeltaClass;
+  TClassPtr fDelta;
+  TClassPtr fLink;
+  std::string fClassRole;
+  std::string fDeltaRole;
+  size_t fDeltaCount = 0;
+};
+
+}  // namespace
+
+TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns) {
+  const uint16_t sourceCount = ns->GetDataSourceCount();
+  // The classes are listed before the comparison classes may be declared.
+  const std::vector<std::string> classNames = ClassNames(*ns, sourceCount);
+  TDeltaStore store(*ns);
+  TDeltaSummary summary;
+  for (const std::string& className : classNames) {
+    TClassComparison comparison(*ns, sourceCount, className);
+    if (comparison.HasInstances()) store.Store(className, comparison.Deltas(), summary);
+  }
+  ns->SetGenerationMode(1);
+  return summary;
+}

@@ -1,0 +1,180 @@
+#include "host/html_site.h"
+
+#include <nlohmann/json.hpp>
+
+#include "host/html_text.h"
+
+const char kHtmlIndexFile[] = "index.html";
+const char kHtmlStylesheetFile[] = "report.css";
+const char kHtmlScriptFile[] = "report.js";
+const char kHtmlSearchDataFile[] = "search-data.js";
+const char kHtmlNavigationStart[] = "<!--nav-->";
+const char kHtmlNavigationEnd[] = "<!--/nav-->";
+
+namespace {
+
+// A search hit shows a snippet, not a page of text; long log pages are
+// searched through their first megabytes.
+const size_t kMaxSearchTextLength = 300;
+const size_t kMaxSearchBytesPerPage = 2000000;
+
+const char kUnnamedCategory[] = "Other pages";
+
+std::string Shortened(const std::string& text) {
+  if (text.size() <= kMaxSearchTextLength) return text;
+  size_t cut = kMaxSearchTextLength;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "\xE2\x80\xA6";
+}
+
+// A page registered but never written (its writing failed) is named, not linked.
+std::string PageLink(const std::string& file, const std::string& name, bool hasContent, bool written, bool current) {
+  if (!written) return "<li class=\"empty\"><span>" + name + "</span> <span class=\"badge\">not written</span></li>\n";
+  std::string html = std::string("<li") + (hasContent ? "" : " class=\"empty\"") + "><a href=\"" + file + "\"" +
+                     (current ? " aria-current=\"page\"" : "") + ">" + name + "</a>";
+  if (!hasContent) html += " <span class=\"badge\">no data</span>";
+  return html + "</li>\n";
+}
+
+std::string SummaryTable(const std::vector<TSummaryItem>& summary) {
+  if (summary.empty()) return "<p class=\"note\">The collection names no computer system.</p>\n";
+  std::string html = "<table class=\"summary\">\n<tbody>\n";
+  for (const TSummaryItem& item : summary) {
+    html += "<tr><th scope=\"row\">" + EncodeHtmlText(item.fLabel) + "</th><td>" + EncodeHtmlText(item.fValue) +
+            "</td></tr>\n";
+  }
+  return html + "</tbody>\n</table>\n";
+}
+
+const char kSearchBox[] =
+    "<div id=\"search-box\" class=\"search\" hidden>\n"
+    "<label for=\"search\">Search the whole report</label>\n"
+    "<input type=\"search\" id=\"search\" placeholder=\"Device, value, message...\" autocomplete=\"off\">\n"
+    "<div id=\"search-results\" class=\"search-results\" aria-live=\"polite\"></div>\n"
+    "</div>\n";
+
+}  // namespace
+
+std::string RenderHtmlDocument(const THtmlDocument& document) {
+  const std::string machine = EncodeHtmlText(document.fMachine);
+  std::string html =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+      "<title>" +
+      document.fTitle +
+      "</title>\n"
+      "<link rel=\"stylesheet\" href=\"" +
+      kHtmlStylesheetFile + "\">\n";
+  if (document.fSearchData) html += std::string("<script src=\"") + kHtmlSearchDataFile + "\" defer></script>\n";
+  html += std::string("<script src=\"") + kHtmlScriptFile + "\" defer></script>\n</head>\n<body>\n";
+  html += "<div class=\"site-header\" role=\"banner\"><a class=\"home\" href=\"" + std::string(kHtmlIndexFile) + "\">" +
+          machine + " <span>System report</span></a>";
+  if (!document.fNavigation.empty()) html += "<a class=\"to-nav\" href=\"#nav\">All pages</a>";
+  html += std::string("</div>\n<div class=\"layout") + (document.fNavigation.empty() ? " plain" : "") + "\">\n";
+  if (!document.fNavigation.empty()) {
+    html += "<div id=\"nav\" class=\"nav\" role=\"navigation\" aria-label=\"Report pages\">" +
+            std::string(kHtmlNavigationStart) + document.fNavigation + kHtmlNavigationEnd + "</div>\n";
+  }
+  html += "<div id=\"main\" class=\"main\" role=\"main\">\n" + document.fBody + "</div>\n</div>\n";
+  html += "<div class=\"site-footer\" role=\"contentinfo\">System report of " + machine + "</div>\n";
+  return html + "</body>\n</html>\n";
+}
+
+void THtmlSite::BeginCategory() { fCategories.push_back(TCategory()); }
+
+void THtmlSite::SetCategoryTitle(const std::string& title) {
+  if (fCategories.empty()) BeginCategory();
+  fCategories.back().fTitle = TextMarkup(title);
+}
+
+void THtmlSite::AddPage(const std::string& file, const std::string& name, bool hasContent) {
+  if (fCategories.empty()) BeginCategory();
+  std::string markup = TextMarkup(name);
+  fCategories.back().fPages.push_back(TPage{file, markup.empty() ? TextMarkup(file) : markup, hasContent});
+}
+
+std::string THtmlSite::CurrentCategoryName() const {
+  return fCategories.empty() ? "" : CategoryName(fCategories.back());
+}
+
+// The error-log category comes without a title: a category of one page is
+// named after it; until its first page is registered it has no name.
+std::string THtmlSite::CategoryName(const TCategory& category) const {
+  if (!category.fTitle.empty()) return category.fTitle;
+  if (category.fPages.empty()) return "";
+  if (category.fPages.size() == 1) return category.fPages.front().fName;
+  return kUnnamedCategory;
+}
+
+bool THtmlSite::IsWritten(const std::string& file) const { return fSearchTexts.count(file) != 0; }
+
+void THtmlSite::AddSearchTexts(const std::string& file, const std::string& title,
+                               const std::vector<std::string>& texts) {
+  if (fSearchTexts.count(file) == 0) fSearchOrder.push_back(file);
+  TSearchTexts& page = fSearchTexts[file];
+  if (page.fTitle.empty()) page.fTitle = title;
+  for (const std::string& text : texts) {
+    if (page.fSize >= kMaxSearchBytesPerPage) return;
+    std::string shortened = Shortened(text);
+    if (shortened.empty() || !page.fSeen.insert(shortened).second) continue;
+    page.fSize += shortened.size();
+    page.fTexts.push_back(shortened);
+  }
+}
+
+std::string THtmlSite::NavigationHtml(const std::string& currentFile) const {
+  std::string html =
+      std::string("<p class=\"nav-home\"><a href=\"") + kHtmlIndexFile + "\">Overview and search</a></p>\n";
+  for (const TCategory& category : fCategories) {
+    if (category.fPages.empty()) continue;
+    html += "<p class=\"nav-title\">" + CategoryName(category) + "</p>\n<ul>\n";
+    for (const TPage& page : category.fPages) {
+      html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), page.fFile == currentFile);
+    }
+    html += "</ul>\n";
+  }
+  return html;
+}
+
+std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine) const {
+  std::string html = "<h1>System report of " + EncodeHtmlText(machine) + "</h1>\n" + SummaryTable(summary) +
+                     kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
+  for (const TCategory& category : fCategories) {
+    if (category.fTitle.empty() && category.fPages.empty()) continue;
+    html += "<div class=\"category\">\n<h3>" + CategoryName(category) + "</h3>\n";
+    if (category.fPages.empty()) {
+      html += "<p class=\"note\">No page in this category.</p>\n";
+    } else {
+      html += "<ul class=\"pages\">\n";
+      for (const TPage& page : category.fPages) {
+        html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), false);
+      }
+      html += "</ul>\n";
+    }
+    html += "</div>\n";
+  }
+  return html + "</div>\n";
+}
+
+std::string THtmlSite::SearchDataScript() const {
+  nlohmann::json pages = nlohmann::json::array();
+  std::set<std::string> listed;
+  auto add = [&](const std::string& file, const std::string& name, const std::string& category) {
+    if (!listed.insert(file).second) return;
+    std::map<std::string, TSearchTexts>::const_iterator texts = fSearchTexts.find(file);
+    nlohmann::json page = {{"f", file}, {"n", name}, {"c", category}, {"t", nlohmann::json::array()}};
+    if (texts != fSearchTexts.end()) page["t"] = texts->second.fTexts;
+    pages.push_back(page);
+  };
+  for (const TCategory& category : fCategories) {
+    for (const TPage& page : category.fPages) {
+      add(page.fFile, PlainTextOf(page.fName), PlainTextOf(CategoryName(category)));
+    }
+  }
+  for (const std::string& file : fSearchOrder) {
+    const TSearchTexts& texts = fSearchTexts.at(file);
+    add(file, texts.fTitle.empty() ? file : texts.fTitle, "");
+  }
+  // ASCII only, so that the file reads the same in any encoding.
+  return "window.QZA_SEARCH_DATA = " + pages.dump(-1, ' ', true, nlohmann::json::error_handler_t::replace) + ";\n";
+}

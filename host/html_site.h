@@ -1,0 +1,89 @@
+// The HTML report as a site: its categories and registered pages in report
+// order, the navigation every page carries, the index page with the machine
+// summary and the table of contents, the search data the index searches,
+// and the document frame all pages share.
+//
+//   THtmlSite site;
+//   site.BeginCategory();  site.SetCategoryTitle("Hardware");
+//   site.AddPage("pci.html", "PCI Information", true);
+//   site.IndexHtml(summary);   site.NavigationHtml("pci.html");
+//
+// Titles and names are texts of the library and go through TextMarkup;
+// summary values and the machine name are plain texts.
+#ifndef QZA_HOST_HTML_SITE_H
+#define QZA_HOST_HTML_SITE_H
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+extern const char kHtmlIndexFile[];
+extern const char kHtmlStylesheetFile[];
+extern const char kHtmlScriptFile[];
+extern const char kHtmlSearchDataFile[];
+// The navigation of a page lies between these two comments, so that the
+// final pass can replace it with the whole report's.
+extern const char kHtmlNavigationStart[];
+extern const char kHtmlNavigationEnd[];
+
+struct TSummaryItem {
+  std::string fLabel;
+  std::string fValue;  // plain text
+};
+
+// One HTML document of the report.
+struct THtmlDocument {
+  std::string fTitle;        // markup
+  std::string fMachine;      // plain text, names the report in the banner
+  std::string fNavigation;   // markup; empty for a page without the sidebar
+  std::string fBody;         // markup
+  bool fSearchData = false;  // loads the search data (the index)
+};
+
+std::string RenderHtmlDocument(const THtmlDocument& document);
+
+class THtmlSite {
+ public:
+  void BeginCategory();
+  void SetCategoryTitle(const std::string& title);
+  void AddPage(const std::string& file, const std::string& name, bool hasContent);
+  // The current category's name as markup; "" while it has none.
+  std::string CurrentCategoryName() const;
+
+  // A page written, with the texts a reader may search for on it; its title
+  // names it in the results when it is not registered.
+  void AddSearchTexts(const std::string& file, const std::string& title, const std::vector<std::string>& texts);
+
+  std::string NavigationHtml(const std::string& currentFile) const;
+  // The body of index.html.
+  std::string IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine) const;
+  // search-data.js: the pages with their texts as one JavaScript value.
+  std::string SearchDataScript() const;
+
+ private:
+  struct TPage {
+    std::string fFile;
+    std::string fName;  // markup
+    bool fHasContent;
+  };
+  struct TCategory {
+    std::string fTitle;  // markup; "" when the library gave none
+    std::vector<TPage> fPages;
+  };
+  struct TSearchTexts {
+    std::string fTitle;  // plain text
+    std::vector<std::string> fTexts;
+    std::set<std::string> fSeen;
+    size_t fSize = 0;
+  };
+
+  std::string CategoryName(const TCategory& category) const;
+  bool IsWritten(const std::string& file) const;
+
+  std::vector<TCategory> fCategories;
+  std::vector<std::string> fSearchOrder;  // files in the order written
+  std::map<std::string, TSearchTexts> fSearchTexts;
+};
+
+#endif

@@ -1,0 +1,170 @@
+#include "host/html_table.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+const char kSameText[] = "--- SAME ---";
+// Tables with this many columns keep a readable width on a phone and scroll.
+const size_t kWideTableColumns = 6;
+
+size_t ColumnCount(const THtmlTable& table) {
+  size_t columns = table.fColumnWidths.size();
+  for (const THtmlRow& row : table.fRows) columns = std::max(columns, row.fCells.size());
+  return columns;
+}
+
+size_t LeadingHeaderRows(const THtmlTable& table) {
+  size_t count = 0;
+  while (count < table.fRows.size() && table.fRows[count].fHeader) ++count;
+  return count;
+}
+
+std::string Join(const std::vector<std::string>& parts) {
+  std::string joined;
+  for (const std::string& part : parts) {
+    if (part.empty()) continue;
+    if (!joined.empty()) joined += ' ';
+    joined += part;
+  }
+  return joined;
+}
+
+std::string ClassAttribute(const std::vector<std::string>& classes) {
+  std::string joined = Join(classes);
+  return joined.empty() ? "" : " class=\"" + joined + "\"";
+}
+
+std::string WidthStyle(int percent) {
+  return percent > 0 && percent < 100 ? " style=\"width:" + std::to_string(percent) + "%\"" : "";
+}
+
+// A run of this many characters without a blank may wrap anywhere, so that
+// one long token (a path, a kernel version) does not widen its column.
+const size_t kLongToken = 20;
+
+bool HasLongToken(const std::string& text) {
+  size_t run = 0;
+  for (char c : text) {
+    run = std::isspace(static_cast<unsigned char>(c)) ? 0 : run + 1;
+    if (run > kLongToken) return true;
+  }
+  return false;
+}
+
+std::string RenderCell(const THtmlCell& cell, size_t columnSpan) {
+  const bool header = cell.fKind == THtmlCell::kColumnHeader || cell.fKind == THtmlCell::kRowHeader;
+  std::string html = header ? "<th" : "<td";
+  if (cell.fKind == THtmlCell::kColumnHeader) html += " scope=\"col\"";
+  if (cell.fKind == THtmlCell::kRowHeader) html += " scope=\"row\"";
+  if (columnSpan > 1) html += " colspan=\"" + std::to_string(columnSpan) + "\"";
+  html += ClassAttribute({cell.fMonospaced ? "mono" : "", cell.fSame ? "same" : "",
+                          cell.fKind == THtmlCell::kMessage ? "message" : "",
+                          HasLongToken(cell.fText.fPlain) ? "long" : "", cell.fClasses});
+  const bool hasAlternate = !cell.fAlternate.fPlain.empty();
+  if (hasAlternate) {
+    html += " title=\"Alternate value: " + EncodeHtmlText(cell.fAlternate.fPlain) + "\"";
+    html += " data-v=\"" + EncodeHtmlText(cell.fText.fPlain) + "\"";
+  }
+  html += ">" + cell.fText.fHtml;
+  if (hasAlternate) html += "<span class=\"alt\">" + cell.fAlternate.fHtml + "</span>";
+  return html + (header ? "</th>" : "</td>");
+}
+
+std::string RenderRow(const THtmlRow& row, size_t columns) {
+  std::string html =
+      "<tr" + ClassAttribute({row.fMember ? "member" : "", row.fGroupStart ? "group-start" : "", row.fClasses}) + ">";
+  for (size_t c = 0; c < row.fCells.size(); ++c) {
+    const THtmlCell& cell = row.fCells[c];
+    // A message fills the rest of its row.
+    size_t span = cell.fKind == THtmlCell::kMessage && c + 1 == row.fCells.size() ? columns - c : 1;
+    html += RenderCell(cell, span);
+  }
+  return html + "</tr>\n";
+}
+
+std::string RenderColumnGroup(const THtmlTable& table) {
+  if (std::none_of(table.fColumnWidths.begin(), table.fColumnWidths.end(), [](int w) { return w > 0; })) {
+    return "";
+  }
+  std::string html = "<colgroup>";
+  for (int width : table.fColumnWidths) html += "<col" + WidthStyle(width) + ">";
+  return html + "</colgroup>\n";
+}
+
+std::string RenderFilterBox(const std::string& id, size_t bodyRows) {
+  return "<div class=\"table-tools\"><input type=\"search\" class=\"filter\" data-table=\"" + id +
+         "\" placeholder=\"Filter these " + std::to_string(bodyRows) +
+         " rows\" aria-label=\"Filter the rows of the table below\"><span class=\"filter-count\" id=\"" + id +
+         "-count\" aria-live=\"polite\"></span></div>\n";
+}
+
+THtmlCell::EKind GridCellKind(const TTableGrid& grid, int32_t row, int32_t column) {
+  if (grid.fColumnReport && row == 0) return THtmlCell::kColumnHeader;
+  if (grid.fRowReport && column == 0) return THtmlCell::kRowHeader;
+  return THtmlCell::kData;
+}
+
+}  // namespace
+
+std::string RenderHtmlTable(const THtmlTable& table, const std::string& id) {
+  const size_t columns = ColumnCount(table);
+  const size_t headerRows = LeadingHeaderRows(table);
+  const size_t bodyRows = table.fRows.size() - headerRows;
+  const bool sortable = table.fSortable && headerRows > 0 && bodyRows > 1;
+  std::string html = bodyRows > kFilterRowThreshold ? RenderFilterBox(id, bodyRows) : "";
+  html += "<div class=\"table-wrap\"><table id=\"" + id + "\"" +
+          ClassAttribute({"grid", sortable ? "sortable" : "", columns >= kWideTableColumns ? "wide" : ""}) +
+          WidthStyle(table.fWidth) + ">\n";
+  if (!table.fCaption.empty()) {
+    html += "<caption" + std::string(table.fCaptionHidden ? " class=\"visually-hidden\"" : "") + ">" + table.fCaption +
+            "</caption>\n";
+  }
+  html += RenderColumnGroup(table);
+  if (headerRows > 0) {
+    html += "<thead>\n";
+    for (size_t r = 0; r < headerRows; ++r) html += RenderRow(table.fRows[r], columns);
+    html += "</thead>\n";
+  }
+  if (bodyRows > 0) {
+    html += "<tbody>\n";
+    for (size_t r = headerRows; r < table.fRows.size(); ++r) html += RenderRow(table.fRows[r], columns);
+    html += "</tbody>\n";
+  }
+  return html + "</table></div>\n";
+}
+
+THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
+  THtmlTable table;
+  table.fWidth = grid.fTableWidth;
+  table.fColumnWidths.assign(grid.fColumnWidths.begin(), grid.fColumnWidths.end());
+  table.fSortable = grid.fSortable;
+  for (int32_t r = 0; r < grid.fRows; ++r) {
+    THtmlRow row;
+    row.fHeader = grid.fColumnReport && r == 0;
+    for (int32_t c = 0; c < grid.fColumns; ++c) {
+      const TTableCell& source = grid.Cell(r, c);
+      THtmlCell cell;
+      cell.fKind = GridCellKind(grid, r, c);
+      cell.fText = markup.Of(source.fText);
+      cell.fAlternate = markup.Of(source.fAlternateText);
+      cell.fMonospaced = source.fMonospaced;
+      cell.fSame = source.fText == kSameText;
+      row.fCells.push_back(cell);
+    }
+    table.fRows.push_back(row);
+  }
+  return table;
+}
+
+std::vector<std::string> TableTexts(const THtmlTable& table) {
+  std::vector<std::string> texts;
+  for (const THtmlRow& row : table.fRows) {
+    for (const THtmlCell& cell : row.fCells) {
+      if (!cell.fText.fPlain.empty()) texts.push_back(cell.fText.fPlain);
+      if (!cell.fAlternate.fPlain.empty()) texts.push_back(cell.fAlternate.fPlain);
+    }
+  }
+  return texts;
+}

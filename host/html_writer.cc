@@ -1,0 +1,711 @@
+#include "host/html_writer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+#include <stdexcept>
+
+#include "core/root.h"
+#include "host/html_assets.h"
+
+namespace fs = std::filesystem;
+using NVKXQZA20::ICIMInstance;
+using NVKXQZA20::TAddToVectorCallback;
+using NVKXQZA20::TCIMValue;
+using NVKXQZA20::TQZAException;
+
+namespace {
+
+struct TSummarySource {
+  const char* fLabel;
+  const char* fClass;
+  const char* fProperty;
+};
+
+const TSummarySource kSummarySources[] = {
+    {"Host name", "VKXSG_ComputerSystem", "Name"},
+    {"Manufacturer", "VKXSG_ComputerSystem", "Manufacturer"},
+    {"Model", "VKXSG_ComputerSystem", "ProductName"},
+    {"Serial number", "VKXSG_ComputerSystem", "SerialNumber"},
+    {"Operating system", "VKXSG_OperatingSystem", "Name"},
+    {"OS version", "VKXSG_OperatingSystem", "Version"},
+    {"Kernel release", "VKXSG_OperatingSystem", "KernelRelease"},
+    {"Collected", "VKXSG_TimeZone", "LocalDateTime"},
+    {"Collector", "VKXSG_QZAProduct", "Name"},
+    {"Collector version", "VKXSG_QZAProduct", "Version"},
+    {"Collector build", "VKXSG_QZAProduct", "Build"},
+};
+
+// Columns whose text tells how grave a log record is.
+const char* const kSeverityProperties[] = {"Type", "Severity", "PerceivedSeverity", "EventType", "EntryType", "Level"};
+
+const char kArrayElementSeparator[] = ", ";
+const int kHexBytesPerLine = 16;
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+std::string Joined(const std::vector<std::string>& texts, const std::string& separator) {
+  std::string joined;
+  for (size_t i = 0; i < texts.size(); ++i) joined += (i ? separator : "") + texts[i];
+  return joined;
+}
+
+bool IsSeverityProperty(const std::string& name) {
+  return std::find(std::begin(kSeverityProperties), std::end(kSeverityProperties), name) !=
+         std::end(kSeverityProperties);
+}
+
+std::string SeverityClass(const std::string& plainText) {
+  const std::string text = Lower(plainText);
+  for (const char* grave : {"error", "critical", "fatal", "alert", "emergency", "failure"}) {
+    if (Contains(text, grave)) return "sev-error";
+  }
+  return Contains(text, "warn") ? "sev-warning" : "";
+}
+
+// The row's class from its first severity cell.
+std::string RowSeverity(const THtmlRow& row, const std::vector<std::string>& properties) {
+  for (size_t c = 0; c < row.fCells.size() && c < properties.size(); ++c) {
+    if (IsSeverityProperty(properties[c])) return SeverityClass(row.fCells[c].fText.fPlain);
+  }
+  return "";
+}
+
+// Some captions name a repository class rather than the table: they stay
+// for screen readers only.
+bool IsIdentifier(const std::string& text) {
+  return text.find('_') != std::string::npos && text.find(' ') == std::string::npos;
+}
+
+std::string LinkNameOf(const std::string& pagePath, const std::string& folder) {
+  const std::string prefix = folder + NVKXQZA20::TOSSpecific::kFileSeparator;
+  if (!folder.empty() && pagePath.compare(0, prefix.size(), prefix) == 0) return pagePath.substr(prefix.size());
+  size_t slash = pagePath.rfind(NVKXQZA20::TOSSpecific::kFileSeparator);
+  return slash == std::string::npos ? pagePath : pagePath.substr(slash + 1);
+}
+
+std::string FirstInstanceText(const TWriter::TNamespacePtr& ns, const char* className, const char* property) {
+  try {
+    TWriter::TInstances instances;
+    ns->GetClass(className)->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true);
+    if (instances.empty()) return "";
+    return Joined(instances.front()->GetProperty(property)->GetValueTexts(), kArrayElementSeparator);
+  } catch (const TQZAException&) {
+    return "";
+  }
+}
+
+std::string TwoHexDigits(const TCIMValue& value) {
+  std::string digits = value.ToString(16);
+  for (char& c : digits) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return digits.size() < 2 ? std::string(2 - digits.size(), '0') + digits : digits;
+}
+
+// Raw bytes as lines of 16, each led by its offset; texts one per line.
+std::string RawDataText(const TWriter::TPropertyPtr& rawData) {
+  const TCIMValue value = rawData->GetValue();
+  const NVKXQZA20::ECIMType type = value.GetType();
+  const bool numbers = type >= NVKXQZA20::CIMTypeUInt8 && type <= NVKXQZA20::CIMTypeSInt64;
+  if (!numbers) return EncodeHtmlText(Joined(rawData->GetValueTexts(), "\n"));
+  const std::vector<TCIMValue> bytes = value.ToArray();
+  std::string dump;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i % kHexBytesPerLine == 0) {
+      std::ostringstream offset;
+      offset << (i ? "\n" : "") << std::hex << std::uppercase << std::setw(4) << std::setfill('0') << i << ' ';
+      dump += offset.str();
+    }
+    dump += " " + TwoHexDigits(bytes[i]);
+  }
+  return dump;
+}
+
+// A register value as bits in groups of four, "" for a text that is not a number.
+std::string RegisterBits(const std::string& value) {
+  const bool hex = value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X');
+  const std::string digits = hex ? value.substr(2) : value;
+  if (digits.empty() || digits.size() > (hex ? 16u : 19u)) return "";
+  for (char c : digits) {
+    if (!(hex ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c)))) return "";
+  }
+  const unsigned long long number = std::stoull(digits, nullptr, hex ? 16 : 10);
+  int bits = 8;
+  while (bits < 64 && (number >> bits) != 0) bits += 8;
+  std::string text;
+  for (int bit = bits - 1; bit >= 0; --bit) {
+    text += ((number >> bit) & 1) ? '1' : '0';
+    if (bit % 4 == 0 && bit != 0) text += ' ';
+  }
+  return "bits " + text;
+}
+
+}  // namespace
+
+THtmlWriter::THtmlWriter(TWriterSettings settings) : THostWriter(std::move(settings)) {}
+
+std::string THtmlWriter::OutputFile(const std::string& file) const {
+  return GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator + file;
+}
+
+// A file that cannot be written is one of GetFailures(); the report goes on
+// with the next, so that the tool can name every failure.
+void THtmlWriter::WriteFile(const std::string& file, const std::string& content) {
+  try {
+    WriteWholeFile(OutputFile(file), content);
+  } catch (const std::runtime_error& failure) {
+    NVKXQZA20::TRootObject::GetCoreLogger()->Log(0, std::string("THtmlWriter -- ") + failure.what());
+  }
+}
+
+// Links of the library's raw-data pages are kept only to files it wrote.
+TLibraryMarkup THtmlWriter::Markup() const {
+  const std::string folder = GetOutputFolder();
+  return TLibraryMarkup([folder](const std::string& file) {
+    std::error_code error;
+    return fs::is_regular_file(folder + NVKXQZA20::TOSSpecific::kFileSeparator + file, error);
+  });
+}
+
+void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) {
+  THostWriter::Initialize(ns, context, outputTarget);
+  fSite = THtmlSite();
+  fFiles = TPageFileNames();
+  fWrittenPages.clear();
+  fPage = TPage();
+  fStreamed = TStreamedTable();
+  std::error_code error;
+  fs::create_directories(GetOutputFolder(), error);
+  WriteAssets();
+  ReadSummary(ns);
+}
+
+void THtmlWriter::ReadSummary(TNamespacePtr ns) {
+  fSummary.clear();
+  for (const TSummarySource& source : kSummarySources) {
+    std::string value = ns ? FirstInstanceText(ns, source.fClass, source.fProperty) : "";
+    if (!value.empty()) fSummary.push_back(TSummaryItem{source.fLabel, value});
+  }
+  if (GetDataSourceLabels().size() > 1) {
+    fSummary.push_back(TSummaryItem{"Compared collections", Joined(GetDataSourceLabels(), kArrayElementSeparator)});
+  }
+  fMachine = "Unnamed system";
+  for (const char* label : {"Host name", "Model", "Serial number"}) {
+    auto item =
+        std::find_if(fSummary.begin(), fSummary.end(), [&](const TSummaryItem& i) { return i.fLabel == label; });
+    if (item == fSummary.end()) continue;
+    fMachine = item->fValue;
+    break;
+  }
+}
+
+void THtmlWriter::WriteAssets() {
+  WriteFile(kHtmlStylesheetFile, kHtmlStylesheet);
+  WriteFile(kHtmlScriptFile, kHtmlScript);
+}
+
+void THtmlWriter::BeginFirstCategory() { fSite.BeginCategory(); }
+void THtmlWriter::BeginNextCategory() { fSite.BeginCategory(); }
+void THtmlWriter::WriteCategoryTitle(std::string title) { fSite.SetCategoryTitle(title); }
+
+void THtmlWriter::EndReport() {
+  ClosePage();
+  THtmlDocument index;
+  index.fTitle = "System report of " + EncodeHtmlText(fMachine);
+  index.fMachine = fMachine;
+  index.fBody = fSite.IndexHtml(fSummary, fMachine);
+  index.fSearchData = true;
+  WriteFile(kHtmlIndexFile, RenderHtmlDocument(index));
+  WriteFile(kHtmlSearchDataFile, fSite.SearchDataScript());
+  RewriteNavigation();
+}
+
+// Pages were written with the navigation known at the time; now every page
+// gets the whole report's.
+void THtmlWriter::RewriteNavigation() {
+  for (const std::string& file : fWrittenPages) {
+    std::ifstream in(OutputFile(file), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    std::string page = content.str();
+    size_t start = page.find(kHtmlNavigationStart);
+    size_t end = page.find(kHtmlNavigationEnd);
+    if (start == std::string::npos || end == std::string::npos || end < start) continue;
+    start += std::strlen(kHtmlNavigationStart);
+    page.replace(start, end - start, fSite.NavigationHtml(file));
+    WriteFile(file, page);
+  }
+}
+
+std::string THtmlWriter::GetPageOutput() { return ""; }
+
+void THtmlWriter::OpenPage(std::string pagePath) {
+  // A page that failed half-way is still written before the next begins.
+  ClosePage();
+  fPage = TPage();
+  fPage.fOpen = true;
+  fPage.fFile = fFiles.FileFor(LinkNameOf(pagePath, GetOutputFolder()));
+}
+
+void THtmlWriter::ClosePage() {
+  if (!fPage.fOpen) return;
+  EndTable();
+  fSite.AddSearchTexts(fPage.fFile, PlainTextOf(fPage.fTitle), fPage.fSearchTexts);
+  THtmlDocument document;
+  document.fTitle = (fPage.fTitle.empty() ? TextMarkup(fPage.fFile) : fPage.fTitle) + " - " + EncodeHtmlText(fMachine);
+  document.fMachine = fMachine;
+  document.fNavigation = fSite.NavigationHtml(fPage.fFile);
+  document.fBody = fPage.fBody;
+  WriteFile(fPage.fFile, RenderHtmlDocument(document));
+  if (std::find(fWrittenPages.begin(), fWrittenPages.end(), fPage.fFile) == fWrittenPages.end()) {
+    fWrittenPages.push_back(fPage.fFile);
+  }
+  fPage = TPage();
+}
+
+void THtmlWriter::Append(const std::string& markup) {
+  if (fPage.fOpen) fPage.fBody += markup;
+}
+
+void THtmlWriter::ShowCategory() {
+  if (!fPage.fOpen || fPage.fCategoryShown) return;
+  fPage.fCategoryShown = true;
+  const std::string category = fSite.CurrentCategoryName();
+  if (!category.empty()) Append("<p class=\"crumb\">" + category + "</p>\n");
+}
+
+void THtmlWriter::WritePageHeading() { ShowCategory(); }
+void THtmlWriter::BeginPageBody() { ShowCategory(); }
+void THtmlWriter::EndPageBody() { EndTable(); }
+
+void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::string linkTarget) {
+  EndTable();
+  const std::string markup = TextMarkup(title);
+  if (fPage.fTitle.empty()) fPage.fTitle = markup;
+  std::string link;
+  if (!linkText.empty() && !linkTarget.empty()) {
+    link = " <a class=\"page-link\" href=\"" + fFiles.FileFor(linkTarget) + "\">" + TextMarkup(linkText) + "</a>";
+  } else if (!linkText.empty()) {
+    link = " <span class=\"page-link\">" + TextMarkup(linkText) + "</span>";
+  }
+  Append("<h1>" + markup + link + "</h1>\n");
+  fPage.fLastHeading = PlainTextOf(markup);
+  fPage.fSearchTexts.push_back(fPage.fLastHeading);
+}
+
+void THtmlWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
+  fSite.AddPage(fFiles.FileFor(linkName), pageName, hasContent);
+}
+
+void THtmlWriter::WriteSeparator() {
+  EndTable();
+  Append("<hr>\n");
+}
+
+void THtmlWriter::AppendHeading(const std::string& tag, const std::string& classes, const std::string& title) {
+  EndTable();
+  const std::string markup = TextMarkup(title);
+  Append("<" + tag + (classes.empty() ? "" : " class=\"" + classes + "\"") + ">" + markup + "</" + tag + ">\n");
+  fPage.fLastHeading = PlainTextOf(markup);
+  fPage.fSearchTexts.push_back(fPage.fLastHeading);
+}
+
+void THtmlWriter::AppendNote(const std::string& text) {
+  Append("<p class=\"note\">" + EncodeHtmlText(text) + "</p>\n");
+}
+
+// A subtitle is a level lower; the second flag marks the titles of the
+// comparison pages ("Missing from", "Differences").
+void THtmlWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) {
+  AppendHeading(subTitleEnabled ? "h3" : "h2", secondFlag ? "compare" : "", title);
+}
+
+void THtmlWriter::AppendTable(const THtmlTable& table) {
+  if (!fPage.fOpen) return;
+  Append(RenderHtmlTable(table, "t" + std::to_string(++fPage.fTableCount)));
+  std::vector<std::string> texts = TableTexts(table);
+  fPage.fSearchTexts.insert(fPage.fSearchTexts.end(), texts.begin(), texts.end());
+}
+
+void THtmlWriter::WriteTableGrid(TTableGrid grid) {
+  EndTable();
+  AppendTable(TableFromGrid(grid, Markup()));
+}
+
+void THtmlWriter::BeginStreamedTable(int width, const std::string& caption) {
+  EndTable();
+  const bool memberRows = fStreamed.fMemberRows;
+  fStreamed = TStreamedTable();
+  fStreamed.fOpen = true;
+  // SetRawDataLink before any table makes the next table's rows members.
+  fStreamed.fMemberRows = memberRows;
+  fStreamed.fGroupStarts = memberRows;
+  fStreamed.fTable.fWidth = width > 0 ? width : 100;
+  fStreamed.fTable.fCaption = TextMarkup(caption);
+  const std::string plainCaption = PlainTextOf(fStreamed.fTable.fCaption);
+  fStreamed.fTable.fCaptionHidden = plainCaption == fPage.fLastHeading || IsIdentifier(plainCaption);
+}
+
+void THtmlWriter::BeginGridTable(std::string width, std::string caption, bool sortable) {
+  BeginStreamedTable(TReportParameters::ConvertPercent(width), caption);
+  fStreamed.fTable.fSortable = sortable;
+  fStreamed.fInHeader = true;
+}
+
+void THtmlWriter::BeginPropertyTable(std::string width, std::string labelWidth, std::string title) {
+  BeginStreamedTable(TReportParameters::ConvertPercent(width), title);
+  const int label = TReportParameters::ConvertPercent(labelWidth);
+  if (label > 0 && label < 100) fStreamed.fTable.fColumnWidths = {label, 100 - label};
+}
+
+void THtmlWriter::EndGridHeader() {
+  CloseRow();
+  fStreamed.fInHeader = false;
+}
+
+void THtmlWriter::BeginRow(bool&) {
+  CloseRow();
+  if (!fStreamed.fOpen) BeginStreamedTable(100, "");
+  fStreamed.fRowOpen = true;
+  fStreamed.fRow = THtmlRow();
+  fStreamed.fRow.fHeader = fStreamed.fInHeader;
+  fStreamed.fRow.fMember = fStreamed.fMemberRows && !fStreamed.fInHeader;
+  fStreamed.fRow.fGroupStart = fStreamed.fGroupStarts && !fStreamed.fInHeader;
+  if (fStreamed.fRow.fGroupStart) fStreamed.fGroupStarts = false;
+}
+
+void THtmlWriter::EndRow() { CloseRow(); }
+
+void THtmlWriter::CloseRow() {
+  if (!fStreamed.fRowOpen) return;
+  fStreamed.fRowOpen = false;
+  if (!fStreamed.fRow.fCells.empty()) fStreamed.fTable.fRows.push_back(fStreamed.fRow);
+}
+
+void THtmlWriter::EndTable() {
+  if (!fStreamed.fOpen) return;
+  CloseRow();
+  THtmlTable table = fStreamed.fTable;
+  fStreamed = TStreamedTable();
+  AppendTable(table);
+}
+
+// The rows that follow belong to the row group above, such as the member
+// disks of a logical drive; they are indented under it.
+void THtmlWriter::SetRawDataLink(int32_t link) {
+  fStreamed.fMemberRows = link != 0;
+  fStreamed.fGroupStarts = link != 0;
+}
+
+void THtmlWriter::AddCell(const THtmlCell& cell) {
+  if (!fStreamed.fRowOpen) {
+    bool flag = false;
+    BeginRow(flag);
+  }
+  fStreamed.fRow.fCells.push_back(cell);
+}
+
+THtmlCell THtmlWriter::TextCell(const std::string& libraryText, bool monospaced) {
+  THtmlCell cell;
+  cell.fText = Markup().Of(libraryText);
+  cell.fMonospaced = monospaced;
+  return cell;
+}
+
+THtmlCell THtmlWriter::LabelCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column) {
+  std::string label = column.HasLabelOverride() ? column.GetLabelOverride() : column.GetProperty();
+  if (cimClass) {
+    try {
+      label = GetTableHeaderLabel(*cimClass, column, NVKXQZA20::TCIMContext());
+    } catch (const TQZAException&) {
+      // The label stays the column's own.
+    }
+  }
+  THtmlCell cell;
+  cell.fKind = fStreamed.fInHeader ? THtmlCell::kColumnHeader : THtmlCell::kRowHeader;
+  cell.fText = TCellText{TextMarkup(label), PlainTextOf(TextMarkup(label))};
+  return cell;
+}
+
+THtmlCell THtmlWriter::ValueCell(TInstancePtr instance, const TReportProperty& column, bool followAssociation) {
+  THtmlCell cell;
+  cell.fMonospaced = column.IsMonospaced();
+  if (!instance || column.GetProperty().empty()) return cell;
+  try {
+    const std::string name = column.GetProperty();
+    TProperties properties =
+        followAssociation ? GetProperties(instance, name, column.GetAssociationClass(), column.GetAssociationTarget())
+                          : GetProperties(instance, name, "", "");
+    if (followAssociation && properties.empty() && column.HasSecondaryAssociationTarget()) {
+      properties = GetProperties(instance, name, "", column.GetSecondaryAssociationTarget());
+    }
+    const std::string separator = GetArraySeparatorText(column.GetArrayValueSeparator());
+    const std::string text = GetValuesFromProperties(properties, separator, false);
+    cell.fText = Markup().Of(text);
+    bool hasAlternate = std::any_of(properties.begin(), properties.end(),
+                                    [](const TPropertyPtr& p) { return p && p->HasAlternateValue(); });
+    std::string alternate = hasAlternate ? GetValuesFromProperties(properties, separator, true) : "";
+    if (alternate != text) cell.fAlternate = Markup().Of(alternate);
+  } catch (const TQZAException&) {
+    // An unreadable value leaves the cell empty, as a missing property does.
+  }
+  return cell;
+}
+
+void THtmlWriter::WriteHeaderCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, TReportProperty column) {
+  if (fStreamed.fInHeader && fStreamed.fTable.fRows.empty()) {
+    fStreamed.fTable.fColumnWidths.push_back(TReportParameters::ConvertPercent(column.GetColumnWidth()));
+  }
+  AddCell(LabelCell(cimClass, column));
+}
+
+void THtmlWriter::WriteValueCell(TInstancePtr instance, TReportProperty column) {
+  AddCell(ValueCell(instance, column, true));
+}
+
+// The instance's own value of the column, or the instance's path for a
+// column without a property.
+void THtmlWriter::WriteInstanceCell(TInstancePtr instance, TReportProperty column) {
+  if (instance && column.GetProperty().empty()) {
+    AddCell(TextCell(EncodeValue(instance->GetReference().GetPath()), true));
+    return;
+  }
+  AddCell(ValueCell(instance, column, false));
+}
+
+void THtmlWriter::WritePropertyCell(TReportProperty column, std::string text) {
+  AddCell(TextCell(text, column.IsMonospaced()));
+}
+
+void THtmlWriter::WriteMessageCell(std::string message, TReportProperty) {
+  while (!message.empty() && message.back() == '\n') message.pop_back();
+  THtmlCell cell = TextCell(message, false);
+  cell.fKind = THtmlCell::kMessage;
+  AddCell(cell);
+}
+
+void THtmlWriter::WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) {
+  const std::string label = TextMarkup(GetDisplayName(declaration));
+  THtmlCell cell;
+  cell.fKind = fStreamed.fInHeader ? THtmlCell::kColumnHeader : THtmlCell::kRowHeader;
+  cell.fText = TCellText{label, PlainTextOf(label)};
+  AddCell(cell);
+}
+
+void THtmlWriter::WriteDriveHealthTable(TInstancePtr, TPropertyPtr property) {
+  THtmlCell cell;
+  try {
+    if (property) {
+      cell.fText = Markup().Of(GetValueFromProperty(property, kArrayElementSeparator, false));
+      if (property->HasAlternateValue()) {
+        cell.fAlternate = Markup().Of(GetValueFromProperty(property, kArrayElementSeparator, true));
+      }
+    }
+  } catch (const TQZAException&) {
+    // An unreadable value leaves the cell empty.
+  }
+  AddCell(cell);
+}
+
+void THtmlWriter::WriteDriveHealthSummary(TPropertyPtr rawData) {
+  std::string text;
+  try {
+    if (rawData) text = RawDataText(rawData);
+  } catch (const TQZAException&) {
+    // Unreadable raw data leaves the cell empty.
+  }
+  AddCell(TextCell(text, true));
+}
+
+void THtmlWriter::WriteRegisterTable(TInstancePtr, std::string value) {
+  THtmlCell cell = TextCell(value, true);
+  cell.fAlternate = Markup().Of(RegisterBits(PlainTextOf(value)));
+  AddCell(cell);
+}
+
+std::string THtmlWriter::GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) {
+  switch (separator) {
+    case TReportProperty::ListSeparator:
+    case TReportProperty::AddressRangeSeparator:
+      return kHtmlLineBreakMarker;
+    default:
+      return kArrayElementSeparator;
+  }
+}
+
+std::string THtmlWriter::EncodeValue(std::string value) { return EncodeHtmlText(value); }
+
+// Log pages: one sortable table per table definition, rows marked by severity.
+void THtmlWriter::WriteEventLogReport(TReportParameters page) { WriteLogPage(page); }
+void THtmlWriter::WriteMergedLogPage(TReportParameters page) { WriteLogPage(page); }
+
+void THtmlWriter::WriteLogPage(TReportParameters page) {
+  OpenPage(PagePath(page.GetLinkName()));
+  WritePageHeading();
+  BeginPageBody();
+  if (page.ShowReportTitle()) WritePageTitle(page.GetReportName(), "", "");
+  bool hasContent = false;
+  for (const TReportClass& table : page.GetClasses()) {
+    if (table.HasTitle()) {
+      bool subTitle = table.SubTitleEnabled();
+      bool second = false;
+      WriteTableTitle(table.GetTitle(), subTitle, second);
+    }
+    TInstances records = GetInstances(table);
+    if (records.empty()) {
+      AppendNote("No records in this log.");
+      continue;
+    }
+    hasContent = true;
+    AppendTable(LogTable(table, records));
+  }
+  EndPageBody();
+  ClosePage();
+  RegisterPage(page.GetLinkName(), page.GetReportName(), hasContent);
+}
+
+THtmlTable THtmlWriter::LogTable(const TReportClass& table, const TInstances& records) {
+  THtmlTable html;
+  html.fWidth = TReportParameters::ConvertPercent(table.GetTableWidth());
+  html.fSortable = true;
+  THtmlRow header;
+  header.fHeader = true;
+  std::vector<std::string> properties;
+  boost::shared_ptr<NVKXQZA20::ICIMClass> recordClass = records.front()->GetClass();
+  for (const TReportProperty& column : table.GetProperties()) {
+    html.fColumnWidths.push_back(TReportParameters::ConvertPercent(column.GetColumnWidth()));
+    properties.push_back(column.GetProperty());
+    THtmlCell label = LabelCell(recordClass, column);
+    label.fKind = THtmlCell::kColumnHeader;
+    header.fCells.push_back(label);
+  }
+  html.fRows.push_back(header);
+  for (const TInstancePtr& record : records) {
+    THtmlRow row;
+    for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
+    row.fClasses = RowSeverity(row, properties);
+    html.fRows.push_back(row);
+  }
+  return html;
+}
+
+// Every property that some record fills, in declaration order.
+THtmlTable THtmlWriter::RecordTable(const TInstances& records) {
+  THtmlTable html;
+  html.fSortable = true;
+  std::vector<std::string> properties;
+  std::vector<THtmlRow> rows(records.size());
+  THtmlRow header;
+  header.fHeader = true;
+  for (const auto& declaration : records.front()->GetClass()->GetPropertyDecls()) {
+    const std::string name = declaration->GetName();
+    std::vector<THtmlCell> cells;
+    bool filled = false;
+    for (const TInstancePtr& record : records) {
+      THtmlCell cell;
+      try {
+        cell.fText = Markup().Of(GetValueFromProperty(record->GetProperty(name), kArrayElementSeparator, false));
+      } catch (const TQZAException&) {
+        // A record of another class may lack the property.
+      }
+      filled = filled || !cell.fText.fPlain.empty();
+      cells.push_back(cell);
+    }
+    if (!filled) continue;
+    properties.push_back(name);
+    const std::string label = TextMarkup(GetDisplayName(declaration));
+    THtmlCell labelCell;
+    labelCell.fKind = THtmlCell::kColumnHeader;
+    labelCell.fText = TCellText{label, PlainTextOf(label)};
+    header.fCells.push_back(labelCell);
+    for (size_t r = 0; r < records.size(); ++r) rows[r].fCells.push_back(cells[r]);
+  }
+  html.fRows.push_back(header);
+  for (THtmlRow& row : rows) {
+    row.fClasses = RowSeverity(row, properties);
+    html.fRows.push_back(row);
+  }
+  return html;
+}
+
+// Inside the open KeelRAID logs page a section with an anchor of its link
+// name; called on its own, a page of its own.
+void THtmlWriter::WriteKeelRAIDEventLog(TInstances records, std::string title, std::string linkName) {
+  const bool ownPage = !fPage.fOpen;
+  if (ownPage) {
+    OpenPage(PagePath(linkName));
+    BeginPageBody();
+    WritePageTitle(title, "", "");
+  } else {
+    EndTable();
+    Append("<div class=\"log-section\" id=\"" + SafeIdentifier(linkName) + "\">\n");
+    AppendHeading("h2", "", title);
+  }
+  if (records.empty()) {
+    AppendNote("No events in this log.");
+  } else {
+    AppendTable(RecordTable(records));
+  }
+  if (!ownPage) {
+    Append("</div>\n");
+    return;
+  }
+  EndPageBody();
+  ClosePage();
+  bool hasContent = !records.empty();
+  RegisterPage(linkName, title, hasContent);
+}
+
+// Counts the findings and their score range for the heading.
+void THtmlWriter::BeginVellumAnalysis() {
+  fVellum = TVellumSummary();
+  TNamespacePtr ns = GetNamespace();
+  if (!ns) return;
+  try {
+    TInstances findings;
+    ns->GetClass("VKXSG_VellumDevices")->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(findings), true);
+    for (const TInstancePtr& finding : findings) {
+      const double score = finding->GetProperty("VellumScore")->GetValue().ToReal64();
+      fVellum.fHighest = fVellum.fFindings == 0 ? score : std::max(fVellum.fHighest, score);
+      fVellum.fLowest = fVellum.fFindings == 0 ? score : std::min(fVellum.fLowest, score);
+      ++fVellum.fFindings;
+    }
+  } catch (const TQZAException&) {
+    // Without readable scores the heading names no range.
+    fVellum.fScoresKnown = false;
+  }
+}
+
+void THtmlWriter::WriteVellumHeading() {
+  std::ostringstream text;
+  text << "Findings of the device analysis, strongest first";
+  if (fVellum.fScoresKnown && fVellum.fFindings > 0) {
+    text << ": " << fVellum.fFindings << (fVellum.fFindings == 1 ? " finding" : " findings") << ", scores from "
+         << fVellum.fHighest << " down to " << fVellum.fLowest;
+  }
+  text << ". Each row names a device class and property, the value this system has and how often it is seen, "
+          "and the values common elsewhere with their frequencies.";
+  Append("<p class=\"lead\">" + EncodeHtmlText(text.str()) + "</p>\n");
+}
+
+// The first findings are the strongest: they stand out.
+void THtmlWriter::WriteVellumDeviceRow(TInstancePtr device, TReportProperty column1, TReportProperty column2,
+                                       TReportProperty column3, TReportProperty column4, TReportProperty column5,
+                                       TReportProperty column6, TReportProperty column7, TReportProperty column8,
+                                       int32_t rowIndex) {
+  bool flag = false;
+  BeginRow(flag);
+  if (rowIndex < kTopVellumFindings) fStreamed.fRow.fClasses = "top-finding";
+  for (const TReportProperty* column :
+       {&column1, &column2, &column3, &column4, &column5, &column6, &column7, &column8}) {
+    AddCell(ValueCell(device, *column, true));
+  }
+}

@@ -1,0 +1,147 @@
+// The HTML writer: turns a report into a folder that opens in any browser,
+// without a server or network: index.html (machine summary, contents and a
+// search over the whole report), one page per registered page named from its
+// link name, report.css, report.js and search-data.js, beside the raw-data
+// result files the library writes itself.
+//
+//   TWriterSettings settings{"out", "out.partial", "", "html"};
+//   THtmlWriter writer(settings);
+//   report.Write(&writer, context);
+//   if (!writer.GetFailures().empty()) ...   // files that could not be written
+//
+// Safety: every text from the repository reaches a page escaped: values go
+// through EncodeValue, and titles, labels, names and cells through the
+// idempotent markup of html_text.h, so no data can add an element or an
+// attribute. Pages are complete at ClosePage; EndReport writes the index and
+// the search data and gives every page the navigation of the whole report.
+#ifndef QZA_HOST_HTML_WRITER_H
+#define QZA_HOST_HTML_WRITER_H
+
+#include <string>
+#include <vector>
+
+#include "host/host_writer.h"
+#include "host/html_site.h"
+#include "host/html_table.h"
+#include "host/html_text.h"
+
+class THtmlWriter : public THostWriter {
+ public:
+  explicit THtmlWriter(TWriterSettings settings);
+  // The markup check of result links reads this writer's folder.
+  THtmlWriter(const THtmlWriter&) = delete;
+  THtmlWriter& operator=(const THtmlWriter&) = delete;
+
+  void Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) override;
+  void BeginFirstCategory() override;
+  void BeginNextCategory() override;
+  void WriteCategoryTitle(std::string title) override;
+  void EndReport() override;
+  // "": the HTML writer writes whole reports only.
+  std::string GetPageOutput() override;
+  void WriteKeelRAIDEventLog(TInstances records, std::string title, std::string linkName) override;
+  void WriteEventLogReport(TReportParameters page) override;
+  void WriteMergedLogPage(TReportParameters page) override;
+  void BeginVellumAnalysis() override;
+  void WriteVellumDeviceRow(TInstancePtr device, TReportProperty column1, TReportProperty column2,
+                            TReportProperty column3, TReportProperty column4, TReportProperty column5,
+                            TReportProperty column6, TReportProperty column7, TReportProperty column8,
+                            int32_t rowIndex) override;
+  void WriteVellumHeading() override;
+  void WriteDriveHealthSummary(TPropertyPtr rawData) override;
+  void WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) override;
+  void WriteDriveHealthTable(TInstancePtr record, TPropertyPtr property) override;
+  void WriteRegisterTable(TInstancePtr record, std::string value) override;
+  void OpenPage(std::string pagePath) override;
+  void ClosePage() override;
+  void BeginPageBody() override;
+  void EndPageBody() override;
+  void WritePageTitle(std::string title, std::string linkText, std::string linkTarget) override;
+  void RegisterPage(std::string linkName, std::string pageName, bool& hasContent) override;
+  void WriteSeparator() override;
+  void WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) override;
+  void BeginGridTable(std::string width, std::string caption, bool sortable) override;
+  void BeginPropertyTable(std::string width, std::string labelWidth, std::string title) override;
+  void WriteHeaderCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, TReportProperty column) override;
+  void EndGridHeader() override;
+  void BeginRow(bool& flag) override;
+  void EndRow() override;
+  void EndTable() override;
+  void SetRawDataLink(int32_t link) override;
+  void WriteTableGrid(TTableGrid grid) override;
+  void WritePropertyCell(TReportProperty column, std::string text) override;
+  void WriteValueCell(TInstancePtr instance, TReportProperty column) override;
+  void WriteMessageCell(std::string message, TReportProperty column) override;
+  void WriteInstanceCell(TInstancePtr instance, TReportProperty column) override;
+  // ", " between elements, a line of their own for lists and address ranges.
+  std::string GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) override;
+  std::string EncodeValue(std::string value) override;
+  void WritePageHeading() override;
+
+ private:
+  // The page being written; its markup is kept until ClosePage.
+  struct TPage {
+    bool fOpen = false;
+    std::string fFile;
+    std::string fTitle;        // markup
+    std::string fBody;         // markup
+    std::string fLastHeading;  // plain text of the latest heading
+    bool fCategoryShown = false;
+    int fTableCount = 0;
+    std::vector<std::string> fSearchTexts;
+  };
+  // A table written cell by cell, until EndTable.
+  struct TStreamedTable {
+    bool fOpen = false;
+    bool fInHeader = false;
+    bool fRowOpen = false;
+    bool fMemberRows = false;  // rows after SetRawDataLink belong to the group above
+    bool fGroupStarts = false;
+    THtmlRow fRow;
+    THtmlTable fTable;
+  };
+  // What the device analysis found, for its heading.
+  struct TVellumSummary {
+    int fFindings = 0;
+    double fHighest = 0;
+    double fLowest = 0;
+    bool fScoresKnown = true;
+  };
+  // The strongest findings of the device analysis stand out.
+  static constexpr int32_t kTopVellumFindings = 3;
+
+  std::string OutputFile(const std::string& file) const;
+  void WriteFile(const std::string& file, const std::string& content);
+  TLibraryMarkup Markup() const;
+  void ReadSummary(TNamespacePtr ns);
+  void WriteAssets();
+  void RewriteNavigation();
+
+  void Append(const std::string& markup);
+  void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
+  void AppendNote(const std::string& text);
+  void AppendTable(const THtmlTable& table);
+  void ShowCategory();
+
+  void BeginStreamedTable(int width, const std::string& caption);
+  void AddCell(const THtmlCell& cell);
+  void CloseRow();
+  THtmlCell LabelCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column);
+  THtmlCell ValueCell(TInstancePtr instance, const TReportProperty& column, bool followAssociation);
+  THtmlCell TextCell(const std::string& libraryText, bool monospaced);
+
+  void WriteLogPage(TReportParameters page);
+  THtmlTable LogTable(const TReportClass& table, const TInstances& records);
+  THtmlTable RecordTable(const TInstances& records);
+
+  std::vector<TSummaryItem> fSummary;
+  std::string fMachine;
+  THtmlSite fSite;
+  TPageFileNames fFiles;
+  std::vector<std::string> fWrittenPages;
+  TPage fPage;
+  TStreamedTable fStreamed;
+  TVellumSummary fVellum;
+};
+
+#endif

@@ -1,0 +1,94 @@
+#include "host/html_text.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+struct TTextCase {
+  const char* fText;
+  const char* fExpected;
+};
+
+TEST(EncodeHtmlText, EscapesMarkupCharactersAndRepairsBytes) {
+  const TTextCase cases[] = {
+      {"plain text", "plain text"},
+      {"<script>alert(1)</script>", "&lt;script&gt;alert(1)&lt;/script&gt;"},
+      {"a & b \"c\" 'd'", "a &amp; b &quot;c&quot; &#39;d&#39;"},
+      {"&lt; stays visible", "&amp;lt; stays visible"},
+      {"caf\xC3\xA9", "caf\xC3\xA9"},  // UTF-8 kept
+      {"caf\xE9", "caf\xC3\xA9"},      // Latin-1 read as such
+      {"\x80 5", "\xE2\x82\xAC 5"},    // Windows-1252 euro sign
+      {"\xC3", "\xC3\x83"},            // a cut sequence
+      {"a\tb\nc\rd\x01\x1e"
+       "e\x7f",
+       "a\tb\ncde"},  // controls and the marker dropped
+  };
+  for (const TTextCase& test : cases) EXPECT_EQ(test.fExpected, EncodeHtmlText(test.fText)) << test.fText;
+}
+
+TEST(TextMarkup, NeverEscapesTwice) {
+  const char* const texts[] = {"Controller #1 <A&B>", "\"quoted\" 'single'", "caf\xE9 & co", "&amp;lt;"};
+  for (const char* text : texts) {
+    const std::string encoded = EncodeHtmlText(text);
+    EXPECT_EQ(encoded, TextMarkup(encoded)) << text;
+  }
+  EXPECT_EQ(EncodeHtmlText("Controller #1 <A&B>"), TextMarkup("Controller #1 <A&B>"));
+  // A title built from a raw text and an encoded value.
+  EXPECT_EQ("Controller &lt;1&gt; of A &amp; B", TextMarkup("Controller " + EncodeHtmlText("<1>") + " of A & B"));
+  EXPECT_EQ("a & b <c>", PlainTextOf(TextMarkup("a &amp; b <c>")));
+}
+
+TEST(TLibraryMarkup, KeepsOnlyTheLibrarysOwnMarkup) {
+  const std::set<std::string> files = {"LSI_RawData_Results_0.txt"};
+  TLibraryMarkup markup([&](const std::string& file) { return files.count(file) != 0; });
+  const TTextCase cases[] = {
+      {"a\x1e"
+       "b",
+       "a<br>b"},
+      {"<font face=\"Courier\">ls &lt;x&gt;</font>", "<span class=\"mono\">ls &lt;x&gt;</span>"},
+      {"<font face=\"Courier\">open", "<span class=\"mono\">open</span>"},
+      {"</font>", "&lt;/font&gt;"},
+      {"<a href=\"LSI_RawData_Results_0.txt\">View Results</a>",
+       "<a class=\"result-file\" href=\"LSI_RawData_Results_0.txt\">View Results</a>"},
+      {"<a href=\"missing.txt\">View Results</a>", "&lt;a href=&quot;missing.txt&quot;&gt;View Results&lt;/a&gt;"},
+      {"<a href=\"javascript:alert(1)\">x</a>", "&lt;a href=&quot;javascript:alert(1)&quot;&gt;x&lt;/a&gt;"},
+      {"<a href=\"LSI_RawData_Results_0.txt\"><b>x</b></a>",
+       "&lt;a href=&quot;LSI_RawData_Results_0.txt&quot;&gt;&lt;b&gt;x&lt;/b&gt;&lt;/a&gt;"},
+      {"<img src=x onerror=alert(1)>", "&lt;img src=x onerror=alert(1)&gt;"},
+  };
+  for (const TTextCase& test : cases) EXPECT_EQ(test.fExpected, markup.Of(test.fText).fHtml) << test.fText;
+  EXPECT_EQ("ls <x>", markup.Of("<font face=\"Courier\">ls &lt;x&gt;</font>").fPlain);
+  EXPECT_EQ("a\nb", markup
+                        .Of("a\x1e"
+                            "b")
+                        .fPlain);
+}
+
+TEST(TPageFileNames, MakesSafeDistinctNames) {
+  TPageFileNames names;
+  const TTextCase cases[] = {
+      {"system_overview", "system_overview.html"},
+      {"fileloader.html", "fileloader.html"},
+      {"a b/c<script>", "a_b_c_script_.html"},
+      {"index", "index-2.html"},
+      {"CON", "_CON.html"},
+      {".hidden", "_hidden.html"},
+      {"", "page.html"},
+      {"Report", "Report.html"},
+      {"report", "report-2.html"},
+      {"report.html", "report-3.html"},
+      {"caf\xC3\xA9", "caf__.html"},
+  };
+  for (const TTextCase& test : cases) EXPECT_EQ(test.fExpected, names.FileFor(test.fText)) << test.fText;
+  EXPECT_EQ("report-2.html", names.FileFor("report"));
+  EXPECT_EQ(std::string(100, 'x') + ".html", names.FileFor(std::string(300, 'x')));
+}
+
+TEST(SafeIdentifier, KeepsOnlyNameCharacters) {
+  EXPECT_EQ("s-krHardEventLog", SafeIdentifier("krHardEventLog"));
+  EXPECT_EQ("s-a__b_", SafeIdentifier("a\"'b>"));
+}
+
+}  // namespace
