@@ -23,13 +23,17 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   fCategory.clear();
   fPage = TDocumentPage();
   fPageOutput.clear();
+  fClosedUnregistered = false;
 }
 
 // The error-log category is opened without a title; later titles replace this one.
 void TDocumentWriter::BeginFirstCategory() { fCategory = kErrorLogCategory; }
 void TDocumentWriter::BeginNextCategory() { fCategory = kErrorLogCategory; }
 void TDocumentWriter::WriteCategoryTitle(std::string title) { fCategory = title; }
-void TDocumentWriter::EndReport() { RenderIndex(fIndex); }
+void TDocumentWriter::EndReport() {
+  SaveUnregisteredPage();
+  RenderIndex(fIndex);
+}
 std::string TDocumentWriter::GetPageOutput() { return fPageOutput; }
 
 std::string TDocumentWriter::PageFile(const std::string& linkName, const std::string& extension) const {
@@ -37,6 +41,8 @@ std::string TDocumentWriter::PageFile(const std::string& linkName, const std::st
 }
 
 void TDocumentWriter::OpenPage(std::string pagePath) {
+  SaveUnregisteredPage();
+  fPageOpen = true;
   fPage = TDocumentPage();
   fPage.fCategory = fCategory;
   std::string folder = GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator;
@@ -45,7 +51,21 @@ void TDocumentWriter::OpenPage(std::string pagePath) {
   fPendingTitle.clear();
 }
 
-void TDocumentWriter::ClosePage() {}
+void TDocumentWriter::ClosePage() {
+  fPageOpen = false;
+  fClosedUnregistered = true;
+}
+
+// Raw-data pages are closed but never registered: they are saved all the
+// same, and stay out of the index.
+void TDocumentWriter::SaveUnregisteredPage() {
+  if (!fClosedUnregistered) return;
+  fClosedUnregistered = false;
+  if (fPage.fTitle.empty()) fPage.fTitle = fPage.fLinkName;
+  fPage.fPageName = fPage.fTitle;
+  fPage.fHasContent = !fPage.fTables.empty();
+  RenderPage(fPage);
+}
 void TDocumentWriter::BeginPageBody() {}
 void TDocumentWriter::EndPageBody() {}
 void TDocumentWriter::WritePageHeading() {}
@@ -61,6 +81,7 @@ void TDocumentWriter::RegisterPage(std::string linkName, std::string pageName, b
 }
 
 void TDocumentWriter::FinishPage(const std::string& linkName, const std::string& pageName, bool hasContent) {
+  fClosedUnregistered = false;
   fPage.fLinkName = linkName;
   fPage.fPageName = pageName;
   fPage.fHasContent = hasContent;
@@ -187,12 +208,25 @@ void TDocumentWriter::WriteDeclarationCell(boost::shared_ptr<ICIMPropertyDecl> d
 void TDocumentWriter::WritePropertyCell(TReportProperty, std::string text) { AddCell(text, false); }
 void TDocumentWriter::WriteMessageCell(std::string message, TReportProperty) { AddCell(message, false); }
 
+// The column's value on the instance, through the column's association
+// step when it has one, as the generic tables read it.
+std::string TDocumentWriter::ColumnValue(TInstancePtr instance, const TReportProperty& column) {
+  if (!instance) return "";
+  std::string separator = GetArraySeparatorText(column.GetArrayValueSeparator());
+  TProperties properties =
+      GetProperties(instance, column.GetProperty(), column.GetAssociationClass(), column.GetAssociationTarget());
+  if (properties.empty() && !column.GetSecondaryAssociationTarget().empty()) {
+    properties = GetProperties(instance, column.GetProperty(), "", column.GetSecondaryAssociationTarget());
+  }
+  return GetValuesFromProperties(properties, separator, false);
+}
+
 void TDocumentWriter::WriteValueCell(TInstancePtr instance, TReportProperty column) {
-  AddCell(ValueText(instance, column.GetProperty()), false);
+  AddCell(ColumnValue(instance, column), false);
 }
 
 void TDocumentWriter::WriteInstanceCell(TInstancePtr instance, TReportProperty column) {
-  AddCell(ValueText(instance, column.GetProperty()), false);
+  AddCell(ColumnValue(instance, column), false);
 }
 
 void TDocumentWriter::WriteDriveHealthSummary(TPropertyPtr rawData) {
@@ -224,34 +258,41 @@ void TDocumentWriter::WriteVellumDeviceRow(TInstancePtr device, TReportProperty 
 void TDocumentWriter::WriteEventLogReport(TReportParameters page) { WriteGenericReport(page); }
 void TDocumentWriter::WriteMergedLogPage(TReportParameters page) { WriteGenericReport(page); }
 
-// One table of every property the records' class declares.
+// A titled table of every property the records' class declares, inside the
+// page that is open (the KeelRAID logs page), or on a page of its own.
 void TDocumentWriter::WriteKeelRAIDEventLog(TInstances records, std::string title, std::string linkName) {
-  OpenPage(PagePath(linkName));
-  WritePageTitle(title, "", "");
-  TDocumentTable& table = CurrentTable();
+  bool ownPage = !fPageOpen;
+  if (ownPage) {
+    OpenPage(PagePath(linkName));
+    WritePageTitle(title, "", "");
+  }
+  TDocumentTable table;
+  table.fTitle = title;
   table.fHeaderRow = true;
   table.fSortable = true;
   if (!records.empty()) {
     std::vector<boost::shared_ptr<ICIMPropertyDecl>> declarations = records.front()->GetClass()->GetPropertyDecls();
-    std::vector<TDocumentCell> labels;
+    table.fRows.push_back(std::vector<TDocumentCell>());
     for (const auto& declaration : declarations) {
       TDocumentCell label;
       label.fText = GetDisplayName(declaration);
       label.fHeader = true;
-      labels.push_back(label);
+      table.fRows.back().push_back(label);
     }
-    table.fRows.push_back(labels);
     for (const TInstancePtr& record : records) {
-      std::vector<TDocumentCell> row;
+      table.fRows.push_back(std::vector<TDocumentCell>());
       for (const auto& declaration : declarations) {
         TDocumentCell cell;
         cell.fText = ValueText(record, declaration->GetName());
-        row.push_back(cell);
+        table.fRows.back().push_back(cell);
       }
-      table.fRows.push_back(row);
     }
   }
-  FinishPage(linkName, title, !records.empty());
+  fPage.fTables.push_back(table);
+  if (ownPage) {
+    fPageOpen = false;
+    FinishPage(linkName, title, !records.empty());
+  }
 }
 
 std::string TDocumentWriter::GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) {

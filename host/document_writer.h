@@ -110,11 +110,15 @@ class TDocumentWriter : public THostWriter {
   void AddCell(std::string text, bool header);
   std::string ColumnLabel(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column);
   std::string ValueText(TInstancePtr instance, const std::string& property);
+  std::string ColumnValue(TInstancePtr instance, const TReportProperty& column);
+  void SaveUnregisteredPage();
   void FinishPage(const std::string& linkName, const std::string& pageName, bool hasContent);
 
   std::string fCategory;
   TDocumentPage fPage;
   bool fRowOpen = false;
+  bool fClosedUnregistered = false;
+  bool fPageOpen = false;
   std::string fPendingTitle;
   bool fPendingSubtitle = false;
   std::vector<TIndexEntry> fIndex;

@@ -9,14 +9,18 @@
 
 #include "core/mof_reader.h"
 #include "core/root.h"
+#include "esxi/report_vmwesxi.h"
 #include "host/collections.h"
 #include "host/delta_computation.h"
+#include "host/esxi_host_writer.h"
+#include "host/esxi_trace_writer.h"
 #include "host/tool_options.h"
 #include "host/html_writer.h"
 #include "host/inventory_writer.h"
 #include "host/text_writer.h"
 #include "host/trace_writer.h"
 #include "report/report.h"
+#include "writer/cim_reading.h"
 
 namespace fs = std::filesystem;
 using namespace NVKXQZA20;
@@ -139,7 +143,42 @@ void WritePage(const TToolOptions& options, TReport& report, THostWriter& writer
   }
 }
 
-int WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, size_t dataSources,
+void ThrowFirstFailure(const std::vector<std::string>& failures) {
+  if (!failures.empty()) throw TRunError(failures.front());
+}
+
+void WriteMainReport(const TToolOptions& options, const TLoadedCollections& loaded, const TWriterSettings& settings,
+                     const TCIMContext& context, std::ofstream& trace, std::ostream& out, std::ostream& err) {
+  TReport report(loaded.fNamespace, context, settings.fOutputFolder);
+  std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace);
+  if (!options.fPage.empty()) {
+    WritePage(options, report, *writer, context, out, err);
+  } else {
+    report.Write(writer.get(), context);
+  }
+  ThrowFirstFailure(writer->GetFailures());
+}
+
+// The ESXi driver logs a failure and stops, so an incomplete report is
+// recognised by its missing end.
+void WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& loaded, const TWriterSettings& settings,
+                     const TCIMContext& context, std::ofstream& trace) {
+  TReport_vmwesxi report(loaded.fNamespace, context, settings.fOutputFolder);
+  bool complete = false;
+  if (options.fFormat == "trace") {
+    TEsxiTraceWriter writer(settings, trace);
+    report.Write(&writer, context);
+    complete = writer.ReachedEndReport();
+  } else {
+    TEsxiHostWriter writer(MakeWriter(options, settings, nullptr), settings);
+    report.Write(&writer, context);
+    ThrowFirstFailure(writer.GetFailures());
+    complete = writer.ReachedEndReport();
+  }
+  if (!complete) throw TRunError("the ESXi report stopped before its end; the log says why");
+}
+
+int WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, size_t dataSources, bool esxi,
                 std::ostream& out, std::ostream& err) {
   TStagedFolder folder(options.fOutputFolder);
   std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
@@ -147,17 +186,14 @@ int WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, s
   TIPMIScope ipmi(options.fRemoteBMC);
   TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options)};
   TCIMContext context = ContextOf(options, dataSources);
-  TReport report(loaded.fNamespace, context, folder.Target());
   auto started = std::chrono::steady_clock::now();
   std::ofstream trace;
   if (options.fFormat == "trace" && options.fPage.empty()) trace.open(folder.Staging() + "/trace.jsonl");
-  std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace);
-  if (!options.fPage.empty()) {
-    WritePage(options, report, *writer, context, out, err);
+  if (esxi) {
+    WriteEsxiReport(options, loaded, settings, context, trace);
   } else {
-    report.Write(writer.get(), context);
+    WriteMainReport(options, loaded, settings, context, trace, out, err);
   }
-  if (!writer->GetFailures().empty()) throw TRunError(writer->GetFailures().front());
   if (trace.is_open()) {
     trace.flush();
     if (!trace) throw TRunError(folder.Staging() + "/trace.jsonl: cannot write the trace");
@@ -170,6 +206,23 @@ int WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, s
   return 0;
 }
 
+// The collection of an ESXi host, read through the hypervisor's own
+// providers, has its software identity and no operating system of ours.
+bool DescribesEsxiHost(const ICIMNamespace& ns) {
+  return !InstancesOfClass(ns, "VMware_HypervisorSoftwareIdentity").empty() &&
+         InstancesOfClass(ns, "VKXSG_OperatingSystem").empty();
+}
+
+// The ESXi report driver has neither a comparison run nor single pages.
+void RefuseWhatEsxiLacks(const TToolOptions& options, size_t collections) {
+  if (collections > 1) {
+    throw TUsageError("ESXi collections cannot be compared: the ESXi report takes one collection");
+  }
+  if (!options.fPage.empty()) {
+    throw TUsageError("--page is not available for an ESXi host: its report is only written whole");
+  }
+}
+
 int Run(const TToolOptions& options, std::ostream& out, std::ostream& err) {
   TLoadSettings settings = LoadSettingsOf(options, err);
   TLoadedCollections loaded = LoadCollections(settings);
@@ -178,8 +231,10 @@ int Run(const TToolOptions& options, std::ostream& out, std::ostream& err) {
         << loaded.fInstanceCount << " instances: no problem found\n";
     return 0;
   }
+  bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
+  if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
   if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace);
-  return WriteReport(options, loaded, settings.fCollections.size(), out, err);
+  return WriteReport(options, loaded, settings.fCollections.size(), esxi, out, err);
 }
 
 }  // namespace
@@ -202,6 +257,9 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
   }
   try {
     return Run(options, out, err);
+  } catch (const TUsageError& e) {
+    err << "qzareport: " << e.what() << "\n";
+    return 2;
   } catch (const TMofError& e) {
     err << "qzareport: " << e.what() << "\n";
   } catch (const TRunError& e) {

@@ -14,6 +14,7 @@ po::options_description VisibleOptions(TToolOptions& o, std::vector<std::string>
       ("format,f", po::value(&o.fFormat)->value_name("FORMAT"), "html (default), text, inventory or trace")
       ("mode", po::value(&o.fMode)->value_name("MODE"), "default or luz")
       ("xcm", po::bool_switch(&o.fXCM), "the system has an XCM service processor")
+      ("esxi", po::bool_switch(&o.fEsxi), "the collection describes a VMware ESXi host (found on its own otherwise)")
       ("page", po::value(&o.fPage)->value_name("ID"), "write one page (TReport::GetPage) to standard output")
       ("writer-type", po::value(&o.fWriterType)->value_name("TYPE"), "writer type announced to the library")
       ("context", po::value(&context)->value_name("KEY=VALUE")->composing(), "a context value (repeatable)")

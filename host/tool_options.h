@@ -23,6 +23,7 @@ struct TToolOptions {
   std::string fFormat = "html";
   std::string fMode = "default";
   bool fXCM = false;
+  bool fEsxi = false;                      // the ESXi report, whatever the collection
   std::string fPage;                       // a single page through TReport::GetPage
   std::string fWriterType;                 // "" leaves the format's own type
   std::map<std::string, std::string> fContext;

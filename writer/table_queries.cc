@@ -1,6 +1,8 @@
 #include "writer/table_queries.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
 
 #include "writer/trace.h"
 
@@ -57,13 +59,22 @@ TTableInstances TableInstances(const NVKXQZA20::ICIMNamespace& ns, const TReport
 }
 
 // The sort runs on a copy: a failing comparison leaves the enumeration order.
-// A stable sort stays within the sequence even when missing values make the
-// sorter's order inconsistent.
+// Each pair is compared once: a read that fails only now and then makes the
+// sorter answer "equal" for one asking and not the next, and a sort that gets
+// two answers for one pair walks off the sequence.
 void OrderInstances(TTableInstances& instances, const TReportParameters::TInstanceSorter& sorter) {
   if (sorter.IsEmpty() || instances.empty()) return;
+  std::map<std::pair<const ICIMInstance*, const ICIMInstance*>, bool> answers;
+  auto answerOnce = [&sorter, &answers](const boost::shared_ptr<ICIMInstance>& a,
+                                          const boost::shared_ptr<ICIMInstance>& b) {
+    const auto pair = std::make_pair(a.get(), b.get());
+    auto found = answers.find(pair);
+    if (found == answers.end()) found = answers.emplace(pair, sorter(a, b)).first;
+    return found->second;
+  };
   try {
     TTableInstances sorted = instances;
-    std::stable_sort(sorted.begin(), sorted.end(), sorter);
+    std::stable_sort(sorted.begin(), sorted.end(), answerOnce);
     instances.swap(sorted);
   } catch (const TQZAException& error) {
     LogLine(3, std::string("Error sorting: ") + error.what());

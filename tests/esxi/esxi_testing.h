@@ -1,0 +1,167 @@
+// Test support for the ESXi variant: a writer that records every output call
+// as one line of text (value and label cells with the text the library's
+// formatting gives them), and the page definitions' property filters in the
+// words of the page lists.
+//
+//   TEsxiRecordingWriter writer;
+//   writer.Initialize(RepositoryFromMof(mof), TCIMContext(), "");
+//   writer.WriteCustomFirmwareReport(TReportParametersBuilder_vmwesxi(ns, "default"));
+//   writer.fCalls   // {"OpenPage(/out/firmware)", "BeginPageBody()", ...}
+#ifndef QZA_TESTS_ESXI_ESXI_TESTING_H
+#define QZA_TESTS_ESXI_ESXI_TESTING_H
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/root.h"
+#include "esxi/report_parameters_builder_vmwesxi.h"
+#include "esxi/writer_vmwesxi.h"
+#include "tests/writer/test_repository.h"
+
+typedef std::vector<std::string> TLines;
+
+// "ChassisPackageType exclude 29" for each filter of the table.
+inline TLines Filters(const TReportParameters::TReportClass& table) {
+  TLines filters;
+  for (const auto& filter : table.getPropertyFilterContainer()) {
+    filters.push_back(filter.fProperty + (filter.fExclude ? " exclude " : " include ") + filter.fValue);
+  }
+  return filters;
+}
+
+class TEsxiRecordingWriter : public TWriter_vmwesxi {
+ public:
+  TEsxiRecordingWriter() { SetOutputFolder("/out"); }
+
+  using TWriter_vmwesxi::GetInstances;
+  using TWriter_vmwesxi::GetProperties;
+  using TWriter_vmwesxi::GetTableHeaderLabel;
+  using TWriter_vmwesxi::SetMode;
+  using TWriter_vmwesxi::SetNamespace;
+  using TWriter_vmwesxi::SetReadingPrecision;
+  using TWriter_vmwesxi::WriteGenericReport;
+  using TWriter_vmwesxi::WriteTable;
+
+  // The queries read the repository the report hands over.
+  void Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext, const std::string& target) override {
+    SetNamespace(ns);
+    Record("Initialize(" + target + ")");
+  }
+  void BeginFirstCategory() override { Record("BeginFirstCategory()"); }
+  void BeginNextCategory() override { Record("BeginNextCategory()"); }
+  void WriteCategoryTitle(std::string title) override { Record("WriteCategoryTitle(" + title + ")"); }
+  void EndReport() override { Record("EndReport()"); }
+  void OpenPage(std::string path) override { Record("OpenPage(" + path + ")"); }
+  void ClosePage() override { Record("ClosePage()"); }
+  void BeginPageBody() override { Record("BeginPageBody()"); }
+  void EndPageBody() override { Record("EndPageBody()"); }
+  void BeginGridTable(std::string width, std::string caption, bool flag) override {
+    Record("BeginGridTable(" + width + ", " + caption + ", " + Flag(flag) + ")");
+  }
+  void BeginPropertyTable(std::string width, std::string second, std::string title) override {
+    Record("BeginPropertyTable(" + width + ", " + second + ", " + title + ")");
+  }
+  void EndGridHeader() override { Record("EndGridHeader()"); }
+  void EndTable() override { Record("EndTable()"); }
+  void WritePageTitle(std::string title, std::string linkText, std::string linkTarget) override {
+    Record("WritePageTitle(" + title + ", " + linkText + ", " + linkTarget + ")");
+  }
+  void RegisterPage(std::string link, std::string name, bool hasContent) override {
+    Record("RegisterPage(" + link + ", " + name + ", " + Flag(hasContent) + ")");
+  }
+  void WriteTableTitle(std::string title, bool& subTitle, bool& second) override {
+    Record("WriteTableTitle(" + title + ", " + Flag(subTitle) + ", " + Flag(second) + ")");
+  }
+  // Recorded as "WriteTableGrid(<rows>x<columns>)"; the grid is kept in fGrids.
+  void WriteTableGrid(TTableGrid grid) override {
+    Record("WriteTableGrid(" + std::to_string(grid.fRows) + "x" + std::to_string(grid.fColumns) + ")");
+    fGrids.push_back(grid);
+  }
+  void BeginRow(bool& flag) override { Record("BeginRow(" + Flag(flag) + ")"); }
+  void EndRow() override { Record("EndRow()"); }
+  // Recorded with the label the library gives the column.
+  void WriteHeaderCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, TReportProperty column) override {
+    Record("WriteHeaderCell(" + GetTableHeaderLabel(*cimClass, column, NVKXQZA20::TCIMContext()) + ")");
+  }
+  // Recorded with the value the library's formatting gives the cell.
+  void WriteValueCell(TInstancePtr instance, TReportProperty column) override {
+    const TProperties properties = GetProperties(instance, column.GetProperty(), column.GetAssociationClass(),
+                                                 column.GetAssociationTarget());
+    Record("WriteValueCell(" +
+           GetValuesFromProperties(properties, GetArraySeparatorText(column.GetArrayValueSeparator()), false) + ")");
+  }
+  void WriteMessageCell(std::string message, TReportProperty column) override {
+    Record("WriteMessageCell(" + message + ", " + column.GetProperty() + ", " + column.GetColumnWidth() + ")");
+  }
+  // Array elements are joined with ", " (code 0), "; " (1) or " | " (others).
+  std::string GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) override {
+    if (separator == TReportProperty::DefaultSeparator) return ", ";
+    return separator == TReportProperty::ListSeparator ? "; " : " | ";
+  }
+  // With fMarkEncoding each encoded value shows as <value>.
+  std::string EncodeValue(std::string value) override { return fMarkEncoding ? "<" + value + ">" : value; }
+
+  // Each page operation is recorded with the page's link name, then the page
+  // is written as a generic page.
+  void WriteSystemOverviewPage(TReportParameters page) override { Page("WriteSystemOverviewPage", page); }
+  void WriteInstalledAppsPage(TReportParameters page) override { Page("WriteInstalledAppsPage", page); }
+  void WriteKernelModulePage(TReportParameters page) override { Page("WriteKernelModulePage", page); }
+  void WriteNetworkingPage(TReportParameters page) override { Page("WriteNetworkingPage", page); }
+  void WriteResourceUtilizationPage(TReportParameters page) override { Page("WriteResourceUtilizationPage", page); }
+  void WriteProcessesPage(TReportParameters page) override { Page("WriteProcessesPage", page); }
+  void WriteOSConfigPage(TReportParameters page) override { Page("WriteOSConfigPage", page); }
+  void WriteSysConfigPage(TReportParameters page) override { Page("WriteSysConfigPage", page); }
+  void WriteChassisEventLogPage(TReportParameters page) override { Page("WriteChassisEventLogPage", page); }
+  void WriteMergedLogPage(TReportParameters page) override { Page("WriteMergedLogPage", page); }
+  void WriteMergedDevicesPage(TReportParameters page) override { Page("WriteMergedDevicesPage", page); }
+  void WritePCIInfoPage(TReportParameters page) override { Page("WritePCIInfoPage", page); }
+  void WriteDriveHealthPage(TReportParameters page) override { Page("WriteDriveHealthPage", page); }
+  void WriteLSIIDEPage(TReportParameters page) override { Page("WriteLSIIDEPage", page); }
+  void WritePMCRAIDPage(TReportParameters page) override { Page("WritePMCRAIDPage", page); }
+  void WriteKeelRAIDPage(TReportParameters page) override { Page("WriteKeelRAIDPage", page); }
+  void WriteKeelRAIDLogsPage(TReportParameters page) override { Page("WriteKeelRAIDLogsPage", page); }
+  void WriteQlogicPage(TReportParameters page) override { Page("WriteQlogicPage", page); }
+  void WriteEmulexPage(TReportParameters page) override { Page("WriteEmulexPage", page); }
+  void WriteBrocadeAdapterPage(TReportParameters page) override { Page("WriteBrocadeAdapterPage", page); }
+  void WriteGlowLinePage(TReportParameters page) override { Page("WriteGlowLinePage", page); }
+  void WriteXCMBuiltinSelfTestPage(TReportParameters page) override { Page("WriteXCMBuiltinSelfTestPage", page); }
+  void WriteLogPage(TReportParameters page) override { Page("WriteLogPage", page); }
+  void WriteIPMIEventPage(TReportParameters page) override { Page("WriteIPMIEventPage", page); }
+
+  // The recorded lines that start with one of the prefixes, in order.
+  TLines CallsStartingWith(const TLines& prefixes) const {
+    TLines calls;
+    for (const std::string& call : fCalls) {
+      for (const std::string& prefix : prefixes) {
+        if (call.compare(0, prefix.size(), prefix) == 0) {
+          calls.push_back(call);
+          break;
+        }
+      }
+    }
+    return calls;
+  }
+
+  TLines fCalls;
+  std::vector<TTableGrid> fGrids;
+  bool fMarkEncoding = false;
+  // The operation that throws std::runtime_error when it is called, if any.
+  std::string fFailingOperation;
+
+ private:
+  void Record(const std::string& call) {
+    if (!fFailingOperation.empty() && call.compare(0, fFailingOperation.size(), fFailingOperation) == 0) {
+      throw std::runtime_error(call + " failed");
+    }
+    fCalls.push_back(call);
+    NVKXQZA20::TRootObject::GetCoreLogger()->Log(3, "call " + call);
+  }
+  void Page(const std::string& operation, const TReportParameters& page) {
+    Record(operation + "(" + page.GetLinkName() + ")");
+    WriteGenericReport(page);
+  }
+  static std::string Flag(bool flag) { return flag ? "true" : "false"; }
+};
+
+#endif
