@@ -266,6 +266,10 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
     err << "qzareport: " << e.what() << "\n";
   } catch (const TQZAException& e) {
     err << "qzareport: repository error: " << e.what() << " (" << e.GetDetail() << ")\n";
+  } catch (const std::exception& e) {
+    // A failure the library passes on (a repository fault while the writer
+    // is prepared): the run failed, the staged report is dropped.
+    err << "qzareport: " << e.what() << "\n";
   }
   return 1;
 }
