@@ -278,7 +278,7 @@ class TMemInstance : public ICIMInstance {
 
   TMemClass& Class() const { return *fClass; }
   uint64_t Sequence() const { return fSequence; }
-  const TCIMValue& Value(size_t index) const { return fValues[index]; }
+  const TCIMValue& Value(size_t index) const;
   void SetValueAt(size_t index, const TCIMValue& value);
   const TCIMValue* Alternate(size_t index) const;
   void SetAlternateAt(size_t index, const TCIMValue& value);
@@ -294,8 +294,23 @@ class TMemInstance : public ICIMInstance {
   TMemClass* fClass;
   uint64_t fSequence;
   bool fDeleted = false;
-  std::vector<TCIMValue> fValues;
+  // Only the values set on this instance, in declaration order; the others
+  // read as the class's initial values. Large collections set a few of many
+  // declared properties.
+  struct TSetValue {
+    uint32_t fIndex;
+    TCIMValue fValue;
+  };
+  std::vector<TSetValue> fValues;
   std::unique_ptr<std::unordered_map<size_t, TCIMValue>> fAlternates;
+  static constexpr size_t kFirstValueCapacity = 8;
+
+  // Where the value of a property is, or would go, in fValues.
+  template <typename TValues>
+  static auto Position(TValues& values, size_t index) {
+    return std::lower_bound(values.begin(), values.end(), index,
+                            [](const TSetValue& set, size_t wanted) { return set.fIndex < wanted; });
+  }
 };
 
 class TMemClass : public ICIMClass {
@@ -307,10 +322,15 @@ class TMemClass : public ICIMClass {
     if (superClass) {
       fProperties = superClass->fProperties;
       fIndex = superClass->fIndex;
+      fExactIndex = superClass->fExactIndex;
     }
     for (const TPropertyDeclaration& property : declaration.fProperties) AddProperty(property);
     fIsAssociation = QualifierIsTrue(fQualifiers, "Association");
     IndexKeysAndReferences();
+    for (const boost::shared_ptr<TMemPropertyDecl>& decl : fProperties) {
+      const TCIMValue& initial = decl->GetDefaultValue();
+      fInitialValues.push_back(initial.IsNull() ? TCIMValue::Null(decl->GetType(), decl->IsArray()) : initial);
+    }
   }
 
   std::string GetName(const TCIMContext& = TCIMContext()) const override { return fName; }
@@ -355,10 +375,15 @@ class TMemClass : public ICIMClass {
   }
 
   const size_t* FindIndex(const std::string& name) const {
+    // Callers mostly spell names as declared: only others pay for lowering.
+    auto exact = fExactIndex.find(name);
+    if (exact != fExactIndex.end()) return &exact->second;
     auto found = fIndex.find(Lower(name));
     return found == fIndex.end() ? nullptr : &found->second;
   }
   const TMemPropertyDecl& Decl(size_t index) const { return *fProperties[index]; }
+  // The value of a property that an instance has not set: its default or a typed null.
+  const TCIMValue& InitialValue(size_t index) const { return fInitialValues[index]; }
   size_t PropertyCount() const { return fProperties.size(); }
   bool IsKeyless() const { return fKeys.empty(); }
   const std::vector<size_t>& Keys() const { return fKeys; }
@@ -411,6 +436,7 @@ class TMemClass : public ICIMClass {
       fProperties[*inherited].reset(new TMemPropertyDecl(property, Merge(base.fQualifiers, property.fQualifiers)));
       return;
     }
+    fExactIndex.emplace(property.fName, fProperties.size());
     fIndex.emplace(Lower(property.fName), fProperties.size());
     fProperties.emplace_back(new TMemPropertyDecl(property, property.fQualifiers));
   }
@@ -449,7 +475,9 @@ class TMemClass : public ICIMClass {
   std::vector<TMemClass*> fSubclasses;
   std::vector<TQualifierValue> fQualifiers;
   std::vector<boost::shared_ptr<TMemPropertyDecl>> fProperties;
-  std::unordered_map<std::string, size_t> fIndex;
+  std::unordered_map<std::string, size_t> fIndex;  // by lower-cased name
+  std::unordered_map<std::string, size_t> fExactIndex;
+  std::vector<TCIMValue> fInitialValues;
   std::vector<size_t> fKeys;  // in case-insensitive name order, as paths list them
   std::vector<size_t> fReferences;
   bool fIsAssociation = false;
@@ -526,13 +554,11 @@ class TMemProperty : public ICIMProperty {
 // ---------------------------------------------------------------- instances
 
 TMemInstance::TMemInstance(TDataSource& source, TMemClass& cls, uint64_t sequence)
-    : fSource(&source), fClass(&cls), fSequence(sequence) {
-  fValues.reserve(cls.PropertyCount());
-  for (size_t i = 0; i < cls.PropertyCount(); ++i) {
-    const TMemPropertyDecl& decl = cls.Decl(i);
-    const TCIMValue& initial = decl.GetDefaultValue();
-    fValues.push_back(initial.IsNull() ? TCIMValue::Null(decl.GetType(), decl.IsArray()) : initial);
-  }
+    : fSource(&source), fClass(&cls), fSequence(sequence) {}
+
+const TCIMValue& TMemInstance::Value(size_t index) const {
+  auto found = Position(fValues, index);
+  return found != fValues.end() && found->fIndex == index ? found->fValue : fClass->InitialValue(index);
 }
 
 boost::shared_ptr<ICIMClass> TMemInstance::GetClass(const TCIMContext&) const {
@@ -561,11 +587,12 @@ TCIMReference TMemInstance::GetReference(const TCIMContext&) const {
   TCIMReference reference;
   reference.SetClassName(fClass->GetName());
   if (fClass->IsKeyless()) {
-    for (size_t i = 0; i < fValues.size(); ++i) {
-      if (!fValues[i].IsNull() && !fValues[i].IsArray()) reference.AddKeyValue(fClass->Decl(i).GetName(), fValues[i]);
+    for (size_t i = 0; i < fClass->PropertyCount(); ++i) {
+      const TCIMValue& value = Value(i);
+      if (!value.IsNull() && !value.IsArray()) reference.AddKeyValue(fClass->Decl(i).GetName(), value);
     }
   } else {
-    for (size_t i : fClass->Keys()) reference.AddKeyValue(fClass->Decl(i).GetName(), fValues[i]);
+    for (size_t i : fClass->Keys()) reference.AddKeyValue(fClass->Decl(i).GetName(), Value(i));
   }
   return reference;
 }
@@ -578,7 +605,16 @@ void TMemInstance::SetPropertyValue(const std::string& name, const TCIMValue& va
 void TMemInstance::SetValueAt(size_t index, const TCIMValue& value) {
   if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
   const TMemPropertyDecl& decl = fClass->Decl(index);
-  fValues[index] = value.ConvertTo(decl.GetType(), decl.IsArray());
+  TCIMValue converted = value.ConvertTo(decl.GetType(), decl.IsArray());
+  // Instances are mostly filled one value after the other: grow once for
+  // the usual few.
+  if (fValues.empty()) fValues.reserve(std::min(kFirstValueCapacity, fClass->PropertyCount()));
+  auto found = Position(fValues, index);
+  if (found != fValues.end() && found->fIndex == index) {
+    found->fValue = std::move(converted);
+  } else {
+    fValues.insert(found, TSetValue{static_cast<uint32_t>(index), std::move(converted)});
+  }
   if (fClass->AffectsPath(index)) {
     fClass->PathsChanged();
     fSource->PathsChanged();

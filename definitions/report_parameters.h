@@ -110,15 +110,17 @@ class TReportParameters {
     bool operator()(boost::shared_ptr<NVKXQZA20::ICIMInstance> a,
                     boost::shared_ptr<NVKXQZA20::ICIMInstance> b) const;
 
+    // Sorts stably into the order this predicate gives, with the same log
+    // lines, but reads and splits each instance's key values once instead of
+    // at every comparison: large tables sort in n log n cheap comparisons.
+    void Sort(std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>>& instances) const;
+
     // Turns the text to upper case in place and answers a copy of it.
     static std::string uppercaseString(std::string& text);
 
    private:
     enum ETokenType { NumberToken = 0, TextToken = 1 };
     struct TTokenValue {
-      // A number token's value when its run has at most nine significant
-      // digits; longer runs compare by their digits alone.
-      int32_t fNumber = 0;
       // A text token's text, or a number token's digits without leading zeros.
       std::string fText;
     };
@@ -127,11 +129,23 @@ class TReportParameters {
       TTokenValue _value;
     };
 
+    // One key's value of one instance as a sort key; unread when reading
+    // the value failed.
+    struct TKeyValue {
+      bool fRead = false;
+      std::string fSortKey;
+    };
+
     EComparison Compare(const TPropertyInfo& key, boost::shared_ptr<NVKXQZA20::ICIMInstance> a,
                         boost::shared_ptr<NVKXQZA20::ICIMInstance> b) const;
+    static TKeyValue ReadKey(const NVKXQZA20::ICIMInstance& instance, const TPropertyInfo& key);
+    // Compares two read keys as Compare compares the instances they come from.
+    static EComparison CompareKeys(const TKeyValue& a, const TKeyValue& b);
+    bool Precedes(const std::vector<TKeyValue>& a, const std::vector<TKeyValue>& b) const;
     static int PropertyCompare(const std::string& a, const std::string& b, bool lowerCase);
     static void PropertySplit(const std::string& text, std::vector<TToken>& tokens, bool lowerCase);
-    static int CompareTokens(const TToken& a, const TToken& b);
+    // The split text as bytes whose plain byte order is the natural order.
+    static std::string SortKey(const std::string& text, bool lowerCase);
 
     std::vector<TPropertyInfo> fKeys;
   };

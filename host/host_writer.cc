@@ -32,11 +32,14 @@ std::string THostWriter::DisplayPath(const std::string& path) const {
 }
 
 void THostWriter::WriteWholeFile(const std::string& path, const std::string& text) {
+  WriteStreamedFile(path, [&text](std::ostream& out) { out << text; });
+}
+
+void THostWriter::WriteStreamedFile(const std::string& path, const std::function<void(std::ostream&)>& write) {
   std::ofstream file(path, std::ios::binary);
-  file << text;
+  if (file) write(file);
   file.close();
-  if (!file) {
-    fFailures.push_back(path + ": cannot write the file");
-    throw std::runtime_error(fFailures.back());
-  }
+  if (file) return;
+  fFailures.push_back(path + ": cannot write the file");
+  throw std::runtime_error(fFailures.back());
 }

@@ -8,6 +8,8 @@
 #ifndef QZA_HOST_HOST_WRITER_H
 #define QZA_HOST_HOST_WRITER_H
 
+#include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,8 @@ class THostWriter : public TWriter {
   std::string DisplayPath(const std::string& path) const;
   // Writes a whole file, or records the failure and throws.
   void WriteWholeFile(const std::string& path, const std::string& text);
+  // Writes a file through a stream, or records the failure and throws.
+  void WriteStreamedFile(const std::string& path, const std::function<void(std::ostream&)>& write);
 
  private:
   TWriterSettings fSettings;

@@ -21,20 +21,29 @@ size_t LeadingHeaderRows(const THtmlTable& table) {
   return count;
 }
 
-std::string Join(const std::vector<std::string>& parts) {
-  std::string joined;
-  for (const std::string& part : parts) {
-    if (part.empty()) continue;
-    if (!joined.empty()) joined += ' ';
-    joined += part;
+// Class names of an element, written as one attribute (none when empty).
+class TClassList {
+ public:
+  TClassList& Add(bool on, const char* name) {
+    if (on) Add(name);
+    return *this;
   }
-  return joined;
-}
+  TClassList& Add(const std::string& names) {
+    if (names.empty()) return *this;
+    if (!fNames.empty()) fNames += ' ';
+    fNames += names;
+    return *this;
+  }
+  void AppendTo(std::string& html) const {
+    if (fNames.empty()) return;
+    html += " class=\"";
+    html += fNames;
+    html += '"';
+  }
 
-std::string ClassAttribute(const std::vector<std::string>& classes) {
-  std::string joined = Join(classes);
-  return joined.empty() ? "" : " class=\"" + joined + "\"";
-}
+ private:
+  std::string fNames;
+};
 
 std::string WidthStyle(int percent) {
   return percent > 0 && percent < 100 ? " style=\"width:" + std::to_string(percent) + "%\"" : "";
@@ -53,35 +62,43 @@ bool HasLongToken(const std::string& text) {
   return false;
 }
 
-std::string RenderCell(const THtmlCell& cell, size_t columnSpan) {
+// Cells and rows are appended to the table's markup: large tables make
+// millions of them.
+void RenderCell(const THtmlCell& cell, size_t columnSpan, std::string& html) {
   const bool header = cell.fKind == THtmlCell::kColumnHeader || cell.fKind == THtmlCell::kRowHeader;
-  std::string html = header ? "<th" : "<td";
+  html += header ? "<th" : "<td";
   if (cell.fKind == THtmlCell::kColumnHeader) html += " scope=\"col\"";
   if (cell.fKind == THtmlCell::kRowHeader) html += " scope=\"row\"";
   if (columnSpan > 1) html += " colspan=\"" + std::to_string(columnSpan) + "\"";
-  html += ClassAttribute({cell.fMonospaced ? "mono" : "", cell.fSame ? "same" : "",
-                          cell.fKind == THtmlCell::kMessage ? "message" : "",
-                          HasLongToken(cell.fText.fPlain) ? "long" : "", cell.fClasses});
+  TClassList()
+      .Add(cell.fMonospaced, "mono")
+      .Add(cell.fSame, "same")
+      .Add(cell.fKind == THtmlCell::kMessage, "message")
+      .Add(HasLongToken(cell.fText.fPlain), "long")
+      .Add(cell.fClasses)
+      .AppendTo(html);
   const bool hasAlternate = !cell.fAlternate.fPlain.empty();
   if (hasAlternate) {
     html += " title=\"Alternate value: " + EncodeHtmlText(cell.fAlternate.fPlain) + "\"";
     html += " data-v=\"" + EncodeHtmlText(cell.fText.fPlain) + "\"";
   }
-  html += ">" + cell.fText.fHtml;
+  html += '>';
+  html += cell.fText.fHtml;
   if (hasAlternate) html += "<span class=\"alt\">" + cell.fAlternate.fHtml + "</span>";
-  return html + (header ? "</th>" : "</td>");
+  html += header ? "</th>" : "</td>";
 }
 
-std::string RenderRow(const THtmlRow& row, size_t columns) {
-  std::string html =
-      "<tr" + ClassAttribute({row.fMember ? "member" : "", row.fGroupStart ? "group-start" : "", row.fClasses}) + ">";
+void RenderRow(const THtmlRow& row, size_t columns, std::string& html) {
+  html += "<tr";
+  TClassList().Add(row.fMember, "member").Add(row.fGroupStart, "group-start").Add(row.fClasses).AppendTo(html);
+  html += '>';
   for (size_t c = 0; c < row.fCells.size(); ++c) {
     const THtmlCell& cell = row.fCells[c];
     // A message fills the rest of its row.
     size_t span = cell.fKind == THtmlCell::kMessage && c + 1 == row.fCells.size() ? columns - c : 1;
-    html += RenderCell(cell, span);
+    RenderCell(cell, span, html);
   }
-  return html + "</tr>\n";
+  html += "</tr>\n";
 }
 
 std::string RenderColumnGroup(const THtmlTable& table) {
@@ -112,11 +129,19 @@ std::string RenderHtmlTable(const THtmlTable& table, const std::string& id) {
   const size_t columns = ColumnCount(table);
   const size_t headerRows = LeadingHeaderRows(table);
   const size_t bodyRows = table.fRows.size() - headerRows;
+  std::string html = HtmlTableStart(table, bodyRows, id);
+  for (size_t r = headerRows; r < table.fRows.size(); ++r) RenderRow(table.fRows[r], columns, html);
+  return html + HtmlTableEnd(bodyRows);
+}
+
+std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::string& id) {
+  const size_t columns = ColumnCount(table);
+  const size_t headerRows = LeadingHeaderRows(table);
   const bool sortable = table.fSortable && headerRows > 0 && bodyRows > 1;
   std::string html = bodyRows > kFilterRowThreshold ? RenderFilterBox(id, bodyRows) : "";
-  html += "<div class=\"table-wrap\"><table id=\"" + id + "\"" +
-          ClassAttribute({"grid", sortable ? "sortable" : "", columns >= kWideTableColumns ? "wide" : ""}) +
-          WidthStyle(table.fWidth) + ">\n";
+  html += "<div class=\"table-wrap\"><table id=\"" + id + "\"";
+  TClassList().Add(true, "grid").Add(sortable, "sortable").Add(columns >= kWideTableColumns, "wide").AppendTo(html);
+  html += WidthStyle(table.fWidth) + ">\n";
   if (!table.fCaption.empty()) {
     html += "<caption" + std::string(table.fCaptionHidden ? " class=\"visually-hidden\"" : "") + ">" + table.fCaption +
             "</caption>\n";
@@ -124,16 +149,16 @@ std::string RenderHtmlTable(const THtmlTable& table, const std::string& id) {
   html += RenderColumnGroup(table);
   if (headerRows > 0) {
     html += "<thead>\n";
-    for (size_t r = 0; r < headerRows; ++r) html += RenderRow(table.fRows[r], columns);
+    for (size_t r = 0; r < headerRows; ++r) RenderRow(table.fRows[r], columns, html);
     html += "</thead>\n";
   }
-  if (bodyRows > 0) {
-    html += "<tbody>\n";
-    for (size_t r = headerRows; r < table.fRows.size(); ++r) html += RenderRow(table.fRows[r], columns);
-    html += "</tbody>\n";
-  }
-  return html + "</table></div>\n";
+  if (bodyRows > 0) html += "<tbody>\n";
+  return html;
 }
+
+void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) { RenderRow(row, columns, html); }
+
+std::string HtmlTableEnd(size_t bodyRows) { return std::string(bodyRows > 0 ? "</tbody>\n" : "") + "</table></div>\n"; }
 
 THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
   THtmlTable table;
@@ -151,20 +176,9 @@ THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
       cell.fAlternate = markup.Of(source.fAlternateText);
       cell.fMonospaced = source.fMonospaced;
       cell.fSame = source.fText == kSameText;
-      row.fCells.push_back(cell);
+      row.fCells.push_back(std::move(cell));
     }
-    table.fRows.push_back(row);
+    table.fRows.push_back(std::move(row));
   }
   return table;
-}
-
-std::vector<std::string> TableTexts(const THtmlTable& table) {
-  std::vector<std::string> texts;
-  for (const THtmlRow& row : table.fRows) {
-    for (const THtmlCell& cell : row.fCells) {
-      if (!cell.fText.fPlain.empty()) texts.push_back(cell.fText.fPlain);
-      if (!cell.fAlternate.fPlain.empty()) texts.push_back(cell.fAlternate.fPlain);
-    }
-  }
-  return texts;
 }

@@ -51,10 +51,15 @@ const size_t kFilterRowThreshold = 50;
 // The table (with its filter box when long) as markup; id names the table.
 std::string RenderHtmlTable(const THtmlTable& table, const std::string& id);
 
+// A table too long to hold, rendered a piece at a time: the start holds the
+// leading header rows of table and announces bodyRows rows, which follow one
+// by one before the end.
+std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::string& id);
+void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html);
+std::string HtmlTableEnd(size_t bodyRows);
+
 // A grid of the generic renderer; its cell texts go through the markup.
 THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup);
 
-// The plain texts of a table's cells, for the search index.
-std::vector<std::string> TableTexts(const THtmlTable& table);
 
 #endif

@@ -87,9 +87,22 @@ char KeptEntityAt(const std::string& text, size_t i) {
   return '\0';
 }
 
-// Appends one character (or kept entity) of text at i to the markup and the
-// plain text, and answers the bytes it took.
+// Printable ASCII that markup takes as it is.
+bool IsVerbatim(char c) {
+  const unsigned char byte = static_cast<unsigned char>(c);
+  return byte < 0x80 && !IsDroppedControl(byte) && std::strchr(kKeptCharacters, c) == nullptr;
+}
+
+// Appends the run of verbatim characters, one character (or kept entity) of
+// text at i to the markup and the plain text, and answers the bytes it took.
 size_t AppendTextUnit(const std::string& text, size_t i, bool keepEntities, std::string& html, std::string& plain) {
+  size_t end = i;
+  while (end < text.size() && IsVerbatim(text[end])) ++end;
+  if (end > i) {
+    html.append(text, i, end - i);
+    plain.append(text, i, end - i);
+    return end - i;
+  }
   unsigned char byte = static_cast<unsigned char>(text[i]);
   if (byte >= 0x80) {
     size_t start = html.size();
@@ -103,8 +116,7 @@ size_t AppendTextUnit(const std::string& text, size_t i, bool keepEntities, std:
     plain += entity;
     return std::strlen(EntityOf(entity));
   }
-  const char* escaped = EntityOf(text[i]);
-  html += escaped ? escaped : std::string(1, text[i]);
+  html += EntityOf(text[i]);
   plain += text[i];
   return 1;
 }

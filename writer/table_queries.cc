@@ -1,8 +1,6 @@
 #include "writer/table_queries.h"
 
 #include <algorithm>
-#include <map>
-#include <utility>
 
 #include "writer/trace.h"
 
@@ -58,24 +56,11 @@ TTableInstances TableInstances(const NVKXQZA20::ICIMNamespace& ns, const TReport
   return instances;
 }
 
-// The sort runs on a copy: a failing comparison leaves the enumeration order.
-// Each pair is compared once: a read that fails only now and then makes the
-// sorter answer "equal" for one asking and not the next, and a sort that gets
-// two answers for one pair walks off the sequence.
+// Sort leaves the sequence as it was when it fails.
 void OrderInstances(TTableInstances& instances, const TReportParameters::TInstanceSorter& sorter) {
-  if (sorter.IsEmpty() || instances.empty()) return;
-  std::map<std::pair<const ICIMInstance*, const ICIMInstance*>, bool> answers;
-  auto answerOnce = [&sorter, &answers](const boost::shared_ptr<ICIMInstance>& a,
-                                          const boost::shared_ptr<ICIMInstance>& b) {
-    const auto pair = std::make_pair(a.get(), b.get());
-    auto found = answers.find(pair);
-    if (found == answers.end()) found = answers.emplace(pair, sorter(a, b)).first;
-    return found->second;
-  };
+  if (sorter.IsEmpty() || instances.size() < 2) return;
   try {
-    TTableInstances sorted = instances;
-    std::stable_sort(sorted.begin(), sorted.end(), answerOnce);
-    instances.swap(sorted);
+    sorter.Sort(instances);
   } catch (const TQZAException& error) {
     LogLine(3, std::string("Error sorting: ") + error.what());
   }

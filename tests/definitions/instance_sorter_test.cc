@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <random>
 #include <memory>
 #include <sstream>
 
@@ -98,6 +100,14 @@ TEST_F(InstanceSorterTest, ComparesValuesInNaturalOrder) {
   }
 }
 
+TEST_F(InstanceSorterTest, TextsHoldingNulBytesCompareBytewise) {
+  const std::string nul(1, '\0');
+  std::vector<TInstance> texts = {Element("a" + nul + "b"), Element("a\x01"), Element("a" + nul),
+                                  Element("a"), Element("a" + nul + "1")};
+  EXPECT_EQ((std::vector<std::string>{"a", "a" + nul, "a" + nul + "1", "a" + nul + "b", "a\x01"}),
+            SortedNames(texts, ByName()));
+}
+
 TEST_F(InstanceSorterTest, SortsSlotsAsPeopleCountThem) {
   std::vector<TInstance> slots = {Element("Slot 10"), Element("slot 1"), Element("Slot 2"),
                                   Element("Slot 1a")};
@@ -170,6 +180,66 @@ TEST_F(InstanceSorterTest, MissingKeyPropertyMakesInstancesEqualAndLogsEachCompa
   EXPECT_EQ((std::vector<std::string>(
                 2, "3 TReportParameters::TInstanceSorter::Compare -- Exception ")),
             logged);
+}
+
+// Sort reads each key once; it must give exactly the order (and the log
+// lines) of a stable sort with the sorter as the predicate.
+class InstanceSorterSortTest : public InstanceSorterTest {
+ protected:
+  std::vector<TInstance> RandomElements(size_t count) {
+    const std::string pieces[] = {"0", "1", "9", "10", "007", "a", "B", " ", "_", std::string(1, '\0'), "\xe9"};
+    std::mt19937 random(7);
+    std::vector<TInstance> instances;
+    for (size_t i = 0; i < count; ++i) {
+      std::string name;
+      for (size_t n = random() % 6; n > 0; --n) name += pieces[random() % (sizeof(pieces) / sizeof(pieces[0]))];
+      instances.push_back(Element(name, static_cast<uint32_t>(random() % 4)));
+    }
+    return instances;
+  }
+
+  static std::vector<TInstance> PredicateSorted(std::vector<TInstance> instances, const TInstanceSorter& sorter) {
+    std::stable_sort(instances.begin(), instances.end(), sorter);
+    return instances;
+  }
+
+  static std::vector<TInstance> Sorted(std::vector<TInstance> instances, const TInstanceSorter& sorter) {
+    sorter.Sort(instances);
+    return instances;
+  }
+
+  static size_t LoggedLines(const std::function<void()>& work) {
+    std::shared_ptr<std::ostringstream> log = std::make_shared<std::ostringstream>();
+    NVKXQZA20::TRootObject::SetLogSink(log, 3);
+    work();
+    NVKXQZA20::TRootObject::SetLogSink(nullptr, 3);
+    const std::string text = log->str();
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+  }
+};
+
+TEST_F(InstanceSorterSortTest, GivesTheOrderOfTheStablePredicateSort) {
+  const std::vector<TInstance> instances = RandomElements(400);
+  TInstanceSorter bySizeThenName;
+  bySizeThenName.AddProperty("Size", false, false);
+  bySizeThenName.AddProperty("Name", true, false);
+  for (const TInstanceSorter& sorter : {ByName(), ByName(false), bySizeThenName}) {
+    EXPECT_TRUE(PredicateSorted(instances, sorter) == Sorted(instances, sorter));
+  }
+}
+
+TEST_F(InstanceSorterSortTest, LogsEveryComparisonOfAMissingKeyAsThePredicateSortDoes) {
+  const std::vector<TInstance> instances = RandomElements(50);
+  TInstanceSorter sorter;
+  sorter.AddProperty("NoSuchProperty", true, false);
+  sorter.AddProperty("Name", true, false);
+  std::vector<TInstance> byPredicate;
+  std::vector<TInstance> bySort;
+  const size_t predicateLines = LoggedLines([&] { byPredicate = PredicateSorted(instances, sorter); });
+  const size_t sortLines = LoggedLines([&] { bySort = Sorted(instances, sorter); });
+  EXPECT_GT(predicateLines, instances.size() - 1);
+  EXPECT_EQ(predicateLines, sortLines);
+  EXPECT_TRUE(byPredicate == bySort);
 }
 
 TEST(InstanceSorterKeysTest, KeysKeepTheirFlagsInOrder) {
