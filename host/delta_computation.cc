@@ -23,11 +23,12 @@ const uint8_t kMissing = 1;
 const uint8_t kUnique = 2;
 const uint8_t kDifferent = 4;
 
+// Names point into the comparison of the class, which outlives its records.
 struct TDeltaRecord {
   uint8_t fType;
-  std::string fInstanceName;
+  const std::string* fInstanceName;
   std::vector<uint16_t> fNamespaceIndices;
-  std::string fProperty;
+  const std::string* fProperty;  // Type 4 only
 };
 
 TCIMContext ContextOf(uint16_t dataSource) {
@@ -49,6 +50,15 @@ TClassPtr FindClass(const TMemoryNamespace& ns, const std::string& name, uint16_
     if (error.GetStatusCode() != kQZANotFound) throw;
     return TClassPtr();
   }
+}
+
+bool SameName(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+
+bool IsIgnored(const ICIMClass& cls, const std::string& property, const std::vector<TIgnoredProperty>& ignored) {
+  for (const TIgnoredProperty& entry : ignored) {
+    if (SameName(entry.fProperty, property) && (entry.fClass == "*" || cls.IsA(entry.fClass))) return true;
+  }
+  return false;
 }
 
 bool IsComparisonClass(const ICIMClass& cls) {
@@ -87,28 +97,33 @@ bool SameValueText(const TCIMValue& a, const TCIMValue& b) {
   return true;
 }
 
+// Paths are the keys of the comparison's maps by path, whose nodes stay put.
 struct TBaseInstance {
   TInstancePtr fInstance;
+  const std::string* fPath;
   std::vector<uint16_t> fHeldBy;  // the other data sources that hold it
   // (property position, data source) of each value that differs
   std::vector<std::pair<size_t, uint16_t>> fDifferences;
 };
 
 struct TUniqueInstance {
-  std::string fPath;
+  const std::string* fPath;
   std::vector<uint16_t> fHeldBy;
 };
 
 // The comparison of one class over all data sources.
 class TClassComparison {
  public:
-  TClassComparison(const TMemoryNamespace& ns, uint16_t sourceCount, const std::string& className)
+  TClassComparison(const TMemoryNamespace& ns, uint16_t sourceCount, const std::string& className,
+                   const std::vector<TIgnoredProperty>& ignored)
       : fSourceCount(sourceCount) {
     for (uint16_t source = 0; source < sourceCount; ++source) {
       fClasses.push_back(FindClass(ns, className, source));
     }
     if (fClasses[0]) {
-      for (const auto& declaration : fClasses[0]->GetPropertyDecls()) fProperties.push_back(declaration->GetName());
+      for (const auto& declaration : fClasses[0]->GetPropertyDecls()) {
+        if (!IsIgnored(*fClasses[0], declaration->GetName(), ignored)) fProperties.push_back(declaration->GetName());
+      }
       ReadBase();
     }
     for (uint16_t source = 1; source < sourceCount; ++source) {
@@ -121,13 +136,12 @@ class TClassComparison {
   std::vector<TDeltaRecord> Deltas() {
     std::vector<TDeltaRecord> deltas;
     for (TBaseInstance& base : fBase) {
-      const std::string path = base.fInstance->GetReference().GetPath();
       std::vector<uint16_t> missingFrom = MissingFrom(base);
-      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, path, missingFrom, ""});
-      AddDifferences(base, path, deltas);
+      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, base.fPath, std::move(missingFrom), nullptr});
+      AddDifferences(base, deltas);
     }
     for (const TUniqueInstance& unique : fUniques) {
-      deltas.push_back(TDeltaRecord{kUnique, unique.fPath, unique.fHeldBy, ""});
+      deltas.push_back(TDeltaRecord{kUnique, unique.fPath, unique.fHeldBy, nullptr});
     }
     return deltas;
   }
@@ -139,9 +153,8 @@ class TClassComparison {
     fBase.reserve(instances.size());
     fBasePaths.reserve(instances.size());
     for (const TInstancePtr& instance : instances) {
-      if (fBasePaths.emplace(instance->GetReference().GetPath(), fBase.size()).second) {
-        fBase.push_back(TBaseInstance{instance, {}, {}});
-      }
+      auto added = fBasePaths.emplace(instance->GetReference().GetPath(), fBase.size());
+      if (added.second) fBase.push_back(TBaseInstance{instance, &added.first->first, {}, {}});
     }
   }
 
@@ -152,10 +165,10 @@ class TClassComparison {
     }
     fClasses[source]->EnumerateInstances(
         [&](TInstancePtr instance) {
-          const std::string path = instance->GetReference().GetPath();
+          std::string path = instance->GetReference().GetPath();
           auto base = fBasePaths.find(path);
           if (base == fBasePaths.end()) {
-            NoteUnique(path, source);
+            NoteUnique(std::move(path), source);
           } else if (NoteHeld(fBase[base->second].fHeldBy, source)) {
             CompareProperties(fBase[base->second], *instance, declared, source);
           }
@@ -171,9 +184,9 @@ class TClassComparison {
     return true;
   }
 
-  void NoteUnique(const std::string& path, uint16_t source) {
-    auto found = fUniquePaths.emplace(path, fUniques.size());
-    if (found.second) fUniques.push_back(TUniqueInstance{path, {}});
+  void NoteUnique(std::string path, uint16_t source) {
+    auto found = fUniquePaths.emplace(std::move(path), fUniques.size());
+    if (found.second) fUniques.push_back(TUniqueInstance{&found.first->first, {}});
     NoteHeld(fUniques[found.first->second].fHeldBy, source);
   }
 
@@ -195,7 +208,7 @@ class TClassComparison {
   }
 
   // One Type 4 per property, listing the base and the data sources that differ.
-  void AddDifferences(TBaseInstance& base, const std::string& path, std::vector<TDeltaRecord>& deltas) const {
+  void AddDifferences(TBaseInstance& base, std::vector<TDeltaRecord>& deltas) const {
     std::stable_sort(base.fDifferences.begin(), base.fDifferences.end(),
                      [](const std::pair<size_t, uint16_t>& a, const std::pair<size_t, uint16_t>& b) {
                        return a.first < b.first;
@@ -203,7 +216,7 @@ class TClassComparison {
     for (size_t i = 0; i < base.fDifferences.size(); ++i) {
       const size_t property = base.fDifferences[i].first;
       if (i == 0 || base.fDifferences[i - 1].first != property) {
-        deltas.push_back(TDeltaRecord{kDifferent, path, {0}, fProperties[property]});
+        deltas.push_back(TDeltaRecord{kDifferent, base.fPath, {0}, &fProperties[property]});
       }
       deltas.back().fNamespaceIndices.push_back(base.fDifferences[i].second);
     }
@@ -257,7 +270,7 @@ std::vector<TClassDeclaration> ComparisonClassDeclarations() {
 // The name of the association's reference to the class.
 std::string RoleOf(const ICIMClass& association, const std::string& end) {
   for (const auto& declaration : association.GetPropertyDecls()) {
-    if (declaration->GetType() == CIMTypeReference && Lower(declaration->GetReferenceClassName()) == Lower(end)) {
+    if (declaration->GetType() == CIMTypeReference && SameName(declaration->GetReferenceClassName(), end)) {
       return declaration->GetName();
     }
   }
@@ -295,10 +308,10 @@ class TDeltaStore {
     TInstancePtr delta = fDelta->CreateInstance();
     delta->SetPropertyValue("InstanceID", TCIMValue(std::string(kDelta) + ":" + std::to_string(++fDeltaCount)));
     delta->SetPropertyValue("Type", TCIMValue(record.fType));
-    delta->SetPropertyValue("InstanceName", TCIMValue(record.fInstanceName));
+    delta->SetPropertyValue("InstanceName", TCIMValue(*record.fInstanceName));
     std::vector<TCIMValue> indices(record.fNamespaceIndices.begin(), record.fNamespaceIndices.end());
     delta->SetPropertyValue("NamespaceIndices", TCIMValue::Array(CIMTypeUInt16, indices));
-    if (record.fType == kDifferent) delta->SetPropertyValue("Property", TCIMValue(record.fProperty));
+    if (record.fProperty) delta->SetPropertyValue("Property", TCIMValue(*record.fProperty));
     return delta;
   }
 
@@ -324,14 +337,15 @@ class TDeltaStore {
 
 }  // namespace
 
-TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns) {
+TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
+                            const std::vector<TIgnoredProperty>& ignored) {
   const uint16_t sourceCount = ns->GetDataSourceCount();
   // The classes are listed before the comparison classes may be declared.
   const std::vector<std::string> classNames = ClassNames(*ns, sourceCount);
   TDeltaStore store(*ns);
   TDeltaSummary summary;
   for (const std::string& className : classNames) {
-    TClassComparison comparison(*ns, sourceCount, className);
+    TClassComparison comparison(*ns, sourceCount, className, ignored);
     if (comparison.HasInstances()) store.Store(className, comparison.Deltas(), summary);
   }
   ns->SetGenerationMode(1);

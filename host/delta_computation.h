@@ -4,7 +4,7 @@
 // marks the repository as a comparison (generation mode 1).
 //
 //   TLoadedCollections loaded = LoadCollections(settings);   // base first
-//   TDeltaSummary summary = ComputeDeltas(loaded.fNamespace);
+//   TDeltaSummary summary = ComputeDeltas(loaded.fNamespace, {{"*", "StatisticTime"}});
 //
 // What is stored, for each class that has instances in any data source
 // (classes match by name; the comparison classes themselves are skipped):
@@ -24,7 +24,9 @@
 // properties the base's class declares compare by value text
 // (TCIMValue::ToString): references by path, arrays element by element in
 // order; a property another data source's class lacks reads as null, and null
-// reads as "". Deltas are stored class by class; within a class per base
+// reads as "". Ignored properties (see TIgnoredProperty) are not compared at
+// all: they never give a Type 4, while their instances still match and can
+// still be missing or unique. Deltas are stored class by class; within a class per base
 // instance in enumeration order (its Type 1, then its Type 4 in declaration
 // order of the properties), then the Type 2 in the order first met.
 //
@@ -43,6 +45,8 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "core/repository.h"
 
@@ -53,7 +57,16 @@ struct TDeltaSummary {
   size_t fDifferenceCount = 0;  // Type 4
 };
 
+// A property left out of the comparison, in the class named and its
+// subclasses; the class "*" stands for every class. Names compare without
+// regard to case, as CIM names do.
+struct TIgnoredProperty {
+  std::string fClass;
+  std::string fProperty;
+};
+
 // Compares every data source of the namespace with data source 0.
-TDeltaSummary ComputeDeltas(const boost::shared_ptr<NVKXQZA20::TMemoryNamespace>& ns);
+TDeltaSummary ComputeDeltas(const boost::shared_ptr<NVKXQZA20::TMemoryNamespace>& ns,
+                            const std::vector<TIgnoredProperty>& ignored = {});
 
 #endif

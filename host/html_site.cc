@@ -8,15 +8,12 @@ const char kHtmlIndexFile[] = "index.html";
 const char kHtmlStylesheetFile[] = "report.css";
 const char kHtmlScriptFile[] = "report.js";
 const char kHtmlSearchDataFile[] = "search-data.js";
-const char kHtmlNavigationStart[] = "<!--nav-->";
-const char kHtmlNavigationEnd[] = "<!--/nav-->";
 
 namespace {
 
 // A search hit shows a snippet, not a page of text; long log pages are
 // searched through their first megabytes.
 const size_t kMaxSearchTextLength = 300;
-const size_t kMaxSearchBytesPerPage = 2000000;
 
 const char kUnnamedCategory[] = "Other pages";
 
@@ -28,13 +25,18 @@ std::string Shortened(const std::string& text) {
 }
 
 // A page registered but never written (its writing failed) is named, not linked.
-std::string PageLink(const std::string& file, const std::string& name, bool hasContent, bool written, bool current) {
+std::string PageLink(const std::string& file, const std::string& name, bool hasContent, bool written, bool current,
+                     const std::string& badge) {
   if (!written) return "<li class=\"empty\"><span>" + name + "</span> <span class=\"badge\">not written</span></li>\n";
   std::string html = std::string("<li") + (hasContent ? "" : " class=\"empty\"") + "><a href=\"" + file + "\"" +
                      (current ? " aria-current=\"page\"" : "") + ">" + name + "</a>";
-  if (!hasContent) html += " <span class=\"badge\">no data</span>";
+  if (!badge.empty()) html += " <span class=\"badge\">" + EncodeHtmlText(badge) + "</span>";
   return html + "</li>\n";
 }
+
+std::string NoDataBadge(bool hasContent) { return hasContent ? "" : "no data"; }
+
+std::string Counted(size_t count, const char* what) { return std::to_string(count) + " " + what; }
 
 std::string SummaryTable(const std::vector<TSummaryItem>& summary) {
   if (summary.empty()) return "<p class=\"note\">The collection names no computer system.</p>\n";
@@ -56,6 +58,10 @@ const char kSearchBox[] =
 }  // namespace
 
 std::string RenderHtmlDocument(const THtmlDocument& document) {
+  return HtmlDocumentHead(document) + document.fBody + HtmlDocumentTail(document);
+}
+
+std::string HtmlDocumentHead(const THtmlDocument& document) {
   const std::string machine = EncodeHtmlText(document.fMachine);
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -73,11 +79,14 @@ std::string RenderHtmlDocument(const THtmlDocument& document) {
   html += std::string("</div>\n<div class=\"layout") + (document.fNavigation.empty() ? " plain" : "") + "\">\n";
   if (!document.fNavigation.empty()) {
     html += "<div id=\"nav\" class=\"nav\" role=\"navigation\" aria-label=\"Report pages\">" +
-            std::string(kHtmlNavigationStart) + document.fNavigation + kHtmlNavigationEnd + "</div>\n";
+            document.fNavigation + "</div>\n";
   }
-  html += "<div id=\"main\" class=\"main\" role=\"main\">\n" + document.fBody + "</div>\n</div>\n";
-  html += "<div class=\"site-footer\" role=\"contentinfo\">System report of " + machine + "</div>\n";
-  return html + "</body>\n</html>\n";
+  return html + "<div id=\"main\" class=\"main\" role=\"main\">\n";
+}
+
+std::string HtmlDocumentTail(const THtmlDocument& document) {
+  return "</div>\n</div>\n<div class=\"site-footer\" role=\"contentinfo\">System report of " +
+         EncodeHtmlText(document.fMachine) + "</div>\n</body>\n</html>\n";
 }
 
 void THtmlSite::BeginCategory() { fCategories.push_back(TCategory()); }
@@ -85,6 +94,15 @@ void THtmlSite::BeginCategory() { fCategories.push_back(TCategory()); }
 void THtmlSite::SetCategoryTitle(const std::string& title) {
   if (fCategories.empty()) BeginCategory();
   fCategories.back().fTitle = TextMarkup(title);
+}
+
+void THtmlSite::SetComparedCollections(const std::vector<std::string>& labels) { fComparedCollections = labels; }
+
+void THtmlSite::CountDifference(const std::string& file, EDifference difference) {
+  TDifferenceCounts& counts = fDifferences[file];
+  if (difference == EDifference::kChanged) ++counts.fChanged;
+  if (difference == EDifference::kMissing) ++counts.fMissing;
+  if (difference == EDifference::kUnique) ++counts.fUnique;
 }
 
 void THtmlSite::AddPage(const std::string& file, const std::string& name, bool hasContent) {
@@ -129,16 +147,46 @@ std::string THtmlSite::NavigationHtml(const std::string& currentFile) const {
     if (category.fPages.empty()) continue;
     html += "<p class=\"nav-title\">" + CategoryName(category) + "</p>\n<ul>\n";
     for (const TPage& page : category.fPages) {
-      html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), page.fFile == currentFile);
+      html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), page.fFile == currentFile,
+                       NoDataBadge(page.fHasContent));
     }
     html += "</ul>\n";
   }
   return html;
 }
 
+std::string THtmlSite::IndexTitle(const std::string& machine) const {
+  return (IsComparison() ? "Comparison report of " : "System report of ") + EncodeHtmlText(machine);
+}
+
+std::string THtmlSite::ComparisonLead() const {
+  std::string collections;
+  for (size_t i = 0; i < fComparedCollections.size(); ++i) {
+    collections += (i == 0 ? "" : i == 1 ? " with " : ", ") + std::string("<strong>") +
+                   EncodeHtmlText(fComparedCollections[i]) + "</strong>" + (i == 0 ? " (the base)" : "");
+  }
+  return "<p class=\"lead\">This report compares " + std::to_string(fComparedCollections.size()) +
+         " collections: " + collections +
+         ". Each page shows only what differs from the base. Beside each page, the instances it shows: "
+         "changed (a value differs from the base), missing (in the base, absent from another collection) "
+         "and unique (absent from the base).</p>\n";
+}
+
+std::string THtmlSite::DifferenceBadge(const std::string& file) const {
+  auto found = fDifferences.find(file);
+  if (found == fDifferences.end()) return "no differences";
+  std::vector<std::string> parts;
+  if (found->second.fChanged) parts.push_back(Counted(found->second.fChanged, "changed"));
+  if (found->second.fMissing) parts.push_back(Counted(found->second.fMissing, "missing"));
+  if (found->second.fUnique) parts.push_back(Counted(found->second.fUnique, "unique"));
+  std::string badge;
+  for (const std::string& part : parts) badge += (badge.empty() ? "" : ", ") + part;
+  return badge;
+}
+
 std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine) const {
-  std::string html = "<h1>System report of " + EncodeHtmlText(machine) + "</h1>\n" + SummaryTable(summary) +
-                     kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
+  std::string html = "<h1>" + IndexTitle(machine) + "</h1>\n" + (IsComparison() ? ComparisonLead() : "") +
+                     SummaryTable(summary) + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
   for (const TCategory& category : fCategories) {
     if (category.fTitle.empty() && category.fPages.empty()) continue;
     html += "<div class=\"category\">\n<h3>" + CategoryName(category) + "</h3>\n";
@@ -147,7 +195,8 @@ std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const
     } else {
       html += "<ul class=\"pages\">\n";
       for (const TPage& page : category.fPages) {
-        html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), false);
+        const std::string badge = IsComparison() ? DifferenceBadge(page.fFile) : NoDataBadge(page.fHasContent);
+        html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), false, badge);
       }
       html += "</ul>\n";
     }

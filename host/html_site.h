@@ -1,7 +1,9 @@
 // The HTML report as a site: its categories and registered pages in report
 // order, the navigation every page carries, the index page with the machine
 // summary and the table of contents, the search data the index searches,
-// and the document frame all pages share.
+// and the document frame all pages share. The index of a comparison report
+// names the compared collections and counts what each page shows as
+// differing.
 //
 //   THtmlSite site;
 //   site.BeginCategory();  site.SetCategoryTitle("Hardware");
@@ -22,10 +24,10 @@ extern const char kHtmlIndexFile[];
 extern const char kHtmlStylesheetFile[];
 extern const char kHtmlScriptFile[];
 extern const char kHtmlSearchDataFile[];
-// The navigation of a page lies between these two comments, so that the
-// final pass can replace it with the whole report's.
-extern const char kHtmlNavigationStart[];
-extern const char kHtmlNavigationEnd[];
+
+// What a comparison page shows of one instance: its differing values, or
+// the instance itself as missing from a collection or unique to some.
+enum class EDifference { kChanged, kMissing, kUnique };
 
 struct TSummaryItem {
   std::string fLabel;
@@ -41,7 +43,14 @@ struct THtmlDocument {
   bool fSearchData = false;  // loads the search data (the index)
 };
 
+// The search index keeps at most this many bytes of text of one page.
+const size_t kMaxSearchBytesPerPage = 2000000;
+
 std::string RenderHtmlDocument(const THtmlDocument& document);
+// The document before and after its body, for pages whose body is written
+// a piece at a time.
+std::string HtmlDocumentHead(const THtmlDocument& document);
+std::string HtmlDocumentTail(const THtmlDocument& document);
 
 class THtmlSite {
  public:
@@ -51,11 +60,19 @@ class THtmlSite {
   // The current category's name as markup; "" while it has none.
   std::string CurrentCategoryName() const;
 
+  // Makes the site a comparison report of the collections so labelled, the
+  // base first (plain texts).
+  void SetComparedCollections(const std::vector<std::string>& labels);
+  // One instance shown on the page as differing.
+  void CountDifference(const std::string& file, EDifference difference);
+
   // A page written, with the texts a reader may search for on it; its title
   // names it in the results when it is not registered.
   void AddSearchTexts(const std::string& file, const std::string& title, const std::vector<std::string>& texts);
 
   std::string NavigationHtml(const std::string& currentFile) const;
+  // The title of index.html as markup: a system or a comparison report.
+  std::string IndexTitle(const std::string& machine) const;
   // The body of index.html.
   std::string IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine) const;
   // search-data.js: the pages with their texts as one JavaScript value.
@@ -78,12 +95,23 @@ class THtmlSite {
     size_t fSize = 0;
   };
 
+  struct TDifferenceCounts {
+    size_t fChanged = 0;
+    size_t fMissing = 0;
+    size_t fUnique = 0;
+  };
+
   std::string CategoryName(const TCategory& category) const;
   bool IsWritten(const std::string& file) const;
+  bool IsComparison() const { return !fComparedCollections.empty(); }
+  std::string ComparisonLead() const;
+  std::string DifferenceBadge(const std::string& file) const;
 
   std::vector<TCategory> fCategories;
   std::vector<std::string> fSearchOrder;  // files in the order written
   std::map<std::string, TSearchTexts> fSearchTexts;
+  std::vector<std::string> fComparedCollections;
+  std::map<std::string, TDifferenceCounts> fDifferences;
 };
 
 #endif

@@ -159,12 +159,20 @@ std::string THtmlWriter::OutputFile(const std::string& file) const {
 // A file that cannot be written is one of GetFailures(); the report goes on
 // with the next, so that the tool can name every failure.
 void THtmlWriter::WriteFile(const std::string& file, const std::string& content) {
+  WriteFile(file, [&content](std::ostream& out) { out << content; });
+}
+
+void THtmlWriter::WriteFile(const std::string& file, const std::function<void(std::ostream&)>& write) {
   try {
-    WriteWholeFile(OutputFile(file), content);
+    WriteStreamedFile(OutputFile(file), write);
   } catch (const std::runtime_error& failure) {
     NVKXQZA20::TRootObject::GetCoreLogger()->Log(0, std::string("THtmlWriter -- ") + failure.what());
   }
 }
+
+// Beside the page until the report ends; the tool never publishes a report
+// that did not end.
+std::string THtmlWriter::BodyFile(const std::string& file) const { return OutputFile(file + ".body"); }
 
 // Links of the library's raw-data pages are kept only to files it wrote.
 TLibraryMarkup THtmlWriter::Markup() const {
@@ -186,6 +194,7 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
+  if (IsComparisonRun()) fSite.SetComparedCollections(GetDataSourceLabels());
 }
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
@@ -193,9 +202,6 @@ void THtmlWriter::ReadSummary(TNamespacePtr ns) {
   for (const TSummarySource& source : kSummarySources) {
     std::string value = ns ? FirstInstanceText(ns, source.fClass, source.fProperty) : "";
     if (!value.empty()) fSummary.push_back(TSummaryItem{source.fLabel, value});
-  }
-  if (GetDataSourceLabels().size() > 1) {
-    fSummary.push_back(TSummaryItem{"Compared collections", Joined(GetDataSourceLabels(), kArrayElementSeparator)});
   }
   fMachine = "Unnamed system";
   for (const char* label : {"Host name", "Model", "Serial number"}) {
@@ -219,30 +225,37 @@ void THtmlWriter::WriteCategoryTitle(std::string title) { fSite.SetCategoryTitle
 void THtmlWriter::EndReport() {
   ClosePage();
   THtmlDocument index;
-  index.fTitle = "System report of " + EncodeHtmlText(fMachine);
+  index.fTitle = fSite.IndexTitle(fMachine);
   index.fMachine = fMachine;
   index.fBody = fSite.IndexHtml(fSummary, fMachine);
   index.fSearchData = true;
   WriteFile(kHtmlIndexFile, RenderHtmlDocument(index));
   WriteFile(kHtmlSearchDataFile, fSite.SearchDataScript());
-  RewriteNavigation();
+  WritePages();
 }
 
-// Pages were written with the navigation known at the time; now every page
-// gets the whole report's.
-void THtmlWriter::RewriteNavigation() {
-  for (const std::string& file : fWrittenPages) {
-    std::ifstream in(OutputFile(file), std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    std::string page = content.str();
-    size_t start = page.find(kHtmlNavigationStart);
-    size_t end = page.find(kHtmlNavigationEnd);
-    if (start == std::string::npos || end == std::string::npos || end < start) continue;
-    start += std::strlen(kHtmlNavigationStart);
-    page.replace(start, end - start, fSite.NavigationHtml(file));
-    WriteFile(file, page);
-  }
+// Only now is every page known: each page gets the whole report's navigation.
+void THtmlWriter::WritePages() {
+  for (const TWrittenPage& page : fWrittenPages) WritePage(page);
+}
+
+void THtmlWriter::WritePage(const TWrittenPage& page) {
+  THtmlDocument document;
+  document.fTitle = page.fTitle;
+  document.fMachine = fMachine;
+  document.fNavigation = fSite.NavigationHtml(page.fFile);
+  const std::string bodyFile = BodyFile(page.fFile);
+  WriteFile(page.fFile, [&](std::ostream& out) {
+    out << HtmlDocumentHead(document);
+    std::ifstream body(bodyFile, std::ios::binary);
+    // Inserting an empty buffer would mark the output failed.
+    if (body.peek() != std::ifstream::traits_type::eof()) out << body.rdbuf();
+    out << HtmlDocumentTail(document);
+    // A page whose body could not be kept is a failure of the page's file.
+    if (!page.fBodyWritten) out.setstate(std::ios::badbit);
+  });
+  std::error_code error;
+  fs::remove(bodyFile, error);
 }
 
 std::string THtmlWriter::GetPageOutput() { return ""; }
@@ -253,26 +266,30 @@ void THtmlWriter::OpenPage(std::string pagePath) {
   fPage = TPage();
   fPage.fOpen = true;
   fPage.fFile = fFiles.FileFor(LinkNameOf(pagePath, GetOutputFolder()));
+  fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
 }
 
 void THtmlWriter::ClosePage() {
   if (!fPage.fOpen) return;
   EndTable();
   fSite.AddSearchTexts(fPage.fFile, PlainTextOf(fPage.fTitle), fPage.fSearchTexts);
-  THtmlDocument document;
-  document.fTitle = (fPage.fTitle.empty() ? TextMarkup(fPage.fFile) : fPage.fTitle) + " - " + EncodeHtmlText(fMachine);
-  document.fMachine = fMachine;
-  document.fNavigation = fSite.NavigationHtml(fPage.fFile);
-  document.fBody = fPage.fBody;
-  WriteFile(fPage.fFile, RenderHtmlDocument(document));
-  if (std::find(fWrittenPages.begin(), fWrittenPages.end(), fPage.fFile) == fWrittenPages.end()) {
-    fWrittenPages.push_back(fPage.fFile);
+  fPage.fBody->close();
+  const TWrittenPage page{fPage.fFile,
+                          (fPage.fTitle.empty() ? TextMarkup(fPage.fFile) : fPage.fTitle) + " - " +
+                              EncodeHtmlText(fMachine),
+                          static_cast<bool>(*fPage.fBody)};
+  auto written = std::find_if(fWrittenPages.begin(), fWrittenPages.end(),
+                              [this](const TWrittenPage& known) { return known.fFile == fPage.fFile; });
+  if (written == fWrittenPages.end()) {
+    fWrittenPages.push_back(page);
+  } else {
+    *written = page;
   }
   fPage = TPage();
 }
 
 void THtmlWriter::Append(const std::string& markup) {
-  if (fPage.fOpen) fPage.fBody += markup;
+  if (fPage.fOpen) *fPage.fBody << markup;
 }
 
 void THtmlWriter::ShowCategory() {
@@ -326,13 +343,37 @@ void THtmlWriter::AppendNote(const std::string& text) {
 // comparison pages ("Missing from", "Differences").
 void THtmlWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) {
   AppendHeading(subTitleEnabled ? "h3" : "h2", secondFlag ? "compare" : "", title);
+  if (secondFlag && IsComparisonRun()) CountDifference(title);
+}
+
+// Each comparison title introduces one instance: its differing values, or
+// the instance missing from or unique to some collections.
+void THtmlWriter::CountDifference(const std::string& title) {
+  if (!fPage.fOpen) return;
+  if (title == "Differences") fSite.CountDifference(fPage.fFile, EDifference::kChanged);
+  if (title.rfind("Missing from ", 0) == 0) fSite.CountDifference(fPage.fFile, EDifference::kMissing);
+  if (title.rfind("Unique to ", 0) == 0) fSite.CountDifference(fPage.fFile, EDifference::kUnique);
 }
 
 void THtmlWriter::AppendTable(const THtmlTable& table) {
   if (!fPage.fOpen) return;
-  Append(RenderHtmlTable(table, "t" + std::to_string(++fPage.fTableCount)));
-  std::vector<std::string> texts = TableTexts(table);
-  fPage.fSearchTexts.insert(fPage.fSearchTexts.end(), texts.begin(), texts.end());
+  Append(RenderHtmlTable(table, NextTableId()));
+  for (const THtmlRow& row : table.fRows) CollectSearchTexts(row);
+}
+
+std::string THtmlWriter::NextTableId() { return "t" + std::to_string(++fPage.fTableCount); }
+
+// The index keeps a page's first texts; repeated texts count once there, so
+// twice its share is collected.
+void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
+  const size_t collected = 2 * kMaxSearchBytesPerPage;
+  for (const THtmlCell& cell : row.fCells) {
+    for (const std::string* text : {&cell.fText.fPlain, &cell.fAlternate.fPlain}) {
+      if (text->empty() || fPage.fSearchBytes >= collected) continue;
+      fPage.fSearchBytes += text->size();
+      fPage.fSearchTexts.push_back(*text);
+    }
+  }
 }
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
@@ -387,13 +428,13 @@ void THtmlWriter::EndRow() { CloseRow(); }
 void THtmlWriter::CloseRow() {
   if (!fStreamed.fRowOpen) return;
   fStreamed.fRowOpen = false;
-  if (!fStreamed.fRow.fCells.empty()) fStreamed.fTable.fRows.push_back(fStreamed.fRow);
+  if (!fStreamed.fRow.fCells.empty()) fStreamed.fTable.fRows.push_back(std::move(fStreamed.fRow));
 }
 
 void THtmlWriter::EndTable() {
   if (!fStreamed.fOpen) return;
   CloseRow();
-  THtmlTable table = fStreamed.fTable;
+  THtmlTable table = std::move(fStreamed.fTable);
   fStreamed = TStreamedTable();
   AppendTable(table);
 }
@@ -405,12 +446,12 @@ void THtmlWriter::SetRawDataLink(int32_t link) {
   fStreamed.fGroupStarts = link != 0;
 }
 
-void THtmlWriter::AddCell(const THtmlCell& cell) {
+void THtmlWriter::AddCell(THtmlCell cell) {
   if (!fStreamed.fRowOpen) {
     bool flag = false;
     BeginRow(flag);
   }
-  fStreamed.fRow.fCells.push_back(cell);
+  fStreamed.fRow.fCells.push_back(std::move(cell));
 }
 
 THtmlCell THtmlWriter::TextCell(const std::string& libraryText, bool monospaced) {
@@ -565,36 +606,52 @@ void THtmlWriter::WriteLogPage(TReportParameters page) {
       continue;
     }
     hasContent = true;
-    AppendTable(LogTable(table, records));
+    AppendLogTable(table, records);
   }
   EndPageBody();
   ClosePage();
   RegisterPage(page.GetLinkName(), page.GetReportName(), hasContent);
 }
 
-THtmlTable THtmlWriter::LogTable(const TReportClass& table, const TInstances& records) {
-  THtmlTable html;
-  html.fWidth = TReportParameters::ConvertPercent(table.GetTableWidth());
-  html.fSortable = true;
+// A log may hold a million records: its rows go to the page as they are
+// made, a chunk at a time.
+void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& records) {
+  THtmlTable head;
+  head.fWidth = TReportParameters::ConvertPercent(table.GetTableWidth());
+  head.fSortable = true;
   THtmlRow header;
   header.fHeader = true;
   std::vector<std::string> properties;
   boost::shared_ptr<NVKXQZA20::ICIMClass> recordClass = records.front()->GetClass();
   for (const TReportProperty& column : table.GetProperties()) {
-    html.fColumnWidths.push_back(TReportParameters::ConvertPercent(column.GetColumnWidth()));
+    head.fColumnWidths.push_back(TReportParameters::ConvertPercent(column.GetColumnWidth()));
     properties.push_back(column.GetProperty());
     THtmlCell label = LabelCell(recordClass, column);
     label.fKind = THtmlCell::kColumnHeader;
     header.fCells.push_back(label);
   }
-  html.fRows.push_back(header);
-  for (const TInstancePtr& record : records) {
-    THtmlRow row;
-    for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
-    row.fClasses = RowSeverity(row, properties);
-    html.fRows.push_back(row);
+  head.fRows.push_back(header);
+  CollectSearchTexts(header);
+  Append(HtmlTableStart(head, records.size(), NextTableId()));
+  const size_t kChunkBytes = 1 << 20;
+  std::string chunk;
+  try {
+    for (const TInstancePtr& record : records) {
+      THtmlRow row;
+      for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
+      row.fClasses = RowSeverity(row, properties);
+      CollectSearchTexts(row);
+      AppendHtmlTableRow(row, properties.size(), chunk);
+      if (chunk.size() < kChunkBytes) continue;
+      Append(chunk);
+      chunk.clear();
+    }
+  } catch (...) {
+    // The page stays well-formed when the library abandons it.
+    Append(chunk + HtmlTableEnd(records.size()));
+    throw;
   }
-  return html;
+  Append(chunk + HtmlTableEnd(records.size()));
 }
 
 // Every property that some record fills, in declaration order.

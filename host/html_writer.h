@@ -1,8 +1,9 @@
 // The HTML writer: turns a report into a folder that opens in any browser,
 // without a server or network: index.html (machine summary, contents and a
-// search over the whole report), one page per registered page named from its
-// link name, report.css, report.js and search-data.js, beside the raw-data
-// result files the library writes itself.
+// search over the whole report; in a comparison, the compared collections and
+// the differing instances counted per page), one page per registered page
+// named from its link name, report.css, report.js and search-data.js, beside
+// the raw-data result files the library writes itself.
 //
 //   TWriterSettings settings{"out", "out.partial", "", "html"};
 //   THtmlWriter writer(settings);
@@ -17,6 +18,9 @@
 #ifndef QZA_HOST_HTML_WRITER_H
 #define QZA_HOST_HTML_WRITER_H
 
+#include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,16 +83,18 @@ class THtmlWriter : public THostWriter {
   void WritePageHeading() override;
 
  private:
-  // The page being written; its markup is kept until ClosePage.
+  // The page being written. Its body goes straight to a part file: one
+  // page may hold a log of a million records.
   struct TPage {
     bool fOpen = false;
     std::string fFile;
-    std::string fTitle;        // markup
-    std::string fBody;         // markup
+    std::string fTitle;  // markup
+    std::unique_ptr<std::ofstream> fBody;
     std::string fLastHeading;  // plain text of the latest heading
     bool fCategoryShown = false;
     int fTableCount = 0;
     std::vector<std::string> fSearchTexts;
+    size_t fSearchBytes = 0;  // of the table texts in fSearchTexts
   };
   // A table written cell by cell, until EndTable.
   struct TStreamedTable {
@@ -99,6 +105,12 @@ class THtmlWriter : public THostWriter {
     bool fGroupStarts = false;
     THtmlRow fRow;
     THtmlTable fTable;
+  };
+  // A closed page, put together with the whole report's navigation at the end.
+  struct TWrittenPage {
+    std::string fFile;
+    std::string fTitle;  // markup of the document title
+    bool fBodyWritten;
   };
   // What the device analysis found, for its heading.
   struct TVellumSummary {
@@ -112,33 +124,39 @@ class THtmlWriter : public THostWriter {
 
   std::string OutputFile(const std::string& file) const;
   void WriteFile(const std::string& file, const std::string& content);
+  void WriteFile(const std::string& file, const std::function<void(std::ostream&)>& write);
+  std::string BodyFile(const std::string& file) const;
   TLibraryMarkup Markup() const;
   void ReadSummary(TNamespacePtr ns);
   void WriteAssets();
-  void RewriteNavigation();
+  void WritePages();
+  void WritePage(const TWrittenPage& page);
 
   void Append(const std::string& markup);
   void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
+  void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
   void AppendTable(const THtmlTable& table);
+  std::string NextTableId();
+  void CollectSearchTexts(const THtmlRow& row);
   void ShowCategory();
 
   void BeginStreamedTable(int width, const std::string& caption);
-  void AddCell(const THtmlCell& cell);
+  void AddCell(THtmlCell cell);
   void CloseRow();
   THtmlCell LabelCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column);
   THtmlCell ValueCell(TInstancePtr instance, const TReportProperty& column, bool followAssociation);
   THtmlCell TextCell(const std::string& libraryText, bool monospaced);
 
   void WriteLogPage(TReportParameters page);
-  THtmlTable LogTable(const TReportClass& table, const TInstances& records);
+  void AppendLogTable(const TReportClass& table, const TInstances& records);
   THtmlTable RecordTable(const TInstances& records);
 
   std::vector<TSummaryItem> fSummary;
   std::string fMachine;
   THtmlSite fSite;
   TPageFileNames fFiles;
-  std::vector<std::string> fWrittenPages;
+  std::vector<TWrittenPage> fWrittenPages;
   TPage fPage;
   TStreamedTable fStreamed;
   TVellumSummary fVellum;

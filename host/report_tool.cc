@@ -5,7 +5,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <memory>
+#include <sstream>
 
 #include "core/mof_reader.h"
 #include "core/root.h"
@@ -17,6 +19,7 @@
 #include "host/tool_options.h"
 #include "host/html_writer.h"
 #include "host/inventory_writer.h"
+#include "host/report_progress.h"
 #include "host/text_writer.h"
 #include "host/trace_writer.h"
 #include "report/report.h"
@@ -99,12 +102,22 @@ class TStagedFolder {
 // Sends the core's log to a file for the length of a run.
 class TLogScope {
  public:
-  TLogScope(const std::string& file, int level) {
-    auto stream = std::make_shared<std::ofstream>(file);
-    if (!*stream) throw TRunError(file + ": cannot write the log file");
-    TRootObject::SetLogSink(stream, level);
+  TLogScope(const std::string& file, int level) : fFile(file), fStream(std::make_shared<std::ofstream>(file)) {
+    if (!*fStream) throw TRunError(file + ": cannot write the log file");
+    TRootObject::SetLogSink(fStream, level);
   }
   ~TLogScope() { TRootObject::SetLogSink(nullptr, -1); }
+
+  // A log cut short (a full disk) fails the run like any other file.
+  void Close() {
+    TRootObject::SetLogSink(nullptr, -1);
+    fStream->close();
+    if (!*fStream) throw TRunError(fFile + ": cannot write the log file");
+  }
+
+ private:
+  std::string fFile;
+  std::shared_ptr<std::ofstream> fStream;
 };
 
 class TIPMIScope {
@@ -122,13 +135,19 @@ std::string WriterTypeOf(const TToolOptions& options) {
   return options.fFormat == "trace" ? "html" : options.fFormat;
 }
 
+template <class TBase, class... TArguments>
+std::unique_ptr<THostWriter> WriterWithProgress(TReportProgress& progress, TArguments&&... arguments) {
+  return std::unique_ptr<THostWriter>(
+      new TProgressWriter<TBase, bool&>(progress, std::forward<TArguments>(arguments)...));
+}
+
 std::unique_ptr<THostWriter> MakeWriter(const TToolOptions& options, const TWriterSettings& settings,
-                                        std::ostream* traceSink) {
+                                        std::ostream* traceSink, TReportProgress& progress) {
   bool singlePage = !options.fPage.empty();
-  if (options.fFormat == "html") return std::unique_ptr<THostWriter>(new THtmlWriter(settings));
-  if (options.fFormat == "text") return std::unique_ptr<THostWriter>(new TTextWriter(settings));
-  if (options.fFormat == "inventory") return std::unique_ptr<THostWriter>(new TInventoryWriter(settings, !singlePage));
-  return std::unique_ptr<THostWriter>(new TTraceWriter(settings, singlePage ? nullptr : traceSink));
+  if (options.fFormat == "html") return WriterWithProgress<THtmlWriter>(progress, settings);
+  if (options.fFormat == "text") return WriterWithProgress<TTextWriter>(progress, settings);
+  if (options.fFormat == "inventory") return WriterWithProgress<TInventoryWriter>(progress, settings, !singlePage);
+  return WriterWithProgress<TTraceWriter>(progress, settings, singlePage ? nullptr : traceSink);
 }
 
 void WritePage(const TToolOptions& options, TReport& report, THostWriter& writer, const TCIMContext& context,
@@ -148,9 +167,10 @@ void ThrowFirstFailure(const std::vector<std::string>& failures) {
 }
 
 void WriteMainReport(const TToolOptions& options, const TLoadedCollections& loaded, const TWriterSettings& settings,
-                     const TCIMContext& context, std::ofstream& trace, std::ostream& out, std::ostream& err) {
+                     const TCIMContext& context, std::ofstream& trace, TReportProgress& progress, std::ostream& out,
+                     std::ostream& err) {
   TReport report(loaded.fNamespace, context, settings.fOutputFolder);
-  std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace);
+  std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace, progress);
   if (!options.fPage.empty()) {
     WritePage(options, report, *writer, context, out, err);
   } else {
@@ -162,15 +182,15 @@ void WriteMainReport(const TToolOptions& options, const TLoadedCollections& load
 // The ESXi driver logs a failure and stops, so an incomplete report is
 // recognised by its missing end.
 void WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& loaded, const TWriterSettings& settings,
-                     const TCIMContext& context, std::ofstream& trace) {
+                     const TCIMContext& context, std::ofstream& trace, TReportProgress& progress) {
   TReport_vmwesxi report(loaded.fNamespace, context, settings.fOutputFolder);
   bool complete = false;
   if (options.fFormat == "trace") {
-    TEsxiTraceWriter writer(settings, trace);
+    TProgressWriter<TEsxiTraceWriter, bool> writer(progress, settings, trace);
     report.Write(&writer, context);
     complete = writer.ReachedEndReport();
   } else {
-    TEsxiHostWriter writer(MakeWriter(options, settings, nullptr), settings);
+    TEsxiHostWriter writer(MakeWriter(options, settings, nullptr, progress), settings);
     report.Write(&writer, context);
     ThrowFirstFailure(writer.GetFailures());
     complete = writer.ReachedEndReport();
@@ -178,32 +198,37 @@ void WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& load
   if (!complete) throw TRunError("the ESXi report stopped before its end; the log says why");
 }
 
-int WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, size_t dataSources, bool esxi,
-                std::ostream& out, std::ostream& err) {
+// Answers the folder the report was put in.
+std::string WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, size_t dataSources, bool esxi,
+                        TReportProgress& progress, std::ostream& out, std::ostream& err) {
   TStagedFolder folder(options.fOutputFolder);
   std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
   TLogScope log(logFile, options.fLogLevel);
   TIPMIScope ipmi(options.fRemoteBMC);
   TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options)};
   TCIMContext context = ContextOf(options, dataSources);
-  auto started = std::chrono::steady_clock::now();
   std::ofstream trace;
   if (options.fFormat == "trace" && options.fPage.empty()) trace.open(folder.Staging() + "/trace.jsonl");
   if (esxi) {
-    WriteEsxiReport(options, loaded, settings, context, trace);
+    WriteEsxiReport(options, loaded, settings, context, trace, progress);
   } else {
-    WriteMainReport(options, loaded, settings, context, trace, out, err);
+    WriteMainReport(options, loaded, settings, context, trace, progress, out, err);
   }
   if (trace.is_open()) {
     trace.flush();
     if (!trace) throw TRunError(folder.Staging() + "/trace.jsonl: cannot write the trace");
   }
+  log.Close();
   folder.Commit();
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  if (!options.fQuiet && options.fPage.empty()) {
-    err << "qzareport: report written to " << folder.Target() << " in " << seconds << " s\n";
-  }
-  return 0;
+  return folder.Target();
+}
+
+// qzareport: 143 pages written (12 without content) in 2.4 s: /path/to/report
+std::string SummaryLine(const TReportProgress& progress, double seconds, const std::string& folder) {
+  std::ostringstream line;
+  line << "qzareport: " << CountOfPages(progress.PagesWritten()) << " written (" << progress.PagesWithoutContent()
+       << " without content) in " << std::fixed << std::setprecision(1) << seconds << " s: " << folder << "\n";
+  return line.str();
 }
 
 // The collection of an ESXi host, read through the hypervisor's own
@@ -223,7 +248,8 @@ void RefuseWhatEsxiLacks(const TToolOptions& options, size_t collections) {
   }
 }
 
-int Run(const TToolOptions& options, std::ostream& out, std::ostream& err) {
+int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std::ostream& err) {
+  const auto started = std::chrono::steady_clock::now();
   TLoadSettings settings = LoadSettingsOf(options, err);
   TLoadedCollections loaded = LoadCollections(settings);
   if (options.fCheck) {
@@ -233,13 +259,22 @@ int Run(const TToolOptions& options, std::ostream& out, std::ostream& err) {
   }
   bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
   if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
-  if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace);
-  return WriteReport(options, loaded, settings.fCollections.size(), esxi, out, err);
+  if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace, options.fIgnored);
+  // A single page goes to standard output and has neither progress nor summary.
+  const bool wholeReport = options.fPage.empty();
+  TReportProgress progress(err, errIsTerminal && wholeReport && !options.fQuiet);
+  const std::string folder = WriteReport(options, loaded, settings.fCollections.size(), esxi, progress, out, err);
+  progress.Clear();
+  if (wholeReport && !options.fQuiet) {
+    err << SummaryLine(progress, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                       folder);
+  }
+  return 0;
 }
 
 }  // namespace
 
-int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
+int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
   TToolOptions options;
   try {
     options = ParseToolOptions(argc, argv);
@@ -256,7 +291,7 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
     return 0;
   }
   try {
-    return Run(options, out, err);
+    return Run(options, errIsTerminal, out, err);
   } catch (const TUsageError& e) {
     err << "qzareport: " << e.what() << "\n";
     return 2;

@@ -5,7 +5,10 @@
 
 #include <ostream>
 
-// Exit statuses: 0 done, 1 bad input, 2 bad usage.
-int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+// Exit statuses: 0 done, 1 bad input, 2 bad usage. When errIsTerminal is
+// set, err shows the progress of the report on one line rewritten in place;
+// the summary line comes either way (neither with --quiet).
+int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
+                  bool errIsTerminal = false);
 
 #endif

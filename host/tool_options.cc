@@ -7,7 +7,13 @@ namespace po = boost::program_options;
 
 namespace {
 
-po::options_description VisibleOptions(TToolOptions& o, std::vector<std::string>& context) {
+// The texts of the options that need more than a plain value.
+struct TRawOptions {
+  std::vector<std::string> fContext;
+  std::vector<std::string> fIgnored;
+};
+
+po::options_description VisibleOptions(TToolOptions& o, TRawOptions& raw) {
   po::options_description d("Options");
   d.add_options()
       ("output,o", po::value(&o.fOutputFolder)->value_name("DIR"), "report folder (default qza-report)")
@@ -17,7 +23,9 @@ po::options_description VisibleOptions(TToolOptions& o, std::vector<std::string>
       ("esxi", po::bool_switch(&o.fEsxi), "the collection describes a VMware ESXi host (found on its own otherwise)")
       ("page", po::value(&o.fPage)->value_name("ID"), "write one page (TReport::GetPage) to standard output")
       ("writer-type", po::value(&o.fWriterType)->value_name("TYPE"), "writer type announced to the library")
-      ("context", po::value(&context)->value_name("KEY=VALUE")->composing(), "a context value (repeatable)")
+      ("context", po::value(&raw.fContext)->value_name("KEY=VALUE")->composing(), "a context value (repeatable)")
+      ("ignore", po::value(&raw.fIgnored)->value_name("CLASS.PROPERTY")->composing(),
+       "leave the property out of a comparison; CLASS * is every class (repeatable)")
       ("data-dir", po::value(&o.fDataFolder)->value_name("DIR"), "the product's data folder")
       ("remote-bmc", po::value(&o.fRemoteBMC)->value_name("ADDRESS"), "collected over IPMI-over-LAN from ADDRESS")
       ("log", po::value(&o.fLogFile)->value_name("FILE"), "log file (default qza.log in the output folder)")
@@ -25,7 +33,7 @@ po::options_description VisibleOptions(TToolOptions& o, std::vector<std::string>
       ("schema", po::value(&o.fSchema)->value_name("DIR"), "load the MOF files of DIR as schema; none: no schema")
       ("check", po::bool_switch(&o.fCheck), "load and validate the collections, write no report")
       ("strict", po::bool_switch(&o.fStrict), "an instance of an undeclared class is an error")
-      ("quiet,q", po::bool_switch(&o.fQuiet), "no progress")
+      ("quiet,q", po::bool_switch(&o.fQuiet), "no progress and no summary on standard error")
       ("help,h", po::bool_switch(&o.fHelp), "this help")
       ("version", po::bool_switch(&o.fVersion), "the tool's version");
   return d;
@@ -50,12 +58,21 @@ void ReadContext(const std::vector<std::string>& pairs, TToolOptions& options) {
   }
 }
 
+// CLASS.PROPERTY: neither part empty, neither holding a dot.
+TIgnoredProperty IgnoredPropertyOf(const std::string& text) {
+  const size_t dot = text.find('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == text.size() || text.find('.', dot + 1) != std::string::npos) {
+    throw TUsageError("--ignore takes CLASS.PROPERTY (CLASS may be *), not '" + text + "'");
+  }
+  return TIgnoredProperty{text.substr(0, dot), text.substr(dot + 1)};
+}
+
 }  // namespace
 
 TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
   TToolOptions options;
-  std::vector<std::string> context;
-  po::options_description all = VisibleOptions(options, context);
+  TRawOptions raw;
+  po::options_description all = VisibleOptions(options, raw);
   all.add_options()("collection", po::value(&options.fCollections)->composing(), "");
   po::positional_options_description positional;
   positional.add("collection", -1);
@@ -66,7 +83,8 @@ TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
   } catch (const po::error& e) {
     throw TUsageError(e.what());
   }
-  ReadContext(context, options);
+  ReadContext(raw.fContext, options);
+  for (const std::string& ignored : raw.fIgnored) options.fIgnored.push_back(IgnoredPropertyOf(ignored));
   CheckChoice("format", options.fFormat, {"html", "text", "inventory", "trace"});
   CheckChoice("mode", options.fMode, {"default", "luz"});
   if (options.fLogLevel < 0 || options.fLogLevel > 3) throw TUsageError("--log-level must be 0 to 3");
@@ -76,11 +94,11 @@ TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
 
 std::string ToolUsage() {
   TToolOptions options;
-  std::vector<std::string> context;
+  TRawOptions raw;
   std::ostringstream text;
   text << "usage: qzareport [OPTIONS] [COLLECTION.mof ...]\n"
           "Writes the report of a collection; several collections make a comparison report.\n"
           "Without a collection, the bundled Linux sample is reported.\n\n"
-       << VisibleOptions(options, context);
+       << VisibleOptions(options, raw);
   return text.str();
 }

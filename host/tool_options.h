@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "host/delta_computation.h"
+
 class TUsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -27,6 +29,7 @@ struct TToolOptions {
   std::string fPage;                       // a single page through TReport::GetPage
   std::string fWriterType;                 // "" leaves the format's own type
   std::map<std::string, std::string> fContext;
+  std::vector<TIgnoredProperty> fIgnored;  // left out of a comparison
   std::string fDataFolder;
   std::string fRemoteBMC;
   std::string fLogFile;                    // "" means qza.log in the output folder

@@ -183,6 +183,46 @@ TEST(ComputeDeltasTest, UsesTheComparisonClassesOfTheSchema) {
   EXPECT_EQ(std::vector<std::string>({"T_Fan: 1 T_Fan.ID=\"f\" [1]"}), StoredDeltas(ns));
 }
 
+TEST(ComputeDeltasTest, IgnoredPropertiesGiveNoDifferenceWhileTheirInstancesStillMatch) {
+  const std::string schema = std::string(kSchema) + "class T_Psu { [Key] string ID; string Model; };";
+  const std::vector<std::string> collections = {
+      R"(instance of T_Disk { ID = "a"; Model = "M"; Size = 100; };
+         instance of T_Disk { ID = "gone"; Model = "M"; };
+         instance of T_NVMeDisk { ID = "n"; Model = "M"; Firmware = "1.0"; };
+         instance of T_Psu { ID = "p"; Model = "M"; };)",
+      R"(instance of T_Disk { ID = "a"; Model = "N"; Size = 200; };
+         instance of T_NVMeDisk { ID = "n"; Model = "N"; Firmware = "1.1"; };
+         instance of T_Psu { ID = "p"; Model = "N"; };)"};
+  const std::string diskModel = "T_Disk: 4 T_Disk.ID=\"a\" [0,1] Model";
+  const std::string diskSize = "T_Disk: 4 T_Disk.ID=\"a\" [0,1] Size";
+  const std::string diskGone = "T_Disk: 1 T_Disk.ID=\"gone\" [1]";
+  const std::string nvmeModel = "T_NVMeDisk: 4 T_NVMeDisk.ID=\"n\" [0,1] Model";
+  const std::string nvmeFirmware = "T_NVMeDisk: 4 T_NVMeDisk.ID=\"n\" [0,1] Firmware";
+  const std::string psuModel = "T_Psu: 4 T_Psu.ID=\"p\" [0,1] Model";
+  const struct {
+    std::vector<TIgnoredProperty> ignored;
+    std::vector<std::string> deltas;
+  } cases[] = {
+      {{}, {diskModel, diskSize, diskGone, nvmeModel, nvmeFirmware, psuModel}},
+      // The class named and its subclasses, names in any letter case.
+      {{{"t_disk", "MODEL"}}, {diskSize, diskGone, nvmeFirmware, psuModel}},
+      {{{"T_NVMeDisk", "Model"}}, {diskModel, diskSize, diskGone, nvmeFirmware, psuModel}},
+      {{{"*", "model"}}, {diskSize, diskGone, nvmeFirmware}},
+      {{{"T_Disk", "Size"}, {"*", "Firmware"}}, {diskModel, diskGone, nvmeModel, psuModel}},
+      // A key left out of the comparison still matches the instances.
+      {{{"*", "ID"}}, {diskModel, diskSize, diskGone, nvmeModel, nvmeFirmware, psuModel}},
+      {{{"T_Unknown", "Model"}}, {diskModel, diskSize, diskGone, nvmeModel, nvmeFirmware, psuModel}},
+  };
+  for (const auto& c : cases) {
+    TTestNamespace ns = Collections(collections, schema);
+    const TDeltaSummary summary = ComputeDeltas(ns, c.ignored);
+    EXPECT_EQ(c.deltas, StoredDeltas(ns)) << (c.ignored.empty() ? "" : c.ignored[0].fClass);
+    EXPECT_EQ(c.deltas.size() - 1, summary.fDifferenceCount);
+    EXPECT_EQ(1u, summary.fMissingCount);
+    EXPECT_EQ(0u, summary.fUniqueCount);
+  }
+}
+
 class ComputedComparisonPageTest : public TComparisonTest {};
 
 TEST_F(ComputedComparisonPageTest, ShowsTheDifferencesAndTheMissingAndUniqueInstances) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -43,13 +44,13 @@ class ToolTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   }
 
-  int Run(std::vector<std::string> arguments) {
+  int Run(std::vector<std::string> arguments, bool errIsTerminal = false) {
     arguments.insert(arguments.begin(), "qzareport");
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     out.str("");
     err.str("");
-    return RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err);
+    return RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err, errIsTerminal);
   }
 
   std::string Output() const { return (folder / "report").string(); }
@@ -76,6 +77,18 @@ TEST_F(ToolTest, BadUsageExitsWithTwoAndSaysWhy) {
   EXPECT_EQ(Run({"--log-level", "7"}), 2);
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out.str().find("--remote-bmc"), std::string::npos);
+}
+
+TEST_F(ToolTest, IgnoreTakesClassDotProperty) {
+  for (const char* malformed : {"SerialNumber", ".SerialNumber", "VKXSG_Disk.", "A.B.C", "."}) {
+    EXPECT_EQ(Run({"--ignore", malformed}), 2) << malformed;
+    EXPECT_NE(err.str().find(std::string("qzareport: --ignore takes CLASS.PROPERTY (CLASS may be *), not '") +
+                             malformed + "'"),
+              std::string::npos)
+        << err.str();
+  }
+  EXPECT_EQ(Run({"--help"}), 0);
+  EXPECT_NE(out.str().find("--ignore CLASS.PROPERTY"), std::string::npos) << out.str();
 }
 
 TEST_F(ToolTest, BadInputNamesFileLineAndColumnAndKeepsThePreviousReport) {
@@ -177,6 +190,52 @@ instance of VKXSG_Package { Name = "tcpdump"; Version = "4.9"; };
   for (const nlohmann::json& line : lines) comparisonPage |= line[0] == "OpenPage";
   EXPECT_TRUE(comparisonPage);
   EXPECT_NE(Read(folder / "report" / "qza.log").find("Under DELTA mode [Do Comparison]"), std::string::npos);
+}
+
+// The summary line: pages, pages without content, seconds, the report's folder.
+const std::regex kSummaryLine(R"(qzareport: (\d+) pages? written \((\d+) without content\) in \d+\.\d s: (.+)\n)");
+
+TEST_F(ToolTest, SummaryCountsThePagesOfTheIndexAndNamesTheFolder) {
+  ASSERT_EQ(Run({"--schema", "none", "-f", "inventory", "-o", Output(), (folder / "linux.mof").string()}), 0);
+  const std::string shown = err.str();
+  std::smatch summary;
+  ASSERT_TRUE(std::regex_match(shown, summary, kSummaryLine)) << shown;
+  nlohmann::json index = nlohmann::json::parse(Read(folder / "report" / "index.json"));
+  size_t withoutContent = 0;
+  for (const nlohmann::json& page : index["pages"]) withoutContent += page["hasContent"] ? 0 : 1;
+  EXPECT_EQ(std::stoul(summary[1]), index["pages"].size());
+  EXPECT_EQ(std::stoul(summary[2]), withoutContent);
+  EXPECT_GT(withoutContent, 0u);
+  EXPECT_EQ(summary[3], fs::absolute(Output()).lexically_normal().string());
+}
+
+TEST_F(ToolTest, ProgressShowsOnATerminalOnlyAndIsClearedBeforeTheSummary) {
+  const std::string collection = (folder / "linux.mof").string();
+  ASSERT_EQ(Run({"--schema", "none", "-f", "text", "-o", Output(), collection}, true), 0);
+  const std::string shown = err.str();
+  const size_t summary = shown.rfind("qzareport: ");
+  ASSERT_NE(summary, std::string::npos);
+  EXPECT_TRUE(std::regex_match(shown.substr(summary), kSummaryLine)) << shown;
+  const std::string progress = shown.substr(0, summary);
+  EXPECT_EQ(progress.find('\n'), std::string::npos) << "one line, rewritten in place";
+  EXPECT_EQ(progress.rfind("\rqzareport: 0 pages done, writing Software: ", 0), 0u) << progress;
+  EXPECT_NE(progress.find(" pages done, writing Hardware: "), std::string::npos) << progress;
+  // Cleared: the last text shown (after it, blanks over a longer one before)
+  // is overwritten with blanks and the cursor goes back to the start.
+  const size_t lastLine = progress.rfind("\rqzareport: ");
+  const size_t clearing = progress.find('\r', lastLine + 1);
+  ASSERT_NE(clearing, std::string::npos);
+  const size_t lastText = progress.find_last_not_of(' ', clearing - 1) - lastLine;
+  EXPECT_EQ(progress.substr(clearing), "\r" + std::string(lastText, ' ') + "\r");
+
+  ASSERT_EQ(Run({"--schema", "none", "-f", "text", "-o", Output(), collection}, false), 0);
+  EXPECT_EQ(err.str().find('\r'), std::string::npos);
+  EXPECT_TRUE(std::regex_match(err.str(), kSummaryLine)) << err.str();
+
+  for (const char* quiet : {"-q", "--quiet"}) {
+    ASSERT_EQ(Run({quiet, "--schema", "none", "-f", "text", "-o", Output(), collection}, true), 0);
+    EXPECT_EQ(err.str(), "") << quiet;
+  }
 }
 
 }  // namespace
