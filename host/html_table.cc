@@ -165,9 +165,11 @@ THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
   table.fWidth = grid.fTableWidth;
   table.fColumnWidths.assign(grid.fColumnWidths.begin(), grid.fColumnWidths.end());
   table.fSortable = grid.fSortable;
+  table.fRows.reserve(std::max(grid.fRows, 0));
   for (int32_t r = 0; r < grid.fRows; ++r) {
     THtmlRow row;
     row.fHeader = grid.fColumnReport && r == 0;
+    row.fCells.reserve(std::max(grid.fColumns, 0));
     for (int32_t c = 0; c < grid.fColumns; ++c) {
       const TTableCell& source = grid.Cell(r, c);
       THtmlCell cell;

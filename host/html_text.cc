@@ -87,10 +87,21 @@ char KeptEntityAt(const std::string& text, size_t i) {
   return '\0';
 }
 
-// Printable ASCII that markup takes as it is.
+// Printable ASCII that markup takes as it is; a table, as every byte of
+// every value passes here.
+struct TVerbatimBytes {
+  TVerbatimBytes() {
+    for (unsigned byte = 0; byte < 0x80; ++byte) {
+      fVerbatim[byte] = !IsDroppedControl(static_cast<unsigned char>(byte)) &&
+                        std::strchr(kKeptCharacters, static_cast<char>(byte)) == nullptr;
+    }
+  }
+  bool fVerbatim[256] = {};
+};
+
 bool IsVerbatim(char c) {
-  const unsigned char byte = static_cast<unsigned char>(c);
-  return byte < 0x80 && !IsDroppedControl(byte) && std::strchr(kKeptCharacters, c) == nullptr;
+  static const TVerbatimBytes kBytes;
+  return kBytes.fVerbatim[static_cast<unsigned char>(c)];
 }
 
 // Appends the run of verbatim characters, one character (or kept entity) of

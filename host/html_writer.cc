@@ -150,7 +150,12 @@ std::string RegisterBits(const std::string& value) {
 
 }  // namespace
 
-THtmlWriter::THtmlWriter(TWriterSettings settings) : THostWriter(std::move(settings)) {}
+// Links of the library's raw-data pages are kept only to files it wrote.
+THtmlWriter::THtmlWriter(TWriterSettings settings)
+    : THostWriter(std::move(settings)), fMarkup([this](const std::string& file) {
+        std::error_code error;
+        return fs::is_regular_file(OutputFile(file), error);
+      }) {}
 
 std::string THtmlWriter::OutputFile(const std::string& file) const {
   return GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator + file;
@@ -174,14 +179,6 @@ void THtmlWriter::WriteFile(const std::string& file, const std::function<void(st
 // that did not end.
 std::string THtmlWriter::BodyFile(const std::string& file) const { return OutputFile(file + ".body"); }
 
-// Links of the library's raw-data pages are kept only to files it wrote.
-TLibraryMarkup THtmlWriter::Markup() const {
-  const std::string folder = GetOutputFolder();
-  return TLibraryMarkup([folder](const std::string& file) {
-    std::error_code error;
-    return fs::is_regular_file(folder + NVKXQZA20::TOSSpecific::kFileSeparator + file, error);
-  });
-}
 
 void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) {
   THostWriter::Initialize(ns, context, outputTarget);
@@ -378,7 +375,7 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
-  AppendTable(TableFromGrid(grid, Markup()));
+  AppendTable(TableFromGrid(grid, fMarkup));
 }
 
 void THtmlWriter::BeginStreamedTable(int width, const std::string& caption) {
@@ -456,7 +453,7 @@ void THtmlWriter::AddCell(THtmlCell cell) {
 
 THtmlCell THtmlWriter::TextCell(const std::string& libraryText, bool monospaced) {
   THtmlCell cell;
-  cell.fText = Markup().Of(libraryText);
+  cell.fText = fMarkup.Of(libraryText);
   cell.fMonospaced = monospaced;
   return cell;
 }
@@ -490,11 +487,11 @@ THtmlCell THtmlWriter::ValueCell(TInstancePtr instance, const TReportProperty& c
     }
     const std::string separator = GetArraySeparatorText(column.GetArrayValueSeparator());
     const std::string text = GetValuesFromProperties(properties, separator, false);
-    cell.fText = Markup().Of(text);
+    cell.fText = fMarkup.Of(text);
     bool hasAlternate = std::any_of(properties.begin(), properties.end(),
                                     [](const TPropertyPtr& p) { return p && p->HasAlternateValue(); });
     std::string alternate = hasAlternate ? GetValuesFromProperties(properties, separator, true) : "";
-    if (alternate != text) cell.fAlternate = Markup().Of(alternate);
+    if (alternate != text) cell.fAlternate = fMarkup.Of(alternate);
   } catch (const TQZAException&) {
     // An unreadable value leaves the cell empty, as a missing property does.
   }
@@ -545,9 +542,9 @@ void THtmlWriter::WriteDriveHealthTable(TInstancePtr, TPropertyPtr property) {
   THtmlCell cell;
   try {
     if (property) {
-      cell.fText = Markup().Of(GetValueFromProperty(property, kArrayElementSeparator, false));
+      cell.fText = fMarkup.Of(GetValueFromProperty(property, kArrayElementSeparator, false));
       if (property->HasAlternateValue()) {
-        cell.fAlternate = Markup().Of(GetValueFromProperty(property, kArrayElementSeparator, true));
+        cell.fAlternate = fMarkup.Of(GetValueFromProperty(property, kArrayElementSeparator, true));
       }
     }
   } catch (const TQZAException&) {
@@ -568,7 +565,7 @@ void THtmlWriter::WriteDriveHealthSummary(TPropertyPtr rawData) {
 
 void THtmlWriter::WriteRegisterTable(TInstancePtr, std::string value) {
   THtmlCell cell = TextCell(value, true);
-  cell.fAlternate = Markup().Of(RegisterBits(PlainTextOf(value)));
+  cell.fAlternate = fMarkup.Of(RegisterBits(PlainTextOf(value)));
   AddCell(cell);
 }
 
@@ -638,6 +635,7 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   try {
     for (const TInstancePtr& record : records) {
       THtmlRow row;
+      row.fCells.reserve(properties.size());
       for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
       row.fClasses = RowSeverity(row, properties);
       CollectSearchTexts(row);
@@ -669,7 +667,7 @@ THtmlTable THtmlWriter::RecordTable(const TInstances& records) {
     for (const TInstancePtr& record : records) {
       THtmlCell cell;
       try {
-        cell.fText = Markup().Of(GetValueFromProperty(record->GetProperty(name), kArrayElementSeparator, false));
+        cell.fText = fMarkup.Of(GetValueFromProperty(record->GetProperty(name), kArrayElementSeparator, false));
       } catch (const TQZAException&) {
         // A record of another class may lack the property.
       }

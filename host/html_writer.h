@@ -126,7 +126,6 @@ class THtmlWriter : public THostWriter {
   void WriteFile(const std::string& file, const std::string& content);
   void WriteFile(const std::string& file, const std::function<void(std::ostream&)>& write);
   std::string BodyFile(const std::string& file) const;
-  TLibraryMarkup Markup() const;
   void ReadSummary(TNamespacePtr ns);
   void WriteAssets();
   void WritePages();
@@ -152,6 +151,7 @@ class THtmlWriter : public THostWriter {
   void AppendLogTable(const TReportClass& table, const TInstances& records);
   THtmlTable RecordTable(const TInstances& records);
 
+  TLibraryMarkup fMarkup;
   std::vector<TSummaryItem> fSummary;
   std::string fMachine;
   THtmlSite fSite;
