@@ -392,7 +392,17 @@ std::string KeyValueText(const TCIMValue& value) {
   return value.ToString();
 }
 
-bool KeyNameLess(const std::string& a, const std::string& b) { return Lower(a) < Lower(b); }
+// Names compare as their lower-case forms would, without making them:
+// every object path built compares its key names.
+int CompareNames(const std::string& a, const std::string& b) {
+  const size_t common = std::min(a.size(), b.size());
+  for (size_t i = 0; i < common; ++i) {
+    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
+    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
 
 class TPathParser {
  public:
@@ -502,8 +512,10 @@ TCIMReference::TCIMReference(boost::shared_ptr<ICIMNamespace> ns, const std::str
 std::string TCIMReference::GetPath() const {
   std::string path = fClassName;
   for (size_t i = 0; i < fKeys.size(); ++i) {
-    path += i == 0 ? "." : ",";
-    path += fKeys[i].first + "=" + KeyValueText(fKeys[i].second);
+    path += i == 0 ? '.' : ',';
+    path += fKeys[i].first;
+    path += '=';
+    path += KeyValueText(fKeys[i].second);
   }
   return path;
 }
@@ -511,8 +523,8 @@ std::string TCIMReference::GetPath() const {
 void TCIMReference::AddKeyValue(const std::string& name, const TCIMValue& value) {
   auto position = std::lower_bound(
       fKeys.begin(), fKeys.end(), name,
-      [](const std::pair<std::string, TCIMValue>& key, const std::string& n) { return KeyNameLess(key.first, n); });
-  if (position != fKeys.end() && Lower(position->first) == Lower(name)) {
+      [](const std::pair<std::string, TCIMValue>& key, const std::string& n) { return CompareNames(key.first, n) < 0; });
+  if (position != fKeys.end() && CompareNames(position->first, name) == 0) {
     position->second = value;
   } else {
     fKeys.insert(position, std::make_pair(name, value));
