@@ -303,7 +303,6 @@ class TMemInstance : public ICIMInstance {
   };
   std::vector<TSetValue> fValues;
   std::unique_ptr<std::unordered_map<size_t, TCIMValue>> fAlternates;
-  static constexpr size_t kFirstValueCapacity = 8;
 
   // Where the value of a property is, or would go, in fValues.
   template <typename TValues>
@@ -384,6 +383,10 @@ class TMemClass : public ICIMClass {
   const TMemPropertyDecl& Decl(size_t index) const { return *fProperties[index]; }
   // The value of a property that an instance has not set: its default or a typed null.
   const TCIMValue& InitialValue(size_t index) const { return fInitialValues[index]; }
+  // Instances of a class mostly set the same properties: a new instance
+  // makes room at once for as many values as the fullest one before it.
+  size_t ValuesPerInstance() const { return fValuesPerInstance; }
+  void CountValues(size_t count) { fValuesPerInstance = std::max(fValuesPerInstance, count); }
   size_t PropertyCount() const { return fProperties.size(); }
   bool IsKeyless() const { return fKeys.empty(); }
   const std::vector<size_t>& Keys() const { return fKeys; }
@@ -450,21 +453,28 @@ class TMemClass : public ICIMClass {
               [this](size_t a, size_t b) { return Lower(Decl(a).GetName()) < Lower(Decl(b).GetName()); });
   }
 
+  // Both walks are depth first on a stack of their own: a hierarchy may be
+  // deeper than the call stack allows.
   bool VisitInstances(const TInstanceCallback& callback, bool deep) const {
-    for (const std::unique_ptr<TMemInstance>& instance : fInstances) {
-      if (!callback(fSource->Handle(instance.get()))) return false;
-    }
-    if (!deep) return true;
-    for (const TMemClass* subclass : fSubclasses) {
-      if (!subclass->VisitInstances(callback, true)) return false;
+    std::vector<const TMemClass*> pending{this};
+    while (!pending.empty()) {
+      const TMemClass* current = pending.back();
+      pending.pop_back();
+      for (const std::unique_ptr<TMemInstance>& instance : current->fInstances) {
+        if (!callback(fSource->Handle(instance.get()))) return false;
+      }
+      if (deep) pending.insert(pending.end(), current->fSubclasses.rbegin(), current->fSubclasses.rend());
     }
     return true;
   }
 
   bool VisitSubclasses(const TClassCallback& callback, bool deep) const {
-    for (const TMemClass* subclass : fSubclasses) {
+    std::vector<const TMemClass*> pending(fSubclasses.rbegin(), fSubclasses.rend());
+    while (!pending.empty()) {
+      const TMemClass* subclass = pending.back();
+      pending.pop_back();
       if (!callback(fSource->Handle(subclass))) return false;
-      if (deep && !subclass->VisitSubclasses(callback, true)) return false;
+      if (deep) pending.insert(pending.end(), subclass->fSubclasses.rbegin(), subclass->fSubclasses.rend());
     }
     return true;
   }
@@ -482,6 +492,7 @@ class TMemClass : public ICIMClass {
   std::vector<size_t> fReferences;
   bool fIsAssociation = false;
   std::vector<std::unique_ptr<TMemInstance>> fInstances;
+  size_t fValuesPerInstance = 1;
   mutable bool fPathIndexValid = false;
   mutable std::unordered_map<std::string, TMemInstance*> fPathIndex;
 };
@@ -606,14 +617,13 @@ void TMemInstance::SetValueAt(size_t index, const TCIMValue& value) {
   if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
   const TMemPropertyDecl& decl = fClass->Decl(index);
   TCIMValue converted = value.ConvertTo(decl.GetType(), decl.IsArray());
-  // Instances are mostly filled one value after the other: grow once for
-  // the usual few.
-  if (fValues.empty()) fValues.reserve(std::min(kFirstValueCapacity, fClass->PropertyCount()));
+  if (fValues.empty()) fValues.reserve(fClass->ValuesPerInstance());
   auto found = Position(fValues, index);
   if (found != fValues.end() && found->fIndex == index) {
     found->fValue = std::move(converted);
   } else {
     fValues.insert(found, TSetValue{static_cast<uint32_t>(index), std::move(converted)});
+    fClass->CountValues(fValues.size());
   }
   if (fClass->AffectsPath(index)) {
     fClass->PathsChanged();
