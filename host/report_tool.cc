@@ -224,10 +224,12 @@ std::string WriteReport(const TToolOptions& options, const TLoadedCollections& l
 }
 
 // qzareport: 143 pages written (12 without content) in 2.4 s: /path/to/report
+// (a run under a second shows hundredths)
 std::string SummaryLine(const TReportProgress& progress, double seconds, const std::string& folder) {
   std::ostringstream line;
   line << "qzareport: " << CountOfPages(progress.PagesWritten()) << " written (" << progress.PagesWithoutContent()
-       << " without content) in " << std::fixed << std::setprecision(1) << seconds << " s: " << folder << "\n";
+       << " without content) in " << std::fixed << std::setprecision(seconds < 1 ? 2 : 1) << seconds
+       << " s: " << folder << "\n";
   return line.str();
 }
 
