@@ -38,6 +38,11 @@ const TSummarySource kSummarySources[] = {
     {"Collector", "VKXSG_QZAProduct", "Name"},
     {"Collector version", "VKXSG_QZAProduct", "Version"},
     {"Collector build", "VKXSG_QZAProduct", "Build"},
+    // An ESXi host names itself through the classes of its own providers.
+    {"Manufacturer", "OMC_Chassis", "Manufacturer"},
+    {"Model", "OMC_Chassis", "Model"},
+    {"Serial number", "OMC_Chassis", "SerialNumber"},
+    {"Operating system", "VMware_HypervisorSoftwareIdentity", "ElementName"},
 };
 
 // Columns whose text tells how grave a log record is.
@@ -197,6 +202,11 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
   fSummary.clear();
   for (const TSummarySource& source : kSummarySources) {
+    // The first source that knows a fact gives it.
+    if (std::any_of(fSummary.begin(), fSummary.end(),
+                    [&source](const TSummaryItem& item) { return item.fLabel == source.fLabel; })) {
+      continue;
+    }
     std::string value = ns ? FirstInstanceText(ns, source.fClass, source.fProperty) : "";
     if (!value.empty()) fSummary.push_back(TSummaryItem{source.fLabel, value});
   }
