@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -52,11 +53,24 @@ TLoadSettings LoadSettingsOf(const TToolOptions& options, std::ostream& err) {
   return settings;
 }
 
-TCIMContext ContextOf(const TToolOptions& options, size_t dataSources) {
+// The service processor is an XCM when the user says so, or else when the
+// base collection's IPMI firmware names itself an "XCM Service Module".
+bool HasXCMServiceProcessor(const TToolOptions& options, const ICIMNamespace& ns) {
+  if (options.fXCM || options.fNoXCM) return options.fXCM;
+  for (const boost::shared_ptr<NVKXQZA20::ICIMInstance>& firmware :
+       InstancesOfClass(ns, "VKXSG_IPMIFirmwareElement")) {
+    std::string name = PropertyText(*firmware, "Name");
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name.find("xcm service module") != std::string::npos) return true;
+  }
+  return false;
+}
+
+TCIMContext ContextOf(const TToolOptions& options, size_t dataSources, bool xcm) {
   TCIMContext context;
   for (const auto& entry : options.fContext) context[entry.first] = TCIMValue(entry.second);
   context["mode"] = TCIMValue(options.fMode);
-  if (options.fXCM) context["XCM"] = TCIMValue("TRUE");
+  if (xcm) context["XCM"] = TCIMValue("TRUE");
   if (!options.fPage.empty()) context["pageID"] = TCIMValue(options.fPage);
   context["nNamespaces"] = TCIMValue(static_cast<uint32_t>(dataSources));
   return context;
@@ -206,7 +220,7 @@ std::string WriteReport(const TToolOptions& options, const TLoadedCollections& l
   TLogScope log(logFile, options.fLogLevel);
   TIPMIScope ipmi(options.fRemoteBMC);
   TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options)};
-  TCIMContext context = ContextOf(options, dataSources);
+  TCIMContext context = ContextOf(options, dataSources, HasXCMServiceProcessor(options, *loaded.fNamespace));
   std::ofstream trace;
   if (options.fFormat == "trace" && options.fPage.empty()) trace.open(folder.Staging() + "/trace.jsonl");
   if (esxi) {

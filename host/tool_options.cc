@@ -19,7 +19,8 @@ po::options_description VisibleOptions(TToolOptions& o, TRawOptions& raw) {
       ("output,o", po::value(&o.fOutputFolder)->value_name("DIR"), "report folder (default qza-report)")
       ("format,f", po::value(&o.fFormat)->value_name("FORMAT"), "html (default), text, inventory or trace")
       ("mode", po::value(&o.fMode)->value_name("MODE"), "default or luz")
-      ("xcm", po::bool_switch(&o.fXCM), "the system has an XCM service processor")
+      ("xcm", po::bool_switch(&o.fXCM), "the service processor is an XCM (found on its own otherwise)")
+      ("no-xcm", po::bool_switch(&o.fNoXCM), "the service processor is not an XCM, whatever the collection says")
       ("esxi", po::bool_switch(&o.fEsxi), "the collection describes a VMware ESXi host (found on its own otherwise)")
       ("page", po::value(&o.fPage)->value_name("ID"), "write one page (TReport::GetPage) to standard output")
       ("writer-type", po::value(&o.fWriterType)->value_name("TYPE"), "writer type announced to the library")
@@ -87,6 +88,7 @@ TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
   for (const std::string& ignored : raw.fIgnored) options.fIgnored.push_back(IgnoredPropertyOf(ignored));
   CheckChoice("format", options.fFormat, {"html", "text", "inventory", "trace"});
   CheckChoice("mode", options.fMode, {"default", "luz"});
+  if (options.fXCM && options.fNoXCM) throw TUsageError("--xcm and --no-xcm exclude each other");
   if (options.fLogLevel < 0 || options.fLogLevel > 3) throw TUsageError("--log-level must be 0 to 3");
   if (options.fOutputFolder.empty()) throw TUsageError("--output needs a folder");
   return options;

@@ -24,7 +24,8 @@ struct TToolOptions {
   std::string fOutputFolder = "qza-report";
   std::string fFormat = "html";
   std::string fMode = "default";
-  bool fXCM = false;
+  bool fXCM = false;                       // the service processor is an XCM, whatever the collection says
+  bool fNoXCM = false;                     // it is not; neither: the collection tells
   bool fEsxi = false;                      // the ESXi report, whatever the collection
   std::string fPage;                       // a single page through TReport::GetPage
   std::string fWriterType;                 // "" leaves the format's own type

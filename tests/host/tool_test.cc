@@ -75,8 +75,35 @@ TEST_F(ToolTest, BadUsageExitsWithTwoAndSaysWhy) {
   EXPECT_EQ(Run({"--context", "novalue"}), 2);
   EXPECT_NE(err.str().find("KEY=VALUE"), std::string::npos);
   EXPECT_EQ(Run({"--log-level", "7"}), 2);
+  EXPECT_EQ(Run({"--xcm", "--no-xcm"}), 2);
+  EXPECT_NE(err.str().find("exclude each other"), std::string::npos);
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_NE(out.str().find("--remote-bmc"), std::string::npos);
+}
+
+// The XCM pages come with an IPMI firmware that names itself an XCM
+// service module, or with --xcm; --no-xcm keeps them away.
+TEST_F(ToolTest, XcmServiceProcessorIsFoundInTheCollectionUnlessTheUserSays) {
+  const std::string firmware = (folder / "firmware.mof").string();
+  std::ofstream(firmware) << R"mof(
+class VKXSG_IPMIFirmwareElement { [Key] string Name; };
+instance of VKXSG_IPMIFirmwareElement { Name = "BMC (Primary)"; };
+instance of VKXSG_IPMIFirmwareElement { Name = "xcm SERVICE Module (Backup)"; };
+)mof";
+  const std::string plain = (folder / "linux.mof").string();
+  const struct {
+    std::string fCollection;
+    std::vector<std::string> fOptions;
+    bool fXCM;
+  } cases[] = {
+      {firmware, {}, true}, {firmware, {"--no-xcm"}, false}, {plain, {}, false}, {plain, {"--xcm"}, true}};
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = {"--schema", "none", "-f", "trace", "-o", Output(), c.fCollection};
+    arguments.insert(arguments.end(), c.fOptions.begin(), c.fOptions.end());
+    ASSERT_EQ(Run(arguments), 0) << err.str();
+    const std::string log = Read(folder / "report" / "qza.log");
+    EXPECT_EQ(log.find("This is an XCM machine") != std::string::npos, c.fXCM) << c.fCollection;
+  }
 }
 
 TEST_F(ToolTest, IgnoreTakesClassDotProperty) {
