@@ -118,6 +118,21 @@ TEST_F(RepositoryTest, DeepEnumerationListsOwnInstancesThenSubclassesInDeclarati
   EXPECT_EQ(subclasses[0]->GetName(), "VKXSG_ControllerCache");
 }
 
+TEST_F(RepositoryTest, HierarchyDeeperThanTheCallStackIsWalkedInOrder) {
+  // A chain of 100,000 classes, each a subclass of the one before.
+  const int kDepth = 100000;
+  auto level = [](int i) { return "VKXSG_Level" + std::to_string(i); };
+  for (int i = 1; i <= kDepth; ++i) ns->DeclareClass(Class(level(i), i == 1 ? "CIM_Device" : level(i - 1), {}));
+  Make(level(kDepth), "deepest");
+  Make("VKXSG_Disk", "d0");
+  EXPECT_EQ(All("CIM_Device", true), (std::vector<std::string>{"d0", "deepest"}));
+  std::vector<boost::shared_ptr<ICIMClass>> subclasses;
+  ns->GetClass(level(1))->EnumerateSubclasses(TAddToVectorCallback<ICIMClass>(subclasses), true);
+  ASSERT_EQ(subclasses.size(), size_t(kDepth - 1));
+  EXPECT_EQ(subclasses.front()->GetName(), level(2));
+  EXPECT_EQ(subclasses.back()->GetName(), level(kDepth));
+}
+
 TEST_F(RepositoryTest, SetPropertyValueConvertsToTheDeclaredType) {
   boost::shared_ptr<ICIMInstance> disk = Make("VKXSG_Disk", "d0");
   disk->SetPropertyValue("Slot", TCIMValue("7"));

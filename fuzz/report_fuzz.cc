@@ -1,0 +1,102 @@
+// Fuzz target of the whole report tool, run in process: the bytes are one
+// collection, or two separated by kSeparator for a comparison, reported over
+// the bundled schema in every format into a scratch folder. Whatever the
+// bytes, the tool ends with status 0 or 1 (2 only for a refused ESXi
+// comparison), leaves a report folder only on success, no staging folder,
+// and writes nothing beside the scratch folder.
+#include <stdlib.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/report_tool.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSeparator = "\n@@@@\n";
+
+// A private temporary folder holding only the scratch folder. A plain array:
+// it must outlive the static destructors for the removal at exit. (The
+// working folder stays: libFuzzer's paths may be relative to it.)
+char rootFolder[] = "/tmp/qza-report-fuzz-XXXXXX";
+
+const fs::path& Root() {
+  static const fs::path root = [] {
+    if (::mkdtemp(rootFolder) == nullptr) ::abort();
+    std::atexit([] {
+      std::error_code error;
+      fs::remove_all(rootFolder, error);
+    });
+    return fs::path(rootFolder);
+  }();
+  return root;
+}
+
+fs::path Scratch() { return Root() / "scratch"; }
+
+[[noreturn]] void Violation(const std::string& what) {
+  std::fprintf(stderr, "report_fuzz: %s\n", what.c_str());
+  ::abort();
+}
+
+std::set<std::string> Listing(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
+  return names;
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Runs the tool on the collections into scratch/<name>; answers whether a
+// report was written.
+bool Report(const std::string& name, std::vector<std::string> arguments, const std::vector<std::string>& collections,
+            bool comparison) {
+  std::string output = (Scratch() / name).string();
+  arguments.insert(arguments.begin(), {"qzareport", "-q", "--log-level", "1", "-o", output});
+  arguments.insert(arguments.end(), collections.begin(), collections.end());
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  std::ostringstream out, err;
+  int status = RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err);
+  bool refused = comparison && status == 2;
+  if (status != 0 && status != 1 && !refused) Violation(name + ": exit status " + std::to_string(status));
+  if (status != 0 && err.str().empty()) Violation(name + ": failed without a message");
+  if (fs::exists(output) != (status == 0)) Violation(name + ": report folder does not match exit status");
+  return status == 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string input(reinterpret_cast<const char*>(data), size);
+  fs::create_directories(Scratch());
+  size_t split = input.find(kSeparator);
+  std::vector<std::string> collections{(Scratch() / "first.mof").string()};
+  WriteFile(collections[0], input.substr(0, split));
+  std::set<std::string> expected{"first.mof"};
+  for (const char* format : {"html", "text", "inventory", "trace"}) {
+    if (Report(format, {"-f", format}, {collections[0]}, false)) expected.insert(format);
+  }
+  if (split != std::string::npos) {
+    collections.push_back((Scratch() / "second.mof").string());
+    WriteFile(collections[1], input.substr(split + kSeparator.size()));
+    expected.insert("second.mof");
+    if (Report("comparison", {}, collections, true)) expected.insert("comparison");
+  }
+  if (Listing(Root()) != std::set<std::string>{"scratch"}) Violation("a file was written beside the scratch folder");
+  if (Listing(Scratch()) != expected) Violation("the scratch folder holds a file the tool should not have left");
+  fs::remove_all(Scratch());
+  return 0;
+}
