@@ -120,7 +120,6 @@ class TDocumentWriter : public THostWriter {
   bool fClosedUnregistered = false;
   bool fPageOpen = false;
   std::string fPendingTitle;
-  bool fPendingSubtitle = false;
   std::vector<TIndexEntry> fIndex;
   std::string fPageOutput;
 };
