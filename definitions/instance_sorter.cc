@@ -125,10 +125,6 @@ TInstanceSorter::EComparison TInstanceSorter::CompareKeys(const TKeyValue& a, co
   return difference > 0 ? GreaterThan : Equal;
 }
 
-int TInstanceSorter::PropertyCompare(const std::string& a, const std::string& b, bool lowerCase) {
-  return SortKey(a, lowerCase).compare(SortKey(b, lowerCase));
-}
-
 std::string TInstanceSorter::SortKey(const std::string& text, bool lowerCase) {
   std::vector<TToken> tokens;
   PropertySplit(text, tokens, lowerCase);

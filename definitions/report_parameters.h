@@ -142,7 +142,6 @@ class TReportParameters {
     // Compares two read keys as Compare compares the instances they come from.
     static EComparison CompareKeys(const TKeyValue& a, const TKeyValue& b);
     bool Precedes(const std::vector<TKeyValue>& a, const std::vector<TKeyValue>& b) const;
-    static int PropertyCompare(const std::string& a, const std::string& b, bool lowerCase);
     static void PropertySplit(const std::string& text, std::vector<TToken>& tokens, bool lowerCase);
     // The split text as bytes whose plain byte order is the natural order.
     static std::string SortKey(const std::string& text, bool lowerCase);

@@ -88,19 +88,6 @@ void RenderCell(const THtmlCell& cell, size_t columnSpan, std::string& html) {
   html += header ? "</th>" : "</td>";
 }
 
-void RenderRow(const THtmlRow& row, size_t columns, std::string& html) {
-  html += "<tr";
-  TClassList().Add(row.fMember, "member").Add(row.fGroupStart, "group-start").Add(row.fClasses).AppendTo(html);
-  html += '>';
-  for (size_t c = 0; c < row.fCells.size(); ++c) {
-    const THtmlCell& cell = row.fCells[c];
-    // A message fills the rest of its row.
-    size_t span = cell.fKind == THtmlCell::kMessage && c + 1 == row.fCells.size() ? columns - c : 1;
-    RenderCell(cell, span, html);
-  }
-  html += "</tr>\n";
-}
-
 std::string RenderColumnGroup(const THtmlTable& table) {
   if (std::none_of(table.fColumnWidths.begin(), table.fColumnWidths.end(), [](int w) { return w > 0; })) {
     return "";
@@ -130,7 +117,7 @@ std::string RenderHtmlTable(const THtmlTable& table, const std::string& id) {
   const size_t headerRows = LeadingHeaderRows(table);
   const size_t bodyRows = table.fRows.size() - headerRows;
   std::string html = HtmlTableStart(table, bodyRows, id);
-  for (size_t r = headerRows; r < table.fRows.size(); ++r) RenderRow(table.fRows[r], columns, html);
+  for (size_t r = headerRows; r < table.fRows.size(); ++r) AppendHtmlTableRow(table.fRows[r], columns, html);
   return html + HtmlTableEnd(bodyRows);
 }
 
@@ -149,14 +136,25 @@ std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::
   html += RenderColumnGroup(table);
   if (headerRows > 0) {
     html += "<thead>\n";
-    for (size_t r = 0; r < headerRows; ++r) RenderRow(table.fRows[r], columns, html);
+    for (size_t r = 0; r < headerRows; ++r) AppendHtmlTableRow(table.fRows[r], columns, html);
     html += "</thead>\n";
   }
   if (bodyRows > 0) html += "<tbody>\n";
   return html;
 }
 
-void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) { RenderRow(row, columns, html); }
+void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) {
+  html += "<tr";
+  TClassList().Add(row.fMember, "member").Add(row.fGroupStart, "group-start").Add(row.fClasses).AppendTo(html);
+  html += '>';
+  for (size_t c = 0; c < row.fCells.size(); ++c) {
+    const THtmlCell& cell = row.fCells[c];
+    // A message fills the rest of its row.
+    size_t span = cell.fKind == THtmlCell::kMessage && c + 1 == row.fCells.size() ? columns - c : 1;
+    RenderCell(cell, span, html);
+  }
+  html += "</tr>\n";
+}
 
 std::string HtmlTableEnd(size_t bodyRows) { return std::string(bodyRows > 0 ? "</tbody>\n" : "") + "</table></div>\n"; }
 
