@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "core/root.h"
+#include "host/display_text.h"
 #include "host/html_assets.h"
 
 namespace fs = std::filesystem;
@@ -215,7 +216,7 @@ void THtmlWriter::ReadSummary(TNamespacePtr ns) {
     auto item =
         std::find_if(fSummary.begin(), fSummary.end(), [&](const TSummaryItem& i) { return i.fLabel == label; });
     if (item == fSummary.end()) continue;
-    fMachine = item->fValue;
+    fMachine = HeadingText(item->fValue);
     break;
   }
 }
@@ -312,7 +313,7 @@ void THtmlWriter::EndPageBody() { EndTable(); }
 
 void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::string linkTarget) {
   EndTable();
-  const std::string markup = TextMarkup(title);
+  const std::string markup = TextMarkup(HeadingText(title));
   if (fPage.fTitle.empty()) fPage.fTitle = markup;
   std::string link;
   if (!linkText.empty() && !linkTarget.empty()) {
@@ -326,7 +327,7 @@ void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::s
 }
 
 void THtmlWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
-  fSite.AddPage(fFiles.FileFor(linkName), pageName, hasContent);
+  fSite.AddPage(fFiles.FileFor(linkName), HeadingText(pageName), hasContent);
 }
 
 void THtmlWriter::WriteSeparator() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "host/display_text.h"
 #include "host/file_names.h"
 
 namespace {
@@ -100,12 +101,13 @@ std::string TTextWriter::RenderTable(const TDocumentTable& table) {
 }
 
 std::string TTextWriter::RenderPage(const TDocumentPage& page) {
-  std::string text = Underline(page.fTitle, '=');
+  std::string text = Underline(HeadingText(page.fTitle), '=');
   if (!page.fRawDataLinkTarget.empty()) {
     text += page.fRawDataLinkText + ": " + SafeFileName(page.fRawDataLinkTarget, ".txt") + "\n";
   }
   if (!page.fHasContent) text += "(no data)\n";
   for (const TDocumentTable& table : page.fTables) text += "\n" + RenderTable(table);
+  text = VisibleText(text, ELineEnds::kKept);
   WriteWholeFile(PageFile(page.fLinkName, ".txt"), text);
   return text;
 }
@@ -121,5 +123,5 @@ void TTextWriter::RenderIndex(const std::vector<TIndexEntry>& entries) {
     text += Fit(entries[i].fPageName, kMaxColumnWidth) + "  " + SafeFileName(entries[i].fLinkName, ".txt") +
             (entries[i].fHasContent ? "" : "  (no data)") + "\n";
   }
-  WriteWholeFile(PageFile("index", ".txt"), text);
+  WriteWholeFile(PageFile("index", ".txt"), VisibleText(text, ELineEnds::kKept));
 }
