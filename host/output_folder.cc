@@ -113,7 +113,7 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
 void CheckPlace(const fs::path& target, const std::vector<TRunInput>& inputs) {
   std::error_code error;
   const fs::file_status status = fs::symlink_status(target, error);
-  if (fs::is_symlink(status)) throw TUsageError(target.string() + ": is a symbolic link; name the folder itself");
+  if (fs::is_symlink(status)) throw TUsageError(target.string() + ": is a symbolic link" + kWhatIsReplaced);
   if (fs::exists(status) && !fs::is_directory(status)) {
     throw TUsageError(target.string() + ": is not a folder" + kWhatIsReplaced);
   }

@@ -1,10 +1,14 @@
-// The tool facing bad input: each problem (unusable files and folders, a full
-// disk) is one clear message and exit status 1, with an existing report left
-// as it was; odd but readable data (huge texts, broken UTF-8, thousands of
-// classes) still gives sound reports in every format.
+// The tool facing bad and hostile input: each problem (unusable files and
+// folders, a full disk) is one clear message and exit status 1, an output
+// folder the tool may not replace exit status 2, and either way nothing
+// changes outside the output folder; odd but readable data (huge texts,
+// broken UTF-8, control characters, thousands of classes) still gives sound
+// reports in every format.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +20,7 @@
 #include <stdexcept>
 
 #include "host/report_tool.h"
+#include "tests/host/folder_snapshot.h"
 #include "tests/host/html_inspection.h"
 
 namespace fs = std::filesystem;
@@ -109,8 +114,10 @@ class BadInputTest : public ::testing::Test {
     folder = fs::temp_directory_path() / ("qza-bad-input-test-" + std::to_string(::getpid()) + "-" +
                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(folder);
-    fs::create_directories(folder / "report");
-    Write("report/previous.txt", "good");
+    fs::create_directories(folder);
+    // A report of the tool, which no failed run may change.
+    ASSERT_EQ(0, Run({"-q", "--schema", "none", "-f", "trace", "-o", Output(), Write("previous.mof", kClasses)}))
+        << err.str();
   }
   void TearDown() override {
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
@@ -127,32 +134,32 @@ class BadInputTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   }
 
-  int Run(std::vector<std::string> arguments) {
+  int Run(std::vector<std::string> arguments, bool errIsTerminal = false) {
     arguments.insert(arguments.begin(), "qzareport");
     std::vector<const char*> argv;
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     out.str("");
     err.str("");
-    return RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err);
+    return RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err, errIsTerminal);
   }
 
   std::string Output() const { return (folder / "report").string(); }
+  std::string PathOf(const std::string& name) const { return (folder / name).string(); }
 
   // Bad input: status 1, a single message naming the culprit, and the
-  // previous report untouched with nothing staged left behind.
+  // previous report and everything beside it as they were, nothing staged
+  // left behind.
   void ExpectRejected(const std::vector<std::string>& arguments, const std::string& culprit) {
-    ExpectRejection(Run(arguments), culprit);
+    const TFolderSnapshot before = SnapshotOf(folder);
+    ExpectRejection(Run(arguments), culprit, before);
   }
 
-  void ExpectRejection(int status, const std::string& culprit) {
-    EXPECT_EQ(1, status) << err.str();
+  void ExpectRejection(int status, const std::string& culprit, const TFolderSnapshot& before, int expected = 1) {
+    EXPECT_EQ(expected, status) << err.str();
     const std::string message = err.str();
     EXPECT_EQ(1, std::count(message.begin(), message.end(), '\n')) << message;
     EXPECT_NE(std::string::npos, message.find(culprit)) << message;
-    EXPECT_EQ("good", Read(folder / "report" / "previous.txt"));
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-      EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".partial")) << "staging left behind";
-    }
+    EXPECT_EQ(before, SnapshotOf(folder));
   }
 
   // Runs the tool binary in a child whose files cannot grow beyond limit
@@ -251,8 +258,139 @@ TEST_F(BadInputTest, FullDiskFailsTheRunAndKeepsThePreviousReport) {
   // No file may grow beyond 1 KB: the first page, asset or trace written fails.
   for (const char* format : kFormats) {
     SCOPED_TRACE(format);
-    ExpectRejection(RunWithFileSizeLimit(1024, {"-q", "-f", format, "-o", Output(), kLinuxSample}), ".partial-");
+    const TFolderSnapshot before = SnapshotOf(folder);
+    ExpectRejection(RunWithFileSizeLimit(1024, {"-q", "-f", format, "-o", Output(), kLinuxSample}), ".partial-",
+                    before);
     EXPECT_NE(std::string::npos, err.str().find(": cannot write")) << err.str();
+  }
+}
+
+// A place the tool may not put its report is refused with status 2 before
+// anything is read; an empty folder and a report of the tool are replaced.
+TEST_F(BadInputTest, OutputFolderIsReplacedOnlyWhenEmptyOrAReportOfTheTool) {
+  const std::string collection = Write("linux.mof", CollectionWithText("srv01"));
+  fs::create_directories(folder / "case");
+  const std::string inCase = Write("case/collection.mof", CollectionWithText("srv01"));
+  Write("notes.txt", "my notes");
+  fs::create_directories(folder / "notes");
+  Write("notes/customer.txt", "my notes");
+  fs::create_directories(folder / "empty");
+  fs::create_directories(folder / "schema");
+  fs::create_directory_symlink(folder / "report", folder / "link");
+  for (const char* name : {"annotated", "edited"}) {
+    ASSERT_EQ(0, Run({"-q", "--schema", "none", "-f", "trace", "-o", PathOf(name), collection})) << err.str();
+  }
+  Write("annotated/mine.txt", "my notes");
+  std::ofstream(folder / "edited" / "trace.jsonl", std::ios::app) << "my notes\n";
+  const struct {
+    std::string fWorkingFolder;  // "" leaves the test's own
+    std::string fOutput;         // inside the test's folder; relative to the working folder when one is given
+    std::vector<std::string> fArguments;
+    int fStatus;
+    std::string fMessage;
+  } cases[] = {
+      {"", "case", {inCase}, 2, "/case: contains the collection " + inCase},
+      {"", "case/collection.mof", {collection}, 2, "/case/collection.mof: is not a folder"},
+      {"", "notes.txt", {collection}, 2, "/notes.txt: is not a folder"},
+      {"", "notes", {collection}, 2, "/notes: is not empty and is not a report of qzareport"},
+      {"", "annotated", {collection}, 2, "/annotated: holds mine.txt, which qzareport did not write"},
+      {"", "edited", {collection}, 2, "/edited: holds trace.jsonl, changed since qzareport wrote it"},
+      {"", "link", {collection}, 2, "/link: is a symbolic link"},
+      {"", ".", {collection}, 2, ": contains the collection " + collection},
+      {"", "schema", {"--schema", PathOf("schema"), collection}, 2, "/schema: is the schema folder " + PathOf("schema")},
+      {"", "report", {"--log", PathOf("report/run.log"), collection}, 2, "/report: contains the log file " + PathOf("report/run.log")},
+      {"case", ".", {collection}, 2, "/case: is the current folder"},
+      {"case", "..", {collection}, 2, ": contains the current folder"},
+      {"", "empty", {collection}, 0, ""},
+      {"", "report", {collection}, 0, ""},
+      {"", "new/deeper/report", {collection}, 0, ""},
+  };
+  const fs::path testsFolder = fs::current_path();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fOutput);
+    std::vector<std::string> arguments = {"-q", "-f", "trace", "-o",
+                                          c.fWorkingFolder.empty() ? PathOf(c.fOutput) : c.fOutput};
+    if (c.fArguments.front() != "--schema") arguments.insert(arguments.end(), {"--schema", "none"});
+    arguments.insert(arguments.end(), c.fArguments.begin(), c.fArguments.end());
+    const TFolderSnapshot before = SnapshotOf(folder);
+    if (!c.fWorkingFolder.empty()) fs::current_path(folder / c.fWorkingFolder);
+    const int status = Run(arguments);
+    fs::current_path(testsFolder);
+    if (c.fStatus != 0) {
+      ExpectRejection(status, c.fMessage + " (qzareport replaces only a new or empty folder, or a report that it wrote)\n",
+                      before, c.fStatus);
+      continue;
+    }
+    EXPECT_EQ(0, status) << err.str();
+    EXPECT_TRUE(fs::exists(folder / c.fOutput / ".qzareport"));
+    const std::string changed = fs::path(c.fOutput).begin()->string();
+    EXPECT_EQ(WithoutEntriesUnder(before, changed), WithoutEntriesUnder(SnapshotOf(folder), changed));
+  }
+}
+
+// The second of two runs into one folder finds it locked by the first and
+// is refused; the first run's report is never replaced behind its back.
+TEST_F(BadInputTest, SecondRunIntoAFolderBeingWrittenIsRefused) {
+  const std::string collection = Write("linux.mof", CollectionWithText("srv01"));
+  const int firstRun = ::open(Output().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(0, ::flock(firstRun, LOCK_EX | LOCK_NB));
+  const TFolderSnapshot before = SnapshotOf(folder);
+  ExpectRejection(Run({"-q", "--schema", "none", "-o", Output(), collection}),
+                  "/report: another qzareport run is writing a report into this folder", before, 2);
+  ::close(firstRun);
+  EXPECT_EQ(0, Run({"-q", "--schema", "none", "-o", Output(), collection})) << err.str();
+}
+
+// Escape sequences in a collection (a terminal title, a screen clear, a
+// carriage return that hides a line, a C1 control, broken UTF-8) show as
+// escapes in messages, the progress line, the log and the text pages.
+TEST_F(BadInputTest, ControlCharactersInTheCollectionReachNoTerminalAndNoTextFile) {
+  // \\r is the MOF escape of a carriage return.
+  const std::string hostile = "srv\x1b]0;owned\x07\x1b[2J\\rhidden\xc2\x9b\xff";
+  const std::string shown = "srv\\x1b]0;owned\\x07\\x1b[2J";
+  const std::string collection = Write("hostile.mof", CollectionWithText(hostile));
+  const std::string broken = Write("broken.mof", std::string(kClasses) + "class srv\x1b]0;owned\x07 {};\n");
+  // Anything below a space but the line ends that the text needs.
+  const auto controlIn = [](const std::string& text, const std::string& kept) {
+    for (size_t at = 0; at < text.size(); ++at) {
+      const unsigned char c = static_cast<unsigned char>(text[at]);
+      if ((c < 0x20 || c == 0x7f) && kept.find(static_cast<char>(c)) == std::string::npos) return at;
+    }
+    return std::string::npos;
+  };
+  const TFolderSnapshot before = SnapshotOf(folder);
+  ExpectRejection(Run({"--schema", "none", "-o", Output(), broken}), "broken.mof:7:", before);
+  EXPECT_EQ(std::string::npos, controlIn(err.str(), "\n")) << err.str();
+  ASSERT_EQ(0, Run({"--schema", "none", "-f", "text", "-o", Output(), collection}, true)) << err.str();
+  EXPECT_EQ(std::string::npos, controlIn(err.str(), "\r\n")) << err.str();
+  EXPECT_NE(std::string::npos, Read(folder / "report" / "index.txt").find("Report")) << "no text report";
+  size_t showingTheValue = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder / "report")) {
+    if (entry.path().extension() != ".txt" && entry.path().extension() != ".log") continue;
+    const std::string text = Read(entry.path());
+    EXPECT_EQ(std::string::npos, controlIn(text, "\n\t")) << entry.path();
+    showingTheValue += text.find(shown) != std::string::npos;
+  }
+  EXPECT_GT(showingTheValue, 0u);
+}
+
+// A 1 MB host name is shortened in every page's banner and title, and kept
+// whole in the tables: the report does not grow with the number of pages.
+TEST_F(BadInputTest, LongHostNameIsShortenedInHeadingsAndKeptInTables) {
+  const std::string name(1 << 20, 'h');
+  const std::string collection =
+      Write("long.mof", std::string(kClasses) + "instance of VKXSG_ComputerSystem { Name = \"" + name + "\"; };\n");
+  for (const char* format : {"html", "text"}) {
+    SCOPED_TRACE(format);
+    ASSERT_EQ(0, Run({"-q", "--schema", "none", "-f", format, "-o", Output(), collection})) << err.str();
+    uintmax_t size = 0;
+    size_t holdingTheName = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder / "report")) {
+      size += entry.file_size();
+      holdingTheName += Read(entry.path()).find(name) != std::string::npos;
+    }
+    EXPECT_LT(size, 8u * name.size());
+    EXPECT_GE(holdingTheName, 1u);
   }
 }
 

@@ -119,12 +119,12 @@ TEST_F(ToolTest, IgnoreTakesClassDotProperty) {
 }
 
 TEST_F(ToolTest, BadInputNamesFileLineAndColumnAndKeepsThePreviousReport) {
-  fs::create_directories(folder / "report");
-  Write("report/previous.txt", "good");
+  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "-o", Output(), (folder / "linux.mof").string()}), 0);
+  const std::string previous = Read(folder / "report" / "trace.jsonl");
   std::string broken = Write("broken.mof", "class VKXSG_X {\n  string Name\n};\n");
   EXPECT_EQ(Run({"--schema", "none", "-o", Output(), broken}), 1);
   EXPECT_NE(err.str().find("broken.mof:2:14"), std::string::npos) << err.str();
-  EXPECT_EQ(Read(folder / "report" / "previous.txt"), "good");
+  EXPECT_EQ(Read(folder / "report" / "trace.jsonl"), previous);
   EXPECT_EQ(Run({"--schema", "none", "-o", Output(), (folder / "missing.mof").string()}), 1);
   EXPECT_NE(err.str().find("missing.mof"), std::string::npos) << err.str();
   for (const auto& entry : fs::directory_iterator(folder)) {
