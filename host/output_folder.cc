@@ -60,8 +60,7 @@ json MarkerOf(const TFolderContent& content) {
 std::string WhyNotReplaceable(const fs::path& folder) {
   try {
     if (fs::is_empty(folder)) return "";
-    const TFolderContent content = ContentOf(folder);
-    if (!content.fOther.empty()) return "holds " + content.fOther + ", which qzareport did not write";
+    // The marker first: a large folder of the user's is not walked through.
     std::ifstream file(folder / kReportMarker, std::ios::binary);
     if (!fs::is_regular_file(fs::symlink_status(folder / kReportMarker)) || !file) {
       return "is not empty and is not a report of qzareport";
@@ -70,6 +69,8 @@ std::string WhyNotReplaceable(const fs::path& folder) {
     if (!marker.is_object() || !marker.contains("folders") || !marker.contains("files")) {
       return "holds a damaged " + std::string(kReportMarker) + " marker";
     }
+    const TFolderContent content = ContentOf(folder);
+    if (!content.fOther.empty()) return "holds " + content.fOther + ", which qzareport did not write";
     const auto folders = marker["folders"].get<std::set<std::string>>();
     const auto files = marker["files"].get<std::map<std::string, uintmax_t>>();
     for (const std::string& name : content.fFolders) {

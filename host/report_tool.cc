@@ -1,16 +1,12 @@
 #include "host/report_tool.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <memory>
 #include <sstream>
 
-#include "core/mof_reader.h"
 #include "core/root.h"
 #include "esxi/report_vmwesxi.h"
 #include "host/collections.h"
@@ -28,7 +24,6 @@
 #include "report/report.h"
 #include "writer/cim_reading.h"
 
-namespace fs = std::filesystem;
 using namespace NVKXQZA20;
 
 namespace {
