@@ -4,7 +4,7 @@ namespace {
 
 const char kQLogic[] = R"(
   class VKXSG_QLogicFibreChannelBIOSElement { [Key] string Name; string Version; };
-  instance of VKXSG_QLogicFibreChannelBIOSElement { Name = "QLE2742 BIOS"; Version = "3.64"; };
+  instance of VKXSG_QLogicFibreChannelBIOSElement { Name = "QVE4150 BIOS"; Version = "3.64"; };
 )";
 
 const char kQLogicRawData[] = R"(

@@ -88,7 +88,7 @@ const char kVendorControllers[] = R"(
   instance of LSIESG_FirmwarePackageIdentity as $pkg { InstanceID = "pk"; Manufacturer = "LSI"; VersionString = "12.12"; };
   instance of LSIESG_DiskDrive as $disk { Name = "Disk 1"; };
   instance of LSIESG_DriveFirmwareIdentity as $dfw1 {
-    InstanceID = "df"; Manufacturer = "Seagate"; VersionString = "0004"; BuildNumber = "X"; };
+    InstanceID = "df"; Manufacturer = "Seamont"; VersionString = "0004"; BuildNumber = "X"; };
   instance of LSIESG_IRHBA as $ir { Name = "ir0"; ElementName = "SAS2008"; };
   instance of LSIESG_PhysicalCard as $ircard { Tag = "card1"; Model = "2008"; };
   instance of LSIESG_ControllerFirmwareIdentity as $irfw { InstanceID = "if"; VersionString = "0.9"; };
@@ -165,7 +165,7 @@ TEST_F(FirmwarePage, WithVendorProviderLSIControllersComeFromItsClasses) {
                    "  LSI 1030 Firmware |  |  |  | 1.03 |  | ",
                    "  [9260-8i Firmware] | LSI | [] | MegaRAID SAS 9260 | 2.120 | B2 | []",
                    "  [9260-8i Package Build] | LSI | [] | MegaRAID SAS 9260 | 12.12 |  | []",
-                   "  [9260-8i Physical Device] | Seagate | [] | Disk 1 | 0004 | X | []",
+                   "  [9260-8i Physical Device] | Seamont | [] | Disk 1 | 0004 | X | []",
                    "  [LSI 2008 Controller Firmware] |  | [] | SAS2008 | 0.9 |  | []"}),
             Table("Firmware"));
   EXPECT_EQ(Lines({"title: BIOS/uEFI", "grid 100%: BIOS/uEFI", "  Name | BuildNumber | Version | ReleaseDate",
@@ -189,7 +189,7 @@ TEST_F(FirmwarePage, PackageBuildRowNeedsPackageIdentities) {
       Lines({"title: Firmware", "grid 100%: Firmware",
              "  Name | Manufacturer | ProductID | Device | Version | BuildNumber | BuildDate",
              "  S |  |  |  |  |  | ", "  [9260-8i Firmware] | LSI | [] | MegaRAID SAS 9260 | 2.120 | B2 | []",
-             "  [9260-8i Physical Device] | Seagate | [] | Disk 1 | 0004 | X | []",
+             "  [9260-8i Physical Device] | Seamont | [] | Disk 1 | 0004 | X | []",
              "  [LSI 2008 Controller Firmware] |  | [] | SAS2008 | 0.9 |  | []"}),
       Table("Firmware"));
 }

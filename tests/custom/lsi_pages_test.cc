@@ -65,7 +65,7 @@ const char kMegaRaidController[] = R"(
   instance of LSIESG_DiskDrive as $disk10 { Name = "Disk 10"; ElementName = "ST300"; OperationalStatus = "OK"; };
   instance of LSIESG_DiskDrive as $disk2 { Name = "Disk 2"; ElementName = "ST600"; OperationalStatus = "OK"; };
   instance of LSIESG_PhysicalDrive as $fru2 { FRUNumber = "FRU-2"; };
-  instance of LSIESG_DriveFirmwareIdentity as $dfw2 { InstanceID = "df2"; Manufacturer = "Seagate"; VersionString = "0004"; };
+  instance of LSIESG_DriveFirmwareIdentity as $dfw2 { InstanceID = "df2"; Manufacturer = "Seamont"; VersionString = "0004"; };
   instance of LSIESG_SystemPackaging { Antecedent = $card; Dependent = $hba; };
   instance of LSIESG_SystemPackaging { Antecedent = $box; Dependent = $hba; };
   instance of LSIESG_ElementSoftwareIdentity { Antecedent = $cbios; Dependent = $hba; };
@@ -316,7 +316,7 @@ TEST_F(LSIPage, VendorProviderControllerShowsItsCardVolumesAndDrives) {
                    "  FRU Number: FRU-2",
                    "  BlockSize: 4096",
                    "  NumberOfBlocks: ",
-                   "  Manufacturer: Seagate",
+                   "  Manufacturer: Seamont",
                    "  Firmware version: 0004",
                    "end",
                    "table 50%/40%: Controller Information -- Physical drive information",

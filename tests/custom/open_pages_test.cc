@@ -134,7 +134,7 @@ const char kDeviceClasses[] = R"(
 
 TEST_F(OpenPages, MergedDevicesJoinEachDeviceWithItsPCIFunctionSlotAndDriver) {
   Load(std::string(kDeviceClasses) + R"(
-    instance of VKXSG_LogicalDevice { DeviceID = "dev04"; DeviceClass = "storage"; ElementName = "SAS3008";
+    instance of VKXSG_LogicalDevice { DeviceID = "dev04"; DeviceClass = "storage"; ElementName = "SAS4105";
       Manufacturer = "LSI"; OtherIdentifyingInfo = { "pci@0000:5e:00.0", "driver=mpt3sas" }; };
     instance of VKXSG_LogicalDevice { DeviceID = "WDEV04"; DeviceClass = "storage"; ElementName = "MegaRAID";
       OtherIdentifyingInfo = { "PCI\\VEN_1000&DEV_0014" }; };
@@ -157,7 +157,7 @@ TEST_F(OpenPages, MergedDevicesJoinEachDeviceWithItsPCIFunctionSlotAndDriver) {
       (TCalls{"Device Class | Device | Vendor | Identifying Info | PCI Vendor:Device | Slot | Driver | Driver Version",
               "power | PSU 1 |  | 750W, driver=none |  |  | none | ",
               "storage | MegaRAID |  | PCI\\VEN_1000&DEV_0014 | 1000:0014 | Slot 1 |  | ",
-              "storage | SAS3008 | LSI | pci@0000:5e:00.0, driver=mpt3sas | 1000:0097 | Onboard | mpt3sas | 43.100"}));
+              "storage | SAS4105 | LSI | pci@0000:5e:00.0, driver=mpt3sas | 1000:0097 | Onboard | mpt3sas | 43.100"}));
   EXPECT_TRUE(grid.fColumnReport);
   EXPECT_TRUE(grid.fSortable);
   int32_t totalWidth = 0;

@@ -25,13 +25,13 @@ instance of VKXSG_InstalledRPM { ProductName = "bash"; ProductVersion = "4.4.20"
 const char kBase[] = R"(
 instance of VKXSG_TimeZone { InstanceID = "VKX:TimeZone:0"; LocalDateTime = "20261120143005.000000-300"; };
 instance of VKXSG_InstalledRPM { ProductName = "telnet"; ProductVersion = "0.17"; };
-instance of VKXSG_BIOSElement { Name = "UEFI"; SoftwareElementID = "UEFI-1"; Version = "3.30"; BuildNumber = "TEE170L"; };
+instance of VKXSG_BIOSElement { Name = "UEFI"; SoftwareElementID = "UEFI-1"; Version = "3.30"; BuildNumber = "QKB170L"; };
 )";
 
 const char kLater[] = R"(
 instance of VKXSG_TimeZone { InstanceID = "VKX:TimeZone:0"; LocalDateTime = "20261127091240.000000-300"; };
 instance of VKXSG_InstalledRPM { ProductName = "tcpdump"; ProductVersion = "4.9.3"; };
-instance of VKXSG_BIOSElement { Name = "UEFI"; SoftwareElementID = "UEFI-1"; Version = "3.40"; BuildNumber = "TEE176J"; };
+instance of VKXSG_BIOSElement { Name = "UEFI"; SoftwareElementID = "UEFI-1"; Version = "3.40"; BuildNumber = "QKB176J"; };
 )";
 
 // The badge beside the page's entry in the contents.

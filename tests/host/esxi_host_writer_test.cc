@@ -56,7 +56,7 @@ const std::vector<std::pair<std::string, std::string>> kEsxiPages = {
 };
 
 // A value of the sample's hardware inventory, to see that cells carry the data.
-const char kRaidAdapter[] = "ThinkSystem RAID 930-8i";
+const char kRaidAdapter[] = "Brantwell RAID 740-8q";
 
 std::vector<std::pair<std::string, std::string>> Pages(const json& index) {
   std::vector<std::pair<std::string, std::string>> pages;

@@ -115,7 +115,7 @@ TEST_F(SampleComparisonTest, InventoryShowsEachPlantedDifferenceAndNothingThatSt
   const TComparisonPage firmware = InventoryPage("firmware");
   const std::vector<TRow>& uefi = firmware.fChanged.at("UEFI");
   EXPECT_NE(std::find(uefi.begin(), uefi.end(), TRow({"Version", "3.30", "3.40"})), uefi.end());
-  EXPECT_NE(std::find(uefi.begin(), uefi.end(), TRow({"Build Number", "TEE170L", "TEE176J"})), uefi.end());
+  EXPECT_NE(std::find(uefi.begin(), uefi.end(), TRow({"Build Number", "QKB170L", "QKB176J"})), uefi.end());
   EXPECT_FALSE(firmware.Shows("BMC (Primary)")) << "firmware that was not updated";
 
   const TComparisonPage hardware = InventoryPage("hw_info");

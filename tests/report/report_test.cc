@@ -183,8 +183,8 @@ TEST(Report, DetermineXCMLooksForTheServiceModule) {
   } cases[] = {
       {"class VKXSG_IPMIFirmwareElement { [Key] string Name; };"
        "instance of VKXSG_IPMIFirmwareElement { Name = \"BMC\"; };"
-       "instance of VKXSG_IPMIFirmwareElement { Name = \"IBM XCM Service Module 2\"; };",
-       true, "TReport::DetermineXCM -- Property value = IBM XCM Service Module 2"},
+       "instance of VKXSG_IPMIFirmwareElement { Name = \"QBX XCM Service Module 2\"; };",
+       true, "TReport::DetermineXCM -- Property value = QBX XCM Service Module 2"},
       {"class VKXSG_IPMIFirmwareElement { [Key] string Name; };",
        false, "TReport::DetermineXCM -- There is no instance of VKXSG_IPMIFirmwareElement"},
       {"class VKXSG_Empty { [Key] string Name; };",
