@@ -135,15 +135,6 @@ TEST_F(InstanceSorterTest, LaterKeysBreakTiesOfEarlierOnes) {
   EXPECT_EQ((std::vector<std::string>{"c", "a", "b"}), SortedNames(instances, sorter));
 }
 
-TEST_F(InstanceSorterTest, SorterWithoutKeysOrdersNothing) {
-  TInstanceSorter sorter;
-  EXPECT_TRUE(sorter.IsEmpty());
-  TInstance a = Element("a");
-  TInstance b = Element("b");
-  EXPECT_FALSE(sorter(a, b));
-  EXPECT_FALSE(sorter(b, a));
-}
-
 TEST_F(InstanceSorterTest, InstancesEqualOnEveryKeyComeBeforeNeither) {
   TInstanceSorter sorter = ByName();
   TInstance a = Element("Fan");
@@ -240,27 +231,6 @@ TEST_F(InstanceSorterSortTest, LogsEveryComparisonOfAMissingKeyAsThePredicateSor
   EXPECT_GT(predicateLines, instances.size() - 1);
   EXPECT_EQ(predicateLines, sortLines);
   EXPECT_TRUE(byPredicate == bySort);
-}
-
-TEST(InstanceSorterKeysTest, KeysKeepTheirFlagsInOrder) {
-  TInstanceSorter sorter;
-  sorter.AddProperty("RecordID", true, true);
-  sorter.AddProperty("SensorTypeName", false, false, true);
-  EXPECT_FALSE(sorter.IsEmpty());
-  EXPECT_EQ((std::vector<TInstanceSorter::TPropertyInfo>{
-                TInstanceSorter::TPropertyInfo("RecordID", true, true, false),
-                TInstanceSorter::TPropertyInfo("SensorTypeName", false, false, true)}),
-            sorter.GetKeys());
-  TInstanceSorter copy = sorter;
-  sorter.Reset();
-  EXPECT_TRUE(sorter.IsEmpty());
-  EXPECT_EQ(2u, copy.GetKeys().size());
-}
-
-TEST(InstanceSorterKeysTest, UppercaseStringChangesTheTextInPlaceAndAnswersIt) {
-  std::string text = "cpu 1a-x";
-  EXPECT_EQ("CPU 1A-X", TInstanceSorter::uppercaseString(text));
-  EXPECT_EQ("CPU 1A-X", text);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // Test support for the ESXi variant: a writer that records every output call
 // as one line of text (value and label cells with the text the library's
-// formatting gives them), and the page definitions' property filters in the
-// words of the page lists.
+// formatting gives them).
 //
 //   TEsxiRecordingWriter writer;
 //   writer.Initialize(RepositoryFromMof(mof), TCIMContext(), "");
@@ -20,15 +19,6 @@
 #include "tests/writer/test_repository.h"
 
 typedef std::vector<std::string> TLines;
-
-// "ChassisPackageType exclude 29" for each filter of the table.
-inline TLines Filters(const TReportParameters::TReportClass& table) {
-  TLines filters;
-  for (const auto& filter : table.getPropertyFilterContainer()) {
-    filters.push_back(filter.fProperty + (filter.fExclude ? " exclude " : " include ") + filter.fValue);
-  }
-  return filters;
-}
 
 class TEsxiRecordingWriter : public TWriter_vmwesxi {
  public:

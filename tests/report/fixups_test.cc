@@ -122,21 +122,6 @@ TEST(Fixups, AddedRemovalRecordIsDatedAndNumbered) {
             Texts(ns, "VKXSG_HeavyHittersLogRecord", "MessageTimestamp"));
 }
 
-TEST(Fixups, ProductNamesLoseOneTrailingHyphen) {
-  TTestNamespace ns = RepositoryFromMof(R"(
-    class VKXSG_ComputerSystem { [Key] string Name; string ProductName; };
-    instance of VKXSG_ComputerSystem { Name = "a"; ProductName = "x3850 X6-"; };
-    instance of VKXSG_ComputerSystem { Name = "b"; ProductName = "-"; };
-    instance of VKXSG_ComputerSystem { Name = "c"; ProductName = "x3650"; };)");
-  const TTexts fixed = {"x3850 X6", "", "x3650"};
-  EXPECT_EQ(std::make_pair(fixed, fixed), TwoRuns(ns, "VKXSG_ComputerSystem", "ProductName"));
-  ns = RepositoryFromMof(R"(
-    class VKXSG_ComputerSystem { [Key] string Name; string ProductName; };
-    instance of VKXSG_ComputerSystem { Name = "a"; ProductName = "x--"; };)");
-  WriteReport(ns);
-  EXPECT_EQ(TTexts{"x-"}, Texts(ns, "VKXSG_ComputerSystem", "ProductName"));
-}
-
 TEST(Fixups, RedundantPerchMonitorsAreRemoved) {
   TTestNamespace ns = RepositoryFromMof(R"(
     class VKXSG_DesktopMonitor { [Key] string Name; };
@@ -155,26 +140,6 @@ const char kMemory[] = R"(
 
 std::string Module(const std::string& name, const std::string& maker) {
   return "instance of VKXSG_SPDData { Name = \"" + name + "\"; Manufacturer = \"" + maker + "\"; };";
-}
-
-TEST(Fixups, MemoryDevicesListEachModuleMakerOnce) {
-  TTestNamespace ns = RepositoryFromMof(kMemory + Module("1", "A") + Module("2", "Bee") + Module("3", "A") +
-                                        Module("4", "Be"));
-  const TTexts makers = {"A   Bee", "own"};
-  EXPECT_EQ(std::make_pair(makers, makers), TwoRuns(ns, "VKXSG_LogicalDevice", "Manufacturer"));
-}
-
-TEST(Fixups, InventoryMemoryPagesGetTheModuleMakers) {
-  TTestNamespace ns = RepositoryFromMof(kMemory + Module("1", "A"));
-  TCIMContext context;
-  context["pageID"] = TCIMValue("Analysis");
-  TReport report(ns, context, "/target");
-  TRecordingWriter writer;
-  writer.SetWriterType("inventory");
-  TLogCapture log;
-  report.GetPage(&writer, context);
-  EXPECT_EQ((TTexts{"A", "own"}), Texts(ns, "VKXSG_LogicalDevice", "Manufacturer"));
-  EXPECT_TRUE(log.Has(3, "TReport::GetPage -- Invoking memory manufacture fixing function for Analysis page"));
 }
 
 TEST(Fixups, ComparisonRunLeavesTheRepositoryAlone) {
