@@ -138,13 +138,20 @@ TEST_F(LSIPage, CoreErrorReadingTheControllersStopsThePage) {
             writer.fCalls);
 }
 
-// A 1030 controller is a card: alone, without any vendor-provider
-// controller, it gets no "no card" message and the page has content.
-TEST_F(LSIPage, Controller1030AloneIsACard) {
-  Load(k1030Controller);
-  Write();
-  for (const std::string& line : writer.fTranscript) EXPECT_EQ(line.find("No LSI RAID card"), std::string::npos);
-  EXPECT_EQ(writer.fCalls.back(), "RegisterPage(lsi_mir, LSI Controller, true)");
+// A 1030 controller is a card, whether the legacy provider's tables show it
+// or it comes before the vendor provider's (here a volume without any
+// controller): the page gets no "no card" message and has content.
+TEST_F(LSIPage, Controller1030IsACard) {
+  const std::string kVendorVolume = "instance of LSIESG_StorageVolume { Name = \"v\"; };";
+  for (const std::string& vendorData : {std::string(), kVendorVolume}) {
+    Load(k1030Controller + vendorData);
+    writer.fTranscript.clear();
+    writer.fCalls.clear();
+    Write();
+    EXPECT_EQ(writer.isCardinalSupport(), !vendorData.empty());
+    for (const std::string& line : writer.fTranscript) EXPECT_EQ(line.find("No LSI RAID card"), std::string::npos);
+    EXPECT_EQ(writer.fCalls.back(), "RegisterPage(lsi_mir, LSI Controller, true)") << vendorData;
+  }
 }
 
 TEST_F(LSIPage, ResultFilesAreNumberedFromZeroPerKindOfRecord) {
