@@ -17,14 +17,6 @@ class EsxiReport : public ::testing::Test {
   TEsxiRecordingWriter writer;
 };
 
-TEST_F(EsxiReport, ErrorLogFollowsAnUntitledCategoryThroughTheLogPageOperation) {
-  Write();
-  const TLines calls = writer.CallsStartingWith({"BeginNextCategory", "WriteCategoryTitle", "WriteLogPage"});
-  EXPECT_EQ((TLines{"BeginNextCategory()", "WriteCategoryTitle(Log)", "WriteLogPage(vmware_privilege_log)",
-                    "BeginNextCategory()", "WriteLogPage(qza_log)"}),
-            TLines(calls.end() - 5, calls.end()));
-}
-
 TEST_F(EsxiReport, FailingWriterEndsTheReportWithoutEndReport) {
   writer.fFailingOperation = "WriteEmulexPage";
   TLogCapture log;
