@@ -361,22 +361,5 @@ TEST_F(RepositoryTest, FaultInjectionThrowsAtThePlannedCall) {
   EXPECT_NO_THROW(ns->GetClass("CIM_Device"));
 }
 
-TEST(SchemaHelperTest, ReadsVersionsSerialAndOSFromTheDataSource) {
-  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceBuild(ns, TCIMContext()), "");
-  ns->DeclareClass(Class("VKXSG_QZAProduct", "", {Key("Name"), TPropertyDeclaration("Version", CIMTypeString),
-                                                  TPropertyDeclaration("Build", CIMTypeString)}));
-  ns->DeclareClass(Class("VKXSG_ComputerSystem", "", {Key("Name"), TPropertyDeclaration("SerialNumber", CIMTypeString)}));
-  auto product = ns->GetClass("VKXSG_QZAProduct")->CreateInstance();
-  product->SetPropertyValue("Version", TCIMValue("1.3.2"));
-  product->SetPropertyValue("Build", TCIMValue("QZA 9.61 preboot"));
-  ns->GetClass("VKXSG_ComputerSystem")->CreateInstance()->SetPropertyValue("SerialNumber", TCIMValue("KQ1234"));
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceBuild(ns, TCIMContext()), "QZA 9.61 preboot");
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceMajorVersion(ns, TCIMContext()), "1");
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceMinorVersion(ns, TCIMContext()), "3");
-  EXPECT_EQ(TCIMSchemaHelper::GetRawSerialNumberString(ns, TCIMContext()), "KQ1234");
-  EXPECT_EQ(TCIMSchemaHelper::GetOperatingSystemVersion(ns, TCIMContext()), "");
-}
-
 }  // namespace
 }  // namespace NVKXQZA20

@@ -51,12 +51,4 @@ TEST_F(DeviceAnalysisPage, WithoutTheFindingsClassThePageWriterEndsAtOnce) {
   EXPECT_EQ(log.Containing("TWriter::WriteVellumReport"), (TCalls{"Entering TWriter::WriteVellumReport"}));
 }
 
-TEST_F(DeviceAnalysisPage, PrebootDataHaveNoDeviceAnalysis) {
-  Load(Findings({1}) + R"(
-    class VKXSG_QZAProduct { [Key] string Name; string Build; string Version; };
-    instance of VKXSG_QZAProduct { Name = "qza"; Build = "2.1 preboot"; Version = "2.1"; };)");
-  WritePage("VellumDeviceAnalysis");
-  EXPECT_TRUE(fWriter.fCalls.empty());
-}
-
 }  // namespace

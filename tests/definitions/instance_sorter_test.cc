@@ -108,13 +108,6 @@ TEST_F(InstanceSorterTest, TextsHoldingNulBytesCompareBytewise) {
             SortedNames(texts, ByName()));
 }
 
-TEST_F(InstanceSorterTest, SortsSlotsAsPeopleCountThem) {
-  std::vector<TInstance> slots = {Element("Slot 10"), Element("slot 1"), Element("Slot 2"),
-                                  Element("Slot 1a")};
-  EXPECT_EQ((std::vector<std::string>{"slot 1", "Slot 1a", "Slot 2", "Slot 10"}),
-            SortedNames(slots, ByName()));
-}
-
 TEST_F(InstanceSorterTest, DescendingKeyPutsLargerValuesFirst) {
   EXPECT_EQ((std::vector<std::string>{"10", "2"}),
             SortedNames({Element("2"), Element("10")}, ByName(false)));

@@ -152,37 +152,6 @@ TEST(ComputeDeltasTest, PropertyAnotherDataSourceLacksReadsAsNull) {
   EXPECT_EQ(std::vector<std::string>({"T_Disk: 4 T_Disk.ID=\"a\" [0,1] Model"}), StoredDeltas(ns));
 }
 
-TEST(ComputeDeltasTest, EveryClassWithInstancesGetsItsDeltaClassAndTheRunBecomesAComparison) {
-  TTestNamespace ns = Collections({"instance of T_Disk { ID = \"a\"; };", "instance of T_Fan { ID = \"f\"; };"});
-  const TDeltaSummary summary = ComputeDeltas(ns);
-  std::vector<std::string> classes;
-  for (const auto& deltaClass : BaseInstances(ns, "VKXSG_DeltaClass")) {
-    classes.push_back(Text(*deltaClass, "ClassName") + " " + deltaClass->GetReference().GetPath());
-  }
-  EXPECT_EQ(std::vector<std::string>({"T_Disk VKXSG_DeltaClass.InstanceID=\"VKXSG_DeltaClass:T_Disk\"",
-                                      "T_Fan VKXSG_DeltaClass.InstanceID=\"VKXSG_DeltaClass:T_Fan\""}),
-            classes);
-  EXPECT_EQ(2u, summary.fClassCount);
-  EXPECT_EQ(1u, summary.fMissingCount);
-  EXPECT_EQ(1u, summary.fUniqueCount);
-  EXPECT_EQ(0u, summary.fDifferenceCount);
-  EXPECT_EQ(1, ns->GetNamespaceProvider()->GetGenerationMode());
-  EXPECT_EQ("VKXSG_Delta.InstanceID=\"VKXSG_Delta:1\"", BaseInstances(ns, "VKXSG_Delta").at(0)->GetReference().GetPath());
-}
-
-TEST(ComputeDeltasTest, UsesTheComparisonClassesOfTheSchema) {
-  const std::string schema = std::string(kSchema) + R"(
-    class VKXSG_DeltaClass { [Key] string InstanceID; string ClassName; };
-    class VKXSG_Delta { [Key] string InstanceID; uint8 Type; string InstanceName; uint16 NamespaceIndices[];
-                        string Property; };
-    [Association] class VKXSG_DeltaClassAssocToDelta {
-      [Key] VKXSG_Delta REF Difference; [Key] VKXSG_DeltaClass REF Compared; };
-  )";
-  TTestNamespace ns = Collections({"instance of T_Fan { ID = \"f\"; };", ""}, schema);
-  ComputeDeltas(ns);
-  EXPECT_EQ(std::vector<std::string>({"T_Fan: 1 T_Fan.ID=\"f\" [1]"}), StoredDeltas(ns));
-}
-
 class ComputedComparisonPageTest : public TComparisonTest {};
 
 }  // namespace

@@ -131,21 +131,6 @@ TEST_F(ToolTest, SinglePageNeedsAnInventoryWriterType) {
   EXPECT_TRUE(opened) << run.Out();
 }
 
-TEST_F(ToolTest, SeveralCollectionsMakeAComparisonRunLabelledByCollectionTime) {
-  std::string base = collection;
-  std::string later = run.Write("later.mof", std::string(kLinuxCollection) + R"(
-class VKXSG_Package { [Key] string Name; string Version; };
-instance of VKXSG_Package { Name = "tcpdump"; Version = "4.9"; };
-)");
-  ASSERT_EQ(run({"--schema", "none", "-f", "trace", "-o", run.Output(), base, later}), 0) << run.Err();
-  std::vector<nlohmann::json> lines = TraceLines();
-  EXPECT_EQ(lines.front()[2]["nNamespaces"], "2");
-  bool comparisonPage = false;
-  for (const nlohmann::json& line : lines) comparisonPage |= line[0] == "OpenPage";
-  EXPECT_TRUE(comparisonPage);
-  EXPECT_NE(run.Read("qza.log").find("Under DELTA mode [Do Comparison]"), std::string::npos);
-}
-
 // The summary line: pages, pages without content, seconds, the report's folder.
 const std::regex kSummaryLine(R"(qzareport: (\d+) pages? written \((\d+) without content\) in \d+\.\d\d? s: (.+)\n)");
 

@@ -37,35 +37,6 @@ std::pair<TTexts, TTexts> TwoRuns(const TTestNamespace& ns, const std::string& c
   return {first, Texts(ns, className, property)};
 }
 
-const char kSlots[] = R"(
-  class VKXSG_SystemSlot { [Key] string Name; uint16 Number; uint16 CurrentUsage; };
-  class VKXSG_PCIDevice { [Key] string Name; uint8 UINumber; };
-  [Association] class VKXSG_SlotDevice { [Key] VKXSG_SystemSlot REF Slot; [Key] VKXSG_PCIDevice REF Device; };
-)";
-
-TEST(Fixups, SlotsHoldingANumberedDeviceAreMarkedInUse) {
-  TTestNamespace ns = RepositoryFromMof(std::string(kSlots) + R"(
-    instance of VKXSG_SystemSlot { Name = "s1"; Number = 1; CurrentUsage = 3; };
-    instance of VKXSG_SystemSlot { Name = "s2"; Number = 2; CurrentUsage = 3; };
-    instance of VKXSG_SystemSlot { Name = "s3"; Number = 3; };
-    instance of VKXSG_SystemSlot { Name = "s4"; CurrentUsage = 3; };
-    instance of VKXSG_PCIDevice { Name = "unnumbered"; };
-    instance of VKXSG_PCIDevice { Name = "d1"; UINumber = 1; };
-    instance of VKXSG_PCIDevice { Name = "d3"; UINumber = 3; };
-    instance of VKXSG_PCIDevice { Name = "again d3"; UINumber = 3; };)");
-  const TTexts marked = {"4", "3", "4", "3"};
-  EXPECT_EQ(std::make_pair(marked, marked), TwoRuns(ns, "VKXSG_SystemSlot", "CurrentUsage"));
-}
-
-TEST(Fixups, SlotsLinkedToADeviceWithoutItsNumberStayAsTheyAre) {
-  TTestNamespace ns = RepositoryFromMof(std::string(kSlots) + R"(
-    instance of VKXSG_SystemSlot as $S { Name = "s1"; Number = 1; CurrentUsage = 3; };
-    instance of VKXSG_PCIDevice as $D { Name = "d"; UINumber = 7; };
-    instance of VKXSG_SlotDevice { Slot = $S; Device = $D; };)");
-  WriteReport(ns);
-  EXPECT_EQ(TTexts{"3"}, Texts(ns, "VKXSG_SystemSlot", "CurrentUsage"));
-}
-
 const char kLogs[] = R"(
   class VKXSG_HeavyHittersLogRecord {
     [Key] string CreationClassName; [Key] string LogName; [Key] string LogCreationClassName;

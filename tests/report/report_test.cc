@@ -106,18 +106,6 @@ TEST(Report, NullWriterIsReportedAndNothingIsWritten) {
   EXPECT_TRUE(log.Has(0, "TReport::GetPage -- Null-Pointor exception: Parameter (TWriter *writer == NULL)"));
 }
 
-TEST(Report, GetPageNeedsAnInventoryWriter) {
-  TTestNamespace ns = RepositoryFromMof(kLinux);
-  TCIMContext context = Settings();
-  context["pageID"] = TCIMValue("HardwareInfo");
-  TReport report(ns, context, "/target");
-  TRecordingWriter writer;
-  TLogCapture log;
-  EXPECT_EQ("", report.GetPage(&writer, context));
-  EXPECT_EQ((TTrace{"Initialize(/target)"}), writer.fCalls);
-  EXPECT_TRUE(log.Has(3, "TReport::GetPage -- Writer type is not inventory, just return void string"));
-}
-
 class TXCMProbe : public TReport {
  public:
   using TReport::DetermineXCM;

@@ -76,10 +76,6 @@ TEST_F(ValueFormatting, AlternateValuesAreShownForScalarsOnly) {
   EXPECT_EQ("", writer.GetValueFromProperty(Property("s1", "Tags"), ", ", true));
 }
 
-TEST_F(ValueFormatting, NumericSensorValueScalesTheReading) {
-  EXPECT_EQ("12.34", writer.GetNumericSensorValue(Sensor("CurrentReading = 1234; UnitModifier = -2;"), false));
-}
-
 TEST_F(ValueFormatting, NumericSensorValueCases) {
   const struct {
     int fReading;
