@@ -55,10 +55,12 @@ std::string ContentOf(const std::filesystem::path& file) {
 }
 
 // The report folder as the update script stores it: each file in byte order
-// of its name after a line "==> NAME <==".
+// of its name after a line "==> NAME <=="; not the folder's marker, whose
+// sizes depend on the folder's path.
 std::string FolderListing(const std::string& folder) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  names.erase(".qzareport");
   std::string listing;
   for (const std::string& name : names) listing += "==> " + name + " <==\n" + ContentOf(folder + "/" + name);
   return listing;
