@@ -9,6 +9,8 @@
 
 #include "core/root.h"
 #include "esxi/report_vmwesxi.h"
+#include "host/build_info.h"
+#include "host/bundled_data.h"
 #include "host/collections.h"
 #include "host/display_text.h"
 #include "host/delta_computation.h"
@@ -28,31 +30,26 @@ using namespace NVKXQZA20;
 
 namespace {
 
-const char kVersion[] = "qzareport 1.0";
-
 // A failure of the run itself (a folder that cannot be written...): bad input.
 class TRunError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-std::string BundledPath(const std::string& relative) { return std::string(QZA_SOURCE_DIR) + "/" + relative; }
-
 // Every message of the tool passes here: its data is shown, never obeyed by the terminal.
 void Say(std::ostream& err, const std::string& message) { err << "qzareport: " << VisibleText(message) << "\n"; }
-
-std::string SchemaFolderOf(const TToolOptions& options) {
-  if (options.fSchema == "none") return "";
-  return options.fSchema.empty() ? BundledPath("schema") : options.fSchema;
-}
 
 TLoadSettings LoadSettingsOf(const TToolOptions& options, std::ostream& err) {
   TLoadSettings settings;
   settings.fStrict = options.fStrict;
   settings.fWarn = [&err](const std::string& warning) { Say(err, "warning: " + warning); };
   settings.fCollections = options.fCollections;
-  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
-  if (options.fSchema != "none") settings.fSchemaFiles = SchemaFilesOf(SchemaFolderOf(options));
+  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledSample());
+  if (options.fSchema.empty()) {
+    UseBundledSchema(settings);
+  } else if (options.fSchema != "none") {
+    settings.fSchemaFiles = SchemaFilesOf(options.fSchema);
+  }
   return settings;
 }
 
@@ -237,7 +234,8 @@ void RefuseWhatEsxiLacks(const TToolOptions& options, size_t collections) {
 std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSettings& settings) {
   std::vector<TRunInput> inputs;
   for (const std::string& collection : settings.fCollections) inputs.push_back({"the collection", collection});
-  inputs.push_back({"the schema folder", SchemaFolderOf(options)});
+  if (options.fSchema != "none") inputs.push_back({"the schema folder", options.fSchema});
+  for (const std::string& file : settings.fSchemaFiles) inputs.push_back({"the schema file", file});
   inputs.push_back({"the data folder", options.fDataFolder});
   inputs.push_back({"the log file", options.fLogFile});
   return inputs;
@@ -288,7 +286,7 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
     return 0;
   }
   if (options.fVersion) {
-    out << kVersion << "\n";
+    out << VersionText();
     return 0;
   }
   try {
