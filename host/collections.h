@@ -12,16 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "core/mof_reader.h"
 #include "core/repository.h"
 
 struct TLoadSettings {
   std::vector<std::string> fCollections;
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
-  // Instances of undeclared classes are errors; otherwise they are skipped
-  // and each is reported to fWarn.
+  // Folders below which collections may include files, besides their own.
+  std::vector<std::string> fIncludeFolders;
+  // Instances of undeclared classes, two instances with one object path and
+  // undeclared qualifiers are errors; otherwise they are warnings.
   bool fStrict = false;
-  std::function<void(const std::string&)> fWarn;
+  std::function<void(NVKXQZA20::EMofWarning, const std::string&)> fWarn;
 };
 
 struct TLoadedCollections {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -41,16 +42,78 @@ class TRunError : public std::runtime_error {
 
 std::string BundledPath(const std::string& relative) { return std::string(QZA_SOURCE_DIR) + "/" + relative; }
 
-TLoadSettings LoadSettingsOf(const TToolOptions& options, std::ostream& err) {
+// What the summary line of each kind of warning says about the ones not shown.
+struct TWarningKind {
+  EMofWarning fKind;
+  const char* fSummary;
+};
+
+const TWarningKind kWarningKinds[] = {
+    {EMofWarning::UndeclaredInstance, "instances of undeclared classes skipped"},
+    {EMofWarning::UnsetReference, "references to skipped instances left unset"},
+    {EMofWarning::Redeclaration, "declarations replaced by different ones"},
+    {EMofWarning::DuplicateInstance, "instances replaced by later ones with their object path"},
+    {EMofWarning::UndeclaredQualifier, "undeclared qualifiers"},
+    {EMofWarning::NamespacePragma, "#pragma namespace"},
+};
+
+// The reader's warnings: the first few of each kind are shown, the others
+// counted and summed up in one line per kind when loading is over
+// ("and 997 more: ..."); -q shows none.
+class TWarningPrinter {
+ public:
+  static const size_t kShownPerKind = 3;
+
+  TWarningPrinter(std::ostream& err, bool quiet) : fErr(err), fQuiet(quiet) {}
+
+  void Print(EMofWarning kind, const std::string& warning) {
+    if (fQuiet || ++fCounts[kind] > kShownPerKind) return;
+    fErr << "qzareport: warning: " << warning << "\n";
+  }
+
+  void PrintSummary() {
+    for (const TWarningKind& kind : kWarningKinds) {
+      size_t count = fCounts[kind.fKind];
+      if (count > kShownPerKind) {
+        fErr << "qzareport: warning: and " << count - kShownPerKind << " more: " << kind.fSummary << "\n";
+      }
+    }
+    fCounts.clear();
+  }
+
+ private:
+  std::ostream& fErr;
+  bool fQuiet;
+  std::map<EMofWarning, size_t> fCounts;
+};
+
+// Collections may include files below their own folder, the schema folders
+// and the folders the user names.
+TLoadSettings LoadSettingsOf(const TToolOptions& options, TWarningPrinter& warnings) {
   TLoadSettings settings;
   settings.fStrict = options.fStrict;
-  settings.fWarn = [&err](const std::string& warning) { err << "qzareport: warning: " << warning << "\n"; };
+  settings.fWarn = [&warnings](EMofWarning kind, const std::string& warning) { warnings.Print(kind, warning); };
   settings.fCollections = options.fCollections;
   if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
+  settings.fIncludeFolders = options.fIncludeFolders;
+  settings.fIncludeFolders.push_back(BundledPath("schema"));
   if (options.fSchema != "none") {
-    settings.fSchemaFiles = SchemaFilesOf(options.fSchema.empty() ? BundledPath("schema") : options.fSchema);
+    std::string schema = options.fSchema.empty() ? BundledPath("schema") : options.fSchema;
+    settings.fSchemaFiles = SchemaFilesOf(schema);
+    settings.fIncludeFolders.push_back(schema);
   }
   return settings;
+}
+
+TLoadedCollections LoadWithWarnings(const TLoadSettings& settings, TWarningPrinter& warnings) {
+  try {
+    TLoadedCollections loaded = LoadCollections(settings);
+    warnings.PrintSummary();
+    return loaded;
+  } catch (...) {
+    warnings.PrintSummary();
+    throw;
+  }
 }
 
 // The service processor is an XCM when the user says so, or else when the
@@ -266,8 +329,9 @@ void RefuseWhatEsxiLacks(const TToolOptions& options, size_t collections) {
 
 int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std::ostream& err) {
   const auto started = std::chrono::steady_clock::now();
-  TLoadSettings settings = LoadSettingsOf(options, err);
-  TLoadedCollections loaded = LoadCollections(settings);
+  TWarningPrinter warnings(err, options.fQuiet);
+  TLoadSettings settings = LoadSettingsOf(options, warnings);
+  TLoadedCollections loaded = LoadWithWarnings(settings, warnings);
   if (options.fCheck) {
     out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
         << loaded.fInstanceCount << " instances: no problem found\n";
