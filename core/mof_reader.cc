@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -1675,7 +1676,10 @@ bool IsBelow(const std::string& path, const std::string& folder) {
 
 TMofReader::TLoad::TLoad(TMofReader& reader, const std::string& start)
     : fReader(reader), fAllowedFolders(reader.fAllowedFolders) {
-  fAllowedFolders.push_back(CanonicalFolder(fs::path(start).parent_path()));
+  std::string own = CanonicalFolder(fs::path(start).parent_path());
+  if (std::find(fAllowedFolders.begin(), fAllowedFolders.end(), own) == fAllowedFolders.end()) {
+    fAllowedFolders.push_back(own);
+  }
 }
 
 size_t TMofReader::TLoad::FileIndex(const std::string& file) {
@@ -1910,7 +1914,9 @@ TMofReader::~TMofReader() {}
 
 void TMofReader::AllowIncludesBelow(const std::string& folder) {
   std::string canonical = CanonicalFolder(folder);
-  if (!canonical.empty()) fAllowedFolders.push_back(canonical);
+  if (!canonical.empty() && std::find(fAllowedFolders.begin(), fAllowedFolders.end(), canonical) == fAllowedFolders.end()) {
+    fAllowedFolders.push_back(canonical);
+  }
 }
 
 void TMofReader::LoadFile(const std::string& path) {

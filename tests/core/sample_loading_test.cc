@@ -109,6 +109,7 @@ TEST(SampleComparisonLoadingTest, BothLinuxCollectionsLoadIntoOneNamespace) {
     TMofReader reader(ns, context);
     reader.SetWarningCallback(collect);
     reader.SkipUndeclaredInstances();
+    reader.AllowIncludesBelow(kSchemaFolder);
     reader.LoadFile(kSchema);
     reader.LoadFile(SamplePath(sample));
     EXPECT_EQ(reader.GetInstanceCount(), ns->GetInstanceCount(context)) << sample;
