@@ -8,6 +8,8 @@
 namespace fs = std::filesystem;
 using namespace NVKXQZA20;
 
+std::string BundledSchemaFolder() { return QZA_SOURCE_DIR "/schema"; }
+
 std::vector<std::string> SchemaFilesOf(const std::string& folder) {
   fs::path top = fs::path(folder) / "schema.mof";
   if (fs::exists(top)) return {top.string()};
@@ -34,6 +36,7 @@ TLoadedCollections LoadCollections(const TLoadSettings& settings) {
     if (!settings.fStrict) reader.SkipUndeclaredInstances();
     reader.SetStrict(settings.fStrict);
     for (const std::string& folder : settings.fIncludeFolders) reader.AllowIncludesBelow(folder);
+    for (const std::string& schema : settings.fSchemaFiles) reader.AllowIncludesBelow(fs::path(schema).parent_path());
     for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
     reader.LoadFile(settings.fCollections[i]);
     loaded.fInstanceCount += reader.GetInstanceCount();

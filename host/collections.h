@@ -15,12 +15,17 @@
 #include "core/mof_reader.h"
 #include "core/repository.h"
 
+// The schema folder the tool comes with.
+std::string BundledSchemaFolder();
+
 struct TLoadSettings {
   std::vector<std::string> fCollections;
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
-  // Folders below which collections may include files, besides their own.
-  std::vector<std::string> fIncludeFolders;
+  // Folders below which collections may include files, besides their own
+  // and those of the schema files: the tool's bundled schema folder, and
+  // those the user names.
+  std::vector<std::string> fIncludeFolders = {BundledSchemaFolder()};
   // Instances of undeclared classes, two instances with one object path and
   // undeclared qualifiers are errors; otherwise they are warnings.
   bool fStrict = false;

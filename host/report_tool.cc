@@ -95,12 +95,10 @@ TLoadSettings LoadSettingsOf(const TToolOptions& options, TWarningPrinter& warni
   settings.fWarn = [&warnings](EMofWarning kind, const std::string& warning) { warnings.Print(kind, warning); };
   settings.fCollections = options.fCollections;
   if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
-  settings.fIncludeFolders = options.fIncludeFolders;
-  settings.fIncludeFolders.push_back(BundledPath("schema"));
+  settings.fIncludeFolders.insert(settings.fIncludeFolders.end(), options.fIncludeFolders.begin(),
+                                  options.fIncludeFolders.end());
   if (options.fSchema != "none") {
-    std::string schema = options.fSchema.empty() ? BundledPath("schema") : options.fSchema;
-    settings.fSchemaFiles = SchemaFilesOf(schema);
-    settings.fIncludeFolders.push_back(schema);
+    settings.fSchemaFiles = SchemaFilesOf(options.fSchema.empty() ? BundledPath("schema") : options.fSchema);
   }
   return settings;
 }

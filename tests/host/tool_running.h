@@ -48,6 +48,8 @@ class TToolRun {
     return (fFolder / name).string();
   }
   std::string Err() const { return fErr.str(); }
+  std::string Out() const { return fOut.str(); }
+  std::string Folder() const { return fFolder.string(); }
 
  private:
   std::filesystem::path fFolder;
