@@ -498,10 +498,12 @@ class TFileText {
   enum EOpened { kOpened, kNotRegular, kUnreadable };
 
   // Opening does not block, so a FIFO or a device is refused rather than
-  // waited on.
-  EOpened Open(const std::string& path) {
+  // waited on. real, when given, receives the file's path with every
+  // symbolic link resolved ("" when the system cannot tell).
+  EOpened Open(const std::string& path, std::string* real = nullptr) {
     int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (descriptor < 0) return kUnreadable;
+    if (real != nullptr) *real = RealPath(descriptor);
     struct stat status;
     EOpened opened = kOpened;
     if (::fstat(descriptor, &status) != 0) {
@@ -540,6 +542,13 @@ class TFileText {
       done += static_cast<size_t>(count);
     }
     return true;
+  }
+
+  static std::string RealPath(int descriptor) {
+    char buffer[4096];
+    std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    ssize_t length = ::readlink(link.c_str(), buffer, sizeof buffer);
+    return length > 0 && static_cast<size_t>(length) < sizeof buffer ? std::string(buffer, length) : "";
   }
 
   void* fMapped = nullptr;
@@ -628,6 +637,17 @@ TMofError::TMofError(const std::string& file, int line, int column, const std::s
       fColumn(column),
       fProblem(problem) {}
 
+namespace {
+
+// What the reader checks of a qualifier type, worked out once per load.
+struct TQualifierTraits {
+  unsigned fScopes = 0;  // a bit per entry of kScopes
+  bool fRestricted = false;
+  bool fDisableOverride = false;
+};
+
+}  // namespace
+
 // The state of one Load call: the files being read, aliases, references
 // waiting for the end of the load, the instances made and their classes.
 class TMofReader::TLoad {
@@ -643,6 +663,8 @@ class TMofReader::TLoad {
   struct TClassInfo {
     boost::shared_ptr<ICIMClass> fClass;
     std::string fName;
+    // The rest is learnt when the first instance of the class is read.
+    bool fPrepared = false;
     bool fAbstract = false;
     // By the spelling in the MOF text; filled as instances name properties.
     std::unordered_map<std::string, TPropertyInfo> fProperties;
@@ -668,6 +690,7 @@ class TMofReader::TLoad {
 
   TClassInfo* FindClass(const std::string& name);
   bool ClassExists(const std::string& name);
+  void PrepareForInstances(TClassInfo& cls);
   // Class declarations changed: what was learnt about classes is stale.
   void ForgetClasses() { fClasses.clear(); }
   void DefineAlias(const std::string& name, boost::shared_ptr<ICIMInstance> instance, const TLexer& lexer,
@@ -678,6 +701,9 @@ class TMofReader::TLoad {
   void AddInstance(boost::shared_ptr<ICIMInstance> instance, const TClassInfo& cls, const TLexer& lexer,
                    TPosition at);
   uint64_t NextInstanceSerial() { return ++fInstanceSerial; }
+  const TQualifierTraits& Traits(const TQualifierType& type);
+  // A qualifier type was replaced.
+  void ForgetQualifierTraits() { fQualifierTraits.clear(); }
 
  private:
   struct TAlias {
@@ -711,6 +737,8 @@ class TMofReader::TLoad {
   size_t FileIndex(const std::string& file);
   TAlias* FindAlias(const std::string& name);
   bool MayInclude(const fs::path& path) const;
+  bool IsBelowAllowed(const std::string& path) const;
+  [[noreturn]] void Refuse(const std::string& relative, const TLexer& from, TPosition at) const;
   [[noreturn]] void Fail(const TPlace& place, const std::string& problem) const;
   std::string PlaceText(const TPlace& place) const;
   void SetReference(TPendingReference& pending, int depth);
@@ -731,21 +759,28 @@ class TMofReader::TLoad {
   std::unordered_map<const ICIMInstance*, std::vector<size_t>> fKeyReferences;
   std::vector<TCreated> fCreated;
   uint64_t fInstanceSerial = 0;
+  std::unordered_map<std::string, TQualifierTraits> fQualifierTraits;  // by declared name
 };
 
 namespace {
 
-// A qualifier list as written, with the place of each qualifier.
+// A qualifier list as written, with the place of each qualifier, the
+// scopes its type allows (all for an undeclared one) and whether its flavor
+// is DisableOverride.
 struct TQualifierList {
   std::vector<TQualifierValue> fValues;
   std::vector<TPosition> fPositions;
+  std::vector<unsigned> fScopes;
+  std::vector<bool> fFixed;
 };
 
-// Where the parts of a property declaration are, for messages.
+// Where the parts of a property declaration are, for messages, with its
+// qualifiers' DisableOverride flavors.
 struct TFeaturePlaces {
   TPosition fType;
   TPosition fName;
   std::vector<TPosition> fQualifiers;
+  std::vector<bool> fFixed;
 };
 
 bool IsTrue(const TCIMValue& value) {
@@ -756,16 +791,18 @@ bool IsTrue(const TCIMValue& value) {
   }
 }
 
+bool IsNamed(const std::string& text, const char* name) { return EqualsNoCase(text.data(), text.data() + text.size(), name); }
+
 bool HasTrueQualifier(const std::vector<boost::shared_ptr<ICIMQualifier>>& qualifiers, const char* name) {
   for (const boost::shared_ptr<ICIMQualifier>& qualifier : qualifiers) {
-    if (Lower(qualifier->GetName()) == Lower(name)) return IsTrue(qualifier->GetValue());
+    if (IsNamed(qualifier->GetName(), name)) return IsTrue(qualifier->GetValue());
   }
   return false;
 }
 
 bool HasTrueQualifier(const std::vector<TQualifierValue>& qualifiers, const char* name) {
   for (const TQualifierValue& qualifier : qualifiers) {
-    if (Lower(qualifier.fName) == Lower(name)) return IsTrue(qualifier.fValue);
+    if (IsNamed(qualifier.fName, name)) return IsTrue(qualifier.fValue);
   }
   return false;
 }
@@ -782,9 +819,24 @@ bool ClassQualifierIsTrue(const ICIMClass& cls, const char* name, const TCIMCont
 
 bool HasName(const std::vector<std::string>& names, const char* name) {
   for (const std::string& each : names) {
-    if (Lower(each) == Lower(name)) return true;
+    if (IsNamed(each, name)) return true;
   }
   return false;
+}
+
+unsigned ScopeBit(const std::string& scope) {
+  for (size_t i = 0; i < sizeof kScopes / sizeof kScopes[0]; ++i) {
+    if (IsNamed(scope, kScopes[i])) return IsNamed(scope, "any") ? ~0u : 1u << i;
+  }
+  return 0;
+}
+
+TQualifierTraits TraitsOf(const TQualifierType& type) {
+  TQualifierTraits traits;
+  for (const std::string& scope : type.fScopes) traits.fScopes |= ScopeBit(scope);
+  traits.fRestricted = HasName(type.fFlavors, "Restricted");
+  traits.fDisableOverride = HasName(type.fFlavors, "DisableOverride");
+  return traits;
 }
 
 // The field of a DMTF date-time that no calendar or clock has ("month 13"),
@@ -896,7 +948,8 @@ class TMofReader::TSourceParser {
   // The qualifier a superclass or overridden property has, by name.
   typedef std::function<boost::shared_ptr<ICIMQualifier>(const std::string&, bool&)> TInheritedQualifier;
   void CheckFixedQualifiers(const std::vector<TQualifierValue>& own, const std::vector<TPosition>& positions,
-                            const std::string& owner, const TInheritedQualifier& inherited);
+                            const std::vector<bool>& fixed, const std::string& property, const std::string& super,
+                            const TInheritedQualifier& inherited);
   void ParseInstance();
   void ParseUndeclaredInstance(TPosition classPosition);
   void ParsePropertyValue(TLoad::TClassInfo& cls, const boost::shared_ptr<ICIMInstance>& instance, uint64_t serial);
@@ -1034,6 +1087,7 @@ void TMofReader::TSourceParser::DeclareQualifierType(const TQualifierType& type,
     Fail(at, "cannot declare qualifier '" + type.fName + "': " + e.what());
   }
   if (known != nullptr) {
+    fLoad.ForgetQualifierTraits();
     Warn(EMofWarning::Redeclaration, at,
          "qualifier '" + type.fName + "' declared again differently: this declaration replaces the one " +
              EarlierPlace(fReader.fQualifierTypePlaces, type.fName));
@@ -1110,8 +1164,13 @@ void TMofReader::TSourceParser::ParseQualifier(TQualifierList& list) {
   if (type == nullptr) {
     list.fValues.emplace_back(name, UndeclaredQualifierValue(name, namePosition, hasValue, initializer));
     list.fValues.back().fRestricted = HasName(flavors, "Restricted");
+    list.fScopes.push_back(~0u);
+    list.fFixed.push_back(false);
     return;
   }
+  const TQualifierTraits& traits = fLoad.Traits(*type);
+  list.fScopes.push_back(traits.fScopes);
+  list.fFixed.push_back(traits.fDisableOverride);
   if (!hasValue && (type->fType != CIMTypeBoolean || type->fIsArray)) {
     Fail(namePosition, "qualifier '" + name + "' of type " + CIMTypeName(type->fType) +
                            (type->fIsArray ? "[]" : "") + " needs a value");
@@ -1119,8 +1178,8 @@ void TMofReader::TSourceParser::ParseQualifier(TQualifierList& list) {
   TCIMValue value = hasValue ? Value(initializer, TTarget{"qualifier", type->fName, type->fType, type->fIsArray}, true)
                              : TCIMValue(true);
   list.fValues.emplace_back(type->fName, std::move(value));
-  list.fValues.back().fRestricted = HasName(flavors, "Restricted") ||
-                                    (HasName(type->fFlavors, "Restricted") && !HasName(flavors, "ToSubclass"));
+  list.fValues.back().fRestricted =
+      HasName(flavors, "Restricted") || (traits.fRestricted && !HasName(flavors, "ToSubclass"));
 }
 
 // A flavor name in the place of a qualifier comes from flavors separated by
@@ -1138,9 +1197,10 @@ TCIMValue TMofReader::TSourceParser::UndeclaredQualifierValue(const std::string&
 
 // Declared qualifiers apply where their scopes allow ("any" everywhere).
 void TMofReader::TSourceParser::CheckScopes(const TQualifierList& list, const char* scope) const {
+  const unsigned bit = ScopeBit(scope);
   for (size_t i = 0; i < list.fValues.size(); ++i) {
+    if ((list.fScopes[i] & bit) != 0) continue;
     const TQualifierType* type = fReader.fNamespace->FindQualifierType(list.fValues[i].fName, fReader.fContext);
-    if (type == nullptr || HasName(type->fScopes, scope) || HasName(type->fScopes, "any")) continue;
     std::string scopes;
     for (const std::string& each : type->fScopes) scopes += (scopes.empty() ? "" : ", ") + each;
     Fail(list.fPositions[i], "qualifier '" + type->fName + "' cannot be used on a " + scope +
@@ -1195,9 +1255,13 @@ const char* TMofReader::TSourceParser::ClassScope(const TClassDeclaration& decla
   bool association = HasTrueQualifier(declaration.fQualifiers, "Association");
   bool indication = HasTrueQualifier(declaration.fQualifiers, "Indication");
   if (!declaration.fSuperClass.empty()) {
-    const ICIMClass& super = *fLoad.FindClass(declaration.fSuperClass)->fClass;
-    association = association || super.IsAssociation(fReader.fContext);
-    indication = indication || ClassQualifierIsTrue(super, "Indication", fReader.fContext);
+    association = association || fLoad.FindClass(declaration.fSuperClass)->fClass->IsAssociation(fReader.fContext);
+    for (const TClassDeclaration* super = fReader.fNamespace->FindClassDeclaration(declaration.fSuperClass, fReader.fContext);
+         super != nullptr && !indication;
+         super = super->fSuperClass.empty() ? nullptr
+                                            : fReader.fNamespace->FindClassDeclaration(super->fSuperClass, fReader.fContext)) {
+      indication = HasTrueQualifier(super->fQualifiers, "Indication");
+    }
   }
   if (association) return "association";
   return indication ? "indication" : "class";
@@ -1226,6 +1290,7 @@ void TMofReader::TSourceParser::ParseFeature(TClassDeclaration& declaration, std
   }
   property.fQualifiers = std::move(qualifiers.fValues);
   place.fQualifiers = std::move(qualifiers.fPositions);
+  place.fFixed = std::move(qualifiers.fFixed);
   if (!isReference) property.fIsArray = ParseArraySuffix();
   property.fDefault = TCIMValue::Null(property.fType, property.fIsArray);
   if (IsPunct('=')) {
@@ -1325,7 +1390,7 @@ void TMofReader::TSourceParser::CheckOverrides(const TClassDeclaration& declarat
                                                const std::vector<TFeaturePlaces>& places) {
   if (declaration.fSuperClass.empty()) return;
   const ICIMClass& super = *fLoad.FindClass(declaration.fSuperClass)->fClass;
-  CheckFixedQualifiers(declaration.fQualifiers, qualifiers.fPositions, "class " + super.GetName(),
+  CheckFixedQualifiers(declaration.fQualifiers, qualifiers.fPositions, qualifiers.fFixed, "class", super.GetName(),
                        [&](const std::string& name, bool& found) { return super.GetQualifier(name, found); });
   for (size_t i = 0; i < declaration.fProperties.size(); ++i) {
     const TPropertyDeclaration& property = declaration.fProperties[i];
@@ -1337,18 +1402,17 @@ void TMofReader::TSourceParser::CheckOverrides(const TClassDeclaration& declarat
                                 " and cannot be redeclared as " + CIMTypeName(property.fType) +
                                 (property.fIsArray ? "[]" : ""));
     }
-    CheckFixedQualifiers(property.fQualifiers, places[i].fQualifiers,
-                         "property " + property.fName + " of class " + super.GetName(),
+    CheckFixedQualifiers(property.fQualifiers, places[i].fQualifiers, places[i].fFixed, property.fName, super.GetName(),
                          [&](const std::string& name, bool& found) { return base->GetQualifier(name, found); });
   }
 }
 
 void TMofReader::TSourceParser::CheckFixedQualifiers(const std::vector<TQualifierValue>& own,
-                                                     const std::vector<TPosition>& positions, const std::string& owner,
-                                                     const TInheritedQualifier& inherited) {
+                                                     const std::vector<TPosition>& positions,
+                                                     const std::vector<bool>& fixed, const std::string& property,
+                                                     const std::string& super, const TInheritedQualifier& inherited) {
   for (size_t i = 0; i < own.size(); ++i) {
-    const TQualifierType* type = fReader.fNamespace->FindQualifierType(own[i].fName, fReader.fContext);
-    if (type == nullptr || !HasName(type->fFlavors, "DisableOverride")) continue;
+    if (!fixed[i]) continue;
     bool found = false;
     boost::shared_ptr<ICIMQualifier> base;
     try {
@@ -1357,6 +1421,7 @@ void TMofReader::TSourceParser::CheckFixedQualifiers(const std::vector<TQualifie
       if (e.GetStatusCode() != kQZANotFound) throw;
     }
     if (base && base->GetValue() != own[i].fValue) {
+      std::string owner = property == "class" ? "class " + super : "property " + property + " of class " + super;
       Fail(positions[i], "qualifier '" + own[i].fName + "' of " + owner +
                              " cannot be overridden (its flavor is DisableOverride)");
     }
@@ -1372,6 +1437,7 @@ void TMofReader::TSourceParser::ParseInstance() {
   TLoad::TClassInfo* cls = fLoad.FindClass(fName);
   if (cls == nullptr && !fReader.fSkipUndeclared) Fail(classPosition, "unknown class '" + fName + "'");
   if (cls == nullptr) return ParseUndeclaredInstance(classPosition);
+  if (!cls->fPrepared) fLoad.PrepareForInstances(*cls);
   if (cls->fAbstract) Fail(classPosition, "class " + cls->fName + " is abstract: it cannot have instances");
   Advance();
   boost::shared_ptr<ICIMInstance> instance;
@@ -1708,16 +1774,23 @@ void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::str
 }
 
 // Symbolic links are followed before the check, so that none leads out.
-bool TMofReader::TLoad::MayInclude(const fs::path& path) const {
-  std::string canonical = CanonicalFolder(path);
+bool TMofReader::TLoad::MayInclude(const fs::path& path) const { return IsBelowAllowed(CanonicalFolder(path)); }
+
+bool TMofReader::TLoad::IsBelowAllowed(const std::string& path) const {
   for (const std::string& folder : fAllowedFolders) {
-    if (IsBelow(canonical, folder)) return true;
+    if (IsBelow(path, folder)) return true;
   }
   return false;
 }
 
-// Nothing about a refused file is looked at: its name is checked first, and
-// messages never tell whether it exists.
+void TMofReader::TLoad::Refuse(const std::string& relative, const TLexer& from, TPosition at) const {
+  std::string folders;
+  for (const std::string& folder : fAllowedFolders) folders += (folders.empty() ? "" : ", ") + folder;
+  from.Fail(at, "include of '" + relative + "' refused: a collection reads only files below " + folders);
+}
+
+// Nothing of a refused file is read, and messages never tell whether it
+// exists.
 void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from, TPosition at) {
   std::string portable(relative);
   for (char& c : portable) {
@@ -1726,11 +1799,11 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   fs::path path = fs::path(from.GetFile()).parent_path() / portable;
   if (fs::path(portable).is_absolute()) path = portable;
   std::string file = path.lexically_normal().string();
-  if (!MayInclude(path)) {
-    std::string folders;
-    for (const std::string& folder : fAllowedFolders) folders += (folders.empty() ? "" : ", ") + folder;
-    from.Fail(at, "include of '" + relative + "' refused: a collection reads only files below " + folders);
-  }
+  // By name first, touching nothing; by the opened file's real path after,
+  // so that no symbolic link leads out (resolving every name before opening
+  // would cost a call per folder of each of the schema's many includes).
+  std::error_code error;
+  if (!IsBelowAllowed(fs::absolute(path, error).lexically_normal().string())) Refuse(relative, from, at);
   if (fIncludeSites.size() + 1 >= static_cast<size_t>(kMaxIncludeDepth)) {
     Fail(fIncludeSites.front(), "includes nest deeper than " + std::to_string(kMaxIncludeDepth) +
                                     " files, down to '" + file + "'");
@@ -1744,18 +1817,17 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   }
   if (fReader.fReadFiles.count(key)) return;
   TFileText text;
-  switch (text.Open(file)) {
-    case TFileText::kOpened: break;
-    case TFileText::kNotRegular: from.Fail(at, "include file '" + file + "' is not a regular file");
-    case TFileText::kUnreadable: from.Fail(at, "cannot read include file '" + file + "'");
-  }
+  std::string real;
+  TFileText::EOpened opened = text.Open(file, &real);
+  bool inside = opened == TFileText::kOpened && !real.empty() ? IsBelowAllowed(real) : MayInclude(path);
+  if (!inside) Refuse(relative, from, at);
+  if (opened == TFileText::kNotRegular) from.Fail(at, "include file '" + file + "' is not a regular file");
+  if (opened == TFileText::kUnreadable) from.Fail(at, "cannot read include file '" + file + "'");
   fIncludeSites.push_back(TPlace{FileIndex(from.GetFile()), at});
   ReadSource(text.Data(), text.Size(), file);
   fIncludeSites.pop_back();
 }
 
-// What instances of the class need: which properties are keys, which make
-// the path, which keys must be given, whether it may have instances at all.
 TMofReader::TLoad::TClassInfo* TMofReader::TLoad::FindClass(const std::string& name) {
   auto known = fClasses.find(name);
   if (known != fClasses.end()) return known->second.get();
@@ -1766,24 +1838,36 @@ TMofReader::TLoad::TClassInfo* TMofReader::TLoad::FindClass(const std::string& n
     if (e.GetStatusCode() == kQZANotFound) return nullptr;
     throw;
   }
+  info->fName = info->fClass->GetName(fReader.fContext);
+  return fClasses.emplace(name, std::move(info)).first->second.get();
+}
+
+// What instances of the class need: which properties are keys, which make
+// the path, which keys must be given, whether it may have instances at all.
+void TMofReader::TLoad::PrepareForInstances(TClassInfo& cls) {
   const TCIMContext& context = fReader.fContext;
-  info->fName = info->fClass->GetName(context);
-  info->fAbstract = ClassQualifierIsTrue(*info->fClass, "Abstract", context);
-  std::vector<boost::shared_ptr<ICIMPropertyDecl>> declarations = info->fClass->GetPropertyDecls(context);
+  cls.fAbstract = ClassQualifierIsTrue(*cls.fClass, "Abstract", context);
+  std::vector<boost::shared_ptr<ICIMPropertyDecl>> declarations = cls.fClass->GetPropertyDecls(context);
   bool keyless = true;
   for (size_t slot = 0; slot < declarations.size(); ++slot) {
     const ICIMPropertyDecl& declaration = *declarations[slot];
     bool isKey = HasTrueQualifier(declaration.GetQualifiers(context), "Key");
     keyless = keyless && !isKey;
-    info->fSlots.emplace(Lower(declaration.GetName(context)), slot);
-    info->fIsKey.push_back(isKey);
+    cls.fSlots.emplace(Lower(declaration.GetName(context)), slot);
+    cls.fIsKey.push_back(isKey);
     if (isKey && declaration.GetDefaultValue(context).IsNull()) {
-      info->fRequiredKeys.emplace_back(slot, declaration.GetName(context));
+      cls.fRequiredKeys.emplace_back(slot, declaration.GetName(context));
     }
   }
-  info->fAffectsPath = keyless ? std::vector<bool>(declarations.size(), true) : info->fIsKey;
-  info->fLastSet.assign(declarations.size(), 0);
-  return fClasses.emplace(name, std::move(info)).first->second.get();
+  cls.fAffectsPath = keyless ? std::vector<bool>(declarations.size(), true) : cls.fIsKey;
+  cls.fLastSet.assign(declarations.size(), 0);
+  cls.fPrepared = true;
+}
+
+const TQualifierTraits& TMofReader::TLoad::Traits(const TQualifierType& type) {
+  auto known = fQualifierTraits.find(type.fName);
+  if (known != fQualifierTraits.end()) return known->second;
+  return fQualifierTraits.emplace(type.fName, TraitsOf(type)).first->second;
 }
 
 bool TMofReader::TLoad::ClassExists(const std::string& name) { return FindClass(name) != nullptr; }

@@ -45,11 +45,13 @@ bool QualifierIsTrue(const std::vector<TQualifierValue>& qualifiers, const std::
   }
 }
 
-// Own qualifiers replace inherited ones of the same name.
+// Own qualifiers replace inherited ones of the same name; restricted ones
+// and Abstract are not inherited.
 std::vector<TQualifierValue> Merge(const std::vector<TQualifierValue>& inherited,
                                    const std::vector<TQualifierValue>& own) {
   std::vector<TQualifierValue> merged;
   for (const TQualifierValue& qualifier : inherited) {
+    if (qualifier.fRestricted || SameName(qualifier.fName, "Abstract")) continue;
     if (FindQualifier(own, qualifier.fName) == nullptr) merged.push_back(qualifier);
   }
   merged.insert(merged.end(), own.begin(), own.end());
@@ -123,8 +125,14 @@ class TMemInstance;
 // the subclasses that inherit it unchanged.
 class TMemPropertyDecl : public ICIMPropertyDecl {
  public:
-  TMemPropertyDecl(const TPropertyDeclaration& declaration, std::vector<TQualifierValue> qualifiers)
-      : fDeclaration(declaration) {
+  // Copies all of the declaration but its qualifiers, which qualifiers
+  // (merged with the inherited ones) replace.
+  TMemPropertyDecl(const TPropertyDeclaration& declaration, std::vector<TQualifierValue> qualifiers) {
+    fDeclaration.fName = declaration.fName;
+    fDeclaration.fType = declaration.fType;
+    fDeclaration.fIsArray = declaration.fIsArray;
+    fDeclaration.fReferenceClass = declaration.fReferenceClass;
+    fDeclaration.fDefault = declaration.fDefault;
     fDeclaration.fQualifiers = std::move(qualifiers);
     if (fDeclaration.fType == CIMTypeReference) fDeclaration.fIsArray = false;
     fIsKey = QualifierIsTrue(fDeclaration.fQualifiers, "Key");
@@ -484,19 +492,10 @@ class TMemClass : public ICIMClass {
   }
 
  private:
-  static std::vector<TQualifierValue> InheritableQualifiers(const std::vector<TQualifierValue>& qualifiers) {
-    std::vector<TQualifierValue> inheritable;
-    for (const TQualifierValue& qualifier : qualifiers) {
-      if (!qualifier.fRestricted && !SameName(qualifier.fName, "Abstract")) inheritable.push_back(qualifier);
-    }
-    return inheritable;
-  }
-
   void Build(TMemClass* superClass) {
     fName = fDeclaration.fName;
     fSuper = superClass;
-    fQualifiers = superClass ? Merge(InheritableQualifiers(superClass->fQualifiers), fDeclaration.fQualifiers)
-                             : fDeclaration.fQualifiers;
+    fQualifiers = superClass ? Merge(superClass->fQualifiers, fDeclaration.fQualifiers) : fDeclaration.fQualifiers;
     fProperties.clear();
     fIndex.clear();
     fExactIndex.clear();
@@ -520,13 +519,12 @@ class TMemClass : public ICIMClass {
   void AddProperty(const TPropertyDeclaration& property) {
     if (const size_t* inherited = FindIndex(property.fName)) {
       const TPropertyDeclaration& base = fProperties[*inherited]->Declaration();
-      fProperties[*inherited].reset(
-          new TMemPropertyDecl(property, Merge(InheritableQualifiers(base.fQualifiers), property.fQualifiers)));
+      fProperties[*inherited].reset(new TMemPropertyDecl(property, Merge(base.fQualifiers, property.fQualifiers)));
       return;
     }
     fExactIndex.emplace(property.fName, fProperties.size());
     fIndex.emplace(Lower(property.fName), fProperties.size());
-    fProperties.emplace_back(new TMemPropertyDecl(property, property.fQualifiers));
+    fProperties.emplace_back(new TMemPropertyDecl(property, Merge({}, property.fQualifiers)));
   }
 
   void IndexKeysAndReferences() {
