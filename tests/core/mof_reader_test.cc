@@ -632,6 +632,31 @@ TEST(MofReaderTest, TruncatedTextsFailCleanly) {
   EXPECT_EQ("", ErrorOf(text));
 }
 
+// The samples include the bundled schema: over it, or over a copy of it
+// elsewhere (declaring everything again, identically), they load without a
+// warning and with their instances.
+TEST(MofReaderTest, EverySampleLoadsWithoutWarningOverTheSchemaOrACopy) {
+  const std::string schemaFolder = QZA_SOURCE_DIR "/schema";
+  TMofFolder copy;
+  fs::copy(schemaFolder, copy.Path("schema"), fs::copy_options::recursive);
+  for (const char* sample : {"linux-server", "linux-server-later", "windows-server", "esxi-host", "preboot"}) {
+    for (const std::string& schema : {schemaFolder, copy.Path("schema")}) {
+      SCOPED_TRACE(std::string(sample) + " over " + schema);
+      boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+      TMofReader reader(ns);
+      std::vector<std::string> warnings;
+      reader.SetWarningCallback([&](EMofWarning, const TMofError& warning) { warnings.push_back(warning.what()); });
+      reader.SkipUndeclaredInstances();
+      reader.AllowIncludesBelow(schemaFolder);
+      reader.LoadFile(schema + "/schema.mof");
+      reader.LoadFile(std::string(QZA_SOURCE_DIR "/samples/") + sample + ".mof");
+      EXPECT_EQ(std::vector<std::string>(), warnings);
+      EXPECT_GE(reader.GetInstanceCount(), 100u);
+      EXPECT_EQ(reader.GetInstanceCount(), ns->GetInstanceCount());
+    }
+  }
+}
+
 TEST(MofReaderTest, LoadsTheWholeDmtfSchema) {
   if (std::system("unzip -v > /dev/null 2>&1") != 0) GTEST_SKIP() << "unzip is not installed";
   const std::string zip = QZA_SOURCE_DIR "/../shared/cim-schema/cim_schema_2.49.0Final-MOFs.zip";
