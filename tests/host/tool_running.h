@@ -101,8 +101,6 @@ class TToolRun {
   }
   std::string Out() const { return fOut.str(); }
   std::string Err() const { return fErr.str(); }
-  std::string Out() const { return fOut.str(); }
-  std::string Folder() const { return fFolder.string(); }
 
  private:
   std::filesystem::path fFolder;
