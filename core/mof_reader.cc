@@ -339,6 +339,24 @@ class TLexer {
   TPosition fAfterPrevious{1, 1};
 };
 
+void AppendUtf8(uint32_t code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
 // Decodes the escapes of a string or char literal; \xHHHH above 0x7F is
 // written as UTF-8.
 void AppendDecoded(const char* begin, const char* end, std::string& out) {
@@ -358,16 +376,7 @@ void AppendDecoded(const char* begin, const char* end, std::string& out) {
       case 'X': {
         unsigned code = 0;
         for (int i = 0; i < 4 && p + 1 < end && HexDigitValue(p[1]) >= 0; ++i) code = code * 16 + HexDigitValue(*++p);
-        if (code < 0x80) {
-          out += static_cast<char>(code);
-        } else if (code < 0x800) {
-          out += static_cast<char>(0xC0 | (code >> 6));
-          out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-          out += static_cast<char>(0xE0 | (code >> 12));
-          out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-          out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        AppendUtf8(code, out);
         break;
       }
       default: out += c;  // \" \' \\ stand for themselves
@@ -555,24 +564,6 @@ class TFileText {
   size_t fSize = 0;
   std::unique_ptr<char[]> fCopy;
 };
-
-void AppendUtf8(uint32_t code, std::string& out) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 // UTF-16 after its byte-order mark, as UTF-8; "" or the problem.
 std::string DecodeUtf16(const unsigned char* bytes, size_t size, bool bigEndian, std::string& decoded) {
