@@ -15,7 +15,7 @@
 #include "core/mof_reader.h"
 #include "core/repository.h"
 
-// The schema folder the tool comes with.
+// The schema folder of the tree the tool was built from.
 std::string BundledSchemaFolder();
 
 struct TLoadSettings {
@@ -23,9 +23,12 @@ struct TLoadSettings {
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
   // Folders below which collections may include files, besides their own
-  // and those of the schema files: the tool's bundled schema folder, and
-  // those the user names.
+  // and those of the schema files: the schema folder of the source tree, the
+  // bundled one when it is used (UseBundledSchema), and those the user names.
   std::vector<std::string> fIncludeFolders = {BundledSchemaFolder()};
+  // A schema given as text (the one built into the tool), loaded after
+  // fSchemaFiles; empty for none.
+  std::string fSchemaText;
   // Instances of undeclared classes, two instances with one object path and
   // undeclared qualifiers are errors; otherwise they are warnings.
   bool fStrict = false;

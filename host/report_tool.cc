@@ -14,6 +14,8 @@
 #include "core/mof_reader.h"
 #include "core/root.h"
 #include "esxi/report_vmwesxi.h"
+#include "host/build_info.h"
+#include "host/bundled_data.h"
 #include "host/collections.h"
 #include "host/delta_computation.h"
 #include "host/esxi_host_writer.h"
@@ -32,15 +34,11 @@ using namespace NVKXQZA20;
 
 namespace {
 
-const char kVersion[] = "qzareport 1.0";
-
 // A failure of the run itself (a folder that cannot be written...): bad input.
 class TRunError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-
-std::string BundledPath(const std::string& relative) { return std::string(QZA_SOURCE_DIR) + "/" + relative; }
 
 // What the summary line of each kind of warning says about the ones not shown.
 struct TWarningKind {
@@ -94,11 +92,13 @@ TLoadSettings LoadSettingsOf(const TToolOptions& options, TWarningPrinter& warni
   settings.fStrict = options.fStrict;
   settings.fWarn = [&warnings](EMofWarning kind, const std::string& warning) { warnings.Print(kind, warning); };
   settings.fCollections = options.fCollections;
-  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
+  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledSample());
   settings.fIncludeFolders.insert(settings.fIncludeFolders.end(), options.fIncludeFolders.begin(),
                                   options.fIncludeFolders.end());
-  if (options.fSchema != "none") {
-    settings.fSchemaFiles = SchemaFilesOf(options.fSchema.empty() ? BundledPath("schema") : options.fSchema);
+  if (options.fSchema.empty()) {
+    UseBundledSchema(settings);
+  } else if (options.fSchema != "none") {
+    settings.fSchemaFiles = SchemaFilesOf(options.fSchema);
   }
   return settings;
 }
@@ -365,7 +365,7 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
     return 0;
   }
   if (options.fVersion) {
-    out << kVersion << "\n";
+    out << VersionText();
     return 0;
   }
   try {
