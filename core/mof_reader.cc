@@ -1723,6 +1723,18 @@ std::string CanonicalFolder(const fs::path& folder) {
   return error ? "" : canonical.string();
 }
 
+// A folder as written (absolute) and with its links resolved: names are
+// checked against the first before opening, real paths against the second.
+void AddFolderForms(const fs::path& folder, std::vector<std::string>& folders) {
+  std::error_code error;
+  for (const std::string& form : {fs::absolute(folder, error).lexically_normal().string(), CanonicalFolder(folder)}) {
+    std::string trimmed = form.size() > 1 && form.back() == '/' ? form.substr(0, form.size() - 1) : form;
+    if (!trimmed.empty() && std::find(folders.begin(), folders.end(), trimmed) == folders.end()) {
+      folders.push_back(trimmed);
+    }
+  }
+}
+
 bool IsBelow(const std::string& path, const std::string& folder) {
   if (folder.empty()) return false;
   if (folder == "/") return true;
@@ -1733,10 +1745,7 @@ bool IsBelow(const std::string& path, const std::string& folder) {
 
 TMofReader::TLoad::TLoad(TMofReader& reader, const std::string& start)
     : fReader(reader), fAllowedFolders(reader.fAllowedFolders) {
-  std::string own = CanonicalFolder(fs::path(start).parent_path());
-  if (std::find(fAllowedFolders.begin(), fAllowedFolders.end(), own) == fAllowedFolders.end()) {
-    fAllowedFolders.push_back(own);
-  }
+  AddFolderForms(fs::path(start).parent_path(), fAllowedFolders);
 }
 
 size_t TMofReader::TLoad::FileIndex(const std::string& file) {
@@ -1987,12 +1996,7 @@ TMofReader::TMofReader(boost::shared_ptr<TMemoryNamespace> ns, TCIMContext conte
 
 TMofReader::~TMofReader() {}
 
-void TMofReader::AllowIncludesBelow(const std::string& folder) {
-  std::string canonical = CanonicalFolder(folder);
-  if (!canonical.empty() && std::find(fAllowedFolders.begin(), fAllowedFolders.end(), canonical) == fAllowedFolders.end()) {
-    fAllowedFolders.push_back(canonical);
-  }
-}
+void TMofReader::AllowIncludesBelow(const std::string& folder) { AddFolderForms(folder, fAllowedFolders); }
 
 void TMofReader::LoadFile(const std::string& path) {
   TFileText text;

@@ -8,8 +8,6 @@
 namespace fs = std::filesystem;
 using namespace NVKXQZA20;
 
-std::string BundledSchemaFolder() { return QZA_SOURCE_DIR "/schema"; }
-
 std::vector<std::string> SchemaFilesOf(const std::string& folder) {
   fs::path top = fs::path(folder) / "schema.mof";
   if (fs::exists(top)) return {top.string()};

@@ -15,17 +15,14 @@
 #include "core/mof_reader.h"
 #include "core/repository.h"
 
-// The schema folder of the tree the tool was built from.
-std::string BundledSchemaFolder();
-
 struct TLoadSettings {
   std::vector<std::string> fCollections;
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
   // Folders below which collections may include files, besides their own
-  // and those of the schema files: the schema folder of the source tree, the
-  // bundled one when it is used (UseBundledSchema), and those the user names.
-  std::vector<std::string> fIncludeFolders = {BundledSchemaFolder()};
+  // and those of the schema files: the bundled schema folder when the
+  // bundled schema is used (UseBundledSchema), and those the user names.
+  std::vector<std::string> fIncludeFolders;
   // A schema given as text (the one built into the tool), loaded after
   // fSchemaFiles; empty for none.
   std::string fSchemaText;
