@@ -5,12 +5,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <unordered_map>
@@ -173,6 +176,7 @@ class TLexer {
       return LexNumber();
     }
     if (c == '\0' && fPos == fEnd) return;
+    if (c == '\0') Fail(fToken.fAt, "unexpected NUL byte");
     if (c == '\'') return LexChar();
     if (c == '$') return LexAlias();
     if (c == '#') return LexPragma();
@@ -230,7 +234,7 @@ class TLexer {
       } else if (c == '\n' || c == '\r' || (c == '\0' && p == fEnd)) {
         Fail(fToken.fAt, "unterminated string");
       } else {
-        ++p;
+        Fail(PositionOf(p), "NUL byte inside a string (written \\x0 in MOF)");
       }
     }
     fToken.fKind = ETokenKind::String;
@@ -245,7 +249,7 @@ class TLexer {
     if (*p == '\\') {
       fToken.fEscaped = true;
       p = SkipEscape(p, "character literal");
-    } else if (*p != '\'' && *p != '\n' && *p != '\r' && !(*p == '\0' && p == fEnd)) {
+    } else if (*p != '\'' && *p != '\n' && *p != '\r' && *p != '\0') {
       ++p;
       while ((static_cast<unsigned char>(*p) & 0xC0) == 0x80) ++p;
     }
@@ -289,11 +293,20 @@ class TLexer {
     if (IsIdentifierChar(*p)) FailNumber(p);
     double value = 0;
     std::from_chars_result result = std::from_chars(digits, p, value);
-    if (result.ec == std::errc::result_out_of_range) Fail(fToken.fAt, "real number out of range");
-    if (result.ptr != p) FailNumber(p);
+    if (result.ec == std::errc::result_out_of_range) value = Underflow(digits, p);
+    else if (result.ptr != p) FailNumber(p);
     fToken.fKind = ETokenKind::Real;
     fToken.fReal = fToken.fNegative ? -value : value;
     fToken.fEnd = fPos = p;
+  }
+
+  // A number too small for a real64 reads as zero (or the nearest
+  // subnormal), as C's strtod reads it; too large a number is an error.
+  double Underflow(const char* digits, const char* end) const {
+    std::string text(digits, end);
+    double value = std::strtod(text.c_str(), nullptr);
+    if (std::fabs(value) > 1) Fail(fToken.fAt, "real number out of range");
+    return value;
   }
 
   void FinishInteger(const char* digits, const char* digitsEnd, int radix, const char* end) {
@@ -326,6 +339,24 @@ class TLexer {
   TPosition fAfterPrevious{1, 1};
 };
 
+void AppendUtf8(uint32_t code, std::string& out) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
 // Decodes the escapes of a string or char literal; \xHHHH above 0x7F is
 // written as UTF-8.
 void AppendDecoded(const char* begin, const char* end, std::string& out) {
@@ -345,16 +376,7 @@ void AppendDecoded(const char* begin, const char* end, std::string& out) {
       case 'X': {
         unsigned code = 0;
         for (int i = 0; i < 4 && p + 1 < end && HexDigitValue(p[1]) >= 0; ++i) code = code * 16 + HexDigitValue(*++p);
-        if (code < 0x80) {
-          out += static_cast<char>(code);
-        } else if (code < 0x800) {
-          out += static_cast<char>(0xC0 | (code >> 6));
-          out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-          out += static_cast<char>(0xE0 | (code >> 12));
-          out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-          out += static_cast<char>(0x80 | (code & 0x3F));
-        }
+        AppendUtf8(code, out);
         break;
       }
       default: out += c;  // \" \' \\ stand for themselves
@@ -482,14 +504,24 @@ class TFileText {
     if (fMapped != nullptr) ::munmap(fMapped, fSize);
   }
 
-  bool Open(const std::string& path) {
-    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return false;
+  enum EOpened { kOpened, kNotRegular, kUnreadable };
+
+  // Opening does not block, so a FIFO or a device is refused rather than
+  // waited on. real, when given, receives the file's path with every
+  // symbolic link resolved ("" when the system cannot tell).
+  EOpened Open(const std::string& path, std::string* real = nullptr) {
+    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (descriptor < 0) return kUnreadable;
+    if (real != nullptr) *real = RealPath(descriptor);
     struct stat status;
-    bool opened = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode);
-    if (opened) {
+    EOpened opened = kOpened;
+    if (::fstat(descriptor, &status) != 0) {
+      opened = kUnreadable;
+    } else if (!S_ISREG(status.st_mode)) {
+      opened = kNotRegular;
+    } else {
       fSize = static_cast<size_t>(status.st_size);
-      opened = Map(descriptor) || Read(descriptor);
+      if (!Map(descriptor) && !Read(descriptor)) opened = kUnreadable;
     }
     ::close(descriptor);
     return opened;
@@ -521,10 +553,60 @@ class TFileText {
     return true;
   }
 
+  static std::string RealPath(int descriptor) {
+    char buffer[4096];
+    std::string link = "/proc/self/fd/" + std::to_string(descriptor);
+    ssize_t length = ::readlink(link.c_str(), buffer, sizeof buffer);
+    return length > 0 && static_cast<size_t>(length) < sizeof buffer ? std::string(buffer, length) : "";
+  }
+
   void* fMapped = nullptr;
   size_t fSize = 0;
   std::unique_ptr<char[]> fCopy;
 };
+
+// UTF-16 after its byte-order mark, as UTF-8; "" or the problem.
+std::string DecodeUtf16(const unsigned char* bytes, size_t size, bool bigEndian, std::string& decoded) {
+  if (size % 2 != 0) return "UTF-16 text with an odd number of bytes";
+  decoded.reserve(size + size / 2);
+  auto unit = [&](size_t i) -> uint32_t {
+    return bigEndian ? (bytes[i] << 8) | bytes[i + 1] : bytes[i] | (bytes[i + 1] << 8);
+  };
+  for (size_t i = 2; i < size; i += 2) {
+    uint32_t code = unit(i);
+    if (code >= 0xD800 && code <= 0xDBFF && i + 2 < size && unit(i + 2) >= 0xDC00 && unit(i + 2) <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      return "invalid UTF-16: an unpaired surrogate at byte " + std::to_string(i);
+    }
+    AppendUtf8(code, decoded);
+  }
+  return "";
+}
+
+// Makes text UTF-8: UTF-8 is read as it is, UTF-16 with a byte-order mark
+// is decoded into decoded (and text points there). Answers "" or the
+// encoding problem.
+std::string TakeUtf8(const char*& text, size_t& size, std::string& decoded) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+  auto startsWith = [&](const char* mark, size_t length) { return size >= length && std::memcmp(text, mark, length) == 0; };
+  if (startsWith("\xFF\xFE\0\0", 4) || startsWith("\0\0\xFE\xFF", 4)) {
+    return "the file is in UTF-32, which MOF files are not written in; save it as UTF-8 or UTF-16";
+  }
+  bool little = startsWith("\xFF\xFE", 2);
+  if (little || startsWith("\xFE\xFF", 2)) {
+    std::string problem = DecodeUtf16(bytes, size, !little, decoded);
+    if (!problem.empty()) return problem;
+    text = decoded.c_str();
+    size = decoded.size();
+    return "";
+  }
+  if (size >= 2 && (bytes[0] == 0 || bytes[1] == 0)) {
+    return "the file starts with a NUL byte: UTF-16 without a byte-order mark? Save it as UTF-8 or with a byte-order mark";
+  }
+  return "";
+}
 
 // The key that tells two names of one file apart from two files: the file's
 // identity, or for a name that is no file its normal absolute form.
@@ -546,65 +628,235 @@ TMofError::TMofError(const std::string& file, int line, int column, const std::s
       fColumn(column),
       fProblem(problem) {}
 
+namespace {
+
+// What the reader checks of a qualifier type, worked out once per load.
+struct TQualifierTraits {
+  unsigned fScopes = 0;  // a bit per entry of kScopes
+  bool fRestricted = false;
+  bool fDisableOverride = false;
+};
+
+}  // namespace
+
 // The state of one Load call: the files being read, aliases, references
-// waiting for the end of the load, and the classes instances were made of.
+// waiting for the end of the load, the instances made and their classes.
 class TMofReader::TLoad {
  public:
   struct TPropertyInfo {
     std::string fName;  // as declared
     ECIMType fType;
     bool fIsArray;
+    bool fIsKey;
+    bool fAffectsPath;  // a key, or any property of a class without keys
+    size_t fSlot;       // index into the class's fLastSet
   };
   struct TClassInfo {
     boost::shared_ptr<ICIMClass> fClass;
     std::string fName;
+    // The rest is learnt when the first instance of the class is read.
+    bool fPrepared = false;
+    bool fAbstract = false;
     // By the spelling in the MOF text; filled as instances name properties.
     std::unordered_map<std::string, TPropertyInfo> fProperties;
+    // Per declared property, by lower-case name: its slot.
+    std::unordered_map<std::string, size_t> fSlots;
+    // Per slot: the serial number of the last instance that set the property.
+    std::vector<uint64_t> fLastSet;
+    std::vector<bool> fIsKey;
+    std::vector<bool> fAffectsPath;
+    // Key properties without a default, which every instance must set.
+    std::vector<std::pair<size_t, std::string>> fRequiredKeys;
   };
 
-  explicit TLoad(TMofReader& reader) : fReader(reader) {}
+  explicit TLoad(TMofReader& reader, const std::string& start);
 
   TMofReader& Reader() { return fReader; }
   // text[size] must be '\0'.
   void ReadSource(const char* text, size_t size, const std::string& file);
   void Include(const std::string& relative, const TLexer& from, TPosition at);
-  void ResolveReferences();
+  // After the last source: sets the references by alias and replaces
+  // instances by later ones of the same path.
+  void Finish();
 
   TClassInfo* FindClass(const std::string& name);
   bool ClassExists(const std::string& name);
+  void PrepareForInstances(TClassInfo& cls);
+  // Class declarations changed: what was learnt about classes is stale.
+  void ForgetClasses() { fClasses.clear(); }
   void DefineAlias(const std::string& name, boost::shared_ptr<ICIMInstance> instance, const TLexer& lexer,
                    TPosition at);
   // property lives as long as the load (it is a TPropertyInfo's name).
-  void AddPendingReference(boost::shared_ptr<ICIMInstance> instance, const std::string& property,
+  void AddPendingReference(boost::shared_ptr<ICIMInstance> instance, const TPropertyInfo& property,
                            const std::string& alias, const TLexer& lexer, TPosition at);
+  void AddInstance(boost::shared_ptr<ICIMInstance> instance, const TClassInfo& cls, const TLexer& lexer,
+                   TPosition at);
+  uint64_t NextInstanceSerial() { return ++fInstanceSerial; }
+  const TQualifierTraits& Traits(const TQualifierType& type);
+  // A qualifier type was replaced.
+  void ForgetQualifierTraits() { fQualifierTraits.clear(); }
 
  private:
   struct TAlias {
+    enum EState { kOpen, kResolving, kDone };
     boost::shared_ptr<ICIMInstance> fInstance;
-    TCIMValue fReference;  // its path, taken once every value is set
+    std::string fName;     // as written
+    TCIMValue fReference;  // its path, taken once its reference keys are set
+    EState fState = kOpen;
+    int fDepth = 0;        // how deep references nest in its keys
+  };
+  struct TPlace {
+    size_t fFile;  // index into fFiles
+    TPosition fAt;
   };
   struct TPendingReference {
     boost::shared_ptr<ICIMInstance> fInstance;
-    const std::string* fProperty;
+    const TPropertyInfo* fProperty;
     std::string fAlias;
     // Found when the alias was defined before its use, while the map is
     // still in the cache; forward references are looked up at the end.
     TAlias* fTarget;
-    size_t fFile;  // index into fFiles
-    TPosition fAt;
+    TPlace fPlace;
+    bool fDone;
+  };
+  struct TCreated {
+    boost::shared_ptr<ICIMInstance> fInstance;
+    const std::string* fClassName;
+    TPlace fPlace;
   };
 
   size_t FileIndex(const std::string& file);
   TAlias* FindAlias(const std::string& name);
+  bool MayInclude(const fs::path& path) const;
+  bool IsBelowAllowed(const std::string& path) const;
+  [[noreturn]] void Refuse(const std::string& relative, const TLexer& from, TPosition at) const;
+  [[noreturn]] void Fail(const TPlace& place, const std::string& problem) const;
+  std::string PlaceText(const TPlace& place) const;
+  void SetReference(TPendingReference& pending, int depth);
+  const TAlias& ResolvedAlias(TAlias& alias, const TPendingReference& use, int depth);
+  void ReplaceDuplicates();
 
   TMofReader& fReader;
-  std::vector<std::string> fIncludeKeys;   // the files being read, outermost first
-  std::vector<std::string> fIncludeNames;  // the same as messages name them
-  std::vector<std::string> fFiles;         // every file read, for pending references
+  std::vector<std::string> fAllowedFolders;  // canonical: the start's folder and the reader's
+  std::vector<std::string> fIncludeKeys;     // the files being read, outermost first
+  std::vector<std::string> fIncludeNames;    // the same as messages name them
+  std::vector<TPlace> fIncludeSites;         // the include of each file but the first
+  std::vector<std::string> fFiles;           // every file read, for places named later
   std::unordered_map<std::string, std::unique_ptr<TClassInfo>> fClasses;
   std::unordered_map<std::string, TAlias> fAliases;  // by lower-case name
   std::deque<TPendingReference> fPending;
+  // For each instance with references by alias among its path's
+  // properties, the positions of those in fPending.
+  std::unordered_map<const ICIMInstance*, std::vector<size_t>> fKeyReferences;
+  std::vector<TCreated> fCreated;
+  uint64_t fInstanceSerial = 0;
+  std::unordered_map<std::string, TQualifierTraits> fQualifierTraits;  // by declared name
 };
+
+namespace {
+
+// A qualifier list as written, with the place of each qualifier, the
+// scopes its type allows (all for an undeclared one) and whether its flavor
+// is DisableOverride.
+struct TQualifierList {
+  std::vector<TQualifierValue> fValues;
+  std::vector<TPosition> fPositions;
+  std::vector<unsigned> fScopes;
+  std::vector<bool> fFixed;
+};
+
+// Where the parts of a property declaration are, for messages, with its
+// qualifiers' DisableOverride flavors.
+struct TFeaturePlaces {
+  TPosition fType;
+  TPosition fName;
+  std::vector<TPosition> fQualifiers;
+  std::vector<bool> fFixed;
+};
+
+bool IsTrue(const TCIMValue& value) {
+  try {
+    return !value.IsNull() && value.ToBool();
+  } catch (const TQZAException&) {
+    return false;
+  }
+}
+
+bool IsNamed(const std::string& text, const char* name) { return EqualsNoCase(text.data(), text.data() + text.size(), name); }
+
+bool HasTrueQualifier(const std::vector<boost::shared_ptr<ICIMQualifier>>& qualifiers, const char* name) {
+  for (const boost::shared_ptr<ICIMQualifier>& qualifier : qualifiers) {
+    if (IsNamed(qualifier->GetName(), name)) return IsTrue(qualifier->GetValue());
+  }
+  return false;
+}
+
+bool HasTrueQualifier(const std::vector<TQualifierValue>& qualifiers, const char* name) {
+  for (const TQualifierValue& qualifier : qualifiers) {
+    if (IsNamed(qualifier.fName, name)) return IsTrue(qualifier.fValue);
+  }
+  return false;
+}
+
+bool ClassQualifierIsTrue(const ICIMClass& cls, const char* name, const TCIMContext& context) {
+  bool found = false;
+  try {
+    return IsTrue(cls.GetQualifier(name, found, context)->GetValue(context));
+  } catch (const TQZAException& e) {
+    if (e.GetStatusCode() == kQZANotFound) return false;
+    throw;
+  }
+}
+
+bool HasName(const std::vector<std::string>& names, const char* name) {
+  for (const std::string& each : names) {
+    if (IsNamed(each, name)) return true;
+  }
+  return false;
+}
+
+unsigned ScopeBit(const std::string& scope) {
+  for (size_t i = 0; i < sizeof kScopes / sizeof kScopes[0]; ++i) {
+    if (IsNamed(scope, kScopes[i])) return IsNamed(scope, "any") ? ~0u : 1u << i;
+  }
+  return 0;
+}
+
+TQualifierTraits TraitsOf(const TQualifierType& type) {
+  TQualifierTraits traits;
+  for (const std::string& scope : type.fScopes) traits.fScopes |= ScopeBit(scope);
+  traits.fRestricted = HasName(type.fFlavors, "Restricted");
+  traits.fDisableOverride = HasName(type.fFlavors, "DisableOverride");
+  return traits;
+}
+
+// The field of a DMTF date-time that no calendar or clock has ("month 13"),
+// or "". A timestamp of zeros is the null date-time producers write.
+std::string ImpossibleField(const TCIMDateTime& value) {
+  const std::string& text = value.ToDMTFString();
+  auto field = [&](size_t at) { return std::stoi(text.substr(at, 2)); };
+  struct TRange {
+    const char* fName;
+    size_t fAt;
+    int fLow;
+    int fHigh;
+  };
+  static const TRange kTimestamp[] = {{"month", 4, 1, 12}, {"day", 6, 1, 31},     {"hour", 8, 0, 23},
+                                      {"minute", 10, 0, 59}, {"second", 12, 0, 60}};
+  static const TRange kInterval[] = {{"hour", 8, 0, 23}, {"minute", 10, 0, 59}, {"second", 12, 0, 59}};
+  bool interval = value.IsInterval();
+  if (interval && text.compare(22, 3, "000") != 0) return "an interval whose last field is not 000";
+  bool zeroDate = !interval && text.compare(0, 8, "00000000") == 0;
+  for (const TRange& range : interval ? std::vector<TRange>(std::begin(kInterval), std::end(kInterval))
+                                      : std::vector<TRange>(std::begin(kTimestamp), std::end(kTimestamp))) {
+    if (zeroDate && range.fAt < 8) continue;
+    int number = field(range.fAt);
+    if (number < range.fLow || number > range.fHigh) return "no " + std::string(range.fName) + " " + std::to_string(number);
+  }
+  return "";
+}
+
+}  // namespace
 
 // Reads the productions of one source text.
 class TMofReader::TSourceParser {
@@ -634,6 +886,12 @@ class TMofReader::TSourceParser {
   const TToken& Current() const { return fLexer.Current(); }
   void Advance() { fLexer.Advance(); }
   [[noreturn]] void Fail(TPosition at, const std::string& problem) const { fLexer.Fail(at, problem); }
+  std::string PlaceOf(TPosition at) const {
+    return fLexer.GetFile() + ":" + std::to_string(at.fLine) + ":" + std::to_string(at.fColumn);
+  }
+  void Warn(EMofWarning kind, TPosition at, const std::string& problem) const {
+    fReader.Warn(kind, TMofError(fLexer.GetFile(), at.fLine, at.fColumn, problem));
+  }
 
   bool IsPunct(char c) const { return Current().fKind == ETokenKind::Punct && *Current().fBegin == c; }
   bool IsKeyword(const char* keyword) const {
@@ -656,23 +914,36 @@ class TMofReader::TSourceParser {
 
   void ParseProduction();
   void ParsePragma();
-  void SkipPragmaParameters();
+  void SkipPragmaParameters(int open);
+  void WarnOfNamespace(TPosition at);
   void ParseQualifierDeclaration();
+  void DeclareQualifierType(const TQualifierType& type, TPosition at);
   template <size_t N>
   std::vector<std::string> ParseNameList(const char* const (&table)[N], const char* keyword, const char* item);
-  std::vector<TQualifierValue> ParseQualifierList();
-  void ParseFlavors();
-  TQualifierValue ParseQualifier();
-  void ParseClass(std::vector<TQualifierValue> qualifiers);
-  void ParseFeature(TClassDeclaration& declaration, std::vector<TPosition>& typePositions);
+  TQualifierList ParseQualifierList();
+  std::vector<std::string> ParseFlavors();
+  void ParseQualifier(TQualifierList& list);
+  TCIMValue UndeclaredQualifierValue(const std::string& name, TPosition at, bool hasValue,
+                                     const TInitializer& initializer);
+  void CheckScopes(const TQualifierList& list, const char* scope) const;
+  void ParseClass(TQualifierList qualifiers);
+  const char* ClassScope(const TClassDeclaration& declaration);
+  void ParseFeature(TClassDeclaration& declaration, std::vector<TFeaturePlaces>& places);
   void ParseTypeSpec(ECIMType& type, std::string& referenceClass, const char* expected);
   bool ParseArraySuffix();
   void SkipMethodParameters();
-  void DeclareClass(const TClassDeclaration& declaration, TPosition namePosition, TPosition superPosition,
-                    const std::vector<TPosition>& typePositions);
+  void DeclareClass(TClassDeclaration declaration, TPosition namePosition, TPosition superPosition,
+                    const TQualifierList& qualifiers, const std::vector<TFeaturePlaces>& places);
+  void CheckOverrides(const TClassDeclaration& declaration, const TQualifierList& qualifiers,
+                      const std::vector<TFeaturePlaces>& places);
+  // The qualifier a superclass or overridden property has, by name.
+  typedef std::function<boost::shared_ptr<ICIMQualifier>(const std::string&, bool&)> TInheritedQualifier;
+  void CheckFixedQualifiers(const std::vector<TQualifierValue>& own, const std::vector<TPosition>& positions,
+                            const std::vector<bool>& fixed, const std::string& property, const std::string& super,
+                            const TInheritedQualifier& inherited);
   void ParseInstance();
-  void SkipInstance(TPosition classPosition);
-  void ParsePropertyValue(TLoad::TClassInfo& cls, const boost::shared_ptr<ICIMInstance>& instance);
+  void ParseUndeclaredInstance(TPosition classPosition);
+  void ParsePropertyValue(TLoad::TClassInfo& cls, const boost::shared_ptr<ICIMInstance>& instance, uint64_t serial);
   const TLoad::TPropertyInfo& FindProperty(TLoad::TClassInfo& cls);
 
   void ParseInitializer(TInitializer& initializer);
@@ -701,7 +972,7 @@ class TMofReader::TSourceParser {
 void TMofReader::TSourceParser::ParseProduction() {
   if (Current().fKind == ETokenKind::Pragma) return ParsePragma();
   if (IsKeyword("qualifier")) return ParseQualifierDeclaration();
-  std::vector<TQualifierValue> qualifiers;
+  TQualifierList qualifiers;
   if (IsPunct('[')) qualifiers = ParseQualifierList();
   if (IsKeyword("class")) return ParseClass(std::move(qualifiers));
   if (IsKeyword("instance")) return ParseInstance();
@@ -709,29 +980,51 @@ void TMofReader::TSourceParser::ParseProduction() {
 }
 
 void TMofReader::TSourceParser::ParsePragma() {
+  TPosition at = Current().fAt;
   Advance();
   bool isInclude = IsKeyword("include");
+  bool isNamespace = IsKeyword("namespace");
   TakeIdentifier("a pragma name after '#pragma'");
-  if (!isInclude) return SkipPragmaParameters();
+  if (isNamespace) return WarnOfNamespace(at);
+  if (!isInclude) return SkipPragmaParameters(0);
   Expect('(', "after 'include'");
-  TPosition at = Current().fAt;
-  if (Current().fKind != ETokenKind::String) Fail(at, "expected the file name of '#pragma include' as a string");
+  TPosition fileAt = Current().fAt;
+  if (Current().fKind != ETokenKind::String) Fail(fileAt, "expected the file name of '#pragma include' as a string");
   std::string path;
   ParseStringLiteral(path);
   Expect(')', "after the file name of '#pragma include'");
-  fLoad.Include(path, fLexer, at);
+  fLoad.Include(path, fLexer, fileAt);
+}
+
+// A collection is one data source: a namespace other than the repository's
+// is read into it all the same, which is said once per reader.
+void TMofReader::TSourceParser::WarnOfNamespace(TPosition at) {
+  if (!IsPunct('(')) return;
+  Advance();
+  std::string name;
+  if (Current().fKind == ETokenKind::String) ParseStringLiteral(name);
+  SkipPragmaParameters(1);
+  while (!name.empty() && name[0] == '/') name.erase(0, 1);
+  if (fReader.fWarnedNamespace || Lower(name) == Lower(fReader.fNamespace->GetName())) return;
+  fReader.fWarnedNamespace = true;
+  Warn(EMofWarning::NamespacePragma, at,
+       "#pragma namespace: every namespace of a collection is read into its one data source (" +
+           fReader.fNamespace->GetName() + ")");
 }
 
 // namespace, locale and pragmas of other compilers: their parameters, if
-// any, are read up to the closing parenthesis and dropped.
-void TMofReader::TSourceParser::SkipPragmaParameters() {
-  if (!IsPunct('(')) return;
-  Advance();
-  int depth = 1;
-  while (depth > 0) {
+// any, are read up to the closing parenthesis and dropped. open counts the
+// parentheses already read.
+void TMofReader::TSourceParser::SkipPragmaParameters(int open) {
+  if (open == 0) {
+    if (!IsPunct('(')) return;
+    Advance();
+    open = 1;
+  }
+  while (open > 0) {
     if (Current().fKind == ETokenKind::End) Fail(fLexer.AfterPrevious(), "expected ')' closing the pragma");
-    if (IsPunct('(')) ++depth;
-    if (IsPunct(')')) --depth;
+    if (IsPunct('(')) ++open;
+    if (IsPunct(')')) --open;
     Advance();
   }
 }
@@ -762,12 +1055,37 @@ void TMofReader::TSourceParser::ParseQualifierDeclaration() {
     type.fFlavors = ParseNameList(kFlavors, "Flavor", "flavor");
   }
   Expect(';', "after qualifier declaration");
+  DeclareQualifierType(type, namePosition);
+}
+
+namespace {
+
+// The place of an earlier declaration, as messages name it.
+std::string EarlierPlace(const std::unordered_map<std::string, std::string>& places, const std::string& name) {
+  auto found = places.find(Lower(name));
+  return found == places.end() ? "made before" : "at " + found->second;
+}
+
+}  // namespace
+
+// Declared again: an identical declaration is a no-op, another replaces it.
+void TMofReader::TSourceParser::DeclareQualifierType(const TQualifierType& type, TPosition at) {
+  const TQualifierType* known = fReader.fNamespace->FindQualifierType(type.fName, fReader.fContext);
+  if (known != nullptr && *known == type) return;
   try {
-    fReader.fNamespace->DeclareQualifierType(type, fReader.fContext);
+    fReader.fNamespace->DeclareQualifierType(type, fReader.fContext, known != nullptr);
   } catch (const TQZAException& e) {
-    Fail(namePosition, "cannot declare qualifier '" + type.fName + "': " + e.what());
+    Fail(at, "cannot declare qualifier '" + type.fName + "': " + e.what());
   }
-  ++fReader.fQualifierTypeCount;
+  if (known != nullptr) {
+    fLoad.ForgetQualifierTraits();
+    Warn(EMofWarning::Redeclaration, at,
+         "qualifier '" + type.fName + "' declared again differently: this declaration replaces the one " +
+             EarlierPlace(fReader.fQualifierTypePlaces, type.fName));
+  } else {
+    ++fReader.fQualifierTypeCount;
+  }
+  fReader.fQualifierTypePlaces[Lower(type.fName)] = PlaceOf(at);
 }
 
 // "( name, name )" after Scope or Flavor, each name in the table's spelling.
@@ -788,34 +1106,36 @@ std::vector<std::string> TMofReader::TSourceParser::ParseNameList(const char* co
   return names;
 }
 
-std::vector<TQualifierValue> TMofReader::TSourceParser::ParseQualifierList() {
+TQualifierList TMofReader::TSourceParser::ParseQualifierList() {
   Advance();
-  std::vector<TQualifierValue> qualifiers;
-  qualifiers.push_back(ParseQualifier());
+  TQualifierList list;
+  ParseQualifier(list);
   while (IsPunct(',')) {
     Advance();
-    qualifiers.push_back(ParseQualifier());
+    ParseQualifier(list);
   }
   Expect(']', "after qualifier");
-  return qualifiers;
+  return list;
 }
 
-// Flavors of a qualifier value ("Description("x") : Translatable") are
-// checked and dropped: the repository keeps none.
-void TMofReader::TSourceParser::ParseFlavors() {
+// Flavors of a qualifier value ("Description("x") : Translatable"), which
+// DSP0004 separates by blanks.
+std::vector<std::string> TMofReader::TSourceParser::ParseFlavors() {
   Advance();
+  std::vector<std::string> flavors;
   do {
     const TToken& token = Current();
-    if (token.fKind != ETokenKind::Identifier || !FindName(kFlavors, token.fBegin, token.fEnd)) {
-      Fail(token.fAt, "expected a flavor name after ':'");
-    }
+    const char* flavor = token.fKind == ETokenKind::Identifier ? FindName(kFlavors, token.fBegin, token.fEnd) : nullptr;
+    if (flavor == nullptr) Fail(token.fAt, "expected a flavor name after ':'");
+    flavors.push_back(flavor);
     Advance();
   } while (Current().fKind == ETokenKind::Identifier);
+  return flavors;
 }
 
 // A qualifier without a value is a boolean true. A declared qualifier type
 // gives the value its type; an undeclared qualifier keeps the literal's.
-TQualifierValue TMofReader::TSourceParser::ParseQualifier() {
+void TMofReader::TSourceParser::ParseQualifier(TQualifierList& list) {
   TPosition namePosition = Current().fAt;
   std::string name = TakeIdentifier("a qualifier name");
   TInitializer initializer;
@@ -828,24 +1148,61 @@ TQualifierValue TMofReader::TSourceParser::ParseQualifier() {
   } else if (hasValue) {
     ParseInitializer(initializer);
   }
-  if (IsPunct(':')) ParseFlavors();
+  std::vector<std::string> flavors;
+  if (IsPunct(':')) flavors = ParseFlavors();
+  list.fPositions.push_back(namePosition);
   const TQualifierType* type = fReader.fNamespace->FindQualifierType(name, fReader.fContext);
-  if (type == nullptr) return TQualifierValue(name, hasValue ? UntypedValue(initializer, name) : TCIMValue(true));
-  if (!hasValue) {
-    if (type->fType != CIMTypeBoolean || type->fIsArray) {
-      Fail(namePosition, "qualifier '" + name + "' of type " + CIMTypeName(type->fType) +
-                             (type->fIsArray ? "[]" : "") + " needs a value");
-    }
-    return TQualifierValue(type->fName, TCIMValue(true));
+  if (type == nullptr) {
+    list.fValues.emplace_back(name, UndeclaredQualifierValue(name, namePosition, hasValue, initializer));
+    list.fValues.back().fRestricted = HasName(flavors, "Restricted");
+    list.fScopes.push_back(~0u);
+    list.fFixed.push_back(false);
+    return;
   }
-  return TQualifierValue(type->fName,
-                         Value(initializer, TTarget{"qualifier", type->fName, type->fType, type->fIsArray}, true));
+  const TQualifierTraits& traits = fLoad.Traits(*type);
+  list.fScopes.push_back(traits.fScopes);
+  list.fFixed.push_back(traits.fDisableOverride);
+  if (!hasValue && (type->fType != CIMTypeBoolean || type->fIsArray)) {
+    Fail(namePosition, "qualifier '" + name + "' of type " + CIMTypeName(type->fType) +
+                           (type->fIsArray ? "[]" : "") + " needs a value");
+  }
+  TCIMValue value = hasValue ? Value(initializer, TTarget{"qualifier", type->fName, type->fType, type->fIsArray}, true)
+                             : TCIMValue(true);
+  list.fValues.emplace_back(type->fName, std::move(value));
+  list.fValues.back().fRestricted =
+      HasName(flavors, "Restricted") || (traits.fRestricted && !HasName(flavors, "ToSubclass"));
 }
 
-void TMofReader::TSourceParser::ParseClass(std::vector<TQualifierValue> qualifiers) {
+// A flavor name in the place of a qualifier comes from flavors separated by
+// commas; other undeclared qualifiers are errors when strict and warnings
+// otherwise.
+TCIMValue TMofReader::TSourceParser::UndeclaredQualifierValue(const std::string& name, TPosition at, bool hasValue,
+                                                              const TInitializer& initializer) {
+  if (FindName(kFlavors, name.data(), name.data() + name.size()) != nullptr) {
+    Fail(at, "'" + name + "' is a flavor, not a qualifier: flavors after ':' are separated by blanks, not commas");
+  }
+  if (fReader.fStrict) Fail(at, "undeclared qualifier '" + name + "'");
+  Warn(EMofWarning::UndeclaredQualifier, at, "undeclared qualifier '" + name + "' kept with the type of its value");
+  return hasValue ? UntypedValue(initializer, name) : TCIMValue(true);
+}
+
+// Declared qualifiers apply where their scopes allow ("any" everywhere).
+void TMofReader::TSourceParser::CheckScopes(const TQualifierList& list, const char* scope) const {
+  const unsigned bit = ScopeBit(scope);
+  for (size_t i = 0; i < list.fValues.size(); ++i) {
+    if ((list.fScopes[i] & bit) != 0) continue;
+    const TQualifierType* type = fReader.fNamespace->FindQualifierType(list.fValues[i].fName, fReader.fContext);
+    std::string scopes;
+    for (const std::string& each : type->fScopes) scopes += (scopes.empty() ? "" : ", ") + each;
+    Fail(list.fPositions[i], "qualifier '" + type->fName + "' cannot be used on a " + scope +
+                                 " (its scope: " + scopes + ")");
+  }
+}
+
+void TMofReader::TSourceParser::ParseClass(TQualifierList qualifiers) {
   Advance();
   TClassDeclaration declaration;
-  declaration.fQualifiers = std::move(qualifiers);
+  declaration.fQualifiers = qualifiers.fValues;
   TPosition namePosition = Current().fAt;
   declaration.fName = TakeIdentifier("a class name after 'class'");
   if (IsKeyword("as")) {
@@ -858,33 +1215,73 @@ void TMofReader::TSourceParser::ParseClass(std::vector<TQualifierValue> qualifie
     Advance();
     superPosition = Current().fAt;
     declaration.fSuperClass = TakeIdentifier("a superclass name after ':'");
+    if (!fLoad.ClassExists(declaration.fSuperClass)) {
+      Fail(superPosition, "unknown superclass '" + declaration.fSuperClass + "'");
+    }
   }
+  CheckScopes(qualifiers, ClassScope(declaration));
   Expect('{', "to open the class body");
-  std::vector<TPosition> typePositions;
+  std::vector<TFeaturePlaces> places;
+  std::unordered_map<std::string, size_t> names;  // lower-case, for properties given twice
   while (!IsPunct('}')) {
     if (Current().fKind == ETokenKind::End) {
       Fail(fLexer.AfterPrevious(), "expected '}' closing class " + declaration.fName);
     }
-    ParseFeature(declaration, typePositions);
+    size_t before = declaration.fProperties.size();
+    ParseFeature(declaration, places);
+    if (declaration.fProperties.size() == before) continue;
+    if (!names.emplace(Lower(declaration.fProperties.back().fName), before).second) {
+      Fail(places.back().fName,
+           "property '" + declaration.fProperties.back().fName + "' is declared twice in class " + declaration.fName);
+    }
   }
   Advance();
   Expect(';', "after class declaration");
-  DeclareClass(declaration, namePosition, superPosition, typePositions);
+  DeclareClass(std::move(declaration), namePosition, superPosition, qualifiers, places);
+}
+
+// The scope a class's qualifiers must allow: association and indication
+// are inherited, as their qualifiers are.
+const char* TMofReader::TSourceParser::ClassScope(const TClassDeclaration& declaration) {
+  bool association = HasTrueQualifier(declaration.fQualifiers, "Association");
+  bool indication = HasTrueQualifier(declaration.fQualifiers, "Indication");
+  if (!declaration.fSuperClass.empty()) {
+    association = association || fLoad.FindClass(declaration.fSuperClass)->fClass->IsAssociation(fReader.fContext);
+    for (const TClassDeclaration* super = fReader.fNamespace->FindClassDeclaration(declaration.fSuperClass, fReader.fContext);
+         super != nullptr && !indication;
+         super = super->fSuperClass.empty() ? nullptr
+                                            : fReader.fNamespace->FindClassDeclaration(super->fSuperClass, fReader.fContext)) {
+      indication = HasTrueQualifier(super->fQualifiers, "Indication");
+    }
+  }
+  if (association) return "association";
+  return indication ? "indication" : "class";
 }
 
 // A property, a reference or a method (read and dropped).
-void TMofReader::TSourceParser::ParseFeature(TClassDeclaration& declaration, std::vector<TPosition>& typePositions) {
+void TMofReader::TSourceParser::ParseFeature(TClassDeclaration& declaration, std::vector<TFeaturePlaces>& places) {
   TPropertyDeclaration property;
-  if (IsPunct('[')) property.fQualifiers = ParseQualifierList();
-  TPosition typePosition = Current().fAt;
+  TQualifierList qualifiers;
+  if (IsPunct('[')) qualifiers = ParseQualifierList();
+  TFeaturePlaces place;
+  place.fType = Current().fAt;
   ParseTypeSpec(property.fType, property.fReferenceClass, "a property, reference or method declaration");
+  place.fName = Current().fAt;
   property.fName = TakeIdentifier("a property name");
   if (IsPunct('(')) {
+    CheckScopes(qualifiers, "method");
     SkipMethodParameters();
     Expect(';', "after method declaration");
     return;
   }
   bool isReference = property.fType == CIMTypeReference;
+  CheckScopes(qualifiers, isReference ? "reference" : "property");
+  if (isReference && !fLoad.ClassExists(property.fReferenceClass)) {
+    Fail(place.fType, "unknown class '" + property.fReferenceClass + "' of reference '" + property.fName + "'");
+  }
+  property.fQualifiers = std::move(qualifiers.fValues);
+  place.fQualifiers = std::move(qualifiers.fPositions);
+  place.fFixed = std::move(qualifiers.fFixed);
   if (!isReference) property.fIsArray = ParseArraySuffix();
   property.fDefault = TCIMValue::Null(property.fType, property.fIsArray);
   if (IsPunct('=')) {
@@ -896,7 +1293,7 @@ void TMofReader::TSourceParser::ParseFeature(TClassDeclaration& declaration, std
   }
   Expect(';', isReference ? "after reference declaration" : "after property declaration");
   declaration.fProperties.push_back(std::move(property));
-  typePositions.push_back(typePosition);
+  places.push_back(std::move(place));
 }
 
 // A data type, or a class name followed by REF.
@@ -926,7 +1323,7 @@ void TMofReader::TSourceParser::SkipMethodParameters() {
   Advance();
   if (IsPunct(')')) return Advance();
   for (;;) {
-    if (IsPunct('[')) ParseQualifierList();
+    if (IsPunct('[')) CheckScopes(ParseQualifierList(), "parameter");
     ECIMType type;  // dropped with the method
     std::string referenceClass;
     ParseTypeSpec(type, referenceClass, "a parameter declaration");
@@ -943,23 +1340,83 @@ void TMofReader::TSourceParser::SkipMethodParameters() {
   Expect(')', "after method parameters");
 }
 
-void TMofReader::TSourceParser::DeclareClass(const TClassDeclaration& declaration, TPosition namePosition,
-                                             TPosition superPosition, const std::vector<TPosition>& typePositions) {
-  if (!declaration.fSuperClass.empty() && !fLoad.ClassExists(declaration.fSuperClass)) {
-    Fail(superPosition, "unknown superclass '" + declaration.fSuperClass + "'");
+// Declared again: an identical declaration is a no-op, another replaces the
+// earlier one while no instance depends on it.
+void TMofReader::TSourceParser::DeclareClass(TClassDeclaration declaration, TPosition namePosition,
+                                             TPosition superPosition, const TQualifierList& qualifiers,
+                                             const std::vector<TFeaturePlaces>& places) {
+  const TClassDeclaration* known = fReader.fNamespace->FindClassDeclaration(declaration.fName, fReader.fContext);
+  if (known != nullptr && *known == declaration) return;
+  CheckOverrides(declaration, qualifiers, places);
+  const std::string name = declaration.fName;
+  try {
+    if (known == nullptr) {
+      fReader.fNamespace->DeclareClass(std::move(declaration), fReader.fContext);
+    } else {
+      fReader.fNamespace->RedeclareClass(std::move(declaration), fReader.fContext);
+    }
+  } catch (const TQZAException& e) {
+    if (e.GetStatusCode() == kQZAFailed) {
+      Fail(namePosition, "cannot declare class '" + name + "' again: it or a subclass already has instances");
+    }
+    if (e.GetStatusCode() == kQZAInvalidParameter) {
+      Fail(superPosition, "class '" + name + "' cannot derive from its own subclass");
+    }
+    Fail(namePosition, "cannot declare class '" + name + "': " + e.what());
   }
+  if (known != nullptr) {
+    fLoad.ForgetClasses();
+    Warn(EMofWarning::Redeclaration, namePosition,
+         "class '" + name + "' declared again differently: this declaration replaces the one " +
+             EarlierPlace(fReader.fClassPlaces, name));
+  } else {
+    ++fReader.fClassCount;
+  }
+  fReader.fClassPlaces[Lower(name)] = PlaceOf(namePosition);
+}
+
+// What a subclass may not change: the type of an inherited property, and
+// qualifiers whose flavor is DisableOverride.
+void TMofReader::TSourceParser::CheckOverrides(const TClassDeclaration& declaration, const TQualifierList& qualifiers,
+                                               const std::vector<TFeaturePlaces>& places) {
+  if (declaration.fSuperClass.empty()) return;
+  const ICIMClass& super = *fLoad.FindClass(declaration.fSuperClass)->fClass;
+  CheckFixedQualifiers(declaration.fQualifiers, qualifiers.fPositions, qualifiers.fFixed, "class", super.GetName(),
+                       [&](const std::string& name, bool& found) { return super.GetQualifier(name, found); });
   for (size_t i = 0; i < declaration.fProperties.size(); ++i) {
     const TPropertyDeclaration& property = declaration.fProperties[i];
-    if (property.fType == CIMTypeReference && !fLoad.ClassExists(property.fReferenceClass)) {
-      Fail(typePositions[i], "unknown class '" + property.fReferenceClass + "' of reference '" + property.fName + "'");
+    boost::shared_ptr<ICIMPropertyDecl> base = super.GetPropertyDecl(property.fName, fReader.fContext);
+    if (!base) continue;
+    if (base->GetType() != property.fType || (base->IsArray() != property.fIsArray && property.fType != CIMTypeReference)) {
+      Fail(places[i].fType, "property '" + property.fName + "' is " + CIMTypeName(base->GetType()) +
+                                (base->IsArray() ? "[]" : "") + " in class " + super.GetName() +
+                                " and cannot be redeclared as " + CIMTypeName(property.fType) +
+                                (property.fIsArray ? "[]" : ""));
+    }
+    CheckFixedQualifiers(property.fQualifiers, places[i].fQualifiers, places[i].fFixed, property.fName, super.GetName(),
+                         [&](const std::string& name, bool& found) { return base->GetQualifier(name, found); });
+  }
+}
+
+void TMofReader::TSourceParser::CheckFixedQualifiers(const std::vector<TQualifierValue>& own,
+                                                     const std::vector<TPosition>& positions,
+                                                     const std::vector<bool>& fixed, const std::string& property,
+                                                     const std::string& super, const TInheritedQualifier& inherited) {
+  for (size_t i = 0; i < own.size(); ++i) {
+    if (!fixed[i]) continue;
+    bool found = false;
+    boost::shared_ptr<ICIMQualifier> base;
+    try {
+      base = inherited(own[i].fName, found);
+    } catch (const TQZAException& e) {
+      if (e.GetStatusCode() != kQZANotFound) throw;
+    }
+    if (base && base->GetValue() != own[i].fValue) {
+      std::string owner = property == "class" ? "class " + super : "property " + property + " of class " + super;
+      Fail(positions[i], "qualifier '" + own[i].fName + "' of " + owner +
+                             " cannot be overridden (its flavor is DisableOverride)");
     }
   }
-  try {
-    fReader.fNamespace->DeclareClass(declaration, fReader.fContext);
-  } catch (const TQZAException& e) {
-    Fail(namePosition, "cannot declare class '" + declaration.fName + "': " + e.what());
-  }
-  ++fReader.fClassCount;
 }
 
 void TMofReader::TSourceParser::ParseInstance() {
@@ -969,8 +1426,10 @@ void TMofReader::TSourceParser::ParseInstance() {
   if (Current().fKind != ETokenKind::Identifier) Fail(classPosition, "expected a class name after 'instance of'");
   fName.assign(Current().fBegin, Current().fEnd);
   TLoad::TClassInfo* cls = fLoad.FindClass(fName);
-  if (cls == nullptr && !fReader.fWarn) Fail(classPosition, "unknown class '" + fName + "'");
-  if (cls == nullptr) return SkipInstance(classPosition);
+  if (cls == nullptr && !fReader.fSkipUndeclared) Fail(classPosition, "unknown class '" + fName + "'");
+  if (cls == nullptr) return ParseUndeclaredInstance(classPosition);
+  if (!cls->fPrepared) fLoad.PrepareForInstances(*cls);
+  if (cls->fAbstract) Fail(classPosition, "class " + cls->fName + " is abstract: it cannot have instances");
   Advance();
   boost::shared_ptr<ICIMInstance> instance;
   try {
@@ -985,20 +1444,26 @@ void TMofReader::TSourceParser::ParseInstance() {
     Advance();
   }
   Expect('{', "to open the instance body");
+  const uint64_t serial = fLoad.NextInstanceSerial();
   while (!IsPunct('}')) {
     if (Current().fKind == ETokenKind::End) Fail(fLexer.AfterPrevious(), "expected '}' closing the instance");
-    ParsePropertyValue(*cls, instance);
+    ParsePropertyValue(*cls, instance, serial);
   }
   Advance();
   Expect(';', "after instance declaration");
+  for (const std::pair<size_t, std::string>& key : cls->fRequiredKeys) {
+    if (cls->fLastSet[key.first] != serial) {
+      Fail(classPosition, "instance of " + cls->fName + " has no value for its key property '" + key.second + "'");
+    }
+  }
+  fLoad.AddInstance(instance, *cls, fLexer, classPosition);
   ++fReader.fInstanceCount;
 }
 
-// An instance of an undeclared class: warn, remember its alias as one
-// without instance, and step over its body.
-void TMofReader::TSourceParser::SkipInstance(TPosition classPosition) {
-  fReader.fWarn(TMofError(fLexer.GetFile(), classPosition.fLine, classPosition.fColumn,
-                          "instance of undeclared class '" + fName + "' skipped"));
+// An instance of an undeclared class: read in full like any other, then
+// skipped with a warning; its alias names no instance.
+void TMofReader::TSourceParser::ParseUndeclaredInstance(TPosition classPosition) {
+  const std::string className = fName;
   Advance();
   if (IsKeyword("as")) {
     Advance();
@@ -1008,25 +1473,36 @@ void TMofReader::TSourceParser::SkipInstance(TPosition classPosition) {
     Advance();
   }
   Expect('{', "to open the instance body");
-  for (int depth = 1; depth > 0; Advance()) {
+  while (!IsPunct('}')) {
     if (Current().fKind == ETokenKind::End) Fail(fLexer.AfterPrevious(), "expected '}' closing the instance");
-    if (IsPunct('{')) ++depth;
-    if (IsPunct('}')) --depth;
+    if (IsPunct('[')) ParseQualifierList();
+    TakeIdentifier("a property name");
+    Expect('=', "after the property name");
+    ParseInitializer(fValue);
+    Expect(';', "after property value");
   }
+  Advance();
   Expect(';', "after instance declaration");
+  Warn(EMofWarning::UndeclaredInstance, classPosition, "instance of undeclared class '" + className + "' skipped");
 }
 
 void TMofReader::TSourceParser::ParsePropertyValue(TLoad::TClassInfo& cls,
-                                                   const boost::shared_ptr<ICIMInstance>& instance) {
+                                                   const boost::shared_ptr<ICIMInstance>& instance, uint64_t serial) {
   if (IsPunct('[')) ParseQualifierList();
+  TPosition nameAt = Current().fAt;
   const TLoad::TPropertyInfo& property = FindProperty(cls);
+  if (cls.fLastSet[property.fSlot] == serial) Fail(nameAt, "property '" + property.fName + "' is given twice");
+  cls.fLastSet[property.fSlot] = serial;
   Expect('=', "after the property name");
   ParseInitializer(fValue);
   TTarget target{"property", property.fName, property.fType, property.fIsArray};
   if (!fValue.fIsArray && fValue.fScalar.fKind == ELiteralKind::Alias) {
     if (property.fType != CIMTypeReference) FailValue(fValue.fAt, target, "found an alias");
-    fLoad.AddPendingReference(instance, property.fName, fValue.fScalar.fText, fLexer, fValue.fAt);
+    fLoad.AddPendingReference(instance, property, fValue.fScalar.fText, fLexer, fValue.fAt);
   } else {
+    if (property.fIsKey && !fValue.fIsArray && fValue.fScalar.fKind == ELiteralKind::Null) {
+      FailValue(fValue.fAt, target, "a key property cannot be NULL");
+    }
     TCIMValue value = Value(fValue, target);
     try {
       instance->SetPropertyValue(property.fName, value, fReader.fContext);
@@ -1046,10 +1522,11 @@ const TMofReader::TLoad::TPropertyInfo& TMofReader::TSourceParser::FindProperty(
   if (known != cls.fProperties.end()) return known->second;
   boost::shared_ptr<ICIMPropertyDecl> declaration = cls.fClass->GetPropertyDecl(fName, fReader.fContext);
   if (!declaration) Fail(at, "unknown property '" + fName + "' of class '" + cls.fName + "'");
-  TLoad::TPropertyInfo info{declaration->GetName(), declaration->GetType(), declaration->IsArray()};
+  size_t slot = cls.fSlots.at(Lower(declaration->GetName()));
+  TLoad::TPropertyInfo info{declaration->GetName(), declaration->GetType(), declaration->IsArray(),
+                            cls.fIsKey[slot],       cls.fAffectsPath[slot],  slot};
   return cls.fProperties.emplace(fName, std::move(info)).first->second;
 }
-
 // ----------------------------------------------------------------------- values
 
 void TMofReader::TSourceParser::ParseInitializer(TInitializer& initializer) {
@@ -1170,12 +1647,18 @@ TCIMValue TMofReader::TSourceParser::ScalarValue(const TLiteral& literal, const 
 // Strings become strings, date-times or object paths; characters char16.
 TCIMValue TMofReader::TSourceParser::TextValue(const TLiteral& literal, const TTarget& target) {
   if (target.fType == CIMTypeString) return TCIMValue(literal.fText);
-  if (target.fType == CIMTypeChar16) {
-    if (literal.fText.size() != 1) FailValue(literal.fAt, target, "the character does not fit 8 bits");
-    return TCIMValue::Char16(literal.fText[0]);
+  try {
+    if (target.fType == CIMTypeChar16) return TCIMValue(literal.fText).ConvertTo(CIMTypeChar16, false);
+  } catch (const TQZAException&) {
+    FailValue(literal.fAt, target, "expected one character of UCS-2");
   }
   try {
-    if (target.fType == CIMTypeDateTime) return TCIMValue(TCIMDateTime(literal.fText));
+    if (target.fType == CIMTypeDateTime) {
+      TCIMDateTime value(literal.fText);
+      std::string impossible = ImpossibleField(value);
+      if (!impossible.empty()) FailValue(literal.fAt, target, "\"" + literal.fText + "\" has " + impossible);
+      return TCIMValue(value);
+    }
     return TCIMValue(TCIMReference(fNamespace, literal.fText, fReader.fContext));
   } catch (const TQZAException&) {
     FailValue(literal.fAt, target,
@@ -1231,12 +1714,57 @@ void TMofReader::TSourceParser::FailValue(TPosition at, const TTarget& target, c
 
 // ------------------------------------------------------------------------ load
 
+namespace {
+
+// The folder below which a path lies, in canonical form ("" when it cannot be told).
+std::string CanonicalFolder(const fs::path& folder) {
+  std::error_code error;
+  fs::path canonical = fs::weakly_canonical(fs::absolute(folder, error), error);
+  return error ? "" : canonical.string();
+}
+
+// A folder as written (absolute) and with its links resolved: names are
+// checked against the first before opening, real paths against the second.
+void AddFolderForms(const fs::path& folder, std::vector<std::string>& folders) {
+  std::error_code error;
+  for (const std::string& form : {fs::absolute(folder, error).lexically_normal().string(), CanonicalFolder(folder)}) {
+    std::string trimmed = form.size() > 1 && form.back() == '/' ? form.substr(0, form.size() - 1) : form;
+    if (!trimmed.empty() && std::find(folders.begin(), folders.end(), trimmed) == folders.end()) {
+      folders.push_back(trimmed);
+    }
+  }
+}
+
+bool IsBelow(const std::string& path, const std::string& folder) {
+  if (folder.empty()) return false;
+  if (folder == "/") return true;
+  return path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 && path[folder.size()] == '/';
+}
+
+}  // namespace
+
+TMofReader::TLoad::TLoad(TMofReader& reader, const std::string& start)
+    : fReader(reader), fAllowedFolders(reader.fAllowedFolders) {
+  AddFolderForms(fs::path(start).parent_path(), fAllowedFolders);
+}
+
 size_t TMofReader::TLoad::FileIndex(const std::string& file) {
   if (fFiles.empty() || fFiles.back() != file) fFiles.push_back(file);
   return fFiles.size() - 1;
 }
 
+std::string TMofReader::TLoad::PlaceText(const TPlace& place) const {
+  return fFiles[place.fFile] + ":" + std::to_string(place.fAt.fLine) + ":" + std::to_string(place.fAt.fColumn);
+}
+
+void TMofReader::TLoad::Fail(const TPlace& place, const std::string& problem) const {
+  throw TMofError(fFiles[place.fFile], place.fAt.fLine, place.fAt.fColumn, problem);
+}
+
 void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file) {
+  std::string decoded;
+  std::string problem = TakeUtf8(text, size, decoded);
+  if (!problem.empty()) throw TMofError(file, 0, 0, problem);
   fReader.fReadFiles.insert(FileKey(file));
   fIncludeKeys.push_back(FileKey(file));
   fIncludeNames.push_back(file);
@@ -1245,6 +1773,24 @@ void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::str
   fIncludeNames.pop_back();
 }
 
+// Symbolic links are followed before the check, so that none leads out.
+bool TMofReader::TLoad::MayInclude(const fs::path& path) const { return IsBelowAllowed(CanonicalFolder(path)); }
+
+bool TMofReader::TLoad::IsBelowAllowed(const std::string& path) const {
+  for (const std::string& folder : fAllowedFolders) {
+    if (IsBelow(path, folder)) return true;
+  }
+  return false;
+}
+
+void TMofReader::TLoad::Refuse(const std::string& relative, const TLexer& from, TPosition at) const {
+  std::string folders;
+  for (const std::string& folder : fAllowedFolders) folders += (folders.empty() ? "" : ", ") + folder;
+  from.Fail(at, "include of '" + relative + "' refused: a collection reads only files below " + folders);
+}
+
+// Nothing of a refused file is read, and messages never tell whether it
+// exists.
 void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from, TPosition at) {
   std::string portable(relative);
   for (char& c : portable) {
@@ -1253,6 +1799,15 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   fs::path path = fs::path(from.GetFile()).parent_path() / portable;
   if (fs::path(portable).is_absolute()) path = portable;
   std::string file = path.lexically_normal().string();
+  // By name first, touching nothing; by the opened file's real path after,
+  // so that no symbolic link leads out (resolving every name before opening
+  // would cost a call per folder of each of the schema's many includes).
+  std::error_code error;
+  if (!IsBelowAllowed(fs::absolute(path, error).lexically_normal().string())) Refuse(relative, from, at);
+  if (fIncludeSites.size() + 1 >= static_cast<size_t>(kMaxIncludeDepth)) {
+    Fail(fIncludeSites.front(), "includes nest deeper than " + std::to_string(kMaxIncludeDepth) +
+                                    " files, down to '" + file + "'");
+  }
   std::string key = FileKey(path);
   for (size_t i = 0; i < fIncludeKeys.size(); ++i) {
     if (fIncludeKeys[i] != key) continue;
@@ -1262,8 +1817,15 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   }
   if (fReader.fReadFiles.count(key)) return;
   TFileText text;
-  if (!text.Open(file)) from.Fail(at, "cannot read include file '" + file + "'");
+  std::string real;
+  TFileText::EOpened opened = text.Open(file, &real);
+  bool inside = opened == TFileText::kOpened && !real.empty() ? IsBelowAllowed(real) : MayInclude(path);
+  if (!inside) Refuse(relative, from, at);
+  if (opened == TFileText::kNotRegular) from.Fail(at, "include file '" + file + "' is not a regular file");
+  if (opened == TFileText::kUnreadable) from.Fail(at, "cannot read include file '" + file + "'");
+  fIncludeSites.push_back(TPlace{FileIndex(from.GetFile()), at});
   ReadSource(text.Data(), text.Size(), file);
+  fIncludeSites.pop_back();
 }
 
 TMofReader::TLoad::TClassInfo* TMofReader::TLoad::FindClass(const std::string& name) {
@@ -1280,11 +1842,42 @@ TMofReader::TLoad::TClassInfo* TMofReader::TLoad::FindClass(const std::string& n
   return fClasses.emplace(name, std::move(info)).first->second.get();
 }
 
+// What instances of the class need: which properties are keys, which make
+// the path, which keys must be given, whether it may have instances at all.
+void TMofReader::TLoad::PrepareForInstances(TClassInfo& cls) {
+  const TCIMContext& context = fReader.fContext;
+  cls.fAbstract = ClassQualifierIsTrue(*cls.fClass, "Abstract", context);
+  std::vector<boost::shared_ptr<ICIMPropertyDecl>> declarations = cls.fClass->GetPropertyDecls(context);
+  bool keyless = true;
+  for (size_t slot = 0; slot < declarations.size(); ++slot) {
+    const ICIMPropertyDecl& declaration = *declarations[slot];
+    bool isKey = HasTrueQualifier(declaration.GetQualifiers(context), "Key");
+    keyless = keyless && !isKey;
+    cls.fSlots.emplace(Lower(declaration.GetName(context)), slot);
+    cls.fIsKey.push_back(isKey);
+    if (isKey && declaration.GetDefaultValue(context).IsNull()) {
+      cls.fRequiredKeys.emplace_back(slot, declaration.GetName(context));
+    }
+  }
+  cls.fAffectsPath = keyless ? std::vector<bool>(declarations.size(), true) : cls.fIsKey;
+  cls.fLastSet.assign(declarations.size(), 0);
+  cls.fPrepared = true;
+}
+
+const TQualifierTraits& TMofReader::TLoad::Traits(const TQualifierType& type) {
+  auto known = fQualifierTraits.find(type.fName);
+  if (known != fQualifierTraits.end()) return known->second;
+  return fQualifierTraits.emplace(type.fName, TraitsOf(type)).first->second;
+}
+
 bool TMofReader::TLoad::ClassExists(const std::string& name) { return FindClass(name) != nullptr; }
 
 void TMofReader::TLoad::DefineAlias(const std::string& name, boost::shared_ptr<ICIMInstance> instance,
                                     const TLexer& lexer, TPosition at) {
-  if (!fAliases.emplace(Lower(name), TAlias{instance, TCIMValue()}).second) {
+  TAlias alias;
+  alias.fInstance = std::move(instance);
+  alias.fName = name;
+  if (!fAliases.emplace(Lower(name), std::move(alias)).second) {
     lexer.Fail(at, "alias $" + name + " is already defined");
   }
 }
@@ -1294,32 +1887,106 @@ TMofReader::TLoad::TAlias* TMofReader::TLoad::FindAlias(const std::string& name)
   return found == fAliases.end() ? nullptr : &found->second;
 }
 
-void TMofReader::TLoad::AddPendingReference(boost::shared_ptr<ICIMInstance> instance, const std::string& property,
+void TMofReader::TLoad::AddPendingReference(boost::shared_ptr<ICIMInstance> instance, const TPropertyInfo& property,
                                             const std::string& alias, const TLexer& lexer, TPosition at) {
-  fPending.push_back(TPendingReference{instance, &property, alias, FindAlias(alias), FileIndex(lexer.GetFile()), at});
+  if (property.fAffectsPath) fKeyReferences[instance.get()].push_back(fPending.size());
+  fPending.push_back(
+      TPendingReference{instance, &property, alias, FindAlias(alias), TPlace{FileIndex(lexer.GetFile()), at}, false});
 }
 
-// References by alias are set once every instance of the load exists, so an
-// association may name instances declared after it.
-void TMofReader::TLoad::ResolveReferences() {
-  for (const TPendingReference& pending : fPending) {
-    TAlias* alias = pending.fTarget != nullptr ? pending.fTarget : FindAlias(pending.fAlias);
-    const std::string& file = fFiles[pending.fFile];
-    if (alias == nullptr) throw TMofError(file, pending.fAt.fLine, pending.fAt.fColumn, "unknown alias $" + pending.fAlias);
-    if (!alias->fInstance) {
-      fReader.fWarn(TMofError(file, pending.fAt.fLine, pending.fAt.fColumn,
-                              "reference '" + *pending.fProperty + "' to skipped $" + pending.fAlias + " left unset"));
-      continue;
-    }
-    try {
-      if (alias->fReference.IsNull()) alias->fReference = TCIMValue(alias->fInstance->GetReference(fReader.fContext));
-      pending.fInstance->SetPropertyValue(*pending.fProperty, alias->fReference, fReader.fContext);
-    } catch (const TQZAException& e) {
-      throw TMofError(file, pending.fAt.fLine, pending.fAt.fColumn,
-                      "cannot set reference '" + *pending.fProperty + "' to $" + pending.fAlias + ": " + e.what());
-    }
+void TMofReader::TLoad::AddInstance(boost::shared_ptr<ICIMInstance> instance, const TClassInfo& cls,
+                                    const TLexer& lexer, TPosition at) {
+  fCreated.push_back(TCreated{std::move(instance), &cls.fName, TPlace{FileIndex(lexer.GetFile()), at}});
+}
+
+void TMofReader::TLoad::Finish() {
+  for (TPendingReference& pending : fPending) {
+    if (!pending.fDone) SetReference(pending, 0);
   }
   fPending.clear();
+  fKeyReferences.clear();
+  ReplaceDuplicates();
+}
+
+// Sets the reference to the path of the alias's instance. depth counts the
+// paths being taken around it, each waiting for this one.
+void TMofReader::TLoad::SetReference(TPendingReference& pending, int depth) {
+  TAlias* alias = pending.fTarget != nullptr ? pending.fTarget : FindAlias(pending.fAlias);
+  const std::string& property = pending.fProperty->fName;
+  if (alias == nullptr) Fail(pending.fPlace, "unknown alias $" + pending.fAlias);
+  if (!alias->fInstance) {
+    pending.fDone = true;
+    fReader.Warn(EMofWarning::UnsetReference,
+                 TMofError(fFiles[pending.fPlace.fFile], pending.fPlace.fAt.fLine, pending.fPlace.fAt.fColumn,
+                           "reference '" + property + "' to skipped $" + pending.fAlias + " left unset"));
+    return;
+  }
+  // Done only now: meeting this reference again while its target's path is
+  // being taken means that the keys form a cycle.
+  const TAlias& target = ResolvedAlias(*alias, pending, depth);
+  pending.fDone = true;
+  try {
+    pending.fInstance->SetPropertyValue(property, target.fReference, fReader.fContext);
+  } catch (const TQZAException& e) {
+    Fail(pending.fPlace, "cannot set reference '" + property + "' to $" + pending.fAlias + ": " + e.what());
+  }
+}
+
+// The alias with its path taken, once the references among its instance's
+// keys are set: an association keyed by other associations gets their
+// whole paths, whatever the order of the instances.
+const TMofReader::TLoad::TAlias& TMofReader::TLoad::ResolvedAlias(TAlias& alias, const TPendingReference& use,
+                                                                  int depth) {
+  if (alias.fState == TAlias::kDone) return alias;
+  if (alias.fState == TAlias::kResolving) {
+    Fail(use.fPlace, "the keys of $" + alias.fName + " refer back to it through references (a cycle)");
+  }
+  if (depth > kMaxKeyReferenceDepth) {
+    Fail(use.fPlace, "references nest more than " + std::to_string(kMaxKeyReferenceDepth) +
+                         " deep in object paths (from $" + alias.fName + ")");
+  }
+  alias.fState = TAlias::kResolving;
+  auto keys = fKeyReferences.find(alias.fInstance.get());
+  if (keys != fKeyReferences.end()) {
+    for (size_t index : keys->second) {
+      TPendingReference& key = fPending[index];
+      if (key.fDone) continue;
+      SetReference(key, depth + 1);
+    }
+  }
+  TCIMReference reference = alias.fInstance->GetReference(fReader.fContext);
+  alias.fReference = TCIMValue(reference);
+  if (alias.fReference.ToString().size() > kMaxReferencePathBytes) {
+    Fail(use.fPlace, "the object path of $" + alias.fName + " exceeds " +
+                         std::to_string(kMaxReferencePathBytes >> 20) + " MB");
+  }
+  alias.fState = TAlias::kDone;
+  return alias;
+}
+
+// A later instance with the path of an earlier one replaces it, as a CIM
+// server's create-then-modify would; strict reading refuses it.
+void TMofReader::TLoad::ReplaceDuplicates() {
+  std::unordered_map<std::string, size_t> byPath;
+  byPath.reserve(fCreated.size());
+  std::vector<boost::shared_ptr<ICIMInstance>> replaced;
+  for (size_t i = 0; i < fCreated.size(); ++i) {
+    const TCreated& created = fCreated[i];
+    auto known = byPath.emplace(created.fInstance->GetReference(fReader.fContext).GetPath(), i);
+    if (known.second) continue;
+    const TCreated& earlier = fCreated[known.first->second];
+    std::string problem = "instance of " + *created.fClassName + " has the object path of the instance at " +
+                          PlaceText(earlier.fPlace);
+    if (fReader.fStrict) Fail(created.fPlace, problem);
+    fReader.Warn(EMofWarning::DuplicateInstance,
+                 TMofError(fFiles[created.fPlace.fFile], created.fPlace.fAt.fLine, created.fPlace.fAt.fColumn,
+                           problem + ", which it replaces"));
+    replaced.push_back(earlier.fInstance);
+    known.first->second = i;
+  }
+  fReader.fNamespace->DeleteInstances(replaced, fReader.fContext);
+  fReader.fInstanceCount -= replaced.size();
+  fCreated.clear();
 }
 
 // ---------------------------------------------------------------------- reader
@@ -1329,9 +1996,15 @@ TMofReader::TMofReader(boost::shared_ptr<TMemoryNamespace> ns, TCIMContext conte
 
 TMofReader::~TMofReader() {}
 
+void TMofReader::AllowIncludesBelow(const std::string& folder) { AddFolderForms(folder, fAllowedFolders); }
+
 void TMofReader::LoadFile(const std::string& path) {
   TFileText text;
-  if (!text.Open(path)) throw TMofError(path, 0, 0, "cannot read the file");
+  switch (text.Open(path)) {
+    case TFileText::kOpened: break;
+    case TFileText::kNotRegular: throw TMofError(path, 0, 0, "not a regular file");
+    case TFileText::kUnreadable: throw TMofError(path, 0, 0, "cannot read the file");
+  }
   Load(text.Data(), text.Size(), path);
 }
 
@@ -1340,9 +2013,9 @@ void TMofReader::LoadText(const std::string& text, const std::string& name) {
 }
 
 void TMofReader::Load(const char* text, size_t size, const std::string& name) {
-  TLoad load(*this);
+  TLoad load(*this, name);
   load.ReadSource(text, size, name);
-  load.ResolveReferences();
+  load.Finish();
 }
 
 }  // namespace NVKXQZA20

@@ -8,13 +8,28 @@
 //   reader.GetInstanceCount();         // 1 (counts add up over the reader's loads)
 //
 // A file already read by this reader (by LoadFile or an include) is not read
-// again, so a collection may include the schema the tool has loaded first.
+// again. A qualifier type or class declared again is taken as CIM compilers
+// take it: an identical declaration changes nothing, a different one
+// replaces the earlier with a warning (a class only while neither it nor a
+// subclass has instances), so a collection may bring its own copy of the
+// schema the tool has loaded first.
+//
+// Includes: only regular files below the folder of the file a load starts
+// from, or below a folder given to AllowIncludesBelow, are read; includes
+// nest at most kMaxIncludeDepth files deep. Files in UTF-8 or in UTF-16 with
+// a byte-order mark are read; other encodings are refused with a message
+// that names the problem.
 //
 // Each Load call is one load: aliases ($Disk) are known within it only, and
-// references by alias are set when the whole load has been read, so an
-// association instance may come before its endpoints. Methods are read and
-// dropped (the repository has none); so are qualifier flavors on qualifier
-// values, qualifiers on instances and fixed array sizes.
+// references by alias are set when the whole load has been read, in the
+// order their keys need (an association may come before its endpoints, and
+// an association keyed by references to other associations gets their
+// full paths). Keys may nest references kMaxKeyReferenceDepth deep, and an
+// object path set by alias may take kMaxReferencePathBytes; beyond, and for
+// a cycle of reference keys, the load fails. Two instances of one load with
+// one object path: the later replaces the earlier, with a warning (an error
+// when strict). Methods are read and dropped (the repository has none); so
+// are qualifiers on instances and fixed array sizes.
 //
 // Errors: every failure throws TMofError, whose message names the place and
 // what went wrong, as "x.mof:12:7: expected ';' after property declaration".
@@ -30,6 +45,8 @@
 #include <stdexcept>
 #include <set>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "core/repository.h"
 
@@ -53,19 +70,40 @@ class TMofError : public std::runtime_error {
   std::string fProblem;
 };
 
+// What a warning is about, so that a caller can count warnings by kind.
+enum class EMofWarning {
+  UndeclaredInstance,   // an instance of an undeclared class skipped
+  UnsetReference,       // a reference to such an instance left unset
+  Redeclaration,        // a qualifier type or class declared again differently
+  DuplicateInstance,    // an instance replaced by a later one with its path
+  UndeclaredQualifier,  // a qualifier used without a declaration
+  NamespacePragma       // #pragma namespace met: one data source for all
+};
+
 class TMofReader {
  public:
-  typedef boost::function<void(const TMofError&)> TWarningCallback;
+  typedef boost::function<void(EMofWarning, const TMofError&)> TWarningCallback;
+
+  static const int kMaxIncludeDepth = 64;
+  static const int kMaxKeyReferenceDepth = 8;
+  static const size_t kMaxReferencePathBytes = 16 << 20;
 
   TMofReader(boost::shared_ptr<TMemoryNamespace> ns, TCIMContext context = TCIMContext());
   ~TMofReader();
   TMofReader(const TMofReader&) = delete;
   TMofReader& operator=(const TMofReader&) = delete;
 
+  // Where warnings go; without a callback they are dropped.
+  void SetWarningCallback(TWarningCallback warn) { fWarn = warn; }
   // Instances of classes that no file declares are errors unless this is
-  // called: they are then skipped, each with a warning, and references to
-  // their aliases are left unset, each with a warning.
-  void SkipUndeclaredInstances(TWarningCallback warn) { fWarn = warn; }
+  // called: they are then read, skipped with a warning each, and references
+  // to their aliases are left unset, each with a warning.
+  void SkipUndeclaredInstances() { fSkipUndeclared = true; }
+  // Strict reading makes two instances with one object path and the use of
+  // an undeclared qualifier errors instead of warnings.
+  void SetStrict(bool strict) { fStrict = strict; }
+  // Includes may also read files below this folder (and its subfolders).
+  void AllowIncludesBelow(const std::string& folder);
 
   void LoadFile(const std::string& path);
   // name is the file name that messages show; includes in the text are
@@ -82,11 +120,22 @@ class TMofReader {
 
   // text[size] must be '\0'.
   void Load(const char* text, size_t size, const std::string& name);
+  void Warn(EMofWarning kind, const TMofError& warning) const {
+    if (fWarn) fWarn(kind, warning);
+  }
 
   boost::shared_ptr<TMemoryNamespace> fNamespace;
   TCIMContext fContext;
   std::set<std::string> fReadFiles;
+  std::vector<std::string> fAllowedFolders;  // canonical
+  // Where each qualifier type and class (by lower-case name) was declared,
+  // for the warning about a later declaration.
+  std::unordered_map<std::string, std::string> fQualifierTypePlaces;
+  std::unordered_map<std::string, std::string> fClassPlaces;
   TWarningCallback fWarn;
+  bool fSkipUndeclared = false;
+  bool fStrict = false;
+  bool fWarnedNamespace = false;
   size_t fClassCount = 0;
   size_t fQualifierTypeCount = 0;
   size_t fInstanceCount = 0;

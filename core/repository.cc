@@ -45,11 +45,13 @@ bool QualifierIsTrue(const std::vector<TQualifierValue>& qualifiers, const std::
   }
 }
 
-// Own qualifiers replace inherited ones of the same name.
+// Own qualifiers replace inherited ones of the same name; restricted ones
+// and Abstract are not inherited.
 std::vector<TQualifierValue> Merge(const std::vector<TQualifierValue>& inherited,
                                    const std::vector<TQualifierValue>& own) {
   std::vector<TQualifierValue> merged;
   for (const TQualifierValue& qualifier : inherited) {
+    if (qualifier.fRestricted || SameName(qualifier.fName, "Abstract")) continue;
     if (FindQualifier(own, qualifier.fName) == nullptr) merged.push_back(qualifier);
   }
   merged.insert(merged.end(), own.begin(), own.end());
@@ -82,6 +84,25 @@ std::vector<boost::shared_ptr<ICIMQualifier>> QualifierHandles(const std::vector
 
 }  // namespace
 
+bool operator==(const TQualifierValue& a, const TQualifierValue& b) {
+  return a.fName == b.fName && a.fValue == b.fValue && a.fRestricted == b.fRestricted;
+}
+
+bool operator==(const TQualifierType& a, const TQualifierType& b) {
+  return a.fName == b.fName && a.fType == b.fType && a.fIsArray == b.fIsArray && a.fDefault == b.fDefault &&
+         a.fScopes == b.fScopes && a.fFlavors == b.fFlavors;
+}
+
+bool operator==(const TPropertyDeclaration& a, const TPropertyDeclaration& b) {
+  return a.fName == b.fName && a.fType == b.fType && a.fIsArray == b.fIsArray &&
+         a.fReferenceClass == b.fReferenceClass && a.fQualifiers == b.fQualifiers && a.fDefault == b.fDefault;
+}
+
+bool operator==(const TClassDeclaration& a, const TClassDeclaration& b) {
+  return a.fName == b.fName && a.fSuperClass == b.fSuperClass && a.fQualifiers == b.fQualifiers &&
+         a.fProperties == b.fProperties;
+}
+
 // Counts calls into the core and throws at the planned one.
 struct TFaultPlan {
   std::atomic<uint64_t> fCalls{0};
@@ -104,8 +125,14 @@ class TMemInstance;
 // the subclasses that inherit it unchanged.
 class TMemPropertyDecl : public ICIMPropertyDecl {
  public:
-  TMemPropertyDecl(const TPropertyDeclaration& declaration, std::vector<TQualifierValue> qualifiers)
-      : fDeclaration(declaration) {
+  // Copies all of the declaration but its qualifiers, which qualifiers
+  // (merged with the inherited ones) replace.
+  TMemPropertyDecl(const TPropertyDeclaration& declaration, std::vector<TQualifierValue> qualifiers) {
+    fDeclaration.fName = declaration.fName;
+    fDeclaration.fType = declaration.fType;
+    fDeclaration.fIsArray = declaration.fIsArray;
+    fDeclaration.fReferenceClass = declaration.fReferenceClass;
+    fDeclaration.fDefault = declaration.fDefault;
     fDeclaration.fQualifiers = std::move(qualifiers);
     if (fDeclaration.fType == CIMTypeReference) fDeclaration.fIsArray = false;
     fIsKey = QualifierIsTrue(fDeclaration.fQualifiers, "Key");
@@ -220,10 +247,27 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
     return *cls;
   }
 
-  TMemClass& Declare(const TClassDeclaration& declaration);
+  TMemClass& Declare(TClassDeclaration declaration);
+  TMemClass& Redeclare(TClassDeclaration declaration);
+  const TQualifierType* FindQualifierType(const std::string& name) const {
+    auto found = fQualifierTypeIndex.find(Lower(name));
+    return found == fQualifierTypeIndex.end() ? nullptr : &fQualifierTypes[found->second];
+  }
+  void DeclareQualifierType(const TQualifierType& type, bool replace) {
+    auto known = fQualifierTypeIndex.emplace(Lower(type.fName), fQualifierTypes.size());
+    if (known.second) {
+      fQualifierTypes.push_back(type);
+    } else if (replace) {
+      fQualifierTypes[known.first->second] = type;
+    } else {
+      throw TQZAException(kQZAAlreadyExists, "qualifier " + type.fName);
+    }
+  }
   TMemInstance* Create(TMemClass& cls);
   void Remove(TMemInstance& instance);
+  void RemoveAll(const std::unordered_set<const TMemInstance*>& instances);
   TMemInstance* Resolve(const TCIMReference& reference) const;
+  void RequireReferencedClasses(const TClassDeclaration& declaration) const;
 
   // Keys changed or instances came or went: paths may now resolve elsewhere.
   void PathsChanged() { fAssociationsValid = false; }
@@ -245,6 +289,7 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
 
   std::vector<std::unique_ptr<TMemClass>> fClasses;
   std::vector<TQualifierType> fQualifierTypes;
+  std::unordered_map<std::string, size_t> fQualifierTypeIndex;  // by lower-cased name
   size_t fInstanceCount = 0;
 
  private:
@@ -314,22 +359,9 @@ class TMemInstance : public ICIMInstance {
 
 class TMemClass : public ICIMClass {
  public:
-  TMemClass(TDataSource& source, const TClassDeclaration& declaration, TMemClass* superClass)
-      : fSource(&source), fName(declaration.fName), fSuper(superClass) {
-    fQualifiers = superClass ? Merge(InheritableQualifiers(superClass->fQualifiers), declaration.fQualifiers)
-                             : declaration.fQualifiers;
-    if (superClass) {
-      fProperties = superClass->fProperties;
-      fIndex = superClass->fIndex;
-      fExactIndex = superClass->fExactIndex;
-    }
-    for (const TPropertyDeclaration& property : declaration.fProperties) AddProperty(property);
-    fIsAssociation = QualifierIsTrue(fQualifiers, "Association");
-    IndexKeysAndReferences();
-    for (const boost::shared_ptr<TMemPropertyDecl>& decl : fProperties) {
-      const TCIMValue& initial = decl->GetDefaultValue();
-      fInitialValues.push_back(initial.IsNull() ? TCIMValue::Null(decl->GetType(), decl->IsArray()) : initial);
-    }
+  TMemClass(TDataSource& source, TClassDeclaration declaration, TMemClass* superClass)
+      : fSource(&source), fDeclaration(std::move(declaration)) {
+    Build(superClass);
   }
 
   std::string GetName(const TCIMContext& = TCIMContext()) const override { return fName; }
@@ -409,6 +441,16 @@ class TMemClass : public ICIMClass {
     fPathIndexValid = false;
     return released;
   }
+  // Moves those of the instances that are this class's own to released,
+  // keeping the order of the others.
+  void ReleaseAll(const std::unordered_set<const TMemInstance*>& instances,
+                  std::vector<std::unique_ptr<TMemInstance>>& released) {
+    auto kept = std::stable_partition(fInstances.begin(), fInstances.end(),
+                                      [&](const std::unique_ptr<TMemInstance>& i) { return !instances.count(i.get()); });
+    for (auto i = kept; i != fInstances.end(); ++i) released.push_back(std::move(*i));
+    fInstances.erase(kept, fInstances.end());
+    fPathIndexValid = false;
+  }
   void PathsChanged() { fPathIndexValid = false; }
   const std::vector<std::unique_ptr<TMemInstance>>& Instances() const { return fInstances; }
   // This class's own instance whose path ends in keyText, or none.
@@ -424,13 +466,54 @@ class TMemClass : public ICIMClass {
     return found == fPathIndex.end() ? nullptr : found->second;
   }
 
- private:
-  static std::vector<TQualifierValue> InheritableQualifiers(const std::vector<TQualifierValue>& qualifiers) {
-    std::vector<TQualifierValue> inheritable;
-    for (const TQualifierValue& qualifier : qualifiers) {
-      if (!SameName(qualifier.fName, "Abstract")) inheritable.push_back(qualifier);
+  const TClassDeclaration& Declaration() const { return fDeclaration; }
+  TMemClass* SuperClass() const { return fSuper; }
+  // Whether this class or one of its subclasses has instances.
+  bool HierarchyHasInstances() const {
+    bool found = false;
+    VisitInstances([&found](const boost::shared_ptr<ICIMInstance>&) { return !(found = true); }, true);
+    return found;
+  }
+  void RemoveSubclass(const TMemClass* subclass) {
+    fSubclasses.erase(std::remove(fSubclasses.begin(), fSubclasses.end(), subclass), fSubclasses.end());
+  }
+  // Takes the new declaration and rebuilds this class and, depth first, its
+  // subclasses on their own declarations; none may have instances.
+  void Redeclare(TClassDeclaration declaration, TMemClass* superClass) {
+    fDeclaration = std::move(declaration);
+    std::vector<std::pair<TMemClass*, TMemClass*>> pending{{this, superClass}};
+    while (!pending.empty()) {
+      TMemClass* cls = pending.back().first;
+      TMemClass* super = pending.back().second;
+      pending.pop_back();
+      cls->Build(super);
+      for (auto sub = cls->fSubclasses.rbegin(); sub != cls->fSubclasses.rend(); ++sub) pending.emplace_back(*sub, cls);
     }
-    return inheritable;
+  }
+
+ private:
+  void Build(TMemClass* superClass) {
+    fName = fDeclaration.fName;
+    fSuper = superClass;
+    fQualifiers = superClass ? Merge(superClass->fQualifiers, fDeclaration.fQualifiers) : fDeclaration.fQualifiers;
+    fProperties.clear();
+    fIndex.clear();
+    fExactIndex.clear();
+    if (superClass) {
+      fProperties = superClass->fProperties;
+      fIndex = superClass->fIndex;
+      fExactIndex = superClass->fExactIndex;
+    }
+    for (const TPropertyDeclaration& property : fDeclaration.fProperties) AddProperty(property);
+    fIsAssociation = QualifierIsTrue(fQualifiers, "Association");
+    IndexKeysAndReferences();
+    fInitialValues.clear();
+    for (const boost::shared_ptr<TMemPropertyDecl>& decl : fProperties) {
+      const TCIMValue& initial = decl->GetDefaultValue();
+      fInitialValues.push_back(initial.IsNull() ? TCIMValue::Null(decl->GetType(), decl->IsArray()) : initial);
+    }
+    fValuesPerInstance = 1;
+    fPathIndexValid = false;
   }
 
   void AddProperty(const TPropertyDeclaration& property) {
@@ -441,10 +524,12 @@ class TMemClass : public ICIMClass {
     }
     fExactIndex.emplace(property.fName, fProperties.size());
     fIndex.emplace(Lower(property.fName), fProperties.size());
-    fProperties.emplace_back(new TMemPropertyDecl(property, property.fQualifiers));
+    fProperties.emplace_back(new TMemPropertyDecl(property, Merge({}, property.fQualifiers)));
   }
 
   void IndexKeysAndReferences() {
+    fKeys.clear();
+    fReferences.clear();
     for (size_t i = 0; i < fProperties.size(); ++i) {
       if (fProperties[i]->IsKey()) fKeys.push_back(i);
       if (fProperties[i]->GetType() == CIMTypeReference) fReferences.push_back(i);
@@ -480,8 +565,9 @@ class TMemClass : public ICIMClass {
   }
 
   TDataSource* fSource;
+  TClassDeclaration fDeclaration;
   std::string fName;
-  TMemClass* fSuper;
+  TMemClass* fSuper = nullptr;
   std::vector<TMemClass*> fSubclasses;
   std::vector<TQualifierValue> fQualifiers;
   std::vector<boost::shared_ptr<TMemPropertyDecl>> fProperties;
@@ -714,18 +800,40 @@ boost::shared_ptr<ICIMInstance> TDataSource::Handle(const TMemInstance* instance
   return boost::shared_ptr<ICIMInstance>(shared_from_this(), const_cast<TMemInstance*>(instance));
 }
 
-TMemClass& TDataSource::Declare(const TClassDeclaration& declaration) {
-  if (declaration.fName.empty()) throw TQZAException(kQZAInvalidParameter, "class without a name");
-  if (FindClass(declaration.fName)) throw TQZAException(kQZAAlreadyExists, "class " + declaration.fName);
-  TMemClass* superClass = declaration.fSuperClass.empty() ? nullptr : &RequireClass(declaration.fSuperClass);
+void TDataSource::RequireReferencedClasses(const TClassDeclaration& declaration) const {
   for (const TPropertyDeclaration& property : declaration.fProperties) {
     if (property.fType == CIMTypeReference && !property.fReferenceClass.empty()) RequireClass(property.fReferenceClass);
   }
-  fClasses.emplace_back(new TMemClass(*this, declaration, superClass));
+}
+
+TMemClass& TDataSource::Declare(TClassDeclaration declaration) {
+  if (declaration.fName.empty()) throw TQZAException(kQZAInvalidParameter, "class without a name");
+  if (FindClass(declaration.fName)) throw TQZAException(kQZAAlreadyExists, "class " + declaration.fName);
+  TMemClass* superClass = declaration.fSuperClass.empty() ? nullptr : &RequireClass(declaration.fSuperClass);
+  RequireReferencedClasses(declaration);
+  std::string key = Lower(declaration.fName);
+  fClasses.emplace_back(new TMemClass(*this, std::move(declaration), superClass));
   TMemClass* cls = fClasses.back().get();
-  fClassesByName.emplace(Lower(declaration.fName), cls);
+  fClassesByName.emplace(std::move(key), cls);
   if (superClass) superClass->AddSubclass(cls);
   return *cls;
+}
+
+TMemClass& TDataSource::Redeclare(TClassDeclaration declaration) {
+  TMemClass& cls = RequireClass(declaration.fName);
+  TMemClass* superClass = declaration.fSuperClass.empty() ? nullptr : &RequireClass(declaration.fSuperClass);
+  RequireReferencedClasses(declaration);
+  if (superClass != nullptr && superClass->IsA(cls.GetName())) {
+    throw TQZAException(kQZAInvalidParameter, "class " + cls.GetName() + " cannot derive from itself");
+  }
+  if (cls.HierarchyHasInstances()) throw TQZAException(kQZAFailed, "class " + cls.GetName() + " has instances");
+  if (cls.SuperClass() != superClass) {
+    if (cls.SuperClass() != nullptr) cls.SuperClass()->RemoveSubclass(&cls);
+    if (superClass != nullptr) superClass->AddSubclass(&cls);
+  }
+  cls.Redeclare(std::move(declaration), superClass);
+  AssociationsChanged();
+  return cls;
 }
 
 TMemInstance* TDataSource::Create(TMemClass& cls) {
@@ -742,6 +850,16 @@ void TDataSource::Remove(TMemInstance& instance) {
   fDeleted.push_back(instance.Class().Release(instance));
   instance.MarkDeleted();
   --fInstanceCount;
+  PathsChanged();
+}
+
+void TDataSource::RemoveAll(const std::unordered_set<const TMemInstance*>& instances) {
+  std::unordered_set<TMemClass*> classes;
+  for (const TMemInstance* instance : instances) classes.insert(&instance->Class());
+  size_t before = fDeleted.size();
+  for (TMemClass* cls : classes) cls->ReleaseAll(instances, fDeleted);
+  for (size_t i = before; i < fDeleted.size(); ++i) fDeleted[i]->MarkDeleted();
+  fInstanceCount -= fDeleted.size() - before;
   PathsChanged();
 }
 
@@ -850,22 +968,44 @@ TDataSource& TMemoryNamespace::DataSource(const TCIMContext& context) const {
   return *fDataSources[index];
 }
 
-boost::shared_ptr<ICIMClass> TMemoryNamespace::DeclareClass(const TClassDeclaration& declaration,
+boost::shared_ptr<ICIMClass> TMemoryNamespace::DeclareClass(TClassDeclaration declaration,
                                                             const TCIMContext& context) {
   TDataSource& source = DataSource(context);
-  return source.Handle(&source.Declare(declaration));
+  return source.Handle(&source.Declare(std::move(declaration)));
 }
 
-void TMemoryNamespace::DeclareQualifierType(const TQualifierType& type, const TCIMContext& context) {
-  if (FindQualifierType(type.fName, context)) throw TQZAException(kQZAAlreadyExists, "qualifier " + type.fName);
-  DataSource(context).fQualifierTypes.push_back(type);
+void TMemoryNamespace::DeleteInstances(const std::vector<boost::shared_ptr<ICIMInstance>>& instances,
+                                       const TCIMContext& context) {
+  TDataSource& source = DataSource(context);
+  source.Tick();
+  std::unordered_set<const TMemInstance*> doomed;
+  for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
+    const TMemInstance* own = dynamic_cast<const TMemInstance*>(instance.get());
+    if (own == nullptr || &own->Source() != &source) throw TQZAException(kQZAInvalidParameter, "not an instance of this data source");
+    if (own->IsDeleted()) throw TQZAException(kQZADeleted, own->Class().GetName());
+    doomed.insert(own);
+  }
+  if (!doomed.empty()) source.RemoveAll(doomed);
+}
+
+boost::shared_ptr<ICIMClass> TMemoryNamespace::RedeclareClass(TClassDeclaration declaration,
+                                                              const TCIMContext& context) {
+  TDataSource& source = DataSource(context);
+  return source.Handle(&source.Redeclare(std::move(declaration)));
+}
+
+const TClassDeclaration* TMemoryNamespace::FindClassDeclaration(const std::string& name,
+                                                                const TCIMContext& context) const {
+  const TMemClass* cls = DataSource(context).FindClass(name);
+  return cls == nullptr ? nullptr : &cls->Declaration();
+}
+
+void TMemoryNamespace::DeclareQualifierType(const TQualifierType& type, const TCIMContext& context, bool replace) {
+  DataSource(context).DeclareQualifierType(type, replace);
 }
 
 const TQualifierType* TMemoryNamespace::FindQualifierType(const std::string& name, const TCIMContext& context) const {
-  for (const TQualifierType& type : DataSource(context).fQualifierTypes) {
-    if (SameName(type.fName, name)) return &type;
-  }
-  return nullptr;
+  return DataSource(context).FindQualifierType(name);
 }
 
 size_t TMemoryNamespace::GetQualifierTypeCount(const TCIMContext& context) const {

@@ -37,6 +37,9 @@ struct TQualifierValue {
   TQualifierValue(std::string name, TCIMValue value) : fName(std::move(name)), fValue(std::move(value)) {}
   std::string fName;
   TCIMValue fValue;
+  // Restricted flavor: the qualifier applies where it is written only and
+  // is not inherited by subclasses or overriding properties.
+  bool fRestricted = false;
 };
 
 struct TQualifierType {
@@ -67,6 +70,12 @@ struct TClassDeclaration {
   std::vector<TPropertyDeclaration> fProperties;
 };
 
+// Declarations are equal when every name, type, value and flavor is.
+bool operator==(const TQualifierValue& a, const TQualifierValue& b);
+bool operator==(const TQualifierType& a, const TQualifierType& b);
+bool operator==(const TPropertyDeclaration& a, const TPropertyDeclaration& b);
+bool operator==(const TClassDeclaration& a, const TClassDeclaration& b);
+
 class TDataSource;
 struct TFaultPlan;
 
@@ -86,9 +95,21 @@ class TMemoryNamespace : public ICIMNamespace,
   // classes of REF properties must be declared first (kQZANotFound); a name
   // already declared throws kQZAAlreadyExists. Properties redeclared by a
   // subclass override the inherited declaration and inherit its qualifiers.
-  boost::shared_ptr<ICIMClass> DeclareClass(const TClassDeclaration& declaration,
+  boost::shared_ptr<ICIMClass> DeclareClass(TClassDeclaration declaration,
                                             const TCIMContext& context = TCIMContext());
-  void DeclareQualifierType(const TQualifierType& type, const TCIMContext& context = TCIMContext());
+  // Replaces the declaration of a class, as a CIM server's ModifyClass: its
+  // subclasses are rebuilt on the new declaration and keep theirs. Refused
+  // (kQZAFailed) when the class or a subclass already has instances, and
+  // (kQZAInvalidParameter) when the new superclass derives from the class.
+  boost::shared_ptr<ICIMClass> RedeclareClass(TClassDeclaration declaration,
+                                              const TCIMContext& context = TCIMContext());
+  // Empty pointer when no such class is declared.
+  const TClassDeclaration* FindClassDeclaration(const std::string& name,
+                                                const TCIMContext& context = TCIMContext()) const;
+  // A name already declared throws kQZAAlreadyExists unless replace is set.
+  // Found by name in constant time.
+  void DeclareQualifierType(const TQualifierType& type, const TCIMContext& context = TCIMContext(),
+                            bool replace = false);
   // Empty pointer when the qualifier type is not declared.
   const TQualifierType* FindQualifierType(const std::string& name,
                                           const TCIMContext& context = TCIMContext()) const;
@@ -97,6 +118,11 @@ class TMemoryNamespace : public ICIMNamespace,
   size_t GetInstanceCount(const TCIMContext& context = TCIMContext()) const;
   // Root classes in declaration order.
   std::vector<boost::shared_ptr<ICIMClass>> GetRootClasses(const TCIMContext& context = TCIMContext()) const;
+
+  // Deletes the instances as ICIMInstance::Delete does, in one pass over
+  // their classes: time linear in the instances of those classes.
+  void DeleteInstances(const std::vector<boost::shared_ptr<ICIMInstance>>& instances,
+                       const TCIMContext& context = TCIMContext());
 
   // Fault injection for reliability tests: the callNumber-th call into the
   // core from now on (counting from 1) throws, as TQZAException(code) or,

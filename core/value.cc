@@ -153,7 +153,20 @@ TCIMValue::TCIMValue(ECIMType type, bool isArray, bool isNull, TPayload payload)
 
 TCIMValue TCIMValue::Null(ECIMType type, bool isArray) { return TCIMValue(type, isArray, true, TPayload()); }
 
-TCIMValue TCIMValue::Char16(char c) { return TCIMValue(CIMTypeChar16, false, false, std::string(1, c)); }
+TCIMValue TCIMValue::Char16(char16_t c) {
+  std::string text;
+  if (c < 0x80) {
+    text += static_cast<char>(c);
+  } else if (c < 0x800) {
+    text += static_cast<char>(0xC0 | (c >> 6));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    text += static_cast<char>(0xE0 | (c >> 12));
+    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    text += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return TCIMValue(CIMTypeChar16, false, false, std::move(text));
+}
 
 TCIMValue TCIMValue::Real32(float value) {
   return TCIMValue(CIMTypeReal32, false, false, static_cast<double>(value));
@@ -285,13 +298,35 @@ double TCIMValue::ToReal64() const {
   return whole.negative ? -magnitude : magnitude;
 }
 
-char TCIMValue::ToChar16() const {
+namespace {
+
+// The one UTF-8 character of text within UCS-2 (a lone byte above 0x7F
+// stands for itself), or -1.
+long SingleCharacter(const std::string& text) {
+  if (text.size() == 1) return static_cast<unsigned char>(text[0]);
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(text.data());
+  auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
+  if (text.size() == 2 && (b[0] & 0xE0) == 0xC0 && continuation(b[1])) {
+    long code = ((b[0] & 0x1F) << 6) | (b[1] & 0x3F);
+    return code >= 0x80 ? code : -1;
+  }
+  if (text.size() == 3 && (b[0] & 0xF0) == 0xE0 && continuation(b[1]) && continuation(b[2])) {
+    long code = ((b[0] & 0x0F) << 12) | ((b[1] & 0x3F) << 6) | (b[2] & 0x3F);
+    return code >= 0x800 ? code : -1;
+  }
+  return -1;
+}
+
+}  // namespace
+
+char16_t TCIMValue::ToChar16() const {
   RequireScalar();
   const std::string* s = std::get_if<std::string>(&fPayload);
-  if (s == nullptr || s->size() != 1 || (fType != CIMTypeChar16 && fType != CIMTypeString)) {
+  long code = s == nullptr ? -1 : SingleCharacter(*s);
+  if (code < 0 || (fType != CIMTypeChar16 && fType != CIMTypeString)) {
     throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value read as a char16");
   }
-  return (*s)[0];
+  return static_cast<char16_t>(code);
 }
 
 TCIMDateTime TCIMValue::ToDateTime() const {
@@ -435,6 +470,9 @@ class TPathParser {
     std::string name = colon == std::string::npos ? head : head.substr(colon + 1);
     name = Trim(name);
     if (name.empty()) Fail("missing class name");
+    bool identifier = !std::isdigit(static_cast<unsigned char>(name[0]));
+    for (char c : name) identifier = identifier && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+    if (!identifier) Fail("bad class name '" + name + "'");
     return name;
   }
 

@@ -87,7 +87,8 @@ class TCIMValue {
   TCIMValue();
   // A null value of a type, scalar or array.
   static TCIMValue Null(ECIMType type, bool isArray = false);
-  static TCIMValue Char16(char c);
+  // A UCS-2 character, held as its UTF-8 text.
+  static TCIMValue Char16(char16_t c);
   static TCIMValue Real32(float value);
   // An array of elements that all have the element type.
   static TCIMValue Array(ECIMType elementType, std::vector<TCIMValue> elements);
@@ -124,7 +125,8 @@ class TCIMValue {
   uint64_t ToUInt64() const;
   int64_t ToSInt64() const;
   double ToReal64() const;
-  char ToChar16() const;
+  // A char16 or a string of one character (UTF-8) within UCS-2.
+  char16_t ToChar16() const;
   TCIMDateTime ToDateTime() const;
   TCIMReference ToReference() const;
   // The elements of an array; a scalar gives one element, null none.

@@ -2,7 +2,8 @@
 // namespace, either load or fail with a TMofError; nothing else may escape.
 //
 // The first byte chooses the setting: bit 0 preloads the bundled schema,
-// bit 1 skips instances of undeclared classes (as the tool does by default).
+// bit 1 skips instances of undeclared classes (as the tool does by default),
+// bit 2 reads strictly (as the tool's --strict).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool lenient = (data[0] & 2) != 0;
   std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
   TMofReader reader(TMemoryNamespace::Create());
-  if (lenient) reader.SkipUndeclaredInstances([](const TMofError&) {});
+  if (lenient) reader.SkipUndeclaredInstances();
+  reader.SetStrict((data[0] & 4) != 0);
   try {
     if (withSchema) reader.LoadFile(QZA_SOURCE_DIR "/schema/schema.mof");
     // Named beside the schema so that includes of its files resolve.

@@ -39,7 +39,10 @@ fs::path BundledFile(const std::string& relative) {
 
 }  // namespace
 
+// A collection may include the bundled schema folder's files, as the samples
+// do, whether the schema itself is built in or read from there.
 void UseBundledSchema(TLoadSettings& settings) {
+  settings.fIncludeFolders.push_back((DataFolder() / "schema").string());
   if (DataFolderFromEnvironment().empty() && !EmbeddedSchema().empty()) {
     settings.fSchemaText = EmbeddedSchema();
     return;

@@ -28,11 +28,13 @@ TLoadedCollections LoadCollections(const TLoadSettings& settings) {
     TCIMContext context;
     context["nsIndex"] = TCIMValue(i == 0 ? uint16_t(0) : loaded.fNamespace->AddDataSource());
     TMofReader reader(loaded.fNamespace, context);
-    if (!settings.fStrict) {
-      reader.SkipUndeclaredInstances([&settings](const TMofError& warning) {
-        if (settings.fWarn) settings.fWarn(warning.what());
-      });
-    }
+    reader.SetWarningCallback([&settings](EMofWarning kind, const TMofError& warning) {
+      if (settings.fWarn) settings.fWarn(kind, warning.what());
+    });
+    if (!settings.fStrict) reader.SkipUndeclaredInstances();
+    reader.SetStrict(settings.fStrict);
+    for (const std::string& folder : settings.fIncludeFolders) reader.AllowIncludesBelow(folder);
+    for (const std::string& schema : settings.fSchemaFiles) reader.AllowIncludesBelow(fs::path(schema).parent_path());
     for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
     if (!settings.fSchemaText.empty()) reader.LoadText(settings.fSchemaText, "(built-in schema)");
     reader.LoadFile(settings.fCollections[i]);

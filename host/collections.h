@@ -12,19 +12,24 @@
 #include <string>
 #include <vector>
 
+#include "core/mof_reader.h"
 #include "core/repository.h"
 
 struct TLoadSettings {
   std::vector<std::string> fCollections;
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
+  // Folders below which collections may include files, besides their own
+  // and those of the schema files: the bundled schema folder when the
+  // bundled schema is used (UseBundledSchema), and those the user names.
+  std::vector<std::string> fIncludeFolders;
   // A schema given as text (the one built into the tool), loaded after
   // fSchemaFiles; empty for none.
   std::string fSchemaText;
-  // Instances of undeclared classes are errors; otherwise they are skipped
-  // and each is reported to fWarn.
+  // Instances of undeclared classes, two instances with one object path and
+  // undeclared qualifiers are errors; otherwise they are warnings.
   bool fStrict = false;
-  std::function<void(const std::string&)> fWarn;
+  std::function<void(NVKXQZA20::EMofWarning, const std::string&)> fWarn;
 };
 
 struct TLoadedCollections {

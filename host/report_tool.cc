@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 #include <iomanip>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -39,18 +40,78 @@ class TRunError : public std::runtime_error {
 // Every message of the tool passes here: its data is shown, never obeyed by the terminal.
 void Say(std::ostream& err, const std::string& message) { err << "qzareport: " << VisibleText(message) << "\n"; }
 
-TLoadSettings LoadSettingsOf(const TToolOptions& options, std::ostream& err) {
+// What the summary line of each kind of warning says about the ones not shown.
+struct TWarningKind {
+  EMofWarning fKind;
+  const char* fSummary;
+};
+
+const TWarningKind kWarningKinds[] = {
+    {EMofWarning::UndeclaredInstance, "instances of undeclared classes skipped"},
+    {EMofWarning::UnsetReference, "references to skipped instances left unset"},
+    {EMofWarning::Redeclaration, "declarations replaced by different ones"},
+    {EMofWarning::DuplicateInstance, "instances replaced by later ones with their object path"},
+    {EMofWarning::UndeclaredQualifier, "undeclared qualifiers"},
+    {EMofWarning::NamespacePragma, "#pragma namespace"},
+};
+
+// The reader's warnings: the first few of each kind are shown, the others
+// counted and summed up in one line per kind when loading is over
+// ("and 997 more: ..."); -q shows none.
+class TWarningPrinter {
+ public:
+  static const size_t kShownPerKind = 3;
+
+  TWarningPrinter(std::ostream& err, bool quiet) : fErr(err), fQuiet(quiet) {}
+
+  void Print(EMofWarning kind, const std::string& warning) {
+    if (fQuiet || ++fCounts[kind] > kShownPerKind) return;
+    Say(fErr, "warning: " + warning);
+  }
+
+  void PrintSummary() {
+    for (const TWarningKind& kind : kWarningKinds) {
+      size_t count = fCounts[kind.fKind];
+      if (count > kShownPerKind) {
+        Say(fErr, "warning: and " + std::to_string(count - kShownPerKind) + " more: " + kind.fSummary);
+      }
+    }
+    fCounts.clear();
+  }
+
+ private:
+  std::ostream& fErr;
+  bool fQuiet;
+  std::map<EMofWarning, size_t> fCounts;
+};
+
+// Collections may include files below their own folder, the schema folders
+// and the folders the user names.
+TLoadSettings LoadSettingsOf(const TToolOptions& options, TWarningPrinter& warnings) {
   TLoadSettings settings;
   settings.fStrict = options.fStrict;
-  settings.fWarn = [&err](const std::string& warning) { Say(err, "warning: " + warning); };
+  settings.fWarn = [&warnings](EMofWarning kind, const std::string& warning) { warnings.Print(kind, warning); };
   settings.fCollections = options.fCollections;
   if (settings.fCollections.empty()) settings.fCollections.push_back(BundledSample());
+  settings.fIncludeFolders.insert(settings.fIncludeFolders.end(), options.fIncludeFolders.begin(),
+                                  options.fIncludeFolders.end());
   if (options.fSchema.empty()) {
     UseBundledSchema(settings);
   } else if (options.fSchema != "none") {
     settings.fSchemaFiles = SchemaFilesOf(options.fSchema);
   }
   return settings;
+}
+
+TLoadedCollections LoadWithWarnings(const TLoadSettings& settings, TWarningPrinter& warnings) {
+  try {
+    TLoadedCollections loaded = LoadCollections(settings);
+    warnings.PrintSummary();
+    return loaded;
+  } catch (...) {
+    warnings.PrintSummary();
+    throw;
+  }
 }
 
 // The service processor is an XCM when the user says so, or else when the
@@ -241,8 +302,7 @@ std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSetti
   return inputs;
 }
 
-int Check(const TLoadSettings& settings, std::ostream& out) {
-  TLoadedCollections loaded = LoadCollections(settings);
+int Check(const TLoadedCollections& loaded, const TLoadSettings& settings, std::ostream& out) {
   out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
       << loaded.fInstanceCount << " instances: no problem found\n";
   return 0;
@@ -250,11 +310,12 @@ int Check(const TLoadSettings& settings, std::ostream& out) {
 
 int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std::ostream& err) {
   const auto started = std::chrono::steady_clock::now();
-  TLoadSettings settings = LoadSettingsOf(options, err);
-  if (options.fCheck) return Check(settings, out);
+  TWarningPrinter warnings(err, options.fQuiet);
+  TLoadSettings settings = LoadSettingsOf(options, warnings);
+  if (options.fCheck) return Check(LoadWithWarnings(settings, warnings), settings, out);
   // Refused before a long load, and locked against a second run.
   TOutputFolder folder(options.fOutputFolder, RunInputsOf(options, settings));
-  TLoadedCollections loaded = LoadCollections(settings);
+  TLoadedCollections loaded = LoadWithWarnings(settings, warnings);
   bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
   if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
   if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace, options.fIgnored);

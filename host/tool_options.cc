@@ -33,9 +33,12 @@ po::options_description VisibleOptions(TToolOptions& o, TRawOptions& raw) {
       ("log", po::value(&o.fLogFile)->value_name("FILE"), "log file (default qza.log in the output folder)")
       ("log-level", po::value(&o.fLogLevel)->value_name("0..3"), "highest level logged (default 3)")
       ("schema", po::value(&o.fSchema)->value_name("DIR"), "load the MOF files of DIR as schema; none: no schema")
+      ("include-dir", po::value(&o.fIncludeFolders)->value_name("DIR")->composing(),
+       "a collection may also include files below DIR (repeatable); otherwise only below its own folder "
+       "and the schema folders")
       ("check", po::bool_switch(&o.fCheck), "load and validate the collections, write no report")
-      ("strict", po::bool_switch(&o.fStrict), "an instance of an undeclared class is an error")
-      ("quiet,q", po::bool_switch(&o.fQuiet), "no progress and no summary on standard error")
+      ("strict", po::bool_switch(&o.fStrict), "instances of undeclared classes, two instances with one object path and undeclared qualifiers are errors")
+      ("quiet,q", po::bool_switch(&o.fQuiet), "no progress, no warnings and no summary on standard error")
       ("help,h", po::bool_switch(&o.fHelp), "this help")
       ("version", po::bool_switch(&o.fVersion), "the tool's version");
   return d;

@@ -36,6 +36,7 @@ struct TToolOptions {
   std::string fLogFile;                    // "" means qza.log in the output folder
   int fLogLevel = 3;
   std::string fSchema;                     // "" is the bundled schema, "none" loads none
+  std::vector<std::string> fIncludeFolders;  // collections may include files below these too
   bool fCheck = false;
   bool fStrict = false;
   bool fQuiet = false;

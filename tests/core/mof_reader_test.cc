@@ -27,9 +27,15 @@ std::vector<std::string> Associated(const boost::shared_ptr<ICIMInstance>& insta
   return names;
 }
 
+// How a case is read: as the library reads by default, strictly (the
+// tool's --strict), or skipping undeclared instances (the tool's default).
+enum class EMode { kDefault, kStrict, kLenient };
+
 // The message of the TMofError the text raises, or "" when it loads.
-std::string ErrorOf(const std::string& text) {
+std::string ErrorOf(const std::string& text, EMode mode = EMode::kDefault) {
   TMofReader reader(TMemoryNamespace::Create());
+  reader.SetStrict(mode == EMode::kStrict);
+  if (mode == EMode::kLenient) reader.SkipUndeclaredInstances();
   try {
     reader.LoadText(text, "test.mof");
   } catch (const TMofError& e) {
@@ -101,6 +107,10 @@ INSTANTIATE_TEST_SUITE_P(
         TLiteralCase{"char16 V", "'x'", TCIMValue::Char16('x')},
         TLiteralCase{"char16 V", "'\\''", TCIMValue::Char16('\'')},
         TLiteralCase{"char16 V", "'\\x41'", TCIMValue::Char16('A')},
+        TLiteralCase{"char16 V", "'\\x263A'", TCIMValue::Char16(u'\u263A')},
+        TLiteralCase{"char16 V", "'\xC3\xA9'", TCIMValue::Char16(u'\u00E9')},
+        TLiteralCase{"real64 V", "1.0e-400", TCIMValue(0.0)},
+        TLiteralCase{"real32 V", "-2.5E-4000", TCIMValue::Real32(-0.0f)},
         TLiteralCase{"string V", "'x'", TCIMValue("x")},
         TLiteralCase{"string V", "\"\\b\\t\\n\\f\\r\\\"\\'\\\\\"", TCIMValue("\b\t\n\f\r\"'\\")},
         TLiteralCase{"string V", "\"\\x41\\X00e9\\x20AC!\"", TCIMValue("A\xC3\xA9\xE2\x82\xAC!")},
@@ -241,7 +251,8 @@ TEST(MofReaderTest, AliasesBelongToOneLoad) {
   reader.LoadText(std::string(kHardware) + "instance of T_Controller as $Raid { Name = \"raid\"; };", "first.mof");
   EXPECT_EQ("second.mof:1:43: unknown alias $Raid", [&] {
     try {
-      reader.LoadText("instance of T_ControlledBy { Antecedent = $Raid; };", "second.mof");
+      reader.LoadText("instance of T_ControlledBy { Antecedent = $Raid; Dependent = \"T_Disk.Name=\\\"d\\\"\"; };",
+                      "second.mof");
     } catch (const TMofError& e) {
       return std::string(e.what());
     }
@@ -314,11 +325,13 @@ TEST(MofReaderTest, AFileAlreadyReadIsNotReadAgain) {
                                         "instance of T_Fan { Name = \"f1\"; };");
   boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
   TMofReader reader(ns);
+  reader.AllowIncludesBelow(folder.Path("schema"));
   reader.LoadFile(schema);
   reader.LoadFile(collection);
   EXPECT_EQ(1u, ns->GetClassCount());
   EXPECT_EQ(1u, ns->GetInstanceCount());
   TMofReader fresh(TMemoryNamespace::Create());
+  fresh.AllowIncludesBelow(folder.Path("schema"));
   EXPECT_NO_THROW(fresh.LoadFile(collection));
   EXPECT_EQ(1u, fresh.GetClassCount());
 }
@@ -354,17 +367,33 @@ TEST(MofReaderTest, MissingAndCyclicIncludesAreReportedAtTheInclude) {
 struct TErrorCase {
   std::string fText;
   std::string fMessage;
+  EMode fMode = EMode::kDefault;
 };
 
+// Line 1 of the cases that use declared qualifiers.
+const char kQualifiers[] =
+    "Qualifier Key : boolean = false, Scope(property, reference), Flavor(DisableOverride, ToSubclass); "
+    "Qualifier Abstract : boolean = false, Scope(class, association, indication), Flavor(Restricted); "
+    "Qualifier Association : boolean = false, Scope(association), Flavor(DisableOverride, ToSubclass); "
+    "Qualifier Description : string = null, Scope(any), Flavor(Translatable);\n";
+
 // A case whose text follows the declaration of T_Disk (line 1).
-TErrorCase OnDisk(const std::string& text, const std::string& message) {
-  return TErrorCase{"class T_Disk { [Key] string Name; uint8 Slot; datetime Made; uint16 Codes[]; };\n" + text,
-                    message};
+TErrorCase OnDisk(const std::string& text, const std::string& message, EMode mode = EMode::kDefault) {
+  return TErrorCase{std::string(kQualifiers, sizeof kQualifiers - 2) +
+                        " class T_Disk { [Key] string Name; uint8 Slot; datetime Made; uint16 Codes[]; };\n" + text,
+                    message, mode};
+}
+
+// A case whose text follows the declarations of kQualifiers (line 1).
+TErrorCase Declared(const std::string& text, const std::string& message, EMode mode = EMode::kDefault) {
+  return TErrorCase{kQualifiers + text, message, mode};
 }
 
 class MofErrorTest : public ::testing::TestWithParam<TErrorCase> {};
 
-TEST_P(MofErrorTest, MessageNamesThePlaceAndTheProblem) { EXPECT_EQ(GetParam().fMessage, ErrorOf(GetParam().fText)); }
+TEST_P(MofErrorTest, MessageNamesThePlaceAndTheProblem) {
+  EXPECT_EQ(GetParam().fMessage, ErrorOf(GetParam().fText, GetParam().fMode));
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Malformed, MofErrorTest,
@@ -376,7 +405,8 @@ INSTANTIATE_TEST_SUITE_P(
         TErrorCase{"class T_A { T_None REF Far; };", "test.mof:1:13: unknown class 'T_None' of reference 'Far'"},
         TErrorCase{"class T_A { strin Name; };",
                    "test.mof:1:13: unknown data type 'strin' (a reference is written 'ClassName REF name')"},
-        TErrorCase{"class T_A { };\nclass t_a { };", "test.mof:2:7: cannot declare class 't_a': Object already exists"},
+        TErrorCase{"class T_A { string N; };\ninstance of T_A { N = \"a\"; };\nclass T_A { string M; };",
+                   "test.mof:3:7: cannot declare class 'T_A' again: it or a subclass already has instances"},
         TErrorCase{"instance of T_Missing {\n};", "test.mof:1:13: unknown class 'T_Missing'"},
         TErrorCase{"instance T_Disk { };", "test.mof:1:10: expected 'of' after 'instance'"},
         TErrorCase{"\n\nwidget T_A { };", "test.mof:3:1: expected 'class', 'instance', 'Qualifier' or '#pragma'"},
@@ -427,6 +457,164 @@ INSTANTIATE_TEST_SUITE_P(
         OnDisk("instance of T_Disk as $D { Name = \"a\"; };\ninstance of T_Disk as $d { Name = \"b\"; };",
                "test.mof:3:23: alias $d is already defined")));
 
+// What DSP0004 refuses and the established CIM compilers refuse too.
+INSTANTIATE_TEST_SUITE_P(
+    Invalid, MofErrorTest,
+    ::testing::Values(
+        Declared("class T_A { string N; uint8 n; };", "test.mof:2:29: property 'n' is declared twice in class T_A"),
+        Declared("class T_A { string N; };\nclass T_B : T_A { uint8 N; };",
+                 "test.mof:3:19: property 'N' is string in class T_A and cannot be redeclared as uint8"),
+        OnDisk("instance of T_Disk { Slot = 1; };",
+               "test.mof:2:13: instance of T_Disk has no value for its key property 'Name'"),
+        OnDisk("instance of T_Disk { Name = NULL; };",
+               "test.mof:2:29: bad value for property 'Name' of type string: a key property cannot be NULL"),
+        Declared("[Abstract] class T_A { };\ninstance of T_A { };",
+                 "test.mof:3:13: class T_A is abstract: it cannot have instances"),
+        Declared("class T_A { [Association] string N; };",
+                 "test.mof:2:14: qualifier 'Association' cannot be used on a property (its scope: association)"),
+        Declared("class T_A { [Nope] string N; };", "test.mof:2:14: undeclared qualifier 'Nope'", EMode::kStrict),
+        Declared("class T_A { [Key] string N; };\nclass T_B : T_A { [Key(false)] string N; };",
+                 "test.mof:3:20: qualifier 'Key' of property N of class T_A cannot be overridden (its flavor is "
+                 "DisableOverride)"),
+        Declared("class T_A { [Key] string N; };\nclass T_L { T_A REF R; };\ninstance of T_L { R = \"not a path!\"; };",
+                 "test.mof:4:23: bad value for property 'R' of type ref: \"not a path!\" is not an object path"),
+        OnDisk("instance of T_Disk { Name = \"a\"; Made = \"20261399256199.000000-300\"; };",
+               "test.mof:2:41: bad value for property 'Made' of type datetime: \"20261399256199.000000-300\" has no "
+               "month 13"),
+        OnDisk("instance of T_Disk { Name = \"a\"; Made = \"00000001256199.000000:000\"; };",
+               "test.mof:2:41: bad value for property 'Made' of type datetime: \"00000001256199.000000:000\" has no "
+               "hour 25"),
+        TErrorCase{std::string("class T_A { string N = \"a\0b\"; };", 33),
+                   "test.mof:1:26: NUL byte inside a string (written \\x0 in MOF)"},
+        Declared("class T_A { [Description(\"x\") : ToSubclass, Translatable] string N; };",
+                 "test.mof:2:45: 'Translatable' is a flavor, not a qualifier: flavors after ':' are separated by "
+                 "blanks, not commas"),
+        OnDisk("instance of T_Disk { Name = \"a\"; };\ninstance of T_Disk { Name = \"a\"; };",
+               "test.mof:3:13: instance of T_Disk has the object path of the instance at test.mof:2:13", EMode::kStrict),
+        OnDisk("instance of T_Disk { Name = \"a\"; Slot = 1; slot = 2; };",
+               "test.mof:2:44: property 'Slot' is given twice"),
+        TErrorCase{"instance of Nope { V = {{1}}; W = ; };", "test.mof:1:25: expected a value", EMode::kLenient},
+        TErrorCase{"instance of Nope { V = 1; W = ; };", "test.mof:1:31: expected a value", EMode::kLenient},
+        Declared("class T_Node { [Key] string N; };\n[Association] class T_L : T_Node { [Key] T_Node REF Other; };\n"
+                 "instance of T_L as $a { N = \"a\"; Other = $b; };\ninstance of T_L as $b { N = \"b\"; Other = $a; };",
+                 "test.mof:4:42: the keys of $b refer back to it through references (a cycle)"),
+        TErrorCase{std::string("\xFF\xFE\0\0c\0\0\0", 8),
+                   "test.mof: the file is in UTF-32, which MOF files are not written in; save it as UTF-8 or UTF-16"},
+        TErrorCase{std::string("c\0l\0", 4),
+                   "test.mof: the file starts with a NUL byte: UTF-16 without a byte-order mark? Save it as UTF-8 or "
+                   "with a byte-order mark"},
+        TErrorCase{std::string("\xFF\xFE\x00\xD8 \0", 6),
+                   "test.mof: invalid UTF-16: an unpaired surrogate at byte 2"}));
+
+struct TWarningCase {
+  std::string fText;
+  std::vector<std::string> fWarnings;
+};
+
+class MofWarningTest : public ::testing::TestWithParam<TWarningCase> {};
+
+TEST_P(MofWarningTest, WarningsNameThePlaces) {
+  std::vector<std::string> warnings;
+  TMofReader reader(TMemoryNamespace::Create());
+  reader.SetWarningCallback([&](EMofWarning, const TMofError& warning) { warnings.push_back(warning.what()); });
+  reader.LoadText(GetParam().fText, "test.mof");
+  EXPECT_EQ(GetParam().fWarnings, warnings);
+}
+
+// What the established compilers accept, said where it may surprise.
+INSTANTIATE_TEST_SUITE_P(
+    Accepted, MofWarningTest,
+    ::testing::Values(
+        TWarningCase{std::string(kQualifiers) + kQualifiers + "class T_A { [Key] string N; };\nclass T_A { [Key] string N; };",
+                     {}},
+        TWarningCase{"Qualifier Q : uint8, Scope(any);\nQualifier Q : string, Scope(any);\n"
+                     "class T_A { string N; };\nclass T_A { [Q(\"x\")] string N; uint8 M; };",
+                     {"test.mof:2:11: qualifier 'Q' declared again differently: this declaration replaces the one at "
+                      "test.mof:1:11",
+                      "test.mof:4:7: class 'T_A' declared again differently: this declaration replaces the one at "
+                      "test.mof:3:7"}},
+        TWarningCase{std::string(kQualifiers) + "class T_A { [Key] string N; uint8 V; };\n"
+                     "instance of T_A { N = \"a\"; V = 1; };\ninstance of T_A { V = 2; N = \"a\"; };",
+                     {"test.mof:4:13: instance of T_A has the object path of the instance at test.mof:3:13, which it "
+                      "replaces"}},
+        TWarningCase{"#pragma namespace(\"root/cimv2\")\n#pragma namespace (\"root/other\")\n"
+                     "#pragma namespace(\"root/third\")\nclass T_A { };",
+                     {"test.mof:2:1: #pragma namespace: every namespace of a collection is read into its one data "
+                      "source (root/cimv2)"}},
+        TWarningCase{"class T_A { [Vendor(3)] string N; };",
+                     {"test.mof:1:14: undeclared qualifier 'Vendor' kept with the type of its value"}}));
+
+TEST(MofReaderTest, LaterDeclarationsAndInstancesReplaceEarlierOnes) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.LoadText(std::string(kQualifiers) + R"(
+    class T_Base { [Key] string N; };
+    class T_A : T_Base { uint8 V; };
+    class T_Base { [Key] string N; string Added = "new"; };
+    instance of T_A { N = "a"; V = 1; };
+    instance of T_A { N = "a"; V = 2; };
+  )", "replace.mof");
+  std::vector<boost::shared_ptr<ICIMInstance>> instances = InstancesOf(ns, "T_A");
+  ASSERT_EQ(1u, instances.size());
+  EXPECT_EQ(TCIMValue(uint8_t(2)), instances[0]->GetProperty("V")->GetValue());
+  EXPECT_EQ(TCIMValue("new"), instances[0]->GetProperty("Added")->GetValue());
+  EXPECT_EQ(1u, reader.GetInstanceCount());
+  EXPECT_EQ(1u, ns->GetInstanceCount());
+}
+
+// An association keyed by another association gets its whole path
+// whichever comes first.
+TEST(MofReaderTest, ReferenceKeysGetWholePathsInEitherOrder) {
+  const std::string classes = std::string(kQualifiers) + R"(
+    class T_Part { [Key] string Name; };
+    [Association] class T_Pair { [Key] T_Part REF Left; [Key] T_Part REF Right; };
+    [Association] class T_Link { [Key] T_Pair REF L; [Key] T_Part REF P; };
+  )";
+  const std::string parts = R"(
+    instance of T_Part as $x { Name = "x"; };
+    instance of T_Part as $y { Name = "y"; };
+    instance of T_Pair as $pair { Left = $x; Right = $y; };
+  )";
+  const std::string link = "instance of T_Link { L = $pair; P = $x; };\n";
+  const std::string expected = R"(T_Pair.Left="T_Part.Name=\"x\"",Right="T_Part.Name=\"y\"")";
+  for (const std::string& body : {link + parts, parts + link}) {
+    boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+    TMofReader(ns).LoadText(classes + body, "order.mof");
+    EXPECT_EQ(expected, InstancesOf(ns, "T_Link").at(0)->GetProperty("L")->GetValue().ToString());
+  }
+}
+
+TEST(MofReaderTest, RestrictedQualifiersAreNotInherited) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader(ns).LoadText(std::string(kQualifiers) + R"(
+    Qualifier Note : string = null, Scope(class), Flavor(Restricted);
+    [Note("base"), Description("kept") : Restricted] class T_A { };
+    class T_B : T_A { };
+    [Note("own") : ToSubclass] class T_C : T_A { };
+    class T_D : T_C { };
+  )", "restricted.mof");
+  bool found = false;
+  EXPECT_THROW(ns->GetClass("T_B")->GetQualifier("Note", found), TQZAException);
+  EXPECT_THROW(ns->GetClass("T_B")->GetQualifier("Description", found), TQZAException);
+  EXPECT_EQ(TCIMValue("own"), ns->GetClass("T_D")->GetQualifier("Note", found)->GetValue());
+}
+
+// The form Windows tools write: the same text in UTF-16 with a byte-order
+// mark, either byte order, loads as its UTF-8 form does.
+TEST(MofReaderTest, Utf16WithByteOrderMarkIsDecoded) {
+  const std::u16string text = u"class T_A { [Key] string N; };\ninstance of T_A { N = \"caf\u00E9 \U0001F600\"; };";
+  for (bool bigEndian : {false, true}) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+      char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+    TMofReader(ns).LoadText(bytes, "utf16.mof");
+    EXPECT_EQ(TCIMValue("caf\xC3\xA9 \xF0\x9F\x98\x80"), InstancesOf(ns, "T_A").at(0)->GetProperty("N")->GetValue());
+  }
+}
+
 // Every cut of a valid text either loads or fails with a TMofError.
 TEST(MofReaderTest, TruncatedTextsFailCleanly) {
   const std::string text = std::string(kHardware) + R"(
@@ -442,6 +630,31 @@ TEST(MofReaderTest, TruncatedTextsFailCleanly) {
     }
   }
   EXPECT_EQ("", ErrorOf(text));
+}
+
+// The samples include the bundled schema: over it, or over a copy of it
+// elsewhere (declaring everything again, identically), they load without a
+// warning and with their instances.
+TEST(MofReaderTest, EverySampleLoadsWithoutWarningOverTheSchemaOrACopy) {
+  const std::string schemaFolder = QZA_SOURCE_DIR "/schema";
+  TMofFolder copy;
+  fs::copy(schemaFolder, copy.Path("schema"), fs::copy_options::recursive);
+  for (const char* sample : {"linux-server", "linux-server-later", "windows-server", "esxi-host", "preboot"}) {
+    for (const std::string& schema : {schemaFolder, copy.Path("schema")}) {
+      SCOPED_TRACE(std::string(sample) + " over " + schema);
+      boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+      TMofReader reader(ns);
+      std::vector<std::string> warnings;
+      reader.SetWarningCallback([&](EMofWarning, const TMofError& warning) { warnings.push_back(warning.what()); });
+      reader.SkipUndeclaredInstances();
+      reader.AllowIncludesBelow(schemaFolder);
+      reader.LoadFile(schema + "/schema.mof");
+      reader.LoadFile(std::string(QZA_SOURCE_DIR "/samples/") + sample + ".mof");
+      EXPECT_EQ(std::vector<std::string>(), warnings);
+      EXPECT_GE(reader.GetInstanceCount(), 100u);
+      EXPECT_EQ(reader.GetInstanceCount(), ns->GetInstanceCount());
+    }
+  }
 }
 
 TEST(MofReaderTest, LoadsTheWholeDmtfSchema) {
@@ -475,7 +688,7 @@ namespace {
 
 TEST(MofReaderSkipTest, UndeclaredInstancesAreSkippedWithWarningsWhenAsked) {
   const std::string text =
-      "class T_Fan { [Key] string Name; };\n"
+      "Qualifier Key : boolean = false, Scope(property, reference); class T_Fan { [Key] string Name; };\n"
       "class T_Link { [Key] T_Fan REF A; [Key] T_Fan REF B; };\n"
       "instance of T_Fan as $F { Name = \"f\"; };\n"
       "instance of T_Unknown as $U { Name = \"u\"; Nested = { 1, 2 }; };\n"
@@ -483,7 +696,8 @@ TEST(MofReaderSkipTest, UndeclaredInstancesAreSkippedWithWarningsWhenAsked) {
   boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
   TMofReader reader(ns);
   std::vector<std::string> warnings;
-  reader.SkipUndeclaredInstances([&](const TMofError& warning) { warnings.push_back(warning.what()); });
+  reader.SetWarningCallback([&](EMofWarning, const TMofError& warning) { warnings.push_back(warning.what()); });
+  reader.SkipUndeclaredInstances();
   reader.LoadText(text, "lenient.mof");
   EXPECT_EQ(warnings, (std::vector<std::string>{
                           "lenient.mof:4:13: instance of undeclared class 'T_Unknown' skipped",

@@ -15,6 +15,7 @@ const std::string kEsxiSample = std::string(QZA_SOURCE_DIR) + "/samples/esxi-hos
 TEST(EsxiHostWriter, UnwritableFolderIsAFailureOfAnUnfinishedReport) {
   TLoadSettings load;
   load.fCollections = {kEsxiSample};
+  load.fIncludeFolders = {QZA_SOURCE_DIR "/schema"};  // the sample includes the schema
   boost::shared_ptr<NVKXQZA20::TMemoryNamespace> ns = LoadCollections(load).fNamespace;
   const TWriterSettings settings{"/nonexistent/esxi", "", "", "text"};
   TEsxiHostWriter writer(std::unique_ptr<THostWriter>(new TTextWriter(settings)), settings);
