@@ -20,13 +20,15 @@ struct TPciFunction {
   std::string fAddress;    // "0000:00:1f.2" (domain added when lspci omits it)
   std::string fClassName;  // "SATA controller"
   std::string fClassId;    // "0106", "" without -nn
-  std::string fVendorName;
+  // Vendor and device names as lspci prints them, in one text ("Example Corp
+  // FastLink 10G Adapter"): where one ends and the other starts is not in the
+  // text; the ids are, and pci.ids or libpci names the vendor.
+  std::string fName;
   std::string fVendorId;  // "8086"
-  std::string fDeviceName;
   std::string fDeviceId;
   std::string fRevision;  // "05" of "(rev 05)"
   std::string fProgIf;    // "01" of "(prog-if 01 [AHCI 1.0])"
-  std::string fSubsystemName;
+  std::string fSubsystemName;  // vendor and device names, as fName
   std::string fSubsystemVendorId;
   std::string fSubsystemDeviceId;
   std::string fPhysicalSlot;  // "Physical Slot: 3"
