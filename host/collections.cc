@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "core/mof_reader.h"
+#include "host/machine_collections.h"
+#include "machine/sos_archive.h"
 
 namespace fs = std::filesystem;
 using namespace NVKXQZA20;
@@ -34,7 +36,12 @@ TLoadedCollections LoadCollections(const TLoadSettings& settings) {
       });
     }
     for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
-    reader.LoadFile(settings.fCollections[i]);
+    const std::string& collection = settings.fCollections[i];
+    if (NMachine::LooksLikeSosReport(collection)) {
+      reader.LoadText(CollectSosReport(collection, settings.fLogBytes, settings.fProgress).Text(), collection);
+    } else {
+      reader.LoadFile(collection);
+    }
     loaded.fInstanceCount += reader.GetInstanceCount();
     if (i == 0) loaded.fClassCount = loaded.fNamespace->GetClassCount(context);
   }

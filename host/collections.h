@@ -2,8 +2,12 @@
 // source (the first is data source 0, the base of a comparison), with the
 // schema loaded into every data source before its collection.
 //
+// A sos report (folder or archive) is read through the collector and loaded
+// as the collection it makes.
+//
 // Errors: a file that cannot be read or parsed throws NVKXQZA20::TMofError
-// naming the file, line and column.
+// naming the file, line and column; an unreadable sos archive throws
+// NVKXQZA20::NMachine::TSosError.
 #ifndef QZA_HOST_COLLECTIONS_H
 #define QZA_HOST_COLLECTIONS_H
 
@@ -22,6 +26,10 @@ struct TLoadSettings {
   // and each is reported to fWarn.
   bool fStrict = false;
   std::function<void(const std::string&)> fWarn;
+  // A sos report (folder or archive) is read through the collector, keeping
+  // the last fLogBytes of each log; fProgress hears each source read.
+  size_t fLogBytes = 8u << 20;
+  std::function<void(const std::string&)> fProgress;
 };
 
 struct TLoadedCollections {

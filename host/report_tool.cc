@@ -13,6 +13,7 @@
 #include "core/mof_reader.h"
 #include "core/root.h"
 #include "esxi/report_vmwesxi.h"
+#include "host/collect_tool.h"
 #include "host/collections.h"
 #include "host/delta_computation.h"
 #include "host/esxi_host_writer.h"
@@ -291,6 +292,8 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
 }  // namespace
 
 int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  // The collector is a command of its own, with its own options.
+  if (argc > 1 && std::string(argv[1]) == "collect") return RunCollectTool(argc - 1, argv + 1, out, err, errIsTerminal);
   TToolOptions options;
   try {
     options = ParseToolOptions(argc, argv);
