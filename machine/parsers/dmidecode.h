@@ -34,8 +34,11 @@ enum EDmiType : unsigned {
   kDmiOnboardDeviceExtended = 41,
 };
 
+// A structure holding several records (type 10's "On Board Device 2
+// Information", type 40's "Additional Information 2") gives one TDmiStructure
+// per record, all with the structure's handle, type and size.
 struct TDmiStructure {
-  size_t fLine = 0;
+  size_t fLine = 0;  // of the "Handle" line, or of a further record's name
   unsigned fHandle = 0;  // 0x0010 reads as 16
   unsigned fType = 0;
   unsigned fSize = 0;  // bytes of the structure

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/machine/parsers/parsed_summary.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -70,6 +72,50 @@ TEST(Dmidecode, RealServersYieldIdentityBiosProcessorsAndMemory) {
   EXPECT_EQ(files, 136u);
   EXPECT_EQ(populated, 843u);
   EXPECT_EQ(speeds, 811u);
+}
+
+// Several records of one structure, notes, lists, the preamble, and text that
+// is no structure.
+TEST(Dmidecode, StructuresRecordsAndUnknownText) {
+  const char* text =
+      "# dmidecode 3.5\n"
+      "Getting SMBIOS data from sysfs.\n"
+      "SMBIOS 3.3.0 present.\n"
+      "\n"
+      "Handle 0x0029, DMI type 10, 8 bytes\n"
+      "On Board Device 1 Information\n"
+      "\tType: Video\n"
+      "On Board Device 2 Information\n"
+      "\tType: Ethernet\n"
+      "\tDescription: Tern Port\n"
+      "\n"
+      "Handle 0x00A1, DMI type 0, 26 bytes\n"
+      "BIOS Information\n"
+      "\tVendor: Oxbow Firmware\n"
+      "\tCharacteristics:\n"
+      "\t\tPCI is supported\n"
+      "\t\tACPI is supported\n"
+      "\n"
+      "Handle 0xFEFF, DMI type 127, 4 bytes\n"
+      "End Of Table\n"
+      "\tInactive\n"
+      "\n"
+      "Invalid entry length (0). DMI table is broken! Stop.\n"
+      "Handle 0x0x2, DMI type 4\n";
+  TDmiRecords dmi = ParseDmidecode(text);
+  std::string summary = dmi.fDmidecodeVersion + " " + dmi.fSmbiosVersion + "\n";
+  for (const TDmiStructure& s : dmi.fStructures)
+    summary += std::to_string(s.fLine) + " " + std::to_string(s.fHandle) + "/" + std::to_string(s.fType) + "/" +
+               std::to_string(s.fSize) + " " + s.fName + ": " + Fields(s.fFields) + " " + Join(s.fNotes) + "\n";
+  for (const TRawSection& section : dmi.fUnknown) summary += std::to_string(section.fLine) + " ? " + section.fText + "\n";
+  EXPECT_EQ(summary + WarningLines(dmi.fWarnings),
+            "3.5 3.3.0\n"
+            "5 41/10/8 On Board Device 1 Information: Type=Video \n"
+            "8 41/10/8 On Board Device 2 Information: Type=Ethernet;Description=Tern Port \n"
+            "12 161/0/26 BIOS Information: Vendor=Oxbow Firmware;Characteristics=[PCI is supported,ACPI is supported] \n"
+            "19 65279/127/4 End Of Table:  Inactive\n"
+            "23 ? Invalid entry length (0). DMI table is broken! Stop.\n"
+            "W24");
 }
 
 }  // namespace
