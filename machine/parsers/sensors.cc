@@ -14,7 +14,7 @@ bool SplitReading(std::string_view word, std::optional<double>& value, std::stri
                                word[end] == '+' || word[end] == '-'))
     ++end;
   value = ParseDouble(word.substr(0, end));
-  unit = std::string(word.substr(end));
+  if (value) unit = std::string(word.substr(end));
   return value.has_value();
 }
 

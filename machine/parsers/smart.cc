@@ -57,11 +57,11 @@ void ReadVitals(TSmartDevice& device) {
       device.fTemperatureCelsius = static_cast<int>(*celsius);
   if (!device.fPowerOnHours)
     if (auto hours = GroupedNumber(FirstOf(log, {"Power On Hours"}))) device.fPowerOnHours = *hours;
-  // SCSI: "Accumulated power on time, hours:minutes 38195:47"
-  if (const TField* field = log.Find("Accumulated power on time, hours"); field && !device.fPowerOnHours) {
-    std::vector<std::string_view> words = SplitWords(field->fValue);
-    if (words.size() == 2) device.fPowerOnHours = GroupedNumber(words[1]);
-  }
+  // SCSI prints "Accumulated power on time, hours:minutes 38195:47" alone.
+  static const std::string_view kScsiPowerOn = "Accumulated power on time, hours:minutes ";
+  for (const TRawSection& section : device.fSections)
+    if (!device.fPowerOnHours && StartsWith(section.fTitle, kScsiPowerOn))
+      device.fPowerOnHours = GroupedNumber(std::string_view(section.fTitle).substr(kScsiPowerOn.size()));
 }
 
 // "  1 Raw_Read_Error_Rate     0x000f   117   099   006    Pre-fail  Always       -       156490032"

@@ -108,8 +108,10 @@ TBlockDevices ParseLsblk(const std::string& text) {
       std::vector<std::string> values = SplitByHeader(header, line);
       for (size_t i = 0; i < header.size(); ++i) device.fColumns[std::string(header[i].fText)] = values[i];
     }
-    size_t depth = 0;
-    device.fName = std::string(StripTree(device.Column("NAME"), depth));
+    // Tree marks may start with blanks, which the cell lost; the line has them.
+    size_t depth = 0, cellDepth = 0;
+    device.fName = std::string(StripTree(device.Column("NAME"), cellDepth));
+    if (!header.empty() && header[0].fText == "NAME") StripTree(line, depth);
     if (device.fName.empty()) {
       Warn(devices.fWarnings, cursor.Number(), line);
       continue;
