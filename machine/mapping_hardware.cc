@@ -78,11 +78,16 @@ void MapDataSource(const TMachineRecords& /*records*/, const TDataSource& source
 
 void MapComputerSystem(const TMachineRecords& records, TCollection& out) {
   const std::string host = Trimmed(records.fHostName);
+  // Many white-box servers leave the system strings to the integrator, who
+  // leaves them as placeholders: the board's maker and name then say most.
+  std::string maker = DmiText(records, kDmiSystem, "Manufacturer", "sys_vendor");
+  if (maker.empty()) maker = DmiText(records, kDmiBaseboard, "Manufacturer", "board_vendor");
+  std::string product = DmiText(records, kDmiSystem, "Product Name", "product_name");
+  if (product.empty()) product = DmiText(records, kDmiBaseboard, "Product Name", "board_name");
   TMofInstance system("VKXSG_ComputerSystem", kSystemAlias);
   system.Set("CreationClassName", "VKXSG_ComputerSystem").Set("Name", host.empty() ? "localhost" : host)
-      .SetIfAny("ElementName", host.substr(0, host.find('.')))
-      .SetIfAny("Manufacturer", DmiText(records, kDmiSystem, "Manufacturer", "sys_vendor"))
-      .SetIfAny("ProductName", DmiText(records, kDmiSystem, "Product Name", "product_name"))
+      .SetIfAny("ElementName", host.substr(0, host.find('.'))).SetIfAny("Manufacturer", maker)
+      .SetIfAny("ProductName", product)
       .SetIfAny("Version", DmiText(records, kDmiSystem, "Version", "product_version"))
       .SetIfAny("SerialNumber", DmiText(records, kDmiSystem, "Serial Number", "product_serial"))
       .SetIfAny("UUID", DmiText(records, kDmiSystem, "UUID", "product_uuid"));
@@ -207,6 +212,16 @@ std::map<unsigned, std::string> ArrayErrorCorrection(const TDmiRecords& dmi) {
   return correction;
 }
 
+// The rated speed, or else the configured one (older firmware names it a
+// clock speed).
+std::string MemorySpeed(const TFieldBlock& device) {
+  for (const char* field : {"Speed", "Configured Memory Speed", "Configured Clock Speed"}) {
+    const std::string speed = Meaningful(device.Value(field));
+    if (!speed.empty()) return speed;
+  }
+  return "";
+}
+
 void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
   const std::map<unsigned, std::string> correction = ArrayErrorCorrection(dmi);
   long long index = 0;
@@ -230,7 +245,7 @@ void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
           .SetIfAny("SerialNumber", Meaningful(f.Value("Serial Number")));
       if (std::string(className) == "VKXSG_SPDData") {
         memory.SetNumber("Index", index).SetIfAny("MemoryTypeA", type)
-            .SetIfAny("DimmSpeed", Meaningful(f.Value("Speed")))
+            .SetIfAny("DimmSpeed", MemorySpeed(f))
             .SetIfAny("ErrorMethodology", arrayCorrection == correction.end() ? "" : arrayCorrection->second);
         if (const auto ranks = WholeNumber(f.Value("Rank"))) memory.SetNumber("Ranks", *ranks);
       }

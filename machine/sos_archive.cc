@@ -73,8 +73,10 @@ class TArchiveReader {
     archive_read_support_format_gnutar(fIn);
     // Owners, permissions beyond the umask and times are not restored; the
     // secure flags refuse what RefusalOf might miss (writing through links).
+    // Members are given absolute paths into the private folder, so the flag
+    // against absolute paths cannot be set; RefusalOf checks the names.
     archive_write_disk_set_options(fOut, ARCHIVE_EXTRACT_SECURE_SYMLINKS | ARCHIVE_EXTRACT_SECURE_NODOTDOT |
-                                             ARCHIVE_EXTRACT_SECURE_NOABSOLUTEPATHS | ARCHIVE_EXTRACT_NO_OVERWRITE);
+                                             ARCHIVE_EXTRACT_NO_OVERWRITE);
   }
   ~TArchiveReader() {
     archive_read_free(fIn);
