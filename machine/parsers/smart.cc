@@ -47,21 +47,15 @@ void ReadVitals(TSmartDevice& device) {
   for (const TSmartAttribute& attribute : device.fAttributes) {
     std::optional<unsigned long long> raw = GroupedNumber(attribute.fRaw);
     if (!raw) continue;
-    if (attribute.fId == 9) device.fPowerOnHours = *raw;
+    if (attribute.fId == 9 && StartsWith(attribute.fName, "Power_On_Hours")) device.fPowerOnHours = *raw;
     if ((attribute.fId == 194 || attribute.fId == 190) && !device.fTemperatureCelsius)
       device.fTemperatureCelsius = static_cast<int>(*raw);
   }
+  // NVMe's health log; SCSI's lines are read where they stand.
   const TFieldBlock& log = device.fHealthLog;
   if (!device.fTemperatureCelsius)
-    if (auto celsius = GroupedNumber(FirstOf(log, {"Temperature", "Current Drive Temperature"})))
-      device.fTemperatureCelsius = static_cast<int>(*celsius);
-  if (!device.fPowerOnHours)
-    if (auto hours = GroupedNumber(FirstOf(log, {"Power On Hours"}))) device.fPowerOnHours = *hours;
-  // SCSI prints "Accumulated power on time, hours:minutes 38195:47" alone.
-  static const std::string_view kScsiPowerOn = "Accumulated power on time, hours:minutes ";
-  for (const TRawSection& section : device.fSections)
-    if (!device.fPowerOnHours && StartsWith(section.fTitle, kScsiPowerOn))
-      device.fPowerOnHours = GroupedNumber(std::string_view(section.fTitle).substr(kScsiPowerOn.size()));
+    if (auto celsius = GroupedNumber(log.Value("Temperature"))) device.fTemperatureCelsius = static_cast<int>(*celsius);
+  if (!device.fPowerOnHours) device.fPowerOnHours = GroupedNumber(log.Value("Power On Hours"));
 }
 
 // "  1 Raw_Read_Error_Rate     0x000f   117   099   006    Pre-fail  Always       -       156490032"
@@ -110,25 +104,53 @@ class TSmartTextParser {
   }
 
  private:
-  void ReadBlock(const std::vector<std::pair<size_t, std::string_view>>& block) {
+  using TBlock = std::vector<std::pair<size_t, std::string_view>>;
+
+  void ReadBlock(const TBlock& block) {
     if (block.empty()) return;
     std::string_view first = block.front().second;
     if (StartsWith(first, "smartctl ") || StartsWith(first, "Copyright")) return;
     if (fSection == kInformation) return ReadFields(block, fDevice.fInformation);
-    if (fSection == kData && StartsWith(first, "ID# ")) return ReadAttributes(block);
-    if (StartsWith(first, "SMART/Health Information")) {
-      return ReadFields({block.begin() + 1, block.end()}, fDevice.fHealthLog);
-    }
-    std::string_view name, value;
-    if (block.size() == 1 && SplitField(first, ':', name, value) &&
-        (name.find("overall-health") != std::string_view::npos || name == "SMART Health Status")) {
-      fDevice.fHealth = std::string(value);
+    if (fSection != kData) return KeepRaw(block);
+    ReadVitalLines(block);
+    // The attribute table follows its headings without a blank line; a
+    // failing drive lists its "Failed Attributes:" again before the table.
+    for (size_t i = 0; i < block.size(); ++i) {
+      if (!StartsWith(block[i].second, "ID# ")) continue;
+      bool failedList = i > 0 && Trim(block[i - 1].second) == "Failed Attributes:";
+      if (i > 0 || failedList) KeepRaw(failedList ? block : TBlock(block.begin(), block.begin() + i));
+      if (!failedList) ReadAttributes(TBlock(block.begin() + i, block.end()));
       return;
     }
-    bool fields = fSection == kData;
+    if (StartsWith(first, "SMART/Health Information")) return ReadFields({block.begin() + 1, block.end()}, fDevice.fHealthLog);
+    if (block.size() == 1 && IsHealthLine(first)) return;
+    bool fields = true;
     for (const auto& [number, line] : block) fields = fields && IsFieldLine(line);
     if (fields) return ReadFields(block, fDevice.fHealthLog);
-    TRawSection section{block.front().first, std::string(first), ""};
+    KeepRaw(block);
+  }
+
+  static bool IsHealthLine(std::string_view line) {
+    return StartsWith(line, "SMART overall-health self-assessment test result:") ||
+           StartsWith(line, "SMART Health Status:");
+  }
+
+  // Lines that state the health, or SCSI's temperature and power-on time,
+  // wherever they stand in a block.
+  void ReadVitalLines(const TBlock& block) {
+    static const std::string_view kScsiPowerOn = "Accumulated power on time, hours:minutes ";
+    static const std::string_view kScsiTemperature = "Current Drive Temperature:";
+    for (const auto& [number, line] : block) {
+      if (IsHealthLine(line)) fDevice.fHealth = std::string(Trim(line.substr(line.find(':') + 1)));
+      if (StartsWith(line, kScsiPowerOn)) fDevice.fPowerOnHours = GroupedNumber(line.substr(kScsiPowerOn.size()));
+      if (StartsWith(line, kScsiTemperature))
+        if (auto celsius = GroupedNumber(line.substr(kScsiTemperature.size())))
+          fDevice.fTemperatureCelsius = static_cast<int>(*celsius);
+    }
+  }
+
+  void KeepRaw(const TBlock& block) {
+    TRawSection section{block.front().first, std::string(block.front().second), ""};
     for (const auto& [number, line] : block) {
       if (!section.fText.empty()) section.fText += '\n';
       section.fText += line;
@@ -136,7 +158,7 @@ class TSmartTextParser {
     fDevice.fSections.push_back(std::move(section));
   }
 
-  void ReadFields(const std::vector<std::pair<size_t, std::string_view>>& block, TFieldBlock& fields) {
+  void ReadFields(const TBlock& block, TFieldBlock& fields) {
     for (const auto& [number, line] : block) {
       std::string_view name, value;
       if (IsFieldLine(line) && SplitField(line, ':', name, value)) {
@@ -149,7 +171,7 @@ class TSmartTextParser {
     }
   }
 
-  void ReadAttributes(const std::vector<std::pair<size_t, std::string_view>>& block) {
+  void ReadAttributes(const TBlock& block) {
     bool brief = block.front().second.find("WHEN_FAILED") == std::string_view::npos;
     for (size_t i = 1; i < block.size(); ++i) {
       const auto& [number, line] = block[i];

@@ -33,9 +33,11 @@ TEST(Smart, TextOfAtaNvmeScsiAndFailures) {
            "Serial Number:    TS0001\nFirmware Version: TF01\n"
            "User Capacity:    2,000,398,934,016 bytes [2.00 TB]\nRotation Rate:    7200 rpm\n\n"
            "=== START OF READ SMART DATA SECTION ===\n"
-           "SMART overall-health self-assessment test result: PASSED\n\n"
+           "SMART overall-health self-assessment test result: PASSED\n"
+           "See vendor-specific Attribute list for marginal Attributes.\n\n"
            "General SMART Values:\nOffline data collection status:  (0x82)\tOffline data collection activity\n"
            "\t\t\t\t\twas completed without error.\n\n"
+           "SMART Attributes Data Structure revision number: 16\nVendor Specific SMART Attributes with Thresholds:\n"
            "ID# ATTRIBUTE_NAME          FLAG     VALUE WORST THRESH TYPE      UPDATED  WHEN_FAILED RAW_VALUE\n"
            "  5 Reallocated_Sector_Ct   0x0033   100   100   010    Pre-fail  Always       -       8\n"
            "  9 Power_On_Hours          0x0032   091   091   000    Old_age   Always       -       40123\n"
@@ -43,7 +45,9 @@ TEST(Smart, TextOfAtaNvmeScsiAndFailures) {
            "  x broken\n",
        "ATA|Tern Spinners|TX-2000||TS0001|TF01|2000398934016|7200 rpm|PASSED|35|40123\n"
        "5 Reallocated_Sector_Ct 0x0033 100 100 10 - 8\n9 Power_On_Hours 0x0032 91 91 0 - 40123\n"
-       "194 Temperature_Celsius 0x0022 35 45 0 - 35 (Min/Max 20/45)\n[General SMART Values:]\nW23"},
+       "194 Temperature_Celsius 0x0022 35 45 0 - 35 (Min/Max 20/45)\n"
+       "[SMART overall-health self-assessment test result: PASSED]\n[General SMART Values:]\n"
+       "[SMART Attributes Data Structure revision number: 16]\nW26"},
       {std::string(kBanner) +
            "=== START OF SMART DATA SECTION ===\n"
            "ID# ATTRIBUTE_NAME          FLAGS    VALUE WORST THRESH FAIL RAW_VALUE\n"
@@ -64,9 +68,9 @@ TEST(Smart, TextOfAtaNvmeScsiAndFailures) {
            "Serial number:        TSC01\n\n"
            "=== START OF READ SMART DATA SECTION ===\nSMART Health Status: OK\n\n"
            "Current Drive Temperature:     32 C\nDrive Trip Temperature:        65 C\n\n"
-           "Accumulated power on time, hours:minutes 38195:47\n",
+           "Manufactured in week 45 of year 2013\nAccumulated power on time, hours:minutes 38195:47\n",
        "SCSI||TS600|TERN|TSC01|0004|600127266816||OK|32|38195\n"
-       "[Accumulated power on time, hours:minutes 38195:47]\n"},
+       "[Manufactured in week 45 of year 2013]\n"},
       {std::string(kBanner) + "Smartctl open device: /dev/sdz failed: Permission denied\n",
        "||||||-|||-|-\n[Smartctl open device: /dev/sdz failed: Permission denied]\n"},
   };
