@@ -54,13 +54,26 @@ TSensors ParseSensors(const std::string& text) {
   TSensors sensors;
   TLineCursor cursor(text);
   TSensorChip* chip = nullptr;
+  TRawSection* unknown = nullptr;
   while (cursor.Next()) {
     std::string_view line = cursor.Line();
     if (IsBlank(line)) {
       chip = nullptr;
+      unknown = nullptr;
+      continue;
+    }
+    if (unknown) {
+      unknown->fText += '\n';
+      unknown->fText += line;
       continue;
     }
     if (!chip) {
+      // Chip names are single words ("terncore-isa-0000").
+      if (SplitWords(line).size() != 1) {
+        sensors.fUnknown.push_back({cursor.Number(), std::string(Trim(line)), std::string(line)});
+        unknown = &sensors.fUnknown.back();
+        continue;
+      }
       sensors.fChips.push_back(TSensorChip{cursor.Number(), std::string(Trim(line)), "", {}});
       chip = &sensors.fChips.back();
       continue;

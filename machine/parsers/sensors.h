@@ -27,6 +27,9 @@ struct TSensorChip {
 
 struct TSensors {
   std::vector<TSensorChip> fChips;
+  // A block that opens with no chip name, such as "No sensors found!" and its
+  // advice.
+  std::vector<TRawSection> fUnknown;
   std::vector<TParseWarning> fWarnings;
 };
 

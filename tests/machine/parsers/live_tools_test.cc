@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "machine/parsers/logs.h"
 #include "machine/parsers/lspci.h"
 #include "machine/parsers/network.h"
 #include "machine/parsers/software.h"
@@ -120,6 +121,16 @@ const TLiveCase kLiveCases[] = {
        struct sysinfo system {};
        ASSERT_EQ(sysinfo(&system), 0);
        EXPECT_EQ(info.Get("MemTotal"), static_cast<unsigned long long>(system.totalram) * system.mem_unit);
+     }},
+    {"journalctl --no-pager -n 200", [](const std::string& text) { ExpectNoWarnings(ParseSyslog(text)); }},
+    {"journalctl --no-pager -n 200 -o short-iso", [](const std::string& text) { ExpectNoWarnings(ParseSyslog(text)); }},
+    {"journalctl --no-pager -n 200 -o json",
+     [](const std::string& text) {
+       TLog log = ParseJournalJson(text);
+       ExpectNoWarnings(log);
+       size_t withSeverity = 0;
+       for (const TLogEntry& entry : log.fEntries) withSeverity += entry.fSeverity.has_value();
+       EXPECT_GT(withSeverity, log.fEntries.size() / 2);
      }},
     {"dpkg-query -W -f='${Package}\\t${Version}\\t${Architecture}\\t${Status}\\n'",
      [](const std::string& text) {

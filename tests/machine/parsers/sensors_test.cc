@@ -18,6 +18,7 @@ std::string Summary(const TSensors& sensors) {
       text += "\n";
     }
   }
+  for (const TRawSection& section : sensors.fUnknown) text += std::to_string(section.fLine) + "? " + section.fText + "\n";
   return text + WarningLines(sensors.fWarnings);
 }
 
@@ -35,13 +36,15 @@ TEST(Sensors, TextAndJson) {
        "temp2:         +38.0°C  (high = +80.0°C)\n"
        "                        (crit = +95.0°C)\n"
        "intrusion0:    ALARM\n"
-       "stray words\n",
+       "stray words\n"
+       "\nNo sensors found!\nMake sure you loaded all the kernel drivers you need.\n",
        "terncore-isa-0000 (ISA adapter)\n"
        "  Package id 0 45 °C high=80 crit=100\n"
        "  fan1 1200 RPM ALARM min=0\n"
        "  in0 0.86 V min=0 max=1.74\n"
        "  temp2 38 °C high=80 crit=95\n"
        "  intrusion0 -  ALARM\n"
+       "11? No sensors found!\nMake sure you loaded all the kernel drivers you need.\n"
        "W9"},
       {ParseSensorsJson,
        R"({"ternpsu-i2c-1-58": {"Adapter": "i2c adapter",
