@@ -111,9 +111,10 @@ TPciRecords ParseLspci(const std::string& text) {
     if (Indent(line) == 0) {
       TPciFunction next;
       next.fLine = cursor.Number();
+      // A message such as "pcilib: sysfs_read_vpd: read failed" can stand
+      // amid a function's lines; the function goes on after it.
       if (!ParseTitle(line, next)) {
         Warn(records.fWarnings, cursor.Number(), line);
-        function = nullptr;
         continue;
       }
       records.fFunctions.push_back(std::move(next));

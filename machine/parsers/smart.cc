@@ -110,7 +110,8 @@ class TSmartTextParser {
     if (block.empty()) return;
     std::string_view first = block.front().second;
     if (StartsWith(first, "smartctl ") || StartsWith(first, "Copyright")) return;
-    if (fSection == kInformation) return ReadFields(block, fDevice.fInformation);
+    // NVMe's power state and LBA size tables stand in the information section.
+    if (fSection == kInformation && IsFieldLine(first)) return ReadFields(block, fDevice.fInformation);
     if (fSection != kData) return KeepRaw(block);
     ReadVitalLines(block);
     // The attribute table follows its headings without a blank line; a

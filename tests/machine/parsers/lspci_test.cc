@@ -29,6 +29,7 @@ TEST(Lspci, FunctionsWithIdsDriverSlotAndLink) {
       "\tCapabilities: [80] Express (v2) Endpoint, MSI 00\n"
       "\t\tLnkCap:\tPort #0, Speed 8GT/s, Width x4, ASPM L1\n"
       "\t\tLnkSta:\tSpeed 5GT/s (downgraded), Width x2 (downgraded)\n"
+      "pcilib: sysfs_read_vpd: read failed: No such device\n"
       "\tKernel driver in use: ahci\n"
       "\tKernel modules: ahci, libahci\n"
       "\n"
@@ -44,7 +45,7 @@ TEST(Lspci, FunctionsWithIdsDriverSlotAndLink) {
             "x4, ASPM L1,LnkSta:\tSpeed 5GT/s (downgraded), Width x2 (downgraded)]\n"
             "0001:03:00.0|Ethernet controller||Vexlar Systems Device b2c3|:|rev |if ||:|slot ||"
             "|numa 1| | |\n"
-            "W13 W14 W15");
+            "W8 W14 W15 W16");
 }
 
 }  // namespace

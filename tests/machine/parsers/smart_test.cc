@@ -58,10 +58,12 @@ TEST(Smart, TextOfAtaNvmeScsiAndFailures) {
            "=== START OF INFORMATION SECTION ===\nModel Number:                       Tern NV 1T\n"
            "Serial Number:                      TN0001\nFirmware Version:                   N1\n"
            "Total NVM Capacity:                 1,000,204,886,016 [1.00 TB]\n\n"
+           "Supported Power States\nSt Op     Max   Active     Idle   RL RT WL WT  Ent_Lat  Ex_Lat\n"
+           " 0 +     7.80W       -        -    0  0  0  0        0       0\n\n"
            "=== START OF SMART DATA SECTION ===\nSMART overall-health self-assessment test result: FAILED!\n\n"
            "SMART/Health Information (NVMe Log 0x02)\nCritical Warning:                   0x04\n"
            "Temperature:                        41 Celsius\nPower On Hours:                     3,521\n",
-       "NVMe||Tern NV 1T||TN0001|N1|1000204886016||FAILED!|41|3521\n"},
+       "NVMe||Tern NV 1T||TN0001|N1|1000204886016||FAILED!|41|3521\n[Supported Power States]\n"},
       {std::string(kBanner) +
            "=== START OF INFORMATION SECTION ===\nVendor:               TERN\nProduct:              TS600\n"
            "Revision:             0004\nUser Capacity:        600,127,266,816 bytes [600 GB]\n"
