@@ -4,6 +4,8 @@
 //
 // Errors: parsers never throw on odd input; a malformed line is skipped and
 // reported as a TParseWarning, an unknown section is kept as a TRawSection.
+// Where a block of "Name: value" lines holds a line without a separator (a
+// heading such as bonding's "802.3ad info"), it is a field without value.
 #ifndef QZA_MACHINE_PARSERS_RECORDS_H
 #define QZA_MACHINE_PARSERS_RECORDS_H
 

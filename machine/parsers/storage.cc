@@ -160,11 +160,12 @@ namespace {
 
 // /proc/mounts escapes blanks, tabs, newlines and backslashes as "\ooo".
 std::string DecodeOctal(std::string_view text) {
+  auto octal = [](char c) { return c >= '0' && c <= '7'; };
   std::string decoded;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 3 < text.size() &&
-        std::isdigit(static_cast<unsigned char>(text[i + 1]))) {
-      decoded += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 3)), nullptr, 8));
+    if (text[i] == '\\' && i + 3 < text.size() && octal(text[i + 1]) && octal(text[i + 2]) &&
+        octal(text[i + 3])) {
+      decoded += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 + (text[i + 3] - '0'));
       i += 3;
     } else {
       decoded += text[i];
