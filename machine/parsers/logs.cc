@@ -1,5 +1,6 @@
 #include "machine/parsers/logs.h"
 
+#include <cctype>
 #include <ctime>
 #include <nlohmann/json.hpp>
 

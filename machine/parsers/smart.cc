@@ -1,5 +1,6 @@
 #include "machine/parsers/smart.h"
 
+#include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "machine/parsers/text_scan.h"

@@ -1,5 +1,7 @@
 #include "machine/parsers/software.h"
 
+#include <cctype>
+
 #include "machine/parsers/text_scan.h"
 
 namespace NVKXQZA20::NMachine {

@@ -1,5 +1,7 @@
 #include "machine/parsers/storage.h"
 
+#include <cctype>
+
 #include "machine/parsers/text_scan.h"
 
 namespace NVKXQZA20::NMachine {
@@ -70,6 +72,21 @@ std::string_view StripTree(std::string_view name, size_t& depth) {
   return name;
 }
 
+// lsblk -P escapes unsafe characters of a value as "\x20".
+std::string DecodeHex(std::string_view text) {
+  std::string decoded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 2])) && std::isxdigit(static_cast<unsigned char>(text[i + 3]))) {
+      decoded += static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16));
+      i += 3;
+    } else {
+      decoded += text[i];
+    }
+  }
+  return decoded;
+}
+
 // -P output: NAME="sda" MAJ:MIN="8:0" ...
 bool ParsePairs(std::string_view line, std::map<std::string, std::string>& columns) {
   line = Trim(line);
@@ -78,7 +95,7 @@ bool ParsePairs(std::string_view line, std::map<std::string, std::string>& colum
     if (equals == std::string_view::npos) return false;
     size_t close = line.find('"', equals + 2);
     if (close == std::string_view::npos) return false;
-    columns[std::string(Trim(line.substr(0, equals)))] = std::string(line.substr(equals + 2, close - equals - 2));
+    columns[std::string(Trim(line.substr(0, equals)))] = DecodeHex(line.substr(equals + 2, close - equals - 2));
     line = Trim(line.substr(close + 1));
   }
   return true;

@@ -38,9 +38,9 @@ TEST(Storage, LsblkTreeListAndPairs) {
        "sda1  vfat   FAT32 Tern Boot 1A2B  505.8M     1% /boot/efi\n",
        {"FSTYPE", "LABEL", "UUID", "FSAVAIL", "FSUSE%"},
        "loop0<|||||\nsda1<|vfat|Tern Boot|1A2B|505.8M|1%\n"},
-      {"NAME=\"sdb\" SIZE=\"1T\" TYPE=\"disk\"\nNAME=\"sdb1\" SIZE=\"1T\nSIZE=\"1T\"\n",
-       {"SIZE", "TYPE"},
-       "sdb<|1T|disk\nW2 W3"},
+      {"NAME=\"sdb\" SIZE=\"1T\" TYPE=\"disk\" MOUNTPOINT=\"/srv/tern\\x20data\"\nNAME=\"sdb1\" SIZE=\"1T\nSIZE=\"1T\"\n",
+       {"SIZE", "TYPE", "MOUNTPOINT"},
+       "sdb<|1T|disk|/srv/tern data\nW2 W3"},
   };
   for (const TCase& c : cases) EXPECT_EQ(Summary(ParseLsblk(c.fText), c.fColumns), c.fExpected) << c.fText;
 }
