@@ -1,5 +1,7 @@
 #include "machine/parsers/dmidecode.h"
 
+#include <cstdlib>
+
 #include "machine/parsers/text_scan.h"
 
 namespace NVKXQZA20::NMachine {
