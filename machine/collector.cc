@@ -6,6 +6,7 @@
 
 #include "machine/machine_mapping.h"
 #include "machine/mapping_text.h"
+#include "machine/pci_names.h"
 
 namespace NVKXQZA20::NMachine {
 
@@ -186,6 +187,7 @@ class TCollector {
       ReadAndParse(source, step.fParse, step.fFact == EFact::kModuleInfo ? LoadedModuleNames() : std::vector<std::string>{});
     }
     ReadKernelAttributes();
+    if (fRecords.fPci.fFunctions.empty()) ReadPciFromSys();
     ReadSmart();
     SayWhatThisMachineLacks();
     MapMachine(fRecords, TDataSource{fSettings.fBuild + ", " + fSettings.fSourceName}, fOut);
@@ -255,6 +257,35 @@ class TCollector {
       const std::string folder = "/sys/class/net/" + interface.fName;
       fRecords.fSysNet[interface.fName] = ReadSysNetInterface(
           interface.fName, fTree.ReadAttributes(folder, {"speed", "duplex", "operstate", "address", "mtu", "carrier"}));
+    }
+  }
+
+  // Without lspci (or its output), the kernel's own list of PCI functions:
+  // ids, class and driver, named through the PCI ID database.
+  void ReadPciFromSys() {
+    const std::string folder = "/sys/bus/pci/devices";
+    for (const std::string& address : fTree.List(folder)) {
+      const std::map<std::string, std::string> files = fTree.ReadAttributes(
+          folder + "/" + address, {"vendor", "device", "class", "subsystem_vendor", "subsystem_device"});
+      auto hex = [&files](const std::string& name, size_t digits) {
+        const auto file = files.find(name);
+        return file == files.end() || file->second.size() < 2 + digits ? "" : file->second.substr(2, digits);
+      };
+      TPciFunction function;
+      function.fAddress = address;
+      function.fVendorId = hex("vendor", 4);
+      function.fDeviceId = hex("device", 4);
+      function.fClassId = hex("class", 4);
+      function.fSubsystemVendorId = hex("subsystem_vendor", 4);
+      function.fSubsystemDeviceId = hex("subsystem_device", 4);
+      function.fName = PciFunctionName(function.fVendorId, function.fDeviceId);
+      const std::string driver = fTree.LinkTarget(folder + "/" + address + "/driver");
+      function.fDriver = driver.substr(driver.rfind('/') + 1);
+      fRecords.fPci.fFunctions.push_back(std::move(function));
+    }
+    if (!fRecords.fPci.fFunctions.empty()) {
+      fOut.Log(ELogType::kInfo, "collector.PCI devices",
+               folder + ": " + std::to_string(fRecords.fPci.fFunctions.size()) + " PCI function(s) read instead.");
     }
   }
 

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -91,10 +92,12 @@ void Collect(int out, int err, const TCommandLimits& limits, TCommandResult& res
         fd.fd = -1;
         continue;
       }
-      std::string& sink = &fd == &fds[0] ? result.fOutput : result.fErrors;
-      const size_t room = (&fd == &fds[0] ? limits.fMaxBytes : kMaxErrorBytes) - std::min(sink.size(), limits.fMaxBytes);
+      const bool isOutput = &fd == &fds[0];
+      std::string& sink = isOutput ? result.fOutput : result.fErrors;
+      const size_t cap = isOutput ? limits.fMaxBytes : kMaxErrorBytes;
+      const size_t room = cap - std::min(sink.size(), cap);
       sink.append(buffer, std::min(room, static_cast<size_t>(count)));
-      if (&fd == &fds[0] && static_cast<size_t>(count) > room) {
+      if (isOutput && static_cast<size_t>(count) > room) {
         result.fTruncated = true;
         return;
       }
@@ -148,6 +151,8 @@ TCommandResult RunCommand(const std::vector<std::string>& argv, const TCommandLi
     return result;
   }
   if (child == 0) ExecChild(program, argv, out.Write(), err.Write());
+  // Both sides set the group, so that a kill reaches it whoever runs first.
+  ::setpgid(child, child);
   out.CloseWrite();
   err.CloseWrite();
   Collect(out.Read(), err.Read(), limits, result);

@@ -109,6 +109,13 @@ std::vector<std::string> TMachineTree::List(const std::string& path) const {
   return names;
 }
 
+std::string TMachineTree::LinkTarget(const std::string& path) const {
+  char target[PATH_MAX];
+  const std::string joined = fRoot + path;
+  const ssize_t length = ::readlink(joined.c_str(), target, sizeof target - 1);
+  return length > 0 ? std::string(target, static_cast<size_t>(length)) : "";
+}
+
 std::map<std::string, std::string> TMachineTree::ReadAttributes(const std::string& folder,
                                                                const std::vector<std::string>& names) const {
   std::map<std::string, std::string> attributes;

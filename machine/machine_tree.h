@@ -44,6 +44,8 @@ class TMachineTree {
   bool ReadFile(const std::string& path, size_t maxBytes, std::string& text) const;
   // The names in a folder below the root, sorted; none when unreadable.
   std::vector<std::string> List(const std::string& path) const;
+  // Where a link below the root points, as written; "" when it is no link.
+  std::string LinkTarget(const std::string& path) const;
   // The files of a folder read as name -> first line (/sys attributes).
   std::map<std::string, std::string> ReadAttributes(const std::string& folder,
                                                     const std::vector<std::string>& names) const;

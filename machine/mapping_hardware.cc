@@ -69,7 +69,7 @@ TUname ParseUname(const std::string& text) {
   return uname;
 }
 
-void MapDataSource(const TMachineRecords& /*records*/, const TDataSource& source, TCollection& out) {
+void MapDataSource(const TDataSource& source, TCollection& out) {
   TMofInstance product("VKXSG_QZAProduct", "QZA");
   product.Set("Name", "qzareport collect").Set("Version", "1.3").Set("Build", source.fBuild)
       .Set("CollectionTime", CimDateTime(out.Collected()));
@@ -405,7 +405,7 @@ void MapIpmi(const TMachineRecords& records, TCollection& out) {
 }  // namespace
 
 void MapSystem(const TMachineRecords& records, const TDataSource& source, TCollection& out) {
-  MapDataSource(records, source, out);
+  MapDataSource(source, out);
   MapComputerSystem(records, out);
   MapOperatingSystem(records, out);
   MapBios(records, out);

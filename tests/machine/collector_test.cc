@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -334,5 +335,33 @@ TEST(MofText, EveryStringReadsBackAsWritten) {
     instance.Set("Key", "1").Set("Text", c.first);
     reader.LoadText("class Q_Text { [Key] string Key; string Text; };\n" + instance.Text(), "text.mof");
     EXPECT_EQ(Values(TLoadedCollections{ns, 0, 0}, "Q_Text", "Text"), std::vector<std::string>{c.second});
+  }
+}
+
+// Commands never outlast their timeout nor print past their bound, and say
+// why their output cannot be used.
+TEST(CommandRunner, BoundsEveryCommandAndSaysWhyItFailed) {
+  struct TCase {
+    std::vector<std::string> fArgv;
+    TCommandLimits fLimits;
+    std::string fProblem;
+    size_t fOutputBytes;
+    bool fTruncated;
+  };
+  const TCase cases[] = {
+      {{"sleep", "30"}, {1, 1024}, "timed out after 1 s", 0, false},
+      {{"yes"}, {10, 100000}, "", 100000, true},
+      {{"qza-no-such-program"}, {10, 1024}, "not installed", 0, false},
+      {{"sh", "-c", "echo denied >&2; exit 3"}, {10, 1024}, "exit status 3: denied", 0, false},
+      {{"printf", "%s", "kept"}, {10, 1024}, "", 4, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fArgv.front());
+    const auto started = std::chrono::steady_clock::now();
+    const TCommandResult result = RunCommand(c.fArgv, c.fLimits);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(c.fLimits.fTimeoutSeconds + 2));
+    EXPECT_EQ(result.fProblem, c.fProblem);
+    EXPECT_EQ(result.fOutput.size(), c.fOutputBytes);
+    EXPECT_EQ(result.fTruncated, c.fTruncated);
   }
 }
