@@ -36,6 +36,7 @@ TLoadedCollections LoadCollections(const TLoadSettings& settings) {
       });
     }
     for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
+    if (!settings.fSchemaText.empty()) reader.LoadText(settings.fSchemaText, "(built-in schema)");
     const std::string& collection = settings.fCollections[i];
     if (NMachine::LooksLikeSosReport(collection)) {
       reader.LoadText(CollectSosReport(collection, settings.fLogBytes, settings.fProgress).Text(), collection);

@@ -13,6 +13,8 @@
 #include "core/mof_reader.h"
 #include "core/root.h"
 #include "esxi/report_vmwesxi.h"
+#include "host/build_info.h"
+#include "host/bundled_data.h"
 #include "host/collect_tool.h"
 #include "host/collections.h"
 #include "host/delta_computation.h"
@@ -32,24 +34,22 @@ using namespace NVKXQZA20;
 
 namespace {
 
-const char kVersion[] = "qzareport 1.0";
-
 // A failure of the run itself (a folder that cannot be written...): bad input.
 class TRunError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-std::string BundledPath(const std::string& relative) { return std::string(QZA_SOURCE_DIR) + "/" + relative; }
-
 TLoadSettings LoadSettingsOf(const TToolOptions& options, std::ostream& err) {
   TLoadSettings settings;
   settings.fStrict = options.fStrict;
   settings.fWarn = [&err](const std::string& warning) { err << "qzareport: warning: " << warning << "\n"; };
   settings.fCollections = options.fCollections;
-  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
-  if (options.fSchema != "none") {
-    settings.fSchemaFiles = SchemaFilesOf(options.fSchema.empty() ? BundledPath("schema") : options.fSchema);
+  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledSample());
+  if (options.fSchema.empty()) {
+    UseBundledSchema(settings);
+  } else if (options.fSchema != "none") {
+    settings.fSchemaFiles = SchemaFilesOf(options.fSchema);
   }
   return settings;
 }
@@ -306,7 +306,7 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
     return 0;
   }
   if (options.fVersion) {
-    out << kVersion << "\n";
+    out << VersionText();
     return 0;
   }
   try {

@@ -4,9 +4,6 @@
 // classes) still gives sound reports in every format.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,8 +12,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "host/report_tool.h"
 #include "tests/host/html_inspection.h"
+#include "tests/host/tool_running.h"
 
 namespace fs = std::filesystem;
 
@@ -105,107 +102,47 @@ std::vector<std::string> HtmlProblems(const std::string& path) {
 
 class BadInputTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() / ("qza-bad-input-test-" + std::to_string(::getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder / "report");
-    Write("report/previous.txt", "good");
+  BadInputTest() {
+    fs::create_directories(run.Output());
+    run.Write("report/previous.txt", "good");
   }
-  void TearDown() override {
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder);
-  }
-
-  std::string Write(const std::string& name, const std::string& text) {
-    std::ofstream(folder / name, std::ios::binary) << text;
-    return (folder / name).string();
-  }
-
-  static std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
-
-  int Run(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "qzareport");
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    out.str("");
-    err.str("");
-    return RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err);
-  }
-
-  std::string Output() const { return (folder / "report").string(); }
 
   // Bad input: status 1, a single message naming the culprit, and the
   // previous report untouched with nothing staged left behind.
   void ExpectRejected(const std::vector<std::string>& arguments, const std::string& culprit) {
-    ExpectRejection(Run(arguments), culprit);
+    ExpectRejection(run(arguments), culprit);
   }
 
   void ExpectRejection(int status, const std::string& culprit) {
-    EXPECT_EQ(1, status) << err.str();
-    const std::string message = err.str();
+    EXPECT_EQ(1, status) << run.Err();
+    const std::string message = run.Err();
     EXPECT_EQ(1, std::count(message.begin(), message.end(), '\n')) << message;
     EXPECT_NE(std::string::npos, message.find(culprit)) << message;
-    EXPECT_EQ("good", Read(folder / "report" / "previous.txt"));
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    EXPECT_EQ("good", run.Read("previous.txt"));
+    for (const fs::directory_entry& entry : fs::directory_iterator(run.Folder())) {
       EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".partial")) << "staging left behind";
     }
-  }
-
-  // Runs the tool binary in a child whose files cannot grow beyond limit
-  // bytes, as on a full disk: with SIGXFSZ ignored a write past the limit
-  // fails with EFBIG. Its standard error ends up in err.
-  int RunWithFileSizeLimit(rlim_t limit, std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), QZA_TOOL_PATH);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    int ends[2];
-    if (::pipe(ends) != 0) return -1;
-    pid_t child = ::fork();
-    if (child == 0) {
-      ::dup2(ends[1], STDERR_FILENO);
-      ::close(ends[0]);
-      ::close(ends[1]);
-      ::signal(SIGXFSZ, SIG_IGN);
-      const rlimit size{limit, limit};
-      ::setrlimit(RLIMIT_FSIZE, &size);
-      ::execv(argv[0], argv.data());
-      ::_exit(127);
-    }
-    ::close(ends[1]);
-    std::string message;
-    char buffer[4096];
-    for (ssize_t count; (count = ::read(ends[0], buffer, sizeof buffer)) > 0;) message.append(buffer, count);
-    ::close(ends[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    err.str(message);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
 
   void ExpectSoundReport(const std::string& format) {
     if (format == "html") ExpectSoundHtmlReport();
     if (format == "inventory") ExpectSoundInventory();
     if (format == "text") {
-      EXPECT_TRUE(fs::exists(folder / "report" / "index.txt"));
+      EXPECT_TRUE(fs::exists(run.OutputFile("index.txt")));
     }
     if (format == "trace") ExpectSoundTrace();
   }
 
   void ExpectSoundTrace() {
-    std::ifstream trace(folder / "report" / "trace.jsonl", std::ios::binary);
+    std::ifstream trace(run.OutputFile("trace.jsonl"), std::ios::binary);
     ASSERT_TRUE(trace);
     std::string line;
     while (std::getline(trace, line)) EXPECT_NO_THROW(nlohmann::json::parse(line)) << line.substr(0, 200);
   }
 
   void ExpectSoundHtmlReport() {
-    ASSERT_TRUE(fs::exists(folder / "report" / "index.html"));
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder / "report")) {
+    ASSERT_TRUE(fs::exists(run.OutputFile("index.html")));
+    for (const fs::directory_entry& entry : fs::directory_iterator(run.Output())) {
       if (entry.path().extension() != ".html") continue;
       const std::vector<std::string> problems = HtmlProblems(entry.path().string());
       EXPECT_TRUE(problems.empty()) << entry.path() << ": " << problems.front();
@@ -213,53 +150,51 @@ class BadInputTest : public ::testing::Test {
   }
 
   void ExpectSoundInventory() {
-    ASSERT_TRUE(fs::exists(folder / "report" / "index.json"));
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder / "report")) {
+    ASSERT_TRUE(fs::exists(run.OutputFile("index.json")));
+    for (const fs::directory_entry& entry : fs::directory_iterator(run.Output())) {
       if (entry.path().extension() != ".json") continue;
-      EXPECT_NO_THROW(nlohmann::json::parse(Read(entry.path()))) << entry.path();
+      EXPECT_NO_THROW(nlohmann::json::parse(TToolRun::ReadFile(entry.path().string()))) << entry.path();
     }
   }
 
-  fs::path folder;
-  std::ostringstream out;
-  std::ostringstream err;
+  TToolRun run{"bad-input"};
 };
 
 TEST_F(BadInputTest, UnusableCollectionsAreRejectedWithOneMessage) {
-  const std::string missing = (folder / "missing.mof").string();
-  ExpectRejected({"--schema", "none", "-o", Output(), missing}, missing);
-  fs::create_directories(folder / "collection.mof");
-  ExpectRejected({"--schema", "none", "-o", Output(), (folder / "collection.mof").string()}, "collection.mof");
+  const std::string missing = run.Path("missing.mof");
+  ExpectRejected({"--schema", "none", "-o", run.Output(), missing}, missing);
+  fs::create_directories(run.Path("collection.mof"));
+  ExpectRejected({"--schema", "none", "-o", run.Output(), run.Path("collection.mof")}, "collection.mof");
 }
 
 TEST_F(BadInputTest, UnreadableCollectionIsRejectedWithOneMessage) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
-  const std::string locked = Write("locked.mof", CollectionWithText("srv01"));
+  const std::string locked = run.Write("locked.mof", CollectionWithText("srv01"));
   fs::permissions(locked, fs::perms::none);
-  ExpectRejected({"--schema", "none", "-o", Output(), locked}, "locked.mof");
+  ExpectRejected({"--schema", "none", "-o", run.Output(), locked}, "locked.mof");
 }
 
 TEST_F(BadInputTest, OutputFolderThatCannotBeCreatedIsRejected) {
-  const std::string collection = Write("linux.mof", CollectionWithText("srv01"));
-  Write("plain-file", "not a folder");
-  const std::string impossible = (folder / "plain-file" / "report").string();
+  const std::string collection = run.Write("linux.mof", CollectionWithText("srv01"));
+  run.Write("plain-file", "not a folder");
+  const std::string impossible = run.Path("plain-file/report");
   ExpectRejected({"--schema", "none", "-o", impossible, collection}, "plain-file");
-  EXPECT_EQ("not a folder", Read(folder / "plain-file"));
+  EXPECT_EQ("not a folder", TToolRun::ReadFile(run.Path("plain-file")));
 }
 
 TEST_F(BadInputTest, FullDiskFailsTheRunAndKeepsThePreviousReport) {
   // No file may grow beyond 1 KB: the first page, asset or trace written fails.
   for (const char* format : kFormats) {
     SCOPED_TRACE(format);
-    ExpectRejection(RunWithFileSizeLimit(1024, {"-q", "-f", format, "-o", Output(), kLinuxSample}), ".partial-");
-    EXPECT_NE(std::string::npos, err.str().find(": cannot write")) << err.str();
+    ExpectRejection(run.WithFileSizeLimit(1024, {"-q", "-f", format, "-o", run.Output(), kLinuxSample}), ".partial-");
+    EXPECT_NE(std::string::npos, run.Err().find(": cannot write")) << run.Err();
   }
 }
 
 TEST_F(BadInputTest, LogThatCannotBeWrittenFailsTheRun) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  const std::string collection = Write("linux.mof", CollectionWithText("srv01"));
-  ExpectRejected({"--schema", "none", "-q", "--log", "/dev/full", "-o", Output(), collection}, "/dev/full");
+  const std::string collection = run.Write("linux.mof", CollectionWithText("srv01"));
+  ExpectRejected({"--schema", "none", "-q", "--log", "/dev/full", "-o", run.Output(), collection}, "/dev/full");
 }
 
 TEST_F(BadInputTest, ThousandsOfClassesAreReported) {
@@ -272,20 +207,20 @@ TEST_F(BadInputTest, ThousandsOfClassesAreReported) {
                << "instance of QZA_Device" << i << " { CreationClassName = \"QZA_Device" << i << "\"; DeviceID = \"dev"
                << i << "\"; ElementName = \"Device " << i << "\"; Note" << i << " = \"n" << i << "\"; };\n";
   }
-  const std::string path = Write("classes.mof", collection.str());
-  ASSERT_EQ(0, Run({"--check", path})) << err.str();
-  EXPECT_NE(std::string::npos, out.str().find(std::to_string(kClassCount) + " instances")) << out.str();
-  ASSERT_EQ(0, Run({"-q", "-o", Output(), path})) << err.str();
+  const std::string path = run.Write("classes.mof", collection.str());
+  ASSERT_EQ(0, run({"--check", path})) << run.Err();
+  EXPECT_NE(std::string::npos, run.Out().find(std::to_string(kClassCount) + " instances")) << run.Out();
+  ASSERT_EQ(0, run({"-q", "-o", run.Output(), path})) << run.Err();
   ExpectSoundReport("html");
 }
 
 TEST_F(BadInputTest, BrokenUtf8InEveryTextGivesSoundReports) {
   // Appended to every string of the sample: keys, names, values, array
   // elements, log messages.
-  const std::string collection = Write("utf8.mof", WithTextInEveryString(SampleCollection(), kBrokenUtf8));
+  const std::string collection = run.Write("utf8.mof", WithTextInEveryString(SampleCollection(), kBrokenUtf8));
   for (const char* format : kFormats) {
     SCOPED_TRACE(format);
-    ASSERT_EQ(0, Run({"-q", "-f", format, "-o", Output(), collection})) << err.str();
+    ASSERT_EQ(0, run({"-q", "-f", format, "-o", run.Output(), collection})) << run.Err();
     ExpectSoundReport(format);
   }
 }
@@ -298,10 +233,10 @@ TEST_F(BadInputTest, TenMegabyteTextsGiveSoundReports) {
   for (const char* property : {"ProductVendor =", "DeviceID =", "NetworkAddresses =", "Message ="}) {
     collection = WithTextAfter(collection, property, huge);
   }
-  const std::string path = Write("huge.mof", collection);
+  const std::string path = run.Write("huge.mof", collection);
   for (const char* format : kFormats) {
     SCOPED_TRACE(format);
-    ASSERT_EQ(0, Run({"-q", "-f", format, "-o", Output(), path})) << err.str();
+    ASSERT_EQ(0, run({"-q", "-f", format, "-o", run.Output(), path})) << run.Err();
     ExpectSoundReport(format);
   }
 }

@@ -29,11 +29,12 @@ namespace {
 
 const std::string kSourceDir = QZA_SOURCE_DIR;
 const std::string kRealDmidecode = kSourceDir + "/../shared/real-outputs/dmidecode";
+const std::string kSchema = kSourceDir + "/schema";
 
 TLoadedCollections LoadStrictly(const std::string& collection) {
   TLoadSettings settings;
   settings.fCollections = {collection};
-  settings.fSchemaFiles = SchemaFilesOf(kSourceDir + "/schema");
+  settings.fSchemaFiles = SchemaFilesOf(kSchema);
   settings.fStrict = true;
   return LoadCollections(settings);
 }
@@ -132,9 +133,9 @@ TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
   TToolRun run("collect-live");
   const std::string collection = run.Write("live.mof", "");
   ASSERT_EQ(run({"collect", "-q", "-o", collection}), 0) << run.Err();
-  ASSERT_EQ(run({"--check", collection}), 0) << run.Err();
+  ASSERT_EQ(run({"--schema", kSchema, "--check", collection}), 0) << run.Err();
   EXPECT_EQ(run.Err().find("warning"), std::string::npos) << run.Err();
-  ASSERT_EQ(run({"-q", "-o", run.Output(), collection}), 0) << run.Err();
+  ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), collection}), 0) << run.Err();
   EXPECT_NE(run.Read("processes.html").find("sleep"), std::string::npos);
 
   const TLoadedCollections loaded = LoadStrictly(collection);
@@ -172,14 +173,14 @@ TEST(SosReport, TreeAndArchiveReadLikeTheMachineItself) {
 
   for (const std::string& source : {tree.string(), archive}) {
     SCOPED_TRACE(source);
-    ASSERT_EQ(run({"--check", source}), 0) << run.Err();
+    ASSERT_EQ(run({"--schema", kSchema, "--check", source}), 0) << run.Err();
     const TLoadedCollections loaded = LoadStrictly(source);
     EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{HostName()});
     EXPECT_EQ(Values(loaded, "VKXSG_OperatingSystem", "KernelRelease"), std::vector<std::string>{KernelRelease()});
     EXPECT_FALSE(Values(loaded, "VKXSG_Process", "Handle").empty());
     EXPECT_FALSE(Values(loaded, "VKXSG_InstalledRPM", "ProductName").empty());
   }
-  ASSERT_EQ(run({"-q", "-o", run.Output(), archive, tree.string()}), 0) << run.Err();
+  ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), archive, tree.string()}), 0) << run.Err();
 }
 
 // A minimal sos tree (version.txt, etc/hostname, one output) reports what it
@@ -213,7 +214,7 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
     WriteFile(tree / "version.txt", "sosreport: 4.5.6\n");
     WriteFile(tree / "etc/hostname", "minimal-host\n");
     WriteFile(tree / c.fSosPath, output);
-    ASSERT_EQ(run({"-q", "-o", run.Output(), tree.string()}), 0) << run.Err();
+    ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), tree.string()}), 0) << run.Err();
     const TLoadedCollections loaded = LoadStrictly(tree.string());
     EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{"minimal-host"});
     EXPECT_FALSE(Values(loaded, c.fClass, "DeviceID").empty());
