@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "core/mof_reader.h"
+#include "host/machine_collections.h"
+#include "machine/sos_archive.h"
 
 namespace fs = std::filesystem;
 using namespace NVKXQZA20;
@@ -37,7 +39,12 @@ TLoadedCollections LoadCollections(const TLoadSettings& settings) {
     for (const std::string& schema : settings.fSchemaFiles) reader.AllowIncludesBelow(fs::path(schema).parent_path());
     for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
     if (!settings.fSchemaText.empty()) reader.LoadText(settings.fSchemaText, "(built-in schema)");
-    reader.LoadFile(settings.fCollections[i]);
+    const std::string& collection = settings.fCollections[i];
+    if (NMachine::LooksLikeSosReport(collection)) {
+      reader.LoadText(CollectSosReport(collection, settings.fLogBytes, settings.fProgress).Text(), collection);
+    } else {
+      reader.LoadFile(collection);
+    }
     loaded.fInstanceCount += reader.GetInstanceCount();
     if (i == 0) loaded.fClassCount = loaded.fNamespace->GetClassCount(context);
   }

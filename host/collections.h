@@ -2,8 +2,12 @@
 // source (the first is data source 0, the base of a comparison), with the
 // schema loaded into every data source before its collection.
 //
+// A sos report (folder or archive) is read through the collector and loaded
+// as the collection it makes.
+//
 // Errors: a file that cannot be read or parsed throws NVKXQZA20::TMofError
-// naming the file, line and column.
+// naming the file, line and column; an unreadable sos archive throws
+// NVKXQZA20::NMachine::TSosError.
 #ifndef QZA_HOST_COLLECTIONS_H
 #define QZA_HOST_COLLECTIONS_H
 
@@ -30,6 +34,10 @@ struct TLoadSettings {
   // undeclared qualifiers are errors; otherwise they are warnings.
   bool fStrict = false;
   std::function<void(NVKXQZA20::EMofWarning, const std::string&)> fWarn;
+  // A sos report (folder or archive) is read through the collector, keeping
+  // the last fLogBytes of each log; fProgress hears each source read.
+  size_t fLogBytes = 8u << 20;
+  std::function<void(const std::string&)> fProgress;
 };
 
 struct TLoadedCollections {

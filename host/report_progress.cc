@@ -32,6 +32,8 @@ void TReportProgress::PageOpened(const std::string& pagePath) {
   Show(line + LinkNameOf(pagePath));
 }
 
+void TReportProgress::StepStarted(const std::string& step) { Show("qzareport: " + step); }
+
 void TReportProgress::PageRegistered(bool hasContent) {
   ++fPagesWritten;
   if (!hasContent) ++fPagesWithoutContent;

@@ -30,6 +30,8 @@ class TReportProgress {
   void CategoryTitled(const std::string& title);
   void PageOpened(const std::string& pagePath);
   void PageRegistered(bool hasContent);
+  // Any other step of a run ("collecting: PCI devices"), on the same line.
+  void StepStarted(const std::string& step);
   // Erases the progress line; the next output starts on a clean line.
   void Clear();
 

@@ -12,6 +12,7 @@
 #include "esxi/report_vmwesxi.h"
 #include "host/build_info.h"
 #include "host/bundled_data.h"
+#include "host/collect_tool.h"
 #include "host/collections.h"
 #include "host/display_text.h"
 #include "host/delta_computation.h"
@@ -334,6 +335,8 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
 }  // namespace
 
 int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  // The collector is a command of its own, with its own options.
+  if (argc > 1 && std::string(argv[1]) == "collect") return RunCollectTool(argc - 1, argv + 1, out, err, errIsTerminal);
   TToolOptions options;
   try {
     options = ParseToolOptions(argc, argv);

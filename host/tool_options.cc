@@ -102,8 +102,10 @@ std::string ToolUsage() {
   TToolOptions options;
   TRawOptions raw;
   std::ostringstream text;
-  text << "usage: qzareport [OPTIONS] [COLLECTION.mof ...]\n"
+  text << "usage: qzareport [OPTIONS] [COLLECTION.mof | SOSREPORT ...]\n"
+          "       qzareport collect [-o FILE.mof] [--from-sos SOSREPORT]   (see qzareport collect --help)\n"
           "Writes the report of a collection; several collections make a comparison report.\n"
+          "A sos report (folder or .tar.xz/.tar.gz/.tar.bz2 archive) is read like a collection.\n"
           "Without a collection, the bundled Linux sample is reported.\n\n"
        << VisibleOptions(options, raw);
   return text.str();

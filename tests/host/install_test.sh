@@ -39,8 +39,12 @@ dpkg-deb -x "$package" "$scratch/package"
 
 # Each library the packaged tool links comes from a package it depends on.
 depends=$(dpkg-deb -f "$package" Depends)
-for library in $(objdump -p "$scratch/package/usr/bin/qzareport" | awk '/NEEDED/ {print $2}'); do
-  owner=$(dpkg -S "*/$library" | head -n 1 | cut -d: -f1)
+# The owner is asked of the file the loader picks: a name alone can match
+# several packages (libc6 and libc6-i386 both ship libm.so.6).
+tool="$scratch/package/usr/bin/qzareport"
+for library in $(objdump -p "$tool" | awk '/NEEDED/ {print $2}'); do
+  path=$(ldd "$tool" | awk -v name="$library" '$1 == name {print $3}')
+  owner=$( (dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")") | head -n 1 | cut -d: -f1)
   [[ ", $depends" == *", $owner "* || ", $depends" == *", $owner," ]] ||
     fail "$library comes from $owner, which the package does not depend on ($depends)"
 done

@@ -1,0 +1,48 @@
+// A collection being written: the instances the mapping makes, the raw
+// outputs they came from (VKXSG_LogRecord_FileLoader, so a page links to what
+// the machine said) and the collector's own log (VKXSG_QZALogRecord, the "QZA
+// Error Log" page) of what it read and what it could not.
+#ifndef QZA_MACHINE_COLLECTION_H
+#define QZA_MACHINE_COLLECTION_H
+
+#include <ctime>
+#include <set>
+#include <string>
+
+#include "machine/mof_text.h"
+
+namespace NVKXQZA20::NMachine {
+
+enum class ELogType { kError, kWarning, kInfo };
+
+// The first line of every collection text.
+extern const char kCollectionHeading[];
+
+class TCollection {
+ public:
+  explicit TCollection(std::time_t collected);
+
+  // Adds an instance.
+  void Add(const TMofInstance& instance);
+  // An alias not used yet in this collection, made from the text.
+  std::string NewAlias(const std::string& text);
+  void Log(ELogType type, const std::string& source, const std::string& message);
+  void KeepRaw(const std::string& origin, const std::string& text);
+
+  std::time_t Collected() const { return fCollected; }
+  size_t InstanceCount() const { return fInstances; }
+  // The whole collection as MOF.
+  std::string Text() const;
+
+ private:
+  std::time_t fCollected;
+  std::string fText;
+  size_t fInstances = 0;
+  size_t fLogRecords = 0;
+  size_t fRawRecords = 0;
+  std::set<std::string> fAliases;
+};
+
+}  // namespace NVKXQZA20::NMachine
+
+#endif

@@ -1,0 +1,442 @@
+// The system, its firmware, processors, memory, PCI functions, slots and the
+// health sources (sensors, IPMI, SMART), as the overview, hardware, PCI,
+// firmware and environmental pages read them.
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "machine/machine_mapping.h"
+#include "machine/mapping_text.h"
+#include "machine/pci_names.h"
+
+namespace NVKXQZA20::NMachine {
+
+namespace {
+
+const char kSystemAlias[] = "System";
+const char kBoardAlias[] = "Planar";
+const int kLinuxOSType = 36;      // CIM_OperatingSystem.OSType "LINUX"
+const int kRunning = 3;           // CIM_SoftwareElement.SoftwareElementState
+const int kCpuEnabled = 1;        // CIM_Processor.CPUStatus
+
+// A dmidecode field of the first structure of a type, or a /sys/class/dmi/id
+// file, which holds the same strings (those readable without root).
+std::string DmiText(const TMachineRecords& records, unsigned type, const std::string& field, const std::string& idFile) {
+  for (const TDmiStructure* structure : records.fDmi.OfType(type)) {
+    const std::string value = Meaningful(structure->fFields.Value(field));
+    if (!value.empty()) return value;
+  }
+  const auto id = records.fDmiId.find(idFile);
+  return id == records.fDmiId.end() ? "" : Meaningful(id->second);
+}
+
+// "08/14/2026" as a CIM datetime.
+std::string DmiDate(const std::string& text) {
+  unsigned month = 0, day = 0, year = 0;
+  if (std::sscanf(text.c_str(), "%u/%u/%u", &month, &day, &year) != 3 || month > 12 || day > 31) return "";
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04u%02u%02u000000.000000+000", year, month, day);
+  return buffer;
+}
+
+// A CIM interval: ddddddddhhmmss.mmmmmm:000.
+std::string CimInterval(double seconds) {
+  long long whole = static_cast<long long>(seconds);
+  char buffer[40];
+  std::snprintf(buffer, sizeof buffer, "%08lld%02lld%02lld%02lld.000000:000", whole / 86400, whole / 3600 % 24,
+                whole / 60 % 60, whole % 60);
+  return buffer;
+}
+
+struct TUname {
+  std::string fKernelName, fRelease, fVersion, fMachine;
+};
+
+// uname -a: "Linux HOST RELEASE VERSION... MACHINE [PROCESSOR PLATFORM] GNU/Linux";
+// the version has spaces, the machine names repeat.
+TUname ParseUname(const std::string& text) {
+  std::vector<std::string> words = Words(text.substr(0, text.find('\n')));
+  TUname uname;
+  if (words.size() < 4) return uname;
+  uname.fKernelName = words[0];
+  uname.fRelease = words[2];
+  size_t end = words.size();
+  if (words[end - 1].find("Linux") != std::string::npos) --end;
+  uname.fMachine = words[end - 1];
+  while (end > 4 && words[end - 2] == uname.fMachine) --end;
+  --end;
+  for (size_t i = 3; i < end; ++i) uname.fVersion += (i == 3 ? "" : " ") + words[i];
+  return uname;
+}
+
+void MapDataSource(const TDataSource& source, TCollection& out) {
+  TMofInstance product("VKXSG_QZAProduct", "QZA");
+  product.Set("Name", "qzareport collect").Set("Version", "1.3").Set("Build", source.fBuild)
+      .Set("CollectionTime", CimDateTime(out.Collected()));
+  out.Add(product);
+}
+
+void MapComputerSystem(const TMachineRecords& records, TCollection& out) {
+  const std::string host = Trimmed(records.fHostName);
+  // Many white-box servers leave the system strings to the integrator, who
+  // leaves them as placeholders: the board's maker and name then say most.
+  std::string maker = DmiText(records, kDmiSystem, "Manufacturer", "sys_vendor");
+  if (maker.empty()) maker = DmiText(records, kDmiBaseboard, "Manufacturer", "board_vendor");
+  std::string product = DmiText(records, kDmiSystem, "Product Name", "product_name");
+  if (product.empty()) product = DmiText(records, kDmiBaseboard, "Product Name", "board_name");
+  TMofInstance system("VKXSG_ComputerSystem", kSystemAlias);
+  system.Set("CreationClassName", "VKXSG_ComputerSystem").Set("Name", host.empty() ? "localhost" : host)
+      .SetIfAny("ElementName", host.substr(0, host.find('.'))).SetIfAny("Manufacturer", maker)
+      .SetIfAny("ProductName", product)
+      .SetIfAny("Version", DmiText(records, kDmiSystem, "Version", "product_version"))
+      .SetIfAny("SerialNumber", DmiText(records, kDmiSystem, "Serial Number", "product_serial"))
+      .SetIfAny("UUID", DmiText(records, kDmiSystem, "UUID", "product_uuid"));
+  out.Add(system);
+
+  const std::string boardName = DmiText(records, kDmiBaseboard, "Product Name", "board_name");
+  const std::string boardMaker = DmiText(records, kDmiBaseboard, "Manufacturer", "board_vendor");
+  if (boardName.empty() && boardMaker.empty()) return;
+  TMofInstance board("VKXSG_SystemBoard", kBoardAlias);
+  board.Set("CreationClassName", "VKXSG_SystemBoard").Set("Tag", "System Board").SetBool("HostingBoard", true)
+      .SetIfAny("Manufacturer", boardMaker).SetIfAny("Model", boardName)
+      .SetIfAny("Version", DmiText(records, kDmiBaseboard, "Version", "board_version"))
+      .SetIfAny("SerialNumber", DmiText(records, kDmiBaseboard, "Serial Number", "board_serial"))
+      .Set("SlotAllInfo", "Onboard");
+  out.Add(board);
+}
+
+void MapMemoryUse(const TMemInfo& memory, TMofInstance& os) {
+  const auto total = memory.Get("MemTotal");
+  const auto available = memory.Get("MemAvailable") ? memory.Get("MemAvailable") : memory.Get("MemFree");
+  if (total) os.SetNumber("TotalVisibleMemorySize", static_cast<long long>(*total / 1024));
+  if (available) os.SetNumber("FreePhysicalMemory", static_cast<long long>(*available / 1024));
+  if (total && available && *total > 0) {
+    os.SetNumber("MemoryLoad", static_cast<long long>(std::lround(100.0 * (*total - *available) / *total)));
+  }
+  if (const auto cached = memory.Get("Cached")) os.SetNumber("SystemCache", static_cast<long long>(*cached / 1024));
+  if (const auto swap = memory.Get("SwapTotal")) os.SetNumber("TotalSwapSpaceSize", static_cast<long long>(*swap / 1024));
+  if (const auto free = memory.Get("SwapFree")) os.SetNumber("FreeSwapSpaceSize", static_cast<long long>(*free / 1024));
+}
+
+void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
+  const TFieldBlock& release = records.fOsRelease.fFields;
+  const TUname uname = ParseUname(records.fUname);
+  std::string name = release.Value("PRETTY_NAME");
+  if (name.empty()) name = Trimmed(release.Value("NAME") + " " + release.Value("VERSION"));
+  if (name.empty()) name = uname.fKernelName.empty() ? "Linux" : uname.fKernelName;
+  TMofInstance os("VKXSG_OperatingSystem", "OS");
+  os.Set("CreationClassName", "VKXSG_OperatingSystem").Set("Name", name).SetNumber("OSType", kLinuxOSType)
+      .SetIfAny("Version", release.Value("VERSION_ID")).SetIfAny("BuildID", uname.fVersion)
+      .SetIfAny("KernelName", uname.fKernelName).SetIfAny("KernelRelease", uname.fRelease)
+      .SetIfAny("HardwarePlatform", uname.fMachine);
+  if (records.fUptimeSeconds) {
+    os.Set("UpTime", CimInterval(*records.fUptimeSeconds))
+        .Set("LastBootUpTime", CimDateTime(out.Collected() - static_cast<std::time_t>(*records.fUptimeSeconds)));
+  }
+  if (!records.fProcesses.fProcesses.empty()) {
+    os.SetNumber("ProcessCount", static_cast<long long>(records.fProcesses.fProcesses.size()));
+  }
+  MapMemoryUse(records.fMemInfo, os);
+  os.SetNumber("EnabledState", 2).SetNumbers("OperationalStatus", {2});
+  out.Add(os);
+}
+
+void MapBios(const TMachineRecords& records, TCollection& out) {
+  const std::string version = DmiText(records, kDmiBios, "Version", "bios_version");
+  if (version.empty()) return;
+  TMofInstance bios("VKXSG_BIOSElement");
+  bios.Set("Name", "BIOS").Set("SoftwareElementID", "BIOS").Set("Version", version)
+      .SetIfAny("Manufacturer", DmiText(records, kDmiBios, "Vendor", "bios_vendor"))
+      .SetIfAny("ReleaseDate", DmiDate(DmiText(records, kDmiBios, "Release Date", "bios_date")))
+      .SetIfAny("BuildNumber", DmiText(records, kDmiBios, "BIOS Revision", "bios_release"))
+      .SetBool("PrimaryBIOS", true).SetNumber("SoftwareElementState", kRunning);
+  out.Add(bios);
+}
+
+std::optional<long long> Megahertz(const std::string& text) {
+  const auto number = ParseLeadingNumber(text);
+  if (!number || *number <= 0) return std::nullopt;
+  return std::llround(text.find("GHz") != std::string::npos ? *number * 1000 : *number);
+}
+
+void MapDmiProcessor(const TDmiStructure& cpu, TCollection& out) {
+  TMofInstance processor("VKXSG_Processor");
+  const TFieldBlock& f = cpu.fFields;
+  processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", Trimmed(f.Value("Socket Designation")))
+      .SetIfAny("Name", Meaningful(f.Value("Version"))).SetIfAny("Manufacturer", Meaningful(f.Value("Manufacturer")))
+      .SetNumber("CPUStatus", kCpuEnabled).SetNumbers("OperationalStatus", {2});
+  const auto cores = WholeNumber(f.Value("Core Count"));
+  const auto threads = WholeNumber(f.Value("Thread Count"));
+  if (cores) processor.SetNumber("Core", *cores);
+  if (cores && threads) processor.SetBool("HTSupported", *threads > *cores).SetBool("HTEnabled", *threads > *cores);
+  if (const auto current = Megahertz(f.Value("Current Speed"))) processor.SetNumber("CurrentClockSpeed", *current);
+  if (const auto most = Megahertz(f.Value("Max Speed"))) processor.SetNumber("MaxClockSpeed", *most);
+  const std::string signature = f.Value("Signature");
+  const size_t stepping = signature.find("Stepping ");
+  if (stepping != std::string::npos) processor.Set("Stepping", Trimmed(signature.substr(stepping + 9)));
+  out.Add(processor);
+}
+
+// Without SMBIOS: one processor per physical package of /proc/cpuinfo.
+void MapCpuInfoProcessors(const TCpuInfo& cpuInfo, TCollection& out) {
+  std::map<std::string, std::vector<const TFieldBlock*>> packages;
+  for (const TFieldBlock& logical : cpuInfo.fProcessors) packages[logical.Value("physical id")].push_back(&logical);
+  for (const auto& package : packages) {
+    const TFieldBlock& first = *package.second.front();
+    const auto id = WholeNumber(package.first);
+    TMofInstance processor("VKXSG_Processor");
+    processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", "CPU " + std::to_string(id ? *id + 1 : 1))
+        .SetIfAny("Name", Trimmed(first.Value("model name"))).SetIfAny("Manufacturer", first.Value("vendor_id"))
+        .SetIfAny("Stepping", first.Value("stepping")).SetNumber("CPUStatus", kCpuEnabled)
+        .SetNumbers("OperationalStatus", {2});
+    const auto cores = WholeNumber(first.Value("cpu cores"));
+    processor.SetNumber("Core", cores ? *cores : static_cast<long long>(package.second.size()));
+    const std::string flags = " " + first.Value("flags") + " ";
+    processor.SetBool("HTSupported", flags.find(" ht ") != std::string::npos);
+    const auto siblings = WholeNumber(first.Value("siblings"));
+    if (cores && siblings) processor.SetBool("HTEnabled", *siblings > *cores);
+    if (const auto speed = ParseLeadingNumber(first.Value("cpu MHz"))) {
+      processor.SetNumber("CurrentClockSpeed", std::llround(*speed));
+    }
+    if (flags.find(" lm ") != std::string::npos) processor.SetNumber("DataWidth", 64);
+    out.Add(processor);
+  }
+}
+
+// The error correction of the memory arrays, by the array's handle.
+std::map<unsigned, std::string> ArrayErrorCorrection(const TDmiRecords& dmi) {
+  std::map<unsigned, std::string> correction;
+  for (const TDmiStructure* array : dmi.OfType(kDmiMemoryArray)) {
+    correction[array->fHandle] = Meaningful(array->fFields.Value("Error Correction Type"));
+  }
+  return correction;
+}
+
+// The rated speed, or else the configured one (older firmware names it a
+// clock speed).
+std::string MemorySpeed(const TFieldBlock& device) {
+  for (const char* field : {"Speed", "Configured Memory Speed", "Configured Clock Speed"}) {
+    const std::string speed = Meaningful(device.Value(field));
+    if (!speed.empty()) return speed;
+  }
+  return "";
+}
+
+void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
+  const std::map<unsigned, std::string> correction = ArrayErrorCorrection(dmi);
+  long long index = 0;
+  for (const TDmiStructure* device : dmi.OfType(kDmiMemoryDevice)) {
+    const TFieldBlock& f = device->fFields;
+    const auto bytes = ParseByteSize(f.Value("Size"));
+    ++index;
+    if (!bytes || *bytes == 0) continue;  // an empty socket
+    std::string type = Meaningful(f.Value("Type"));
+    const std::string formFactor = Meaningful(f.Value("Form Factor"));
+    if (!formFactor.empty()) type = Trimmed(type + " " + formFactor);
+    const unsigned array = static_cast<unsigned>(std::strtoul(f.Value("Array Handle").c_str(), nullptr, 16));
+    const auto arrayCorrection = correction.find(array);
+    const std::string tag = Trimmed(f.Value("Locator")).empty() ? "DIMM " + std::to_string(index) : Trimmed(f.Value("Locator"));
+    for (const char* className : {"VKXSG_SPDData", "VKXSG_PhysicalMemory"}) {
+      TMofInstance memory(className);
+      memory.Set("CreationClassName", className).Set("Tag", tag)
+          .SetIfAny("BankLabel", Meaningful(f.Value("Bank Locator"))).SetNumber("Capacity", static_cast<long long>(*bytes))
+          .SetIfAny("Manufacturer", Meaningful(f.Value("Manufacturer")))
+          .SetIfAny("PartNumber", Meaningful(f.Value("Part Number")))
+          .SetIfAny("SerialNumber", Meaningful(f.Value("Serial Number")));
+      if (std::string(className) == "VKXSG_SPDData") {
+        memory.SetNumber("Index", index).SetIfAny("MemoryTypeA", type)
+            .SetIfAny("DimmSpeed", MemorySpeed(f))
+            .SetIfAny("ErrorMethodology", arrayCorrection == correction.end() ? "" : arrayCorrection->second);
+        if (const auto ranks = WholeNumber(f.Value("Rank"))) memory.SetNumber("Ranks", *ranks);
+      }
+      out.Add(memory);
+    }
+  }
+}
+
+bool IsBridge(const TPciFunction& function) { return StartsWith(function.fClassId, "0604"); }
+
+// "Control: I/O+ Mem+ BusMaster+": a function the system turned on.
+std::string PciState(const TPciFunction& function) {
+  const std::string control = function.fDetails.Value("Control");
+  if (control.empty()) return "";
+  return control.find("Mem+") != std::string::npos || control.find("I/O+") != std::string::npos ? "Enabled"
+                                                                                                 : "Disabled";
+}
+
+std::vector<std::string> PciIdentity(const TPciFunction& function) {
+  std::vector<std::string> identity{"PCI " + function.fAddress};
+  if (!function.fDriver.empty()) identity.push_back("Kernel driver in use: " + function.fDriver);
+  if (!function.fLinkStatus.fSpeed.empty()) {
+    identity.push_back("Link: " + function.fLinkStatus.fSpeed + " " + function.fLinkStatus.fWidth);
+  }
+  if (!function.fRevision.empty()) identity.push_back("Revision " + function.fRevision);
+  return identity;
+}
+
+// Slots of SMBIOS by the PCI address of the card in them.
+std::map<std::string, std::string> MapSlots(const TDmiRecords& dmi, TCollection& out) {
+  std::map<std::string, std::string> slotByAddress;
+  for (const TDmiStructure* slot : dmi.OfType(kDmiSlot)) {
+    const TFieldBlock& f = slot->fFields;
+    const std::string designation = Trimmed(f.Value("Designation"));
+    const std::string alias = out.NewAlias("Slot_" + designation);
+    TMofInstance instance("VKXSG_SystemSlot", alias);
+    instance.Set("CreationClassName", "VKXSG_SystemSlot").Set("Tag", designation).Set("SlotDesignation", designation)
+        .Set("SlotAllInfo", designation + " (" + Trimmed(f.Value("Type")) + ", " + Trimmed(f.Value("Current Usage")) + ")")
+        .SetBool("SupportsHotPlug", f.Value("Characteristics").find("Hot-plug") != std::string::npos);
+    if (const auto number = WholeNumber(f.Value("ID"))) instance.SetNumber("Number", *number);
+    out.Add(instance);
+    const std::string address = Trimmed(f.Value("Bus Address"));
+    if (!address.empty() && f.Value("Current Usage") == "In Use") slotByAddress[address] = alias;
+  }
+  return slotByAddress;
+}
+
+void MapPciFunction(const TPciFunction& function, const std::string& slotAlias, bool onBoard, TCollection& out) {
+  const char* className = IsBridge(function) ? "VKXSG_PCIBridge" : "VKXSG_PCIDevice";
+  const std::string alias = out.NewAlias("Pci_" + function.fAddress);
+  TMofInstance instance(className, alias);
+  instance.Set("CreationClassName", className).Set("DeviceID", function.fAddress)
+      .Set("Description", function.fName)
+      .SetIfAny("PciDeviceID", function.fDeviceId).SetIfAny("VendorID", function.fVendorId)
+      .SetIfAny("Manufacturer", PciVendorName(function.fVendorId)).SetStrings("OtherIdentifyingInfo", PciIdentity(function));
+  if (function.fClassId.size() >= 2) {
+    instance.SetNumber("ClassCode", std::strtol(function.fClassId.substr(0, 2).c_str(), nullptr, 16));
+  }
+  if (!function.fSubsystemVendorId.empty()) {
+    instance.Set("SubsystemID", function.fSubsystemVendorId + ":" + function.fSubsystemDeviceId);
+  }
+  const std::string state = PciState(function);
+  if (!state.empty()) instance.SetStrings("StatusDescriptions", {state});
+  out.Add(instance);
+  if (!slotAlias.empty()) {
+    out.Add(TMofInstance("VKXSG_DeviceInSlot").SetReference("Antecedent", slotAlias).SetReference("Dependent", alias));
+  } else if (onBoard) {
+    out.Add(TMofInstance("VKXSG_DeviceOnSystemBoard").SetReference("Antecedent", kBoardAlias)
+                .SetReference("Dependent", alias));
+  }
+}
+
+TMofInstance NumericSensor(const std::string& id, const std::string& name) {
+  TMofInstance sensor("VKXSG_NumericSensor");
+  sensor.Set("CreationClassName", "VKXSG_NumericSensor").Set("DeviceID", id).Set("SensorDescription", name)
+      .Set("ElementName", name);
+  return sensor;
+}
+
+// CIM_Sensor.SensorType and BaseUnits of a unit as the tools print it.
+struct TSensorUnit {
+  const char* fUnit;
+  int fSensorType;
+  int fBaseUnits;
+};
+const TSensorUnit kSensorUnits[] = {
+    {"°C", 2, 2}, {"degrees C", 2, 2}, {"V", 3, 5}, {"Volts", 3, 5}, {"A", 4, 6}, {"Amps", 4, 6},
+    {"RPM", 5, 19}, {"W", 1, 7}, {"Watts", 1, 7},
+};
+
+void SetReading(TMofInstance& sensor, const std::string& unit, double value) {
+  for (const TSensorUnit& known : kSensorUnits) {
+    if (unit != known.fUnit) continue;
+    // Readings are kept in hundredths: UnitModifier -2.
+    sensor.SetNumber("SensorType", known.fSensorType).SetNumber("BaseUnits", known.fBaseUnits)
+        .SetNumber("UnitModifier", -2).SetNumber("CurrentReading", std::llround(value * 100));
+    return;
+  }
+  sensor.SetNumber("SensorType", 1).SetNumber("UnitModifier", -2).SetNumber("CurrentReading", std::llround(value * 100));
+}
+
+void MapSensors(const TMachineRecords& records, TCollection& out) {
+  for (const TSensorChip& chip : records.fSensors.fChips) {
+    for (const TSensorReading& reading : chip.fReadings) {
+      if (!reading.fValue) continue;
+      TMofInstance sensor = NumericSensor(chip.fName + "/" + reading.fLabel, chip.fName + " " + reading.fLabel);
+      SetReading(sensor, reading.fUnit, *reading.fValue);
+      sensor.SetNumbers("OperationalStatus", {reading.fAlarm ? 3 : 2});
+      out.Add(sensor);
+    }
+  }
+  for (const TSdrSensor& sdr : records.fSdr.fSensors) {
+    if (!sdr.fValue) continue;
+    TMofInstance sensor = NumericSensor("SDR " + sdr.fId, sdr.fName);
+    SetReading(sensor, sdr.fUnit, *sdr.fValue);
+    sensor.SetNumbers("OperationalStatus", {sdr.fStatus == "ok" ? 2 : 3});
+    out.Add(sensor);
+  }
+}
+
+void MapIpmi(const TMachineRecords& records, TCollection& out) {
+  long long id = 0;
+  for (const TSelEvent& event : records.fSel.fEvents) {
+    std::string message = event.fSensor + " | " + event.fEvent;
+    if (!event.fDirection.empty()) message += " | " + event.fDirection;
+    const std::string number = std::to_string(++id);
+    TMofInstance record("VKXSG_IPMILogRecord");
+    record.Set("LogCreationClassName", "VKXSG_MessageLog").Set("LogName", "IPMI SEL")
+        .Set("CreationClassName", "VKXSG_IPMILogRecord").Set("RecordID", number).Set("Caption", number).Set("DataFormat", event.fId).Set("Message", message)
+        .Set("EventData", event.fId + " | " + event.fDate + " | " + event.fTime + " | " + message +
+                              (event.fDetail.empty() ? "" : " | " + event.fDetail));
+    const std::string time = LogTimeAsCim(event.fDate + " " + event.fTime, out.Collected());
+    record.Set("MessageTimestamp", time.empty() ? CimDateTime(out.Collected()) : time);
+    out.Add(record);
+  }
+  long long fru = 0;
+  for (const TFieldBlock& device : records.fFru.fDevices) {
+    TMofInstance instance("VKXSG_FRU");
+    instance.Set("CreationClassName", "VKXSG_FRU").Set("Tag", "FRU " + std::to_string(fru++))
+        .SetIfAny("Name", device.Value("FRU Device Description"))
+        .SetIfAny("Vendor", Meaningful(device.Value("Board Mfg").empty() ? device.Value("Product Manufacturer")
+                                                                          : device.Value("Board Mfg")))
+        .SetIfAny("PartNumber", Meaningful(device.Value("Board Part Number")))
+        .SetIfAny("SerialNumber", Meaningful(device.Value("Board Serial")));
+    out.Add(instance);
+  }
+  const std::string firmware = records.fMc.fFields.Value("Firmware Revision");
+  if (!firmware.empty()) {
+    TMofInstance instance("VKXSG_IPMIFirmwareElement");
+    instance.Set("Name", "BMC " + records.fMc.fFields.Value("Manufacturer Name")).Set("SoftwareElementID", "BMC")
+        .Set("Version", firmware).SetIfAny("Manufacturer", records.fMc.fFields.Value("Manufacturer Name"))
+        .SetNumber("SoftwareElementState", kRunning);
+    out.Add(instance);
+  }
+}
+
+}  // namespace
+
+void MapSystem(const TMachineRecords& records, const TDataSource& source, TCollection& out) {
+  MapDataSource(source, out);
+  MapComputerSystem(records, out);
+  MapOperatingSystem(records, out);
+  MapBios(records, out);
+}
+
+void MapProcessorsAndMemory(const TMachineRecords& records, TCollection& out) {
+  std::vector<const TDmiStructure*> populated;
+  for (const TDmiStructure* cpu : records.fDmi.OfType(kDmiProcessor)) {
+    if (cpu->fFields.Value("Status").find("Populated") != std::string::npos) populated.push_back(cpu);
+  }
+  if (!populated.empty()) {
+    for (const TDmiStructure* cpu : populated) MapDmiProcessor(*cpu, out);
+  } else {
+    MapCpuInfoProcessors(records.fCpuInfo, out);
+  }
+  MapMemoryDevices(records.fDmi, out);
+}
+
+void MapPci(const TMachineRecords& records, TCollection& out) {
+  const std::map<std::string, std::string> slots = MapSlots(records.fDmi, out);
+  const bool hasBoard = !DmiText(records, kDmiBaseboard, "Product Name", "board_name").empty() ||
+                        !DmiText(records, kDmiBaseboard, "Manufacturer", "board_vendor").empty();
+  for (const TPciFunction& function : records.fPci.fFunctions) {
+    const auto slot = slots.find(function.fAddress);
+    MapPciFunction(function, slot == slots.end() ? "" : slot->second, hasBoard, out);
+  }
+}
+
+void MapHealth(const TMachineRecords& records, TCollection& out) {
+  MapSensors(records, out);
+  MapIpmi(records, out);
+}
+
+}  // namespace NVKXQZA20::NMachine

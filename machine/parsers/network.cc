@@ -1,0 +1,212 @@
+#include "machine/parsers/network.h"
+
+#include <unordered_map>
+
+#include "machine/parsers/text_scan.h"
+
+namespace NVKXQZA20::NMachine {
+namespace {
+
+// Words after a kind ("bond mode 802.3ad miimon 100") read as name/value
+// pairs; "<FLAGS>" words stand alone.
+std::map<std::string, std::string> Pairs(const std::vector<std::string_view>& words, size_t from) {
+  std::map<std::string, std::string> pairs;
+  for (size_t i = from; i < words.size(); ++i) {
+    if (words[i].front() == '<') continue;
+    pairs[std::string(words[i])] = i + 1 < words.size() ? std::string(words[i + 1]) : "";
+    ++i;
+  }
+  return pairs;
+}
+
+// "inet 192.0.2.2/24 brd 192.0.2.255 scope global dynamic eth0"
+TIpAddress ParseAddress(const std::vector<std::string_view>& words, const std::string& interface) {
+  TIpAddress address;
+  address.fFamily = std::string(words[0]);
+  std::string_view value = words.size() > 1 ? words[1] : std::string_view();
+  size_t slash = value.find('/');
+  address.fAddress = std::string(value.substr(0, slash));
+  if (slash != std::string_view::npos)
+    if (auto prefix = ParseUnsigned(value.substr(slash + 1))) address.fPrefixLength = static_cast<int>(*prefix);
+  for (size_t i = 2; i < words.size(); ++i) {
+    std::string_view word = words[i];
+    bool keyed = word == "brd" || word == "scope" || word == "peer" || word == "metric" || word == "proto";
+    if (keyed && i + 1 < words.size()) {
+      std::string next(words[++i]);
+      if (word == "brd") address.fBroadcast = next;
+      if (word == "scope") address.fScope = next;
+    } else if (address.fFamily == "inet" && i + 1 == words.size() && StartsWith(word, interface)) {
+      address.fLabel = std::string(word);
+    } else {
+      address.fFlags.emplace_back(word);
+    }
+  }
+  return address;
+}
+
+class TIpParser {
+ public:
+  TNetInterfaces Parse(const std::string& text) {
+    TLineCursor cursor(text);
+    while (cursor.Next()) {
+      fLine = cursor.Number();
+      // `ip -o` joins an interface's lines with '\'.
+      bool first = true;
+      for (std::string_view piece : SplitTrimmed(cursor.Line(), '\\')) {
+        if (!piece.empty()) first ? ReadLine(cursor.Line(), piece) : ReadDetail(piece);
+        first = false;
+      }
+    }
+    return std::move(fResult);
+  }
+
+ private:
+  void ReadLine(std::string_view line, std::string_view piece) {
+    if (Indent(line) > 0) return ReadDetail(piece);
+    // "2: eth0@if7: <BROADCAST,UP> mtu 1500 ..." or, with -o addr,
+    // "2: eth0    inet 192.0.2.2/24 ..."
+    std::vector<std::string_view> words = SplitWords(piece, 3);
+    std::optional<unsigned long long> index =
+        words.size() >= 2 && words[0].back() == ':' ? ParseUnsigned(words[0].substr(0, words[0].size() - 1))
+                                                    : std::nullopt;
+    if (!index) return Warn(fResult.fWarnings, fLine, line);
+    std::string_view name = words[1];
+    if (name.back() == ':') name.remove_suffix(1);
+    std::string_view linked;
+    if (size_t at = name.find('@'); at != std::string_view::npos) {
+      linked = name.substr(at + 1);
+      name = name.substr(0, at);
+    }
+    fCurrent = &Interface(static_cast<unsigned>(*index), std::string(name));
+    fCurrent->fLinkedTo = std::string(linked);
+    if (words.size() < 3) return;
+    if (words[2].front() == '<') return ReadAttributes(words[2]);
+    ReadDetail(words[2]);
+  }
+
+  TNetInterface& Interface(unsigned index, const std::string& name) {
+    auto found = fByIndex.find(index);
+    if (found != fByIndex.end() && fResult.fInterfaces[found->second].fName == name)
+      return fResult.fInterfaces[found->second];
+    fByIndex[index] = fResult.fInterfaces.size();
+    TNetInterface interface;
+    interface.fLine = fLine;
+    interface.fIndex = index;
+    interface.fName = name;
+    fResult.fInterfaces.push_back(std::move(interface));
+    return fResult.fInterfaces.back();
+  }
+
+  // "<BROADCAST,UP,LOWER_UP> mtu 1500 qdisc noqueue master bond0 state UP ..."
+  void ReadAttributes(std::string_view text) {
+    size_t close = text.find('>');
+    if (close == std::string_view::npos) return Warn(fResult.fWarnings, fLine, text);
+    for (std::string_view flag : SplitTrimmed(text.substr(1, close - 1), ','))
+      if (!flag.empty()) fCurrent->fFlags.emplace_back(flag);
+    for (const auto& [name, value] : Pairs(SplitWords(text.substr(close + 1)), 0)) {
+      if (name == "mtu") {
+        if (auto mtu = ParseUnsigned(value)) fCurrent->fMtu = static_cast<unsigned>(*mtu);
+      } else if (name == "state") {
+        fCurrent->fState = value;
+      } else if (name == "master") {
+        fCurrent->fMaster = value;
+      }
+    }
+  }
+
+  void ReadDetail(std::string_view line) {
+    std::vector<std::string_view> words = SplitWords(line);
+    if (words.empty()) return;
+    if (!fCurrent) return Warn(fResult.fWarnings, fLine, line);
+    std::string_view first = words[0];
+    if (StartsWith(first, "link/")) {
+      fCurrent->fLinkType = std::string(first.substr(5));
+      if (words.size() > 1 && words[1] != "brd") fCurrent->fMac = std::string(words[1]);
+      for (size_t i = 1; i + 1 < words.size(); ++i)
+        if (words[i] == "brd") fCurrent->fBroadcastMac = std::string(words[i + 1]);
+    } else if (first == "inet" || first == "inet6") {
+      fCurrent->fAddresses.push_back(ParseAddress(words, fCurrent->fName));
+    } else if (first == "altname" && words.size() > 1) {
+      fCurrent->fAltNames.emplace_back(words[1]);
+    } else if (first == "valid_lft") {
+      return;
+    } else if (first.size() > 6 && first.substr(first.size() - 6) == "_slave") {
+      fCurrent->fSlaveKind = std::string(first);
+      fCurrent->fSlaveAttributes = Pairs(words, 1);
+    } else if (fCurrent->fKind.empty() && first.find('/') == std::string_view::npos) {
+      fCurrent->fKind = std::string(first);
+      fCurrent->fKindAttributes = Pairs(words, 1);
+    }
+  }
+
+  TNetInterfaces fResult;
+  std::unordered_map<unsigned, size_t> fByIndex;
+  TNetInterface* fCurrent = nullptr;
+  size_t fLine = 0;
+};
+
+// Generic lines such as "numtxqueues 1 ..." or "addrgenmode eui64 ..." that
+// follow the link line when no kind is shown are not kinds.
+bool IsKindless(const std::string& kind) {
+  return kind == "numtxqueues" || kind == "addrgenmode" || kind == "openvswitch_slave";
+}
+
+}  // namespace
+
+TNetInterfaces ParseIpAddress(const std::string& text) {
+  TNetInterfaces result = TIpParser().Parse(text);
+  for (TNetInterface& interface : result.fInterfaces)
+    if (IsKindless(interface.fKind)) {
+      interface.fKind.clear();
+      interface.fKindAttributes.clear();
+    }
+  return result;
+}
+
+TSysNetInterface ReadSysNetInterface(const std::string& name,
+                                     const std::map<std::string, std::string>& files) {
+  auto text = [&](const char* file) {
+    auto found = files.find(file);
+    return found == files.end() ? std::string() : std::string(Trim(found->second));
+  };
+  TSysNetInterface interface;
+  interface.fName = name;
+  if (auto speed = ParseSigned(text("speed")); speed && *speed > 0)
+    interface.fSpeedMbps = static_cast<unsigned long long>(*speed);
+  interface.fDuplex = text("duplex");
+  interface.fOperState = text("operstate");
+  interface.fMac = text("address");
+  if (auto mtu = ParseUnsigned(text("mtu"))) interface.fMtu = static_cast<unsigned>(*mtu);
+  std::string carrier = text("carrier");
+  if (carrier == "0" || carrier == "1") interface.fCarrier = carrier == "1";
+  return interface;
+}
+
+TBonding ParseBonding(const std::string& text) {
+  TBonding bonding;
+  TLineCursor cursor(text);
+  TFieldBlock* block = &bonding.fBond;
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) continue;
+    std::string_view name, value;
+    bool field = SplitField(line, ':', name, value);
+    if (Indent(line) > 0 && !block->fFields.empty()) {
+      block->fFields.back().fList.emplace_back(Trim(line));
+      continue;
+    }
+    if (!field) {
+      // A heading such as "802.3ad info" or "details actor lacp pdu:".
+      block->fFields.push_back({std::string(Trim(line)), "", {}});
+      continue;
+    }
+    if (name == "Slave Interface") {
+      bonding.fSlaves.push_back(TFieldBlock{cursor.Number(), {}});
+      block = &bonding.fSlaves.back();
+    }
+    block->fFields.push_back({std::string(name), std::string(value), {}});
+  }
+  return bonding;
+}
+
+}  // namespace NVKXQZA20::NMachine

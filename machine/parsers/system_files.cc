@@ -1,0 +1,199 @@
+#include "machine/parsers/system_files.h"
+
+#include "machine/parsers/text_scan.h"
+
+namespace NVKXQZA20::NMachine {
+
+TCpuInfo ParseCpuInfo(const std::string& text) {
+  TCpuInfo info;
+  TLineCursor cursor(text);
+  TFieldBlock* block = nullptr;  // the open processor block
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) {
+      block = nullptr;
+      continue;
+    }
+    std::string_view name, value;
+    if (!SplitField(line, ':', name, value)) {
+      Warn(info.fWarnings, cursor.Number(), line);
+      continue;
+    }
+    if (name == "processor") {
+      info.fProcessors.push_back(TFieldBlock{cursor.Number(), {}});
+      block = &info.fProcessors.back();
+    }
+    (block ? *block : info.fMachine).fFields.push_back({std::string(name), std::string(value), {}});
+  }
+  return info;
+}
+
+std::optional<unsigned long long> TMemInfo::Get(const std::string& name) const {
+  for (const TMemInfoEntry& entry : fEntries)
+    if (entry.fName == name) return entry.fKilobytes ? entry.fValue * 1024 : entry.fValue;
+  return std::nullopt;
+}
+
+TMemInfo ParseMemInfo(const std::string& text) {
+  TMemInfo info;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) continue;
+    std::string_view name, value;
+    std::vector<std::string_view> words;
+    if (SplitField(line, ':', name, value)) words = SplitWords(value);
+    std::optional<unsigned long long> number = words.empty() ? std::nullopt : ParseUnsigned(words[0]);
+    bool kilobytes = words.size() == 2 && words[1] == "kB";
+    if (!number || name.empty() || words.size() > 2 || (words.size() == 2 && !kilobytes)) {
+      Warn(info.fWarnings, cursor.Number(), line);
+      continue;
+    }
+    info.fEntries.push_back({std::string(name), *number, kilobytes});
+  }
+  return info;
+}
+
+namespace {
+
+// "sdb1[1](F)"
+std::optional<TMdMember> ParseMdMember(std::string_view word) {
+  size_t open = word.find('[');
+  size_t close = word.find(']');
+  if (open == std::string_view::npos || close == std::string_view::npos || close < open || open == 0)
+    return std::nullopt;
+  std::optional<long long> role = ParseSigned(word.substr(open + 1, close - open - 1));
+  if (!role) return std::nullopt;
+  TMdMember member{std::string(word.substr(0, open)), static_cast<int>(*role), ""};
+  for (std::string_view rest = word.substr(close + 1); rest.size() >= 3 && rest[0] == '(';
+       rest.remove_prefix(3))
+    member.fFlags += rest[1];
+  return member;
+}
+
+// "md0 : active (auto-read-only) raid1 sdb1[1] sda1[0]"
+bool ParseMdArrayLine(std::string_view line, TMdArray& array) {
+  std::string_view name, value;
+  if (!SplitField(line, ':', name, value) || name.empty()) return false;
+  array.fName = std::string(name);
+  std::vector<std::string_view> words = SplitWords(value);
+  if (words.empty() || (words[0] != "active" && words[0] != "inactive")) return false;
+  array.fState = std::string(words[0]);
+  for (size_t i = 1; i < words.size(); ++i) {
+    if (words[i].front() == '(') {
+      array.fState += ' ';
+      array.fState += words[i];
+    } else if (auto member = ParseMdMember(words[i])) {
+      array.fMembers.push_back(*member);
+    } else if (array.fLevel.empty()) {
+      array.fLevel = std::string(words[i]);
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+// "1953382464 blocks super 1.2 [2/1] [U_]", "bitmap: ...", "[=>...] recovery = ..."
+void ReadMdDetail(std::string_view line, TMdArray& array) {
+  line = Trim(line);
+  std::vector<std::string_view> words = SplitWords(line);
+  if (words.size() >= 2 && words[1] == "blocks" && ParseUnsigned(words[0])) {
+    array.fBlocks = *ParseUnsigned(words[0]);
+    for (size_t i = 2; i + 1 < words.size(); ++i)
+      if (words[i] == "super") array.fMetadata = std::string(words[i + 1]);
+    size_t last = line.rfind(" [");
+    if (last != std::string_view::npos && last > 0 && line.back() == ']') {
+      size_t first = line.rfind(" [", last - 1);
+      if (first != std::string_view::npos && line.find('/', first) < last)
+        array.fStatus = std::string(Trim(line.substr(first)));
+    }
+    return;
+  }
+  if (StartsWith(line, "bitmap:")) {
+    array.fBitmap = std::string(Trim(line.substr(7)));
+    return;
+  }
+  for (std::string_view action : {"recovery", "resync", "reshape", "check", "repair"}) {
+    size_t at = line.find(action);
+    if (at != std::string_view::npos && line.find('=', at) != std::string_view::npos) {
+      array.fProgress = std::string(line.substr(at));
+      return;
+    }
+  }
+  array.fDetails.emplace_back(line);
+}
+
+}  // namespace
+
+TMdStat ParseMdStat(const std::string& text) {
+  TMdStat stat;
+  TLineCursor cursor(text);
+  TMdArray* array = nullptr;
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) {
+      array = nullptr;
+      continue;
+    }
+    if (StartsWith(line, "Personalities")) {
+      for (std::string_view word : SplitWords(line.substr(line.find(':') + 1)))
+        if (word.size() > 2 && word.front() == '[' && word.back() == ']')
+          stat.fPersonalities.emplace_back(word.substr(1, word.size() - 2));
+      continue;
+    }
+    if (StartsWith(line, "unused devices") || StartsWith(line, "read_ahead")) continue;
+    if (Indent(line) > 0 && array) {
+      ReadMdDetail(line, *array);
+      continue;
+    }
+    TMdArray next;
+    next.fLine = cursor.Number();
+    if (Indent(line) > 0 || !ParseMdArrayLine(line, next)) {
+      Warn(stat.fWarnings, cursor.Number(), line);
+      array = nullptr;
+      continue;
+    }
+    stat.fArrays.push_back(std::move(next));
+    array = &stat.fArrays.back();
+  }
+  return stat;
+}
+
+namespace {
+
+// Shell-style value: "..." with backslash escapes, '...' literal, or bare.
+std::optional<std::string> Unquote(std::string_view value) {
+  if (value.empty() || (value.front() != '"' && value.front() != '\'')) return std::string(value);
+  char quote = value.front();
+  if (value.size() < 2 || value.back() != quote) return std::nullopt;
+  std::string_view inside = value.substr(1, value.size() - 2);
+  std::string text;
+  for (size_t i = 0; i < inside.size(); ++i) {
+    if (quote == '"' && inside[i] == '\\' && i + 1 < inside.size()) ++i;
+    text += inside[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+TOsRelease ParseOsRelease(const std::string& text) {
+  TOsRelease release;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view line = Trim(cursor.Line());
+    if (line.empty() || line.front() == '#') continue;
+    size_t equals = line.find('=');
+    std::optional<std::string> value;
+    if (equals != std::string_view::npos && equals > 0) value = Unquote(line.substr(equals + 1));
+    if (!value) {
+      Warn(release.fWarnings, cursor.Number(), line);
+      continue;
+    }
+    release.fFields.fFields.push_back({std::string(line.substr(0, equals)), *value, {}});
+  }
+  return release;
+}
+
+}  // namespace NVKXQZA20::NMachine

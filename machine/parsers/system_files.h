@@ -1,0 +1,70 @@
+// Small files of /proc and /etc: /proc/cpuinfo, /proc/meminfo, /proc/mdstat,
+// /etc/os-release.
+#ifndef QZA_MACHINE_PARSERS_SYSTEM_FILES_H
+#define QZA_MACHINE_PARSERS_SYSTEM_FILES_H
+
+#include <string>
+#include <vector>
+
+#include "machine/parsers/records.h"
+
+namespace NVKXQZA20::NMachine {
+
+// /proc/cpuinfo: one block per logical processor ("processor : 3" opens it);
+// fields outside any processor block (arm's "Hardware", s390's machine lines)
+// go to fMachine.
+struct TCpuInfo {
+  std::vector<TFieldBlock> fProcessors;
+  TFieldBlock fMachine;
+  std::vector<TParseWarning> fWarnings;
+};
+TCpuInfo ParseCpuInfo(const std::string& text);
+
+struct TMemInfoEntry {
+  std::string fName;  // "MemTotal", "HugePages_Total"
+  unsigned long long fValue = 0;
+  bool fKilobytes = false;  // "kB" printed: fValue is in KiB
+};
+struct TMemInfo {
+  std::vector<TMemInfoEntry> fEntries;
+  std::vector<TParseWarning> fWarnings;
+  // Bytes of a "kB" entry, or the count of a plain one; nothing when absent.
+  std::optional<unsigned long long> Get(const std::string& name) const;
+};
+TMemInfo ParseMemInfo(const std::string& text);
+
+struct TMdMember {
+  std::string fDevice;  // "sdb1"
+  int fRole = -1;       // "[1]"
+  std::string fFlags;   // "F" faulty, "S" spare, "W" write-mostly, "R" replacement
+};
+struct TMdArray {
+  size_t fLine = 0;
+  std::string fName;   // "md0"
+  std::string fState;  // "active", "inactive", "active (auto-read-only)"
+  std::string fLevel;  // "raid1"; "" for an inactive array
+  std::vector<TMdMember> fMembers;
+  unsigned long long fBlocks = 0;  // 1 KiB blocks
+  std::string fMetadata;           // "1.2" of "super 1.2"
+  std::string fStatus;             // "[2/1] [U_]"
+  std::string fProgress;           // "recovery = 12.6% (...) finish=..." or ""
+  std::string fBitmap;
+  std::vector<std::string> fDetails;  // other lines below the array, as printed
+};
+struct TMdStat {
+  std::vector<std::string> fPersonalities;  // "raid1", "raid6"
+  std::vector<TMdArray> fArrays;
+  std::vector<TParseWarning> fWarnings;
+};
+TMdStat ParseMdStat(const std::string& text);
+
+// KEY=value lines with shell quoting removed; comments and blanks skipped.
+struct TOsRelease {
+  TFieldBlock fFields;  // NAME, VERSION_ID, PRETTY_NAME, ID, ID_LIKE, ...
+  std::vector<TParseWarning> fWarnings;
+};
+TOsRelease ParseOsRelease(const std::string& text);
+
+}  // namespace NVKXQZA20::NMachine
+
+#endif

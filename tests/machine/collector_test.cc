@@ -1,0 +1,368 @@
+// The collector end to end: this live machine, a real sos report (tree and
+// archive), minimal sos trees holding one real output, hostile archives, and
+// the escaping of every string the collection carries.
+#include <archive.h>
+#include <archive_entry.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "core/mof_reader.h"
+#include "host/collections.h"
+#include "machine/collector.h"
+#include "machine/command_runner.h"
+#include "machine/mof_text.h"
+#include "tests/host/tool_running.h"
+#include "writer/cim_reading.h"
+
+namespace fs = std::filesystem;
+using namespace NVKXQZA20;
+using namespace NVKXQZA20::NMachine;
+
+namespace {
+
+const std::string kSourceDir = QZA_SOURCE_DIR;
+const std::string kRealDmidecode = kSourceDir + "/../shared/real-outputs/dmidecode";
+const std::string kSchema = kSourceDir + "/schema";
+
+TLoadedCollections LoadStrictly(const std::string& collection) {
+  TLoadSettings settings;
+  settings.fCollections = {collection};
+  settings.fSchemaFiles = SchemaFilesOf(kSchema);
+  settings.fStrict = true;
+  return LoadCollections(settings);
+}
+
+std::vector<std::string> Values(const TLoadedCollections& loaded, const std::string& className,
+                                const std::string& property) {
+  std::vector<std::string> values;
+  for (const auto& instance : InstancesOfClass(*loaded.fNamespace, className)) {
+    values.push_back(PropertyText(*instance, property));
+  }
+  return values;
+}
+
+bool Holds(const std::vector<std::string>& values, const std::string& wanted) {
+  return std::find(values.begin(), values.end(), wanted) != values.end();
+}
+
+std::string HostName() {
+  char name[256] = {};
+  ::gethostname(name, sizeof name - 1);
+  return name;
+}
+
+std::string KernelRelease() {
+  utsname names{};
+  ::uname(&names);
+  return names.release;
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// A process the test itself started, known by its unique argument.
+class TMarkedProcess {
+ public:
+  TMarkedProcess() : fArgument("3600." + std::to_string(::getpid())) {
+    fPid = ::fork();
+    if (fPid == 0) {
+      ::execlp("sleep", "sleep", fArgument.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+  }
+  ~TMarkedProcess() {
+    ::kill(fPid, SIGKILL);
+    ::waitpid(fPid, nullptr, 0);
+  }
+  std::string CommandLine() const { return "sleep " + fArgument; }
+
+ private:
+  std::string fArgument;
+  pid_t fPid;
+};
+
+size_t PciFunctionsInSys() {
+  std::error_code error;
+  size_t count = 0;
+  for (auto it = fs::directory_iterator("/sys/bus/pci/devices", error); !error && it != fs::directory_iterator(); ++it) {
+    ++count;
+  }
+  return count;
+}
+
+// The memory devices of a dmidecode output with a size, and those of them
+// with a speed, counted by a scan of its own: "Memory Device" blocks, their
+// "Size: N UNIT" and any "...Speed: N" line.
+std::pair<size_t, size_t> PopulatedMemoryDevices(const std::string& file) {
+  std::ifstream in(file);
+  std::pair<size_t, size_t> counts;
+  bool inDevice = false, populated = false, fast = false;
+  auto close = [&]() {
+    counts.first += populated;
+    counts.second += populated && fast;
+    populated = fast = false;
+  };
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] != '\t') {
+      close();
+      inDevice = line == "Memory Device";
+    }
+    unsigned number = 0;
+    char unit[8] = {};
+    if (inDevice && std::sscanf(line.c_str(), "\tSize: %u %7s", &number, unit) == 2 && number > 0) populated = true;
+    const size_t speed = line.find("Speed: ");
+    if (inDevice && speed != std::string::npos && std::isdigit(static_cast<unsigned char>(line[speed + 7]))) fast = true;
+  }
+  close();
+  return counts;
+}
+
+}  // namespace
+
+TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
+  TMarkedProcess marked;
+  TToolRun run("collect-live");
+  const std::string collection = run.Write("live.mof", "");
+  ASSERT_EQ(run({"collect", "-q", "-o", collection}), 0) << run.Err();
+  ASSERT_EQ(run({"--schema", kSchema, "--check", collection}), 0) << run.Err();
+  EXPECT_EQ(run.Err().find("warning"), std::string::npos) << run.Err();
+  ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), collection}), 0) << run.Err();
+  EXPECT_NE(run.Read("processes.html").find("sleep"), std::string::npos);
+
+  const TLoadedCollections loaded = LoadStrictly(collection);
+  EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{HostName()});
+  EXPECT_EQ(Values(loaded, "VKXSG_OperatingSystem", "KernelRelease"), std::vector<std::string>{KernelRelease()});
+  EXPECT_TRUE(Holds(Values(loaded, "VKXSG_Process", "CommandLine"), marked.CommandLine()));
+  if (!FindProgram("lspci").empty()) {
+    EXPECT_EQ(Values(loaded, "CIM_PCIDevice", "DeviceID").size(), PciFunctionsInSys());
+  }
+  const std::string packager = !FindProgram("dpkg").empty() ? "dpkg" : "rpm";
+  EXPECT_TRUE(Holds(Values(loaded, "VKXSG_InstalledRPM", "ProductName"), packager));
+  // A container has no SMBIOS tables: the log says so.
+  if (!fs::exists("/sys/firmware/dmi/tables")) {
+    const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& m) { return m.find("No SMBIOS") == 0; }));
+  }
+}
+
+TEST(SosReport, TreeAndArchiveReadLikeTheMachineItself) {
+  if (FindProgram("sos").empty()) GTEST_SKIP() << "sos is not installed (Debian package sosreport)";
+  TToolRun run("collect-sos");
+  const fs::path folder = fs::path(run.Write("keep", "")).parent_path() / "sos";
+  fs::create_directories(folder);
+  const std::string sos = "sos report --batch --build --quiet --tmp-dir '" + folder.string() +
+                          "' -o host,kernel,pci,process,dpkg,release,filesys,block,networking,memory >/dev/null 2>&1";
+  if (std::system(sos.c_str()) != 0) GTEST_SKIP() << "sos report cannot run here";
+  fs::path tree;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.is_directory() && entry.path().filename().string().rfind("sosreport-", 0) == 0) tree = entry.path();
+  }
+  ASSERT_FALSE(tree.empty());
+  const std::string archive = (folder / "report.tar.xz").string();
+  const std::string tar = "tar -C '" + folder.string() + "' -cJf '" + archive + "' '" + tree.filename().string() + "'";
+  ASSERT_EQ(std::system(tar.c_str()), 0);
+
+  for (const std::string& source : {tree.string(), archive}) {
+    SCOPED_TRACE(source);
+    ASSERT_EQ(run({"--schema", kSchema, "--check", source}), 0) << run.Err();
+    const TLoadedCollections loaded = LoadStrictly(source);
+    EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{HostName()});
+    EXPECT_EQ(Values(loaded, "VKXSG_OperatingSystem", "KernelRelease"), std::vector<std::string>{KernelRelease()});
+    EXPECT_FALSE(Values(loaded, "VKXSG_Process", "Handle").empty());
+    EXPECT_FALSE(Values(loaded, "VKXSG_InstalledRPM", "ProductName").empty());
+  }
+  ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), archive, tree.string()}), 0) << run.Err();
+}
+
+// A minimal sos tree (version.txt, etc/hostname, one output) reports what it
+// holds and logs what it lacks.
+TEST(MinimalSosTree, ReportsWhatItHolds) {
+  struct TCase {
+    std::string fSosPath;
+    bool fLive;               // the output of the live command, else a real server's
+    std::string fRealOutput;
+    std::string fClass;       // filled from that output
+  };
+  std::string realDmidecode;
+  std::error_code error;
+  for (const auto& entry : fs::directory_iterator(kRealDmidecode, error)) realDmidecode = entry.path().string();
+  const TCase cases[] = {
+      {"sos_commands/pci/lspci_-nnvv", true, "", "CIM_PCIDevice"},
+      {"sos_commands/hardware/dmidecode", false, realDmidecode, "VKXSG_Processor"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fSosPath);
+    std::string output;
+    if (c.fLive) {
+      output = RunCommand({"lspci", "-nnvv"}, {}).fOutput;
+    } else {
+      std::ifstream file(c.fRealOutput);
+      output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    if (output.empty()) continue;  // neither lspci here nor the shared outputs
+    TToolRun run("collect-minimal");
+    const fs::path tree = fs::path(run.Write("keep", "")).parent_path() / "sosreport-minimal";
+    WriteFile(tree / "version.txt", "sosreport: 4.5.6\n");
+    WriteFile(tree / "etc/hostname", "minimal-host\n");
+    WriteFile(tree / c.fSosPath, output);
+    ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), tree.string()}), 0) << run.Err();
+    const TLoadedCollections loaded = LoadStrictly(tree.string());
+    EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{"minimal-host"});
+    EXPECT_FALSE(Values(loaded, c.fClass, "DeviceID").empty());
+    const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& m) {
+      return m.find("sos_commands/process/ps_auxwww: not in the sos report") == 0;
+    }));
+  }
+}
+
+// Every real server's dmidecode shows its identity, BIOS, processors and
+// populated memory with size and speed.
+TEST(RealDmidecode, EveryServerFillsTheHardwareInventory) {
+  if (!fs::exists(kRealDmidecode)) GTEST_SKIP() << kRealDmidecode << " is absent";
+  const fs::path tree = fs::temp_directory_path() / ("qza-dmidecode-" + std::to_string(::getpid()));
+  size_t servers = 0;
+  for (const auto& entry : fs::directory_iterator(kRealDmidecode)) {
+    if (entry.path().extension() != ".txt") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    fs::remove_all(tree);
+    fs::create_directories(tree / "sos_commands/hardware");
+    fs::copy_file(entry.path(), tree / "sos_commands/hardware/dmidecode");
+    TCollectSettings settings;
+    settings.fSourceName = "test";
+    const std::string mof = tree.string() + ".mof";
+    std::ofstream(mof) << CollectMachine(TMachineTree::Saved(tree.string()), settings).Text();
+    const TLoadedCollections loaded = LoadStrictly(mof);
+    EXPECT_NE(Values(loaded, "VKXSG_ComputerSystem", "Manufacturer").front() +
+                  Values(loaded, "VKXSG_ComputerSystem", "ProductName").front(), "");
+    EXPECT_EQ(Values(loaded, "VKXSG_BIOSElement", "Version").size(), 1u);
+    EXPECT_FALSE(Values(loaded, "VKXSG_Processor", "Name").empty());
+    const std::vector<std::string> sizes = Values(loaded, "VKXSG_SPDData", "Capacity");
+    const std::pair<size_t, size_t> expected = PopulatedMemoryDevices(entry.path().string());
+    EXPECT_EQ(sizes.size(), expected.first);
+    EXPECT_FALSE(Holds(sizes, ""));
+    const std::vector<std::string> speeds = Values(loaded, "VKXSG_SPDData", "DimmSpeed");
+    EXPECT_EQ(static_cast<size_t>(std::count_if(speeds.begin(), speeds.end(),
+                                                [](const std::string& speed) { return !speed.empty(); })),
+              expected.second);
+    fs::remove(mof);
+    ++servers;
+  }
+  fs::remove_all(tree);
+  EXPECT_GT(servers, 100u);
+}
+
+TEST(SosArchive, HostileMembersAreRefusedAndTheRestIsRead) {
+  struct TMember {
+    std::string fName;
+    mode_t fType;
+    std::string fLinkTarget;  // symlink target, or "" for none
+    std::string fRefusal;     // "" when the member is fine
+  };
+  const std::string top = "sosreport-hostile/";
+  const TMember members[] = {
+      {top + "version.txt", AE_IFREG, "", ""},
+      {top + "etc/hostname", AE_IFREG, "", ""},
+      {top + "../escaped.txt", AE_IFREG, "", "path with '..'"},
+      {"/tmp/qza-absolute-member.txt", AE_IFREG, "", "absolute path"},
+      {top + "passwd", AE_IFLNK, "/etc/passwd", "link to an absolute path"},
+      {top + "etc/up", AE_IFLNK, "../../../outside", "link pointing outside the report"},
+      {top + "fifo", AE_IFIFO, "", "neither file, folder nor link"},
+      {top + "hostname", AE_IFLNK, "etc/hostname", ""},
+  };
+  TToolRun run("collect-hostile");
+  const std::string archivePath = run.Write("hostile.tar.gz", "");
+  archive* writer = archive_write_new();
+  archive_write_add_filter_gzip(writer);
+  archive_write_set_format_pax_restricted(writer);
+  ASSERT_EQ(archive_write_open_filename(writer, archivePath.c_str()), ARCHIVE_OK);
+  for (const TMember& member : members) {
+    archive_entry* entry = archive_entry_new();
+    archive_entry_set_pathname(entry, member.fName.c_str());
+    archive_entry_set_filetype(entry, member.fType);
+    archive_entry_set_perm(entry, 0644);
+    const std::string text = "hostile-host\n";
+    if (member.fType == AE_IFLNK) archive_entry_set_symlink(entry, member.fLinkTarget.c_str());
+    if (member.fType == AE_IFREG) archive_entry_set_size(entry, static_cast<la_int64_t>(text.size()));
+    archive_write_header(writer, entry);
+    if (member.fType == AE_IFREG) archive_write_data(writer, text.data(), text.size());
+    archive_entry_free(entry);
+  }
+  archive_write_free(writer);
+
+  const std::string collection = run.Write("hostile.mof", "");
+  ASSERT_EQ(run({"collect", "-q", "--from-sos", archivePath, "-o", collection}), 0) << run.Err();
+  const TLoadedCollections loaded = LoadStrictly(collection);
+  EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{"hostile-host"});
+  const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
+  for (const TMember& member : members) {
+    const bool logged = Holds(log, "Archive member refused: " + member.fName + ": " + member.fRefusal);
+    EXPECT_EQ(logged, !member.fRefusal.empty()) << member.fName;
+  }
+  EXPECT_FALSE(fs::exists("/tmp/qza-absolute-member.txt"));
+  EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "escaped.txt"));
+}
+
+// Whatever a machine prints reads back from the collection as it was
+// printed; what no MOF string can hold reads back as its replacement.
+TEST(MofText, EveryStringReadsBackAsWritten) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain", "plain"},
+      {"say \"hi\" C:\\path\\", "say \"hi\" C:\\path\\"},
+      {"line\nnext\ttab\rreturn", "line\nnext\ttab\rreturn"},
+      {"bell\x07" "ABCD", "bell\x07" "ABCD"},
+      {"del\x7f", "del\x7f"},
+      {"caf\xc3\xa9 \xe2\x82\xac", "caf\xc3\xa9 \xe2\x82\xac"},
+      {"bad \xff byte", "bad \xef\xbf\xbd byte"},
+      {"cut \xe2\x82", "cut \xef\xbf\xbd\xef\xbf\xbd"},
+      {std::string("nul\0here", 8), "nulhere"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.second);
+    boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+    TCIMContext context;
+    context["nsIndex"] = TCIMValue(uint16_t(0));
+    TMofReader reader(ns, context);
+    TMofInstance instance("Q_Text");
+    instance.Set("Key", "1").Set("Text", c.first);
+    reader.LoadText("class Q_Text { [Key] string Key; string Text; };\n" + instance.Text(), "text.mof");
+    EXPECT_EQ(Values(TLoadedCollections{ns, 0, 0}, "Q_Text", "Text"), std::vector<std::string>{c.second});
+  }
+}
+
+// Commands never outlast their timeout nor print past their bound, and say
+// why their output cannot be used.
+TEST(CommandRunner, BoundsEveryCommandAndSaysWhyItFailed) {
+  struct TCase {
+    std::vector<std::string> fArgv;
+    TCommandLimits fLimits;
+    std::string fProblem;
+    size_t fOutputBytes;
+    bool fTruncated;
+  };
+  const TCase cases[] = {
+      {{"sleep", "30"}, {1, 1024}, "timed out after 1 s", 0, false},
+      {{"yes"}, {10, 100000}, "", 100000, true},
+      {{"qza-no-such-program"}, {10, 1024}, "not installed", 0, false},
+      {{"sh", "-c", "echo denied >&2; exit 3"}, {10, 1024}, "exit status 3: denied", 0, false},
+      {{"printf", "%s", "kept"}, {10, 1024}, "", 4, false},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fArgv.front());
+    const auto started = std::chrono::steady_clock::now();
+    const TCommandResult result = RunCommand(c.fArgv, c.fLimits);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(c.fLimits.fTimeoutSeconds + 2));
+    EXPECT_EQ(result.fProblem, c.fProblem);
+    EXPECT_EQ(result.fOutput.size(), c.fOutputBytes);
+    EXPECT_EQ(result.fTruncated, c.fTruncated);
+  }
+}
