@@ -131,7 +131,13 @@ std::pair<size_t, size_t> PopulatedMemoryDevices(const std::string& file) {
 TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
   TMarkedProcess marked;
   TToolRun run("collect-live");
-  const std::string collection = run.Write("live.mof", "");
+  // Only a collection that collect wrote is ever replaced.
+  const std::string notes = run.Write("notes.txt", "the case's notes\n");
+  EXPECT_EQ(run({"collect", "-q", "-o", notes}), 2);
+  EXPECT_NE(run.Err().find("is not a collection written by qzareport collect"), std::string::npos) << run.Err();
+  EXPECT_EQ(TToolRun::ReadFile(notes), "the case's notes\n");
+  const std::string collection = run.Path("live.mof");
+  ASSERT_EQ(run({"collect", "-q", "-o", collection}), 0) << run.Err();
   ASSERT_EQ(run({"collect", "-q", "-o", collection}), 0) << run.Err();
   ASSERT_EQ(run({"--schema", kSchema, "--check", collection}), 0) << run.Err();
   EXPECT_EQ(run.Err().find("warning"), std::string::npos) << run.Err();
@@ -299,7 +305,7 @@ TEST(SosArchive, HostileMembersAreRefusedAndTheRestIsRead) {
   }
   archive_write_free(writer);
 
-  const std::string collection = run.Write("hostile.mof", "");
+  const std::string collection = run.Path("hostile.mof");
   ASSERT_EQ(run({"collect", "-q", "--from-sos", archivePath, "-o", collection}), 0) << run.Err();
   const TLoadedCollections loaded = LoadStrictly(collection);
   EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{"hostile-host"});
