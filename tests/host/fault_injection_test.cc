@@ -28,19 +28,31 @@ const std::vector<std::string> kCategories = {"Software", "Hardware", "Linux Log
 const uint64_t kFirstCalls = 30;
 const uint64_t kSpreadRuns = 120;
 
+// Probes run between the opening of a category and its first page (the
+// operating system's type decides the log category's title).
+const uint64_t kCallsAfterOpening = 8;
+
 class TCategoryRecordingWriter : public THtmlWriter {
  public:
-  using THtmlWriter::THtmlWriter;
+  TCategoryRecordingWriter(TWriterSettings settings, const TMemoryNamespace& ns)
+      : THtmlWriter(std::move(settings)), fNamespace(ns) {}
+  void BeginNextCategory() override {
+    fOpenings.push_back(fNamespace.GetCallCount());
+    THtmlWriter::BeginNextCategory();
+  }
   void WriteCategoryTitle(std::string title) override {
     fCategories.push_back(title);
     THtmlWriter::WriteCategoryTitle(title);
   }
+  const TMemoryNamespace& fNamespace;
   std::vector<std::string> fCategories;
+  std::vector<uint64_t> fOpenings;  // calls made before each later category opened
 };
 
 struct TRunOutcome {
   std::string fEscaped;  // what escaped Write, "" when nothing did
   std::vector<std::string> fCategories;
+  std::vector<uint64_t> fOpenings;
   uint64_t fCalls = 0;
 };
 
@@ -68,7 +80,7 @@ class FaultInjectionTest : public ::testing::Test {
     context["mode"] = TCIMValue("default");
     context["nNamespaces"] = TCIMValue(static_cast<uint32_t>(1));
     TReport report(ns, context, folder.string());
-    TCategoryRecordingWriter writer(TWriterSettings{folder.string(), "", "", "html"});
+    TCategoryRecordingWriter writer(TWriterSettings{folder.string(), "", "", "html"}, *ns);
     TRunOutcome outcome;
     ns->InjectFault(faultAt, code);
     try {
@@ -81,6 +93,7 @@ class FaultInjectionTest : public ::testing::Test {
     outcome.fCalls = ns->GetCallCount();
     ns->InjectFault(0, kQZAOk);
     outcome.fCategories = writer.fCategories;
+    outcome.fOpenings = writer.fOpenings;
     return outcome;
   }
 
@@ -109,9 +122,14 @@ class FaultInjectionTest : public ::testing::Test {
     return "";
   }
 
-  // Every call up to kFirstCalls, then kSpreadRuns calls spread evenly.
-  static std::vector<uint64_t> FaultPoints(uint64_t callCount) {
+  // Every call up to kFirstCalls, the calls right after each category
+  // opens, then kSpreadRuns calls spread evenly.
+  static std::vector<uint64_t> FaultPoints(const TRunOutcome& clean) {
+    const uint64_t callCount = clean.fCalls;
     std::vector<uint64_t> points;
+    for (uint64_t opening : clean.fOpenings) {
+      for (uint64_t k = 1; k <= kCallsAfterOpening; ++k) points.push_back(opening + k);
+    }
     for (uint64_t k = 1; k <= std::min(callCount, kFirstCalls); ++k) points.push_back(k);
     if (callCount > kFirstCalls) {
       const uint64_t rest = callCount - kFirstCalls;
@@ -133,8 +151,9 @@ TEST_F(FaultInjectionTest, CleanReportOpensEveryCategoryAndWritesSoundPages) {
 }
 
 TEST_F(FaultInjectionTest, AFailingCoreCallAnywhereLeavesACompleteReport) {
-  const uint64_t callCount = RunReport(0, kQZAOk).fCalls;
-  const std::vector<uint64_t> points = FaultPoints(callCount);
+  const TRunOutcome clean = RunReport(0, kQZAOk);
+  const uint64_t callCount = clean.fCalls;
+  const std::vector<uint64_t> points = FaultPoints(clean);
   size_t failures = 0;
   for (size_t i = 0; i < points.size() && failures < 10; ++i) {
     // Statuses and foreign exceptions alternate.

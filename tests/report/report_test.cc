@@ -121,15 +121,24 @@ TEST(Report, PrebootRunSkipsTheOperatingSystemLogCategory) {
   EXPECT_TRUE(log.Has(3, "TReport::TReport -- This is not an XCM machine "));
 }
 
+// An operating system of no known type, or one whose type cannot be read,
+// leaves its category open without pages; the report goes on.
 TEST(Report, UnknownOperatingSystemLeavesItsCategoryOpenWithoutPages) {
-  TLogCapture log;
   TTrace expected = SoftwareAndHardware();
   Append(expected, {"category [OS Logs]", "BeginNextCategory()", "category [ServProc Logs]", "BeginNextCategory()",
                     "WriteCategoryTitle(SP Logs)", "page SPLogs", "category [VKX Service]"});
   Append(expected, AnalysisAndErrorLog());
-  EXPECT_EQ(expected, WrittenReport("class VKXSG_Empty { [Key] string Name; };", Settings(), log));
-  EXPECT_TRUE(log.Has(0, "TReport::Write -- Unknow OS type]"));
-  EXPECT_TRUE(log.Has(3, "TReport::TReport -- Can not detected XCM from TCIMContext, set fXCM to FALSE "));
+  const char* const repositories[] = {
+      "class VKXSG_Empty { [Key] string Name; };",
+      R"(class VKXSG_OperatingSystem { [Key] string Name; string ProductVendor; uint16 OSType; };
+         instance of VKXSG_OperatingSystem { Name = "os"; ProductVendor = "SUSE"; };)",
+  };
+  for (const char* mof : repositories) {
+    TLogCapture log;
+    EXPECT_EQ(expected, WrittenReport(mof, Settings(), log)) << mof;
+    EXPECT_TRUE(log.Has(0, "TReport::Write -- Unknow OS type]")) << mof;
+    EXPECT_TRUE(log.Has(3, "TReport::TReport -- Can not detected XCM from TCIMContext, set fXCM to FALSE ")) << mof;
+  }
 }
 
 TEST(Report, NullWriterIsReportedAndNothingIsWritten) {

@@ -269,28 +269,82 @@ TEST_F(PageDispatch, UnknownOperatingSystemIsLogged) {
 TEST_F(PageDispatch, ComparisonRunComparesTheComparablePages) {
   fComparison = true;
   fMof = kLinux;
-  TLogCapture log;
-  EXPECT_EQ((TPages{"custom WriteGenericDeltaReport(system_overview)"}), Pages("SystemConfig"));
-  EXPECT_EQ((TPages{"custom WriteGenericDeltaReport(firmware)"}), Pages("Firmware"));
-  EXPECT_EQ((TPages{"custom WriteGenericDeltaReport(installed_packages)",
-                    "custom WriteGenericDeltaReport(kernelmodules)"}),
-            Pages("OSInstallations"));
-  EXPECT_EQ((TPages{"custom WriteGenericDeltaReport(os_config)", "custom WriteGenericDeltaReport(linux_config)"}),
-            Pages("OSConfiguration"));
-  EXPECT_TRUE(log.Has(3, "TWriter::Generator_SystemOverview -- Under DELTA mode [Do Comparison]"));
-  EXPECT_FALSE(log.Has(3, "TWriter::Generator_OSConfiguration -- Under Linux, write Linux Config Files"));
+  const struct {
+    const char* fPageID;
+    const char* fGenerator;
+    TPages fPages;
+  } cases[] = {
+      {"SystemConfig", "SystemOverview", {"custom WriteGenericDeltaReport(system_overview)"}},
+      {"OSInstallations",
+       "OSInstallation",
+       {"custom WriteGenericDeltaReport(installed_packages)", "custom WriteGenericDeltaReport(kernelmodules)"}},
+      {"NetworkWithTeaming", "NetworkSettings", {"custom WriteGenericDeltaReport(net)"}},
+      {"ResourceUtilization", "ResourceUtilization", {"custom WriteGenericDeltaReport(resource)"}},
+      {"Processes", "Processes", {"custom WriteGenericDeltaReport(processes)"}},
+      {"OSConfiguration",
+       "OSConfiguration",
+       {"custom WriteGenericDeltaReport(os_config)", "custom WriteGenericDeltaReport(linux_config)"}},
+      {"HardwareInfo", "HardwareInventory", {"custom WriteGenericDeltaReport(hw_info)"}},
+      {"PCIInfo", "PCIInformation", {"custom WriteGenericDeltaReport(pci_info)"}},
+      {"Firmware", "FirmwareVPD", {"custom WriteGenericDeltaReport(firmware)"}},
+  };
+  for (const auto& c : cases) {
+    TLogCapture log;
+    EXPECT_EQ(c.fPages, Pages(c.fPageID)) << c.fPageID;
+    EXPECT_TRUE(log.Has(3, std::string("TWriter::Generator_") + c.fGenerator + " -- Under DELTA mode [Do Comparison]"))
+        << c.fPageID;
+  }
 }
 
+// Every other generator writes nothing in a comparison run and says so.
 TEST_F(PageDispatch, ComparisonRunLeavesOutTheOtherPages) {
   fComparison = true;
-  TLogCapture log;
-  for (const char* pageID : {"DriveHealth", "Environmentals", "BIOSSettings", "SPLogs", "QZALog", "KRaid"}) {
-    EXPECT_EQ(TPages(), Pages(pageID)) << pageID;
+  fMof = kLinux;
+  const struct {
+    const char* fPageID;
+    const char* fMessage;
+    const char* fWriterType = "html";
+  } cases[] = {
+      // Other writers never get this page, not even in a normal run.
+      {"CriticalDetails", "CriticalDetails -- Under DELTA mode [Do Nothing]", "inventory"},
+      {"XCMConfig", "ServProcConfiguration -- Under DELTA mode [Do Nothing]"},
+      {"ServProcConfig", "ServProcConfiguration -- Under DELTA mode [Do Nothing]"},
+      {"Environmentals", "Environmentals -- Under DELTA mode [Do nothing]"},
+      {"DriveHealth", "DriveHealth -- Under DELTA mode [Do Nothing]"},
+      {"LSI", "LSIController -- Under DELTA mode [Do Nothing]"},
+      {"LSIIDE", "LSIIDEController -- Under DELTA mode [Do Nothing]"},
+      {"PMC", "PMCRAID -- Under DELTA mode [Do Nothing]"},
+      {"KRaid", "KeelRAID -- Under DELTA mode [Do Nothing]"},
+      {"KRaidLogs", "KeelRAIDLogs -- Under DELTA mode [Do Nothing]"},
+      {"Qlogic", "QLogic -- Under DELTA mode [Do Nothing]"},
+      {"Emulex", "Emulex -- Under DELTA mode [Do Nothing]"},
+      {"Brocade", "BrocadeAdapter -- Under DELTA mode [Do Nothing]"},
+      {"Vmware3i", "VMwareESXi -- Under DELTA mode [Do Nothing]"},
+      {"GlowLine", "GlowLine -- Under DELTA mode [Do Nothing]"},
+      {"XCMBIST", "SelfBIST -- Under DELTA mode [Do Nothing]"},
+      {"BIST", "SelfBIST -- Under DELTA mode [Do Nothing]"},
+      {"BIOSSettings", "BIOSSettings -- Uder DELTA mode [Do Nothing]"},
+      {"OSLogs", "OSLogs -- Under DELTA mode [Do Nothing]"},
+      {"XCMLogs", "ServProcEvent -- Under DELTA mode [Do Nothing]"},
+      {"SPLogs", "ServProcEvent -- Under DELTA mode [Do Nothing]"},
+      {"ZEBChipsetRegister", "ZEBChipsetRegister -- Under DELTA mode [Do Nothing]"},
+      {"OREQSetting", "OREQSetting -- Under DELTA mode [Do Nothing]"},
+      {"SPINTLog", "SPINTLog -- Under DELTA mode [Do Nothing]"},
+      {"MergedLog", "MergedLog -- Under DELTA mode [Do Nothing]"},
+      {"MergedDevice", "MergedDevice -- Under DELTA mode [Do Nothing]"},
+      {"Analysis", "MergedDevice -- Under DELTA mode [Do Nothing]"},
+      {"VellumDeviceAnalysis", "Vellum -- Under DELTA mode [Do Nothing]"},
+      {"Patchwell", "Patchwell -- Under DELTA mode [Do Nothing]"},
+      {"FileLoaderResult", "FileLoader -- Under DELTA mode [Do Nothing]"},
+      {"DiagsFull", "DiagnosticLog -- Under DELTA mode [Do Nothing]"},
+      {"QZALog", "QZAErrorLog -- Under DELTA mode [Do Nothing]"},
+  };
+  for (const auto& c : cases) {
+    TLogCapture log;
+    fWriterType = c.fWriterType;
+    EXPECT_EQ(TPages(), Pages(c.fPageID)) << c.fPageID;
+    EXPECT_TRUE(log.Has(3, std::string("TWriter::Generator_") + c.fMessage)) << c.fPageID;
   }
-  EXPECT_TRUE(log.Has(3, "TWriter::Generator_DriveHealth -- Under DELTA mode [Do Nothing]"));
-  EXPECT_TRUE(log.Has(3, "TWriter::Generator_Environmentals -- Under DELTA mode [Do nothing]"));
-  EXPECT_TRUE(log.Has(3, "TWriter::Generator_BIOSSettings -- Uder DELTA mode [Do Nothing]"));
-  EXPECT_TRUE(log.Has(3, "TWriter::Generator_ServProcEvent -- Under DELTA mode [Do Nothing]"));
 }
 
 TEST_F(PageDispatch, PrebootLeavesOutOperatingSystemPages) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "tests/writer/test_repository.h"
 
 namespace {
@@ -39,11 +37,7 @@ TReportParameters Page(const std::string& name, const std::string& link, const s
   return page;
 }
 
-std::string Padded(int i) {
-  char text[8];
-  std::snprintf(text, sizeof text, "i%02d", i);
-  return text;
-}
+std::string Padded(int i) { return (i < 10 ? "i0" : "i") + std::to_string(i); }
 
 // A class VKXSG_Item with the properties Name and Value and count instances i00, i01...
 TTestNamespace Items(int count) {
@@ -75,17 +69,59 @@ class TableRendering : public ::testing::Test {
   TRenderingWriter writer;
 };
 
-TEST_F(TableRendering, ColumnTablesAreSplitByTheLimitEachWithItsLabelRow) {
-  Use(Items(25));
+// Grids of at most the limit of instances each; a limit below one still
+// shows every instance, one per grid; a last row grid narrower than 1% per
+// column keeps its widths at 0.
+TEST_F(TableRendering, TablesAreSplitByTheInstanceLimit) {
+  const struct {
+    const char* fName;
+    int fItems;
+    int32_t fLimit;
+    bool fRowStyle;
+    std::vector<std::string> fGrids;
+    std::vector<int32_t> fLastWidths;  // of the last grid, when checked
+  } cases[] = {
+      {"column table", 25, 10, false, {"WriteTableGrid(11x1)", "WriteTableGrid(11x1)", "WriteTableGrid(6x1)"}, {}},
+      {"limit 0", 2, 0, false, {"WriteTableGrid(2x1)", "WriteTableGrid(2x1)"}, {}},
+      {"negative limit", 2, -3, true, {"WriteTableGrid(1x2)", "WriteTableGrid(1x2)"}, {}},
+      {"zero-width narrowing", 203, 200, true, {"WriteTableGrid(1x201)", "WriteTableGrid(1x4)"}, {0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    Use(Items(c.fItems));
+    TReportClass table = Table("VKXSG_Item", {"Name"});
+    if (c.fRowStyle) {
+      table.SetReportStyle(TReportClass::RowReport);
+      table.SetRowReportHeaderWidth("0%");
+    }
+    table.SetMaxInstancesPerTable(c.fLimit);
+    Write(table);
+    EXPECT_EQ(c.fGrids, writer.fCalls) << c.fName;
+    if (!c.fLastWidths.empty()) {
+      EXPECT_EQ(c.fLastWidths, writer.fGrids.back().fColumnWidths) << c.fName;
+    }
+    // Every instance is shown once, in order.
+    std::vector<std::string> names;
+    for (const TTableGrid& grid : writer.fGrids) {
+      for (int32_t i = 1; i < (c.fRowStyle ? grid.fColumns : grid.fRows); ++i) {
+        names.push_back(c.fRowStyle ? grid.Cell(0, i).fText : grid.Cell(i, 0).fText);
+      }
+    }
+    ASSERT_EQ(static_cast<size_t>(c.fItems), names.size()) << c.fName;
+    EXPECT_EQ(Padded(c.fItems - 1), names.back()) << c.fName;
+    writer.fGrids.clear();
+  }
+}
+
+// A grid reused for the next instances keeps nothing of the ones before.
+TEST_F(TableRendering, ReusedGridKeepsNoAlternateOfTheInstanceBefore) {
+  Use(Items(2));
+  PropertyOf("VKXSG_Item", 0, "Name")->SetAlternateValue(TCIMValue("raw"));
   TReportClass table = Table("VKXSG_Item", {"Name"});
-  table.SetMaxInstancesPerTable(10);
+  table.SetMaxInstancesPerTable(1);
   Write(table);
-  EXPECT_EQ((std::vector<std::string>{"WriteTableGrid(11x1)", "WriteTableGrid(11x1)", "WriteTableGrid(6x1)"}),
-            writer.fCalls);
-  EXPECT_EQ("Name", writer.fGrids[2].Cell(0, 0).fText);
-  EXPECT_EQ("i20", writer.fGrids[2].Cell(1, 0).fText);
-  EXPECT_EQ("i24", writer.fGrids[2].Cell(5, 0).fText);
-  EXPECT_EQ("i19", writer.fGrids[1].Cell(10, 0).fText);
+  ASSERT_EQ(2u, writer.fGrids.size());
+  EXPECT_EQ("raw", writer.fGrids[0].Cell(1, 0).fAlternateText);
+  EXPECT_EQ("", writer.fGrids[1].Cell(1, 0).fAlternateText);
 }
 
 TEST_F(TableRendering, RowTablesKeepAbsoluteColumnWidthsInTheirNarrowerLastGrid) {

@@ -20,12 +20,12 @@ const char kSourceClasses[] = R"(
   class VKXSG_IPService { [Key] string Name; string HostName; };
 )";
 
-// One data source: its serial number, the time it was taken and, when given,
-// its host name.
+// One data source: its serial number and, when given, the time it was taken
+// and its host name.
 std::string Source(const std::string& serial, const std::string& taken, const std::string& host = "") {
   std::string mof = std::string(kSourceClasses) +
-                    "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"" + serial + "\"; };" +
-                    "instance of VKXSG_TimeZone { Name = \"tz\"; LocalDateTime = \"" + taken + "\"; };";
+                    "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"" + serial + "\"; };";
+  if (!taken.empty()) mof += "instance of VKXSG_TimeZone { Name = \"tz\"; LocalDateTime = \"" + taken + "\"; };";
   if (!host.empty()) mof += "instance of VKXSG_IPService { Name = \"ip\"; HostName = \"" + host + "\"; };";
   return mof;
 }
@@ -58,24 +58,44 @@ TEST(Writer, ConstructionSetsTheDefaults) {
   EXPECT_TRUE(writer.GetDataSourceLabels().empty());
 }
 
-TEST(Writer, OneDataSourceIsLabelledByItsCollectionTime) {
-  EXPECT_EQ((std::vector<std::string>{"2024-01-01 10:15:00"}), Labels(Sources({Source("S1", kMonday)}), 1));
+struct TLabelCase {
+  const char* fName;
+  std::vector<std::string> fSources;
+  std::vector<std::string> fLabels;
+};
+
+class DataSourceLabelTest : public ::testing::TestWithParam<TLabelCase> {};
+
+// Collections of one machine are labelled by time, different machines by
+// host name or else serial number; no two labels are alike.
+TEST_P(DataSourceLabelTest, EveryDataSourceGetsItsOwnLabel) {
+  EXPECT_EQ(GetParam().fLabels,
+            Labels(Sources(GetParam().fSources), static_cast<int>(GetParam().fSources.size())));
 }
 
-TEST(Writer, CollectionsOfOneMachineAreLabelledByTime) {
-  EXPECT_EQ((std::vector<std::string>{"2024-01-01 10:15:00", "2024-01-02 11:16:00"}),
-            Labels(Sources({Source("S1", kMonday, "alpha"), Source("S1", kTuesday, "alpha")}), 2));
-}
+const char kSerialOnly[] =
+    "class VKXSG_ComputerSystem { [Key] string Name; string SerialNumber; };"
+    "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"S1\"; };";
 
-TEST(Writer, DifferentMachinesAreLabelledByHostNameOrElseSerialNumber) {
-  EXPECT_EQ((std::vector<std::string>{"alpha", "S2"}),
-            Labels(Sources({Source("S1", kMonday, "alpha"), Source("S2", kTuesday)}), 2));
-  EXPECT_EQ((std::vector<std::string>{"S1", "S2"}),
-            Labels(Sources({"class VKXSG_ComputerSystem { [Key] string Name; string SerialNumber; };"
-                            "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"S1\"; };",
-                            Source("S2", kTuesday)}),
-                   2));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Sources, DataSourceLabelTest,
+    ::testing::Values(
+        TLabelCase{"OneSourceByTime", {Source("S1", kMonday)}, {"2024-01-01 10:15:00"}},
+        TLabelCase{"OneMachineByTime",
+                   {Source("S1", kMonday, "alpha"), Source("S1", kTuesday, "alpha")},
+                   {"2024-01-01 10:15:00", "2024-01-02 11:16:00"}},
+        TLabelCase{"OneMachineWithoutTimeZoneKeepsSerial",
+                   {Source("S1", kMonday), Source("S1", "")},
+                   {"2024-01-01 10:15:00", "S1"}},
+        TLabelCase{"MachinesByHostOrSerial", {Source("S1", kMonday, "alpha"), Source("S2", kTuesday)}, {"alpha", "S2"}},
+        TLabelCase{"MachinesWithoutHostNames", {kSerialOnly, Source("S2", kTuesday)}, {"S1", "S2"}},
+        TLabelCase{"OneMachineTakenInTheSameSecond",
+                   {Source("S1", kMonday), Source("S1", kMonday), Source("S1", kMonday)},
+                   {"2024-01-01 10:15:00", "2024-01-01 10:15:00 (2)", "2024-01-01 10:15:00 (3)"}},
+        TLabelCase{"MachinesOfOneHostName",
+                   {Source("S1", kMonday, "alpha"), Source("S2", kMonday, "alpha"), Source("S3", kMonday, "alpha (2)")},
+                   {"alpha", "alpha (3)", "alpha (2)"}}),
+    [](const ::testing::TestParamInfo<TLabelCase>& info) { return std::string(info.param.fName); });
 
 TEST(Writer, BaseDisposeForgetsTheLabels) {
   TTestNamespace ns = Sources({Source("S1", kMonday)});
