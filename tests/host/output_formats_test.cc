@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <algorithm>
+#include <cstring>
+#include <fstream>
 #include <map>
 #include <set>
 #include <string>
@@ -185,5 +188,42 @@ INSTANTIATE_TEST_SUITE_P(
       for (const std::string& sample : info.param.fSamples) name += (name.empty() ? "" : "_vs_") + trace_reading::TestNameOf(sample);
       return name;
     });
+
+// Log names that make the same file name, or one too long for a file
+// system: every log still gets a page of its own in every format.
+TEST(OutputFileNames, LogsWhoseNamesCollideOrAreLongGetPagesOfTheirOwn) {
+  std::ifstream sample(trace_reading::SamplePath("linux-server"), std::ios::binary);
+  std::string collection;
+  for (std::string line; std::getline(sample, line);) {
+    if (line.rfind("#pragma include", 0) != 0) collection += line + "\n";
+  }
+  const std::vector<std::string> logs = {"/a/x y", "/b/x_y", "/c/x:y", "/d/" + std::string(300, 'L')};
+  for (size_t i = 0; i < logs.size(); ++i) {
+    collection += "instance of VKXSG_LinuxEventLogRecord { LogCreationClassName = \"VKXSG_MessageLog\"; LogName = \"" +
+                  logs[i] + "\"; CreationClassName = \"VKXSG_LinuxEventLogRecord\"; RecordID = \"9" +
+                  std::to_string(i) + "\"; Message = \"record of log " + std::to_string(i) + "\"; };\n";
+  }
+  TToolRun inventory("names-inventory");
+  TToolRun text("names-text");
+  const std::string path = inventory.Write("logs.mof", collection);
+  ASSERT_EQ(0, inventory({"-q", "-f", "inventory", "-o", inventory.Output(), path})) << inventory.Err();
+  ASSERT_EQ(0, text({"-q", "-f", "text", "-o", text.Output(), path})) << text.Err();
+  std::set<std::string> files;
+  const json index = json::parse(inventory.Read("index.json"));
+  for (const json& entry : index["pages"]) {
+    const std::string link = entry["link"];
+    const auto log = std::find_if(logs.begin(), logs.end(), [&](const std::string& name) {
+      return "syslog_" + name.substr(name.rfind('/') + 1) == link;
+    });
+    if (log == logs.end()) continue;
+    const std::string file = entry["file"];
+    const std::string record = "record of log " + std::to_string(log - logs.begin());
+    EXPECT_TRUE(files.insert(file).second) << file;
+    EXPECT_LE(file.size(), TPageFileNames::kMaxStemLength + std::strlen(".json")) << file;
+    EXPECT_NE(std::string::npos, inventory.Read(file).find(record)) << file;
+    EXPECT_NE(std::string::npos, text.Read(file.substr(0, file.rfind('.')) + ".txt").find(record)) << file;
+  }
+  EXPECT_EQ(logs.size(), files.size());
+}
 
 }  // namespace
