@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <map>
 #include <string>
 #include <utility>
 
@@ -29,12 +30,13 @@ class TReportProgress {
   void CategoryOpened();
   void CategoryTitled(const std::string& title);
   void PageOpened(const std::string& pagePath);
-  void PageRegistered(bool hasContent);
+  // A link registered again (by a second generator) is one page.
+  void PageRegistered(const std::string& linkName, bool hasContent);
   // Erases the progress line; the next output starts on a clean line.
   void Clear();
 
-  size_t PagesWritten() const { return fPagesWritten; }
-  size_t PagesWithoutContent() const { return fPagesWithoutContent; }
+  size_t PagesWritten() const { return fHasContent.size(); }
+  size_t PagesWithoutContent() const;
 
  private:
   void Show(const std::string& line);
@@ -42,8 +44,7 @@ class TReportProgress {
   std::ostream& fTerminal;
   bool fShow;
   std::string fCategory;
-  size_t fPagesWritten = 0;
-  size_t fPagesWithoutContent = 0;
+  std::map<std::string, bool> fHasContent;  // by link name
   size_t fShownLength = 0;
 };
 
@@ -75,7 +76,7 @@ class TProgressWriter : public TBase {
   }
   void RegisterPage(std::string linkName, std::string pageName, THasContent hasContent) override {
     TBase::RegisterPage(linkName, pageName, hasContent);
-    fProgress.PageRegistered(hasContent);
+    fProgress.PageRegistered(linkName, hasContent);
   }
 
  private:

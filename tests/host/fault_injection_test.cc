@@ -24,6 +24,9 @@ namespace {
 
 // The categories of the sample's report, in order.
 const std::vector<std::string> kCategories = {"Software", "Hardware", "Linux Logs", "SP Logs", "Analysis"};
+// An operating-system type that cannot be read is an unknown type: its log
+// category stays without title and pages.
+const std::vector<std::string> kCategoriesWithoutOSLogs = {"Software", "Hardware", "SP Logs", "Analysis"};
 // Runs beyond the first ones, spread evenly over the whole report.
 const uint64_t kFirstCalls = 30;
 const uint64_t kSpreadRuns = 120;
@@ -162,9 +165,10 @@ TEST_F(FaultInjectionTest, AFailingCoreCallAnywhereLeavesACompleteReport) {
     // The writer's preparation passes failures of the core on; the tool
     // reports them. Once the first category is open, nothing may escape.
     if (outcome.fCategories.empty() && outcome.fEscaped.rfind("exception: ", 0) == 0) continue;
+    const bool allCategories =
+        outcome.fCategories == kCategories || outcome.fCategories == kCategoriesWithoutOSLogs;
     const std::string problem =
-        outcome.fCategories != kCategories ? std::to_string(outcome.fCategories.size()) + " categories"
-                                           : ReportProblem();
+        !allCategories ? std::to_string(outcome.fCategories.size()) + " categories" : ReportProblem();
     if (outcome.fEscaped.empty() && problem.empty()) continue;
     ++failures;
     ADD_FAILURE() << "fault at call " << points[i] << " of " << callCount << " ("
