@@ -3,7 +3,8 @@
 // the bundled schema in every format into a scratch folder. Whatever the
 // bytes, the tool ends with status 0 or 1 (2 only for a refused ESXi
 // comparison), leaves a report folder only on success, no staging folder,
-// and writes nothing beside the scratch folder.
+// writes nothing beside the scratch folder, and lets no control character
+// but the line ends into its messages and text pages.
 #include <stdlib.h>
 
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -55,6 +57,26 @@ std::set<std::string> Listing(const fs::path& folder) {
   return names;
 }
 
+// A control character other than a line feed, or in a text file a tab or
+// the carriage return of a CR LF.
+bool HoldsControlCharacter(const std::string& text, bool textFile) {
+  for (size_t at = 0; at < text.size(); ++at) {
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    if ((c >= 0x20 && c != 0x7f) || c == '\n') continue;
+    if (textFile && (c == '\t' || (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n'))) continue;
+    return true;
+  }
+  return false;
+}
+
+void CheckTextPages(const fs::path& folder) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    std::ifstream file(entry.path(), std::ios::binary);
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    if (HoldsControlCharacter(text, true)) Violation(entry.path().string() + ": a control character");
+  }
+}
+
 void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
@@ -74,6 +96,8 @@ bool Report(const std::string& name, std::vector<std::string> arguments, const s
   if (status != 0 && status != 1 && !refused) Violation(name + ": exit status " + std::to_string(status));
   if (status != 0 && err.str().empty()) Violation(name + ": failed without a message");
   if (fs::exists(output) != (status == 0)) Violation(name + ": report folder does not match exit status");
+  if (HoldsControlCharacter(err.str(), false)) Violation(name + ": a control character in a message");
+  if (status == 0 && name == "text") CheckTextPages(output);
   return status == 0;
 }
 

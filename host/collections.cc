@@ -34,6 +34,7 @@ TLoadedCollections LoadCollections(const TLoadSettings& settings) {
       });
     }
     for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
+    if (!settings.fSchemaText.empty()) reader.LoadText(settings.fSchemaText, "(built-in schema)");
     reader.LoadFile(settings.fCollections[i]);
     loaded.fInstanceCount += reader.GetInstanceCount();
     if (i == 0) loaded.fClassCount = loaded.fNamespace->GetClassCount(context);

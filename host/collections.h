@@ -18,6 +18,9 @@ struct TLoadSettings {
   std::vector<std::string> fCollections;
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
+  // A schema given as text (the one built into the tool), loaded after
+  // fSchemaFiles; empty for none.
+  std::string fSchemaText;
   // Instances of undeclared classes are errors; otherwise they are skipped
   // and each is reported to fWarn.
   bool fStrict = false;

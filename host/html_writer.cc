@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "core/root.h"
+#include "host/display_text.h"
 #include "host/html_assets.h"
 
 namespace fs = std::filesystem;
@@ -167,7 +168,7 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
   fSummary = ReadReportSummary(ns);
-  fMachine = MachineName(fSummary);
+  fMachine = HeadingText(MachineName(fSummary));
 }
 
 void THtmlWriter::WriteAssets() {
@@ -262,7 +263,7 @@ void THtmlWriter::EndPageBody() { EndTable(); }
 
 void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::string linkTarget) {
   EndTable();
-  const std::string markup = TextMarkup(title);
+  const std::string markup = TextMarkup(HeadingText(title));
   if (fPage.fTitle.empty()) fPage.fTitle = markup;
   std::string link;
   if (!linkText.empty() && !linkTarget.empty()) {
@@ -276,7 +277,7 @@ void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::s
 }
 
 void THtmlWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
-  fSite.AddPage(fFiles.FileFor(linkName), pageName, hasContent);
+  fSite.AddPage(fFiles.FileFor(linkName), HeadingText(pageName), hasContent);
 }
 
 void THtmlWriter::WriteSeparator() {

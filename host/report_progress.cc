@@ -1,6 +1,7 @@
 #include "host/report_progress.h"
 
 #include "core/root.h"
+#include "host/display_text.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ size_t TReportProgress::PagesWithoutContent() const {
 
 void TReportProgress::Show(const std::string& line) {
   if (!fShow) return;
-  const std::string shown = line.substr(0, kMaxLineLength);
+  const std::string shown = VisibleText(line).substr(0, kMaxLineLength);
   fTerminal << '\r' << shown;
   if (shown.size() < fShownLength) fTerminal << std::string(fShownLength - shown.size(), ' ');
   fTerminal << std::flush;

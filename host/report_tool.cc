@@ -1,37 +1,34 @@
 #include "host/report_tool.h"
 
-#include <unistd.h>
-
 #include <cctype>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <memory>
 #include <sstream>
 
-#include "core/mof_reader.h"
 #include "core/root.h"
 #include "esxi/report_vmwesxi.h"
+#include "host/build_info.h"
+#include "host/bundled_data.h"
 #include "host/collections.h"
+#include "host/display_text.h"
 #include "host/delta_computation.h"
 #include "host/esxi_host_writer.h"
 #include "host/esxi_trace_writer.h"
 #include "host/tool_options.h"
 #include "host/html_writer.h"
 #include "host/inventory_writer.h"
+#include "host/output_folder.h"
 #include "host/report_progress.h"
 #include "host/text_writer.h"
 #include "host/trace_writer.h"
 #include "report/report.h"
 #include "writer/cim_reading.h"
 
-namespace fs = std::filesystem;
 using namespace NVKXQZA20;
 
 namespace {
-
-const char kVersion[] = "qzareport 1.0";
 
 // A failure of the run itself (a folder that cannot be written...): bad input.
 class TRunError : public std::runtime_error {
@@ -39,16 +36,19 @@ class TRunError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::string BundledPath(const std::string& relative) { return std::string(QZA_SOURCE_DIR) + "/" + relative; }
+// Every message of the tool passes here: its data is shown, never obeyed by the terminal.
+void Say(std::ostream& err, const std::string& message) { err << "qzareport: " << VisibleText(message) << "\n"; }
 
 TLoadSettings LoadSettingsOf(const TToolOptions& options, std::ostream& err) {
   TLoadSettings settings;
   settings.fStrict = options.fStrict;
-  settings.fWarn = [&err](const std::string& warning) { err << "qzareport: warning: " << warning << "\n"; };
+  settings.fWarn = [&err](const std::string& warning) { Say(err, "warning: " + warning); };
   settings.fCollections = options.fCollections;
-  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledPath("samples/linux-server.mof"));
-  if (options.fSchema != "none") {
-    settings.fSchemaFiles = SchemaFilesOf(options.fSchema.empty() ? BundledPath("schema") : options.fSchema);
+  if (settings.fCollections.empty()) settings.fCollections.push_back(BundledSample());
+  if (options.fSchema.empty()) {
+    UseBundledSchema(settings);
+  } else if (options.fSchema != "none") {
+    settings.fSchemaFiles = SchemaFilesOf(options.fSchema);
   }
   return settings;
 }
@@ -76,48 +76,13 @@ TCIMContext ContextOf(const TToolOptions& options, size_t dataSources, bool xcm)
   return context;
 }
 
-// The report is written beside its final place and swapped in when done,
-// so that a failed run leaves the previous report as it was.
-class TStagedFolder {
- public:
-  explicit TStagedFolder(const std::string& target)
-      : fTarget(fs::absolute(target).lexically_normal()),
-        fStaging(fTarget.string() + ".partial-" + std::to_string(::getpid())) {
-    std::error_code error;
-    fs::remove_all(fStaging, error);
-    fs::create_directories(fStaging, error);
-    if (error) throw TRunError(fStaging.string() + ": cannot create the report folder: " + error.message());
-  }
-  ~TStagedFolder() {
-    std::error_code error;
-    if (!fCommitted) fs::remove_all(fStaging, error);
-  }
-
-  std::string Target() const { return fTarget.string(); }
-  std::string Staging() const { return fStaging.string(); }
-
-  void Commit() {
-    fs::path previous = fTarget.string() + ".previous-" + std::to_string(::getpid());
-    std::error_code error;
-    bool hadPrevious = fs::exists(fTarget);
-    if (hadPrevious) fs::rename(fTarget, previous, error);
-    if (!error) fs::rename(fStaging, fTarget, error);
-    if (error) throw TRunError(fTarget.string() + ": cannot put the report in place: " + error.message());
-    fCommitted = true;
-    if (hadPrevious) fs::remove_all(previous, error);
-  }
-
- private:
-  fs::path fTarget;
-  fs::path fStaging;
-  bool fCommitted = false;
-};
-
-// Sends the core's log to a file for the length of a run.
+// Sends the core's log to a file for the length of a run; the log is read
+// in a terminal too, so its lines pass through VisibleText.
 class TLogScope {
  public:
-  TLogScope(const std::string& file, int level) : fFile(file), fStream(std::make_shared<std::ofstream>(file)) {
-    if (!*fStream) throw TRunError(file + ": cannot write the log file");
+  TLogScope(const std::string& file, int level)
+      : fFileName(file), fFile(file, std::ios::binary), fLines(fFile), fStream(std::make_shared<std::ostream>(&fLines)) {
+    if (!fFile) throw TRunError(file + ": cannot write the log file");
     TRootObject::SetLogSink(fStream, level);
   }
   ~TLogScope() { TRootObject::SetLogSink(nullptr, -1); }
@@ -125,13 +90,16 @@ class TLogScope {
   // A log cut short (a full disk) fails the run like any other file.
   void Close() {
     TRootObject::SetLogSink(nullptr, -1);
-    fStream->close();
-    if (!*fStream) throw TRunError(fFile + ": cannot write the log file");
+    fStream->flush();
+    fFile.close();
+    if (!fFile) throw TRunError(fFileName + ": cannot write the log file");
   }
 
  private:
-  std::string fFile;
-  std::shared_ptr<std::ofstream> fStream;
+  std::string fFileName;
+  std::ofstream fFile;
+  TVisibleLines fLines;
+  std::shared_ptr<std::ostream> fStream;
 };
 
 class TIPMIScope {
@@ -169,10 +137,10 @@ void WritePage(const TToolOptions& options, TReport& report, THostWriter& writer
   std::string page = report.GetPage(&writer, context);
   out << page;
   if (page.empty() && writer.GetWriterType().find("inventory") == std::string::npos) {
-    err << "qzareport: the library writes single pages only for a writer type containing \"inventory\"; "
-           "try --writer-type inventory\n";
+    Say(err, "the library writes single pages only for a writer type containing \"inventory\"; "
+             "try --writer-type inventory");
   } else if (page.empty()) {
-    err << "qzareport: page " << options.fPage << " has nothing to show for this collection\n";
+    Say(err, "page " + options.fPage + " has nothing to show for this collection");
   }
 }
 
@@ -212,10 +180,8 @@ void WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& load
   if (!complete) throw TRunError("the ESXi report stopped before its end; the log says why");
 }
 
-// Answers the folder the report was put in.
-std::string WriteReport(const TToolOptions& options, const TLoadedCollections& loaded, size_t dataSources, bool esxi,
-                        TReportProgress& progress, std::ostream& out, std::ostream& err) {
-  TStagedFolder folder(options.fOutputFolder);
+void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoadedCollections& loaded,
+                 size_t dataSources, bool esxi, TReportProgress& progress, std::ostream& out, std::ostream& err) {
   std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
   TLogScope log(logFile, options.fLogLevel);
   TIPMIScope ipmi(options.fRemoteBMC);
@@ -234,16 +200,15 @@ std::string WriteReport(const TToolOptions& options, const TLoadedCollections& l
   }
   log.Close();
   folder.Commit();
-  return folder.Target();
 }
 
-// qzareport: 143 pages written (12 without content) in 2.4 s: /path/to/report
+// 143 pages written (12 without content) in 2.4 s: /path/to/report
 // (a run under a second shows hundredths)
-std::string SummaryLine(const TReportProgress& progress, double seconds, const std::string& folder) {
+std::string Summary(const TReportProgress& progress, double seconds, const std::string& folder) {
   std::ostringstream line;
-  line << "qzareport: " << CountOfPages(progress.PagesWritten()) << " written (" << progress.PagesWithoutContent()
+  line << CountOfPages(progress.PagesWritten()) << " written (" << progress.PagesWithoutContent()
        << " without content) in " << std::fixed << std::setprecision(seconds < 1 ? 2 : 1) << seconds
-       << " s: " << folder << "\n";
+       << " s: " << folder;
   return line.str();
 }
 
@@ -264,26 +229,43 @@ void RefuseWhatEsxiLacks(const TToolOptions& options, size_t collections) {
   }
 }
 
+// What the run reads, and the log it writes beside the report: none of
+// them may lie in the folder that the report replaces.
+std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSettings& settings) {
+  std::vector<TRunInput> inputs;
+  for (const std::string& collection : settings.fCollections) inputs.push_back({"the collection", collection});
+  if (options.fSchema != "none") inputs.push_back({"the schema folder", options.fSchema});
+  for (const std::string& file : settings.fSchemaFiles) inputs.push_back({"the schema file", file});
+  inputs.push_back({"the data folder", options.fDataFolder});
+  inputs.push_back({"the log file", options.fLogFile});
+  return inputs;
+}
+
+int Check(const TLoadSettings& settings, std::ostream& out) {
+  TLoadedCollections loaded = LoadCollections(settings);
+  out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
+      << loaded.fInstanceCount << " instances: no problem found\n";
+  return 0;
+}
+
 int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std::ostream& err) {
   const auto started = std::chrono::steady_clock::now();
   TLoadSettings settings = LoadSettingsOf(options, err);
+  if (options.fCheck) return Check(settings, out);
+  // Refused before a long load, and locked against a second run.
+  TOutputFolder folder(options.fOutputFolder, RunInputsOf(options, settings));
   TLoadedCollections loaded = LoadCollections(settings);
-  if (options.fCheck) {
-    out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
-        << loaded.fInstanceCount << " instances: no problem found\n";
-    return 0;
-  }
   bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
   if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
   if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace, options.fIgnored);
   // A single page goes to standard output and has neither progress nor summary.
   const bool wholeReport = options.fPage.empty();
   TReportProgress progress(err, errIsTerminal && wholeReport && !options.fQuiet);
-  const std::string folder = WriteReport(options, loaded, settings.fCollections.size(), esxi, progress, out, err);
+  WriteReport(options, folder, loaded, settings.fCollections.size(), esxi, progress, out, err);
   progress.Clear();
   if (wholeReport && !options.fQuiet) {
-    err << SummaryLine(progress, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
-                       folder);
+    Say(err, Summary(progress, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+                     folder.Target()));
   }
   return 0;
 }
@@ -295,7 +277,8 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
   try {
     options = ParseToolOptions(argc, argv);
   } catch (const TUsageError& e) {
-    err << "qzareport: " << e.what() << "\n" << "Try 'qzareport --help'.\n";
+    Say(err, e.what());
+    err << "Try 'qzareport --help'.\n";
     return 2;
   }
   if (options.fHelp) {
@@ -303,24 +286,20 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
     return 0;
   }
   if (options.fVersion) {
-    out << kVersion << "\n";
+    out << VersionText();
     return 0;
   }
   try {
     return Run(options, errIsTerminal, out, err);
   } catch (const TUsageError& e) {
-    err << "qzareport: " << e.what() << "\n";
+    Say(err, e.what());
     return 2;
-  } catch (const TMofError& e) {
-    err << "qzareport: " << e.what() << "\n";
-  } catch (const TRunError& e) {
-    err << "qzareport: " << e.what() << "\n";
   } catch (const TQZAException& e) {
-    err << "qzareport: repository error: " << e.what() << " (" << e.GetDetail() << ")\n";
+    Say(err, std::string("repository error: ") + e.what() + " (" + e.GetDetail() + ")");
   } catch (const std::exception& e) {
-    // A failure the library passes on (a repository fault while the writer
-    // is prepared): the run failed, the staged report is dropped.
-    err << "qzareport: " << e.what() << "\n";
+    // Bad input, a failure of the run, or one the library passes on (a
+    // repository fault while the writer is prepared): the staged report is dropped.
+    Say(err, e.what());
   }
   return 1;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "host/display_text.h"
+
 namespace {
 
 const size_t kMaxColumnWidth = 40;
@@ -145,19 +147,20 @@ std::string TTextWriter::RenderTable(const TDocumentTable& table) {
 }
 
 std::string TTextWriter::RenderPage(const TDocumentPage& page) {
-  std::string text = Underline(page.fTitle, '=');
+  std::string text = Underline(HeadingText(page.fTitle), '=');
   if (!page.fRawDataLinkTarget.empty()) {
     text += page.fRawDataLinkText + ": " + PageFileName(page.fRawDataLinkTarget) + "\n";
   }
   if (!page.fHasContent) text += "(no data)\n";
   for (const TDocumentTable& table : page.fTables) text += "\n" + RenderTable(table);
+  text = VisibleText(text, ELineEnds::kKept);
   WriteWholeFile(PageFile(page.fLinkName), text);
   return text;
 }
 
 void TTextWriter::RenderIndex(const TReportIndex& index) {
-  std::string text = Underline(index.fComparedCollections.empty() ? "Report of " + index.fHost
-                                                                  : "Comparison of " + index.fHost,
+  std::string text = Underline(index.fComparedCollections.empty() ? "Report of " + HeadingText(index.fHost)
+                                                                  : "Comparison of " + HeadingText(index.fHost),
                                '=');
   if (!index.fSerialNumber.empty()) text += "Serial number: " + index.fSerialNumber + "\n";
   if (!index.fCollected.empty()) text += "Collected: " + index.fCollected + "\n";
@@ -174,5 +177,5 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
     text += SideBySide({entry.fPageName, entry.fFile + (entry.fHasContent ? "" : "  (no data)")},
                        {kMaxColumnWidth, entry.fFile.size() + 11}, "  ");
   }
-  WriteWholeFile(IndexFile(), text);
+  WriteWholeFile(IndexFile(), VisibleText(text, ELineEnds::kKept));
 }

@@ -16,7 +16,8 @@ struct TRawOptions {
 po::options_description VisibleOptions(TToolOptions& o, TRawOptions& raw) {
   po::options_description d("Options");
   d.add_options()
-      ("output,o", po::value(&o.fOutputFolder)->value_name("DIR"), "report folder (default qza-report)")
+      ("output,o", po::value(&o.fOutputFolder)->value_name("DIR"),
+       "report folder: new, empty, or an earlier report (default qza-report)")
       ("format,f", po::value(&o.fFormat)->value_name("FORMAT"), "html (default), text, inventory or trace")
       ("mode", po::value(&o.fMode)->value_name("MODE"), "default or luz")
       ("xcm", po::bool_switch(&o.fXCM), "the service processor is an XCM (found on its own otherwise)")

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <sstream>
 
@@ -70,16 +71,6 @@ std::string OperatingSystem(const std::string& name, const std::string& vendor, 
          "\"; OSType = " + std::to_string(osType) + "; };\n";
 }
 
-TEST_F(BuilderTest, KeepsTheXCMFlagAndCopiesAnswerAlike) {
-  Load(kOperatingSystemClass + OperatingSystem("Linux", "Red Hat, Inc.", 36));
-  TReportParametersBuilder xcm(fNamespace, "luz", true);
-  TReportParametersBuilder copy = xcm;
-  EXPECT_TRUE(xcm.IsXCM());
-  EXPECT_TRUE(copy.IsXCM());
-  EXPECT_FALSE(Catalog().IsXCM());
-  EXPECT_EQ(TReportParametersBuilder::OSLinux, copy.GetOSType());
-}
-
 TEST_F(BuilderTest, PrebootIsACaseSensitiveMarkInTheBuildText) {
   const struct {
     const char* build;
@@ -91,8 +82,6 @@ TEST_F(BuilderTest, PrebootIsACaseSensitiveMarkInTheBuildText) {
     EXPECT_EQ(c.preboot, Catalog().IsPreboot()) << c.build;
   }
 }
-
-TEST_F(BuilderTest, PrebootIsFalseWithoutAProduct) { EXPECT_FALSE(Catalog().IsPreboot()); }
 
 TEST_F(BuilderTest, DataSourceVersionKeepsOneMinorDigitAndLiftsPrebootToThree) {
   const struct {
@@ -174,8 +163,6 @@ TEST_F(BuilderTest, SkerryIsTheLastPresenceFlagOrWhatWasReadBeforeAFailure) {
   }
 }
 
-TEST_F(BuilderTest, SkerryIsFalseWithoutItsClass) { EXPECT_FALSE(Catalog().IsSkerry()); }
-
 TEST_F(BuilderTest, RedHatNeedsExactlyOneOperatingSystemNamingIt) {
   Load(kOperatingSystemClass + OperatingSystem("Linux", "Red Hat, Inc.", 36));
   EXPECT_TRUE(Catalog().IsRedHat());
@@ -183,17 +170,6 @@ TEST_F(BuilderTest, RedHatNeedsExactlyOneOperatingSystemNamingIt) {
 
   Load(OperatingSystem("Other", "Red Hat, Inc.", 36));
   fLog->str("");
-  EXPECT_FALSE(Catalog().IsRedHat());
-  EXPECT_EQ("3 Report - IsRedHat: Unknown\n", Log());
-}
-
-TEST_F(BuilderTest, RedHatIsFalseForAnotherVendorWithoutALogLine) {
-  Load(kOperatingSystemClass + OperatingSystem("Linux", "SUSE", 36));
-  EXPECT_FALSE(Catalog().IsRedHat());
-  EXPECT_EQ("", Log());
-}
-
-TEST_F(BuilderTest, RedHatIsUnknownWithoutTheClass) {
   EXPECT_FALSE(Catalog().IsRedHat());
   EXPECT_EQ("3 Report - IsRedHat: Unknown\n", Log());
 }
@@ -234,12 +210,6 @@ TEST_F(BuilderTest, OSTypeFollowsTheVendorFirstAndThenTheCIMType) {
   }
 }
 
-TEST_F(BuilderTest, PrebootDataIsLinuxWhateverItsOperatingSystem) {
-  Load(Product("3.1", "preboot") + kOperatingSystemClass +
-       OperatingSystem("Windows", "Microsoft Corporation", 74));
-  EXPECT_EQ(TReportParametersBuilder::OSLinux, Catalog().GetOSType());
-}
-
 TEST_F(BuilderTest, WithoutASingleOperatingSystemWindowsEventRecordsDecide) {
   const std::string twoSystems = kOperatingSystemClass +
                                  OperatingSystem("A", "Red Hat, Inc.", 36) +
@@ -252,20 +222,6 @@ TEST_F(BuilderTest, WithoutASingleOperatingSystemWindowsEventRecordsDecide) {
   fNamespace = TMemoryNamespace::Create();
   Load(std::string(kOperatingSystemClass) + kEventRecordClass);
   EXPECT_EQ(TReportParametersBuilder::OSUnknown, Catalog().GetOSType());
-}
-
-TEST_F(BuilderTest, WithoutOperatingSystemOrEventRecordClassesTheTypeIsUnknown) {
-  Load(kOperatingSystemClass);
-  EXPECT_EQ(TReportParametersBuilder::OSUnknown, Catalog().GetOSType());
-  EXPECT_EQ(
-      "3 Report - instances.size() !=1, GetOSType: Unknown\n"
-      "3 Report - Can not get VKXSG_WindowsSystemEventLogRecord\n",
-      Log());
-
-  fNamespace = TMemoryNamespace::Create();
-  fLog->str("");
-  EXPECT_EQ(TReportParametersBuilder::OSUnknown, Catalog().GetOSType());
-  EXPECT_EQ("3 Report - GetOSType: Unknown\n", Log());
 }
 
 TEST_F(BuilderTest, OSTypeThrowsOnAnUnreadableTypeWithItsStatus) {
@@ -314,6 +270,55 @@ TEST_F(BuilderTest, TeamInfoThrowsOnOtherCoreFailures) {
   Load(kPortClass);
   fNamespace->InjectFault(1, NVKXQZA20::kQZAFailed);
   EXPECT_THROW(Catalog().HasTeamInfo(), TQZAException);
+}
+
+TEST_F(BuilderTest, LuzModeIsMatchedExactly) {
+  for (const char* mode : {"LUZ", "luz ", "Luz", "default", ""}) {
+    const TReportParametersBuilder catalog(fNamespace, mode, false);
+    EXPECT_EQ(1u, catalog.BuildIPMILogParams().GetClasses().size()) << '"' << mode << '"';
+    EXPECT_EQ(1u, catalog.BuildIPMILogXCMParams().GetClasses().size()) << '"' << mode << '"';
+  }
+}
+
+// The IPMI event page names the remote controller of an active IPMI-over-LAN
+// connection, its address cut at the accessor's 40-byte buffer.
+class IPMITitleTest : public BuilderTest {
+ protected:
+  ~IPMITitleTest() override { NVKXQZA20::TRootObject::SetipmiLanIns(boost::shared_ptr<NVKXQZA20::IIPMILan>()); }
+};
+
+// An accessor that fills the whole buffer and leaves no terminating zero.
+class TUnterminatedIPMILan : public NVKXQZA20::IIPMILan {
+ public:
+  bool getipmiLanStatus() override { return true; }
+  void getIPMIAddress(char* buffer, size_t size) override { std::memset(buffer, 'A', size); }
+};
+
+TEST_F(IPMITitleTest, NamesTheRemoteControllerOfAnActiveConnection) {
+  using NVKXQZA20::IIPMILan;
+  using NVKXQZA20::TIPMILan;
+  const std::string address39(39, '7');
+  const struct {
+    const char* name;
+    boost::shared_ptr<IIPMILan> accessor;
+    std::string title;
+  } cases[] = {
+      {"no accessor", boost::shared_ptr<IIPMILan>(), "IPMI Event"},
+      {"inactive connection", boost::shared_ptr<IIPMILan>(new TIPMILan("")), "IPMI Event"},
+      {"an address", boost::shared_ptr<IIPMILan>(new TIPMILan("10.1.2.3")), "IPMI Event - Remote BMC/XCM 10.1.2.3"},
+      {"an address filling the buffer", boost::shared_ptr<IIPMILan>(new TIPMILan(address39)),
+       "IPMI Event - Remote BMC/XCM " + address39},
+      {"an address longer than the buffer", boost::shared_ptr<IIPMILan>(new TIPMILan(address39 + "0123")),
+       "IPMI Event - Remote BMC/XCM " + address39},
+      {"an unterminated address", boost::shared_ptr<IIPMILan>(new TUnterminatedIPMILan),
+       "IPMI Event - Remote BMC/XCM " + std::string(40, 'A')},
+  };
+  for (const auto& c : cases) {
+    NVKXQZA20::TRootObject::SetipmiLanIns(c.accessor);
+    EXPECT_EQ(c.title, Catalog().BuildIPMILogParams().GetReportName()) << c.name;
+  }
+  // The XCM's own IPMI event page keeps its plain title over an active connection.
+  EXPECT_EQ("IPMI Event", Catalog().BuildIPMILogXCMParams().GetReportName());
 }
 
 }  // namespace

@@ -133,23 +133,14 @@ TEST_F(RepositoryTest, HierarchyDeeperThanTheCallStackIsWalkedInOrder) {
   EXPECT_EQ(subclasses.back()->GetName(), level(kDepth));
 }
 
-TEST_F(RepositoryTest, SetPropertyValueConvertsToTheDeclaredType) {
-  boost::shared_ptr<ICIMInstance> disk = Make("VKXSG_Disk", "d0");
-  disk->SetPropertyValue("Slot", TCIMValue("7"));
-  EXPECT_EQ(disk->GetProperty("Slot")->GetValue(), TCIMValue(uint16_t(7)));
-  EXPECT_EQ(StatusOf([&] { disk->SetPropertyValue("Slot", TCIMValue(int32_t(70000))); }), kQZAOutOfRange);
-  EXPECT_EQ(StatusOf([&] { disk->SetPropertyValue("Slot", TCIMValue("seven")); }), kQZATypeMismatch);
-  EXPECT_TRUE(Make("VKXSG_Disk", "d1")->GetProperty("Slot")->GetValue().IsNull());
-}
-
 TEST_F(RepositoryTest, ValueTextsApplyValueMapsRangesAndReadableForms) {
   TPropertyDeclaration usage("Usage", CIMTypeUInt16);
   usage.fQualifiers.push_back(TQualifierValue(
-      "ValueMap", TCIMValue::Array(CIMTypeString, {TCIMValue("2"), TCIMValue("3"), TCIMValue("4"),
-                                                   TCIMValue("10..20"), TCIMValue("..")})));
+      "ValueMap", TCIMValue::Array(CIMTypeString, {TCIMValue("0"), TCIMValue("2"), TCIMValue("3..15999"),
+                                                   TCIMValue("32768.."), TCIMValue("..")})));
   usage.fQualifiers.push_back(TQualifierValue(
-      "Values", TCIMValue::Array(CIMTypeString, {TCIMValue("Unknown"), TCIMValue("Available"), TCIMValue("In Use"),
-                                                 TCIMValue("Vendor"), TCIMValue("Other")})));
+      "Values", TCIMValue::Array(CIMTypeString, {TCIMValue("Unknown"), TCIMValue("In Use"), TCIMValue("Vendor"),
+                                                 TCIMValue("High"), TCIMValue("Other")})));
   TPropertyDeclaration codes("Codes", CIMTypeUInt16, true);
   codes.fQualifiers = usage.fQualifiers;
   ns->DeclareClass(Class("VKXSG_Slot", "", {Key("Name"), usage, codes, TPropertyDeclaration("Ok", CIMTypeBoolean),
@@ -159,13 +150,43 @@ TEST_F(RepositoryTest, ValueTextsApplyValueMapsRangesAndReadableForms) {
     slot->SetPropertyValue(property, value);
     return slot->GetProperty(property)->GetValueText();
   };
-  EXPECT_EQ(textOf("Usage", TCIMValue(uint16_t(4))), "In Use");
-  EXPECT_EQ(textOf("Usage", TCIMValue(uint16_t(15))), "Vendor");
-  EXPECT_EQ(textOf("Usage", TCIMValue(uint16_t(99))), "Other");
+  // Both bounds of a range belong to it.
+  const struct {
+    uint16_t fValue;
+    const char* fText;
+  } kUsages[] = {{0, "Unknown"}, {1, "Other"},     {2, "In Use"},  {3, "Vendor"}, {15999, "Vendor"},
+                 {16000, "Other"}, {32767, "Other"}, {32768, "High"}, {65535, "High"}};
+  for (const auto& usageCase : kUsages) {
+    EXPECT_EQ(textOf("Usage", TCIMValue(usageCase.fValue)), usageCase.fText) << usageCase.fValue;
+  }
   EXPECT_EQ(textOf("Ok", TCIMValue(false)), "false");
   EXPECT_EQ(textOf("When", TCIMValue(TCIMDateTime("20261120143005.000000+000"))), "2026-11-20 14:30:05");
   slot->SetPropertyValue("Codes", TCIMValue::Array(CIMTypeUInt16, {TCIMValue(uint16_t(3)), TCIMValue(uint16_t(2))}));
-  EXPECT_EQ(slot->GetProperty("Codes")->GetValueTexts(), (std::vector<std::string>{"Available", "Unknown"}));
+  EXPECT_EQ(slot->GetProperty("Codes")->GetValueTexts(), (std::vector<std::string>{"Vendor", "In Use"}));
+}
+
+// A boolean qualifier given without a value (null) is set, as if true.
+TEST_F(RepositoryTest, NullValuedQualifierIsSet) {
+  const struct {
+    const char* fName;
+    TCIMValue fValue;
+    bool fSet;
+  } kCases[] = {{"VKXSG_True", TCIMValue(true), true},
+                {"VKXSG_False", TCIMValue(false), false},
+                {"VKXSG_Null", TCIMValue::Null(CIMTypeBoolean), true}};
+  for (const auto& c : kCases) {
+    TPropertyDeclaration key("Name", CIMTypeString);
+    key.fQualifiers.push_back(TQualifierValue("Key", c.fValue));
+    TClassDeclaration declaration = Class(c.fName, "", {key, Key("Other")});
+    declaration.fQualifiers.push_back(TQualifierValue("Association", c.fValue));
+    ns->DeclareClass(declaration);
+    EXPECT_EQ(ns->GetClass(c.fName)->IsAssociation(), c.fSet) << c.fName;
+    boost::shared_ptr<ICIMInstance> instance = ns->GetClass(c.fName)->CreateInstance();
+    instance->SetPropertyValue("Name", TCIMValue("n"));
+    instance->SetPropertyValue("Other", TCIMValue("o"));
+    const std::string path = instance->GetReference().GetPath();
+    EXPECT_EQ(path.find("Name=") != std::string::npos, c.fSet) << path;
+  }
 }
 
 TEST_F(RepositoryTest, QualifiersAreInheritedAndOverriddenBySubclasses) {
@@ -329,12 +350,6 @@ TEST_F(RepositoryTest, DeclarationsAreChecked) {
   EXPECT_EQ(StatusOf([&] { ns->DeclareClass(Class("Y", "", {Ref("R", "CIM_Nothing")}, true)); }), kQZANotFound);
 }
 
-TEST_F(RepositoryTest, GenerationModeIsSetByTheHost) {
-  EXPECT_EQ(ns->GetNamespaceProvider()->GetGenerationMode(), 0);
-  ns->SetGenerationMode(1);
-  EXPECT_EQ(ns->GetNamespaceProvider()->GetGenerationMode(), 1);
-}
-
 TEST_F(RepositoryTest, FaultInjectionThrowsAtThePlannedCall) {
   ns->InjectFault(2, kQZAFailed);
   EXPECT_NO_THROW(ns->GetClass("CIM_Device"));
@@ -344,29 +359,6 @@ TEST_F(RepositoryTest, FaultInjectionThrowsAtThePlannedCall) {
   EXPECT_THROW(ns->GetClass("CIM_Device"), std::runtime_error);
   ns->InjectFault(0, kQZAOk);
   EXPECT_NO_THROW(ns->GetClass("CIM_Device"));
-}
-
-TEST_F(RepositoryTest, HandlesKeepTheirDataSourceAlive) {
-  boost::shared_ptr<ICIMInstance> disk = Make("VKXSG_Disk", "kept");
-  ns.reset();
-  EXPECT_EQ(disk->GetProperty("Name")->GetValue().ToString(), "kept");
-}
-
-TEST(SchemaHelperTest, ReadsVersionsSerialAndOSFromTheDataSource) {
-  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceBuild(ns, TCIMContext()), "");
-  ns->DeclareClass(Class("VKXSG_QZAProduct", "", {Key("Name"), TPropertyDeclaration("Version", CIMTypeString),
-                                                  TPropertyDeclaration("Build", CIMTypeString)}));
-  ns->DeclareClass(Class("VKXSG_ComputerSystem", "", {Key("Name"), TPropertyDeclaration("SerialNumber", CIMTypeString)}));
-  auto product = ns->GetClass("VKXSG_QZAProduct")->CreateInstance();
-  product->SetPropertyValue("Version", TCIMValue("1.3.2"));
-  product->SetPropertyValue("Build", TCIMValue("QZA 9.61 preboot"));
-  ns->GetClass("VKXSG_ComputerSystem")->CreateInstance()->SetPropertyValue("SerialNumber", TCIMValue("KQ1234"));
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceBuild(ns, TCIMContext()), "QZA 9.61 preboot");
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceMajorVersion(ns, TCIMContext()), "1");
-  EXPECT_EQ(TCIMSchemaHelper::GetDataSourceMinorVersion(ns, TCIMContext()), "3");
-  EXPECT_EQ(TCIMSchemaHelper::GetRawSerialNumberString(ns, TCIMContext()), "KQ1234");
-  EXPECT_EQ(TCIMSchemaHelper::GetOperatingSystemVersion(ns, TCIMContext()), "");
 }
 
 }  // namespace

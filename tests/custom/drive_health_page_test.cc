@@ -39,36 +39,6 @@ const char kTapeClass[] = R"(
 
 class DriveHealthPage : public CustomPageTest {};
 
-TEST_F(DriveHealthPage, ATADriveShowsItsSMARTTablesWithTheCommandsBeforeEachError) {
-  Load(kATADrive);
-  fWriter.WriteDriveHealthReport(fCatalog, "DriveHealth");
-  EXPECT_EQ(Calls({"OpenPage", "WriteTableTitle", "WriteTableGrid", "RegisterPage"}),
-            (TCalls{"OpenPage(/out/Drive_Health)", "WriteTableTitle(ATA Device, false, false)", "WriteTableGrid(2x3)",
-                    "WriteTableTitle(SMART Status, false, false)", "WriteTableGrid(2x2)",
-                    "WriteTableTitle(SMART Attributes Data, false, false)", "WriteTableGrid(3x8)",
-                    "WriteTableTitle(SMART Error Log, false, false)", "WriteTableGrid(2x9)",
-                    "WriteTableTitle(Commands that preceded the error, true, false)", "WriteTableGrid(2x9)",
-                    "WriteTableGrid(2x9)", "RegisterPage(Drive_Health, Drive Health, true)"}));
-  const std::vector<TTableGrid>& grids = fWriter.fGrids;
-  EXPECT_EQ(grids.at(1).fTableWidth, 75);
-  EXPECT_EQ(grids.at(2).fTableWidth, 90);
-  // Attributes by ID; raw bytes joined with the list separator.
-  EXPECT_EQ(GridRows(grids.at(2)).at(1), "5 |  |  |  |  |  |  | 1; 0; 2");
-  EXPECT_EQ(GridRows(grids.at(3)).at(1).substr(0, 8), "1 | Idle");
-  EXPECT_EQ(GridRows(grids.at(4)).at(1).substr(0, 6), "200 | ");
-  EXPECT_EQ(GridRows(grids.at(5)).at(1).substr(0, 10), "2 | Active");
-}
-
-TEST_F(DriveHealthPage, NoSupportedDriveGivesTheMessageTableAndNoContent) {
-  Load(kTapeClass);
-  fWriter.WriteDriveHealthReport(fCatalog, "DriveHealth");
-  EXPECT_EQ(fWriter.fCalls,
-            (TCalls{"OpenPage(/out/Drive_Health)", "BeginPageBody()", "WritePageTitle(Drive Health, , )",
-                    "BeginPropertyTable(100%, 20%, )", "BeginRow(true)",
-                    "WriteMessageCell(No Supported IDE or Tape Drive found\n)", "EndRow()", "EndTable()",
-                    "EndPageBody()", "ClosePage()", "RegisterPage(Drive_Health, Drive Health, false)"}));
-}
-
 // One tape record per case; the cleaning indicators end the table.
 TEST_F(DriveHealthPage, TapeTimeToCleanIsShownOnlyWhileNoCleaningIsAsked) {
   const struct {
@@ -93,27 +63,6 @@ TEST_F(DriveHealthPage, TapeTimeToCleanIsShownOnlyWhileNoCleaningIsAsked) {
               (TCalls{"WriteTableTitle(Tape Drive Sense Data, false, false)", "BeginPropertyTable(100%, 40%, st0)"}));
     EXPECT_EQ(Calls({"RegisterPage"}), (TCalls{"RegisterPage(Drive_Health, Drive Health, true)"}));
   }
-}
-
-TEST_F(DriveHealthPage, SCSISenseDataIsShownInLuzModeOnly) {
-  const char kSense[] = R"(
-    class OMC_SCSISenseRawData { [Key] string InstanceID; uint8 pageNumber; string rawData; };
-    instance of OMC_SCSISenseRawData { InstanceID = "sdb:0x2e"; pageNumber = 46; rawData = "2e 00"; };)";
-  Load(kSense);
-  fWriter.WriteDriveHealthReport(fCatalog, "DriveHealth");
-  EXPECT_EQ(Calls({"RegisterPage"}), (TCalls{"RegisterPage(Drive_Health, Drive Health, false)"}));
-
-  fMode = "luz";
-  Load(kSense);
-  TLogCapture log;
-  fWriter.WriteDriveHealthReport(fCatalog, "DriveHealth");
-  EXPECT_TRUE(log.Has(3, "TWriter::WriteDriveHealthReport -- Under LUZ mode, write SCSI Sense Data"));
-  EXPECT_EQ(
-      Calls({"WriteTableTitle", "BeginPropertyTable", "WriteDeclarationCell", "WriteDriveHealth", "RegisterPage"}),
-      (TCalls{"WriteTableTitle(SCSI Sense Data, false, false)", "BeginPropertyTable(100%, 10%, sdb:0x2e)",
-              "WriteDeclarationCell()", "WriteDriveHealthTable(InstanceID)", "WriteDeclarationCell()",
-              "WriteDriveHealthTable(pageNumber)", "WriteDeclarationCell()", "WriteDriveHealthSummary()",
-              "RegisterPage(Drive_Health, Drive Health, true)"}));
 }
 
 }  // namespace

@@ -88,7 +88,7 @@ const char kVendorControllers[] = R"(
   instance of LSIESG_FirmwarePackageIdentity as $pkg { InstanceID = "pk"; Manufacturer = "LSI"; VersionString = "12.12"; };
   instance of LSIESG_DiskDrive as $disk { Name = "Disk 1"; };
   instance of LSIESG_DriveFirmwareIdentity as $dfw1 {
-    InstanceID = "df"; Manufacturer = "Seagate"; VersionString = "0004"; BuildNumber = "X"; };
+    InstanceID = "df"; Manufacturer = "Seamont"; VersionString = "0004"; BuildNumber = "X"; };
   instance of LSIESG_IRHBA as $ir { Name = "ir0"; ElementName = "SAS2008"; };
   instance of LSIESG_PhysicalCard as $ircard { Tag = "card1"; Model = "2008"; };
   instance of LSIESG_ControllerFirmwareIdentity as $irfw { InstanceID = "if"; VersionString = "0.9"; };
@@ -124,76 +124,6 @@ class FirmwarePage : public ::testing::Test {
   TTranscriptWriter writer;
 };
 
-TEST_F(FirmwarePage, WithoutVendorProviderEveryFirmwareElementAndVendorRowIsListed) {
-  Load(std::string(kOtherVendors) + kLegacyLSIElements);
-  Write();
-  EXPECT_EQ(
-      Lines({"title: Firmware", "grid 100%: Firmware",
-             "  Name | Manufacturer | ProductID | Device | Version | BuildNumber | BuildDate",
-             "  LSI 1030 Firmware |  |  |  | 1.03 |  | ", "  LSI 1068 Firmware |  |  |  | 1.27 |  | ",
-             "  LSI Disk Firmware |  |  |  | D |  | ", "  LSI Lone Disk Firmware |  |  |  | L |  | ",
-             "  System Firmware | VKX | P1 | slot 1 | 1.0 | B1 | 2024",
-             "  Adapter Firmware | Brocade | [] | [] | 3.0 | [] | []",
-             "  LP1 | [Emulex] | [] | [] | 2.0 | [] | []", "  [PMC(pmc0)] | [] | [] | [] | 5.2 | [] | []"}),
-      Table("Firmware"));
-  EXPECT_EQ(
-      Lines({"title: BIOS/uEFI", "grid 100%: BIOS/uEFI", "  Name | BuildNumber | Version | ReleaseDate",
-             "  System BIOS | D1 | 2.0 | 2022", "  LSI 1030 BIOS |  | 5.1 | ", "  LSI 1068 BIOS |  | 6.2 | ",
-             "  Adapter BIOS | b7 | 3.1 | 2023", "  [PMC(pmcb)] | [] | 1.1 | []"}),
-      Table("BIOS/uEFI"));
-  EXPECT_EQ(Lines({"OpenPage(/out/firmware)"}), writer.CallsStartingWith("OpenPage"));
-  EXPECT_EQ(Lines({"RegisterPage(firmware, Firmware/VPD, true)"}), writer.CallsStartingWith("RegisterPage"));
-}
-
-TEST_F(FirmwarePage, HeaderCellsCarryTheClassOfTheirTable) {
-  Load(kOtherVendors);
-  Write();
-  EXPECT_EQ(Lines({"VKXSG_FirmwareElement", "VKXSG_FirmwareElement", "VKXSG_FirmwareElement",
-                   "VKXSG_FirmwareElement", "VKXSG_FirmwareElement", "VKXSG_FirmwareElement",
-                   "VKXSG_FirmwareElement", "CIM_BIOSElement", "CIM_BIOSElement", "CIM_BIOSElement",
-                   "CIM_BIOSElement"}),
-            writer.fHeaderClasses);
-}
-
-// The vendor provider lists the LSI controllers; of the older elements only
-// those of 1030 controllers, which it does not know, stay.
-TEST_F(FirmwarePage, WithVendorProviderLSIControllersComeFromItsClasses) {
-  Load(std::string(kLegacyLSIElements) + kVendorControllers);
-  Write();
-  EXPECT_EQ(Lines({"title: Firmware", "grid 100%: Firmware",
-                   "  Name | Manufacturer | ProductID | Device | Version | BuildNumber | BuildDate",
-                   "  LSI 1030 Firmware |  |  |  | 1.03 |  | ",
-                   "  [9260-8i Firmware] | LSI | [] | MegaRAID SAS 9260 | 2.120 | B2 | []",
-                   "  [9260-8i Package Build] | LSI | [] | MegaRAID SAS 9260 | 12.12 |  | []",
-                   "  [9260-8i Physical Device] | Seagate | [] | Disk 1 | 0004 | X | []",
-                   "  [LSI 2008 Controller Firmware] |  | [] | SAS2008 | 0.9 |  | []"}),
-            Table("Firmware"));
-  EXPECT_EQ(Lines({"title: BIOS/uEFI", "grid 100%: BIOS/uEFI", "  Name | BuildNumber | Version | ReleaseDate",
-                   "  LSI 1030 BIOS |  | 5.1 | ", "  [9260-8i BIOS] | B3 | 3.18 | 2021",
-                   "  [LSI 2008 Controller BIOS] |  |  | "}),
-            Table("BIOS/uEFI"));
-}
-
-TEST_F(FirmwarePage, PackageBuildRowNeedsPackageIdentities) {
-  std::string withoutPackage = kVendorControllers;
-  const std::string package =
-      "instance of LSIESG_FirmwarePackageIdentity as $pkg { InstanceID = \"pk\"; Manufacturer = \"LSI\"; "
-      "VersionString = \"12.12\"; };";
-  withoutPackage.erase(withoutPackage.find(package), package.size());
-  const std::string link =
-      "instance of LSIESG_ElementSoftwareIdentity { Antecedent = $pkg; Dependent = $hba; };";
-  withoutPackage.erase(withoutPackage.find(link), link.size());
-  Load(std::string("instance of VKXSG_FirmwareElement { Name = \"S\"; };") + withoutPackage);
-  Write();
-  EXPECT_EQ(
-      Lines({"title: Firmware", "grid 100%: Firmware",
-             "  Name | Manufacturer | ProductID | Device | Version | BuildNumber | BuildDate",
-             "  S |  |  |  |  |  | ", "  [9260-8i Firmware] | LSI | [] | MegaRAID SAS 9260 | 2.120 | B2 | []",
-             "  [9260-8i Physical Device] | Seagate | [] | Disk 1 | 0004 | X | []",
-             "  [LSI 2008 Controller Firmware] |  | [] | SAS2008 | 0.9 |  | []"}),
-      Table("Firmware"));
-}
-
 TEST_F(FirmwarePage, MultiNodeBIOSRowsHaveANodeColumn) {
   Load(std::string(kMultiNode) + kOtherVendors + kVendorControllers +
        "instance of CIM_BIOSElement { Name = \"Node BIOS\"; SourceNode = \"2\"; Version = \"2.1\"; };\n");
@@ -204,67 +134,6 @@ TEST_F(FirmwarePage, MultiNodeBIOSRowsHaveANodeColumn) {
                    "  Adapter BIOS | [] | b7 | 3.1 | 2023", "  [9260-8i BIOS] | [] | B3 | 3.18 | 2021",
                    "  [LSI 2008 Controller BIOS] | [] |  |  | ", "  [PMC(pmcb)] | [] | [] | 1.1 | []"}),
             Table("BIOS/uEFI"));
-}
-
-TEST_F(FirmwarePage, VPDTablesFollowInTheirOrderAndOtherVPDIsOrderedByName) {
-  Load(std::string(kMultiNode) + R"(
-    instance of VKXSG_FRU { Name = "Power Supply 2"; Vendor = "B"; };
-    instance of VKXSG_FRU { Name = "Power Supply 10"; Vendor = "C"; };
-    instance of VKXSG_FRU { Name = "Fan"; Vendor = "A"; };
-    instance of VKXSG_HardwareRevisionLevel { Hardwarelevel = "r3"; };
-    instance of VKXSG_DiagnosticVPD { BuildNumber = "d9"; SourceNode = "1"; };
-    instance of VKXSG_PostBIOSVPD { BuildNumber = "p1"; Filename = "post.bin"; };)");
-  Write();
-  EXPECT_EQ(Lines({"page: Firmware/VPD",
-                   "title: Post BIOS VPD",
-                   "grid 100%: Post BIOS VPD",
-                   "  BuildNumber | BuildDate | Version | Filename | UniqueID",
-                   "  p1 |  |  | post.bin | ",
-                   "end",
-                   "title: Diagnostic VPD",
-                   "grid 100%: Diagnostic VPD",
-                   "  BuildNumber | SourceNode",
-                   "  d9 | 1",
-                   "end",
-                   "title: SP Hardware Revision",
-                   "grid 100%: SP Hardware Revision",
-                   "  Hardwarelevel",
-                   "  r3",
-                   "end",
-                   "title: Other VPD",
-                   "grid 100%: Other VPD",
-                   "  Name | Vendor | FRUNumber | PartNumber | SerialNumber",
-                   "  Fan | A |  |  | ",
-                   "  Power Supply 2 | B |  |  | ",
-                   "  Power Supply 10 | C |  |  | ",
-                   "end"}),
-            writer.fTranscript);
-  EXPECT_EQ(Lines({"RegisterPage(firmware, Firmware/VPD, true)"}), writer.CallsStartingWith("RegisterPage"));
-}
-
-TEST_F(FirmwarePage, PageHasContentWhenAnyOfItsClassesHasInstances) {
-  struct TCase {
-    std::string fInstances;
-    bool fHasContent;
-    size_t fTables;
-  };
-  const std::vector<TCase> cases = {
-      {"", false, 0},
-      {"instance of EMXCNA_FirmwareVersion { Name = \"LP1\"; };", true, 0},
-      {"instance of PMC_FirmwareSoftwareIdentity { InstanceID = \"p\"; };", false, 0},
-      {"instance of VKXSG_SPROMFirmwareVPDMain { Name = \"m\"; };", true, 1},
-      {"instance of VKXSG_SPROMFirmwareVPDBootROM { BuildNumber = \"b\"; };", true, 1},
-  };
-  for (const TCase& test : cases) {
-    Load(test.fInstances);
-    writer.fCalls.clear();
-    Write();
-    EXPECT_EQ(Lines({std::string("RegisterPage(firmware, Firmware/VPD, ") +
-                     (test.fHasContent ? "true" : "false") + ")"}),
-              writer.CallsStartingWith("RegisterPage"))
-        << test.fInstances;
-    EXPECT_EQ(test.fTables, writer.CallsStartingWith("BeginGridTable").size()) << test.fInstances;
-  }
 }
 
 class FirmwarePageFailures : public FirmwarePage {

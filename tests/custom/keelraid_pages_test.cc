@@ -57,89 +57,6 @@ const char kSubStatData[] = R"(
 
 class KeelRAIDPage : public CustomPageTest {};
 
-TEST_F(KeelRAIDPage, ControllerTableShowsOnlyTheReportedProperties) {
-  Load(kController);
-  fWriter.WriteKeelRAIDReport(fCatalog, "KRaid");
-  EXPECT_EQ(fWriter.fCalls,
-            (TCalls{"OpenPage(/out/KRaid)", "BeginPageBody()", "WritePageTitle(KeelRAID, , )", "WriteSeparator()",
-                    "WriteTableTitle(Controller 1, false, false)", "BeginPropertyTable(60%, 40%, Controller 1)",
-                    "BeginRow(true)", "WriteHeaderCell(ControllerType)", "WriteValueCell(ControllerType)", "EndRow()",
-                    "BeginRow(true)", "WriteHeaderCell(ControllerStatus)", "WriteValueCell(ControllerStatus)",
-                    "EndRow()", "EndTable()", "EndPageBody()", "ClosePage()", "RegisterPage(KRaid, KeelRAID, true)"}));
-}
-
-TEST_F(KeelRAIDPage, SectionsFollowTheirControllerInOrderWithNumberedStripeOrders) {
-  Load(std::string(kController) + kControllerParts);
-  fWriter.WriteKeelRAIDReport(fCatalog, "KRaid");
-  EXPECT_EQ(
-      Calls({"WriteTableTitle", "BeginPropertyTable", "WriteHeaderCell"}),
-      (TCalls{
-          "WriteTableTitle(Controller 1, false, false)", "BeginPropertyTable(60%, 40%, Controller 1)",
-          "WriteHeaderCell(ControllerType)", "WriteHeaderCell(ControllerStatus)",
-          // The firmware level reached has no version: no row.
-          "WriteHeaderCell(Version)", "WriteTableTitle(Logical Drive Information, false, false)",
-          "BeginPropertyTable(60%, 40%, Controller 1 -- logical drive information)", "WriteHeaderCell(LogicalDriveNum)",
-          "BeginPropertyTable(60%, 40%, Controller 1 -- logical drive information)", "WriteHeaderCell(LogicalDriveNum)",
-          "WriteHeaderCell(RaidLevel)", "WriteTableTitle(Stripe Order, false, false)",
-          "BeginPropertyTable(60%, 40%, Controller 1 -- stripe order 12)", "WriteHeaderCell(Array)",
-          "WriteHeaderCell(LogicalDrive)", "WriteTableTitle(Physical Device Information, false, false)",
-          "BeginPropertyTable(60%, 40%, Controller 1 -- physical drive information)", "WriteHeaderCell(Channel)",
-          "WriteHeaderCell(ScsiId)", "WriteHeaderCell(State)"}));
-}
-
-TEST_F(KeelRAIDPage, WithoutControllersThePageIsRegisteredEmpty) {
-  Load("class VKXSG_Other { [Key] string Name; };");
-  fWriter.WriteKeelRAIDReport(fCatalog, "KRaid");
-  EXPECT_EQ(Calls({"OpenPage", "WriteTableTitle", "RegisterPage"}),
-            (TCalls{"OpenPage(/out/KRaid)", "RegisterPage(KRaid, KeelRAID, false)"}));
-}
-
-TEST_F(KeelRAIDPage, LuzModeWithHtmlWriterLinksToTheRawDataPageAndItsResultFiles) {
-  TScratchFolder output;
-  fMode = "luz";
-  Load(std::string(kController) + kRawData + kSubStatData);
-  fWriter.SetOutputFolder(output.Path());
-  fWriter.WriteKeelRAIDReport(fCatalog, "KRaid");
-  const std::string out = output.Path();
-  EXPECT_EQ(
-      Calls({"OpenPage", "WritePageTitle", "WriteTableTitle", "WriteTableGrid", "ClosePage", "RegisterPage"}),
-      (TCalls{"OpenPage(" + out + "/kr_rawData_index)",
-              "WritePageTitle(KeelRAID Raw Data Information, - [Show Standard Report], KRaid)",
-              "WriteTableTitle(Commands Issued, false, false)", "WriteTableGrid(3x2)", "ClosePage()",
-              "OpenPage(" + out + "/KRaid)", "WritePageTitle(KeelRAID, - [Show Rawdata Report], kr_rawData_index)",
-              "WriteTableTitle(Controller 1, false, false)",
-              "WriteTableTitle(Operating Data Rate of Disk, false, false)", "WriteTableGrid(2x7)", "ClosePage()",
-              "RegisterPage(KRaid, KeelRAID, true)"}));
-  const TTableGrid& raw = fWriter.fGrids.at(0);
-  EXPECT_EQ(GridRows(raw), (TCalls{"Command | Result",
-                                   "<font face=\"Courier\">krcmd GETCONFIG</font> | "
-                                   "<a href=\"kr_RawData_Results_0.txt\">View Results</a>",
-                                   "<font face=\"Courier\">krcmd GETLOGS</font> | "
-                                   "<a href=\"kr_RawData_Results_1.txt\">View Results</a>"}));
-  EXPECT_TRUE(raw.fColumnReport);
-  EXPECT_EQ(raw.fTableWidth, 75);
-  EXPECT_EQ(raw.fColumnWidths, (std::vector<int32_t>{80, 20}));
-  EXPECT_EQ(output.Files(), (TCalls{"kr_RawData_Results_0.txt", "kr_RawData_Results_1.txt"}));
-  EXPECT_EQ(output.Read("kr_RawData_Results_0.txt"), "line 1\nline 2\n");
-  EXPECT_EQ(output.Read("kr_RawData_Results_1.txt"), "");
-}
-
-TEST_F(KeelRAIDPage, RawDataAndDataRateAreLuzHtmlOnly) {
-  const struct {
-    const char* fMode;
-    const char* fWriterType;
-  } runs[] = {{"default", "html"}, {"luz", "inventory"}};
-  for (const auto& run : runs) {
-    fMode = run.fMode;
-    Load(std::string(kController) + kRawData);
-    fWriter.SetWriterType(run.fWriterType);
-    fWriter.WriteKeelRAIDReport(fCatalog, "KRaid");
-    EXPECT_EQ(Calls({"OpenPage"}), (TCalls{"OpenPage(/out/KRaid)"})) << run.fMode;
-    EXPECT_EQ(Calls({"WritePageTitle"}), (TCalls{"WritePageTitle(KeelRAID, , )"})) << run.fMode;
-  }
-  EXPECT_TRUE(Calls({"WriteTableGrid"}).empty());
-}
-
 TEST_F(KeelRAIDPage, MissingDataRateClassIsLoggedAndLeftOut) {
   fMode = "luz";
   Load(kController);
@@ -204,20 +121,6 @@ const char kLogs[] = R"(
   instance of VKXSG_LogRecord_HardEvent { RecordID = "h1"; };
   instance of VKXSG_LogRecord_HardEvent { RecordID = "h2"; };
 )";
-
-TEST_F(KeelRAIDPage, LogsPageHandsTheEventLogsToTheWriter) {
-  Load(std::string(kLogs) + R"(
-    instance of VKXSG_LogRecord_RAIDMgrEvent { RecordID = "2"; MessageTimestamp = "20261111000000.000000+000"; };
-    instance of VKXSG_LogRecord_RAIDMgrEvent { RecordID = "1"; MessageTimestamp = "20261110000000.000000+000"; };)");
-  fWriter.WriteKeelRAIDLogsReport(fCatalog, "KRaidLogs");
-  EXPECT_EQ(fWriter.fCalls,
-            (TCalls{"OpenPage(/out/keelRaidlogs)", "WritePageHeading()", "BeginPageBody()",
-                    "WritePageTitle(KeelRAID Logs, , )", "WriteTableTitle(KeelRAID Manager Events, false, false)",
-                    "WriteTableGrid(3x3)", "WriteKeelRAIDEventLog(2, KeelRAID Hard Event Log, krHardEventLog)",
-                    "WriteKeelRAIDEventLog(0, KeelRAID Soft Event Log, krSoftEventLog)", "EndPageBody()", "ClosePage()",
-                    "RegisterPage(keelRaidlogs, KeelRAID Logs, true)"}));
-  EXPECT_EQ(GridRows(fWriter.fGrids.at(0)).at(1).substr(0, 10), "2026-11-10");
-}
 
 TEST_F(KeelRAIDPage, ManagerEventsKeepTheirOrderWhenTheManagerIsMissing) {
   Load(std::string(kLogs) + R"(

@@ -108,13 +108,6 @@ TEST_F(InstanceSorterTest, TextsHoldingNulBytesCompareBytewise) {
             SortedNames(texts, ByName()));
 }
 
-TEST_F(InstanceSorterTest, SortsSlotsAsPeopleCountThem) {
-  std::vector<TInstance> slots = {Element("Slot 10"), Element("slot 1"), Element("Slot 2"),
-                                  Element("Slot 1a")};
-  EXPECT_EQ((std::vector<std::string>{"slot 1", "Slot 1a", "Slot 2", "Slot 10"}),
-            SortedNames(slots, ByName()));
-}
-
 TEST_F(InstanceSorterTest, DescendingKeyPutsLargerValuesFirst) {
   EXPECT_EQ((std::vector<std::string>{"10", "2"}),
             SortedNames({Element("2"), Element("10")}, ByName(false)));
@@ -133,15 +126,6 @@ TEST_F(InstanceSorterTest, LaterKeysBreakTiesOfEarlierOnes) {
   sorter.AddProperty("Name", true, false);
   std::vector<TInstance> instances = {Element("b", 1), Element("a", 1), Element("c", 2)};
   EXPECT_EQ((std::vector<std::string>{"c", "a", "b"}), SortedNames(instances, sorter));
-}
-
-TEST_F(InstanceSorterTest, SorterWithoutKeysOrdersNothing) {
-  TInstanceSorter sorter;
-  EXPECT_TRUE(sorter.IsEmpty());
-  TInstance a = Element("a");
-  TInstance b = Element("b");
-  EXPECT_FALSE(sorter(a, b));
-  EXPECT_FALSE(sorter(b, a));
 }
 
 TEST_F(InstanceSorterTest, InstancesEqualOnEveryKeyComeBeforeNeither) {
@@ -240,27 +224,6 @@ TEST_F(InstanceSorterSortTest, LogsEveryComparisonOfAMissingKeyAsThePredicateSor
   EXPECT_GT(predicateLines, instances.size() - 1);
   EXPECT_EQ(predicateLines, sortLines);
   EXPECT_TRUE(byPredicate == bySort);
-}
-
-TEST(InstanceSorterKeysTest, KeysKeepTheirFlagsInOrder) {
-  TInstanceSorter sorter;
-  sorter.AddProperty("RecordID", true, true);
-  sorter.AddProperty("SensorTypeName", false, false, true);
-  EXPECT_FALSE(sorter.IsEmpty());
-  EXPECT_EQ((std::vector<TInstanceSorter::TPropertyInfo>{
-                TInstanceSorter::TPropertyInfo("RecordID", true, true, false),
-                TInstanceSorter::TPropertyInfo("SensorTypeName", false, false, true)}),
-            sorter.GetKeys());
-  TInstanceSorter copy = sorter;
-  sorter.Reset();
-  EXPECT_TRUE(sorter.IsEmpty());
-  EXPECT_EQ(2u, copy.GetKeys().size());
-}
-
-TEST(InstanceSorterKeysTest, UppercaseStringChangesTheTextInPlaceAndAnswersIt) {
-  std::string text = "cpu 1a-x";
-  EXPECT_EQ("CPU 1A-X", TInstanceSorter::uppercaseString(text));
-  EXPECT_EQ("CPU 1A-X", text);
 }
 
 }  // namespace

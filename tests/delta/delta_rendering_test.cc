@@ -16,63 +16,6 @@ std::string DiskPath(const std::string& id) { return "T_Disk.ID=\"" + id + "\"";
 
 class DeltaRenderingTest : public TComparisonTest {};
 
-TEST_F(DeltaRenderingTest, PageWithoutDifferencesHasItsFrameAndNoContent) {
-  Load({Disk("a", ""), Disk("a", "")}, Results("T_Disk", {}));
-  TReportClass table = ColumnTable("T_Disk", {"ID"});
-  table.SetTitle("Disks");
-  WritePage({table});
-  EXPECT_EQ(std::vector<std::string>({"OpenPage(/out/disks)", "WritePageHeading()", "BeginPageBody()",
-                                      "WritePageTitle(Disks, , )", "EndPageBody()", "ClosePage()",
-                                      "RegisterPage(disks, Disks, false)"}),
-            fWriter.fCalls);
-}
-
-TEST_F(DeltaRenderingTest, PassesWriteDifferencesThenMissingThenUniqueEachInPathOrder) {
-  Load({Disk("a", "Size = 1;") + Disk("b", "Size = 1;"), Disk("b", "Size = 2;") + Disk("c", ""),
-        Disk("a", "Size = 3;") + Disk("b", "Size = 1;") + Disk("c", "")},
-       Results("T_Disk", {{2, DiskPath("c"), {1, 2}, ""},
-                          {4, DiskPath("b"), {0, 1}, "Size"},
-                          {4, DiskPath("a"), {0, 2}, "Size"},
-                          {1, DiskPath("a"), {1}, ""}}));
-  TReportClass table = ColumnTable("T_Disk", {"ID", "Size"});
-  table.SetTitle("Disks");
-  WritePage({table});
-  EXPECT_EQ(std::vector<std::string>({"WriteTableTitle(Disks, false, false)",
-                                      "WriteTableTitle(Differences, true, true)",
-                                      "WriteTableTitle(Differences, true, true)",
-                                      "WriteTableTitle(Missing from beta, true, true)",
-                                      "WriteTableTitle(Unique to beta, gamma, true, true)"}),
-            TableTitles());
-  std::vector<std::string> shownInstances;
-  for (const TTableGrid& grid : fWriter.fGrids) {
-    if (grid.Cell(0, 0).fText == "ID") shownInstances.push_back(grid.Cell(1, 0).fText);
-  }
-  EXPECT_EQ(std::vector<std::string>({"a", "b", "a", "c"}), shownInstances);
-  EXPECT_EQ("RegisterPage(disks, Disks, true)", fWriter.fCalls.back());
-}
-
-TEST_F(DeltaRenderingTest, DifferencesShowTheInvolvedDataSourcesAndMarkEqualValues) {
-  Load({Disk("a", "Model = \"M\"; Size = 100;") + Disk("b", "Size = 1;"),
-        Disk("a", "Model = \"N\"; Size = 100;") + Disk("b", "Size = 1;"),
-        Disk("a", "Model = \"M\"; Size = 300;") + Disk("b", "Size = 3;")},
-       Results("T_Disk", {{4, DiskPath("a"), {0, 2}, "Size"},
-                          {4, DiskPath("a"), {0, 1}, "Model"},
-                          {4, DiskPath("b"), {0, 2}, "Size"}}));
-  TReportClass table = ColumnTable("T_Disk", {"ID", "Model", "Size"});
-  table.GetProperties()[2].SetMonospaced();
-  WritePage({table});
-  ASSERT_EQ(4u, fWriter.fGrids.size());
-  const TTableGrid& both = fWriter.fGrids.at(1);
-  EXPECT_EQ(std::vector<std::string>({"Data Source | Model | Capacity", "alpha | M | 100",
-                                      "beta | N | --- SAME ---", "gamma | --- SAME --- | 300"}),
-            GridRows(both));
-  EXPECT_TRUE(both.fColumnReport && both.fRowReport);
-  EXPECT_TRUE(both.Cell(3, 2).fMonospaced);
-  EXPECT_FALSE(both.Cell(3, 1).fMonospaced);
-  EXPECT_EQ(std::vector<std::string>({"Data Source | Capacity", "alpha | 1", "gamma | 3"}),
-            GridRows(fWriter.fGrids.at(3)));
-}
-
 TEST_F(DeltaRenderingTest, ArrayValuesAreJoinedWithTheColumnsSeparator) {
   Load({Disk("a", "Flags = {\"x\", \"y\"};"), Disk("a", "Flags = {\"y\"};")},
        Results("T_Disk", {{4, DiskPath("a"), {0, 1}, "Flags"}}));
@@ -140,15 +83,6 @@ TEST_F(DeltaRenderingTest, RowStyleTableColumnsShareWhatTheLabelsLeave) {
   EXPECT_EQ(78, fWriter.fGrids.at(1).fTableWidth);
   EXPECT_EQ(std::vector<int32_t>({23, 76}), fWriter.fGrids.at(1).fColumnWidths);
   EXPECT_EQ(std::vector<std::string>({"Data Source | B", "alpha | 1", "beta | "}), GridRows(fWriter.fGrids.at(2)));
-}
-
-TEST_F(DeltaRenderingTest, MissingTitleNamesTheDataSourcesOfTheMissingDelta) {
-  Load({Disk("a", "Size = 1;"), Disk("a", "Size = 2;"), ""},
-       Results("T_Disk", {{4, DiskPath("a"), {0, 1}, "Size"}, {1, DiskPath("a"), {2, 7}, ""}}));
-  WritePage({ColumnTable("T_Disk", {"ID", "Size"})});
-  EXPECT_EQ(std::vector<std::string>(
-                {"WriteTableTitle(Differences, true, true)", "WriteTableTitle(Missing from gamma, true, true)"}),
-            TableTitles());
 }
 
 TEST_F(DeltaRenderingTest, AssociatedMissingInstancesFollowTheirOwnerWithoutATitle) {

@@ -1,12 +1,10 @@
 // Test support for the ESXi variant: a writer that records every output call
 // as one line of text (value and label cells with the text the library's
-// formatting gives them), and the page definitions' property filters in the
-// words of the page lists.
+// formatting gives them), and can be made to fail at a chosen call.
 //
 //   TEsxiRecordingWriter writer;
-//   writer.Initialize(RepositoryFromMof(mof), TCIMContext(), "");
-//   writer.WriteCustomFirmwareReport(TReportParametersBuilder_vmwesxi(ns, "default"));
-//   writer.fCalls   // {"OpenPage(/out/firmware)", "BeginPageBody()", ...}
+//   TReport_vmwesxi(ns, TCIMContext(), "/reports/esxi").Write(&writer, TCIMContext());
+//   writer.fCalls   // {"Initialize(/reports/esxi)", "BeginFirstCategory()", ...}
 #ifndef QZA_TESTS_ESXI_ESXI_TESTING_H
 #define QZA_TESTS_ESXI_ESXI_TESTING_H
 
@@ -21,27 +19,9 @@
 
 typedef std::vector<std::string> TLines;
 
-// "ChassisPackageType exclude 29" for each filter of the table.
-inline TLines Filters(const TReportParameters::TReportClass& table) {
-  TLines filters;
-  for (const auto& filter : table.getPropertyFilterContainer()) {
-    filters.push_back(filter.fProperty + (filter.fExclude ? " exclude " : " include ") + filter.fValue);
-  }
-  return filters;
-}
-
 class TEsxiRecordingWriter : public TWriter_vmwesxi {
  public:
   TEsxiRecordingWriter() { SetOutputFolder("/out"); }
-
-  using TWriter_vmwesxi::GetInstances;
-  using TWriter_vmwesxi::GetProperties;
-  using TWriter_vmwesxi::GetTableHeaderLabel;
-  using TWriter_vmwesxi::SetMode;
-  using TWriter_vmwesxi::SetNamespace;
-  using TWriter_vmwesxi::SetReadingPrecision;
-  using TWriter_vmwesxi::WriteGenericReport;
-  using TWriter_vmwesxi::WriteTable;
 
   // The queries read the repository the report hands over.
   void Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext, const std::string& target) override {
@@ -73,10 +53,9 @@ class TEsxiRecordingWriter : public TWriter_vmwesxi {
   void WriteTableTitle(std::string title, bool& subTitle, bool& second) override {
     Record("WriteTableTitle(" + title + ", " + Flag(subTitle) + ", " + Flag(second) + ")");
   }
-  // Recorded as "WriteTableGrid(<rows>x<columns>)"; the grid is kept in fGrids.
+  // Recorded as "WriteTableGrid(<rows>x<columns>)".
   void WriteTableGrid(TTableGrid grid) override {
     Record("WriteTableGrid(" + std::to_string(grid.fRows) + "x" + std::to_string(grid.fColumns) + ")");
-    fGrids.push_back(grid);
   }
   void BeginRow(bool& flag) override { Record("BeginRow(" + Flag(flag) + ")"); }
   void EndRow() override { Record("EndRow()"); }
@@ -99,8 +78,7 @@ class TEsxiRecordingWriter : public TWriter_vmwesxi {
     if (separator == TReportProperty::DefaultSeparator) return ", ";
     return separator == TReportProperty::ListSeparator ? "; " : " | ";
   }
-  // With fMarkEncoding each encoded value shows as <value>.
-  std::string EncodeValue(std::string value) override { return fMarkEncoding ? "<" + value + ">" : value; }
+  std::string EncodeValue(std::string value) override { return value; }
 
   // Each page operation is recorded with the page's link name, then the page
   // is written as a generic page.
@@ -129,23 +107,7 @@ class TEsxiRecordingWriter : public TWriter_vmwesxi {
   void WriteLogPage(TReportParameters page) override { Page("WriteLogPage", page); }
   void WriteIPMIEventPage(TReportParameters page) override { Page("WriteIPMIEventPage", page); }
 
-  // The recorded lines that start with one of the prefixes, in order.
-  TLines CallsStartingWith(const TLines& prefixes) const {
-    TLines calls;
-    for (const std::string& call : fCalls) {
-      for (const std::string& prefix : prefixes) {
-        if (call.compare(0, prefix.size(), prefix) == 0) {
-          calls.push_back(call);
-          break;
-        }
-      }
-    }
-    return calls;
-  }
-
   TLines fCalls;
-  std::vector<TTableGrid> fGrids;
-  bool fMarkEncoding = false;
   // The operation that throws std::runtime_error when it is called, if any.
   std::string fFailingOperation;
 

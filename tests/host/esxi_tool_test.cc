@@ -64,26 +64,6 @@ TEST(EsxiTool, PicksTheEsxiReportForAHypervisorWithoutOurOperatingSystem) {
   }
 }
 
-TEST(EsxiTool, TheSampleHostIsFoundToBeEsxiWithOrWithoutTheOption) {
-  for (const std::vector<std::string>& options : {std::vector<std::string>{}, std::vector<std::string>{"--esxi"}}) {
-    TToolRun run("esxi-sample");
-    std::vector<std::string> arguments = {"-f", "trace", "-o", run.Output(), kEsxiSample};
-    arguments.insert(arguments.end(), options.begin(), options.end());
-    ASSERT_EQ(run(arguments), 0) << run.Err();
-    EXPECT_EQ(CategoryTitles(run.Read("trace.jsonl")), kEsxiCategories);
-  }
-}
-
-TEST(EsxiTool, TheHtmlIndexNamesTheHostFromItsProviders) {
-  TToolRun run("esxi-index");
-  ASSERT_EQ(run({"-o", run.Output(), kEsxiSample}), 0) << run.Err();
-  const std::string index = run.Read("index.html");
-  EXPECT_NE(index.find("<title>System report of Keelson SR630 -[7X02CTO1WW]-</title>"), std::string::npos);
-  for (const char* fact : {"J30B7Q21", "VMware ESXi 7.0.3 build-21930508"}) {
-    EXPECT_NE(index.find(fact), std::string::npos) << fact;
-  }
-}
-
 TEST(EsxiTool, ComparisonAndSinglePagesAreRefusedForEsxi) {
   const std::string linux = std::string(QZA_SOURCE_DIR) + "/samples/linux-server.mof";
   struct TCase {

@@ -28,18 +28,6 @@ TEST(EncodeHtmlText, EscapesMarkupCharactersAndRepairsBytes) {
   for (const TTextCase& test : cases) EXPECT_EQ(test.fExpected, EncodeHtmlText(test.fText)) << test.fText;
 }
 
-TEST(TextMarkup, NeverEscapesTwice) {
-  const char* const texts[] = {"Controller #1 <A&B>", "\"quoted\" 'single'", "caf\xE9 & co", "&amp;lt;"};
-  for (const char* text : texts) {
-    const std::string encoded = EncodeHtmlText(text);
-    EXPECT_EQ(encoded, TextMarkup(encoded)) << text;
-  }
-  EXPECT_EQ(EncodeHtmlText("Controller #1 <A&B>"), TextMarkup("Controller #1 <A&B>"));
-  // A title built from a raw text and an encoded value.
-  EXPECT_EQ("Controller &lt;1&gt; of A &amp; B", TextMarkup("Controller " + EncodeHtmlText("<1>") + " of A & B"));
-  EXPECT_EQ("a & b <c>", PlainTextOf(TextMarkup("a &amp; b <c>")));
-}
-
 TEST(TLibraryMarkup, KeepsOnlyTheLibrarysOwnMarkup) {
   const std::set<std::string> files = {"LSI_RawData_Results_0.txt"};
   TLibraryMarkup markup([&](const std::string& file) { return files.count(file) != 0; });

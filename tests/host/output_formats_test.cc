@@ -9,18 +9,35 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <regex>
+#include <sstream>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "host/file_names.h"
 #include "host/html_text.h"
-#include "tests/host/trace_reading.h"
+#include "tests/host/tool_running.h"
 
 namespace {
 
 using nlohmann::json;
-using trace_reading::LinkOfPath;
+std::string SamplePath(const std::string& sample) { return std::string(QZA_SOURCE_DIR) + "/samples/" + sample + ".mof"; }
+
+std::string LinkOfPath(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// The lines of the trace (-f trace) of the samples with the options.
+std::vector<std::string> TraceOf(TToolRun& run, const std::vector<std::string>& samples,
+                                 const std::vector<std::string>& options) {
+  std::vector<std::string> arguments = {"-q", "-f", "trace", "-o", run.Output()};
+  arguments.insert(arguments.end(), options.begin(), options.end());
+  for (const std::string& sample : samples) arguments.push_back(SamplePath(sample));
+  EXPECT_EQ(0, run(arguments)) << run.Err();
+  std::vector<std::string> lines;
+  std::istringstream trace(run.Read("trace.jsonl"));
+  for (std::string line; std::getline(trace, line);) lines.push_back(line);
+  return lines;
+}
 
 // One page as the library announced it, or as a format wrote it.
 struct TPageTables {
@@ -128,10 +145,10 @@ class OutputFormatsTest : public ::testing::TestWithParam<TFormatsCase> {
     std::vector<std::string> options = GetParam().fOptions;
     options.insert(options.end(), {"--writer-type", format});
     TToolRun traceRun("formats-trace-" + format);
-    const std::vector<std::string> trace = trace_reading::TraceOf(traceRun, GetParam().fSamples, options);
+    const std::vector<std::string> trace = TraceOf(traceRun, GetParam().fSamples, options);
     std::vector<std::string> arguments = {"-q", "-f", format, "-o", run.Output()};
     arguments.insert(arguments.end(), GetParam().fOptions.begin(), GetParam().fOptions.end());
-    for (const std::string& sample : GetParam().fSamples) arguments.push_back(trace_reading::SamplePath(sample));
+    for (const std::string& sample : GetParam().fSamples) arguments.push_back(SamplePath(sample));
     EXPECT_EQ(0, run(arguments)) << format << ": " << run.Err();
     return AnnouncedPages(trace);
   }
@@ -185,14 +202,14 @@ INSTANTIATE_TEST_SUITE_P(
                       TFormatsCase{{"esxi-host"}, {}}, TFormatsCase{{"linux-server", "linux-server-later"}, {}}),
     [](const ::testing::TestParamInfo<TFormatsCase>& info) {
       std::string name;
-      for (const std::string& sample : info.param.fSamples) name += (name.empty() ? "" : "_vs_") + trace_reading::TestNameOf(sample);
+      for (const std::string& sample : info.param.fSamples) name += (name.empty() ? "" : "_vs_") + std::regex_replace(sample, std::regex("-"), "_");
       return name;
     });
 
 // Log names that make the same file name, or one too long for a file
 // system: every log still gets a page of its own in every format.
 TEST(OutputFileNames, LogsWhoseNamesCollideOrAreLongGetPagesOfTheirOwn) {
-  std::ifstream sample(trace_reading::SamplePath("linux-server"), std::ios::binary);
+  std::ifstream sample(SamplePath("linux-server"), std::ios::binary);
   std::string collection;
   for (std::string line; std::getline(sample, line);) {
     if (line.rfind("#pragma include", 0) != 0) collection += line + "\n";

@@ -1,5 +1,3 @@
-#include "host/report_tool.h"
-
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -7,6 +5,8 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+
+#include "tests/host/tool_running.h"
 
 namespace fs = std::filesystem;
 
@@ -25,72 +25,42 @@ instance of VKXSG_OperatingSystem { Name = "Red Hat \xff Enterprise <Linux>"; OS
 
 class ToolTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() / ("qza-tool-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                          "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    Write("linux.mof", kLinuxCollection);
-  }
-  void TearDown() override { fs::remove_all(folder); }
+  ToolTest() : collection(run.Write("linux.mof", kLinuxCollection)) {}
 
-  std::string Write(const std::string& name, const std::string& text) {
-    std::ofstream(folder / name, std::ios::binary) << text;
-    return (folder / name).string();
-  }
-
-  std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-  }
-
-  int Run(std::vector<std::string> arguments, bool errIsTerminal = false) {
-    arguments.insert(arguments.begin(), "qzareport");
-    std::vector<const char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-    out.str("");
-    err.str("");
-    return RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err, errIsTerminal);
-  }
-
-  std::string Output() const { return (folder / "report").string(); }
-
-  std::vector<nlohmann::json> TraceLines() {
+  std::vector<nlohmann::json> TraceLines() const {
     std::vector<nlohmann::json> lines;
-    std::istringstream text(Read(folder / "report" / "trace.jsonl"));
-    std::string line;
-    while (std::getline(text, line)) lines.push_back(nlohmann::json::parse(line));
+    std::istringstream text(run.Read("trace.jsonl"));
+    for (std::string line; std::getline(text, line);) lines.push_back(nlohmann::json::parse(line));
     return lines;
   }
 
-  fs::path folder;
-  std::ostringstream out;
-  std::ostringstream err;
+  TToolRun run{"tool"};
+  const std::string collection;
 };
 
 TEST_F(ToolTest, BadUsageExitsWithTwoAndSaysWhy) {
-  EXPECT_EQ(Run({"--format", "pdf"}), 2);
-  EXPECT_NE(err.str().find("--format must be one of"), std::string::npos) << err.str();
-  EXPECT_EQ(Run({"--no-such-option"}), 2);
-  EXPECT_EQ(Run({"--context", "novalue"}), 2);
-  EXPECT_NE(err.str().find("KEY=VALUE"), std::string::npos);
-  EXPECT_EQ(Run({"--log-level", "7"}), 2);
-  EXPECT_EQ(Run({"--xcm", "--no-xcm"}), 2);
-  EXPECT_NE(err.str().find("exclude each other"), std::string::npos);
-  EXPECT_EQ(Run({"--help"}), 0);
-  EXPECT_NE(out.str().find("--remote-bmc"), std::string::npos);
+  EXPECT_EQ(run({"--format", "pdf"}), 2);
+  EXPECT_NE(run.Err().find("--format must be one of"), std::string::npos) << run.Err();
+  EXPECT_EQ(run({"--no-such-option"}), 2);
+  EXPECT_EQ(run({"--context", "novalue"}), 2);
+  EXPECT_NE(run.Err().find("KEY=VALUE"), std::string::npos);
+  EXPECT_EQ(run({"--log-level", "7"}), 2);
+  EXPECT_EQ(run({"--xcm", "--no-xcm"}), 2);
+  EXPECT_NE(run.Err().find("exclude each other"), std::string::npos);
+  EXPECT_EQ(run({"--help"}), 0);
+  EXPECT_NE(run.Out().find("--remote-bmc"), std::string::npos);
 }
 
 // The XCM pages come with an IPMI firmware that names itself an XCM
 // service module, or with --xcm; --no-xcm keeps them away.
 TEST_F(ToolTest, XcmServiceProcessorIsFoundInTheCollectionUnlessTheUserSays) {
-  const std::string firmware = (folder / "firmware.mof").string();
+  const std::string firmware = run.Path("firmware.mof");
   std::ofstream(firmware) << R"mof(
 class VKXSG_IPMIFirmwareElement { [Key] string Name; };
 instance of VKXSG_IPMIFirmwareElement { Name = "BMC (Primary)"; };
 instance of VKXSG_IPMIFirmwareElement { Name = "xcm SERVICE Module (Backup)"; };
 )mof";
-  const std::string plain = (folder / "linux.mof").string();
+  const std::string plain = collection;
   const struct {
     std::string fCollection;
     std::vector<std::string> fOptions;
@@ -98,148 +68,89 @@ instance of VKXSG_IPMIFirmwareElement { Name = "xcm SERVICE Module (Backup)"; };
   } cases[] = {
       {firmware, {}, true}, {firmware, {"--no-xcm"}, false}, {plain, {}, false}, {plain, {"--xcm"}, true}};
   for (const auto& c : cases) {
-    std::vector<std::string> arguments = {"--schema", "none", "-f", "trace", "-o", Output(), c.fCollection};
+    std::vector<std::string> arguments = {"--schema", "none", "-f", "trace", "-o", run.Output(), c.fCollection};
     arguments.insert(arguments.end(), c.fOptions.begin(), c.fOptions.end());
-    ASSERT_EQ(Run(arguments), 0) << err.str();
-    const std::string log = Read(folder / "report" / "qza.log");
+    ASSERT_EQ(run(arguments), 0) << run.Err();
+    const std::string log = run.Read("qza.log");
     EXPECT_EQ(log.find("This is an XCM machine") != std::string::npos, c.fXCM) << c.fCollection;
   }
 }
 
 TEST_F(ToolTest, IgnoreTakesClassDotProperty) {
   for (const char* malformed : {"SerialNumber", ".SerialNumber", "VKXSG_Disk.", "A.B.C", "."}) {
-    EXPECT_EQ(Run({"--ignore", malformed}), 2) << malformed;
-    EXPECT_NE(err.str().find(std::string("qzareport: --ignore takes CLASS.PROPERTY (CLASS may be *), not '") +
+    EXPECT_EQ(run({"--ignore", malformed}), 2) << malformed;
+    EXPECT_NE(run.Err().find(std::string("qzareport: --ignore takes CLASS.PROPERTY (CLASS may be *), not '") +
                              malformed + "'"),
               std::string::npos)
-        << err.str();
+        << run.Err();
   }
-  EXPECT_EQ(Run({"--help"}), 0);
-  EXPECT_NE(out.str().find("--ignore CLASS.PROPERTY"), std::string::npos) << out.str();
+  EXPECT_EQ(run({"--help"}), 0);
+  EXPECT_NE(run.Out().find("--ignore CLASS.PROPERTY"), std::string::npos) << run.Out();
 }
 
 TEST_F(ToolTest, BadInputNamesFileLineAndColumnAndKeepsThePreviousReport) {
-  fs::create_directories(folder / "report");
-  Write("report/previous.txt", "good");
-  std::string broken = Write("broken.mof", "class VKXSG_X {\n  string Name\n};\n");
-  EXPECT_EQ(Run({"--schema", "none", "-o", Output(), broken}), 1);
-  EXPECT_NE(err.str().find("broken.mof:2:14"), std::string::npos) << err.str();
-  EXPECT_EQ(Read(folder / "report" / "previous.txt"), "good");
-  EXPECT_EQ(Run({"--schema", "none", "-o", Output(), (folder / "missing.mof").string()}), 1);
-  EXPECT_NE(err.str().find("missing.mof"), std::string::npos) << err.str();
-  for (const auto& entry : fs::directory_iterator(folder)) {
+  ASSERT_EQ(run({"--schema", "none", "-f", "trace", "-o", run.Output(), collection}), 0) << run.Err();
+  const std::string previous = run.Read("trace.jsonl");
+  std::string broken = run.Write("broken.mof", "class VKXSG_X {\n  string Name\n};\n");
+  EXPECT_EQ(run({"--schema", "none", "-o", run.Output(), broken}), 1);
+  EXPECT_NE(run.Err().find("broken.mof:2:14"), std::string::npos) << run.Err();
+  EXPECT_EQ(run.Read("trace.jsonl"), previous);
+  EXPECT_EQ(run({"--schema", "none", "-o", run.Output(), run.Path("missing.mof")}), 1);
+  EXPECT_NE(run.Err().find("missing.mof"), std::string::npos) << run.Err();
+  for (const auto& entry : fs::directory_iterator(run.Folder())) {
     EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << "staging left behind";
   }
 }
 
 TEST_F(ToolTest, CheckLoadsAndWritesNothing) {
-  EXPECT_EQ(Run({"--schema", "none", "--check", "-o", Output(), (folder / "linux.mof").string()}), 0);
-  EXPECT_NE(out.str().find("3 instances"), std::string::npos) << out.str();
-  EXPECT_FALSE(fs::exists(folder / "report"));
-}
-
-TEST_F(ToolTest, TraceRecordsTheWholeRunAsJsonLines) {
-  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "-o", Output(), (folder / "linux.mof").string()}), 0) << err.str();
-  std::vector<nlohmann::json> lines = TraceLines();
-  ASSERT_GT(lines.size(), 3u);
-  EXPECT_EQ(lines.front()[0], "Initialize");
-  EXPECT_EQ(lines.front()[2]["mode"], "default");
-  EXPECT_EQ(lines.front()[2]["nNamespaces"], "1");
-  EXPECT_EQ(lines.front()[3], fs::absolute(Output()).lexically_normal().string());
-  EXPECT_EQ(lines[1], nlohmann::json::array({"BeginFirstCategory"}));
-  EXPECT_EQ(lines[2], nlohmann::json::array({"WriteCategoryTitle", "Software"}));
-  EXPECT_EQ(lines.back(), nlohmann::json::array({"EndReport"}));
-  std::vector<std::string> titles;
-  for (const nlohmann::json& line : lines) {
-    if (line[0] == "WriteCategoryTitle") titles.push_back(line[1]);
-    if (line[0] == "OpenPage") {
-      EXPECT_EQ(line[1].get<std::string>().rfind(lines.front()[3].get<std::string>(), 0), 0u);
-    }
-  }
-  EXPECT_EQ(titles, (std::vector<std::string>{"Software", "Hardware", "Linux Logs", "SP Logs", "Analysis"}));
+  EXPECT_EQ(run({"--schema", "none", "--check", "-o", run.Output(), collection}), 0);
+  EXPECT_NE(run.Out().find("3 instances"), std::string::npos) << run.Out();
+  EXPECT_FALSE(fs::exists(run.Output()));
 }
 
 TEST_F(ToolTest, LogHoldsLevelTabMessageLines) {
-  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "--log-level", "3", "-o", Output(), (folder / "linux.mof").string()}), 0);
-  std::string log = Read(folder / "report" / "qza.log");
+  ASSERT_EQ(run({"--schema", "none", "-f", "trace", "--log-level", "3", "-o", run.Output(), collection}), 0);
+  std::string log = run.Read("qza.log");
   EXPECT_NE(log.find("3\tTReport::TReport -- QZA mode = default\n"), std::string::npos);
   EXPECT_NE(log.find("3\tTWriter::WriteReportPage -- Entering \n"), std::string::npos);
-  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "--log-level", "0", "-o", Output(), (folder / "linux.mof").string()}), 0);
-  EXPECT_EQ(Read(folder / "report" / "qza.log").find("\tTReport::TReport -- Entering"), std::string::npos);
+  ASSERT_EQ(run({"--schema", "none", "-f", "trace", "--log-level", "0", "-o", run.Output(), collection}), 0);
+  EXPECT_EQ(run.Read("qza.log").find("\tTReport::TReport -- Entering"), std::string::npos);
 }
 
 TEST_F(ToolTest, SinglePageNeedsAnInventoryWriterType) {
-  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "--page", "SystemConfig", "-o", Output(),
-                 (folder / "linux.mof").string()}), 0);
-  EXPECT_EQ(out.str(), "");
-  EXPECT_NE(err.str().find("--writer-type inventory"), std::string::npos);
-  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "--writer-type", "inventory", "--page", "SystemConfig", "-o",
-                 Output(), (folder / "linux.mof").string()}), 0);
-  std::istringstream lines(out.str());
+  ASSERT_EQ(run({"--schema", "none", "-f", "trace", "--page", "SystemConfig", "-o", run.Output(),
+                 collection}), 0);
+  EXPECT_EQ(run.Out(), "");
+  EXPECT_NE(run.Err().find("--writer-type inventory"), std::string::npos);
+  ASSERT_EQ(run({"--schema", "none", "-f", "trace", "--writer-type", "inventory", "--page", "SystemConfig", "-o",
+                 run.Output(), collection}), 0);
+  std::istringstream lines(run.Out());
   std::string line;
   bool opened = false;
   while (std::getline(lines, line)) opened |= nlohmann::json::parse(line)[0] == "OpenPage";
-  EXPECT_TRUE(opened) << out.str();
-}
-
-TEST_F(ToolTest, InventoryPageIsOneJsonDocument) {
-  ASSERT_EQ(Run({"--schema", "none", "-f", "inventory", "--page", "SystemConfig", "-o", Output(),
-                 (folder / "linux.mof").string()}), 0) << err.str();
-  nlohmann::json page = nlohmann::json::parse(out.str());
-  EXPECT_FALSE(page["page"].get<std::string>().empty());
-  EXPECT_TRUE(page["tables"].is_array());
-}
-
-TEST_F(ToolTest, TextAndInventoryReportsWriteAPageFileForEveryIndexEntry) {
-  ASSERT_EQ(Run({"--schema", "none", "-f", "inventory", "-o", Output(), (folder / "linux.mof").string()}), 0) << err.str();
-  nlohmann::json index = nlohmann::json::parse(Read(folder / "report" / "index.json"));
-  ASSERT_FALSE(index["pages"].empty());
-  for (const nlohmann::json& page : index["pages"]) {
-    nlohmann::json document = nlohmann::json::parse(Read(folder / "report" / page["file"].get<std::string>()));
-    EXPECT_EQ(document["link"], page["link"]);
-  }
-  ASSERT_EQ(Run({"--schema", "none", "-f", "text", "-o", Output(), (folder / "linux.mof").string()}), 0) << err.str();
-  std::string text = Read(folder / "report" / "index.txt");
-  EXPECT_NE(text.find("Software"), std::string::npos);
-  EXPECT_FALSE(fs::exists(folder / "report" / "index.json")) << "the previous report is replaced whole";
-}
-
-TEST_F(ToolTest, SeveralCollectionsMakeAComparisonRunLabelledByCollectionTime) {
-  std::string base = (folder / "linux.mof").string();
-  std::string later = Write("later.mof", std::string(kLinuxCollection) + R"(
-class VKXSG_Package { [Key] string Name; string Version; };
-instance of VKXSG_Package { Name = "tcpdump"; Version = "4.9"; };
-)");
-  ASSERT_EQ(Run({"--schema", "none", "-f", "trace", "-o", Output(), base, later}), 0) << err.str();
-  std::vector<nlohmann::json> lines = TraceLines();
-  EXPECT_EQ(lines.front()[2]["nNamespaces"], "2");
-  bool comparisonPage = false;
-  for (const nlohmann::json& line : lines) comparisonPage |= line[0] == "OpenPage";
-  EXPECT_TRUE(comparisonPage);
-  EXPECT_NE(Read(folder / "report" / "qza.log").find("Under DELTA mode [Do Comparison]"), std::string::npos);
+  EXPECT_TRUE(opened) << run.Out();
 }
 
 // The summary line: pages, pages without content, seconds, the report's folder.
 const std::regex kSummaryLine(R"(qzareport: (\d+) pages? written \((\d+) without content\) in \d+\.\d\d? s: (.+)\n)");
 
 TEST_F(ToolTest, SummaryCountsThePagesOfTheIndexAndNamesTheFolder) {
-  ASSERT_EQ(Run({"--schema", "none", "-f", "inventory", "-o", Output(), (folder / "linux.mof").string()}), 0);
-  const std::string shown = err.str();
+  ASSERT_EQ(run({"--schema", "none", "-f", "inventory", "-o", run.Output(), collection}), 0);
+  const std::string shown = run.Err();
   std::smatch summary;
   ASSERT_TRUE(std::regex_match(shown, summary, kSummaryLine)) << shown;
-  nlohmann::json index = nlohmann::json::parse(Read(folder / "report" / "index.json"));
+  nlohmann::json index = nlohmann::json::parse(run.Read("index.json"));
   size_t withoutContent = 0;
   for (const nlohmann::json& page : index["pages"]) withoutContent += page["hasContent"] ? 0 : 1;
   EXPECT_EQ(std::stoul(summary[1]), index["pages"].size());
   EXPECT_EQ(std::stoul(summary[2]), withoutContent);
   EXPECT_GT(withoutContent, 0u);
-  EXPECT_EQ(summary[3], fs::absolute(Output()).lexically_normal().string());
+  EXPECT_EQ(summary[3], fs::absolute(run.Output()).lexically_normal().string());
 }
 
 TEST_F(ToolTest, ProgressShowsOnATerminalOnlyAndIsClearedBeforeTheSummary) {
-  const std::string collection = (folder / "linux.mof").string();
-  ASSERT_EQ(Run({"--schema", "none", "-f", "text", "-o", Output(), collection}, true), 0);
-  const std::string shown = err.str();
+  ASSERT_EQ(run({"--schema", "none", "-f", "text", "-o", run.Output(), collection}, true), 0);
+  const std::string shown = run.Err();
   const size_t summary = shown.rfind("qzareport: ");
   ASSERT_NE(summary, std::string::npos);
   EXPECT_TRUE(std::regex_match(shown.substr(summary), kSummaryLine)) << shown;
@@ -255,13 +166,13 @@ TEST_F(ToolTest, ProgressShowsOnATerminalOnlyAndIsClearedBeforeTheSummary) {
   const size_t lastText = progress.find_last_not_of(' ', clearing - 1) - lastLine;
   EXPECT_EQ(progress.substr(clearing), "\r" + std::string(lastText, ' ') + "\r");
 
-  ASSERT_EQ(Run({"--schema", "none", "-f", "text", "-o", Output(), collection}, false), 0);
-  EXPECT_EQ(err.str().find('\r'), std::string::npos);
-  EXPECT_TRUE(std::regex_match(err.str(), kSummaryLine)) << err.str();
+  ASSERT_EQ(run({"--schema", "none", "-f", "text", "-o", run.Output(), collection}, false), 0);
+  EXPECT_EQ(run.Err().find('\r'), std::string::npos);
+  EXPECT_TRUE(std::regex_match(run.Err(), kSummaryLine)) << run.Err();
 
   for (const char* quiet : {"-q", "--quiet"}) {
-    ASSERT_EQ(Run({quiet, "--schema", "none", "-f", "text", "-o", Output(), collection}, true), 0);
-    EXPECT_EQ(err.str(), "") << quiet;
+    ASSERT_EQ(run({quiet, "--schema", "none", "-f", "text", "-o", run.Output(), collection}, true), 0);
+    EXPECT_EQ(run.Err(), "") << quiet;
   }
 }
 

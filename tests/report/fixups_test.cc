@@ -37,35 +37,6 @@ std::pair<TTexts, TTexts> TwoRuns(const TTestNamespace& ns, const std::string& c
   return {first, Texts(ns, className, property)};
 }
 
-const char kSlots[] = R"(
-  class VKXSG_SystemSlot { [Key] string Name; uint16 Number; uint16 CurrentUsage; };
-  class VKXSG_PCIDevice { [Key] string Name; uint8 UINumber; };
-  [Association] class VKXSG_SlotDevice { [Key] VKXSG_SystemSlot REF Slot; [Key] VKXSG_PCIDevice REF Device; };
-)";
-
-TEST(Fixups, SlotsHoldingANumberedDeviceAreMarkedInUse) {
-  TTestNamespace ns = RepositoryFromMof(std::string(kSlots) + R"(
-    instance of VKXSG_SystemSlot { Name = "s1"; Number = 1; CurrentUsage = 3; };
-    instance of VKXSG_SystemSlot { Name = "s2"; Number = 2; CurrentUsage = 3; };
-    instance of VKXSG_SystemSlot { Name = "s3"; Number = 3; };
-    instance of VKXSG_SystemSlot { Name = "s4"; CurrentUsage = 3; };
-    instance of VKXSG_PCIDevice { Name = "unnumbered"; };
-    instance of VKXSG_PCIDevice { Name = "d1"; UINumber = 1; };
-    instance of VKXSG_PCIDevice { Name = "d3"; UINumber = 3; };
-    instance of VKXSG_PCIDevice { Name = "again d3"; UINumber = 3; };)");
-  const TTexts marked = {"4", "3", "4", "3"};
-  EXPECT_EQ(std::make_pair(marked, marked), TwoRuns(ns, "VKXSG_SystemSlot", "CurrentUsage"));
-}
-
-TEST(Fixups, SlotsLinkedToADeviceWithoutItsNumberStayAsTheyAre) {
-  TTestNamespace ns = RepositoryFromMof(std::string(kSlots) + R"(
-    instance of VKXSG_SystemSlot as $S { Name = "s1"; Number = 1; CurrentUsage = 3; };
-    instance of VKXSG_PCIDevice as $D { Name = "d"; UINumber = 7; };
-    instance of VKXSG_SlotDevice { Slot = $S; Device = $D; };)");
-  WriteReport(ns);
-  EXPECT_EQ(TTexts{"3"}, Texts(ns, "VKXSG_SystemSlot", "CurrentUsage"));
-}
-
 const char kLogs[] = R"(
   class VKXSG_HeavyHittersLogRecord {
     [Key] string CreationClassName; [Key] string LogName; [Key] string LogCreationClassName;
@@ -122,21 +93,6 @@ TEST(Fixups, AddedRemovalRecordIsDatedAndNumbered) {
             Texts(ns, "VKXSG_HeavyHittersLogRecord", "MessageTimestamp"));
 }
 
-TEST(Fixups, ProductNamesLoseOneTrailingHyphen) {
-  TTestNamespace ns = RepositoryFromMof(R"(
-    class VKXSG_ComputerSystem { [Key] string Name; string ProductName; };
-    instance of VKXSG_ComputerSystem { Name = "a"; ProductName = "x3850 X6-"; };
-    instance of VKXSG_ComputerSystem { Name = "b"; ProductName = "-"; };
-    instance of VKXSG_ComputerSystem { Name = "c"; ProductName = "x3650"; };)");
-  const TTexts fixed = {"x3850 X6", "", "x3650"};
-  EXPECT_EQ(std::make_pair(fixed, fixed), TwoRuns(ns, "VKXSG_ComputerSystem", "ProductName"));
-  ns = RepositoryFromMof(R"(
-    class VKXSG_ComputerSystem { [Key] string Name; string ProductName; };
-    instance of VKXSG_ComputerSystem { Name = "a"; ProductName = "x--"; };)");
-  WriteReport(ns);
-  EXPECT_EQ(TTexts{"x-"}, Texts(ns, "VKXSG_ComputerSystem", "ProductName"));
-}
-
 TEST(Fixups, RedundantPerchMonitorsAreRemoved) {
   TTestNamespace ns = RepositoryFromMof(R"(
     class VKXSG_DesktopMonitor { [Key] string Name; };
@@ -155,26 +111,6 @@ const char kMemory[] = R"(
 
 std::string Module(const std::string& name, const std::string& maker) {
   return "instance of VKXSG_SPDData { Name = \"" + name + "\"; Manufacturer = \"" + maker + "\"; };";
-}
-
-TEST(Fixups, MemoryDevicesListEachModuleMakerOnce) {
-  TTestNamespace ns = RepositoryFromMof(kMemory + Module("1", "A") + Module("2", "Bee") + Module("3", "A") +
-                                        Module("4", "Be"));
-  const TTexts makers = {"A   Bee", "own"};
-  EXPECT_EQ(std::make_pair(makers, makers), TwoRuns(ns, "VKXSG_LogicalDevice", "Manufacturer"));
-}
-
-TEST(Fixups, InventoryMemoryPagesGetTheModuleMakers) {
-  TTestNamespace ns = RepositoryFromMof(kMemory + Module("1", "A"));
-  TCIMContext context;
-  context["pageID"] = TCIMValue("Analysis");
-  TReport report(ns, context, "/target");
-  TRecordingWriter writer;
-  writer.SetWriterType("inventory");
-  TLogCapture log;
-  report.GetPage(&writer, context);
-  EXPECT_EQ((TTexts{"A", "own"}), Texts(ns, "VKXSG_LogicalDevice", "Manufacturer"));
-  EXPECT_TRUE(log.Has(3, "TReport::GetPage -- Invoking memory manufacture fixing function for Analysis page"));
 }
 
 TEST(Fixups, ComparisonRunLeavesTheRepositoryAlone) {

@@ -85,60 +85,15 @@ TTrace WrittenReport(const std::string& mof, const TCIMContext& context, TLogCap
   return RunTrace(log);
 }
 
-TEST(Report, DefaultRunWritesTheCategoriesInOrder) {
-  TLogCapture log;
-  TTrace expected = SoftwareAndHardware();
-  Append(expected, {"category [OS Logs]", "BeginNextCategory()", "WriteCategoryTitle(Linux Logs)", "page OSLogs",
-                    "category [ServProc Logs]", "BeginNextCategory()", "WriteCategoryTitle(SP Logs)", "page SPLogs",
-                    "category [VKX Service]"});
-  Append(expected, AnalysisAndErrorLog());
-  EXPECT_EQ(expected, WrittenReport(kLinux, Settings(), log));
-  EXPECT_TRUE(log.Has(3, "TReport::TReport -- QZA mode = default"));
-  EXPECT_TRUE(log.Has(3, "TReport::Write -- Under Non-LUZ (default) mode, no VKX Service information needed"));
-}
-
-TEST(Report, LuzRunWithAnXCMWritesTheServiceCategory) {
-  TLogCapture log;
-  TTrace expected = SoftwareAndHardware();
-  Append(expected, {"category [OS Logs]", "BeginNextCategory()", "WriteCategoryTitle(Windows Logs)",
-                    "page OSLogs", "category [ServProc Logs]", "BeginNextCategory()",
-                    "WriteCategoryTitle(XCM Logs)", "page SPLogs", "category [VKX Service]", "BeginNextCategory()",
-                    "WriteCategoryTitle(VKX Service)", "page ZEBChipsetRegister", "page OREQSetting",
-                    "page SPINTLog"});
-  Append(expected, AnalysisAndErrorLog());
-  EXPECT_EQ(expected, WrittenReport(kWindows, Settings("luz", "true"), log));
-  EXPECT_TRUE(log.Has(3, "TReport::TReport -- This is an XCM machine "));
-}
-
-TEST(Report, PrebootRunSkipsTheOperatingSystemLogCategory) {
-  TLogCapture log;
-  TTrace expected = SoftwareAndHardware();
-  Append(expected, {"category [OS Logs]", "category [ServProc Logs]", "BeginNextCategory()",
-                    "WriteCategoryTitle(SP Logs)", "page SPLogs", "category [VKX Service]"});
-  Append(expected, AnalysisAndErrorLog());
-  EXPECT_EQ(expected, WrittenReport(kPreboot, Settings("default", "FALSE"), log));
-  EXPECT_TRUE(log.Has(3, "TReport::Write -- Under pQZA, no OS Logs information needed"));
-  EXPECT_TRUE(log.Has(3, "TReport::TReport -- This is not an XCM machine "));
-}
-
-// An operating system of no known type, or one whose type cannot be read,
-// leaves its category open without pages; the report goes on.
 TEST(Report, UnknownOperatingSystemLeavesItsCategoryOpenWithoutPages) {
+  TLogCapture log;
   TTrace expected = SoftwareAndHardware();
   Append(expected, {"category [OS Logs]", "BeginNextCategory()", "category [ServProc Logs]", "BeginNextCategory()",
                     "WriteCategoryTitle(SP Logs)", "page SPLogs", "category [VKX Service]"});
   Append(expected, AnalysisAndErrorLog());
-  const char* const repositories[] = {
-      "class VKXSG_Empty { [Key] string Name; };",
-      R"(class VKXSG_OperatingSystem { [Key] string Name; string ProductVendor; uint16 OSType; };
-         instance of VKXSG_OperatingSystem { Name = "os"; ProductVendor = "SUSE"; };)",
-  };
-  for (const char* mof : repositories) {
-    TLogCapture log;
-    EXPECT_EQ(expected, WrittenReport(mof, Settings(), log)) << mof;
-    EXPECT_TRUE(log.Has(0, "TReport::Write -- Unknow OS type]")) << mof;
-    EXPECT_TRUE(log.Has(3, "TReport::TReport -- Can not detected XCM from TCIMContext, set fXCM to FALSE ")) << mof;
-  }
+  EXPECT_EQ(expected, WrittenReport("class VKXSG_Empty { [Key] string Name; };", Settings(), log));
+  EXPECT_TRUE(log.Has(0, "TReport::Write -- Unknow OS type]"));
+  EXPECT_TRUE(log.Has(3, "TReport::TReport -- Can not detected XCM from TCIMContext, set fXCM to FALSE "));
 }
 
 TEST(Report, NullWriterIsReportedAndNothingIsWritten) {
@@ -151,61 +106,10 @@ TEST(Report, NullWriterIsReportedAndNothingIsWritten) {
   EXPECT_TRUE(log.Has(0, "TReport::GetPage -- Null-Pointor exception: Parameter (TWriter *writer == NULL)"));
 }
 
-TEST(Report, GetPageNeedsAnInventoryWriter) {
-  TTestNamespace ns = RepositoryFromMof(kLinux);
-  TCIMContext context = Settings();
-  context["pageID"] = TCIMValue("HardwareInfo");
-  TReport report(ns, context, "/target");
-  TRecordingWriter writer;
-  TLogCapture log;
-  EXPECT_EQ("", report.GetPage(&writer, context));
-  EXPECT_EQ((TTrace{"Initialize(/target)"}), writer.fCalls);
-  EXPECT_TRUE(log.Has(3, "TReport::GetPage -- Writer type is not inventory, just return void string"));
-}
-
-TEST(Report, GetPageWritesTheRequestedPageForAnInventoryWriter) {
-  TTestNamespace ns = RepositoryFromMof(kLinux);
-  TCIMContext context = Settings();
-  context["pageID"] = TCIMValue("SystemConfig");
-  TReport report(ns, context, "/target");
-  TRecordingWriter writer;
-  writer.SetWriterType("system inventory");
-  TLogCapture log;
-  EXPECT_EQ("page output", report.GetPage(&writer, context));
-  EXPECT_EQ("OpenPage(/out/system_overview)", writer.fCalls.at(1));
-  EXPECT_EQ("GetPageOutput()", writer.fCalls.back());
-  EXPECT_TRUE(log.Has(3, "TReport::GetPage -- Start generating QZA inventory page, ID = [SystemConfig]"));
-  EXPECT_TRUE(log.Has(3, "TWriter::BaseDispose -- Exiting "));
-}
-
 class TXCMProbe : public TReport {
  public:
   using TReport::DetermineXCM;
   using TReport::TReport;
 };
-
-TEST(Report, DetermineXCMLooksForTheServiceModule) {
-  const struct {
-    std::string fMof;
-    bool fExpected;
-    const char* fLogged;
-  } cases[] = {
-      {"class VKXSG_IPMIFirmwareElement { [Key] string Name; };"
-       "instance of VKXSG_IPMIFirmwareElement { Name = \"BMC\"; };"
-       "instance of VKXSG_IPMIFirmwareElement { Name = \"IBM XCM Service Module 2\"; };",
-       true, "TReport::DetermineXCM -- Property value = IBM XCM Service Module 2"},
-      {"class VKXSG_IPMIFirmwareElement { [Key] string Name; };",
-       false, "TReport::DetermineXCM -- There is no instance of VKXSG_IPMIFirmwareElement"},
-      {"class VKXSG_Empty { [Key] string Name; };",
-       false, "TReport::DetermineXCM -- Exception when determining is XCM or not"},
-  };
-  for (const auto& c : cases) {
-    TTestNamespace ns = RepositoryFromMof(c.fMof);
-    TXCMProbe report(ns, Settings(), "");
-    TLogCapture log;
-    EXPECT_EQ(c.fExpected, report.DetermineXCM()) << c.fMof;
-    EXPECT_TRUE(log.Has(3, c.fLogged)) << c.fLogged;
-  }
-}
 
 }  // namespace

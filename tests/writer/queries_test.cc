@@ -76,20 +76,6 @@ TEST_F(Queries, MissingClassGivesNoInstancesAndNoLogLine) {
   EXPECT_TRUE(log.Lines().empty());
 }
 
-TEST_F(Queries, InstancesWithoutSortKeysKeepTheEnumerationOrder) {
-  EXPECT_EQ((std::vector<std::string>{"Slot 10", "slot 3", "Slot 2"}),
-            Names(writer.GetInstances(TableOf("VKXSG_Disk"))));
-}
-
-TEST_F(Queries, InstancesAreSortedByTheTableSorter) {
-  TReportClass table = TableOf("VKXSG_Disk");
-  table.GetInstanceSorter().AddProperty("Name", true, false);
-  EXPECT_EQ((std::vector<std::string>{"Slot 2", "slot 3", "Slot 10"}), Names(writer.GetInstances(table)));
-  table.GetInstanceSorter().Reset();
-  table.GetInstanceSorter().AddProperty("Model", false, false);
-  EXPECT_EQ((std::vector<std::string>{"slot 3", "Slot 2", "Slot 10"}), Names(writer.GetInstances(table)));
-}
-
 TEST_F(Queries, SortKeyMissingFromSomeInstancesKeepsEveryInstance) {
   Use(RepositoryFromMof(R"(
     class VKXSG_Item { [Key] string Name; };
@@ -107,62 +93,16 @@ TEST_F(Queries, SortKeyMissingFromSomeInstancesKeepsEveryInstance) {
   EXPECT_EQ(expected, names);
 }
 
-TEST_F(Queries, OwnPropertyGivesOneHandle) {
-  const TWriter::TProperties properties = writer.GetProperties(Controller(), "Name", "", "");
-  ASSERT_EQ(1u, properties.size());
-  EXPECT_EQ("c0", properties[0]->GetValueText());
-}
-
 TEST_F(Queries, MissingOwnPropertyIsLoggedAtLevelOne) {
   TLogCapture log;
   EXPECT_TRUE(writer.GetProperties(Controller(), "Speed", "", "").empty());
   EXPECT_TRUE(log.Has(1, "HTML: Couldn't find property Speed in class VKXSG_Controller"));
 }
 
-TEST_F(Queries, AssociatedPropertiesComeInAssociationOrder) {
-  const TWriter::TProperties models =
-      writer.GetProperties(Controller(), "Model", "VKXSG_ControllerDisk", "VKXSG_Disk");
-  ASSERT_EQ(3u, models.size());
-  EXPECT_EQ("a", models[0]->GetValueText());
-  EXPECT_EQ("c", models[2]->GetValueText());
-  EXPECT_EQ(1u, writer.GetProperties(Controller(), "Model", "", "VKXSG_SASDisk").size());
-}
-
 TEST_F(Queries, FailingAssociationStepIsLoggedAndKeepsWhatWasRead) {
   TLogCapture log;
   EXPECT_TRUE(writer.GetProperties(Controller(), "Speed", "VKXSG_ControllerDisk", "VKXSG_Disk").empty());
   EXPECT_EQ(1u, log.Containing("Error navigation association: ").size());
-}
-
-TEST_F(Queries, ValuesFromAssociationAreJoined) {
-  EXPECT_EQ("a, b, c", writer.GetPropertyValueFromAssociation(Controller(), "Model", "VKXSG_ControllerDisk",
-                                                              "VKXSG_Disk", ", "));
-  EXPECT_EQ("", writer.GetPropertyValueFromAssociation(FirstInstance(ns, "VKXSG_Controller"), "Model",
-                                                       "VKXSG_ControllerDisk", "VKXSG_Missing", ", "));
-}
-
-TEST_F(Queries, ClassFilterWritesMemoryModulesEightPerTable) {
-  Use(RepositoryFromMof("class VKXSG_SPDData { [Key] string Name; };"));
-  for (int i = 0; i < 17; ++i) LoadMof(ns, "instance of VKXSG_SPDData { Name = \"DIMM " + std::to_string(i) + "\"; };");
-  bool handled = false;
-  EXPECT_EQ(std::make_pair(true, std::vector<std::string>{"WriteTableGrid(9x1)", "WriteTableGrid(9x1)",
-                                                          "WriteTableGrid(2x1)"}),
-            Filter(TableOf("VKXSG_SPDData"), handled));
-  EXPECT_TRUE(handled);
-}
-
-TEST_F(Queries, ClassFilterDropsLogicalDevicesShownElsewhere) {
-  Use(RepositoryFromMof(R"(
-    class VKXSG_LogicalDevice { [Key] string Name; string DeviceClass; string ElementName; };
-    instance of VKXSG_LogicalDevice { Name = "1"; DeviceClass = "cpu"; };
-    instance of VKXSG_LogicalDevice { Name = "2"; DeviceClass = "system board"; ElementName = "System Board"; };
-    instance of VKXSG_LogicalDevice { Name = "3"; DeviceClass = "system board"; ElementName = "Backplane"; };
-    instance of VKXSG_LogicalDevice { Name = "4"; DeviceClass = "network interface"; };
-    instance of VKXSG_LogicalDevice { Name = "5"; DeviceClass = "Memory"; };)"));
-  bool handled = false;
-  EXPECT_EQ(std::make_pair(true, std::vector<std::string>{"WriteTableGrid(3x1)"}),
-            Filter(TableOf("VKXSG_LogicalDevice"), handled));
-  EXPECT_EQ((std::vector<std::string>{"Name", "3", "5"}), GridRows(writer.fGrids.at(0)));
 }
 
 TEST_F(Queries, ClassFilterWritesTheLogicalDeviceTableEvenWhenEmpty) {
@@ -185,26 +125,6 @@ TEST_F(Queries, ClassFilterSkipsDiagnosticVPDWithoutBuildNumbers) {
   LoadMof(ns, "instance of VKXSG_DiagnosticVPD { Name = \"c\"; BuildNumber = \"17\"; };");
   EXPECT_EQ(std::make_pair(true, std::vector<std::string>{"WriteTableGrid(4x1)"}),
             Filter(TableOf("VKXSG_DiagnosticVPD"), handled));
-}
-
-TEST_F(Queries, ClassFilterListsDiagnosticRecordsOldestFirst) {
-  Use(RepositoryFromMof(R"(
-    class CIM_DiagnosticCompletionRecord { [Key] string Name; datetime CreationTimeStamp; };
-    instance of CIM_DiagnosticCompletionRecord { Name = "late"; CreationTimeStamp = "20240102000000.000000+000"; };
-    instance of CIM_DiagnosticCompletionRecord { Name = "early"; CreationTimeStamp = "20230102000000.000000+000"; };)"));
-  bool handled = false;
-  EXPECT_TRUE(Filter(TableOf("CIM_DiagnosticCompletionRecord"), handled).first);
-  EXPECT_EQ((std::vector<std::string>{"Name", "early", "late"}), GridRows(writer.fGrids.at(0)));
-}
-
-TEST_F(Queries, ClassFilterLeavesOtherClassesAlone) {
-  bool handled = true;
-  EXPECT_EQ(std::make_pair(false, std::vector<std::string>()), Filter(TableOf("VKXSG_Disk"), handled));
-  EXPECT_TRUE(handled);
-  Use(RepositoryFromMof("class VKXSG_MemoryDiagLogRecord { [Key] string Name; };"));
-  handled = false;
-  EXPECT_FALSE(Filter(TableOf("VKXSG_MemoryDiagLogRecord"), handled).first);
-  EXPECT_FALSE(handled);
 }
 
 }  // namespace

@@ -75,14 +75,6 @@ TEST(TextUtilities, IntToStrWritesDigitsOfBasesTwoToSixteen) {
   EXPECT_EQ("9223372036854775807", TUtilities::IntToStr(INT64_MAX, 10));
 }
 
-TEST(TextUtilities, GetLenOfIntCountsDigits) {
-  EXPECT_EQ(1, TUtilities::GetLenOfInt(0, 10));
-  EXPECT_EQ(3, TUtilities::GetLenOfInt(255, 10));
-  EXPECT_EQ(8, TUtilities::GetLenOfInt(255, 2));
-  EXPECT_EQ(-1, TUtilities::GetLenOfInt(-1, 10));
-  EXPECT_EQ(-1, TUtilities::GetLenOfInt(10, 20));
-}
-
 TEST(TextUtilities, GetNumberInStringReadsTheFirstDigitRun) {
   EXPECT_EQ(12, TUtilities::GetNumberInString("Slot 12 of 16"));
   EXPECT_EQ(5, TUtilities::GetNumberInString("-5"));
@@ -90,15 +82,6 @@ TEST(TextUtilities, GetNumberInStringReadsTheFirstDigitRun) {
   EXPECT_EQ(7, TUtilities::GetNumberInString("007x"));
   EXPECT_EQ(INT_MAX, TUtilities::GetNumberInString("id 123456789012345"));
 }
-
-TEST(TextUtilities, DivideStrToWordsSplitsAtSpacesOnly) {
-  EXPECT_EQ((std::vector<std::string>{"1", "hour"}), Words("  1  hour"));
-  EXPECT_EQ((std::vector<std::string>{"a\tb", "c"}), Words("a\tb c "));
-  EXPECT_EQ(std::vector<std::string>(), Words(""));
-  EXPECT_EQ(std::vector<std::string>(), Words("   "));
-}
-
-TEST(TextUtilities, GetRowBackgroundIsEmpty) { EXPECT_EQ("", TUtilities::GetRowBackground()); }
 
 TEST(TextUtilities, SetValuePairsEachUnitWithTheWordBeforeIt) {
   EXPECT_EQ((std::vector<std::string>{"1", "2", "3", "4"}),

@@ -68,102 +68,12 @@ class ValueFormatting : public ::testing::Test {
   TFormattingWriter writer;
 };
 
-TEST_F(ValueFormatting, ArrayElementsAreEncodedAndJoined) {
-  writer.fMarkEncoding = true;
-  EXPECT_EQ("<a>, <b>, <c>", writer.GetValueFromProperty(Property("s1", "Tags"), ", ", false));
-  EXPECT_EQ("", writer.GetValueFromProperty(Property("s2", "Tags"), ", ", false));
-}
-
-TEST_F(ValueFormatting, ScalarTextIsEncoded) {
-  writer.fMarkEncoding = true;
-  EXPECT_EQ("<s1>", writer.GetValueFromProperty(Property("s1", "Name"), ", ", false));
-  EXPECT_EQ("", writer.GetValueFromProperty(TWriter::TPropertyPtr(), ", ", false));
-}
-
-TEST_F(ValueFormatting, DateTimesAreReadableAndNotEncoded) {
-  writer.fMarkEncoding = true;
-  EXPECT_EQ("2024-01-02 03:04:05 2024-01-02 03:04:06 ",
-            writer.GetValueFromProperty(Property("s1", "Times"), ", ", false));
-  EXPECT_EQ("2023-04-05 00:00:00", writer.GetValueFromProperty(Property("s1", "Installed"), ", ", false));
-  EXPECT_EQ("", writer.GetValueFromProperty(Property("s2", "Installed"), ", ", false));
-}
-
 TEST_F(ValueFormatting, AlternateValuesAreShownForScalarsOnly) {
   writer.fMarkEncoding = true;
   Property("s1", "Speed")->SetAlternateValue(TCIMValue(uint32_t(70)));
   Property("s1", "Tags")->SetAlternateValue(TCIMValue::Array(NVKXQZA20::CIMTypeString, {TCIMValue("x")}));
   EXPECT_EQ("<70>", writer.GetValueFromProperty(Property("s1", "Speed"), ", ", true));
   EXPECT_EQ("", writer.GetValueFromProperty(Property("s1", "Tags"), ", ", true));
-}
-
-TEST_F(ValueFormatting, ValuesOfSeveralPropertiesAreJoined) {
-  EXPECT_EQ("s1; a; b; c; 7",
-            writer.GetValuesFromProperties(
-                {Property("s1", "Name"), Property("s1", "Tags"), Property("s1", "Speed")}, "; ", false));
-  EXPECT_EQ("", writer.GetValuesFromProperties({}, "; ", false));
-}
-
-TEST_F(ValueFormatting, PropertyValueOfAMissingPropertyIsEmpty) {
-  TWriter::TInstancePtr sample = FirstInstance(ns, "VKXSG_Sample");
-  EXPECT_EQ("a b c", writer.GetPropertyValue(sample, "Tags", " "));
-  EXPECT_EQ("", writer.GetPropertyValue(sample, "NoSuchProperty", " "));
-}
-
-TEST_F(ValueFormatting, GetDateTimeOfNullIsEmpty) {
-  EXPECT_EQ("", writer.GetDateTime(TCIMValue::Null(NVKXQZA20::CIMTypeDateTime), true));
-}
-
-TEST_F(ValueFormatting, DisplayNameComesFromTheQualifierOrTheName) {
-  boost::shared_ptr<NVKXQZA20::ICIMClass> sample = ns->GetClass("VKXSG_Sample");
-  EXPECT_EQ("Friendly Speed", writer.GetDisplayName(sample->GetPropertyDecl("Speed")));
-  EXPECT_EQ("Plain", writer.GetDisplayName(sample->GetPropertyDecl("Plain")));
-  EXPECT_EQ("Value", writer.GetDisplayName(sample->GetPropertyDecl("NoSuchProperty")));
-}
-
-TEST_F(ValueFormatting, FixedLabelsWinOverLabelOverrides) {
-  EXPECT_EQ("Memory Usage (KB)",
-            Label("VKXSG_Process", TReportParameters::TReportProperty("WorkingSetSize", "10%", "", "", "Memory")));
-  EXPECT_EQ("#D", Label("VKXSG_IPMILogRecord", TReportParameters::TReportProperty("Caption", "10%", "", "", "")));
-}
-
-TEST_F(ValueFormatting, LabelsComeFromOverrideThenDeclarations) {
-  using TColumn = TReportParameters::TReportProperty;
-  EXPECT_EQ("Own", Label("VKXSG_Sample", TColumn("Speed", "10%", "", "", "Own")));
-  EXPECT_EQ("Friendly Speed", Label("VKXSG_Sample", TColumn("Speed", "10%", "", "", "")));
-  EXPECT_EQ("Friendly Speed", Label("VKXSG_Fan", TColumn("Speed", "10%", "VKXSG_Link", "VKXSG_Sample", "")));
-  EXPECT_EQ("Speed", Label("VKXSG_Fan", TColumn("Speed", "10%", "VKXSG_Link", "VKXSG_Missing", "")));
-  EXPECT_EQ("Value", Label("VKXSG_Fan", TColumn("Speed", "10%", "", "", "")));
-}
-
-TEST_F(ValueFormatting, ProcessFiguresBecomePlainNumbers) {
-  const struct {
-    const char* fText;
-    const char* fProperty;
-    const char* fExpected;
-  } cases[] = {
-      {"1 hour 2 minute 3 second 4 millisecond", "KernelModeTime", "3723004"},
-      {"", "UserModeTime", "0"},
-      {"800 hour", "UserModeTime", "2880000000"},
-      {"12,345 Kilobytes", "WorkingSetSize", "12345"},
-      {"1,234 Megabytes", "WorkingSetSize", "1234000"},
-      {"2 Megabytes", "WorkingSetSize", "2000"},
-      {"1.5 Megabytes", "WorkingSetSize", "1500"},
-      {"1.25 Megabytes", "WorkingSetSize", "1250"},
-      {"1.234 Megabytes", "WorkingSetSize", "1234"},
-      {"1.23456 Megabytes", "WorkingSetSize", "1234.56"},
-      {"512 KB", "WorkingSetSize", "512 KB"},
-      {"512", "WorkingSetSize", "512"},
-      {"1 2 Kilobytes", "WorkingSetSize", "1 2 Kilobytes"},
-      {"", "WorkingSetSize", "0"},
-      {"1 hour", "Name", "1 hour"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(c.fExpected, writer.ConvertStrToNumType(c.fText, c.fProperty)) << c.fText << " / " << c.fProperty;
-  }
-}
-
-TEST_F(ValueFormatting, NumericSensorValueScalesTheReading) {
-  EXPECT_EQ("12.34", writer.GetNumericSensorValue(Sensor("CurrentReading = 1234; UnitModifier = -2;"), false));
 }
 
 TEST_F(ValueFormatting, NumericSensorValueCases) {

@@ -20,12 +20,12 @@ const char kSourceClasses[] = R"(
   class VKXSG_IPService { [Key] string Name; string HostName; };
 )";
 
-// One data source: its serial number and, when given, the time it was taken
-// and its host name.
+// One data source: its serial number, the time it was taken and, when given,
+// its host name.
 std::string Source(const std::string& serial, const std::string& taken, const std::string& host = "") {
   std::string mof = std::string(kSourceClasses) +
-                    "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"" + serial + "\"; };";
-  if (!taken.empty()) mof += "instance of VKXSG_TimeZone { Name = \"tz\"; LocalDateTime = \"" + taken + "\"; };";
+                    "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"" + serial + "\"; };" +
+                    "instance of VKXSG_TimeZone { Name = \"tz\"; LocalDateTime = \"" + taken + "\"; };";
   if (!host.empty()) mof += "instance of VKXSG_IPService { Name = \"ip\"; HostName = \"" + host + "\"; };";
   return mof;
 }
@@ -50,62 +50,33 @@ std::vector<std::string> Labels(const TTestNamespace& ns, int sources) {
 const char kMonday[] = "20240101101500.000000+000";
 const char kTuesday[] = "20240102111600.000000+000";
 
-TEST(Writer, ConstructionSetsTheDefaults) {
-  TStateWriter writer;
-  EXPECT_EQ("html", writer.GetWriterType());
-  EXPECT_EQ("default", writer.GetMode());
-  EXPECT_FALSE(writer.IsComparisonRun());
-  EXPECT_TRUE(writer.GetDataSourceLabels().empty());
-}
-
-struct TLabelCase {
-  const char* fName;
-  std::vector<std::string> fSources;
-  std::vector<std::string> fLabels;
-};
-
-class DataSourceLabelTest : public ::testing::TestWithParam<TLabelCase> {};
-
-// Collections of one machine are labelled by time, different machines by
-// host name or else serial number; no two labels are alike.
-TEST_P(DataSourceLabelTest, EveryDataSourceGetsItsOwnLabel) {
-  EXPECT_EQ(GetParam().fLabels,
-            Labels(Sources(GetParam().fSources), static_cast<int>(GetParam().fSources.size())));
-}
-
-const char kSerialOnly[] =
-    "class VKXSG_ComputerSystem { [Key] string Name; string SerialNumber; };"
-    "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"S1\"; };";
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, DataSourceLabelTest,
-    ::testing::Values(
-        TLabelCase{"OneSourceByTime", {Source("S1", kMonday)}, {"2024-01-01 10:15:00"}},
-        TLabelCase{"OneMachineByTime",
-                   {Source("S1", kMonday, "alpha"), Source("S1", kTuesday, "alpha")},
-                   {"2024-01-01 10:15:00", "2024-01-02 11:16:00"}},
-        TLabelCase{"OneMachineWithoutTimeZoneKeepsSerial",
-                   {Source("S1", kMonday), Source("S1", "")},
-                   {"2024-01-01 10:15:00", "S1"}},
-        TLabelCase{"MachinesByHostOrSerial", {Source("S1", kMonday, "alpha"), Source("S2", kTuesday)}, {"alpha", "S2"}},
-        TLabelCase{"MachinesWithoutHostNames", {kSerialOnly, Source("S2", kTuesday)}, {"S1", "S2"}},
-        TLabelCase{"OneMachineTakenInTheSameSecond",
-                   {Source("S1", kMonday), Source("S1", kMonday), Source("S1", kMonday)},
-                   {"2024-01-01 10:15:00", "2024-01-01 10:15:00 (2)", "2024-01-01 10:15:00 (3)"}},
-        TLabelCase{"MachinesOfOneHostName",
-                   {Source("S1", kMonday, "alpha"), Source("S2", kMonday, "alpha"), Source("S3", kMonday, "alpha (2)")},
-                   {"alpha", "alpha (3)", "alpha (2)"}}),
-    [](const ::testing::TestParamInfo<TLabelCase>& info) { return std::string(info.param.fName); });
-
-TEST(Writer, BaseDisposeForgetsTheLabels) {
-  TTestNamespace ns = Sources({Source("S1", kMonday)});
-  TStateWriter writer;
-  writer.BaseInitialize(ns, TCIMContext(), Catalog(ns));
-  EXPECT_EQ(1u, writer.GetDataSourceLabels().size());
-  TStateWriter copy(writer);
-  writer.BaseDispose();
-  EXPECT_TRUE(writer.GetDataSourceLabels().empty());
-  EXPECT_EQ(1u, copy.GetDataSourceLabels().size());
+// Collections of one machine are told apart by the time they were taken,
+// of different machines by their host names; a collection that lacks the
+// class (or has none of its instances) keeps its serial number; a label that
+// repeats an earlier one gets " (2)", " (3)"...
+TEST(Writer, DataSourcesAreLabelledByTimeOrHostNameOrElseSerialNumber) {
+  const std::string withoutClasses = "class VKXSG_ComputerSystem { [Key] string Name; string SerialNumber; };"
+                                     "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"S1\"; };";
+  const struct {
+    const char* fCase;
+    std::vector<std::string> fSources;
+    std::vector<std::string> fLabels;
+  } kCases[] = {
+      {"one collection", {Source("S1", kMonday)}, {"2024-01-01 10:15:00"}},
+      {"one machine", {Source("S1", kMonday), Source("S1", kTuesday)}, {"2024-01-01 10:15:00", "2024-01-02 11:16:00"}},
+      {"one machine, no time zone class", {withoutClasses, withoutClasses}, {"S1", "S1 (2)"}},
+      {"one machine, taken in the same second",
+       {Source("S1", kMonday), Source("S1", kMonday), Source("S1", kMonday)},
+       {"2024-01-01 10:15:00", "2024-01-01 10:15:00 (2)", "2024-01-01 10:15:00 (3)"}},
+      {"machines of one host name",
+       {Source("S1", kMonday, "alpha"), Source("S2", kMonday, "alpha"), Source("S3", kMonday, "alpha (2)")},
+       {"alpha", "alpha (3)", "alpha (2)"}},
+      {"two machines", {Source("S1", kMonday, "alpha"), Source("S2", kTuesday)}, {"alpha", "S2"}},
+      {"two machines, no IP service class", {withoutClasses, Source("S2", kTuesday)}, {"S1", "S2"}},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(c.fLabels, Labels(Sources(c.fSources), static_cast<int>(c.fSources.size()))) << c.fCase;
+  }
 }
 
 TEST(Writer, ComparisonRunIsReadFromTheRepository) {
@@ -182,12 +153,6 @@ TEST(Writer, DataSourceVersionRaisesOldPrebootMajorVersions) {
   EXPECT_EQ("1.3", VersionOf("build 7", "1.3"));
   EXPECT_EQ("3.1", VersionOf("preboot", "3.1"));
   EXPECT_EQ("2.4", VersionOf("preboot", "10.4"));
-}
-
-TEST(Writer, DataSourceVersionIsLogged) {
-  TLogCapture log;
-  VersionOf("build 7", "1.3");
-  EXPECT_TRUE(log.Has(3, "Report - GetDataSourceVersion: 1.3"));
 }
 
 }  // namespace

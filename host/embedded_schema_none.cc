@@ -1,0 +1,3 @@
+#include "host/embedded_schema.h"
+
+std::string_view EmbeddedSchema() { return {}; }
