@@ -137,7 +137,10 @@ bool TReportParametersBuilder::HasTeamInfo() const {
   Log("Report - HasTeamInfo: Enter");
   try {
     for (const boost::shared_ptr<ICIMInstance>& port : GetInstances("VKXSG_PhysicalNetworkPort")) {
-      if (!ReadValue(*port, "TeamName").IsNull() && !ReadValue(*port, "TeamID").IsNull()) {
+      // Both are read, so that a port without TeamID is noticed even when its TeamName is null.
+      const bool hasTeamName = !ReadValue(*port, "TeamName").IsNull();
+      const bool hasTeamID = !ReadValue(*port, "TeamID").IsNull();
+      if (hasTeamName && hasTeamID) {
         Log("Report - HasTeamInfo: True");
         return true;
       }

@@ -217,7 +217,8 @@ void TWriter::WriteKeelRAIDOperatingDataRate() {
             "LUZ mode");
     return;
   }
-  if (!rates.empty()) WriteTable(table, rates, true, true, TCIMContext());
+  // The title stands even over an empty table.
+  WriteTable(table, rates, true, true, TCIMContext());
 }
 
 void TWriter::WriteKeelRAIDLogsReport(TBuilderPtr /*builder*/, std::string /*pageID*/) {

@@ -280,6 +280,9 @@ void TWriter::CreateDeltaBackAssocDependencies(TClassDeltaPtr classDelta) {
     for (const TInstanceDeltaPtr& ownerDelta :
          LinkInstanceDeltas(*entry.second, owner, table.GetAssocClass(), owner->fReportClass->GetClass(),
                             table.GetResultRole(), table.GetRole())) {
+      // An owner reached before, from another child, takes this child's
+      // kinds of difference as well; otherwise they would depend on how paths sort.
+      ownerDelta->fDeltaTypes |= entry.second->fDeltaTypes;
       ownerDelta->AddAssociation(entry.second);
     }
   }

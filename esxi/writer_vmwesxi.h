@@ -75,12 +75,11 @@ class TWriter_vmwesxi {
   virtual void WriteTableGrid(TTableGrid grid) = 0;
   // Rows and cells of the hand-built tables. A value cell shows the
   // column's property of the instance, following the column's association
-  // when it has one; a message cell shows the message alone.
+  // when it has one.
   virtual void BeginRow(bool& flag) = 0;
   virtual void EndRow() = 0;
   virtual void WriteHeaderCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, TReportProperty column) = 0;
   virtual void WriteValueCell(TInstancePtr instance, TReportProperty column) = 0;
-  virtual void WriteMessageCell(std::string message, TReportProperty column) = 0;
   // The text placed between the elements of an array value.
   virtual std::string GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) = 0;
   // One value text in the output's form, before it is appended to a cell.
@@ -98,6 +97,8 @@ class TWriter_vmwesxi {
   virtual void WriteChassisEventLogPage(TReportParameters page) = 0;
   virtual void WriteMergedLogPage(TReportParameters page) = 0;
   virtual void WriteMergedDevicesPage(TReportParameters page) = 0;
+  // A cell of a hand-built table that shows the message alone.
+  virtual void WriteMessageCell(std::string message, TReportProperty column) = 0;
   virtual void WritePCIInfoPage(TReportParameters page) = 0;
   virtual void WriteDriveHealthPage(TReportParameters page) = 0;
   virtual void WriteLSIIDEPage(TReportParameters page) = 0;

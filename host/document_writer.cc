@@ -1,7 +1,7 @@
 #include "host/document_writer.h"
 
 #include "core/root.h"
-#include "host/file_names.h"
+#include "host/report_summary.h"
 
 using NVKXQZA20::ICIMClass;
 using NVKXQZA20::ICIMPropertyDecl;
@@ -15,34 +15,57 @@ int32_t Percent(const std::string& width) { return TReportParameters::ConvertPer
 
 }  // namespace
 
-TDocumentWriter::TDocumentWriter(TWriterSettings settings) : THostWriter(std::move(settings)) {}
+TDocumentWriter::TDocumentWriter(TWriterSettings settings, std::string extension)
+    : THostWriter(std::move(settings)), fExtension(extension), fFiles(std::move(extension)) {}
 
 void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) {
   THostWriter::Initialize(ns, context, outputTarget);
-  fIndex.clear();
+  fFiles = TPageFileNames(fExtension);
   fCategory.clear();
   fPage = TDocumentPage();
+  fPageOpen = false;
+  fPagePending = false;
+  fRenderedLinks.clear();
   fPageOutput.clear();
-  fClosedUnregistered = false;
+  const std::vector<TSummaryItem> summary = ReadReportSummary(ns);
+  fIndex = TReportIndex();
+  fIndex.fHost = MachineName(summary);
+  fIndex.fSerialNumber = SummaryValue(summary, "Serial number");
+  fIndex.fCollected = SummaryValue(summary, "Collected");
+  if (IsComparisonRun()) fIndex.fComparedCollections = GetDataSourceLabels();
 }
 
 // The error-log category is opened without a title; later titles replace this one.
 void TDocumentWriter::BeginFirstCategory() { fCategory = kErrorLogCategory; }
 void TDocumentWriter::BeginNextCategory() { fCategory = kErrorLogCategory; }
 void TDocumentWriter::WriteCategoryTitle(std::string title) { fCategory = title; }
+
 void TDocumentWriter::EndReport() {
-  SaveUnregisteredPage();
+  RenderPendingPage();
+  RenderUnopenedPages();
   RenderIndex(fIndex);
 }
-std::string TDocumentWriter::GetPageOutput() { return fPageOutput; }
 
-std::string TDocumentWriter::PageFile(const std::string& linkName, const std::string& extension) const {
-  return Settings().fStagingFolder + NVKXQZA20::TOSSpecific::kFileSeparator + SafeFileName(linkName, extension);
+std::string TDocumentWriter::GetPageOutput() {
+  RenderPendingPage();
+  return fPageOutput;
+}
+
+std::string TDocumentWriter::PageFileName(const std::string& linkName) { return fFiles.FileFor(linkName); }
+
+std::string TDocumentWriter::PageFile(const std::string& linkName) {
+  return Settings().fStagingFolder + NVKXQZA20::TOSSpecific::kFileSeparator + PageFileName(linkName);
+}
+
+std::string TDocumentWriter::IndexFile() const {
+  return Settings().fStagingFolder + NVKXQZA20::TOSSpecific::kFileSeparator + "index" + fExtension;
 }
 
 void TDocumentWriter::OpenPage(std::string pagePath) {
-  SaveUnregisteredPage();
+  // A page that failed half-way is still written before the next begins.
+  RenderPendingPage();
   fPageOpen = true;
+  fPagePending = true;
   fPage = TDocumentPage();
   fPage.fCategory = fCategory;
   std::string folder = GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator;
@@ -53,19 +76,60 @@ void TDocumentWriter::OpenPage(std::string pagePath) {
 
 void TDocumentWriter::ClosePage() {
   fPageOpen = false;
-  fClosedUnregistered = true;
+  if (FindEntry(fPage.fLinkName)) RenderPendingPage();
 }
 
-// Raw-data pages are closed but never registered: they are saved all the
-// same, and stay out of the index.
-void TDocumentWriter::SaveUnregisteredPage() {
-  if (!fClosedUnregistered) return;
-  fClosedUnregistered = false;
-  if (fPage.fTitle.empty()) fPage.fTitle = fPage.fLinkName;
-  fPage.fPageName = fPage.fTitle;
-  fPage.fHasContent = !fPage.fTables.empty();
-  RenderPage(fPage);
+void TDocumentWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
+  TIndexEntry* entry = FindEntry(linkName);
+  // A page registered twice (by two generators) is listed once.
+  if (!entry) {
+    fIndex.fEntries.push_back(TIndexEntry{fCategory, linkName, PageFileName(linkName), pageName, hasContent});
+  } else {
+    entry->fPageName = pageName;
+    entry->fHasContent = hasContent;
+  }
+  if (fPagePending && !fPageOpen && fPage.fLinkName == linkName) RenderPendingPage();
 }
+
+TIndexEntry* TDocumentWriter::FindEntry(const std::string& linkName) {
+  for (TIndexEntry& entry : fIndex.fEntries) {
+    if (entry.fLinkName == linkName) return &entry;
+  }
+  return nullptr;
+}
+
+// A registered page takes its name and content flag from its registration;
+// a page never registered (a raw-data page) is named by its title and stays
+// out of the index.
+void TDocumentWriter::RenderPendingPage() {
+  if (!fPagePending) return;
+  fPagePending = false;
+  fPageOpen = false;
+  if (const TIndexEntry* entry = FindEntry(fPage.fLinkName)) {
+    fPage.fPageName = entry->fPageName;
+    fPage.fHasContent = entry->fHasContent;
+  } else {
+    fPage.fPageName = fPage.fTitle.empty() ? fPage.fLinkName : fPage.fTitle;
+    fPage.fHasContent = !fPage.fTables.empty();
+  }
+  if (fPage.fTitle.empty()) fPage.fTitle = fPage.fPageName;
+  fRenderedLinks.insert(fPage.fLinkName);
+  fPageOutput = RenderPage(fPage);
+}
+
+void TDocumentWriter::RenderUnopenedPages() {
+  for (const TIndexEntry& entry : fIndex.fEntries) {
+    if (fRenderedLinks.count(entry.fLinkName) != 0) continue;
+    TDocumentPage page;
+    page.fCategory = entry.fCategory;
+    page.fLinkName = entry.fLinkName;
+    page.fPageName = entry.fPageName;
+    page.fTitle = entry.fPageName;
+    page.fHasContent = false;
+    RenderPage(page);
+  }
+}
+
 void TDocumentWriter::BeginPageBody() {}
 void TDocumentWriter::EndPageBody() {}
 void TDocumentWriter::WritePageHeading() {}
@@ -74,20 +138,6 @@ void TDocumentWriter::WritePageTitle(std::string title, std::string linkText, st
   fPage.fTitle = title;
   fPage.fRawDataLinkText = linkText;
   fPage.fRawDataLinkTarget = linkTarget;
-}
-
-void TDocumentWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
-  FinishPage(linkName, pageName, hasContent);
-}
-
-void TDocumentWriter::FinishPage(const std::string& linkName, const std::string& pageName, bool hasContent) {
-  fClosedUnregistered = false;
-  fPage.fLinkName = linkName;
-  fPage.fPageName = pageName;
-  fPage.fHasContent = hasContent;
-  if (fPage.fTitle.empty()) fPage.fTitle = pageName;
-  fPageOutput = RenderPage(fPage);
-  fIndex.push_back(TIndexEntry{fPage.fCategory, linkName, pageName, hasContent});
 }
 
 // A title waits for the table it names; a title with no table after it
@@ -290,8 +340,9 @@ void TDocumentWriter::WriteKeelRAIDEventLog(TInstances records, std::string titl
   }
   fPage.fTables.push_back(table);
   if (ownPage) {
-    fPageOpen = false;
-    FinishPage(linkName, title, !records.empty());
+    ClosePage();
+    bool hasContent = !records.empty();
+    RegisterPage(linkName, title, hasContent);
   }
 }
 

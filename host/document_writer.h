@@ -2,12 +2,20 @@
 // (titles and tables of cells) and hands every finished page, then the
 // index, to a renderer. The text and inventory writers are such renderers:
 // the model is built once, here, and never changed by rendering.
+//
+// A page's contents go to the file of the link name it was opened with; its
+// registration (name, category, content flag) may come before it is opened
+// or after it is closed. A page is rendered once it is closed and
+// registered, or when the next one opens; a registered page that was never
+// opened still gets its (empty) file, so that the index names no missing file.
 #ifndef QZA_HOST_DOCUMENT_WRITER_H
 #define QZA_HOST_DOCUMENT_WRITER_H
 
+#include <set>
 #include <string>
 #include <vector>
 
+#include "host/file_names.h"
 #include "host/host_writer.h"
 
 struct TDocumentCell {
@@ -42,13 +50,24 @@ struct TDocumentPage {
 struct TIndexEntry {
   std::string fCategory;
   std::string fLinkName;
+  std::string fFile;  // the page's file, beside the index
   std::string fPageName;
   bool fHasContent;
 };
 
+// What the index shows above its entries.
+struct TReportIndex {
+  std::string fHost;
+  std::string fSerialNumber;
+  std::string fCollected;
+  std::vector<std::string> fComparedCollections;  // empty unless a comparison
+  std::vector<TIndexEntry> fEntries;
+};
+
 class TDocumentWriter : public THostWriter {
  public:
-  explicit TDocumentWriter(TWriterSettings settings);
+  // extension: of every file written, such as ".txt".
+  TDocumentWriter(TWriterSettings settings, std::string extension);
 
   void Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) override;
   void BeginFirstCategory() override;
@@ -98,11 +117,14 @@ class TDocumentWriter : public THostWriter {
   // Renders a registered page; answers the text that GetPageOutput gives.
   virtual std::string RenderPage(const TDocumentPage& page) = 0;
   // Renders the index of a full report.
-  virtual void RenderIndex(const std::vector<TIndexEntry>& entries) = 0;
+  virtual void RenderIndex(const TReportIndex& index) = 0;
   // The text placed between array elements ("" is never used).
   virtual std::string ListSeparator() const = 0;
-  // The page's file in the staging folder, with the given extension.
-  std::string PageFile(const std::string& linkName, const std::string& extension) const;
+  // The file name of the page of the link name, and that file in the staging folder.
+  std::string PageFileName(const std::string& linkName);
+  std::string PageFile(const std::string& linkName);
+  // The index's own file in the staging folder.
+  std::string IndexFile() const;
 
  private:
   TDocumentTable& CurrentTable();
@@ -111,16 +133,20 @@ class TDocumentWriter : public THostWriter {
   std::string ColumnLabel(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column);
   std::string ValueText(TInstancePtr instance, const std::string& property);
   std::string ColumnValue(TInstancePtr instance, const TReportProperty& column);
-  void SaveUnregisteredPage();
-  void FinishPage(const std::string& linkName, const std::string& pageName, bool hasContent);
+  TIndexEntry* FindEntry(const std::string& linkName);
+  void RenderPendingPage();
+  void RenderUnopenedPages();
 
+  std::string fExtension;
+  TPageFileNames fFiles;
   std::string fCategory;
   TDocumentPage fPage;
   bool fRowOpen = false;
-  bool fClosedUnregistered = false;
-  bool fPageOpen = false;
+  bool fPageOpen = false;     // between OpenPage and ClosePage
+  bool fPagePending = false;  // opened and not yet rendered
   std::string fPendingTitle;
-  std::vector<TIndexEntry> fIndex;
+  TReportIndex fIndex;
+  std::set<std::string> fRenderedLinks;
   std::string fPageOutput;
 };
 

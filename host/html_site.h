@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "host/report_summary.h"
+
 extern const char kHtmlIndexFile[];
 extern const char kHtmlStylesheetFile[];
 extern const char kHtmlScriptFile[];
@@ -28,11 +30,6 @@ extern const char kHtmlSearchDataFile[];
 // What a comparison page shows of one instance: its differing values, or
 // the instance itself as missing from a collection or unique to some.
 enum class EDifference { kChanged, kMissing, kUnique };
-
-struct TSummaryItem {
-  std::string fLabel;
-  std::string fValue;  // plain text
-};
 
 // One HTML document of the report.
 struct THtmlDocument {

@@ -146,31 +146,6 @@ bool StartsAt(const std::string& text, size_t i, const char* part) {
   return text.compare(i, std::strlen(part), part) == 0;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool IsDeviceName(const std::string& stem) {
-  static const std::set<std::string> kDevices = {"con",  "prn",  "aux",  "nul",  "com1", "com2", "com3", "com4",
-                                                 "com5", "com6", "com7", "com8", "com9", "lpt1", "lpt2", "lpt3",
-                                                 "lpt4", "lpt5", "lpt6", "lpt7", "lpt8", "lpt9"};
-  return kDevices.count(Lower(stem.substr(0, stem.find('.')))) != 0;
-}
-
-// Long enough for every link name the library uses, short enough for any file system.
-const size_t kMaxStemLength = 100;
-const char kPageExtension[] = ".html";
-
-std::string SafeStem(const std::string& linkName) {
-  const std::string name = SafeFileName(linkName, kPageExtension);
-  std::string stem = name.substr(0, name.size() - std::strlen(kPageExtension));
-  if (stem.size() > kMaxStemLength) stem.resize(kMaxStemLength);
-  if (stem[0] == '.') stem[0] = '_';
-  if (IsDeviceName(stem)) stem = "_" + stem;
-  return stem;
-}
-
 }  // namespace
 
 std::string EncodeHtmlText(const std::string& text) {
@@ -235,19 +210,6 @@ TCellText TLibraryMarkup::Of(const std::string& text) const {
   }
   for (; openSpans > 0; --openSpans) cell.fHtml += "</span>";
   return cell;
-}
-
-TPageFileNames::TPageFileNames() : fTaken({"index.html"}) {}
-
-std::string TPageFileNames::FileFor(const std::string& linkName) {
-  std::map<std::string, std::string>::const_iterator known = fFiles.find(linkName);
-  if (known != fFiles.end()) return known->second;
-  const std::string stem = SafeStem(linkName);
-  std::string file = stem + kPageExtension;
-  for (int n = 2; fTaken.count(Lower(file)) != 0; ++n) file = stem + "-" + std::to_string(n) + kPageExtension;
-  fTaken.insert(Lower(file));
-  fFiles[linkName] = file;
-  return file;
 }
 
 std::string SafeIdentifier(const std::string& text) {

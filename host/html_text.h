@@ -1,13 +1,12 @@
 // Text safety of the HTML writer: escaping repository text, turning the
 // texts the library hands over (already escaped or not) into markup that
-// cannot carry markup of its own, and safe page file names.
+// cannot carry markup of its own.
 //
 //   EncodeHtmlText("a<b")                 // "a&lt;b": what EncodeValue gives
 //   TextMarkup("x &lt; y & z")            // "x &lt; y &amp; z": never escaped twice
 //   TLibraryMarkup cells(fileExists);     // cells may also hold line breaks,
 //   cells.Of("<font face=\"Courier\">ls</font>")   // and the library's own
 //                                         // Courier and result-file markup
-//   TPageFileNames names;  names.FileFor("fileloader.html");  // "fileloader.html"
 //
 // Every result is valid UTF-8 without control characters: bytes that are not
 // UTF-8 are read as Latin-1.
@@ -15,8 +14,6 @@
 #define QZA_HOST_HTML_TEXT_H
 
 #include <functional>
-#include <map>
-#include <set>
 #include <string>
 
 // Placed between array elements where each element gets a line of its own;
@@ -55,21 +52,6 @@ class TLibraryMarkup {
 
 // The plain text of markup that TextMarkup made (its entities decoded).
 std::string PlainTextOf(const std::string& markup);
-
-// File names of pages, made from their link names: only [A-Za-z0-9._-],
-// ".html" added unless the link name ends in it, no hidden files, no device
-// names of any system, and names that differ only in letter case (or not at
-// all) after that kept apart by a "-2", "-3"... suffix. A link name keeps its
-// file for the whole report.
-class TPageFileNames {
- public:
-  TPageFileNames();
-  std::string FileFor(const std::string& linkName);
-
- private:
-  std::map<std::string, std::string> fFiles;  // link name to file name
-  std::set<std::string> fTaken;               // lower-cased file names
-};
 
 // An id attribute value made of the link name's safe characters.
 std::string SafeIdentifier(const std::string& text);

@@ -21,35 +21,11 @@ using NVKXQZA20::TQZAException;
 
 namespace {
 
-struct TSummarySource {
-  const char* fLabel;
-  const char* fClass;
-  const char* fProperty;
-};
-
-const TSummarySource kSummarySources[] = {
-    {"Host name", "VKXSG_ComputerSystem", "Name"},
-    {"Manufacturer", "VKXSG_ComputerSystem", "Manufacturer"},
-    {"Model", "VKXSG_ComputerSystem", "ProductName"},
-    {"Serial number", "VKXSG_ComputerSystem", "SerialNumber"},
-    {"Operating system", "VKXSG_OperatingSystem", "Name"},
-    {"OS version", "VKXSG_OperatingSystem", "Version"},
-    {"Kernel release", "VKXSG_OperatingSystem", "KernelRelease"},
-    {"Collected", "VKXSG_TimeZone", "LocalDateTime"},
-    {"Collector", "VKXSG_QZAProduct", "Name"},
-    {"Collector version", "VKXSG_QZAProduct", "Version"},
-    {"Collector build", "VKXSG_QZAProduct", "Build"},
-    // An ESXi host names itself through the classes of its own providers.
-    {"Manufacturer", "OMC_Chassis", "Manufacturer"},
-    {"Model", "OMC_Chassis", "Model"},
-    {"Serial number", "OMC_Chassis", "SerialNumber"},
-    {"Operating system", "VMware_HypervisorSoftwareIdentity", "ElementName"},
-};
-
 // Columns whose text tells how grave a log record is.
 const char* const kSeverityProperties[] = {"Type", "Severity", "PerceivedSeverity", "EventType", "EntryType", "Level"};
 
 const char kArrayElementSeparator[] = ", ";
+const char kPageExtension[] = ".html";
 const int kHexBytesPerLine = 16;
 
 std::string Lower(std::string text) {
@@ -97,17 +73,6 @@ std::string LinkNameOf(const std::string& pagePath, const std::string& folder) {
   if (!folder.empty() && pagePath.compare(0, prefix.size(), prefix) == 0) return pagePath.substr(prefix.size());
   size_t slash = pagePath.rfind(NVKXQZA20::TOSSpecific::kFileSeparator);
   return slash == std::string::npos ? pagePath : pagePath.substr(slash + 1);
-}
-
-std::string FirstInstanceText(const TWriter::TNamespacePtr& ns, const char* className, const char* property) {
-  try {
-    TWriter::TInstances instances;
-    ns->GetClass(className)->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true);
-    if (instances.empty()) return "";
-    return Joined(instances.front()->GetProperty(property)->GetValueTexts(), kArrayElementSeparator);
-  } catch (const TQZAException&) {
-    return "";
-  }
 }
 
 std::string TwoHexDigits(const TCIMValue& value) {
@@ -161,7 +126,8 @@ THtmlWriter::THtmlWriter(TWriterSettings settings)
     : THostWriter(std::move(settings)), fMarkup([this](const std::string& file) {
         std::error_code error;
         return fs::is_regular_file(OutputFile(file), error);
-      }) {}
+      }),
+      fFiles(kPageExtension) {}
 
 std::string THtmlWriter::OutputFile(const std::string& file) const {
   return GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator + file;
@@ -189,7 +155,7 @@ std::string THtmlWriter::BodyFile(const std::string& file) const { return Output
 void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string& outputTarget) {
   THostWriter::Initialize(ns, context, outputTarget);
   fSite = THtmlSite();
-  fFiles = TPageFileNames();
+  fFiles = TPageFileNames(kPageExtension);
   fWrittenPages.clear();
   fPage = TPage();
   fStreamed = TStreamedTable();
@@ -201,24 +167,8 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
 }
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
-  fSummary.clear();
-  for (const TSummarySource& source : kSummarySources) {
-    // The first source that knows a fact gives it.
-    if (std::any_of(fSummary.begin(), fSummary.end(),
-                    [&source](const TSummaryItem& item) { return item.fLabel == source.fLabel; })) {
-      continue;
-    }
-    std::string value = ns ? FirstInstanceText(ns, source.fClass, source.fProperty) : "";
-    if (!value.empty()) fSummary.push_back(TSummaryItem{source.fLabel, value});
-  }
-  fMachine = "Unnamed system";
-  for (const char* label : {"Host name", "Model", "Serial number"}) {
-    auto item =
-        std::find_if(fSummary.begin(), fSummary.end(), [&](const TSummaryItem& i) { return i.fLabel == label; });
-    if (item == fSummary.end()) continue;
-    fMachine = HeadingText(item->fValue);
-    break;
-  }
+  fSummary = ReadReportSummary(ns);
+  fMachine = HeadingText(MachineName(fSummary));
 }
 
 void THtmlWriter::WriteAssets() {

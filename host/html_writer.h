@@ -27,6 +27,7 @@
 #include "host/host_writer.h"
 #include "host/html_site.h"
 #include "host/html_table.h"
+#include "host/file_names.h"
 #include "host/html_text.h"
 
 class THtmlWriter : public THostWriter {

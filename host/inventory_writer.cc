@@ -2,8 +2,6 @@
 
 #include <fstream>
 
-#include "host/file_names.h"
-
 using json_values::json;
 
 namespace {
@@ -49,7 +47,7 @@ json Table(const TDocumentTable& table) {
 }  // namespace
 
 TInventoryWriter::TInventoryWriter(TWriterSettings settings, bool writeFiles)
-    : TDocumentWriter(std::move(settings)), fWriteFiles(writeFiles) {}
+    : TDocumentWriter(std::move(settings), ".json"), fWriteFiles(writeFiles) {}
 
 json TInventoryWriter::PageDocument(const TDocumentPage& page) {
   json document{{"page", page.fPageName}, {"link", page.fLinkName}, {"title", page.fTitle},
@@ -65,17 +63,20 @@ json TInventoryWriter::PageDocument(const TDocumentPage& page) {
 
 std::string TInventoryWriter::RenderPage(const TDocumentPage& page) {
   std::string text = json_values::Dump(PageDocument(page), 1);
-  if (fWriteFiles) WriteWholeFile(PageFile(page.fLinkName, ".json"), text + "\n");
+  if (fWriteFiles) WriteWholeFile(PageFile(page.fLinkName), text + "\n");
   return text + "\n";
 }
 
-void TInventoryWriter::RenderIndex(const std::vector<TIndexEntry>& entries) {
+void TInventoryWriter::RenderIndex(const TReportIndex& index) {
   if (!fWriteFiles) return;
   json pages = json::array();
-  for (const TIndexEntry& entry : entries) {
-    pages.push_back(json{{"page", entry.fPageName}, {"link", entry.fLinkName},
-                         {"file", SafeFileName(entry.fLinkName, ".json")}, {"category", entry.fCategory},
-                         {"hasContent", entry.fHasContent}});
+  for (const TIndexEntry& entry : index.fEntries) {
+    pages.push_back(json{{"page", entry.fPageName}, {"link", entry.fLinkName}, {"file", entry.fFile},
+                         {"category", entry.fCategory}, {"hasContent", entry.fHasContent}});
   }
-  WriteWholeFile(PageFile("index", ".json"), json_values::Dump(json{{"pages", pages}}, 1) + "\n");
+  json document{{"host", index.fHost}, {"serialNumber", index.fSerialNumber}, {"collected", index.fCollected},
+                {"comparison", !index.fComparedCollections.empty()}};
+  if (!index.fComparedCollections.empty()) document["collections"] = index.fComparedCollections;
+  document["pages"] = pages;
+  WriteWholeFile(IndexFile(), json_values::Dump(document, 1) + "\n");
 }

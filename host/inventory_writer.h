@@ -9,8 +9,10 @@
 // A cell is its text, or {"text": ..., "alternate": ...} when it has an
 // alternate. Each row is one record: for tables whose labels run down the
 // first column the table is turned so that "labels" name the fields and
-// each row is one instance. Index: {"pages": [{"page", "link", "file",
-// "category", "hasContent"}...]} in report order.
+// each row is one instance. Index: {"host", "serialNumber", "collected",
+// "comparison": bool, "collections": [label...] (a comparison only, the base
+// first), "pages": [{"page", "link", "file", "category", "hasContent"}...]}
+// in report order.
 #ifndef QZA_HOST_INVENTORY_WRITER_H
 #define QZA_HOST_INVENTORY_WRITER_H
 
@@ -26,7 +28,7 @@ class TInventoryWriter : public TDocumentWriter {
 
  protected:
   std::string RenderPage(const TDocumentPage& page) override;
-  void RenderIndex(const std::vector<TIndexEntry>& entries) override;
+  void RenderIndex(const TReportIndex& index) override;
   std::string ListSeparator() const override { return ", "; }
 
  private:

@@ -27,16 +27,21 @@ void TReportProgress::CategoryOpened() { fCategory.clear(); }
 void TReportProgress::CategoryTitled(const std::string& title) { fCategory = title; }
 
 void TReportProgress::PageOpened(const std::string& pagePath) {
-  std::string line = "qzareport: " + CountOfPages(fPagesWritten) + " done, writing ";
+  std::string line = "qzareport: " + CountOfPages(PagesWritten()) + " done, writing ";
   if (!fCategory.empty()) line += fCategory + ": ";
   Show(line + LinkNameOf(pagePath));
 }
 
 void TReportProgress::StepStarted(const std::string& step) { Show("qzareport: " + step); }
 
-void TReportProgress::PageRegistered(bool hasContent) {
-  ++fPagesWritten;
-  if (!hasContent) ++fPagesWithoutContent;
+void TReportProgress::PageRegistered(const std::string& linkName, bool hasContent) {
+  fHasContent[linkName] = hasContent;
+}
+
+size_t TReportProgress::PagesWithoutContent() const {
+  size_t count = 0;
+  for (const auto& page : fHasContent) count += page.second ? 0 : 1;
+  return count;
 }
 
 void TReportProgress::Show(const std::string& line) {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <map>
 #include <string>
 #include <utility>
 
@@ -29,14 +30,15 @@ class TReportProgress {
   void CategoryOpened();
   void CategoryTitled(const std::string& title);
   void PageOpened(const std::string& pagePath);
-  void PageRegistered(bool hasContent);
+  // A link registered again (by a second generator) is one page.
+  void PageRegistered(const std::string& linkName, bool hasContent);
   // Any other step of a run ("collecting: PCI devices"), on the same line.
   void StepStarted(const std::string& step);
   // Erases the progress line; the next output starts on a clean line.
   void Clear();
 
-  size_t PagesWritten() const { return fPagesWritten; }
-  size_t PagesWithoutContent() const { return fPagesWithoutContent; }
+  size_t PagesWritten() const { return fHasContent.size(); }
+  size_t PagesWithoutContent() const;
 
  private:
   void Show(const std::string& line);
@@ -44,8 +46,7 @@ class TReportProgress {
   std::ostream& fTerminal;
   bool fShow;
   std::string fCategory;
-  size_t fPagesWritten = 0;
-  size_t fPagesWithoutContent = 0;
+  std::map<std::string, bool> fHasContent;  // by link name
   size_t fShownLength = 0;
 };
 
@@ -77,7 +78,7 @@ class TProgressWriter : public TBase {
   }
   void RegisterPage(std::string linkName, std::string pageName, THasContent hasContent) override {
     TBase::RegisterPage(linkName, pageName, hasContent);
-    fProgress.PageRegistered(hasContent);
+    fProgress.PageRegistered(linkName, hasContent);
   }
 
  private:

@@ -1,33 +1,93 @@
 #include "host/text_writer.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "host/display_text.h"
-#include "host/file_names.h"
 
 namespace {
 
 const size_t kMaxColumnWidth = 40;
+const char kExtension[] = ".txt";
 
 std::string Underline(const std::string& text, char mark) { return text + "\n" + std::string(text.size(), mark) + "\n"; }
 
-// Table cells are one line; line breaks inside a value become " / ".
-std::string OneLine(const std::string& text) {
-  std::string line;
+std::string Padded(const std::string& text, size_t width) {
+  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The text's own lines: tabs become blanks, carriage returns go.
+std::vector<std::string> OwnLines(const std::string& text) {
+  std::vector<std::string> lines(1);
   for (char c : text) {
     if (c == '\n') {
-      line += " / ";
+      lines.emplace_back();
     } else if (c != '\r') {
-      line += c == '\t' ? ' ' : c;
+      lines.back() += c == '\t' ? ' ' : c;
     }
   }
-  return line;
+  return lines;
+}
+
+// One line broken into pieces of at most width bytes: after the last blank
+// that fits, else inside the word (never inside a UTF-8 character). Every
+// character is kept.
+void AppendWrapped(const std::string& line, size_t width, std::vector<std::string>& lines) {
+  size_t start = 0;
+  while (line.size() - start > width) {
+    size_t end = line.rfind(' ', start + width);
+    if (end == std::string::npos || end <= start) {
+      end = start + width;
+      while (end > start + 1 && IsContinuationByte(line[end])) --end;
+    } else {
+      ++end;  // the blank ends this piece
+    }
+    lines.push_back(line.substr(start, end - start));
+    start = end;
+  }
+  lines.push_back(line.substr(start));
+}
+
+// The text in lines of at most width bytes, its own line breaks kept.
+std::vector<std::string> Wrapped(const std::string& text, size_t width) {
+  std::vector<std::string> lines;
+  for (const std::string& line : OwnLines(text)) AppendWrapped(line, width, lines);
+  for (std::string& line : lines) line.erase(line.find_last_not_of(' ') + 1);
+  return lines;
+}
+
+size_t LongestLine(const std::string& text) {
+  size_t longest = 0;
+  for (const std::string& line : OwnLines(text)) longest = std::max(longest, line.size());
+  return longest;
+}
+
+// Cells side by side, each wrapped within its column, as many lines as the
+// tallest cell needs.
+std::string SideBySide(const std::vector<std::string>& cells, const std::vector<size_t>& widths,
+                       const std::string& gap) {
+  std::vector<std::vector<std::string>> columns;
+  size_t height = 1;
+  for (size_t c = 0; c < cells.size(); ++c) {
+    columns.push_back(Wrapped(cells[c], widths[c]));
+    height = std::max(height, columns.back().size());
+  }
+  std::string text;
+  for (size_t k = 0; k < height; ++k) {
+    std::string line;
+    for (size_t c = 0; c < columns.size(); ++c) {
+      line += (c == 0 ? "" : gap) + Padded(k < columns[c].size() ? columns[c][k] : "", widths[c]);
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    text += line + "\n";
+  }
+  return text;
 }
 
 }  // namespace
 
-TTextWriter::TTextWriter(TWriterSettings settings) : TDocumentWriter(std::move(settings)) {}
+TTextWriter::TTextWriter(TWriterSettings settings) : TDocumentWriter(std::move(settings), kExtension) {}
 
 std::string TTextWriter::CellText(const TDocumentCell& cell) {
   std::string text = cell.fText;
@@ -35,29 +95,20 @@ std::string TTextWriter::CellText(const TDocumentCell& cell) {
   return text;
 }
 
-std::string TTextWriter::Fit(const std::string& text, size_t width) {
-  if (text.size() <= width) return PadString(text, static_cast<int>(width), false);
-  return TruncString(text, static_cast<int>(width) - 3);
-}
-
-// Columns of labelled values: one line per row, columns as wide as their
-// widest cell up to a limit.
+// Columns of labelled values, each as wide as its widest line up to a limit;
+// longer texts wrap within their column.
 std::string TTextWriter::RenderGrid(const TDocumentTable& table) {
   size_t columns = 0;
   for (const auto& row : table.fRows) columns = std::max(columns, row.size());
   std::vector<size_t> widths(columns, 1);
   for (const auto& row : table.fRows) {
-    for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], std::min(kMaxColumnWidth, OneLine(CellText(row[c])).size()));
+    for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], std::min(kMaxColumnWidth, LongestLine(CellText(row[c]))));
   }
   std::string text;
   for (size_t r = 0; r < table.fRows.size(); ++r) {
-    std::string line;
-    for (size_t c = 0; c < columns; ++c) {
-      std::string cell = c < table.fRows[r].size() ? OneLine(CellText(table.fRows[r][c])) : "";
-      line += (c == 0 ? "" : " | ") + Fit(cell, widths[c]);
-    }
-    line.erase(line.find_last_not_of(' ') + 1);
-    text += line + "\n";
+    std::vector<std::string> cells(columns);
+    for (size_t c = 0; c < table.fRows[r].size(); ++c) cells[c] = CellText(table.fRows[r][c]);
+    text += SideBySide(cells, widths, " | ");
     if (r == 0 && table.fHeaderRow) {
       std::string rule;
       for (size_t c = 0; c < columns; ++c) rule += (c == 0 ? "" : "-+-") + std::string(widths[c], '-');
@@ -67,12 +118,12 @@ std::string TTextWriter::RenderGrid(const TDocumentTable& table) {
   return text;
 }
 
-// Label and value per line, one block per value column; multi-line values
-// (raw outputs, configuration files) keep their lines, indented.
+// Label and value per line, one block per value column; values keep their
+// own lines (raw outputs, configuration files), and long labels wrap.
 std::string TTextWriter::RenderRecords(const TDocumentTable& table) {
-  size_t labelWidth = 0;
+  size_t labelWidth = 1;
   for (const auto& row : table.fRows) {
-    if (!row.empty()) labelWidth = std::max(labelWidth, std::min(kMaxColumnWidth, row[0].fText.size()));
+    if (!row.empty()) labelWidth = std::max(labelWidth, std::min(kMaxColumnWidth, LongestLine(row[0].fText)));
   }
   size_t columns = 0;
   for (const auto& row : table.fRows) columns = std::max(columns, row.size());
@@ -81,13 +132,8 @@ std::string TTextWriter::RenderRecords(const TDocumentTable& table) {
     if (c > 1) text += "\n";
     for (const auto& row : table.fRows) {
       if (row.empty()) continue;
-      std::string value = c < row.size() ? CellText(row[c]) : "";
-      std::string indent = "\n" + std::string(labelWidth + 3, ' ');
-      std::string continued;
-      for (char ch : value) continued += ch == '\n' ? indent : std::string(1, ch);
-      std::string line = Fit(OneLine(row[0].fText), labelWidth) + " : " + continued;
-      line.erase(line.find_last_not_of(' ') + 1);
-      text += line + "\n";
+      const std::string value = c < row.size() ? CellText(row[c]) : "";
+      text += SideBySide({row[0].fText, value}, {labelWidth, std::max<size_t>(1, LongestLine(value))}, " : ");
     }
   }
   return text;
@@ -103,25 +149,33 @@ std::string TTextWriter::RenderTable(const TDocumentTable& table) {
 std::string TTextWriter::RenderPage(const TDocumentPage& page) {
   std::string text = Underline(HeadingText(page.fTitle), '=');
   if (!page.fRawDataLinkTarget.empty()) {
-    text += page.fRawDataLinkText + ": " + SafeFileName(page.fRawDataLinkTarget, ".txt") + "\n";
+    text += page.fRawDataLinkText + ": " + PageFileName(page.fRawDataLinkTarget) + "\n";
   }
   if (!page.fHasContent) text += "(no data)\n";
   for (const TDocumentTable& table : page.fTables) text += "\n" + RenderTable(table);
   text = VisibleText(text, ELineEnds::kKept);
-  WriteWholeFile(PageFile(page.fLinkName, ".txt"), text);
+  WriteWholeFile(PageFile(page.fLinkName), text);
   return text;
 }
 
-void TTextWriter::RenderIndex(const std::vector<TIndexEntry>& entries) {
-  std::string text = Underline("Report", '=');
+void TTextWriter::RenderIndex(const TReportIndex& index) {
+  std::string text = Underline(index.fComparedCollections.empty() ? "Report of " + HeadingText(index.fHost)
+                                                                  : "Comparison of " + HeadingText(index.fHost),
+                               '=');
+  if (!index.fSerialNumber.empty()) text += "Serial number: " + index.fSerialNumber + "\n";
+  if (!index.fCollected.empty()) text += "Collected: " + index.fCollected + "\n";
+  for (size_t i = 0; i < index.fComparedCollections.size(); ++i) {
+    text += (i == 0 ? "Base collection: " : "Compared with: ") + index.fComparedCollections[i] + "\n";
+  }
   std::string category;
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (i == 0 || entries[i].fCategory != category) {
-      category = entries[i].fCategory;
+  for (size_t i = 0; i < index.fEntries.size(); ++i) {
+    const TIndexEntry& entry = index.fEntries[i];
+    if (i == 0 || entry.fCategory != category) {
+      category = entry.fCategory;
       text += "\n" + Underline(category, '-');
     }
-    text += Fit(entries[i].fPageName, kMaxColumnWidth) + "  " + SafeFileName(entries[i].fLinkName, ".txt") +
-            (entries[i].fHasContent ? "" : "  (no data)") + "\n";
+    text += SideBySide({entry.fPageName, entry.fFile + (entry.fHasContent ? "" : "  (no data)")},
+                       {kMaxColumnWidth, entry.fFile.size() + 11}, "  ");
   }
-  WriteWholeFile(PageFile("index", ".txt"), VisibleText(text, ELineEnds::kKept));
+  WriteWholeFile(IndexFile(), VisibleText(text, ELineEnds::kKept));
 }

@@ -1,6 +1,7 @@
 // The text writer (writer type "text"): the report as plain text, one file
 // per page plus index.txt, tables in fixed-width columns, readable in a
-// terminal and in an e-mail.
+// terminal and in an e-mail. Long cell texts wrap within their column: no
+// character of the report is lost.
 #ifndef QZA_HOST_TEXT_WRITER_H
 #define QZA_HOST_TEXT_WRITER_H
 
@@ -12,7 +13,7 @@ class TTextWriter : public TDocumentWriter {
 
  protected:
   std::string RenderPage(const TDocumentPage& page) override;
-  void RenderIndex(const std::vector<TIndexEntry>& entries) override;
+  void RenderIndex(const TReportIndex& index) override;
   std::string ListSeparator() const override { return ", "; }
 
  private:
@@ -20,7 +21,6 @@ class TTextWriter : public TDocumentWriter {
   static std::string RenderGrid(const TDocumentTable& table);
   static std::string RenderRecords(const TDocumentTable& table);
   static std::string CellText(const TDocumentCell& cell);
-  static std::string Fit(const std::string& text, size_t width);
 };
 
 #endif

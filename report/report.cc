@@ -172,11 +172,21 @@ void TReport::WriteCategories(TWriter& writer, TBuilderPtr catalog) {
   WritePages(writer, catalog, {"QZALog"});
 }
 
+// A type that cannot be read (a null or malformed OSType) is an unknown
+// type: one failing probe must not end the report.
+static TReportParametersBuilder::EOSType OSTypeOrUnknown(const TReportParametersBuilder& catalog) {
+  try {
+    return catalog.GetOSType();
+  } catch (...) {
+    return TReportParametersBuilder::OSUnknown;
+  }
+}
+
 // The category is opened before the operating system is known; an unknown
 // one leaves it without title and pages.
 void TReport::WriteOSLogsCategory(TWriter& writer, TBuilderPtr catalog) {
   writer.BeginNextCategory();
-  switch (catalog->GetOSType()) {
+  switch (OSTypeOrUnknown(*catalog)) {
     case TReportParametersBuilder::OSWindows:
     case TReportParametersBuilder::OSWindowsNewer:
       writer.WriteCategoryTitle("Windows Logs");

@@ -23,6 +23,20 @@ int DataSourceCount(const TCIMContext& context) {
   return std::max(1, static_cast<int>(count->second.ToSInt32()));
 }
 
+// Two collections taken in the same second, or two machines of one host
+// name, would share a label, and a title could name the wrong collection:
+// a repeated label gets " (2)", " (3)"... and labels that are unique stay.
+void MakeLabelsUnique(std::vector<std::string>& labels) {
+  for (size_t i = 1; i < labels.size(); ++i) {
+    if (std::find(labels.begin(), labels.begin() + i, labels[i]) == labels.begin() + i) continue;
+    std::string label;
+    for (int n = 2; label.empty() || std::count(labels.begin(), labels.end(), label) != 0; ++n) {
+      label = labels[i] + " (" + std::to_string(n) + ")";
+    }
+    labels[i] = label;
+  }
+}
+
 }  // namespace
 
 TWriter::TWriter()
@@ -100,6 +114,7 @@ void TWriter::LabelDataSources(TCIMContext context) {
       fDataSourceLabels[index] = services[0]->GetProperty("HostName")->GetValue().ToString(10);
     }
   }
+  MakeLabelsUnique(fDataSourceLabels);
 }
 
 void TWriter::BaseDispose() {

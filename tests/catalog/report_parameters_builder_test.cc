@@ -249,14 +249,21 @@ TEST_F(BuilderTest, TeamInfoNeedsAPortWithBothTeamNameAndTeamID) {
 }
 
 TEST_F(BuilderTest, TeamInfoIsUnknownWhenPortsOrTheirTeamPropertiesAreMissing) {
-  EXPECT_FALSE(Catalog().HasTeamInfo());
-  EXPECT_EQ("3 Report - HasTeamInfo: Enter\n3 Report - HasTeamInfo: Unknown\n", Log());
-
-  Load("class VKXSG_PhysicalNetworkPort { [Key] string DeviceID; string TeamName; };\n"
-       "instance of VKXSG_PhysicalNetworkPort { DeviceID = \"eth0\"; TeamName = \"bond0\"; };\n");
-  fLog->str("");
-  EXPECT_FALSE(Catalog().HasTeamInfo());
-  EXPECT_EQ("3 Report - HasTeamInfo: Enter\n3 Report - HasTeamInfo: Unknown\n", Log());
+  const char* const repositories[] = {
+      "",
+      "class VKXSG_PhysicalNetworkPort { [Key] string DeviceID; string TeamName; };\n"
+      "instance of VKXSG_PhysicalNetworkPort { DeviceID = \"eth0\"; TeamName = \"bond0\"; };\n",
+      // Both are read: a null TeamName does not hide the missing TeamID.
+      "class VKXSG_PhysicalNetworkPort { [Key] string DeviceID; string TeamName; };\n"
+      "instance of VKXSG_PhysicalNetworkPort { DeviceID = \"eth0\"; };\n",
+  };
+  for (const char* mof : repositories) {
+    fNamespace = TMemoryNamespace::Create();
+    Load(mof);
+    fLog->str("");
+    EXPECT_FALSE(Catalog().HasTeamInfo()) << mof;
+    EXPECT_EQ("3 Report - HasTeamInfo: Enter\n3 Report - HasTeamInfo: Unknown\n", Log()) << mof;
+  }
 }
 
 TEST_F(BuilderTest, TeamInfoThrowsOnOtherCoreFailures) {

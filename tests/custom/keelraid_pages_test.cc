@@ -68,6 +68,15 @@ TEST_F(KeelRAIDPage, MissingDataRateClassIsLoggedAndLeftOut) {
   EXPECT_EQ(Calls({"RegisterPage"}), (TCalls{"RegisterPage(KRaid, KeelRAID, true)"}));
 }
 
+TEST_F(KeelRAIDPage, DataRateTitleStandsWithoutRows) {
+  fMode = "luz";
+  Load(std::string(kController) + "class VKXSG_krSCSISubStatData { [Key] string InstanceID; };");
+  fWriter.WriteKeelRAIDReport(fCatalog, "KRaid");
+  EXPECT_EQ(Calls({"WriteTableTitle", "WriteTableGrid"}),
+            (TCalls{"WriteTableTitle(Controller 1, false, false)",
+                    "WriteTableTitle(Operating Data Rate of Disk, false, false)"}));
+}
+
 TEST_F(KeelRAIDPage, UnwritableResultFileLeavesNoPageAndNoFileBehind) {
   TScratchFolder output;
   fMode = "luz";
@@ -120,6 +129,27 @@ TEST_F(KeelRAIDPage, ManagerEventsKeepTheirOrderWhenTheManagerIsMissing) {
     instance of VKXSG_LogRecord_RAIDMgrEvent { RecordID = "1"; MessageTimestamp = "20261110000000.000000+000"; };)");
   fWriter.WriteKeelRAIDLogsReport(fCatalog, "KRaidLogs");
   EXPECT_EQ(GridRows(fWriter.fGrids.at(0)).at(1).substr(0, 10), "2026-11-11");
+}
+
+TEST_F(KeelRAIDPage, LuzModeWithHtmlWriterLinksTheLogsToTheManagerRawDataPage) {
+  TScratchFolder output;
+  fMode = "luz";
+  Load(std::string(kLogs) + R"(
+    class VKXSG_krManagerRawData { [Key] string InstanceID; string Command; string RawResults[]; };
+    instance of VKXSG_krManagerRawData { InstanceID = "m0"; Command = "krmgr events"; RawResults = { "event 1" }; };)");
+  fWriter.SetOutputFolder(output.Path());
+  fWriter.WriteKeelRAIDLogsReport(fCatalog, "KRaidLogs");
+  const std::string out = output.Path();
+  EXPECT_EQ(Calls({"OpenPage", "WritePageTitle", "WriteTableGrid", "ClosePage", "RegisterPage"}),
+            (TCalls{"OpenPage(" + out + "/krmanager_rawData_index)",
+                    "WritePageTitle(KeelRAID Manager Raw Data Infomation, - [Show Standard Report], keelRaidlogs)",
+                    "WriteTableGrid(2x2)", "ClosePage()", "OpenPage(" + out + "/keelRaidlogs)",
+                    "WritePageTitle(KeelRAID Logs, - [Show Rawdata Report], krmanager_rawData_index)", "ClosePage()",
+                    "RegisterPage(keelRaidlogs, KeelRAID Logs, true)"}));
+  EXPECT_EQ(GridRows(fWriter.fGrids.at(0)).at(1),
+            "<font face=\"Courier\">krmgr events</font> | <a href=\"kr_Manager_RawData_Results_0.txt\">View Results</a>");
+  EXPECT_EQ(output.Files(), (TCalls{"kr_Manager_RawData_Results_0.txt"}));
+  EXPECT_EQ(output.Read("kr_Manager_RawData_Results_0.txt"), "event 1\n");
 }
 
 }  // namespace

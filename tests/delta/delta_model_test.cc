@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "tests/delta/comparison_repository.h"
 
 namespace {
@@ -135,6 +137,60 @@ TEST_F(DeltaModelTest, DifferenceDeepInTheTreeSurfacesInTheTableAboveIt) {
   EXPECT_EQ(std::vector<std::string>({"Data Source | Capacity", "alpha | 100", "beta | 200"}),
             GridRows(fWriter.fGrids.at(2)));
 }
+
+// Controller c1 with disks of the given IDs and sizes.
+std::string ControllerWithDisks(const std::vector<std::pair<std::string, int>>& disks) {
+  std::string mof = "instance of T_Controller as $C { ID = \"c1\"; Name = \"X\"; };\n";
+  for (size_t i = 0; i < disks.size(); ++i) {
+    const std::string alias = "$D" + std::to_string(i);
+    mof += "instance of T_Disk as " + alias + " { ID = \"" + disks[i].first + "\"; Size = " +
+           std::to_string(disks[i].second) + "; };\ninstance of T_ControllerDisk { Controller = $C; Disk = " + alias +
+           "; };\n";
+  }
+  return mof;
+}
+
+struct TSiblingDifferencesCase {
+  const char* fName;
+  std::vector<std::string> fCollections;
+  std::vector<TDeltaRecord> fDiskResults;
+  std::set<std::string> fTitles;  // the distinct table titles of the page
+};
+
+class SiblingDifferencesTest : public TComparisonTest,
+                               public ::testing::WithParamInterface<TSiblingDifferencesCase> {};
+
+// Two changed disks of different kinds under one controller: each kind
+// reaches the controller's table, whichever disk's path sorts first.
+TEST_P(SiblingDifferencesTest, EveryKindOfDifferenceUnderOneOwnerReachesTheTopTable) {
+  Load(GetParam().fCollections, Results("T_Disk", GetParam().fDiskResults));
+  WritePage({ControllerTableWithDisks()});
+  const std::vector<std::string> titles = TableTitles();
+  EXPECT_EQ(GetParam().fTitles, std::set<std::string>(titles.begin(), titles.end()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    KeyOrders, SiblingDifferencesTest,
+    ::testing::Values(
+        TSiblingDifferencesCase{"ChangedBeforeNew",
+                                {ControllerWithDisks({{"a", 1}}), ControllerWithDisks({{"a", 2}, {"b", 1}})},
+                                {{4, "T_Disk.ID=\"a\"", {0, 1}, "Size"}, {2, "T_Disk.ID=\"b\"", {1}, ""}},
+                                {"WriteTableTitle(Differences, true, true)", "WriteTableTitle(Unique to beta, true, true)"}},
+        TSiblingDifferencesCase{"NewBeforeChanged",
+                                {ControllerWithDisks({{"b", 1}}), ControllerWithDisks({{"a", 1}, {"b", 2}})},
+                                {{4, "T_Disk.ID=\"b\"", {0, 1}, "Size"}, {2, "T_Disk.ID=\"a\"", {1}, ""}},
+                                {"WriteTableTitle(Differences, true, true)", "WriteTableTitle(Unique to beta, true, true)"}},
+        TSiblingDifferencesCase{"MissingBeforeChangedOfThree",
+                                {ControllerWithDisks({{"a", 1}, {"b", 1}}), ControllerWithDisks({{"a", 1}, {"b", 2}}),
+                                 ControllerWithDisks({{"b", 1}})},
+                                {{1, "T_Disk.ID=\"a\"", {2}, ""}, {4, "T_Disk.ID=\"b\"", {0, 1}, "Size"}},
+                                {"WriteTableTitle(Differences, true, true)", "WriteTableTitle(Missing from gamma, true, true)"}},
+        TSiblingDifferencesCase{"ChangedBeforeMissingOfThree",
+                                {ControllerWithDisks({{"a", 1}, {"b", 1}}), ControllerWithDisks({{"a", 2}, {"b", 1}}),
+                                 ControllerWithDisks({{"a", 1}})},
+                                {{4, "T_Disk.ID=\"a\"", {0, 1}, "Size"}, {1, "T_Disk.ID=\"b\"", {2}, ""}},
+                                {"WriteTableTitle(Differences, true, true)", "WriteTableTitle(Missing from gamma, true, true)"}}),
+    [](const ::testing::TestParamInfo<TSiblingDifferencesCase>& info) { return std::string(info.param.fName); });
 
 TEST_F(DeltaModelTest, InstanceNoDataSourceHoldsShowsOnlyItsTitle) {
   Load({"", ""}, Results("T_Disk", {{2, "T_Disk.ID=\"ghost\"", {1}, ""}, {2, "T_Disk.ID=\"x\"", {9}, ""}}));

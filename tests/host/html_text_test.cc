@@ -54,26 +54,6 @@ TEST(TLibraryMarkup, KeepsOnlyTheLibrarysOwnMarkup) {
                         .fPlain);
 }
 
-TEST(TPageFileNames, MakesSafeDistinctNames) {
-  TPageFileNames names;
-  const TTextCase cases[] = {
-      {"system_overview", "system_overview.html"},
-      {"fileloader.html", "fileloader.html"},
-      {"a b/c<script>", "a_b_c_script_.html"},
-      {"index", "index-2.html"},
-      {"CON", "_CON.html"},
-      {".hidden", "_hidden.html"},
-      {"", "page.html"},
-      {"Report", "Report.html"},
-      {"report", "report-2.html"},
-      {"report.html", "report-3.html"},
-      {"caf\xC3\xA9", "caf__.html"},
-  };
-  for (const TTextCase& test : cases) EXPECT_EQ(test.fExpected, names.FileFor(test.fText)) << test.fText;
-  EXPECT_EQ("report-2.html", names.FileFor("report"));
-  EXPECT_EQ(std::string(100, 'x') + ".html", names.FileFor(std::string(300, 'x')));
-}
-
 TEST(SafeIdentifier, KeepsOnlyNameCharacters) {
   EXPECT_EQ("s-krHardEventLog", SafeIdentifier("krHardEventLog"));
   EXPECT_EQ("s-a__b_", SafeIdentifier("a\"'b>"));

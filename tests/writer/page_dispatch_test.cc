@@ -143,4 +143,55 @@ TEST_F(PageDispatch, UnknownOperatingSystemIsLogged) {
   EXPECT_TRUE(log.Has(3, "TWriter::Generator_OSLogs -- Unkown OS Type"));
 }
 
+// Every other generator writes nothing in a comparison run and says so.
+TEST_F(PageDispatch, ComparisonRunLeavesOutTheOtherPages) {
+  fComparison = true;
+  fMof = kLinux;
+  const struct {
+    const char* fPageID;
+    const char* fMessage;
+    const char* fWriterType = "html";
+  } cases[] = {
+      // Other writers never get this page, not even in a normal run.
+      {"CriticalDetails", "CriticalDetails -- Under DELTA mode [Do Nothing]", "inventory"},
+      {"XCMConfig", "ServProcConfiguration -- Under DELTA mode [Do Nothing]"},
+      {"ServProcConfig", "ServProcConfiguration -- Under DELTA mode [Do Nothing]"},
+      {"Environmentals", "Environmentals -- Under DELTA mode [Do nothing]"},
+      {"DriveHealth", "DriveHealth -- Under DELTA mode [Do Nothing]"},
+      {"LSI", "LSIController -- Under DELTA mode [Do Nothing]"},
+      {"LSIIDE", "LSIIDEController -- Under DELTA mode [Do Nothing]"},
+      {"PMC", "PMCRAID -- Under DELTA mode [Do Nothing]"},
+      {"KRaid", "KeelRAID -- Under DELTA mode [Do Nothing]"},
+      {"KRaidLogs", "KeelRAIDLogs -- Under DELTA mode [Do Nothing]"},
+      {"Qlogic", "QLogic -- Under DELTA mode [Do Nothing]"},
+      {"Emulex", "Emulex -- Under DELTA mode [Do Nothing]"},
+      {"Brocade", "BrocadeAdapter -- Under DELTA mode [Do Nothing]"},
+      {"Vmware3i", "VMwareESXi -- Under DELTA mode [Do Nothing]"},
+      {"GlowLine", "GlowLine -- Under DELTA mode [Do Nothing]"},
+      {"XCMBIST", "SelfBIST -- Under DELTA mode [Do Nothing]"},
+      {"BIST", "SelfBIST -- Under DELTA mode [Do Nothing]"},
+      {"BIOSSettings", "BIOSSettings -- Uder DELTA mode [Do Nothing]"},
+      {"OSLogs", "OSLogs -- Under DELTA mode [Do Nothing]"},
+      {"XCMLogs", "ServProcEvent -- Under DELTA mode [Do Nothing]"},
+      {"SPLogs", "ServProcEvent -- Under DELTA mode [Do Nothing]"},
+      {"ZEBChipsetRegister", "ZEBChipsetRegister -- Under DELTA mode [Do Nothing]"},
+      {"OREQSetting", "OREQSetting -- Under DELTA mode [Do Nothing]"},
+      {"SPINTLog", "SPINTLog -- Under DELTA mode [Do Nothing]"},
+      {"MergedLog", "MergedLog -- Under DELTA mode [Do Nothing]"},
+      {"MergedDevice", "MergedDevice -- Under DELTA mode [Do Nothing]"},
+      {"Analysis", "MergedDevice -- Under DELTA mode [Do Nothing]"},
+      {"VellumDeviceAnalysis", "Vellum -- Under DELTA mode [Do Nothing]"},
+      {"Patchwell", "Patchwell -- Under DELTA mode [Do Nothing]"},
+      {"FileLoaderResult", "FileLoader -- Under DELTA mode [Do Nothing]"},
+      {"DiagsFull", "DiagnosticLog -- Under DELTA mode [Do Nothing]"},
+      {"QZALog", "QZAErrorLog -- Under DELTA mode [Do Nothing]"},
+  };
+  for (const auto& c : cases) {
+    TLogCapture log;
+    fWriterType = c.fWriterType;
+    EXPECT_EQ(TPages(), Pages(c.fPageID)) << c.fPageID;
+    EXPECT_TRUE(log.Has(3, std::string("TWriter::Generator_") + c.fMessage)) << c.fPageID;
+  }
+}
+
 }  // namespace

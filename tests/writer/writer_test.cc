@@ -52,7 +52,8 @@ const char kTuesday[] = "20240102111600.000000+000";
 
 // Collections of one machine are told apart by the time they were taken,
 // of different machines by their host names; a collection that lacks the
-// class (or has none of its instances) keeps its serial number.
+// class (or has none of its instances) keeps its serial number; a label that
+// repeats an earlier one gets " (2)", " (3)"...
 TEST(Writer, DataSourcesAreLabelledByTimeOrHostNameOrElseSerialNumber) {
   const std::string withoutClasses = "class VKXSG_ComputerSystem { [Key] string Name; string SerialNumber; };"
                                      "instance of VKXSG_ComputerSystem { Name = \"cs\"; SerialNumber = \"S1\"; };";
@@ -63,7 +64,13 @@ TEST(Writer, DataSourcesAreLabelledByTimeOrHostNameOrElseSerialNumber) {
   } kCases[] = {
       {"one collection", {Source("S1", kMonday)}, {"2024-01-01 10:15:00"}},
       {"one machine", {Source("S1", kMonday), Source("S1", kTuesday)}, {"2024-01-01 10:15:00", "2024-01-02 11:16:00"}},
-      {"one machine, no time zone class", {withoutClasses, withoutClasses}, {"S1", "S1"}},
+      {"one machine, no time zone class", {withoutClasses, withoutClasses}, {"S1", "S1 (2)"}},
+      {"one machine, taken in the same second",
+       {Source("S1", kMonday), Source("S1", kMonday), Source("S1", kMonday)},
+       {"2024-01-01 10:15:00", "2024-01-01 10:15:00 (2)", "2024-01-01 10:15:00 (3)"}},
+      {"machines of one host name",
+       {Source("S1", kMonday, "alpha"), Source("S2", kMonday, "alpha"), Source("S3", kMonday, "alpha (2)")},
+       {"alpha", "alpha (3)", "alpha (2)"}},
       {"two machines", {Source("S1", kMonday, "alpha"), Source("S2", kTuesday)}, {"alpha", "S2"}},
       {"two machines, no IP service class", {withoutClasses, Source("S2", kTuesday)}, {"S1", "S2"}},
   };
