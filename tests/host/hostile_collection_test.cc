@@ -22,7 +22,7 @@ struct THostileCase {
   std::function<std::vector<std::string>(TToolRun&)> fPrepare;
   int fStatus;
   std::vector<std::string> fMessages;  // in standard error, in this order
-  std::string fAbsent;                  // never in standard error
+  std::string fAbsent = "";             // never in standard error
 };
 
 void PrintTo(const THostileCase& c, std::ostream* out) { *out << c.fName; }
@@ -80,7 +80,9 @@ TEST_P(HostileCollectionTest, RefusedOrReadWithOneClearMessage) {
     EXPECT_NE(std::string::npos, at) << "'" << message << "' not in: " << run.Err().substr(0, 2000);
     from = at == std::string::npos ? from : at + message.size();
   }
-  if (!GetParam().fAbsent.empty()) EXPECT_EQ(std::string::npos, run.Err().find(GetParam().fAbsent)) << run.Err();
+  if (!GetParam().fAbsent.empty()) {
+    EXPECT_EQ(std::string::npos, run.Err().find(GetParam().fAbsent)) << run.Err();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
