@@ -29,6 +29,12 @@ std::string TCollection::NewAlias(const std::string& text) {
   return alias;
 }
 
+std::string TCollection::UniqueKey(const std::string& kind, const std::string& key) {
+  std::string unique = key;
+  for (int suffix = 2; !fKeys.insert({kind, unique}).second; ++suffix) unique = key + " (" + std::to_string(suffix) + ")";
+  return unique;
+}
+
 void TCollection::Log(ELogType type, const std::string& source, const std::string& message) {
   TMofInstance record("VKXSG_QZALogRecord");
   record.Set("LogCreationClassName", "VKXSG_MessageLog").Set("LogName", "QZA")

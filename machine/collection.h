@@ -26,6 +26,10 @@ class TCollection {
   void Add(const TMofInstance& instance);
   // An alias not used yet in this collection, made from the text.
   std::string NewAlias(const std::string& text);
+  // The key, or the key with " (2)", " (3)"... when the kind already has it:
+  // real machines repeat slot designations, socket names, mount points and
+  // package versions, and two instances with one object path would be one.
+  std::string UniqueKey(const std::string& kind, const std::string& key);
   void Log(ELogType type, const std::string& source, const std::string& message);
   void KeepRaw(const std::string& origin, const std::string& text);
 
@@ -41,6 +45,7 @@ class TCollection {
   size_t fLogRecords = 0;
   size_t fRawRecords = 0;
   std::set<std::string> fAliases;
+  std::set<std::pair<std::string, std::string>> fKeys;
 };
 
 }  // namespace NVKXQZA20::NMachine

@@ -162,7 +162,7 @@ std::optional<long long> Megahertz(const std::string& text) {
 void MapDmiProcessor(const TDmiStructure& cpu, TCollection& out) {
   TMofInstance processor("VKXSG_Processor");
   const TFieldBlock& f = cpu.fFields;
-  processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", Trimmed(f.Value("Socket Designation")))
+  processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", Trimmed(f.Value("Socket Designation"))))
       .SetIfAny("Name", Meaningful(f.Value("Version"))).SetIfAny("Manufacturer", Meaningful(f.Value("Manufacturer")))
       .SetNumber("CPUStatus", kCpuEnabled).SetNumbers("OperationalStatus", {2});
   const auto cores = WholeNumber(f.Value("Core Count"));
@@ -235,7 +235,8 @@ void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
     if (!formFactor.empty()) type = Trimmed(type + " " + formFactor);
     const unsigned array = static_cast<unsigned>(std::strtoul(f.Value("Array Handle").c_str(), nullptr, 16));
     const auto arrayCorrection = correction.find(array);
-    const std::string tag = Trimmed(f.Value("Locator")).empty() ? "DIMM " + std::to_string(index) : Trimmed(f.Value("Locator"));
+    const std::string tag = out.UniqueKey(
+        "memory", Trimmed(f.Value("Locator")).empty() ? "DIMM " + std::to_string(index) : Trimmed(f.Value("Locator")));
     for (const char* className : {"VKXSG_SPDData", "VKXSG_PhysicalMemory"}) {
       TMofInstance memory(className);
       memory.Set("CreationClassName", className).Set("Tag", tag)
@@ -279,7 +280,7 @@ std::map<std::string, std::string> MapSlots(const TDmiRecords& dmi, TCollection&
   std::map<std::string, std::string> slotByAddress;
   for (const TDmiStructure* slot : dmi.OfType(kDmiSlot)) {
     const TFieldBlock& f = slot->fFields;
-    const std::string designation = Trimmed(f.Value("Designation"));
+    const std::string designation = out.UniqueKey("slot", Trimmed(f.Value("Designation")));
     const std::string alias = out.NewAlias("Slot_" + designation);
     TMofInstance instance("VKXSG_SystemSlot", alias);
     instance.Set("CreationClassName", "VKXSG_SystemSlot").Set("Tag", designation).Set("SlotDesignation", designation)

@@ -94,7 +94,7 @@ void MapVolumes(const TMachineRecords& records, const TStorageAliases& aliases, 
     if (!seen.insert(space.fMountPoint).second) continue;
     const std::string alias = out.NewAlias("Vol_" + space.fMountPoint);
     TMofInstance volume("VKXSG_LogicalDisk", alias);
-    volume.Set("CreationClassName", "VKXSG_LogicalDisk").Set("DeviceID", space.fMountPoint)
+    volume.Set("CreationClassName", "VKXSG_LogicalDisk").Set("DeviceID", out.UniqueKey("volume", space.fMountPoint))
         .SetStrings("OtherIdentifyingInfo", {space.fFileSystem}).SetIfAny("FileSystemName", type)
         .SetNumber("TotalSpace", static_cast<long long>(*space.fTotal));
     if (space.fAvailable) volume.SetNumber("FreeSpace", static_cast<long long>(*space.fAvailable));
@@ -121,7 +121,7 @@ void MapAddresses(const TNetInterface& interface, const std::string& portAlias, 
     const bool v4 = address.fFamily == "inet";
     const std::string alias = out.NewAlias("Ip_" + interface.fName + "_" + address.fAddress);
     TMofInstance endpoint("VKXSG_IPProtocolEndpoint", alias);
-    endpoint.Set("CreationClassName", "VKXSG_IPProtocolEndpoint").Set("Name", interface.fName + ":" + address.fAddress)
+    endpoint.Set("CreationClassName", "VKXSG_IPProtocolEndpoint").Set("Name", out.UniqueKey("endpoint", interface.fName + ":" + address.fAddress))
         .SetIfAny("SystemName", host).Set(v4 ? "IPv4Address" : "IPv6Address", address.fAddress)
         .SetNumber("ProtocolIFType", v4 ? 4096 : 4097);
     if (v4) endpoint.SetIfAny("SubnetMask", Ipv4Mask(address.fPrefixLength));
@@ -197,7 +197,9 @@ void MapPackages(const TPackages& packages, TCollection& out) {
     if (package.fState.size() >= 2 && package.fState[1] != 'i') continue;
     TMofInstance instance("VKXSG_InstalledRPM");
     instance.Set("ProductName", package.fName)
-        .Set("ProductVersion", package.fRelease.empty() ? package.fVersion : package.fVersion + "-" + package.fRelease)
+        .Set("ProductVersion", out.UniqueKey("package " + package.fName, package.fRelease.empty()
+                                                                             ? package.fVersion
+                                                                             : package.fVersion + "-" + package.fRelease))
         .SetIfAny("Architecture", package.fArchitecture).SetIfAny("Summary", package.fDescription);
     const std::string installed = LogTimeAsCim(package.fInstallTime, out.Collected());
     instance.SetIfAny("ProductInstallDate", installed);

@@ -218,7 +218,7 @@ TEST(OutputFileNames, LogsWhoseNamesCollideOrAreLongGetPagesOfTheirOwn) {
   for (size_t i = 0; i < logs.size(); ++i) {
     collection += "instance of VKXSG_LinuxEventLogRecord { LogCreationClassName = \"VKXSG_MessageLog\"; LogName = \"" +
                   logs[i] + "\"; CreationClassName = \"VKXSG_LinuxEventLogRecord\"; RecordID = \"9" +
-                  std::to_string(i) + "\"; Message = \"record of log " + std::to_string(i) + "\"; };\n";
+                  std::to_string(i) + "\"; MessageTimestamp = \"20261120143005.000000+000\"; Message = \"record of log " + std::to_string(i) + "\"; };\n";
   }
   TToolRun inventory("names-inventory");
   TToolRun text("names-text");

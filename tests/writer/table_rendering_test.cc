@@ -40,7 +40,7 @@ TReportParameters Page(const std::string& name, const std::string& link, const s
 }
 
 std::string Padded(int i) {
-  char text[8];
+  char text[16];
   std::snprintf(text, sizeof text, "i%02d", i);
   return text;
 }
