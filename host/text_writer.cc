@@ -36,8 +36,11 @@ std::vector<std::string> OwnLines(const std::string& text) {
 void AppendWrapped(const std::string& line, size_t width, std::vector<std::string>& lines) {
   size_t start = 0;
   while (line.size() - start > width) {
-    size_t end = line.rfind(' ', start + width);
-    if (end == std::string::npos || end <= start) {
+    // Only the piece's own bytes are searched: a long word must not cost a
+    // scan back to the start of the line at every piece.
+    size_t end = start + width;
+    while (end > start && line[end] != ' ') --end;
+    if (end == start) {
       end = start + width;
       while (end > start + 1 && IsContinuationByte(line[end])) --end;
     } else {
