@@ -2,7 +2,8 @@
 # The self-contained qzareport (./qza package) as a customer's server gets
 # it: ldd lists only the C library and the kernel's own; copied alone into
 # an empty folder and run with an environment of PATH alone, it checks and
-# reports a collection with the schema it carries.
+# reports a collection with the schema it carries, and collects the machine
+# it runs on.
 #
 #   static_tool_test.sh TOOL LINUX_SAMPLE SCRATCH_DIR
 # Exit status: 0 passed, 1 failed, 77 skipped (TOOL not built).
@@ -39,6 +40,12 @@ env -i PATH=/usr/bin:/bin ./qzareport --check collection.mof | grep -q "no probl
   fail "--check of the collection"
 env -i PATH=/usr/bin:/bin ./qzareport -q -f text -o report collection.mof || fail "no report of the collection"
 grep -q "J30A1B2C" report/system_overview.txt || fail "the report does not name the sample's serial number"
+# The customer's use: collect this machine, then report the collection.
+env -i PATH=/usr/bin:/bin ./qzareport collect -q -o machine.mof || fail "collect on this machine"
+env -i PATH=/usr/bin:/bin ./qzareport --check machine.mof | grep -q "no problem found" ||
+  fail "--check of the collection collect wrote"
+env -i PATH=/usr/bin:/bin ./qzareport -q -f text -o machine-report machine.mof || fail "no report of the collection"
+grep -qF "$(hostname)" machine-report/system_overview.txt || fail "the report does not name this machine"
 
 cd /
 [ $failures -eq 0 ] && rm -rf "$scratch"
