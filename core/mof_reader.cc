@@ -47,7 +47,7 @@ bool EqualsNoCase(const char* begin, const char* end, const char* keyword) {
 }
 
 // Character classes by table: the lexer asks them once or twice per byte.
-enum : uint8_t { kDigit = 1, kIdentifierStart = 2, kStringStop = 4, kBlank = 8, kPunct = 16 };
+enum : uint8_t { kDigit = 1, kIdentifierStart = 2, kBlank = 4, kPunct = 8 };
 
 struct TCharClasses {
   uint8_t fClasses[256] = {};
@@ -56,7 +56,6 @@ struct TCharClasses {
       if (c >= '0' && c <= '9') fClasses[c] |= kDigit;
       if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80) fClasses[c] |= kIdentifierStart;
     }
-    for (char c : {'"', '\\', '\n', '\r', '\0'}) fClasses[static_cast<unsigned char>(c)] |= kStringStop;
     for (char c : {' ', '\t', '\r', '\f', '\v'}) fClasses[static_cast<unsigned char>(c)] |= kBlank;
     for (char c : {'[', ']', '{', '}', '(', ')', ',', ';', ':', '='}) fClasses[static_cast<unsigned char>(c)] |= kPunct;
   }
@@ -221,11 +220,13 @@ class TLexer {
     Fail(PositionOf(p), std::string("unknown escape sequence '\\") + c + "'");
   }
 
-  // A string ends on its own line; the next literal may continue it.
+  // A string ends on its own line; the next literal may continue it. The
+  // library's scan for the stop characters takes many bytes a step (the
+  // schema's descriptions are long).
   void LexString() {
     const char* p = fPos + 1;
     for (;;) {
-      while (!HasClass(*p, kStringStop)) ++p;
+      p += std::strcspn(p, "\"\\\n\r");
       char c = *p;
       if (c == '"') break;
       if (c == '\\') {
@@ -361,10 +362,10 @@ void AppendUtf8(uint32_t code, std::string& out) {
 // written as UTF-8.
 void AppendDecoded(const char* begin, const char* end, std::string& out) {
   for (const char* p = begin; p < end; ++p) {
-    if (*p != '\\') {
-      out += *p;
-      continue;
-    }
+    const char* escape = static_cast<const char*>(std::memchr(p, '\\', end - p));
+    out.append(p, escape != nullptr ? escape : end);
+    if (escape == nullptr) return;
+    p = escape;
     char c = *++p;
     switch (c) {
       case 'b': out += '\b'; break;
