@@ -1,6 +1,4 @@
-// Collections loaded side by side give what loading them one after the other
-// gives: the same instances in the same order, the same warnings, the same
-// first error.
+// Collections loaded side by side give what loading them in turn gives.
 #include "host/collections.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +10,7 @@ using namespace NVKXQZA20;
 
 namespace {
 
-// Warnings, then each data source's instance paths in enumeration order,
-// then the error that stopped the load.
+// Warnings, each data source's instance paths in order, the error.
 std::vector<std::string> Load(const std::vector<std::string>& collections, bool parallel) {
   TLoadSettings settings;
   settings.fCollections = collections;
@@ -28,7 +25,7 @@ std::vector<std::string> Load(const std::vector<std::string>& collections, bool 
       for (const boost::shared_ptr<ICIMClass>& root : ns->GetRootClasses(context)) {
         std::vector<boost::shared_ptr<ICIMInstance>> instances;
         root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
-        for (const auto& instance : instances) lines.push_back(instance->GetReference(context).GetPath());
+        for (const auto& each : instances) lines.push_back(each->GetReference(context).GetPath());
       }
     }
   } catch (const TMofError& error) {
@@ -38,20 +35,18 @@ std::vector<std::string> Load(const std::vector<std::string>& collections, bool 
 }
 
 TEST(CollectionsTest, SideBySideLoadsWhatOneAfterTheOtherLoads) {
-  const std::string samples = QZA_SOURCE_DIR "/samples/", folder = ::testing::TempDir();
-  const std::string broken = folder + "broken.mof", generated = folder + "generated.mof";
+  const std::string samples = QZA_SOURCE_DIR "/samples/", generated = ::testing::TempDir() + "generated.mof";
+  const std::string broken = ::testing::TempDir() + "broken.mof", generate = "python3 " QZA_SOURCE_DIR "/bench/";
   std::ofstream(broken) << "instance of Nope { V = 1; };\n\ninstance of Nope { W = ; };\n";
-  const std::string generate = "python3 " QZA_SOURCE_DIR "/bench/generate_collection.py --instances 3000 -o ";
-  ASSERT_EQ(0, std::system((generate + generated).c_str()));
+  ASSERT_EQ(0, std::system((generate + "generate_collection.py --instances 3000 -o " + generated).c_str()));
   const std::vector<std::vector<std::string>> cases = {
       {samples + "linux-server.mof", samples + "linux-server-later.mof", generated},
       {samples + "windows-server.mof", samples + "esxi-host.mof", samples + "preboot.mof"},
       {samples + "linux-server.mof", broken, samples + "windows-server.mof"},
       {broken, generated}};
   for (const std::vector<std::string>& collections : cases) {
-    std::vector<std::string> oneAfterTheOther = Load(collections, false);
-    EXPECT_FALSE(oneAfterTheOther.empty());
-    EXPECT_EQ(oneAfterTheOther, Load(collections, true)) << collections[0];
+    std::vector<std::string> inTurn = Load(collections, false);
+    EXPECT_TRUE(!inTurn.empty() && inTurn == Load(collections, true)) << collections[0];
   }
 }
 
