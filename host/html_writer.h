@@ -29,6 +29,7 @@
 #include "host/html_table.h"
 #include "host/file_names.h"
 #include "host/html_text.h"
+#include "host/report_problems.h"
 
 class THtmlWriter : public THostWriter {
  public:
@@ -89,6 +90,8 @@ class THtmlWriter : public THostWriter {
   struct TPage {
     bool fOpen = false;
     std::string fFile;
+    std::string fLinkName;
+    std::vector<size_t> fProblemsToLink;  // problems shown on this page and not yet linked to a row
     std::string fTitle;  // markup
     std::unique_ptr<std::ofstream> fBody;
     std::string fLastHeading;  // plain text of the latest heading
@@ -105,6 +108,7 @@ class THtmlWriter : public THostWriter {
     bool fMemberRows = false;  // rows after SetRawDataLink belong to the group above
     bool fGroupStarts = false;
     THtmlRow fRow;
+    TInstancePtr fRowInstance;  // of the row's first value; its severity when a log record
     THtmlTable fTable;
   };
   // A closed page, put together with the whole report's navigation at the end.
@@ -136,7 +140,9 @@ class THtmlWriter : public THostWriter {
   void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
   void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
-  void AppendTable(const THtmlTable& table);
+  void AppendTable(THtmlTable table);
+  void LinkProblems(THtmlRow& row, const std::string& rowId);
+  std::string ProblemsHtml() const;
   std::string NextTableId();
   void CollectSearchTexts(const THtmlRow& row);
   void ShowCategory();
@@ -154,6 +160,8 @@ class THtmlWriter : public THostWriter {
 
   TLibraryMarkup fMarkup;
   std::vector<TSummaryItem> fSummary;
+  std::vector<TProblem> fProblems;
+  std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none
   std::string fMachine;
   THtmlSite fSite;
   TPageFileNames fFiles;
