@@ -97,7 +97,9 @@ THtmlCell SeverityLabelCell() {
 
 // A leading column names each row's severity in a word, so that colour is
 // not its only sign; the table offers to show only errors and warnings.
+// Only a table of columns has rows that are records.
 void AddSeverityColumn(THtmlTable& table) {
+  if (table.fRows.empty() || !table.fRows.front().fHeader) return;
   if (std::none_of(table.fRows.begin(), table.fRows.end(), [](const THtmlRow& r) { return !r.fSeverity.empty(); })) {
     return;
   }

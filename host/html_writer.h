@@ -1,7 +1,8 @@
 // The HTML writer: turns a report into a folder that opens in any browser,
-// without a server or network: index.html (machine summary, contents and a
-// search over the whole report; in a comparison, the compared collections and
-// the differing instances counted per page), one page per registered page
+// without a server or network: index.html (machine summary, its problems
+// linked to their rows, contents and a search over the whole report; in a
+// comparison, the compared collections and the differing instances counted
+// per page), one page per registered page (log tables marked by severity)
 // named from its link name, report.css, report.js and search-data.js, beside
 // the raw-data result files the library writes itself.
 //
