@@ -404,7 +404,7 @@ void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
   THtmlTable table = TableFromGrid(grid, fMarkup);
   MarkGridSeverities(table);
-  AppendTable(table);
+  AppendTable(std::move(table));
 }
 
 // The first row on a problem's page that shows the text of the problem's
@@ -492,7 +492,7 @@ void THtmlWriter::EndTable() {
   CloseRow();
   THtmlTable table = std::move(fStreamed.fTable);
   fStreamed = TStreamedTable();
-  AppendTable(table);
+  AppendTable(std::move(table));
 }
 
 // The rows that follow belong to the row group above, such as the member
