@@ -1819,7 +1819,8 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   // so that no symbolic link leads out (resolving every name before opening
   // would cost a call per folder of each of the schema's many includes).
   std::error_code error;
-  if (!IsBelowAllowed(fs::absolute(path, error).lexically_normal().string())) Refuse(relative, from, at);
+  const std::string absolute = path.is_absolute() ? file : fs::absolute(path, error).lexically_normal().string();
+  if (!IsBelowAllowed(absolute)) Refuse(relative, from, at);
   if (fIncludeSites.size() + 1 >= static_cast<size_t>(kMaxIncludeDepth)) {
     Fail(fIncludeSites.front(), "includes nest deeper than " + std::to_string(kMaxIncludeDepth) +
                                     " files, down to '" + file + "'");

@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cctype>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -22,13 +24,33 @@ std::string Lower(const std::string& text) {
   return lower;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (LowerChar(a[i]) != LowerChar(b[i])) return false;
   }
   return true;
 }
+
+bool NameLess(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) {
+                                        return static_cast<unsigned char>(LowerChar(x)) <
+                                               static_cast<unsigned char>(LowerChar(y));
+                                      });
+}
+
+// Hashes a name as its lower-cased form would hash, without making that form.
+struct TNameHash {
+  size_t operator()(std::string_view name) const {
+    size_t hash = 14695981039346656037ull;
+    for (char c : name) hash = (hash ^ static_cast<unsigned char>(LowerChar(c))) * 1099511628211ull;
+    return hash;
+  }
+};
+struct TSameName {
+  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+};
 
 const TQualifierValue* FindQualifier(const std::vector<TQualifierValue>& qualifiers, const std::string& name) {
   for (const TQualifierValue& qualifier : qualifiers) {
@@ -138,7 +160,6 @@ class TMemPropertyDecl : public ICIMPropertyDecl {
     fDeclaration.fQualifiers = std::move(qualifiers);
     if (fDeclaration.fType == CIMTypeReference) fDeclaration.fIsArray = false;
     fIsKey = QualifierIsTrue(fDeclaration.fQualifiers, "Key");
-    BuildValueMap();
   }
 
   std::string GetName(const TCIMContext& = TCIMContext()) const override { return fDeclaration.fName; }
@@ -164,6 +185,9 @@ class TMemPropertyDecl : public ICIMPropertyDecl {
     if (element.IsNull()) return "";
     if (element.GetType() == CIMTypeDateTime) return element.ToDateTime().ToUIString();
     std::string text = element.ToString();
+    // Few of a schema's properties are ever shown: their tables are built on
+    // first use (once, should pages be written on several threads).
+    std::call_once(fValueMapBuilt, [this] { BuildValueMap(); });
     if (fValues.empty()) return text;
     auto exact = fValueMap.find(text);
     if (exact != fValueMap.end()) return exact->second;
@@ -178,7 +202,7 @@ class TMemPropertyDecl : public ICIMPropertyDecl {
     std::string fText;
   };
 
-  void BuildValueMap() {
+  void BuildValueMap() const {
     const TQualifierValue* values = FindQualifier(fDeclaration.fQualifiers, "Values");
     if (values == nullptr || values->fValue.IsNull()) return;
     for (const TCIMValue& v : values->fValue.ToArray()) fValues.push_back(v.ToString());
@@ -192,7 +216,7 @@ class TMemPropertyDecl : public ICIMPropertyDecl {
     for (size_t i = 0; i < keys.size() && i < fValues.size(); ++i) AddMapEntry(keys[i], fValues[i]);
   }
 
-  void AddMapEntry(const std::string& key, const std::string& text) {
+  void AddMapEntry(const std::string& key, const std::string& text) const {
     size_t dots = key.find("..");
     if (dots == std::string::npos) {
       fValueMap.emplace(key, text);
@@ -226,9 +250,10 @@ class TMemPropertyDecl : public ICIMPropertyDecl {
 
   TPropertyDeclaration fDeclaration;
   bool fIsKey = false;
-  std::vector<std::string> fValues;
-  std::unordered_map<std::string, std::string> fValueMap;
-  std::vector<TRange> fRanges;
+  mutable std::once_flag fValueMapBuilt;
+  mutable std::vector<std::string> fValues;
+  mutable std::unordered_map<std::string, std::string> fValueMap;
+  mutable std::vector<TRange> fRanges;
 };
 
 class TDataSource : public boost::enable_shared_from_this<TDataSource> {
@@ -408,10 +433,7 @@ class TMemClass : public ICIMClass {
   }
 
   const size_t* FindIndex(const std::string& name) const {
-    // Callers mostly spell names as declared: only others pay for lowering.
-    auto exact = fExactIndex.find(name);
-    if (exact != fExactIndex.end()) return &exact->second;
-    auto found = fIndex.find(Lower(name));
+    auto found = fIndex.find(name);
     return found == fIndex.end() ? nullptr : &found->second;
   }
   const TMemPropertyDecl& Decl(size_t index) const { return *fProperties[index]; }
@@ -500,11 +522,9 @@ class TMemClass : public ICIMClass {
     fQualifiers = superClass ? Merge(superClass->fQualifiers, fDeclaration.fQualifiers) : fDeclaration.fQualifiers;
     fProperties.clear();
     fIndex.clear();
-    fExactIndex.clear();
     if (superClass) {
       fProperties = superClass->fProperties;
       fIndex = superClass->fIndex;
-      fExactIndex = superClass->fExactIndex;
     }
     for (const TPropertyDeclaration& property : fDeclaration.fProperties) AddProperty(property);
     fIsAssociation = QualifierIsTrue(fQualifiers, "Association");
@@ -519,14 +539,18 @@ class TMemClass : public ICIMClass {
   }
 
   void AddProperty(const TPropertyDeclaration& property) {
-    if (const size_t* inherited = FindIndex(property.fName)) {
-      const TPropertyDeclaration& base = fProperties[*inherited]->Declaration();
-      fProperties[*inherited].reset(new TMemPropertyDecl(property, Merge(base.fQualifiers, property.fQualifiers)));
+    auto inherited = fIndex.find(property.fName);
+    if (inherited != fIndex.end()) {
+      size_t index = inherited->second;
+      const TPropertyDeclaration& base = fProperties[index]->Declaration();
+      fProperties[index].reset(new TMemPropertyDecl(property, Merge(base.fQualifiers, property.fQualifiers)));
+      // The key names the replaced declaration: it must name the one kept.
+      fIndex.erase(inherited);
+      fIndex.emplace(fProperties[index]->Declaration().fName, index);
       return;
     }
-    fExactIndex.emplace(property.fName, fProperties.size());
-    fIndex.emplace(Lower(property.fName), fProperties.size());
     fProperties.emplace_back(new TMemPropertyDecl(property, Merge({}, property.fQualifiers)));
+    fIndex.emplace(fProperties.back()->Declaration().fName, fProperties.size() - 1);
   }
 
   void IndexKeysAndReferences() {
@@ -537,7 +561,7 @@ class TMemClass : public ICIMClass {
       if (fProperties[i]->GetType() == CIMTypeReference) fReferences.push_back(i);
     }
     std::sort(fKeys.begin(), fKeys.end(),
-              [this](size_t a, size_t b) { return Lower(Decl(a).GetName()) < Lower(Decl(b).GetName()); });
+              [this](size_t a, size_t b) { return NameLess(Decl(a).Declaration().fName, Decl(b).Declaration().fName); });
   }
 
   // Both walks are depth first on a stack of their own: a hierarchy may be
@@ -573,8 +597,10 @@ class TMemClass : public ICIMClass {
   std::vector<TMemClass*> fSubclasses;
   std::vector<TQualifierValue> fQualifiers;
   std::vector<boost::shared_ptr<TMemPropertyDecl>> fProperties;
-  std::unordered_map<std::string, size_t> fIndex;  // by lower-cased name
-  std::unordered_map<std::string, size_t> fExactIndex;
+  // Property positions by case-insensitive name; each key views the name of
+  // the declaration at its position, which fProperties keeps alive, so that
+  // a subclass copies its superclass's index without copying a string.
+  std::unordered_map<std::string_view, size_t, TNameHash, TSameName> fIndex;
   std::vector<TCIMValue> fInitialValues;
   std::vector<size_t> fKeys;  // in case-insensitive name order, as paths list them
   std::vector<size_t> fReferences;
