@@ -120,6 +120,11 @@ class ICIMInstance : public ICIMElement {
                            const TCIMContext& context = TCIMContext()) const = 0;
   virtual void SetPropertyValue(const std::string& name, const TCIMValue& value,
                                 const TCIMContext& context = TCIMContext()) = 0;
+  // The same, taking the value over: a caller done with a text spares its copy.
+  virtual void SetPropertyValue(const std::string& name, TCIMValue&& value,
+                                const TCIMContext& context = TCIMContext()) {
+    SetPropertyValue(name, static_cast<const TCIMValue&>(value), context);
+  }
   // Removes the instance and the associations that name it. Handles held
   // elsewhere still read its last values; changing it throws kQZADeleted.
   virtual void Delete(const TCIMContext& context = TCIMContext()) = 0;

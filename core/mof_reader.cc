@@ -1521,7 +1521,7 @@ void TMofReader::TSourceParser::ParsePropertyValue(TLoad::TClassInfo& cls,
     }
     TCIMValue value = Value(fValue, target);
     try {
-      instance->SetPropertyValue(property.fName, value, fReader.fContext);
+      instance->SetPropertyValue(property.fName, std::move(value), fReader.fContext);
     } catch (const TQZAException& e) {
       FailValue(fValue.fAt, target, e.what());
     }

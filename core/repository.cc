@@ -345,6 +345,7 @@ class TMemInstance : public ICIMInstance {
                    const std::string& role, const std::string& resultRole,
                    const TCIMContext& = TCIMContext()) const override;
   void SetPropertyValue(const std::string& name, const TCIMValue& value, const TCIMContext& = TCIMContext()) override;
+  void SetPropertyValue(const std::string& name, TCIMValue&& value, const TCIMContext& = TCIMContext()) override;
   void Delete(const TCIMContext& = TCIMContext()) override;
   bool IsDeleted() const override { return fDeleted; }
 
@@ -352,6 +353,7 @@ class TMemInstance : public ICIMInstance {
   uint64_t Sequence() const { return fSequence; }
   const TCIMValue& Value(size_t index) const;
   void SetValueAt(size_t index, const TCIMValue& value);
+  void SetValueAt(size_t index, TCIMValue&& value);
   const TCIMValue* Alternate(size_t index) const;
   void SetAlternateAt(size_t index, const TCIMValue& value);
   // The part of the object path after the class name.
@@ -361,6 +363,8 @@ class TMemInstance : public ICIMInstance {
 
  private:
   size_t RequireIndex(const std::string& name) const;
+  // Keeps a value already converted to its declaration.
+  void Store(size_t index, TCIMValue converted);
 
   TDataSource* fSource;
   TMemClass* fClass;
@@ -727,10 +731,25 @@ void TMemInstance::SetPropertyValue(const std::string& name, const TCIMValue& va
   SetValueAt(RequireIndex(name), value);
 }
 
+void TMemInstance::SetPropertyValue(const std::string& name, TCIMValue&& value, const TCIMContext&) {
+  fSource->Tick();
+  SetValueAt(RequireIndex(name), std::move(value));
+}
+
 void TMemInstance::SetValueAt(size_t index, const TCIMValue& value) {
   if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
   const TMemPropertyDecl& decl = fClass->Decl(index);
-  TCIMValue converted = value.ConvertTo(decl.GetType(), decl.IsArray());
+  Store(index, value.ConvertTo(decl.GetType(), decl.IsArray()));
+}
+
+void TMemInstance::SetValueAt(size_t index, TCIMValue&& value) {
+  if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
+  const TMemPropertyDecl& decl = fClass->Decl(index);
+  Store(index, std::move(value).ConvertTo(decl.GetType(), decl.IsArray()));
+}
+
+void TMemInstance::Store(size_t index, TCIMValue converted) {
+  const TMemPropertyDecl& decl = fClass->Decl(index);
   if (fValues.empty()) fValues.reserve(fClass->ValuesPerInstance());
   auto found = Position(fValues, index);
   if (found != fValues.end() && found->fIndex == index) {

@@ -176,7 +176,7 @@ TCIMValue TCIMValue::Real32(float value) {
 }
 
 TCIMValue TCIMValue::Array(ECIMType elementType, std::vector<TCIMValue> elements) {
-  for (TCIMValue& element : elements) element = element.ConvertTo(elementType, false);
+  for (TCIMValue& element : elements) element = std::move(element).ConvertTo(elementType, false);
   return TCIMValue(elementType, true, false,
                    TElements(std::make_shared<const std::vector<TCIMValue>>(std::move(elements))));
 }
@@ -375,13 +375,14 @@ std::string TCIMValue::ToString(int radix) const {
   return (whole.negative ? "-" : "") + UnsignedToText(whole.magnitude, radix);
 }
 
-TCIMValue TCIMValue::ConvertTo(ECIMType type, bool isArray) const {
+TCIMValue TCIMValue::ConvertTo(ECIMType type, bool isArray) const& {
   if (fNull) return Null(type, isArray);
   if (isArray != fArray) {
     throw TQZAException(kQZATypeMismatch, isArray ? "scalar given for an array" : "array given for a scalar");
   }
-  if (isArray) return Array(type, *std::get<TElements>(fPayload));
+  // An array's elements have its type already: the copy shares them.
   if (type == fType) return *this;
+  if (isArray) return Array(type, *std::get<TElements>(fPayload));
   switch (type) {
     case CIMTypeBoolean: return TCIMValue(ToBool());
     case CIMTypeUInt8: return TCIMValue(ToUInt8());
@@ -401,6 +402,11 @@ TCIMValue TCIMValue::ConvertTo(ECIMType type, bool isArray) const {
     case CIMTypeNone: break;
   }
   throw TQZAException(kQZATypeMismatch, "conversion to " + CIMTypeName(type));
+}
+
+TCIMValue TCIMValue::ConvertTo(ECIMType type, bool isArray) && {
+  if (!fNull && isArray == fArray && type == fType) return std::move(*this);
+  return static_cast<const TCIMValue&>(*this).ConvertTo(type, isArray);
 }
 
 bool TCIMValue::operator==(const TCIMValue& other) const {

@@ -140,7 +140,9 @@ class TCIMValue {
 
   // This value converted to a type (element type for arrays), as
   // SetPropertyValue does to fit a declaration. Throws like the To* readers.
-  TCIMValue ConvertTo(ECIMType type, bool isArray) const;
+  TCIMValue ConvertTo(ECIMType type, bool isArray) const&;
+  // The same, taking this value's payload over when it needs no conversion.
+  TCIMValue ConvertTo(ECIMType type, bool isArray) &&;
 
   bool operator==(const TCIMValue& other) const;
   bool operator!=(const TCIMValue& other) const { return !(*this == other); }
