@@ -49,7 +49,10 @@ struct TNameHash {
   }
 };
 struct TSameName {
-  bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+  // Names are mostly spelled as declared: an exact match spares the lowering.
+  bool operator()(std::string_view a, std::string_view b) const {
+    return a.size() == b.size() && (a == b || SameName(a, b));
+  }
 };
 
 const TQualifierValue* FindQualifier(const std::vector<TQualifierValue>& qualifiers, const std::string& name) {
