@@ -321,6 +321,11 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
   TReportProgress progress(err, errIsTerminal && wholeReport && !options.fQuiet);
   // Reading a sos report takes a while: its sources are shown as they are read.
   settings.fProgress = [&progress](const std::string& what) { progress.StepStarted("reading " + what); };
+  // A warning starts on a clean line, not after the progress shown.
+  settings.fWarn = [&progress, warn = settings.fWarn](EMofWarning kind, const std::string& warning) {
+    progress.Clear();
+    warn(kind, warning);
+  };
   TLoadedCollections loaded = LoadWithWarnings(settings, warnings);
   progress.Clear();
   bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
