@@ -21,7 +21,6 @@ const char kBoardAlias[] = "Planar";
 const int kLinuxOSType = 36;      // CIM_OperatingSystem.OSType "LINUX"
 const int kRunning = 3;           // CIM_SoftwareElement.SoftwareElementState
 const int kCpuEnabled = 1;        // CIM_Processor.CPUStatus
-const long kMinutesPerDay = 24 * 60;
 
 // A dmidecode field of the first structure of a type, or a /sys/class/dmi/id
 // file, which holds the same strings (those readable without root).
@@ -148,53 +147,22 @@ void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
   out.Add(os);
 }
 
-struct TPrintedTime {
-  std::time_t fAsIfUtc = 0;  // the printed fields read as universal time
-  std::string fZone;         // "CET"
-};
-
-// date's C-locale form: "Mon Dec  7 06:26:38 CET 2026".
-std::optional<TPrintedTime> ParseDateOutput(const std::string& text) {
-  const std::vector<std::string> words = Words(text.substr(0, text.find('\n')));
-  if (words.size() != 6) return std::nullopt;
-  std::tm fields{};
-  const std::string withoutZone = words[1] + " " + words[2] + " " + words[3] + " " + words[5];
-  const char* end = ::strptime(withoutZone.c_str(), "%b %d %H:%M:%S %Y", &fields);
-  if (end == nullptr || *end != '\0') return std::nullopt;
-  return TPrintedTime{::timegm(&fields), words[4]};
-}
-
-// "20261207072638.000000+060"
-std::string CimLocalTime(std::time_t asIfUtc, long offsetMinutes) {
-  std::tm fields{};
-  ::gmtime_r(&asIfUtc, &fields);
-  char buffer[96];
-  std::snprintf(buffer, sizeof buffer, "%04d%02d%02d%02d%02d%02d.000000%c%03ld", fields.tm_year + 1900,
-                fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec,
-                offsetMinutes < 0 ? '-' : '+', std::labs(offsetMinutes));
-  return buffer;
-}
-
 // The zone's name, its abbreviation and offset, and the local time the
 // machine showed: `date` and `date --utc` print one moment, so their
 // difference is the offset.
 void MapTimeZone(const TMachineRecords& records, TCollection& out) {
-  const auto local = ParseDateOutput(records.fDate);
-  const auto universal = ParseDateOutput(records.fDateUtc);
-  if (!local && records.fTimeZoneName.empty()) return;
+  const std::optional<TMachineClock> clock = MachineClock(records.fDate, records.fDateUtc);
+  if (!clock && records.fTimeZoneName.empty()) return;
   TMofInstance zone("VKXSG_TimeZone");
   zone.Set("InstanceID", "VKX:TimeZone:0");
   std::string described = records.fTimeZoneName;
-  const long offset = local && universal ? std::lround(std::difftime(local->fAsIfUtc, universal->fAsIfUtc) / 60.0) : 0;
-  // Zones lie within a day of universal time; two outputs further apart are
-  // not of one moment.
-  if (local && universal && std::labs(offset) <= kMinutesPerDay) {
+  if (clock) {
     char signedOffset[48];
-    std::snprintf(signedOffset, sizeof signedOffset, "%c%02ld%02ld", offset < 0 ? '-' : '+', std::labs(offset) / 60,
-                  std::labs(offset) % 60);
-    described = Trimmed(described + " (" + local->fZone + ", " + signedOffset + ")");
-    zone.Set("LocalDateTime", CimLocalTime(local->fAsIfUtc, offset))
-        .Set("GMTDateTime", CimLocalTime(universal->fAsIfUtc, 0));
+    std::snprintf(signedOffset, sizeof signedOffset, "%c%02ld%02ld", clock->fOffsetMinutes < 0 ? '-' : '+',
+                  std::labs(clock->fOffsetMinutes) / 60, std::labs(clock->fOffsetMinutes) % 60);
+    described = Trimmed(described + " (" + clock->fZone + ", " + signedOffset + ")");
+    zone.Set("LocalDateTime", CimLocalTime(clock->fLocalAsIfUtc, clock->fOffsetMinutes))
+        .Set("GMTDateTime", CimLocalTime(clock->fLocalAsIfUtc - clock->fOffsetMinutes * 60, 0));
   }
   zone.SetIfAny("TheTimeZone", described);
   out.Add(zone);

@@ -1,5 +1,7 @@
 // Disks, file systems, network, software, processes and logs, as the
 // hardware, network, software, process and log pages read them.
+#include <time.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -274,8 +276,36 @@ std::string ProgramName(const std::string& command) {
   return slash == std::string::npos ? first : first.substr(slash + 1);
 }
 
-void MapProcesses(const TProcesses& processes, TCollection& out) {
-  for (const TProcess& process : processes.fProcesses) {
+// ps's START as a CIM datetime: "14:05" (within a day of the machine's
+// clock), "Dec06" (within a year); a bare year says too little.
+std::string ProcessStart(const std::string& start, const TMachineClock& clock) {
+  std::tm now{};
+  ::gmtime_r(&clock.fLocalAsIfUtc, &now);
+  std::tm fields = now;
+  fields.tm_sec = 0;
+  const char* end = ::strptime(start.c_str(), "%H:%M", &fields);
+  const bool today = end != nullptr && *end == '\0';
+  if (!today) {
+    fields = now;
+    fields.tm_hour = fields.tm_min = fields.tm_sec = 0;
+    end = ::strptime(start.c_str(), "%b%d", &fields);
+    if (end == nullptr || *end != '\0') return "";
+  }
+  std::time_t started = ::timegm(&fields);
+  if (started > clock.fLocalAsIfUtc) {
+    if (today) {
+      started -= 24 * 60 * 60;
+    } else {
+      --fields.tm_year;
+      started = ::timegm(&fields);
+    }
+  }
+  return CimLocalTime(started, clock.fOffsetMinutes);
+}
+
+void MapProcesses(const TMachineRecords& records, TCollection& out) {
+  const std::optional<TMachineClock> clock = MachineClock(records.fDate, records.fDateUtc);
+  for (const TProcess& process : records.fProcesses.fProcesses) {
     std::string command = process.Column("COMMAND");
     if (command.empty()) command = process.Column("CMD");
     TMofInstance instance("VKXSG_Process");
@@ -283,6 +313,7 @@ void MapProcesses(const TProcesses& processes, TCollection& out) {
         .SetNumber("ExecutionState", ExecutionStateOf(process.Column("STAT"))).Set("CommandLine", command);
     if (WholeNumber(process.Column("RSS"))) instance.Set("WorkingSetSize", Kilobytes(process.Column("RSS")));
     if (const auto priority = WholeNumber(process.Column("PRI"))) instance.SetNumber("Priority", *priority);
+    if (clock) instance.SetIfAny("CreationDate", ProcessStart(process.Column("START"), *clock));
     out.Add(instance);
   }
 }
@@ -503,7 +534,7 @@ void MapNetwork(const TMachineRecords& records, TCollection& out) {
 void MapSoftware(const TMachineRecords& records, TCollection& out) {
   MapPackages(records.fPackages, out);
   MapModules(records, out);
-  MapProcesses(records.fProcesses, out);
+  MapProcesses(records, out);
 }
 
 void MapLogs(const TMachineRecords& records, TCollection& out) {

@@ -164,6 +164,11 @@ TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
   EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{HostName()});
   EXPECT_EQ(Values(loaded, "VKXSG_OperatingSystem", "KernelRelease"), std::vector<std::string>{KernelRelease()});
   EXPECT_TRUE(Holds(Values(loaded, "VKXSG_Process", "CommandLine"), marked.CommandLine()));
+  for (const auto& process : InstancesOfClass(*loaded.fNamespace, "VKXSG_Process")) {
+    if (PropertyText(*process, "CommandLine") == marked.CommandLine()) {
+      EXPECT_NE(PropertyText(*process, "CreationDate"), "");
+    }
+  }
   if (!FindProgram("lspci").empty()) {
     EXPECT_EQ(Values(loaded, "CIM_PCIDevice", "DeviceID").size(), PciFunctionsInSys());
   }
