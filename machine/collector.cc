@@ -214,7 +214,7 @@ bool IsOptional(EFact fact) {
 class TCollector {
  public:
   TCollector(const TMachineTree& tree, const TCollectSettings& settings)
-      : fTree(tree), fSettings(settings), fOut(std::time(nullptr)) {}
+      : fTree(tree), fSettings(settings), fOut(CollectionTime(tree, settings)) {}
 
   TCollection Run() {
     for (const std::string& problem : fSettings.fEarlierProblems) fOut.Log(ELogType::kError, "collector.sos", problem);
@@ -233,6 +233,15 @@ class TCollector {
   }
 
  private:
+  // A sos report was collected when sos ran, which its `date --utc` says;
+  // without that output, when it is read.
+  static std::time_t CollectionTime(const TMachineTree& tree, const TCollectSettings& settings) {
+    if (tree.IsLive()) return std::time(nullptr);
+    const TSourceText text = tree.Read(SourceOf(EFact::kDateUtc), settings.fLogBytes);
+    const std::optional<std::time_t> printed = text.fRead ? UniversalTime(text.fText) : std::nullopt;
+    return printed ? *printed : std::time(nullptr);
+  }
+
   // modinfo runs on the modules lsmod listed; a sos report stored its output.
   std::vector<std::string> LoadedModuleNames() const {
     std::vector<std::string> names;

@@ -80,6 +80,12 @@ std::optional<TMachineClock> MachineClock(const std::string& date, const std::st
   return TMachineClock{local->fAsIfUtc, offset, local->fZone};
 }
 
+std::optional<std::time_t> UniversalTime(const std::string& dateUtc) {
+  const auto universal = ParseDateOutput(dateUtc);
+  if (!universal) return std::nullopt;
+  return universal->fAsIfUtc;
+}
+
 std::string CimLocalTime(std::time_t localAsIfUtc, long offsetMinutes) {
   std::tm fields{};
   ::gmtime_r(&localAsIfUtc, &fields);

@@ -29,6 +29,9 @@ struct TMachineClock {
 };
 std::optional<TMachineClock> MachineClock(const std::string& date, const std::string& dateUtc);
 
+// The moment `date --utc` printed, "Mon Dec  7 03:23:22 UTC 2026".
+std::optional<std::time_t> UniversalTime(const std::string& dateUtc);
+
 // A CIM datetime of local fields read as universal time, with the offset:
 // "20261207072638.000000+060".
 std::string CimLocalTime(std::time_t localAsIfUtc, long offsetMinutes);

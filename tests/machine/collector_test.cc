@@ -222,6 +222,7 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
     std::string fOutput;  // the real output's file, or the stored output
     std::string fClass;   // filled from that output
     size_t fInstances;    // of fClass; 0: any
+    std::string fCollected = "";  // the collection's time, when the output tells it
   };
   std::string realDmidecode;
   std::error_code error;
@@ -260,6 +261,9 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
        "default via 192.0.2.1 dev eth0 proto dhcp metric 100\n192.0.2.0/24 dev eth0 proto kernel scope link\n"
        "local 127.0.0.1 dev lo table local proto kernel scope host src 127.0.0.1\n",
        "VKXSG_NextHopIPRoute", 2},
+      // Collected when sos ran, not when the report is read.
+      {"sos_commands/date/date_--utc", TCase::kStored, "Sun Dec  6 22:15:07 UTC 2026\n", "VKXSG_QZAProduct", 1,
+       "20261206221507.000000+000"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.fSosPath);
@@ -282,6 +286,9 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
     const size_t instances = InstancesOfClass(*loaded.fNamespace, c.fClass).size();
     if (c.fInstances == 0) EXPECT_GT(instances, 0u);
     else EXPECT_EQ(instances, c.fInstances);
+    if (!c.fCollected.empty()) {
+      EXPECT_EQ(Values(loaded, "VKXSG_QZAProduct", "CollectionTime"), std::vector<std::string>{c.fCollected});
+    }
     const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& m) {
       return m.find("sos_commands/process/ps_auxwww: not in the sos report") == 0;
