@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/delta_computation.h"
 #include "writer/writer.h"
 
 struct TWriterSettings {
@@ -20,6 +21,7 @@ struct TWriterSettings {
   std::string fStagingFolder;  // where it is written; the output folder when empty
   std::string fDataFolder;     // the product's data files (device-analysis header)
   std::string fWriterType;     // announced to the library ("html", "inventory", ...)
+  std::vector<TIgnoredProperty> fIgnored;  // left out of a comparison
 };
 
 class THostWriter : public TWriter {

@@ -12,6 +12,7 @@
 #include "core/root.h"
 #include "host/display_text.h"
 #include "host/html_assets.h"
+#include "writer/cim_reading.h"
 
 namespace fs = std::filesystem;
 using NVKXQZA20::ICIMInstance;
@@ -163,7 +164,98 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
-  if (IsComparisonRun()) fSite.SetComparedCollections(GetDataSourceLabels());
+  fChanges.reset();
+  if (IsComparisonRun()) {
+    fSite.SetComparedCollections(GetDataSourceLabels());
+    const std::vector<std::string>& labels = GetDataSourceLabels();
+    fChanges.reset(new TChangeList(VolatileLabels(), labels.empty() ? "" : labels.front()));
+  }
+}
+
+// The labels the library gives the volatile properties' columns, in every
+// class that has them.
+std::set<std::string> THtmlWriter::VolatileLabels() {
+  std::set<std::string> labels;
+  auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
+  if (!ns) return labels;
+  const std::vector<TIgnoredProperty> properties = VolatileProperties(Settings().fIgnored);
+  NVKXQZA20::TClassCallback add = [&](boost::shared_ptr<NVKXQZA20::ICIMClass> cls) {
+    for (const TIgnoredProperty& property : properties) {
+      const bool inClass = property.fClass == "*" || cls->IsA(property.fClass);
+      if (!inClass || !cls->GetPropertyDecl(property.fProperty)) continue;
+      try {
+        labels.insert(GetTableHeaderLabel(*cls, TReportProperty(property.fProperty, "", "", "", ""),
+                                          NVKXQZA20::TCIMContext()));
+      } catch (const TQZAException&) {
+        // A property without a label has no column to fold.
+      }
+    }
+    return true;
+  };
+  for (const auto& root : ns->GetRootClasses(NVKXQZA20::TCIMContext())) {
+    add(root);
+    root->EnumerateSubclasses(add, true);
+  }
+  return labels;
+}
+
+TPlainGrid THtmlWriter::PlainGrid(const TTableGrid& grid) const {
+  TPlainGrid plain;
+  plain.fLabelRow = grid.fColumnReport;
+  plain.fLabelColumn = grid.fRowReport;
+  for (int32_t r = 0; r < grid.fRows; ++r) {
+    plain.fRows.emplace_back();
+    for (int32_t c = 0; c < grid.fColumns; ++c) {
+      const TTableCell& cell = grid.Cell(r, c);
+      plain.fRows.back().push_back(TPlainCell{fMarkup.Of(cell.fText).fPlain, cell.fMarkers[0]});
+    }
+  }
+  return plain;
+}
+
+// The log records of the later collections that the base lacks, with the
+// time and message a reader looks for.
+std::vector<TShownLogRecords> THtmlWriter::NewLogRecords() {
+  std::vector<TShownLogRecords> shown;
+  auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
+  if (!ns) return shown;
+  for (const TNewLogRecords& log : FindNewLogRecords(*ns)) {
+    const std::vector<std::string>& labels = GetDataSourceLabels();
+    shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "", {}});
+    for (const auto& record : log.fRecords) {
+      std::string time;
+      try {
+        time = record->GetProperty("MessageTimestamp")->GetValue().ToDateTime().ToUIString();
+      } catch (const TQZAException&) {
+        // A record without a time shows none.
+      }
+      std::string message = PropertyText(*record, "Message");
+      if (message.empty()) message = PropertyText(*record, "Description");
+      shown.back().fRecords.emplace_back(time, message);
+    }
+  }
+  return shown;
+}
+
+void THtmlWriter::WriteChangesPage() {
+  ClosePage();
+  const std::vector<TShownLogRecords> logs = NewLogRecords();
+  std::vector<std::string> ignored;
+  for (const TIgnoredProperty& property : Settings().fIgnored) {
+    ignored.push_back(property.fClass + "." + property.fProperty);
+  }
+  fPage = TPage();
+  fPage.fOpen = true;
+  fPage.fFile = fFiles.FileFor("what_changed");
+  fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
+  fPage.fTitle = kChangesTitle;
+  Append(ChangesPageBody(*fChanges, logs, ignored));
+  for (const TPageChanges& page : fChanges->Pages()) {
+    for (const TChange& change : page.fChanges) fPage.fSearchTexts.push_back(change.fInstance);
+  }
+  const std::string file = fPage.fFile;
+  ClosePage();
+  fSite.SetChangesPage(file, ChangesSummary(*fChanges, logs));
 }
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
@@ -182,6 +274,7 @@ void THtmlWriter::WriteCategoryTitle(std::string title) { fSite.SetCategoryTitle
 
 void THtmlWriter::EndReport() {
   ClosePage();
+  if (fChanges) WriteChangesPage();
   THtmlDocument index;
   index.fTitle = fSite.IndexTitle(fMachine);
   index.fMachine = fMachine;
@@ -225,6 +318,7 @@ void THtmlWriter::OpenPage(std::string pagePath) {
   fPage.fOpen = true;
   fPage.fFile = fFiles.FileFor(LinkNameOf(pagePath, GetOutputFolder()));
   fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
+  if (fChanges) fChanges->BeginPage(fPage.fFile);
 }
 
 void THtmlWriter::ClosePage() {
@@ -272,6 +366,7 @@ void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::s
     link = " <span class=\"page-link\">" + TextMarkup(linkText) + "</span>";
   }
   Append("<h1>" + markup + link + "</h1>\n");
+  if (fChanges) fChanges->PageTitle(PlainTextOf(markup));
   fPage.fLastHeading = PlainTextOf(markup);
   fPage.fSearchTexts.push_back(fPage.fLastHeading);
 }
@@ -282,6 +377,7 @@ void THtmlWriter::RegisterPage(std::string linkName, std::string pageName, bool&
 
 void THtmlWriter::WriteSeparator() {
   EndTable();
+  if (fChanges) fChanges->Separator();
   Append("<hr>\n");
 }
 
@@ -301,6 +397,7 @@ void THtmlWriter::AppendNote(const std::string& text) {
 // comparison pages ("Missing from", "Differences").
 void THtmlWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) {
   AppendHeading(subTitleEnabled ? "h3" : "h2", secondFlag ? "compare" : "", title);
+  if (fChanges) fChanges->TableTitle(PlainTextOf(TextMarkup(title)), secondFlag);
   if (secondFlag && IsComparisonRun()) CountDifference(title);
 }
 
@@ -336,6 +433,7 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
+  if (fChanges && fPage.fOpen) fChanges->Grid(PlainGrid(grid));
   AppendTable(TableFromGrid(grid, fMarkup));
 }
 

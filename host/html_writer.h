@@ -1,7 +1,8 @@
 // The HTML writer: turns a report into a folder that opens in any browser,
 // without a server or network: index.html (machine summary, contents and a
 // search over the whole report; in a comparison, the compared collections and
-// the differing instances counted per page), one page per registered page
+// the differing instances counted per page, and a "What changed" page that
+// lists every difference in a line), one page per registered page
 // named from its link name, report.css, report.js and search-data.js, beside
 // the raw-data result files the library writes itself.
 //
@@ -24,7 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "host/change_list.h"
 #include "host/host_writer.h"
+#include "host/html_changes.h"
 #include "host/html_site.h"
 #include "host/html_table.h"
 #include "host/file_names.h"
@@ -130,6 +133,10 @@ class THtmlWriter : public THostWriter {
   void ReadSummary(TNamespacePtr ns);
   void WriteAssets();
   void WritePages();
+  std::set<std::string> VolatileLabels();
+  TPlainGrid PlainGrid(const TTableGrid& grid) const;
+  std::vector<TShownLogRecords> NewLogRecords();
+  void WriteChangesPage();
   void WritePage(const TWrittenPage& page);
 
   void Append(const std::string& markup);
@@ -161,6 +168,7 @@ class THtmlWriter : public THostWriter {
   TPage fPage;
   TStreamedTable fStreamed;
   TVellumSummary fVellum;
+  std::unique_ptr<TChangeList> fChanges;  // in a comparison report
 };
 
 #endif

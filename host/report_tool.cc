@@ -247,7 +247,8 @@ void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoad
   std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
   TLogScope log(logFile, options.fLogLevel);
   TIPMIScope ipmi(options.fRemoteBMC);
-  TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options)};
+  TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options),
+                           options.fIgnored};
   TCIMContext context = ContextOf(options, dataSources, HasXCMServiceProcessor(options, *loaded.fNamespace));
   std::ofstream trace;
   if (options.fFormat == "trace" && options.fPage.empty()) trace.open(folder.Staging() + "/trace.jsonl");
