@@ -184,7 +184,6 @@ pre.line-diff {
   margin: .3rem 0; padding: .4rem .6rem; overflow-x: auto; background: var(--zebra); border: 1px solid var(--line);
   font-family: ui-monospace, SFMono-Regular, Menlo, Consolas, "Liberation Mono", monospace; font-size: .84em;
 }
-pre.line-diff span { display: block; }
 pre.line-diff .del { background: #fde8e8; color: #8a1c1c; }
 pre.line-diff .ins { background: #e3f4e6; color: #1b5e20; }
 pre.line-diff .skip { color: var(--muted); font-style: italic; }

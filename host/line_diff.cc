@@ -78,7 +78,7 @@ class TMyers {
       const long previousK = above ? k + 1 : k - 1;
       const long previousX = At(previous, d - 1, previousK);
       const long previousY = previousX - previousK;
-      while (x > previousX && y > previousY) script.emplace_back(ELineChange::kKept, static_cast<size_t>(--x));
+      for (; x > previousX && y > previousY; --y) script.emplace_back(ELineChange::kKept, static_cast<size_t>(--x));
       if (above) {
         script.emplace_back(ELineChange::kAdded, static_cast<size_t>(previousY));
       } else {
