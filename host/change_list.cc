@@ -178,3 +178,40 @@ size_t TChangeList::Count(EChangeKind kind, bool volatileOnes) const {
   }
   return count;
 }
+
+TPlainGrid PlainGridOf(const TTableGrid& grid, const std::function<std::string(const std::string&)>& plainText) {
+  TPlainGrid plain;
+  plain.fLabelRow = grid.fColumnReport;
+  plain.fLabelColumn = grid.fRowReport;
+  for (int32_t r = 0; r < grid.fRows; ++r) {
+    plain.fRows.emplace_back();
+    for (int32_t c = 0; c < grid.fColumns; ++c) {
+      const TTableCell& cell = grid.Cell(r, c);
+      plain.fRows.back().push_back(TPlainCell{plainText(cell.fText), cell.fMarkers[0]});
+    }
+  }
+  return plain;
+}
+
+TChangeCounts CountsOf(const TChangeList& changes, size_t newLogRecords) {
+  TChangeCounts counts;
+  counts.fChanged = changes.Count(EChangeKind::kChanged, false);
+  counts.fMissing = changes.Count(EChangeKind::kMissing, false);
+  counts.fUnique = changes.Count(EChangeKind::kUnique, false);
+  for (EChangeKind kind : {EChangeKind::kChanged, EChangeKind::kMissing, EChangeKind::kUnique}) {
+    counts.fFolded += changes.Count(kind, true);
+  }
+  counts.fNewLogRecords = newLogRecords;
+  return counts;
+}
+
+std::string CountedNoun(size_t count, const std::string& one, const std::string& many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string ChangesSummary(const TChangeCounts& counts) {
+  return CountedNoun(counts.fChanged, "changed value", "changed values") + ", " + std::to_string(counts.fMissing) +
+         " missing, " + std::to_string(counts.fUnique) + " unique, " +
+         CountedNoun(counts.fNewLogRecords, "new log record", "new log records") + " (" +
+         CountedNoun(counts.fFolded, "volatile value", "volatile values") + " folded)";
+}

@@ -18,10 +18,13 @@
 #define QZA_HOST_CHANGE_LIST_H
 
 #include <cstddef>
+#include <functional>
 #include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
+
+#include "writer/table_grid.h"
 
 enum class EChangeKind { kChanged, kMissing, kUnique };
 
@@ -94,5 +97,22 @@ class TChangeList {
   std::string fWhere;
   EState fState = EState::kInstance;
 };
+
+// A grid of the library as plain text, through the writer's plain texts.
+TPlainGrid PlainGridOf(const TTableGrid& grid, const std::function<std::string(const std::string&)>& plainText);
+
+// What the indexes say of the list.
+struct TChangeCounts {
+  size_t fChanged = 0;
+  size_t fMissing = 0;
+  size_t fUnique = 0;
+  size_t fFolded = 0;  // volatile changes of any kind
+  size_t fNewLogRecords = 0;
+};
+TChangeCounts CountsOf(const TChangeList& changes, size_t newLogRecords);
+// "1 line", "2 lines".
+std::string CountedNoun(size_t count, const std::string& one, const std::string& many);
+// "12 changed values, 1 missing, 1 unique, 3 new log records (40 volatile values folded)"
+std::string ChangesSummary(const TChangeCounts& counts);
 
 #endif

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,11 @@ class THostWriter : public TWriter {
   void WriteWholeFile(const std::string& path, const std::string& text);
   // Writes a file through a stream, or records the failure and throws.
   void WriteStreamedFile(const std::string& path, const std::function<void(std::ostream&)>& write);
+  // Of a comparison: the column labels of the volatile properties (and the
+  // ignored ones) in every class that has them, and the later collections'
+  // new log records.
+  std::set<std::string> VolatileColumnLabels();
+  std::vector<TNewLogRecords> NewLogRecords();
 
  private:
   TWriterSettings fSettings;

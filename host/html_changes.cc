@@ -17,10 +17,6 @@ const size_t kMaxShownDiffLines = 400;
 const char kArrow[] = " \xE2\x86\x92 ";
 const char kStep[] = " \xE2\x80\xBA ";
 
-std::string Counted(size_t count, const std::string& one, const std::string& many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 bool IsLong(const std::string& text) { return text.size() > kLongValue || text.find('\n') != std::string::npos; }
 
 bool IsLong(const TChange& change) {
@@ -61,7 +57,7 @@ std::string LineDiffHtml(const std::string& base, const std::string& other) {
       ++skipped;
       continue;
     }
-    if (skipped) html += Span("skip", "\xE2\x80\xA6 " + Counted(skipped, "line", "lines") + "\n");
+    if (skipped) html += Span("skip", "\xE2\x80\xA6 " + CountedNoun(skipped, "line", "lines") + "\n");
     skipped = 0;
     ++written;
     const ELineChange change = lines[i].fChange;
@@ -69,7 +65,7 @@ std::string LineDiffHtml(const std::string& base, const std::string& other) {
     const std::string classes = change == ELineChange::kAdded ? "ins" : change == ELineChange::kRemoved ? "del" : "kept";
     html += Span(classes, mark + std::string(lines[i].fText) + "\n");
   }
-  if (skipped) html += Span("skip", "\xE2\x80\xA6 " + Counted(skipped, "line", "lines") + "\n");
+  if (skipped) html += Span("skip", "\xE2\x80\xA6 " + CountedNoun(skipped, "line", "lines") + "\n");
   if (!diff.fShortest) html += Span("skip", "(too many changes to pair the lines: all changed lines are listed)\n");
   return html + "</pre>";
 }
@@ -107,12 +103,12 @@ std::string PageHtml(const TPageChanges& page) {
   std::vector<const TChange*> volatileOnes;
   for (const TChange& change : page.fChanges) (change.fVolatile ? volatileOnes : lasting).push_back(&change);
   std::string html = "<section class=\"changes-page\">\n<h2><a href=\"" + EncodeHtmlText(page.fFile) + "\">" +
-                     EncodeHtmlText(page.fTitle) + "</a> " + Span("badge", Counted(lasting.size(), "change", "changes")) +
+                     EncodeHtmlText(page.fTitle) + "</a> " + Span("badge", CountedNoun(lasting.size(), "change", "changes")) +
                      "</h2>\n";
   if (!lasting.empty()) html += ListHtml(lasting);
   if (!volatileOnes.empty()) {
     html += "<details class=\"volatile\">\n<summary>" +
-            EncodeHtmlText(Counted(volatileOnes.size(), "volatile value", "volatile values")) +
+            EncodeHtmlText(CountedNoun(volatileOnes.size(), "volatile value", "volatile values")) +
             " (clocks, counters, free memory, process times)</summary>\n" + ListHtml(volatileOnes) + "</details>\n";
   }
   return html + "</section>\n";
@@ -120,7 +116,7 @@ std::string PageHtml(const TPageChanges& page) {
 
 std::string LogHtml(const TShownLogRecords& log) {
   std::string html = "<section class=\"changes-log\">\n<h3>" + EncodeHtmlText(log.fLog) + ": " +
-                     EncodeHtmlText(Counted(log.fRecords.size(), "new record", "new records")) + " since the base" +
+                     EncodeHtmlText(CountedNoun(log.fRecords.size(), "new record", "new records")) + " since the base" +
                      " (" + Span("source", log.fCollection) + ")</h3>\n<table class=\"new-records\">\n<thead><tr>"
                      "<th scope=\"col\">Time</th><th scope=\"col\">Message</th></tr></thead>\n<tbody>\n";
   for (const auto& record : log.fRecords) {
@@ -130,28 +126,18 @@ std::string LogHtml(const TShownLogRecords& log) {
   return html + "</tbody>\n</table>\n</section>\n";
 }
 
+}  // namespace
+
 size_t RecordCount(const std::vector<TShownLogRecords>& logs) {
   size_t count = 0;
   for (const TShownLogRecords& log : logs) count += log.fRecords.size();
   return count;
 }
 
-}  // namespace
-
-std::string ChangesSummary(const TChangeList& changes, const std::vector<TShownLogRecords>& logs) {
-  const size_t folded = changes.Count(EChangeKind::kChanged, true) + changes.Count(EChangeKind::kMissing, true) +
-                        changes.Count(EChangeKind::kUnique, true);
-  return Counted(changes.Count(EChangeKind::kChanged, false), "changed value", "changed values") + ", " +
-         std::to_string(changes.Count(EChangeKind::kMissing, false)) + " missing, " +
-         std::to_string(changes.Count(EChangeKind::kUnique, false)) + " unique, " +
-         Counted(RecordCount(logs), "new log record", "new log records") + " (" +
-         Counted(folded, "volatile value", "volatile values") + " folded)";
-}
-
 std::string ChangesPageBody(const TChangeList& changes, const std::vector<TShownLogRecords>& logs,
                             const std::vector<std::string>& ignored) {
   std::string html = "<h1>" + std::string(kChangesTitle) + "</h1>\n<p class=\"lead changes-summary\">" +
-                     EncodeHtmlText(ChangesSummary(changes, logs)) +
+                     EncodeHtmlText(ChangesSummary(CountsOf(changes, RecordCount(logs)))) +
                      ". One line per difference from the base: where it is (table, instance, property), then the "
                      "base value and the other. Values that change by themselves (clocks, counters, free memory, "
                      "process times) are folded under each page.</p>\n";

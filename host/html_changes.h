@@ -23,9 +23,7 @@ struct TShownLogRecords {
 
 extern const char kChangesTitle[];
 
-// The counts in a line: "12 changed values, 1 missing, 1 unique, 3 new log
-// records (40 volatile values folded)".
-std::string ChangesSummary(const TChangeList& changes, const std::vector<TShownLogRecords>& logs);
+size_t RecordCount(const std::vector<TShownLogRecords>& logs);
 
 // ignored: the properties left out with --ignore, as given.
 std::string ChangesPageBody(const TChangeList& changes, const std::vector<TShownLogRecords>& logs,

@@ -168,58 +168,15 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   if (IsComparisonRun()) {
     fSite.SetComparedCollections(GetDataSourceLabels());
     const std::vector<std::string>& labels = GetDataSourceLabels();
-    fChanges.reset(new TChangeList(VolatileLabels(), labels.empty() ? "" : labels.front()));
+    fChanges.reset(new TChangeList(VolatileColumnLabels(), labels.empty() ? "" : labels.front()));
   }
-}
-
-// The labels the library gives the volatile properties' columns, in every
-// class that has them.
-std::set<std::string> THtmlWriter::VolatileLabels() {
-  std::set<std::string> labels;
-  auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
-  if (!ns) return labels;
-  const std::vector<TIgnoredProperty> properties = VolatileProperties(Settings().fIgnored);
-  NVKXQZA20::TClassCallback add = [&](boost::shared_ptr<NVKXQZA20::ICIMClass> cls) {
-    for (const TIgnoredProperty& property : properties) {
-      const bool inClass = property.fClass == "*" || cls->IsA(property.fClass);
-      if (!inClass || !cls->GetPropertyDecl(property.fProperty)) continue;
-      try {
-        labels.insert(GetTableHeaderLabel(*cls, TReportProperty(property.fProperty, "", "", "", ""),
-                                          NVKXQZA20::TCIMContext()));
-      } catch (const TQZAException&) {
-        // A property without a label has no column to fold.
-      }
-    }
-    return true;
-  };
-  for (const auto& root : ns->GetRootClasses(NVKXQZA20::TCIMContext())) {
-    add(root);
-    root->EnumerateSubclasses(add, true);
-  }
-  return labels;
-}
-
-TPlainGrid THtmlWriter::PlainGrid(const TTableGrid& grid) const {
-  TPlainGrid plain;
-  plain.fLabelRow = grid.fColumnReport;
-  plain.fLabelColumn = grid.fRowReport;
-  for (int32_t r = 0; r < grid.fRows; ++r) {
-    plain.fRows.emplace_back();
-    for (int32_t c = 0; c < grid.fColumns; ++c) {
-      const TTableCell& cell = grid.Cell(r, c);
-      plain.fRows.back().push_back(TPlainCell{fMarkup.Of(cell.fText).fPlain, cell.fMarkers[0]});
-    }
-  }
-  return plain;
 }
 
 // The log records of the later collections that the base lacks, with the
 // time and message a reader looks for.
-std::vector<TShownLogRecords> THtmlWriter::NewLogRecords() {
+std::vector<TShownLogRecords> THtmlWriter::ShownLogRecords() {
   std::vector<TShownLogRecords> shown;
-  auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
-  if (!ns) return shown;
-  for (const TNewLogRecords& log : FindNewLogRecords(*ns)) {
+  for (const TNewLogRecords& log : NewLogRecords()) {
     const std::vector<std::string>& labels = GetDataSourceLabels();
     shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "", {}});
     for (const auto& record : log.fRecords) {
@@ -239,7 +196,7 @@ std::vector<TShownLogRecords> THtmlWriter::NewLogRecords() {
 
 void THtmlWriter::WriteChangesPage() {
   ClosePage();
-  const std::vector<TShownLogRecords> logs = NewLogRecords();
+  const std::vector<TShownLogRecords> logs = ShownLogRecords();
   std::vector<std::string> ignored;
   for (const TIgnoredProperty& property : Settings().fIgnored) {
     ignored.push_back(property.fClass + "." + property.fProperty);
@@ -255,7 +212,7 @@ void THtmlWriter::WriteChangesPage() {
   }
   const std::string file = fPage.fFile;
   ClosePage();
-  fSite.SetChangesPage(file, ChangesSummary(*fChanges, logs));
+  fSite.SetChangesPage(file, ChangesSummary(CountsOf(*fChanges, RecordCount(logs))));
 }
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
@@ -433,7 +390,7 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
-  if (fChanges && fPage.fOpen) fChanges->Grid(PlainGrid(grid));
+  if (fChanges && fPage.fOpen) fChanges->Grid(PlainGridOf(grid, [this](const std::string& text) { return fMarkup.Of(text).fPlain; }));
   AppendTable(TableFromGrid(grid, fMarkup));
 }
 

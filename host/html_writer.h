@@ -133,9 +133,7 @@ class THtmlWriter : public THostWriter {
   void ReadSummary(TNamespacePtr ns);
   void WriteAssets();
   void WritePages();
-  std::set<std::string> VolatileLabels();
-  TPlainGrid PlainGrid(const TTableGrid& grid) const;
-  std::vector<TShownLogRecords> NewLogRecords();
+  std::vector<TShownLogRecords> ShownLogRecords();
   void WriteChangesPage();
   void WritePage(const TWrittenPage& page);
 

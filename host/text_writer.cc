@@ -170,6 +170,7 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
   for (size_t i = 0; i < index.fComparedCollections.size(); ++i) {
     text += (i == 0 ? "Base collection: " : "Compared with: ") + index.fComparedCollections[i] + "\n";
   }
+  if (!index.fComparedCollections.empty()) text += "What changed: " + ChangesSummary(index.fChanges) + "\n";
   std::string category;
   for (size_t i = 0; i < index.fEntries.size(); ++i) {
     const TIndexEntry& entry = index.fEntries[i];
