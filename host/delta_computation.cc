@@ -377,7 +377,7 @@ const TIgnoredProperty kVolatileProperties[] = {
     {"VKXSG_TimeZone", "GMTDateTime"},
     {"VKXSG_SP_ComputerSystem", "SPClock"},          // the service processor's clock
     {"VKXSG_Account", "LastLogon"},                  // every logon
-    {"VKXSG_Process", "Handle"},                     // process ids are given anew at each start
+    {"VKXSG_Process", "Handle"},                     // a restarted process keeps its name, not its id
     {"VKXSG_Process", "CreationDate"},               // restarted with the system
     {"VKXSG_Process", "KernelModeTime"},             // run times and memory of the moment
     {"VKXSG_Process", "UserModeTime"},

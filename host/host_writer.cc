@@ -50,7 +50,7 @@ std::set<std::string> THostWriter::VolatileColumnLabels() {
   std::set<std::string> labels;
   auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
   if (!ns) return labels;
-  const std::vector<TIgnoredProperty> properties = VolatileProperties(fSettings.fIgnored);
+  const std::vector<TIgnoredProperty> properties = VolatileProperties(fIgnored);
   NVKXQZA20::TClassCallback add = [&](boost::shared_ptr<NVKXQZA20::ICIMClass> cls) {
     for (const TIgnoredProperty& property : properties) {
       const bool inClass = property.fClass == "*" || cls->IsA(property.fClass);

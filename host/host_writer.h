@@ -22,7 +22,6 @@ struct TWriterSettings {
   std::string fStagingFolder;  // where it is written; the output folder when empty
   std::string fDataFolder;     // the product's data files (device-analysis header)
   std::string fWriterType;     // announced to the library ("html", "inventory", ...)
-  std::vector<TIgnoredProperty> fIgnored;  // left out of a comparison
 };
 
 class THostWriter : public TWriter {
@@ -37,9 +36,12 @@ class THostWriter : public TWriter {
   // Files that could not be written. The library absorbs a failing page, so
   // the tool asks here before it calls a report complete.
   const std::vector<std::string>& GetFailures() const { return fFailures; }
+  // The properties the comparison left out; they count as volatile too.
+  void SetIgnoredProperties(std::vector<TIgnoredProperty> ignored) { fIgnored = std::move(ignored); }
 
  protected:
   const TWriterSettings& Settings() const { return fSettings; }
+  const std::vector<TIgnoredProperty>& IgnoredProperties() const { return fIgnored; }
   // A staged path as the reader will find it.
   std::string DisplayPath(const std::string& path) const;
   // Writes a whole file, or records the failure and throws.
@@ -55,6 +57,7 @@ class THostWriter : public TWriter {
  private:
   TWriterSettings fSettings;
   std::vector<std::string> fFailures;
+  std::vector<TIgnoredProperty> fIgnored;
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "host/html_changes.h"
 
+#include <algorithm>
+
 #include "host/html_text.h"
 #include "host/line_diff.h"
 
@@ -11,8 +13,10 @@ namespace {
 const size_t kLongValue = 160;
 // Unchanged lines shown around a changed one.
 const size_t kContextLines = 2;
-// A line diff shows at most this many lines; the page stays readable.
+// A line diff shows at most this many lines, a log this many new records;
+// the page stays readable and quick to open.
 const size_t kMaxShownDiffLines = 400;
+const size_t kMaxShownRecords = 1000;
 
 const char kArrow[] = " \xE2\x86\x92 ";
 const char kStep[] = " \xE2\x80\xBA ";
@@ -119,11 +123,16 @@ std::string LogHtml(const TShownLogRecords& log) {
                      EncodeHtmlText(CountedNoun(log.fRecords.size(), "new record", "new records")) + " since the base" +
                      " (" + Span("source", log.fCollection) + ")</h3>\n<table class=\"new-records\">\n<thead><tr>"
                      "<th scope=\"col\">Time</th><th scope=\"col\">Message</th></tr></thead>\n<tbody>\n";
-  for (const auto& record : log.fRecords) {
-    html += "<tr><td class=\"time\">" + EncodeHtmlText(record.first) + "</td><td>" + EncodeHtmlText(record.second) +
-            "</td></tr>\n";
+  const size_t shown = std::min(log.fRecords.size(), kMaxShownRecords);
+  for (size_t i = 0; i < shown; ++i) {
+    html += "<tr><td class=\"time\">" + EncodeHtmlText(log.fRecords[i].first) + "</td><td>" +
+            EncodeHtmlText(log.fRecords[i].second) + "</td></tr>\n";
   }
-  return html + "</tbody>\n</table>\n</section>\n";
+  html += "</tbody>\n</table>\n";
+  if (shown < log.fRecords.size()) {
+    html += "<p class=\"note\">The first " + std::to_string(shown) + " are shown.</p>\n";
+  }
+  return html + "</section>\n";
 }
 
 }  // namespace

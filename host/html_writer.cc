@@ -198,7 +198,7 @@ void THtmlWriter::WriteChangesPage() {
   ClosePage();
   const std::vector<TShownLogRecords> logs = ShownLogRecords();
   std::vector<std::string> ignored;
-  for (const TIgnoredProperty& property : Settings().fIgnored) {
+  for (const TIgnoredProperty& property : IgnoredProperties()) {
     ignored.push_back(property.fClass + "." + property.fProperty);
   }
   fPage = TPage();

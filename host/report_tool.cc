@@ -215,6 +215,7 @@ void WriteMainReport(const TToolOptions& options, const TLoadedCollections& load
                      std::ostream& err) {
   TReport report(loaded.fNamespace, context, settings.fOutputFolder);
   std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace, progress);
+  writer->SetIgnoredProperties(options.fIgnored);
   if (!options.fPage.empty()) {
     WritePage(options, report, *writer, context, out, err);
   } else {
@@ -247,8 +248,7 @@ void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoad
   std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
   TLogScope log(logFile, options.fLogLevel);
   TIPMIScope ipmi(options.fRemoteBMC);
-  TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options),
-                           options.fIgnored};
+  TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options)};
   TCIMContext context = ContextOf(options, dataSources, HasXCMServiceProcessor(options, *loaded.fNamespace));
   std::ofstream trace;
   if (options.fFormat == "trace" && options.fPage.empty()) trace.open(folder.Staging() + "/trace.jsonl");
