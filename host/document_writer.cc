@@ -15,6 +15,13 @@ int32_t Percent(const std::string& width) { return TReportParameters::ConvertPer
 
 }  // namespace
 
+const TIndexEntry* ProblemPage(const TReportIndex& index, const TProblem& problem) {
+  for (const TIndexEntry& entry : index.fEntries) {
+    if (IsProblemPage(problem, entry.fLinkName)) return &entry;
+  }
+  return nullptr;
+}
+
 TDocumentWriter::TDocumentWriter(TWriterSettings settings, std::string extension)
     : THostWriter(std::move(settings)), fExtension(extension), fFiles(std::move(extension)) {}
 
@@ -36,6 +43,8 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   if (IsComparisonRun()) {
     fIndex.fComparedCollections = GetDataSourceLabels();
     fChanges.reset(new TChangeList(VolatileColumnLabels(), fIndex.fComparedCollections.front()));
+  } else {
+    fIndex.fProblems = ReadReportProblems(ns);
   }
 }
 

@@ -19,6 +19,7 @@
 #include "host/change_list.h"
 #include "host/file_names.h"
 #include "host/host_writer.h"
+#include "host/report_problems.h"
 
 struct TDocumentCell {
   std::string fText;
@@ -64,8 +65,12 @@ struct TReportIndex {
   std::string fCollected;
   std::vector<std::string> fComparedCollections;  // empty unless a comparison
   TChangeCounts fChanges;                           // of a comparison: what its What changed list counts
+  std::vector<TProblem> fProblems;                // none in a comparison
   std::vector<TIndexEntry> fEntries;
 };
+
+// The index's first page among the problem's pages; nullptr for none.
+const TIndexEntry* ProblemPage(const TReportIndex& index, const TProblem& problem);
 
 class TDocumentWriter : public THostWriter {
  public:

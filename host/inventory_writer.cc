@@ -82,6 +82,15 @@ void TInventoryWriter::RenderIndex(const TReportIndex& index) {
     document["changes"] = json{{"changed", changes.fChanged}, {"missing", changes.fMissing},
                                {"unique", changes.fUnique}, {"volatile", changes.fFolded},
                                {"newLogRecords", changes.fNewLogRecords}};
+  } else {
+    json problems = json::array();
+    for (const TProblem& problem : index.fProblems) {
+      const TIndexEntry* page = ProblemPage(index, problem);
+      problems.push_back(json{{"severity", SeverityName(problem.fSeverity)}, {"message", problem.fMessage},
+                              {"count", problem.fCount}, {"link", page ? page->fLinkName : ""},
+                              {"file", page ? page->fFile : ""}});
+    }
+    document["problems"] = problems;
   }
   document["pages"] = pages;
   WriteWholeFile(IndexFile(), json_values::Dump(document, 1) + "\n");
