@@ -163,6 +163,7 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
+  fReadable.ReadTimeZone(ns);
   if (IsComparisonRun()) fSite.SetComparedCollections(GetDataSourceLabels());
 }
 
@@ -288,9 +289,24 @@ void THtmlWriter::WriteSeparator() {
 void THtmlWriter::AppendHeading(const std::string& tag, const std::string& classes, const std::string& title) {
   EndTable();
   const std::string markup = TextMarkup(title);
-  Append("<" + tag + (classes.empty() ? "" : " class=\"" + classes + "\"") + ">" + markup + "</" + tag + ">\n");
+  const std::string anchor = SectionAnchor(PlainTextOf(markup));
+  Append("<" + tag + " id=\"" + anchor + "\"" + (classes.empty() ? "" : " class=\"" + classes + "\"") + ">" + markup +
+         "<a class=\"anchor\" href=\"#" + anchor + "\" aria-label=\"Link to this section\">#</a></" + tag + ">\n");
   fPage.fLastHeading = PlainTextOf(markup);
   fPage.fSearchTexts.push_back(fPage.fLastHeading);
+}
+
+// Sections are linked by their heading: "sec-" and the heading's letters
+// and digits, numbered when a page repeats a heading.
+std::string THtmlWriter::SectionAnchor(const std::string& heading) {
+  std::string anchor = "sec";
+  for (char c : Lower(heading)) {
+    const bool kept = std::isalnum(static_cast<unsigned char>(c));
+    if (kept || anchor.back() != '-') anchor += kept ? c : '-';
+  }
+  while (anchor.back() == '-') anchor.pop_back();
+  const int uses = ++fPage.fAnchorUses[anchor];
+  return uses == 1 ? anchor : anchor + "-" + std::to_string(uses);
 }
 
 void THtmlWriter::AppendNote(const std::string& text) {
@@ -326,7 +342,7 @@ std::string THtmlWriter::NextTableId() { return "t" + std::to_string(++fPage.fTa
 void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
   const size_t collected = 2 * kMaxSearchBytesPerPage;
   for (const THtmlCell& cell : row.fCells) {
-    for (const std::string* text : {&cell.fText.fPlain, &cell.fAlternate.fPlain}) {
+    for (const std::string* text : {&cell.fText.fPlain, &cell.fAlternate.fPlain, &cell.fExact}) {
       if (text->empty() || fPage.fSearchBytes >= collected) continue;
       fPage.fSearchBytes += text->size();
       fPage.fSearchTexts.push_back(*text);
@@ -336,7 +352,7 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
-  AppendTable(TableFromGrid(grid, fMarkup));
+  AppendTable(TableFromGrid(grid, fMarkup, fReadable));
 }
 
 void THtmlWriter::BeginStreamedTable(int width, const std::string& caption) {
@@ -453,6 +469,7 @@ THtmlCell THtmlWriter::ValueCell(TInstancePtr instance, const TReportProperty& c
                                     [](const TPropertyPtr& p) { return p && p->HasAlternateValue(); });
     std::string alternate = hasAlternate ? GetValuesFromProperties(properties, separator, true) : "";
     if (alternate != text) cell.fAlternate = fMarkup.Of(alternate);
+    MakeReadable(cell, fReadable, properties, text);
   } catch (const TQZAException&) {
     // An unreadable value leaves the cell empty, as a missing property does.
   }

@@ -20,6 +20,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -96,6 +97,7 @@ class THtmlWriter : public THostWriter {
     int fTableCount = 0;
     std::vector<std::string> fSearchTexts;
     size_t fSearchBytes = 0;  // of the table texts in fSearchTexts
+    std::map<std::string, int> fAnchorUses;  // section anchors given, and how often
   };
   // A table written cell by cell, until EndTable.
   struct TStreamedTable {
@@ -134,6 +136,7 @@ class THtmlWriter : public THostWriter {
 
   void Append(const std::string& markup);
   void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
+  std::string SectionAnchor(const std::string& heading);
   void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
   void AppendTable(const THtmlTable& table);
@@ -153,6 +156,7 @@ class THtmlWriter : public THostWriter {
   THtmlTable RecordTable(const TInstances& records);
 
   TLibraryMarkup fMarkup;
+  TReadableValues fReadable;
   std::vector<TSummaryItem> fSummary;
   std::string fMachine;
   THtmlSite fSite;
