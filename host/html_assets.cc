@@ -174,8 +174,8 @@ h1:hover .anchor, h2:hover .anchor, h3:hover .anchor, .anchor:focus { opacity: 1
 .page-contents li.sub { margin-left: 1rem; list-style-type: circle; }
 .table-wrap:focus-visible { outline: 2px solid var(--accent); outline-offset: 2px; }
 
-/* Dark mode: the system's preference redefines the colours. */
-@media (prefers-color-scheme: dark) {
+/* Dark mode: the system's preference redefines the colours; print stays light. */
+@media screen and (prefers-color-scheme: dark) {
   :root {
     --fg: #e3e8f0; --muted: #a9b3c4; --line: #3a4457; --head: #26314a; --row-head: #1f2839;
     --accent: #8db8ff; --zebra: #1a212e; --hit: #5e4b00; --error: #ff7a7a; --warning: #f2b84b;

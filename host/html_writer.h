@@ -3,7 +3,9 @@
 // search over the whole report; in a comparison, the compared collections and
 // the differing instances counted per page), one page per registered page
 // named from its link name, report.css, report.js and search-data.js, beside
-// the raw-data result files the library writes itself.
+// the raw-data result files the library writes itself. Values with a declared
+// unit, date-times and midnight dates read as people read them
+// (readable_values.h); section headings carry anchors.
 //
 //   TWriterSettings settings{"out", "out.partial", "", "html"};
 //   THtmlWriter writer(settings);
