@@ -84,8 +84,6 @@ table.grid td.same { color: #7b8496; font-style: italic; background: repeating-l
 table.grid td.message { font-style: italic; background: #fff8e1; }
 .alt { display: block; margin-top: .15rem; font-size: .8em; color: var(--muted); }
 .alt::before { content: "\21B3\00A0"; }
-tr.sev-error > :first-child { box-shadow: inset 4px 0 0 var(--error); }
-tr.sev-warning > :first-child { box-shadow: inset 4px 0 0 var(--warning); }
 tr.member > :first-child { padding-left: 1.7rem; }
 tr.member > th:first-child::before { content: "\21B3\00A0"; color: var(--muted); }
 tr.group-start > * { border-top: 2px solid #aab4c4; }
@@ -174,19 +172,6 @@ h1:hover .anchor, h2:hover .anchor, h3:hover .anchor, .anchor:focus { opacity: 1
 .page-contents li.sub { margin-left: 1rem; list-style-type: circle; }
 .table-wrap:focus-visible { outline: 2px solid var(--accent); outline-offset: 2px; }
 
-/* Dark mode: the system's preference redefines the colours; print stays light. */
-@media screen and (prefers-color-scheme: dark) {
-  :root {
-    --fg: #e3e8f0; --muted: #a9b3c4; --line: #3a4457; --head: #26314a; --row-head: #1f2839;
-    --accent: #8db8ff; --zebra: #1a212e; --hit: #5e4b00; --error: #ff7a7a; --warning: #f2b84b;
-    --banner: #0b1628; --bg: #131922; --sidebar: #171e2a; --hover: #2a3650; --on-accent: #0b1220;
-    --compare: #ffb26b; --same-fg: #b4bccb; --same-stripe: #1d2533; --message-bg: #3a3118; --panel: #1a2230;
-    --input-line: #5d6880; --group-line: #56627a; --snippet: #d0d6e0; --sort-mark: #a9b3c4;
-    --sev-critical: #ff9a9a; --sev-error: #ff7a7a; --sev-warning: #f2b84b; --sev-info: #a9b3c4;
-  }
-  .pager button, .site-header .search-results { background: var(--bg); border-color: var(--input-line); }
-}
-
 @media (max-width: 820px) {
   body { font-size: 14px; }
   .site-header { padding: .6rem 1rem; }
@@ -220,6 +205,43 @@ h1:hover .anchor, h2:hover .anchor, h3:hover .anchor, .anchor:focus { opacity: 1
   table.sortable thead th button::after { content: ""; }
   .alt { color: #333; }
   .hit { background: none !important; }
+}
+
+/* Severity: of log records (a word in the leading column and a bar beside
+   the row), of the problems on the index; the toggle keeps errors and warnings. */
+:root { --sev-critical: #8e0000; --sev-error: #c62828; --sev-warning: #a85800; --sev-info: #5c6577; }
+tr[data-sev="critical"] > :first-child { box-shadow: inset 4px 0 0 var(--sev-critical); }
+tr[data-sev="error"] > :first-child { box-shadow: inset 4px 0 0 var(--sev-error); }
+tr[data-sev="warning"] > :first-child { box-shadow: inset 4px 0 0 var(--sev-warning); }
+.sev { font-weight: 600; white-space: nowrap; }
+[data-sev="critical"] .sev { color: var(--sev-critical); }
+[data-sev="error"] .sev { color: var(--sev-error); }
+[data-sev="warning"] .sev { color: var(--sev-warning); }
+[data-sev="info"] .sev { color: var(--sev-info); font-weight: 400; }
+table.sev-only-on tbody tr:not([data-sev="critical"]):not([data-sev="error"]):not([data-sev="warning"]) { display: none; }
+.sev-toggle { white-space: nowrap; cursor: pointer; }
+.table-tools .sev-toggle input { min-width: 0; margin: 0 .35rem 0 0; padding: 0; vertical-align: middle; }
+tr:target > * { background: var(--hit) !important; }
+.problems { list-style: none; margin: 0 0 1.4rem; padding: 0; }
+.problems li { padding: .15rem 0; }
+.problems .sev { display: inline-block; min-width: 5.2rem; }
+.problems .count {
+  display: inline-block; min-width: 1.6rem; margin-left: .3rem; padding: 0 .35rem; border: 1px solid var(--line);
+  border-radius: 3px; font-size: .8rem; text-align: center; color: var(--fg);
+}
+@media print { .sev-toggle { display: none; } }
+
+/* Dark mode: the system's preference redefines the colours; print stays light. */
+@media screen and (prefers-color-scheme: dark) {
+  :root {
+    --fg: #e3e8f0; --muted: #a9b3c4; --line: #3a4457; --head: #26314a; --row-head: #1f2839;
+    --accent: #8db8ff; --zebra: #1a212e; --hit: #5e4b00; --error: #ff7a7a; --warning: #f2b84b;
+    --banner: #0b1628; --bg: #131922; --sidebar: #171e2a; --hover: #2a3650; --on-accent: #0b1220;
+    --compare: #ffb26b; --same-fg: #b4bccb; --same-stripe: #1d2533; --message-bg: #3a3118; --panel: #1a2230;
+    --input-line: #5d6880; --group-line: #56627a; --snippet: #d0d6e0; --sort-mark: #a9b3c4;
+    --sev-critical: #ff9a9a; --sev-error: #ff7a7a; --sev-warning: #f2b84b; --sev-info: #a9b3c4;
+  }
+  .pager button, .site-header .search-results { background: var(--bg); border-color: var(--input-line); }
 }
 )CSS";
 
@@ -508,7 +530,18 @@ const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, r
     title.insertAdjacentElement('afterend', nav);
   }
 
+  // "Errors and warnings only" hides the table's other rows, whatever its
+  // text filter shows.
+  function setUpSeverityToggle(box) {
+    const table = document.getElementById(box.getAttribute('data-table'));
+    if (!table) return;
+    const apply = () => table.classList.toggle('sev-only-on', box.checked);
+    box.addEventListener('change', apply);
+    apply();
+  }
+
   document.querySelectorAll('table.sortable').forEach(setUpSorting);
+  document.querySelectorAll('input.sev-only').forEach(setUpSeverityToggle);
   document.querySelectorAll('input.filter').forEach(setUpFilter);
   setUpSearch();
   setUpReadableValues();

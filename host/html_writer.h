@@ -1,7 +1,8 @@
 // The HTML writer: turns a report into a folder that opens in any browser,
-// without a server or network: index.html (machine summary, contents and a
-// search over the whole report; in a comparison, the compared collections and
-// the differing instances counted per page), one page per registered page
+// without a server or network: index.html (machine summary, its problems
+// linked to their rows, contents and a search over the whole report; in a
+// comparison, the compared collections and the differing instances counted
+// per page), one page per registered page (log tables marked by severity)
 // named from its link name, report.css, report.js and search-data.js, beside
 // the raw-data result files the library writes itself. Values with a declared
 // unit, date-times and midnight dates read as people read them
@@ -32,6 +33,7 @@
 #include "host/html_table.h"
 #include "host/file_names.h"
 #include "host/html_text.h"
+#include "host/report_problems.h"
 
 class THtmlWriter : public THostWriter {
  public:
@@ -92,6 +94,8 @@ class THtmlWriter : public THostWriter {
   struct TPage {
     bool fOpen = false;
     std::string fFile;
+    std::string fLinkName;
+    std::vector<size_t> fProblemsToLink;  // problems shown on this page and not yet linked to a row
     std::string fTitle;  // markup
     std::unique_ptr<std::ofstream> fBody;
     std::string fLastHeading;  // plain text of the latest heading
@@ -109,6 +113,7 @@ class THtmlWriter : public THostWriter {
     bool fMemberRows = false;  // rows after SetRawDataLink belong to the group above
     bool fGroupStarts = false;
     THtmlRow fRow;
+    TInstancePtr fRowInstance;  // of the row's first value; its severity when a log record
     THtmlTable fTable;
   };
   // A closed page, put together with the whole report's navigation at the end.
@@ -141,7 +146,9 @@ class THtmlWriter : public THostWriter {
   std::string SectionAnchor(const std::string& heading);
   void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
-  void AppendTable(const THtmlTable& table);
+  void AppendTable(THtmlTable table);
+  void LinkProblems(THtmlRow& row, const std::string& rowId);
+  std::string ProblemsHtml() const;
   std::string NextTableId();
   void CollectSearchTexts(const THtmlRow& row);
   void ShowCategory();
@@ -160,6 +167,8 @@ class THtmlWriter : public THostWriter {
   TLibraryMarkup fMarkup;
   TReadableValues fReadable;
   std::vector<TSummaryItem> fSummary;
+  std::vector<TProblem> fProblems;
+  std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none
   std::string fMachine;
   THtmlSite fSite;
   TPageFileNames fFiles;
