@@ -131,6 +131,47 @@ table.summary th { color: var(--muted); font-weight: 600; white-space: nowrap; }
 .pages { list-style: none; margin: 0; padding: 0; }
 .pages li { padding: .12rem 0; }
 
+/* Readable values, section anchors, contents, and colours that keep a
+   contrast of 4.5:1 (on every background they are used on). */
+:root {
+  color-scheme: light dark;
+  --bg: #fff; --sidebar: #f9fafc; --hover: #e6edf8; --on-accent: #fff; --compare: #8a4300;
+  --same-fg: #4f5868; --same-stripe: #eef0f4; --message-bg: #fff8e1; --panel: #f2f6fc;
+  --input-line: #8a94a6; --group-line: #aab4c4; --snippet: #333; --sort-mark: #5c6577;
+}
+body { background: var(--bg); }
+.layout {
+  background: linear-gradient(to right, var(--sidebar) 16.5rem, var(--line) 16.5rem,
+              var(--line) calc(16.5rem + 1px), var(--bg) calc(16.5rem + 1px));
+}
+.layout.plain { background: none; }
+.nav a:hover { background: var(--hover); }
+.nav a[aria-current], .nav .empty a[aria-current] { background: var(--accent); color: var(--on-accent); }
+h2.compare, h3.compare { color: var(--compare); }
+table.grid td.same {
+  color: var(--same-fg); background: repeating-linear-gradient(135deg, var(--same-stripe) 0 5px, var(--bg) 5px 10px);
+}
+table.grid td.message { background: var(--message-bg); }
+tr.group-start > * { border-top-color: var(--group-line); }
+table.sortable thead th button::after { color: var(--sort-mark); }
+table.sortable thead th:hover { background: var(--hover); }
+.table-tools input, .search input { border-color: var(--input-line); background: var(--bg); color: var(--fg); }
+.search { background: var(--panel); }
+.search-results .snippet { color: var(--snippet); }
+table.summary th, table.summary td { border-bottom-color: var(--line); }
+.readable { border-bottom: 1px dotted var(--muted); cursor: help; }
+.readable.exact { font-family: ui-monospace, SFMono-Regular, Menlo, Consolas, "Liberation Mono", monospace; font-size: .9em; }
+.anchor { margin-left: .4rem; font-size: .8em; font-weight: 400; text-decoration: none; opacity: 0; }
+h1:hover .anchor, h2:hover .anchor, h3:hover .anchor, .anchor:focus { opacity: 1; }
+.page-contents {
+  margin: 0 0 1.4rem; padding: .6rem 1rem; border: 1px solid var(--line); border-radius: 6px;
+  background: var(--panel); max-width: 62rem; font-size: .9rem;
+}
+.page-contents h2 { margin: 0 0 .3rem; font-size: .95rem; }
+.page-contents ol { margin: 0; padding-left: 1.3rem; columns: 2 18rem; column-gap: 2rem; }
+.page-contents li.sub { margin-left: 1rem; list-style-type: circle; }
+.table-wrap:focus-visible { outline: 2px solid var(--accent); outline-offset: 2px; }
+
 @media (max-width: 820px) {
   body { font-size: 14px; }
   .site-header { padding: .6rem 1rem; }
@@ -139,7 +180,7 @@ table.summary th { color: var(--muted); font-weight: 600; white-space: nowrap; }
   .main { order: 1; width: 100%; padding: 1rem; }
   .nav {
     order: 2; position: static; width: 100%; max-height: none; flex-basis: auto;
-    border-top: 1px solid var(--line); background: #f9fafc;
+    border-top: 1px solid var(--line); background: var(--sidebar);
   }
   table.grid { width: 100% !important; }
   table.grid.wide { min-width: 46rem; }
@@ -214,6 +255,19 @@ table.new-records { border-collapse: collapse; width: 100%; }
 table.new-records th, table.new-records td { border: 1px solid var(--line); padding: .25rem .5rem; text-align: left; vertical-align: top; }
 table.new-records th { background: var(--head); }
 table.new-records td.time { white-space: nowrap; }
+/* Dark mode: the system's preference redefines the colours; print stays light. */
+@media screen and (prefers-color-scheme: dark) {
+  :root {
+    --fg: #e3e8f0; --muted: #a9b3c4; --line: #3a4457; --head: #26314a; --row-head: #1f2839;
+    --accent: #8db8ff; --zebra: #1a212e; --hit: #5e4b00; --error: #ff7a7a; --warning: #f2b84b;
+    --banner: #0b1628; --bg: #131922; --sidebar: #171e2a; --hover: #2a3650; --on-accent: #0b1220;
+    --compare: #ffb26b; --same-fg: #b4bccb; --same-stripe: #1d2533; --message-bg: #3a3118; --panel: #1a2230;
+    --input-line: #5d6880; --group-line: #56627a; --snippet: #d0d6e0; --sort-mark: #a9b3c4;
+    --sev-critical: #ff9a9a; --sev-error: #ff7a7a; --sev-warning: #f2b84b; --sev-info: #a9b3c4;
+  }
+  .pager button, .site-header .search-results { background: var(--bg); border-color: var(--input-line); }
+  ul.changes .missing, ul.changes .unique { color: var(--compare); }
+}
 )CSS";
 
 const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, report search, search hits.
@@ -436,6 +490,71 @@ const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, r
     if (first) first.scrollIntoView({ block: 'center' });
   }
 
+  // A readable value ("32 GiB") shows its exact value on a click or Enter,
+  // and its readable form again on the next.
+  function setUpReadableValues() {
+    const toggle = (span) => {
+      if (!span.dataset.readable) span.dataset.readable = span.textContent;
+      const exact = !span.classList.contains('exact');
+      span.textContent = exact ? span.dataset.exact : span.dataset.readable;
+      span.classList.toggle('exact', exact);
+    };
+    document.addEventListener('click', (event) => {
+      const span = event.target.closest && event.target.closest('span.readable');
+      if (span) toggle(span);
+    });
+    document.addEventListener('keydown', (event) => {
+      if (event.key === 'Enter' && event.target.matches && event.target.matches('span.readable')) toggle(event.target);
+    });
+  }
+
+  // A table wider than its frame scrolls; the frame takes the keyboard focus
+  // so that it can be scrolled without a mouse.
+  function letScrollingTablesTakeFocus() {
+    for (const frame of document.querySelectorAll('.table-wrap')) {
+      const scrolls = frame.scrollWidth > frame.clientWidth;
+      if (scrolls === frame.hasAttribute('tabindex')) continue;
+      if (scrolls) {
+        frame.setAttribute('tabindex', '0');
+        frame.setAttribute('role', 'region');
+        const caption = frame.querySelector('caption');
+        frame.setAttribute('aria-label', (caption && caption.textContent.trim()) || 'Wide table');
+      } else {
+        for (const name of ['tabindex', 'role', 'aria-label']) frame.removeAttribute(name);
+      }
+    }
+  }
+
+  const MIN_CONTENTS_SECTIONS = 3;
+
+  // A page of several tables starts with a list of its sections.
+  function addPageContents() {
+    const main = document.getElementById('main');
+    const title = main && main.querySelector('h1');
+    if (!title || main.querySelectorAll('table.grid').length < 2) return;
+    const sections = main.querySelectorAll('h2[id], h3[id]');
+    if (sections.length < MIN_CONTENTS_SECTIONS) return;
+    const nav = document.createElement('nav');
+    nav.className = 'page-contents';
+    nav.setAttribute('aria-labelledby', 'page-contents-title');
+    const heading = document.createElement('h2');
+    heading.id = 'page-contents-title';
+    heading.textContent = 'On this page';
+    const list = document.createElement('ol');
+    for (const section of sections) {
+      const item = document.createElement('li');
+      if (section.tagName === 'H3') item.className = 'sub';
+      const link = document.createElement('a');
+      link.href = '#' + section.id;
+      link.textContent = section.firstChild ? section.firstChild.textContent : section.id;
+      item.appendChild(link);
+      list.appendChild(item);
+    }
+    nav.appendChild(heading);
+    nav.appendChild(list);
+    title.insertAdjacentElement('afterend', nav);
+  }
+
   // "Errors and warnings only" hides the table's other rows, whatever its
   // text filter shows.
   function setUpSeverityToggle(box) {
@@ -450,6 +569,10 @@ const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, r
   document.querySelectorAll('input.sev-only').forEach(setUpSeverityToggle);
   document.querySelectorAll('input.filter').forEach(setUpFilter);
   setUpSearch();
+  setUpReadableValues();
+  addPageContents();
+  letScrollingTablesTakeFocus();
+  window.addEventListener('resize', letScrollingTablesTakeFocus);
   markSearchHits();
   window.addEventListener('hashchange', markSearchHits);
 })();

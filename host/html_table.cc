@@ -78,12 +78,18 @@ void RenderCell(const THtmlCell& cell, size_t columnSpan, std::string& html) {
       .Add(cell.fClasses)
       .AppendTo(html);
   const bool hasAlternate = !cell.fAlternate.fPlain.empty();
-  if (hasAlternate) {
-    html += " title=\"Alternate value: " + EncodeHtmlText(cell.fAlternate.fPlain) + "\"";
-    html += " data-v=\"" + EncodeHtmlText(cell.fText.fPlain) + "\"";
+  if (hasAlternate) html += " title=\"Alternate value: " + EncodeHtmlText(cell.fAlternate.fPlain) + "\"";
+  if (hasAlternate || !cell.fSortKey.empty()) {
+    html += " data-v=\"" + EncodeHtmlText(cell.fSortKey.empty() ? cell.fText.fPlain : cell.fSortKey) + "\"";
   }
   html += '>';
-  html += cell.fText.fHtml;
+  if (cell.fExact.empty()) {
+    html += cell.fText.fHtml;
+  } else {
+    const std::string exact = EncodeHtmlText(cell.fExact);
+    html += "<span class=\"readable\" tabindex=\"0\" title=\"" + exact + "\" data-exact=\"" + exact + "\">" +
+            cell.fText.fHtml + "</span>";
+  }
   if (hasAlternate) html += "<span class=\"alt\">" + cell.fAlternate.fHtml + "</span>";
   html += header ? "</th>" : "</td>";
 }
@@ -171,7 +177,17 @@ void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) 
 
 std::string HtmlTableEnd(size_t bodyRows) { return std::string(bodyRows > 0 ? "</tbody>\n" : "") + "</table></div>\n"; }
 
-THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
+void MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
+                  const std::string& libraryText) {
+  if (cell.fKind != THtmlCell::kData) return;
+  const std::optional<TReadableValue> shown = readable.Of(sources, libraryText);
+  if (!shown) return;
+  cell.fText = TCellText{EncodeHtmlText(shown->fText), shown->fText};
+  cell.fExact = shown->fExact;
+  cell.fSortKey = shown->fSortKey;
+}
+
+THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup, const TReadableValues& readable) {
   THtmlTable table;
   table.fWidth = grid.fTableWidth;
   table.fColumnWidths.assign(grid.fColumnWidths.begin(), grid.fColumnWidths.end());
@@ -189,6 +205,7 @@ THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
       cell.fAlternate = markup.Of(source.fAlternateText);
       cell.fMonospaced = source.fMonospaced;
       cell.fSame = source.fText == kSameText;
+      MakeReadable(cell, readable, source.fSources, source.fText);
       row.fCells.push_back(std::move(cell));
     }
     table.fRows.push_back(std::move(row));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/html_text.h"
+#include "host/readable_values.h"
 #include "writer/table_grid.h"
 
 struct THtmlCell {
@@ -26,6 +27,10 @@ struct THtmlCell {
   bool fMonospaced = false;
   bool fSame = false;    // a comparison cell whose value equals the base's
   std::string fClasses;  // further classes of the writer's own
+  // Behind a readable text ("32 GiB"): the exact value, shown on hover and
+  // on a click, and the key the column sorts by. Empty when the text is exact.
+  std::string fExact;
+  std::string fSortKey;
 };
 
 struct THtmlRow {
@@ -61,8 +66,14 @@ std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::
 void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html);
 std::string HtmlTableEnd(size_t bodyRows);
 
-// A grid of the generic renderer; its cell texts go through the markup.
-THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup);
+// A grid of the generic renderer; its cell texts go through the markup, and
+// the values of its cells are made readable where they can be.
+THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup, const TReadableValues& readable);
+
+// Gives a data cell the readable form of the value the library wrote as
+// libraryText from sources, when there is one.
+void MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
+                  const std::string& libraryText);
 
 
 #endif

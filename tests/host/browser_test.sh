@@ -6,8 +6,12 @@
 # of the index links to a row that its page shows, and a log's "errors and
 # warnings only" box hides the other rows and shows them again; the What
 # changed page of the two Linux samples lists exactly the planted changes,
-# volatile values folded. Screenshots of the index (desktop and phone), of
-# the large page and of the What changed page are kept.
+# volatile values folded; a readable value shows its exact value on hover
+# and click. Every page of every sample (and of the Linux comparison) passes
+# axe-core's WCAG A and AA rules without a serious or critical violation, in
+# light and in dark mode; without axe-core (npm install axe-core, as ./qza
+# does) that check alone is skipped. Screenshots of the index (desktop,
+# phone, dark), of the large page and of the What changed page are kept.
 #
 #   browser_test.sh QZAREPORT SOURCE_DIR [SCREENSHOT_DIR]
 #
@@ -63,14 +67,22 @@ if ! "$tool" -f html -o "$work/report" "$source_dir/samples/linux-server.mof" >"
   exit 1
 fi
 
-if ! "$tool" -q -f html -o "$work/comparison" "$source_dir/samples/linux-server.mof" \
-  "$source_dir/samples/linux-server-later.mof" >"$work/tool.log" 2>&1; then
-  echo "FAILED: qzareport could not write the comparison report:" >&2
-  cat "$work/tool.log" >&2
-  exit 1
-fi
+# The reports of the other samples, for the accessibility check.
+for sample in linux-server-later windows-server preboot esxi-host; do
+  "$tool" -q -f html -o "$work/reports/$sample" "$source_dir/samples/$sample.mof" >>"$work/tool.log" 2>&1 ||
+    { echo "FAILED: qzareport could not write the report of $sample" >&2; exit 1; }
+done
+"$tool" -q -f html -o "$work/reports/comparison" "$source_dir/samples/linux-server.mof" \
+  "$source_dir/samples/linux-server-later.mof" >>"$work/tool.log" 2>&1 ||
+  { echo "FAILED: qzareport could not write the comparison report" >&2; exit 1; }
 
-python3 - "$browser" "$work/report" "$shots" "$work/profile" "$work/comparison" <<'PYTHON'
+axe=${QZA_NPM_PREFIX:-$source_dir/build-npm}/node_modules/axe-core/axe.min.js
+[ -f "$axe" ] || ! command -v npm >/dev/null 2>&1 ||
+  npm install --silent --no-audit --no-fund --prefix "$(dirname "$(dirname "$(dirname "$axe")")")" axe-core@4 \
+    >/dev/null 2>&1 || true
+[ -f "$axe" ] || { echo "SKIPPED: the accessibility check: axe-core is not installed (npm install axe-core)" >&2; axe=""; }
+
+python3 - "$browser" "$work/report" "$shots" "$work/profile" "$axe" "$work/reports" "$work/reports/comparison" <<'PYTHON'
 """Drives Chromium through its DevTools protocol on a pipe (fds 3 and 4)."""
 import base64
 import json
@@ -81,7 +93,7 @@ import subprocess
 import sys
 import time
 
-browser, report, shots, profile, comparison = sys.argv[1:6]
+browser, report, shots, profile, axe, other_reports, comparison = sys.argv[1:8]
 failures = []
 
 
@@ -272,6 +284,45 @@ def check_filter(page, table_id):
     check(len(shown) + len(hidden) == rows, "rows neither shown nor hidden")
 
 
+AXE_RUN = """axe.run(document, {runOnly: {type: 'tag', values: ['wcag2a', 'wcag2aa', 'wcag21aa']}})
+  .then((result) => result.violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+    .map((v) => v.id + ' at ' + v.nodes.slice(0, 2).map((n) => n.target.join(' ') + ' ' +
+      n.any.concat(n.all).map((c) => c.message).join(' ')).join('; ')))"""
+
+
+def check_accessibility(page, source):
+    """Every page of every report, light then dark, against axe-core's WCAG rules."""
+    folders = [report] + sorted(os.path.join(other_reports, name) for name in os.listdir(other_reports))
+    for folder in folders:
+        for name in sorted(n for n in os.listdir(folder) if n.endswith(".html")):
+            where = os.path.join(os.path.basename(folder), name)
+            check(not page.open(os.path.join(folder, name)), "%s logs problems" % where)
+            page.evaluate(source)
+            for scheme in ("light", "dark"):
+                page.send("Emulation.setEmulatedMedia", {"features": [{"name": "prefers-color-scheme",
+                                                                       "value": scheme}]})
+                found = page.send("Runtime.evaluate", {"expression": AXE_RUN, "awaitPromise": True,
+                                                       "returnByValue": True})["result"].get("value")
+                check(found == [], "%s (%s): %s" % (where, scheme, found))
+    page.send("Emulation.setEmulatedMedia", {"features": []})
+
+
+def check_readable_value(page):
+    """A DIMM's capacity shows in GiB, its exact bytes on hover and on a click."""
+    problems = page.open(os.path.join(report, "hw_info.html"))
+    check(not problems, "hw_info.html logs problems: %s" % problems)
+    shown = page.evaluate("""(() => { const s = Array.from(document.querySelectorAll('span.readable'))
+        .find((e) => / GiB$/.test(e.textContent)); if (!s) return null;
+        s.click(); const exact = s.textContent; s.click();
+        return [s.textContent, s.title, exact, s.closest('td').getAttribute('data-v')]; })()""")
+    if check(shown is not None, "hw_info.html shows no size in GiB"):
+        text, title, exact, key = shown
+        number = re.match(r"\d+", title)
+        check(number and abs(int(number.group()) / 2 ** 30 - float(text.split()[0])) < 0.05,
+              "%r does not stand for its exact value %r" % (text, title))
+        check(exact == title and key == number.group(), "a click shows %r, sorting uses %r" % (exact, key))
+
+
 SHOWN_SEVERITIES = "Array.from(document.querySelectorAll('tbody tr[data-sev]'), r => r.offsetParent ? r.dataset.sev : '-')"
 
 
@@ -341,7 +392,7 @@ def check_changes(page):
 
 
 def main():
-    signal.alarm(180)
+    signal.alarm(900)
     page = Browser()
     try:
         page.attach()
@@ -373,6 +424,16 @@ def main():
             link = page.evaluate("document.querySelector('.nav a[href=\"index.html\"]') !== null")
             check(link, "%s has no link back to the index" % name)
         check_changes(page)
+        check_readable_value(page)
+        page.send("Emulation.setEmulatedMedia", {"features": [{"name": "prefers-color-scheme", "value": "dark"}]})
+        page.open(os.path.join(report, "index.html"))
+        check(page.evaluate("getComputedStyle(document.body).backgroundColor") != "rgb(255, 255, 255)",
+              "a dark preference keeps a white page")
+        page.screenshot("index-dark.png")
+        page.send("Emulation.setEmulatedMedia", {"features": []})
+        if axe:
+            with open(axe, encoding="utf-8") as file:
+                check_accessibility(page, file.read())
     except Exception as error:
         failures.append("the test stopped: %s" % error)
     finally:
