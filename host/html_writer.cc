@@ -590,11 +590,14 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   }
   head.fRows.push_back(header);
   CollectSearchTexts(header);
-  Append(HtmlTableStart(head, records.size(), NextTableId()));
+  const std::string id = NextTableId();
+  Append(HtmlTableStart(head, records.size(), id));
   const size_t kChunkBytes = 1 << 20;
   std::string chunk;
   try {
-    for (const TInstancePtr& record : records) {
+    for (size_t index = 0; index < records.size(); ++index) {
+      const TInstancePtr& record = records[index];
+      chunk += HtmlTableRowBreak(head, records.size(), index, id);
       THtmlRow row;
       row.fCells.reserve(properties.size());
       for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
