@@ -143,6 +143,8 @@ table.summary th { color: var(--muted); font-weight: 600; white-space: nowrap; }
 .pager button:disabled { color: var(--muted); cursor: default; opacity: .6; }
 .pager-at { color: var(--muted); padding: 0 .3rem; }
 .table-wrap { max-width: 100%; }
+/* A wide table scrolls inside its frame; its row labels stay in view. */
+table.grid.wide tbody th:first-child { position: sticky; left: 0; z-index: 1; }
 table.grid .time { white-space: nowrap; }
 .site-header .search {
   position: relative; flex: 0 1 24rem; margin: 0; padding: 0; background: none; border: 0;
