@@ -473,7 +473,7 @@ const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, r
     });
     for (const cell of header.parentNode.cells) cell.setAttribute('aria-sort', 'none');
     header.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');
-    this.choose(this.page);
+    this.choose(0);
   };
 
   TableModel.prototype.choose = function (page) {
