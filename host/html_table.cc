@@ -167,7 +167,7 @@ std::string RenderHtmlTable(const THtmlTable& table, const std::string& id) {
     html += HtmlTableRowBreak(table, bodyRows, r - headerRows, id);
     AppendHtmlTableRow(table.fRows[r], columns, html);
   }
-  return html + HtmlTableEnd(bodyRows);
+  return html + HtmlTableEnd(bodyRows, bodyRows);
 }
 
 std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::string& id) {
@@ -195,9 +195,9 @@ void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) 
   html += "</tr>\n";
 }
 
-std::string HtmlTableEnd(size_t bodyRows) {
+std::string HtmlTableEnd(size_t bodyRows, size_t rowsBegun) {
   return std::string(bodyRows > 0 ? "</tbody>\n" : "") + "</table></div>\n" +
-         (bodyRows > kPageRows ? "</noscript>\n" : "");
+         (bodyRows > kPageRows && rowsBegun > kPageRows ? "</noscript>\n" : "");
 }
 
 THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {

@@ -65,7 +65,9 @@ std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::
 // What goes before body row index (from 0): the break after the first page.
 std::string HtmlTableRowBreak(const THtmlTable& table, size_t bodyRows, size_t index, const std::string& id);
 void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html);
-std::string HtmlTableEnd(size_t bodyRows);
+// The end after rowsBegun rows (their breaks written): all of bodyRows, or
+// fewer when the table is abandoned.
+std::string HtmlTableEnd(size_t bodyRows, size_t rowsBegun);
 
 // A grid of the generic renderer; its cell texts go through the markup.
 THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup);

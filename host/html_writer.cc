@@ -594,10 +594,11 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   Append(HtmlTableStart(head, records.size(), id));
   const size_t kChunkBytes = 1 << 20;
   std::string chunk;
+  size_t begun = 0;
   try {
-    for (size_t index = 0; index < records.size(); ++index) {
-      const TInstancePtr& record = records[index];
-      chunk += HtmlTableRowBreak(head, records.size(), index, id);
+    for (; begun < records.size(); ++begun) {
+      const TInstancePtr& record = records[begun];
+      chunk += HtmlTableRowBreak(head, records.size(), begun, id);
       THtmlRow row;
       row.fCells.reserve(properties.size());
       for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
@@ -610,10 +611,10 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
     }
   } catch (...) {
     // The page stays well-formed when the library abandons it.
-    Append(chunk + HtmlTableEnd(records.size()));
+    Append(chunk + HtmlTableEnd(records.size(), begun + 1));
     throw;
   }
-  Append(chunk + HtmlTableEnd(records.size()));
+  Append(chunk + HtmlTableEnd(records.size(), begun));
 }
 
 // Every property that some record fills, in declaration order.
