@@ -120,9 +120,20 @@ std::string RenderColumnGroup(const THtmlTable& table) {
 }
 
 std::string RenderFilterBox(const std::string& id, size_t bodyRows) {
-  return "<div class=\"table-tools\"><input type=\"search\" class=\"filter\" data-table=\"" + id +
-         "\" placeholder=\"Filter these " + std::to_string(bodyRows) +
-         " rows\" aria-label=\"Filter the rows of the table below\"><span class=\"filter-count\" id=\"" + id +
+  return "<input type=\"search\" class=\"filter\" data-table=\"" + id + "\" placeholder=\"Filter these " +
+         std::to_string(bodyRows) + " rows\" aria-label=\"Filter the rows of the table below\">";
+}
+
+std::string RenderSeverityToggle(const std::string& id) {
+  return "<label class=\"sev-toggle\"><input type=\"checkbox\" class=\"sev-only\" data-table=\"" + id +
+         "\"> Errors and warnings only</label>";
+}
+
+std::string RenderTableTools(const THtmlTable& table, const std::string& id, size_t bodyRows) {
+  const bool filter = bodyRows > kFilterRowThreshold;
+  if (!filter && !table.fSeverityToggle) return "";
+  return "<div class=\"table-tools\">" + (filter ? RenderFilterBox(id, bodyRows) : "") +
+         (table.fSeverityToggle ? RenderSeverityToggle(id) : "") + "<span class=\"filter-count\" id=\"" + id +
          "-count\" aria-live=\"polite\"></span></div>\n";
 }
 
@@ -171,7 +182,7 @@ std::string RenderHtmlTable(const THtmlTable& table, const std::string& id) {
 }
 
 std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::string& id) {
-  std::string html = bodyRows > kFilterRowThreshold ? RenderFilterBox(id, bodyRows) : "";
+  std::string html = RenderTableTools(table, id, bodyRows);
   return html + TableOpening(table, bodyRows, id);
 }
 
@@ -184,6 +195,8 @@ std::string HtmlTableRowBreak(const THtmlTable& table, size_t bodyRows, size_t i
 
 void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) {
   html += "<tr";
+  if (!row.fId.empty()) html += " id=\"" + row.fId + "\"";
+  if (!row.fSeverity.empty()) html += " data-sev=\"" + row.fSeverity + "\"";
   TClassList().Add(row.fMember, "member").Add(row.fGroupStart, "group-start").Add(row.fClasses).AppendTo(html);
   html += '>';
   for (size_t c = 0; c < row.fCells.size(); ++c) {

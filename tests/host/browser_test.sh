@@ -1,7 +1,9 @@
 #!/bin/sh
 # Opens HTML reports in headless Chromium and uses them as a reader would.
 # The Linux sample: the index loads without console errors and its search
-# finds pages, as does the search box of another page. A synthetic collection
+# finds pages, as does the search box of another page; each problem of the
+# index links to a row that its page shows, and a log's "errors and warnings
+# only" box keeps only those rows and shows all again. A synthetic collection
 # (bench/generate_collection.py): every page opens without errors; on the
 # longest table, a click on a column header orders all rows (every page of
 # them), the filter box keeps exactly the rows that match, printing shows
@@ -250,7 +252,7 @@ ALL_ROWS = """(async () => {
   for (;;) {
     for (const row of table.tBodies[0].rows) {
       rows.push([Array.from(row.cells, (cell) => (cell.getAttribute('data-v') || cell.textContent).trim()),
-                 row.textContent.toLowerCase(), ' ' + row.className]);
+                 row.textContent.toLowerCase(), row.getAttribute('data-sev') || '']);
     }
     if (!buttons.length || buttons[2].disabled) return rows;
     buttons[2].click();
@@ -284,7 +286,7 @@ def check_sorting(page, table_id, timings):
 
 
 def check_filter(page, table_id, rows, timings):
-    term = rows[len(rows) // 2][0][0].split()[0].lower()
+    term = rows[len(rows) // 2][0][1].split()[0].lower()  # after the severity
     box = "document.querySelector('input.filter[data-table=\"%s\"]')" % table_id
     timings["filter"] = page.evaluate(TIMED % ("%s.value = %s; %s.dispatchEvent(new Event('input'))"
                                                % (box, json.dumps(term), box)))
@@ -315,19 +317,18 @@ def check_row_links(page, path, table_id, rows):
     with open(path, encoding="utf-8") as file:
         html = file.read()
     more = html.index('<noscript class="more-rows" data-table="%s"' % table_id)
-    later = html.index("<tr><td", (more + html.index("</noscript>", more)) // 2)
-    text = html.index(">", later + 4) + 1
-    # Marked as the writer marks records: an id and a severity; and a word of its own.
-    html = html[:later] + '<tr id="record-x" data-sev="error">' + html[later + 4:text] + "zqxmarker " + html[text:]
-    box = '<input type="checkbox" class="sev-only" data-table="%s">' % table_id
-    html = html.replace('<div class="table-wrap"><table id="%s"' % table_id, box + '<div class="table-wrap"><table id="%s"' % table_id, 1)
+    info = '<tr data-sev="info">'
+    later = html.index(info, (more + html.index("</noscript>", more)) // 2)
+    text = html.index(">", later + len(info)) + 1
+    # An information record made an error with an id of its own, and a word of its own.
+    html = html[:later] + '<tr id="record-x" data-sev="error">' + html[later + len(info):text] + "zqxmarker " + html[text:]
     marked = os.path.join(os.path.dirname(path), "marked-" + os.path.basename(path))
     with open(marked, "w", encoding="utf-8") as file:
         file.write(html)
     page.open(marked + "#record-x")
     check(page.evaluate(IN_VIEW % json.dumps("#record-x")), "a row named by the location is not shown")
     page.click("input.sev-only")
-    grave = 1 + sum(" sev-error" in flags or " sev-warning" in flags for _, _, flags in rows)
+    grave = 1 + sum(severity in GRAVE for _, _, severity in rows)
     check(page.evaluate("document.getElementById('%s-count').textContent" % table_id) ==
           "%d of %d rows" % (grave, len(rows)), "the errors and warnings box does not keep the %d such rows" % grave)
     # As a search result of the page's own search box leads there.
@@ -365,11 +366,34 @@ def check_search(page, report):
     page.open(os.path.join(report, "index.html"))
     page.type_into("#search", "kernel")
     page.screenshot("index.png")
+    check_problems(page, report)
     page.send("Emulation.setDeviceMetricsOverride", {"width": 390, "height": 844, "deviceScaleFactor": 2,
                                                      "mobile": True})
     page.open(os.path.join(report, "index.html"))
     page.screenshot("index-phone.png")
     page.send("Emulation.clearDeviceMetricsOverride")
+
+
+GRAVE = {"critical", "error", "warning"}
+SHOWN_SEVERITIES = "Array.from(document.querySelectorAll('tbody tr[data-sev]'), r => r.offsetParent ? r.dataset.sev : '-')"
+
+
+def check_problems(page, report):
+    links = page.evaluate("Array.from(document.querySelectorAll('.problems a[href*=\"#\"]'),"
+                          " a => [a.href, a.parentNode.dataset.sev])")
+    check(len(links) >= 3, "the index links fewer than 3 problems to rows: %s" % links)
+    for link, severity in links:
+        page.open(link[len("file://"):])
+        row = page.evaluate("(() => { const r = document.querySelector(':target'); if (!r) return null;"
+                            " const b = r.getBoundingClientRect(); return [r.dataset.sev, b.top > -1 && b.bottom < innerHeight + 1]; })()")
+        check(row == [severity, True], "%s does not land on a %s row in view: %s" % (link, severity, row))
+    page.open(os.path.join(report, "syslog_messages.html"))
+    before = page.evaluate(SHOWN_SEVERITIES)
+    page.click("input.sev-only")
+    shown = page.evaluate(SHOWN_SEVERITIES)
+    check(shown and len(shown) < len(before) and set(shown) <= GRAVE, "the severity box shows %s" % shown)
+    page.click("input.sev-only")
+    check(page.evaluate(SHOWN_SEVERITIES) == before, "rows stay hidden after the severity box is cleared")
 
 
 def main():
