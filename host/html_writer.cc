@@ -766,17 +766,19 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   CollectSearchTexts(header);
   const std::string id = NextTableId();
   Append(HtmlTableStart(head, records.size(), id));
-  size_t bodyRow = 0;
   const size_t kChunkBytes = 1 << 20;
   std::string chunk;
+  size_t begun = 0;
   try {
-    for (const TInstancePtr& record : records) {
+    for (; begun < records.size(); ++begun) {
+      const TInstancePtr& record = records[begun];
+      chunk += HtmlTableRowBreak(head, records.size(), begun, id);
       THtmlRow row;
       row.fCells.reserve(header.fCells.size());
       row.fSeverity = SeverityName(RecordSeverity(*record));
       row.fCells.push_back(SeverityCell(row.fSeverity));
       for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
-      LinkProblems(row, id + "-r" + std::to_string(++bodyRow));
+      LinkProblems(row, id + "-r" + std::to_string(begun + 1));
       CollectSearchTexts(row);
       AppendHtmlTableRow(row, row.fCells.size(), chunk);
       if (chunk.size() < kChunkBytes) continue;
@@ -785,10 +787,10 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
     }
   } catch (...) {
     // The page stays well-formed when the library abandons it.
-    Append(chunk + HtmlTableEnd(records.size()));
+    Append(chunk + HtmlTableEnd(records.size(), begun + 1));
     throw;
   }
-  Append(chunk + HtmlTableEnd(records.size()));
+  Append(chunk + HtmlTableEnd(records.size(), begun));
 }
 
 // Every property that some record fills, in declaration order.
