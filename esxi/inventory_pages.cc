@@ -7,14 +7,15 @@
 void TWriter_vmwesxi::WriteCustomHardwareInventoryReport(TReportParametersBuilder_vmwesxi builder) {
   TNamedTraceScope trace("TWriter_vmwesxi::WriteCustomHardwareInventoryReport");
   const TReportParameters page = builder.BuildHardwareInventoryParams();
-  // The slot pages hide their titles: they continue the inventory page.
-  std::vector<TReportClass> tables = page.GetClasses();
+  OpenReportPage(page);
+  bool hasContent = WriteTablesWithInstances(page.GetClasses());
+  // The slot pages hide their titles: they continue the inventory page, each
+  // as a block of its own.
   for (const TReportParameters& slots :
        {builder.BuildHardwareInventoryCPUSlotsParams(), builder.BuildHardwareInventoryMemorySlotsParams()}) {
-    tables.insert(tables.end(), slots.GetClasses().begin(), slots.GetClasses().end());
+    WriteSeparator();
+    if (WriteTablesWithInstances(slots.GetClasses())) hasContent = true;
   }
-  OpenReportPage(page);
-  const bool hasContent = WriteTablesWithInstances(tables);
   CloseReportPage(page, hasContent);
 }
 

@@ -100,7 +100,15 @@ class TWriter_vmwesxi {
   // A cell of a hand-built table that shows the message alone.
   virtual void WriteMessageCell(std::string message, TReportProperty column) = 0;
   virtual void WritePCIInfoPage(TReportParameters page) = 0;
+  // Further operations for the custom pages, as TWriter's of the same names:
+  // a break between blocks of a page, a cell of a given text and a cell
+  // of another instance than the row's.
+  virtual void WriteSeparator() = 0;
+  virtual void WritePropertyCell(TReportProperty column, std::string text) = 0;
+  virtual void WriteInstanceCell(TInstancePtr instance, TReportProperty column) = 0;
   virtual void WriteDriveHealthPage(TReportParameters page) = 0;
+  // A label cell taken from a property declaration.
+  virtual void WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) = 0;
   virtual void WriteLSIIDEPage(TReportParameters page) = 0;
   virtual void WritePMCRAIDPage(TReportParameters page) = 0;
   virtual void WriteKeelRAIDPage(TReportParameters page) = 0;
@@ -110,9 +118,17 @@ class TWriter_vmwesxi {
   virtual void WriteBrocadeAdapterPage(TReportParameters page) = 0;
   virtual void WriteGlowLinePage(TReportParameters page) = 0;
   virtual void WriteXCMBuiltinSelfTestPage(TReportParameters page) = 0;
+  // The next table's rows are members of the row before it.
+  virtual void SetRawDataLink(int32_t link) = 0;
+  // A cell summing up a drive's health from its raw data.
+  virtual void WriteDriveHealthSummary(TPropertyPtr rawData) = 0;
   // The VMware privilege log and the QZA error log.
   virtual void WriteLogPage(TReportParameters page) = 0;
+  // Between OpenPage and BeginPageBody, where a page has a heading.
+  virtual void WritePageHeading() = 0;
   virtual void WriteIPMIEventPage(TReportParameters page) = 0;
+  // A cell of a drive-health table: one property of a record.
+  virtual void WriteDriveHealthTable(TInstancePtr record, TPropertyPtr property) = 0;
 
   // The custom pages, each written and registered whole.
   // "Hardware Inventory": the inventory tables, then the CPU and memory slots.

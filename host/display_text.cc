@@ -30,6 +30,20 @@ std::string Escaped(const char* format, unsigned value) {
   return escape;
 }
 
+// The code point of the two- or three-byte UTF-8 sequence at text[at].
+unsigned CodePoint(const std::string& text, size_t at, size_t length) {
+  const auto byte = [&text](size_t i) { return static_cast<unsigned char>(text[i]) & 0x3Fu; };
+  if (length == 2) return (static_cast<unsigned char>(text[at]) & 0x1Fu) << 6 | byte(at + 1);
+  return (static_cast<unsigned char>(text[at]) & 0x0Fu) << 12 | byte(at + 1) << 6 | byte(at + 2);
+}
+
+// The invisible marks that reorder the text around them on a terminal, so
+// that a value could make a line read other than it is.
+bool BidiControl(unsigned codePoint) {
+  return codePoint == 0x061C || codePoint == 0x200E || codePoint == 0x200F ||
+         (codePoint >= 0x202A && codePoint <= 0x202E) || (codePoint >= 0x2066 && codePoint <= 0x2069);
+}
+
 bool KeptLineEnd(const std::string& text, size_t at) {
   const char c = text[at];
   return c == '\n' || c == '\t' || (c == '\r' && at + 1 < text.size() && text[at + 1] == '\n');
@@ -53,6 +67,9 @@ std::string VisibleText(const std::string& text, ELineEnds lineEnds) {
     } else if (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0) {
       visible += Escaped("\\u%04x", static_cast<unsigned char>(text[at + 1]));
       at += 2;
+    } else if ((length == 2 || length == 3) && BidiControl(CodePoint(text, at, length))) {
+      visible += Escaped("\\u%04x", CodePoint(text, at, length));
+      at += length;
     } else {
       visible.append(text, at, length);
       at += length;

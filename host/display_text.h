@@ -22,7 +22,8 @@ enum class ELineEnds {
 };
 
 // Control characters (C0, DEL) and bytes that are not UTF-8 become \xNN, the
-// C1 control characters \u0080 to \u009f; every other character stays.
+// C1 control characters \u0080 to \u009f and the bidirectional marks and
+// overrides (\u202e ...); every other character stays.
 std::string VisibleText(const std::string& text, ELineEnds lineEnds = ELineEnds::kEscaped);
 
 // A stream buffer passing each line written to it through VisibleText

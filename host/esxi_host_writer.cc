@@ -75,6 +75,28 @@ void TEsxiHostWriter::WriteMessageCell(std::string message, TReportProperty colu
   fRenderer->WriteMessageCell(message, column);
 }
 
+void TEsxiHostWriter::WriteSeparator() { fRenderer->WriteSeparator(); }
+
+void TEsxiHostWriter::WritePropertyCell(TReportProperty column, std::string text) {
+  fRenderer->WritePropertyCell(column, text);
+}
+
+void TEsxiHostWriter::WriteInstanceCell(TInstancePtr instance, TReportProperty column) {
+  fRenderer->WriteInstanceCell(instance, column);
+}
+
+void TEsxiHostWriter::WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) {
+  fRenderer->WriteDeclarationCell(declaration);
+}
+
+void TEsxiHostWriter::SetRawDataLink(int32_t link) { fRenderer->SetRawDataLink(link); }
+void TEsxiHostWriter::WriteDriveHealthSummary(TPropertyPtr rawData) { fRenderer->WriteDriveHealthSummary(rawData); }
+void TEsxiHostWriter::WritePageHeading() { fRenderer->WritePageHeading(); }
+
+void TEsxiHostWriter::WriteDriveHealthTable(TInstancePtr record, TPropertyPtr property) {
+  fRenderer->WriteDriveHealthTable(record, property);
+}
+
 std::string TEsxiHostWriter::GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) {
   return fRenderer->GetArraySeparatorText(separator);
 }

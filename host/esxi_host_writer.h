@@ -51,6 +51,14 @@ class TEsxiHostWriter : public TWriter_vmwesxi {
   void WriteHeaderCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, TReportProperty column) override;
   void WriteValueCell(TInstancePtr instance, TReportProperty column) override;
   void WriteMessageCell(std::string message, TReportProperty column) override;
+  void WriteSeparator() override;
+  void WritePropertyCell(TReportProperty column, std::string text) override;
+  void WriteInstanceCell(TInstancePtr instance, TReportProperty column) override;
+  void WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) override;
+  void SetRawDataLink(int32_t link) override;
+  void WriteDriveHealthSummary(TPropertyPtr rawData) override;
+  void WritePageHeading() override;
+  void WriteDriveHealthTable(TInstancePtr record, TPropertyPtr property) override;
   std::string GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) override;
   std::string EncodeValue(std::string value) override;
 

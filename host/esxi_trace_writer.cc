@@ -74,6 +74,28 @@ void TEsxiTraceWriter::WriteMessageCell(std::string message, TReportProperty col
   Record("WriteMessageCell", message, column);
 }
 
+void TEsxiTraceWriter::WriteSeparator() { Record("WriteSeparator"); }
+
+void TEsxiTraceWriter::WritePropertyCell(TReportProperty column, std::string text) {
+  Record("WritePropertyCell", column, text);
+}
+
+void TEsxiTraceWriter::WriteInstanceCell(TInstancePtr instance, TReportProperty column) {
+  Record("WriteInstanceCell", instance, column);
+}
+
+void TEsxiTraceWriter::WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) {
+  Record("WriteDeclarationCell", declaration);
+}
+
+void TEsxiTraceWriter::SetRawDataLink(int32_t link) { Record("SetRawDataLink", link); }
+void TEsxiTraceWriter::WriteDriveHealthSummary(TPropertyPtr rawData) { Record("WriteDriveHealthSummary", rawData); }
+void TEsxiTraceWriter::WritePageHeading() { Record("WritePageHeading"); }
+
+void TEsxiTraceWriter::WriteDriveHealthTable(TInstancePtr record, TPropertyPtr property) {
+  Record("WriteDriveHealthTable", record, property);
+}
+
 std::string TEsxiTraceWriter::GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) {
   return "[" + std::to_string(static_cast<int>(separator)) + "]";
 }

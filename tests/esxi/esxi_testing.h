@@ -73,6 +73,20 @@ class TEsxiRecordingWriter : public TWriter_vmwesxi {
   void WriteMessageCell(std::string message, TReportProperty column) override {
     Record("WriteMessageCell(" + message + ", " + column.GetProperty() + ", " + column.GetColumnWidth() + ")");
   }
+  void WriteSeparator() override { Record("WriteSeparator()"); }
+  void WritePropertyCell(TReportProperty column, std::string text) override {
+    Record("WritePropertyCell(" + column.GetProperty() + ", " + text + ")");
+  }
+  void WriteInstanceCell(TInstancePtr, TReportProperty column) override {
+    Record("WriteInstanceCell(" + column.GetProperty() + ")");
+  }
+  void WriteDeclarationCell(boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl> declaration) override {
+    Record("WriteDeclarationCell(" + declaration->GetName() + ")");
+  }
+  void SetRawDataLink(int32_t link) override { Record("SetRawDataLink(" + std::to_string(link) + ")"); }
+  void WriteDriveHealthSummary(TPropertyPtr) override { Record("WriteDriveHealthSummary()"); }
+  void WritePageHeading() override { Record("WritePageHeading()"); }
+  void WriteDriveHealthTable(TInstancePtr, TPropertyPtr) override { Record("WriteDriveHealthTable()"); }
   // Array elements are joined with ", " (code 0), "; " (1) or " | " (others).
   std::string GetArraySeparatorText(TReportProperty::ArrayValueSeparator separator) override {
     if (separator == TReportProperty::DefaultSeparator) return ", ";

@@ -276,12 +276,13 @@ TEST_F(BadInputTest, SecondRunIntoAFolderBeingWrittenIsRefused) {
 }
 
 // Escape sequences in a collection (a terminal title, a screen clear, a
-// carriage return that hides a line, a C1 control, broken UTF-8) show as
+// carriage return that hides a line, a C1 control, a right-to-left
+// override, broken UTF-8) show as
 // escapes in messages, the progress line, the log and the text pages.
 TEST_F(BadInputTest, ControlCharactersInTheCollectionReachNoTerminalAndNoTextFile) {
   // \\r is the MOF escape of a carriage return.
-  const std::string hostile = "srv\x1b]0;owned\x07\x1b[2J\\rhidden\xc2\x9b\xff";
-  const std::string shown = "srv\\x1b]0;owned\\x07\\x1b[2J";
+  const std::string hostile = "srv\xe2\x80\xae\x1b]0;owned\x07\x1b[2J\\rhidden\xc2\x9b\xff";
+  const std::string shown = "srv\\u202e\\x1b]0;owned\\x07\\x1b[2J";
   const std::string collection = run.Write("hostile.mof", CollectionWithText(hostile));
   const std::string broken = run.Write("broken.mof", std::string(kClasses) + "class srv\x1b]0;owned\x07 {};\n");
   // Anything below a space but the line ends that the text needs.
