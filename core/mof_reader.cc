@@ -47,7 +47,7 @@ bool EqualsNoCase(const char* begin, const char* end, const char* keyword) {
 }
 
 // Character classes by table: the lexer asks them once or twice per byte.
-enum : uint8_t { kDigit = 1, kIdentifierStart = 2, kStringStop = 4, kBlank = 8, kPunct = 16 };
+enum : uint8_t { kDigit = 1, kIdentifierStart = 2, kBlank = 4, kPunct = 8 };
 
 struct TCharClasses {
   uint8_t fClasses[256] = {};
@@ -56,7 +56,6 @@ struct TCharClasses {
       if (c >= '0' && c <= '9') fClasses[c] |= kDigit;
       if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c >= 0x80) fClasses[c] |= kIdentifierStart;
     }
-    for (char c : {'"', '\\', '\n', '\r', '\0'}) fClasses[static_cast<unsigned char>(c)] |= kStringStop;
     for (char c : {' ', '\t', '\r', '\f', '\v'}) fClasses[static_cast<unsigned char>(c)] |= kBlank;
     for (char c : {'[', ']', '{', '}', '(', ')', ',', ';', ':', '='}) fClasses[static_cast<unsigned char>(c)] |= kPunct;
   }
@@ -221,11 +220,13 @@ class TLexer {
     Fail(PositionOf(p), std::string("unknown escape sequence '\\") + c + "'");
   }
 
-  // A string ends on its own line; the next literal may continue it.
+  // A string ends on its own line; the next literal may continue it. The
+  // library's scan for the stop characters takes many bytes a step (the
+  // schema's descriptions are long).
   void LexString() {
     const char* p = fPos + 1;
     for (;;) {
-      while (!HasClass(*p, kStringStop)) ++p;
+      p += std::strcspn(p, "\"\\\n\r");
       char c = *p;
       if (c == '"') break;
       if (c == '\\') {
@@ -361,10 +362,10 @@ void AppendUtf8(uint32_t code, std::string& out) {
 // written as UTF-8.
 void AppendDecoded(const char* begin, const char* end, std::string& out) {
   for (const char* p = begin; p < end; ++p) {
-    if (*p != '\\') {
-      out += *p;
-      continue;
-    }
+    const char* escape = static_cast<const char*>(std::memchr(p, '\\', end - p));
+    out.append(p, escape != nullptr ? escape : end);
+    if (escape == nullptr) return;
+    p = escape;
     char c = *++p;
     switch (c) {
       case 'b': out += '\b'; break;
@@ -494,7 +495,9 @@ bool FindDataType(const TToken& token, ECIMType& type) {
 // has room for the NUL (the system fills the rest of that page with zeros):
 // mapping spares copying hundreds of megabytes and touching as many fresh
 // pages. Other files are read into memory, which costs less for the small
-// files a schema is made of.
+// files a schema is made of: into a buffer the caller reuses from file to
+// file when it gives one (a fresh block per file made the allocator tidy
+// up all its free small blocks each time, a tenth of a schema's load).
 class TFileText {
  public:
   TFileText() = default;
@@ -509,7 +512,7 @@ class TFileText {
   // Opening does not block, so a FIFO or a device is refused rather than
   // waited on. real, when given, receives the file's path with every
   // symbolic link resolved ("" when the system cannot tell).
-  EOpened Open(const std::string& path, std::string* real = nullptr) {
+  EOpened Open(const std::string& path, std::string* real = nullptr, std::vector<char>* buffer = nullptr) {
     int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (descriptor < 0) return kUnreadable;
     if (real != nullptr) *real = RealPath(descriptor);
@@ -521,13 +524,13 @@ class TFileText {
       opened = kNotRegular;
     } else {
       fSize = static_cast<size_t>(status.st_size);
-      if (!Map(descriptor) && !Read(descriptor)) opened = kUnreadable;
+      if (!Map(descriptor) && !Read(descriptor, buffer)) opened = kUnreadable;
     }
     ::close(descriptor);
     return opened;
   }
 
-  const char* Data() const { return fMapped != nullptr ? static_cast<const char*>(fMapped) : fCopy.get(); }
+  const char* Data() const { return fMapped != nullptr ? static_cast<const char*>(fMapped) : fCopy; }
   size_t Size() const { return fSize; }
 
  private:
@@ -542,11 +545,13 @@ class TFileText {
     return true;
   }
 
-  bool Read(int descriptor) {
-    fCopy.reset(new char[fSize + 1]);
+  bool Read(int descriptor, std::vector<char>* buffer) {
+    if (buffer == nullptr) buffer = &fOwnBuffer;
+    if (buffer->size() < fSize + 1) buffer->resize(fSize + 1);
+    fCopy = buffer->data();
     fCopy[fSize] = '\0';
     for (size_t done = 0; done < fSize;) {
-      ssize_t count = ::read(descriptor, fCopy.get() + done, fSize - done);
+      ssize_t count = ::read(descriptor, fCopy + done, fSize - done);
       if (count <= 0) return false;
       done += static_cast<size_t>(count);
     }
@@ -562,7 +567,8 @@ class TFileText {
 
   void* fMapped = nullptr;
   size_t fSize = 0;
-  std::unique_ptr<char[]> fCopy;
+  char* fCopy = nullptr;
+  std::vector<char> fOwnBuffer;
 };
 
 // UTF-16 after its byte-order mark, as UTF-8; "" or the problem.
@@ -672,8 +678,8 @@ class TMofReader::TLoad {
   explicit TLoad(TMofReader& reader, const std::string& start);
 
   TMofReader& Reader() { return fReader; }
-  // text[size] must be '\0'.
-  void ReadSource(const char* text, size_t size, const std::string& file);
+  // text[size] must be '\0'; key is the file's FileKey.
+  void ReadSource(const char* text, size_t size, const std::string& file, const std::string& key);
   void Include(const std::string& relative, const TLexer& from, TPosition at);
   // After the last source: sets the references by alias and replaces
   // instances by later ones of the same path.
@@ -751,6 +757,8 @@ class TMofReader::TLoad {
   std::vector<TCreated> fCreated;
   uint64_t fInstanceSerial = 0;
   std::unordered_map<std::string, TQualifierTraits> fQualifierTraits;  // by declared name
+  // The text of each include depth, reused by the files read at that depth.
+  std::deque<std::vector<char>> fBuffers;
 };
 
 namespace {
@@ -965,6 +973,7 @@ class TMofReader::TSourceParser {
   // allocates only what the repository keeps.
   std::string fName;
   TInitializer fValue;
+  TInitializer fQualifierValue;  // likewise for each qualifier
 };
 
 // ------------------------------------------------------------------ productions
@@ -1106,9 +1115,16 @@ std::vector<std::string> TMofReader::TSourceParser::ParseNameList(const char* co
   return names;
 }
 
+// Room for the qualifiers a schema feature usually has, made at once: the
+// lists grew one element at a time, a twentieth of a schema's load.
 TQualifierList TMofReader::TSourceParser::ParseQualifierList() {
   Advance();
   TQualifierList list;
+  const size_t kUsualCount = 4;
+  list.fValues.reserve(kUsualCount);
+  list.fPositions.reserve(kUsualCount);
+  list.fScopes.reserve(kUsualCount);
+  list.fFixed.reserve(kUsualCount);
   ParseQualifier(list);
   while (IsPunct(',')) {
     Advance();
@@ -1138,7 +1154,7 @@ std::vector<std::string> TMofReader::TSourceParser::ParseFlavors() {
 void TMofReader::TSourceParser::ParseQualifier(TQualifierList& list) {
   TPosition namePosition = Current().fAt;
   std::string name = TakeIdentifier("a qualifier name");
-  TInitializer initializer;
+  TInitializer& initializer = fQualifierValue;
   bool hasValue = IsPunct('(') || IsPunct('{');
   if (IsPunct('(')) {
     Advance();
@@ -1761,12 +1777,12 @@ void TMofReader::TLoad::Fail(const TPlace& place, const std::string& problem) co
   throw TMofError(fFiles[place.fFile], place.fAt.fLine, place.fAt.fColumn, problem);
 }
 
-void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file) {
+void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file, const std::string& key) {
   std::string decoded;
   std::string problem = TakeUtf8(text, size, decoded);
   if (!problem.empty()) throw TMofError(file, 0, 0, problem);
-  fReader.fReadFiles.insert(FileKey(file));
-  fIncludeKeys.push_back(FileKey(file));
+  fReader.fReadFiles.insert(key);
+  fIncludeKeys.push_back(key);
   fIncludeNames.push_back(file);
   TSourceParser(*this, text, size, file).Run();
   fIncludeKeys.pop_back();
@@ -1818,13 +1834,14 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   if (fReader.fReadFiles.count(key)) return;
   TFileText text;
   std::string real;
-  TFileText::EOpened opened = text.Open(file, &real);
+  if (fBuffers.size() <= fIncludeSites.size()) fBuffers.resize(fIncludeSites.size() + 1);
+  TFileText::EOpened opened = text.Open(file, &real, &fBuffers[fIncludeSites.size()]);
   bool inside = opened == TFileText::kOpened && !real.empty() ? IsBelowAllowed(real) : MayInclude(path);
   if (!inside) Refuse(relative, from, at);
   if (opened == TFileText::kNotRegular) from.Fail(at, "include file '" + file + "' is not a regular file");
   if (opened == TFileText::kUnreadable) from.Fail(at, "cannot read include file '" + file + "'");
   fIncludeSites.push_back(TPlace{FileIndex(from.GetFile()), at});
-  ReadSource(text.Data(), text.Size(), file);
+  ReadSource(text.Data(), text.Size(), file, key);
   fIncludeSites.pop_back();
 }
 
@@ -1966,15 +1983,38 @@ const TMofReader::TLoad::TAlias& TMofReader::TLoad::ResolvedAlias(TAlias& alias,
 
 // A later instance with the path of an earlier one replaces it, as a CIM
 // server's create-then-modify would; strict reading refuses it.
+// Paths are kept as hashes only, sorted: a million path strings, or a hash
+// map node per instance, cost more than the paths themselves. Only
+// instances whose hashes meet have their paths compared.
 void TMofReader::TLoad::ReplaceDuplicates() {
-  std::unordered_map<std::string, size_t> byPath;
-  byPath.reserve(fCreated.size());
+  const std::hash<std::string> hash;
+  auto pathOf = [this](size_t i) { return fCreated[i].fInstance->GetReference(fReader.fContext).GetPath(); };
+  std::vector<std::pair<size_t, size_t>> byHash(fCreated.size());  // hash, index
+  for (size_t i = 0; i < fCreated.size(); ++i) byHash[i] = std::make_pair(hash(pathOf(i)), i);
+  std::sort(byHash.begin(), byHash.end());
+  std::vector<std::pair<size_t, size_t>> replacing;  // later index, the index it replaces
+  for (auto run = byHash.begin(); run != byHash.end();) {
+    auto runEnd = std::find_if(run, byHash.end(),
+                               [run](const std::pair<size_t, size_t>& each) { return each.first != run->first; });
+    std::vector<std::pair<std::string, size_t>> latest;  // each path of the run, with its latest instance
+    for (auto member = run; runEnd - run > 1 && member != runEnd; ++member) {
+      std::string path = pathOf(member->second);
+      auto same = std::find_if(latest.begin(), latest.end(),
+                               [&path](const std::pair<std::string, size_t>& each) { return each.first == path; });
+      if (same == latest.end()) {
+        latest.emplace_back(std::move(path), member->second);
+      } else {
+        replacing.emplace_back(member->second, same->second);
+        same->second = member->second;
+      }
+    }
+    run = runEnd;
+  }
+  std::sort(replacing.begin(), replacing.end());
   std::vector<boost::shared_ptr<ICIMInstance>> replaced;
-  for (size_t i = 0; i < fCreated.size(); ++i) {
-    const TCreated& created = fCreated[i];
-    auto known = byPath.emplace(created.fInstance->GetReference(fReader.fContext).GetPath(), i);
-    if (known.second) continue;
-    const TCreated& earlier = fCreated[known.first->second];
+  for (const std::pair<size_t, size_t>& pair : replacing) {
+    const TCreated& created = fCreated[pair.first];
+    const TCreated& earlier = fCreated[pair.second];
     std::string problem = "instance of " + *created.fClassName + " has the object path of the instance at " +
                           PlaceText(earlier.fPlace);
     if (fReader.fStrict) Fail(created.fPlace, problem);
@@ -1982,7 +2022,6 @@ void TMofReader::TLoad::ReplaceDuplicates() {
                  TMofError(fFiles[created.fPlace.fFile], created.fPlace.fAt.fLine, created.fPlace.fAt.fColumn,
                            problem + ", which it replaces"));
     replaced.push_back(earlier.fInstance);
-    known.first->second = i;
   }
   fReader.fNamespace->DeleteInstances(replaced, fReader.fContext);
   fReader.fInstanceCount -= replaced.size();
@@ -2014,7 +2053,7 @@ void TMofReader::LoadText(const std::string& text, const std::string& name) {
 
 void TMofReader::Load(const char* text, size_t size, const std::string& name) {
   TLoad load(*this, name);
-  load.ReadSource(text, size, name);
+  load.ReadSource(text, size, name, FileKey(name));
   load.Finish();
 }
 

@@ -20,8 +20,11 @@ bool IsTextType(ECIMType type) {
          type == CIMTypeReference;
 }
 
+// Names and keywords are ASCII case-insensitive.
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+
 std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : text) c = LowerChar(c);
   return text;
 }
 
@@ -432,8 +435,8 @@ std::string KeyValueText(const TCIMValue& value) {
 int CompareNames(const std::string& a, const std::string& b) {
   const size_t common = std::min(a.size(), b.size());
   for (size_t i = 0; i < common; ++i) {
-    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
-    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+    const int ca = static_cast<unsigned char>(LowerChar(a[i]));
+    const int cb = static_cast<unsigned char>(LowerChar(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;
   }
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);

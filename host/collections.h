@@ -38,6 +38,10 @@ struct TLoadSettings {
   // the last fLogBytes of each log; fProgress hears each source read.
   size_t fLogBytes = 8u << 20;
   std::function<void(const std::string&)> fProgress;
+  // The collections of a comparison load side by side (one thread each)
+  // unless one is a sos report; results, warnings and the first error are
+  // those of loading them one after the other, which clearing this forces.
+  bool fParallel = true;
 };
 
 struct TLoadedCollections {

@@ -17,6 +17,13 @@ int32_t Percent(const std::string& width) { return TReportParameters::ConvertPer
 
 }  // namespace
 
+const TIndexEntry* ProblemPage(const TReportIndex& index, const TProblem& problem) {
+  for (const TIndexEntry& entry : index.fEntries) {
+    if (IsProblemPage(problem, entry.fLinkName)) return &entry;
+  }
+  return nullptr;
+}
+
 TDocumentWriter::TDocumentWriter(TWriterSettings settings, std::string extension)
     : THostWriter(std::move(settings)), fExtension(extension), fFiles(std::move(extension)) {}
 
@@ -34,7 +41,11 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   fIndex.fHost = MachineName(summary);
   fIndex.fSerialNumber = SummaryValue(summary, "Serial number");
   fIndex.fCollected = SummaryValue(summary, "Collected");
-  if (IsComparisonRun()) fIndex.fComparedCollections = GetDataSourceLabels();
+  if (IsComparisonRun()) {
+    fIndex.fComparedCollections = GetDataSourceLabels();
+  } else {
+    fIndex.fProblems = ReadReportProblems(ns);
+  }
 }
 
 // The error-log category is opened without a title; later titles replace this one.

@@ -18,6 +18,7 @@
 
 #include "host/file_names.h"
 #include "host/host_writer.h"
+#include "host/report_problems.h"
 
 struct TDocumentCell {
   std::string fText;
@@ -62,8 +63,12 @@ struct TReportIndex {
   std::string fSerialNumber;
   std::string fCollected;
   std::vector<std::string> fComparedCollections;  // empty unless a comparison
+  std::vector<TProblem> fProblems;                // none in a comparison
   std::vector<TIndexEntry> fEntries;
 };
+
+// The index's first page among the problem's pages; nullptr for none.
+const TIndexEntry* ProblemPage(const TReportIndex& index, const TProblem& problem);
 
 class TDocumentWriter : public THostWriter {
  public:

@@ -84,8 +84,6 @@ table.grid td.same { color: #7b8496; font-style: italic; background: repeating-l
 table.grid td.message { font-style: italic; background: #fff8e1; }
 .alt { display: block; margin-top: .15rem; font-size: .8em; color: var(--muted); }
 .alt::before { content: "\21B3\00A0"; }
-tr.sev-error > :first-child { box-shadow: inset 4px 0 0 var(--error); }
-tr.sev-warning > :first-child { box-shadow: inset 4px 0 0 var(--warning); }
 tr.member > :first-child { padding-left: 1.7rem; }
 tr.member > th:first-child::before { content: "\21B3\00A0"; color: var(--muted); }
 tr.group-start > * { border-top: 2px solid #aab4c4; }
@@ -167,6 +165,30 @@ table.summary th { color: var(--muted); font-weight: 600; white-space: nowrap; }
   .alt { color: #333; }
   .hit { background: none !important; }
 }
+
+/* Severity: of log records (a word in the leading column and a bar beside
+   the row), of the problems on the index; the toggle keeps errors and warnings. */
+:root { --sev-critical: #8e0000; --sev-error: #c62828; --sev-warning: #a85800; --sev-info: #5c6577; }
+tr[data-sev="critical"] > :first-child { box-shadow: inset 4px 0 0 var(--sev-critical); }
+tr[data-sev="error"] > :first-child { box-shadow: inset 4px 0 0 var(--sev-error); }
+tr[data-sev="warning"] > :first-child { box-shadow: inset 4px 0 0 var(--sev-warning); }
+.sev { font-weight: 600; white-space: nowrap; }
+[data-sev="critical"] .sev { color: var(--sev-critical); }
+[data-sev="error"] .sev { color: var(--sev-error); }
+[data-sev="warning"] .sev { color: var(--sev-warning); }
+[data-sev="info"] .sev { color: var(--sev-info); font-weight: 400; }
+table.sev-only-on tbody tr:not([data-sev="critical"]):not([data-sev="error"]):not([data-sev="warning"]) { display: none; }
+.sev-toggle { white-space: nowrap; cursor: pointer; }
+.table-tools .sev-toggle input { min-width: 0; margin: 0 .35rem 0 0; padding: 0; vertical-align: middle; }
+tr:target > * { background: var(--hit) !important; }
+.problems { list-style: none; margin: 0 0 1.4rem; padding: 0; }
+.problems li { padding: .15rem 0; }
+.problems .sev { display: inline-block; min-width: 5.2rem; }
+.problems .count {
+  display: inline-block; min-width: 1.6rem; margin-left: .3rem; padding: 0 .35rem; border: 1px solid var(--line);
+  border-radius: 3px; font-size: .8rem; text-align: center; color: var(--fg);
+}
+@media print { .sev-toggle { display: none; } }
 )CSS";
 
 const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, report search, search hits.
@@ -389,7 +411,18 @@ const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, r
     if (first) first.scrollIntoView({ block: 'center' });
   }
 
+  // "Errors and warnings only" hides the table's other rows, whatever its
+  // text filter shows.
+  function setUpSeverityToggle(box) {
+    const table = document.getElementById(box.getAttribute('data-table'));
+    if (!table) return;
+    const apply = () => table.classList.toggle('sev-only-on', box.checked);
+    box.addEventListener('change', apply);
+    apply();
+  }
+
   document.querySelectorAll('table.sortable').forEach(setUpSorting);
+  document.querySelectorAll('input.sev-only').forEach(setUpSeverityToggle);
   document.querySelectorAll('input.filter').forEach(setUpFilter);
   setUpSearch();
   markSearchHits();

@@ -57,6 +57,20 @@ const char kSearchBox[] =
 
 }  // namespace
 
+std::string RenderProblemList(const std::vector<THtmlProblem>& problems) {
+  std::string html = "<h2 id=\"problems\">Problems</h2>\n";
+  if (problems.empty()) return html + "<p class=\"note\">The report's rules find no problem in this collection.</p>\n";
+  html += "<ul class=\"problems\">\n";
+  for (const THtmlProblem& problem : problems) {
+    const std::string message = EncodeHtmlText(problem.fMessage);
+    html += "<li data-sev=\"" + problem.fSeverity + "\"><span class=\"sev\">" + EncodeHtmlText(problem.fWord) +
+            "</span> " +
+            (problem.fLink.empty() ? message : "<a href=\"" + EncodeHtmlText(problem.fLink) + "\">" + message + "</a>") +
+            " <span class=\"count\">" + std::to_string(problem.fCount) + "</span></li>\n";
+  }
+  return html + "</ul>\n";
+}
+
 std::string RenderHtmlDocument(const THtmlDocument& document) {
   return HtmlDocumentHead(document) + document.fBody + HtmlDocumentTail(document);
 }
@@ -184,9 +198,10 @@ std::string THtmlSite::DifferenceBadge(const std::string& file) const {
   return badge;
 }
 
-std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine) const {
+std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine,
+                                 const std::string& problems) const {
   std::string html = "<h1>" + IndexTitle(machine) + "</h1>\n" + (IsComparison() ? ComparisonLead() : "") +
-                     SummaryTable(summary) + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
+                     SummaryTable(summary) + problems + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
   for (const TCategory& category : fCategories) {
     if (category.fTitle.empty() && category.fPages.empty()) continue;
     html += "<div class=\"category\">\n<h3>" + CategoryName(category) + "</h3>\n";

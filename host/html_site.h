@@ -40,6 +40,18 @@ struct THtmlDocument {
   bool fSearchData = false;  // loads the search data (the index)
 };
 
+// One line of the index's list of problems (plain texts).
+struct THtmlProblem {
+  std::string fSeverity;  // "critical", "error", "warning"
+  std::string fWord;      // "Critical", "Error", "Warning"
+  std::string fMessage;
+  size_t fCount;
+  std::string fLink;  // page.html#row, page.html, or "" for none
+};
+
+// The problems section of the index; says so when there are none.
+std::string RenderProblemList(const std::vector<THtmlProblem>& problems);
+
 // The search index keeps at most this many bytes of text of one page.
 const size_t kMaxSearchBytesPerPage = 2000000;
 
@@ -71,7 +83,9 @@ class THtmlSite {
   // The title of index.html as markup: a system or a comparison report.
   std::string IndexTitle(const std::string& machine) const;
   // The body of index.html.
-  std::string IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine) const;
+  // problems: markup placed below the summary.
+  std::string IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine,
+                        const std::string& problems = "") const;
   // search-data.js: the pages with their texts as one JavaScript value.
   std::string SearchDataScript() const;
 

@@ -98,9 +98,20 @@ std::string RenderColumnGroup(const THtmlTable& table) {
 }
 
 std::string RenderFilterBox(const std::string& id, size_t bodyRows) {
-  return "<div class=\"table-tools\"><input type=\"search\" class=\"filter\" data-table=\"" + id +
-         "\" placeholder=\"Filter these " + std::to_string(bodyRows) +
-         " rows\" aria-label=\"Filter the rows of the table below\"><span class=\"filter-count\" id=\"" + id +
+  return "<input type=\"search\" class=\"filter\" data-table=\"" + id + "\" placeholder=\"Filter these " +
+         std::to_string(bodyRows) + " rows\" aria-label=\"Filter the rows of the table below\">";
+}
+
+std::string RenderSeverityToggle(const std::string& id) {
+  return "<label class=\"sev-toggle\"><input type=\"checkbox\" class=\"sev-only\" data-table=\"" + id +
+         "\"> Errors and warnings only</label>";
+}
+
+std::string RenderTableTools(const THtmlTable& table, const std::string& id, size_t bodyRows) {
+  const bool filter = bodyRows > kFilterRowThreshold;
+  if (!filter && !table.fSeverityToggle) return "";
+  return "<div class=\"table-tools\">" + (filter ? RenderFilterBox(id, bodyRows) : "") +
+         (table.fSeverityToggle ? RenderSeverityToggle(id) : "") + "<span class=\"filter-count\" id=\"" + id +
          "-count\" aria-live=\"polite\"></span></div>\n";
 }
 
@@ -125,7 +136,7 @@ std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::
   const size_t columns = ColumnCount(table);
   const size_t headerRows = LeadingHeaderRows(table);
   const bool sortable = table.fSortable && headerRows > 0 && bodyRows > 1;
-  std::string html = bodyRows > kFilterRowThreshold ? RenderFilterBox(id, bodyRows) : "";
+  std::string html = RenderTableTools(table, id, bodyRows);
   html += "<div class=\"table-wrap\"><table id=\"" + id + "\"";
   TClassList().Add(true, "grid").Add(sortable, "sortable").Add(columns >= kWideTableColumns, "wide").AppendTo(html);
   html += WidthStyle(table.fWidth) + ">\n";
@@ -145,6 +156,8 @@ std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::
 
 void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) {
   html += "<tr";
+  if (!row.fId.empty()) html += " id=\"" + row.fId + "\"";
+  if (!row.fSeverity.empty()) html += " data-sev=\"" + row.fSeverity + "\"";
   TClassList().Add(row.fMember, "member").Add(row.fGroupStart, "group-start").Add(row.fClasses).AppendTo(html);
   html += '>';
   for (size_t c = 0; c < row.fCells.size(); ++c) {

@@ -33,6 +33,8 @@ struct THtmlRow {
   bool fMember = false;  // a member row that belongs to the row group above
   bool fGroupStart = false;
   std::string fClasses;
+  std::string fId;        // for links to the row; "" for none
+  std::string fSeverity;  // of a log record: "critical", "error", "warning", "info"; "" for none
   std::vector<THtmlCell> fCells;
 };
 
@@ -42,6 +44,7 @@ struct THtmlTable {
   std::string fCaption;            // markup
   bool fCaptionHidden = false;     // the heading above already says it
   bool fSortable = false;
+  bool fSeverityToggle = false;  // offers to show only the errors and warnings
   std::vector<THtmlRow> fRows;
 };
 

@@ -21,19 +21,17 @@ using NVKXQZA20::TQZAException;
 
 namespace {
 
-// Columns whose text tells how grave a log record is.
-const char* const kSeverityProperties[] = {"Type", "Severity", "PerceivedSeverity", "EventType", "EntryType", "Level"};
-
 const char kArrayElementSeparator[] = ", ";
 const char kPageExtension[] = ".html";
 const int kHexBytesPerLine = 16;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+// A generic table of log records shows a time stamp and a message; its
+// severity column, when it shows one, tells each row's severity, its
+// message otherwise.
+const char* const kLogTimeLabels[] = {"Time Stamp"};
+const char* const kLogMessageLabels[] = {"Message", "Description"};
+const char* const kLogSeverityLabels[] = {"Type", "Severity", "Perceived Severity", "Entry Type", "Event Type", "Level"};
+const char kSeverityLabel[] = "Severity";
 
 std::string Joined(const std::vector<std::string>& texts, const std::string& separator) {
   std::string joined;
@@ -41,25 +39,75 @@ std::string Joined(const std::vector<std::string>& texts, const std::string& sep
   return joined;
 }
 
-bool IsSeverityProperty(const std::string& name) {
-  return std::find(std::begin(kSeverityProperties), std::end(kSeverityProperties), name) !=
-         std::end(kSeverityProperties);
+// Runs of white space as one blank, none at the ends.
+std::string SpacesCollapsed(const std::string& text) {
+  std::string collapsed;
+  for (char c : text) {
+    if (!std::isspace(static_cast<unsigned char>(c))) {
+      collapsed += c;
+    } else if (!collapsed.empty() && collapsed.back() != ' ') {
+      collapsed += ' ';
+    }
+  }
+  if (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
+  return collapsed;
 }
 
-std::string SeverityClass(const std::string& plainText) {
-  const std::string text = Lower(plainText);
-  for (const char* grave : {"error", "critical", "fatal", "alert", "emergency", "failure"}) {
-    if (Contains(text, grave)) return "sev-error";
+// The first column of the header row whose label is one of labels; -1 for none.
+template <size_t N>
+int LabelColumn(const THtmlRow& header, const char* const (&labels)[N]) {
+  for (size_t c = 0; c < header.fCells.size(); ++c) {
+    if (std::find(std::begin(labels), std::end(labels), header.fCells[c].fText.fPlain) != std::end(labels)) {
+      return static_cast<int>(c);
+    }
   }
-  return Contains(text, "warn") ? "sev-warning" : "";
+  return -1;
 }
 
-// The row's class from its first severity cell.
-std::string RowSeverity(const THtmlRow& row, const std::vector<std::string>& properties) {
-  for (size_t c = 0; c < row.fCells.size() && c < properties.size(); ++c) {
-    if (IsSeverityProperty(properties[c])) return SeverityClass(row.fCells[c].fText.fPlain);
+// Severities of the rows of a generic table of log records; none for any other table.
+void MarkGridSeverities(THtmlTable& table) {
+  if (table.fRows.empty() || !table.fRows.front().fHeader) return;
+  const THtmlRow& header = table.fRows.front();
+  const int message = LabelColumn(header, kLogMessageLabels);
+  if (LabelColumn(header, kLogTimeLabels) < 0 || message < 0) return;
+  const int field = LabelColumn(header, kLogSeverityLabels);
+  for (THtmlRow& row : table.fRows) {
+    if (row.fHeader || row.fCells.size() <= static_cast<size_t>(std::max(message, field))) continue;
+    ESeverity severity = field >= 0 ? SeverityOfField(row.fCells[field].fText.fPlain) : ESeverity::kNone;
+    if (severity == ESeverity::kNone) severity = SeverityOfMessage(row.fCells[message].fText.fPlain);
+    row.fSeverity = SeverityName(severity);
   }
-  return "";
+}
+
+// The word of a severity name: "error" is "Error".
+THtmlCell SeverityCell(std::string severity) {
+  THtmlCell cell;
+  if (!severity.empty()) severity[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(severity[0])));
+  cell.fText = TCellText{severity, severity};
+  cell.fClasses = "sev";
+  return cell;
+}
+
+THtmlCell SeverityLabelCell() {
+  THtmlCell cell;
+  cell.fKind = THtmlCell::kColumnHeader;
+  cell.fText = TCellText{kSeverityLabel, kSeverityLabel};
+  return cell;
+}
+
+// A leading column names each row's severity in a word, so that colour is
+// not its only sign; the table offers to show only errors and warnings.
+// Only a table of columns has rows that are records.
+void AddSeverityColumn(THtmlTable& table) {
+  if (table.fRows.empty() || !table.fRows.front().fHeader) return;
+  if (std::none_of(table.fRows.begin(), table.fRows.end(), [](const THtmlRow& r) { return !r.fSeverity.empty(); })) {
+    return;
+  }
+  for (THtmlRow& row : table.fRows) {
+    row.fCells.insert(row.fCells.begin(), row.fHeader ? SeverityLabelCell() : SeverityCell(row.fSeverity));
+  }
+  if (!table.fColumnWidths.empty()) table.fColumnWidths.insert(table.fColumnWidths.begin(), 0);
+  table.fSeverityToggle = true;
 }
 
 // Some captions name a repository class rather than the table: they stay
@@ -168,6 +216,10 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
   fSummary = ReadReportSummary(ns);
+  fProblems = IsComparisonRun() ? std::vector<TProblem>() : ReadReportProblems(ns);
+  // A page shows a text with its own line ends and blanks.
+  for (TProblem& problem : fProblems) problem.fRowKey = SpacesCollapsed(problem.fRowKey);
+  fProblemLinks.assign(fProblems.size(), "");
   fMachine = HeadingText(MachineName(fSummary));
 }
 
@@ -185,7 +237,7 @@ void THtmlWriter::EndReport() {
   THtmlDocument index;
   index.fTitle = fSite.IndexTitle(fMachine);
   index.fMachine = fMachine;
-  index.fBody = fSite.IndexHtml(fSummary, fMachine);
+  index.fBody = fSite.IndexHtml(fSummary, fMachine, ProblemsHtml());
   index.fSearchData = true;
   WriteFile(kHtmlIndexFile, RenderHtmlDocument(index));
   WriteFile(kHtmlSearchDataFile, fSite.SearchDataScript());
@@ -223,7 +275,15 @@ void THtmlWriter::OpenPage(std::string pagePath) {
   ClosePage();
   fPage = TPage();
   fPage.fOpen = true;
-  fPage.fFile = fFiles.FileFor(LinkNameOf(pagePath, GetOutputFolder()));
+  fPage.fLinkName = LinkNameOf(pagePath, GetOutputFolder());
+  fPage.fFile = fFiles.FileFor(fPage.fLinkName);
+  // A problem links to its page until a row of it shows the problem.
+  for (size_t i = 0; i < fProblems.size(); ++i) {
+    if (fProblemLinks[i].find('#') == std::string::npos && IsProblemPage(fProblems[i], fPage.fLinkName)) {
+      if (fProblemLinks[i].empty()) fProblemLinks[i] = fPage.fFile;
+      fPage.fProblemsToLink.push_back(i);
+    }
+  }
   fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
 }
 
@@ -313,9 +373,15 @@ void THtmlWriter::CountDifference(const std::string& title) {
   if (title.rfind("Unique to ", 0) == 0) fSite.CountDifference(fPage.fFile, EDifference::kUnique);
 }
 
-void THtmlWriter::AppendTable(const THtmlTable& table) {
+void THtmlWriter::AppendTable(THtmlTable table) {
   if (!fPage.fOpen) return;
-  Append(RenderHtmlTable(table, NextTableId()));
+  AddSeverityColumn(table);
+  const std::string id = NextTableId();
+  size_t bodyRow = 0;
+  for (THtmlRow& row : table.fRows) {
+    if (!row.fHeader) LinkProblems(row, id + "-r" + std::to_string(++bodyRow));
+  }
+  Append(RenderHtmlTable(table, id));
   for (const THtmlRow& row : table.fRows) CollectSearchTexts(row);
 }
 
@@ -336,7 +402,37 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
-  AppendTable(TableFromGrid(grid, fMarkup));
+  THtmlTable table = TableFromGrid(grid, fMarkup);
+  MarkGridSeverities(table);
+  AppendTable(std::move(table));
+}
+
+// The first row on a problem's page that shows the text of the problem's
+// first instance is the row its link lands on.
+void THtmlWriter::LinkProblems(THtmlRow& row, const std::string& rowId) {
+  auto linked = [&](size_t problem) {
+    const std::string& key = fProblems[problem].fRowKey;
+    const bool shown = !key.empty() && std::any_of(row.fCells.begin(), row.fCells.end(), [&](const THtmlCell& cell) {
+                         // Collapsing never lengthens a text.
+                         return cell.fText.fPlain.size() >= key.size() && SpacesCollapsed(cell.fText.fPlain) == key;
+                       });
+    if (!shown) return false;
+    row.fId = rowId;
+    fProblemLinks[problem] = fPage.fFile + "#" + rowId;
+    return true;
+  };
+  auto& pending = fPage.fProblemsToLink;
+  pending.erase(std::remove_if(pending.begin(), pending.end(), linked), pending.end());
+}
+
+std::string THtmlWriter::ProblemsHtml() const {
+  if (IsComparisonRun()) return "";
+  std::vector<THtmlProblem> problems;
+  for (size_t i = 0; i < fProblems.size(); ++i) {
+    problems.push_back(THtmlProblem{SeverityName(fProblems[i].fSeverity), SeverityWord(fProblems[i].fSeverity),
+                                    fProblems[i].fMessage, fProblems[i].fCount, fProblemLinks[i]});
+  }
+  return RenderProblemList(problems);
 }
 
 void THtmlWriter::BeginStreamedTable(int width, const std::string& caption) {
@@ -375,6 +471,7 @@ void THtmlWriter::BeginRow(bool&) {
   if (!fStreamed.fOpen) BeginStreamedTable(100, "");
   fStreamed.fRowOpen = true;
   fStreamed.fRow = THtmlRow();
+  fStreamed.fRowInstance.reset();
   fStreamed.fRow.fHeader = fStreamed.fInHeader;
   fStreamed.fRow.fMember = fStreamed.fMemberRows && !fStreamed.fInHeader;
   fStreamed.fRow.fGroupStart = fStreamed.fGroupStarts && !fStreamed.fInHeader;
@@ -386,6 +483,7 @@ void THtmlWriter::EndRow() { CloseRow(); }
 void THtmlWriter::CloseRow() {
   if (!fStreamed.fRowOpen) return;
   fStreamed.fRowOpen = false;
+  if (fStreamed.fRowInstance) fStreamed.fRow.fSeverity = SeverityName(RecordSeverity(*fStreamed.fRowInstance));
   if (!fStreamed.fRow.fCells.empty()) fStreamed.fTable.fRows.push_back(std::move(fStreamed.fRow));
 }
 
@@ -394,7 +492,7 @@ void THtmlWriter::EndTable() {
   CloseRow();
   THtmlTable table = std::move(fStreamed.fTable);
   fStreamed = TStreamedTable();
-  AppendTable(table);
+  AppendTable(std::move(table));
 }
 
 // The rows that follow belong to the row group above, such as the member
@@ -467,6 +565,7 @@ void THtmlWriter::WriteHeaderCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimCla
 }
 
 void THtmlWriter::WriteValueCell(TInstancePtr instance, TReportProperty column) {
+  if (!fStreamed.fInHeader && !fStreamed.fRowInstance) fStreamed.fRowInstance = instance;
   AddCell(ValueCell(instance, column, true));
 }
 
@@ -579,28 +678,33 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   head.fSortable = true;
   THtmlRow header;
   header.fHeader = true;
-  std::vector<std::string> properties;
+  header.fCells.push_back(SeverityLabelCell());
+  head.fColumnWidths.push_back(0);
   boost::shared_ptr<NVKXQZA20::ICIMClass> recordClass = records.front()->GetClass();
   for (const TReportProperty& column : table.GetProperties()) {
     head.fColumnWidths.push_back(TReportParameters::ConvertPercent(column.GetColumnWidth()));
-    properties.push_back(column.GetProperty());
     THtmlCell label = LabelCell(recordClass, column);
     label.fKind = THtmlCell::kColumnHeader;
     header.fCells.push_back(label);
   }
+  head.fSeverityToggle = true;
   head.fRows.push_back(header);
   CollectSearchTexts(header);
-  Append(HtmlTableStart(head, records.size(), NextTableId()));
+  const std::string id = NextTableId();
+  Append(HtmlTableStart(head, records.size(), id));
+  size_t bodyRow = 0;
   const size_t kChunkBytes = 1 << 20;
   std::string chunk;
   try {
     for (const TInstancePtr& record : records) {
       THtmlRow row;
-      row.fCells.reserve(properties.size());
+      row.fCells.reserve(header.fCells.size());
+      row.fSeverity = SeverityName(RecordSeverity(*record));
+      row.fCells.push_back(SeverityCell(row.fSeverity));
       for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
-      row.fClasses = RowSeverity(row, properties);
+      LinkProblems(row, id + "-r" + std::to_string(++bodyRow));
       CollectSearchTexts(row);
-      AppendHtmlTableRow(row, properties.size(), chunk);
+      AppendHtmlTableRow(row, row.fCells.size(), chunk);
       if (chunk.size() < kChunkBytes) continue;
       Append(chunk);
       chunk.clear();
@@ -617,7 +721,6 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
 THtmlTable THtmlWriter::RecordTable(const TInstances& records) {
   THtmlTable html;
   html.fSortable = true;
-  std::vector<std::string> properties;
   std::vector<THtmlRow> rows(records.size());
   THtmlRow header;
   header.fHeader = true;
@@ -636,7 +739,6 @@ THtmlTable THtmlWriter::RecordTable(const TInstances& records) {
       cells.push_back(cell);
     }
     if (!filled) continue;
-    properties.push_back(name);
     const std::string label = TextMarkup(GetDisplayName(declaration));
     THtmlCell labelCell;
     labelCell.fKind = THtmlCell::kColumnHeader;
@@ -645,9 +747,9 @@ THtmlTable THtmlWriter::RecordTable(const TInstances& records) {
     for (size_t r = 0; r < records.size(); ++r) rows[r].fCells.push_back(cells[r]);
   }
   html.fRows.push_back(header);
-  for (THtmlRow& row : rows) {
-    row.fClasses = RowSeverity(row, properties);
-    html.fRows.push_back(row);
+  for (size_t r = 0; r < records.size(); ++r) {
+    rows[r].fSeverity = SeverityName(RecordSeverity(*records[r]));
+    html.fRows.push_back(rows[r]);
   }
   return html;
 }

@@ -1,7 +1,8 @@
 // The HTML writer: turns a report into a folder that opens in any browser,
-// without a server or network: index.html (machine summary, contents and a
-// search over the whole report; in a comparison, the compared collections and
-// the differing instances counted per page), one page per registered page
+// without a server or network: index.html (machine summary, its problems
+// linked to their rows, contents and a search over the whole report; in a
+// comparison, the compared collections and the differing instances counted
+// per page), one page per registered page (log tables marked by severity)
 // named from its link name, report.css, report.js and search-data.js, beside
 // the raw-data result files the library writes itself.
 //
@@ -29,6 +30,7 @@
 #include "host/html_table.h"
 #include "host/file_names.h"
 #include "host/html_text.h"
+#include "host/report_problems.h"
 
 class THtmlWriter : public THostWriter {
  public:
@@ -89,6 +91,8 @@ class THtmlWriter : public THostWriter {
   struct TPage {
     bool fOpen = false;
     std::string fFile;
+    std::string fLinkName;
+    std::vector<size_t> fProblemsToLink;  // problems shown on this page and not yet linked to a row
     std::string fTitle;  // markup
     std::unique_ptr<std::ofstream> fBody;
     std::string fLastHeading;  // plain text of the latest heading
@@ -105,6 +109,7 @@ class THtmlWriter : public THostWriter {
     bool fMemberRows = false;  // rows after SetRawDataLink belong to the group above
     bool fGroupStarts = false;
     THtmlRow fRow;
+    TInstancePtr fRowInstance;  // of the row's first value; its severity when a log record
     THtmlTable fTable;
   };
   // A closed page, put together with the whole report's navigation at the end.
@@ -136,7 +141,9 @@ class THtmlWriter : public THostWriter {
   void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
   void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
-  void AppendTable(const THtmlTable& table);
+  void AppendTable(THtmlTable table);
+  void LinkProblems(THtmlRow& row, const std::string& rowId);
+  std::string ProblemsHtml() const;
   std::string NextTableId();
   void CollectSearchTexts(const THtmlRow& row);
   void ShowCategory();
@@ -154,6 +161,8 @@ class THtmlWriter : public THostWriter {
 
   TLibraryMarkup fMarkup;
   std::vector<TSummaryItem> fSummary;
+  std::vector<TProblem> fProblems;
+  std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none
   std::string fMachine;
   THtmlSite fSite;
   TPageFileNames fFiles;

@@ -173,6 +173,16 @@ void TInventoryWriter::RenderIndex(const TReportIndex& index) {
   json document{{"host", index.fHost}, {"serialNumber", index.fSerialNumber}, {"collected", index.fCollected},
                 {"comparison", !index.fComparedCollections.empty()}};
   if (!index.fComparedCollections.empty()) document["collections"] = index.fComparedCollections;
+  if (index.fComparedCollections.empty()) {
+    json problems = json::array();
+    for (const TProblem& problem : index.fProblems) {
+      const TIndexEntry* page = ProblemPage(index, problem);
+      problems.push_back(json{{"severity", SeverityName(problem.fSeverity)}, {"message", problem.fMessage},
+                              {"count", problem.fCount}, {"link", page ? page->fLinkName : ""},
+                              {"file", page ? page->fFile : ""}});
+    }
+    document["problems"] = problems;
+  }
   document["pages"] = pages;
   WriteWholeFile(IndexFile(), json_values::Dump(document, 1) + "\n");
 }

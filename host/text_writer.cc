@@ -89,6 +89,19 @@ std::string SideBySide(const std::vector<std::string>& cells, const std::vector<
   return text;
 }
 
+// What needs attention, graver first: severity, what, how many, where.
+std::string ProblemsText(const TReportIndex& index) {
+  if (!index.fComparedCollections.empty()) return "";
+  std::string text = "\n" + Underline("Problems", '-');
+  if (index.fProblems.empty()) return text + "None found.\n";
+  for (const TProblem& problem : index.fProblems) {
+    const TIndexEntry* page = ProblemPage(index, problem);
+    text += Padded(SeverityWord(problem.fSeverity), 9) + problem.fMessage + ": " + std::to_string(problem.fCount) +
+            (page ? "  (" + page->fFile + ")" : "") + "\n";
+  }
+  return text;
+}
+
 }  // namespace
 
 TTextWriter::TTextWriter(TWriterSettings settings) : TDocumentWriter(std::move(settings), kExtension) {}
@@ -174,6 +187,7 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
   for (size_t i = 0; i < index.fComparedCollections.size(); ++i) {
     text += (i == 0 ? "Base collection: " : "Compared with: ") + index.fComparedCollections[i] + "\n";
   }
+  text += ProblemsText(index);
   std::string category;
   for (size_t i = 0; i < index.fEntries.size(); ++i) {
     const TIndexEntry& entry = index.fEntries[i];

@@ -2,7 +2,9 @@
 # Opens the HTML report of the Linux sample in headless Chromium and uses it
 # as a reader would: the index loads without console errors and its search
 # finds pages; on a large page a click on a sortable column header reorders
-# the rows and the filter box hides the rows that do not match. Screenshots
+# the rows and the filter box hides the rows that do not match; each problem
+# of the index links to a row that its page shows, and a log's "errors and
+# warnings only" box hides the other rows and shows them again. Screenshots
 # of the index (desktop and phone) and of the large page are kept.
 #
 #   browser_test.sh QZAREPORT SOURCE_DIR [SCREENSHOT_DIR]
@@ -261,6 +263,28 @@ def check_filter(page, table_id):
     check(len(shown) + len(hidden) == rows, "rows neither shown nor hidden")
 
 
+SHOWN_SEVERITIES = "Array.from(document.querySelectorAll('tbody tr[data-sev]'), r => r.offsetParent ? r.dataset.sev : '-')"
+
+
+def check_problems(page):
+    links = page.evaluate("Array.from(document.querySelectorAll('.problems a[href*=\"#\"]'),"
+                          " a => [a.href, a.parentNode.dataset.sev])")
+    check(len(links) >= 3, "the index links fewer than 3 problems to rows: %s" % links)
+    for link, severity in links:
+        page.open(link[len("file://"):])
+        row = page.evaluate("(() => { const r = document.querySelector(':target'); if (!r) return null;"
+                            " const b = r.getBoundingClientRect(); return [r.dataset.sev, b.top > -1 && b.bottom < innerHeight + 1]; })()")
+        check(row == [severity, True], "%s does not land on a %s row in view: %s" % (link, severity, row))
+    page.open(os.path.join(report, "syslog_messages.html"))
+    page.click("input.sev-only")
+    shown = page.evaluate(SHOWN_SEVERITIES)
+    visible = [s for s in shown if s != "-"]
+    check(visible and len(visible) < len(shown) and set(visible) <= {"critical", "error", "warning"},
+          "the severity box shows %s" % shown)
+    page.click("input.sev-only")
+    check("-" not in page.evaluate(SHOWN_SEVERITIES), "rows stay hidden after the severity box is cleared")
+
+
 def main():
     signal.alarm(180)
     page = Browser()
@@ -273,6 +297,7 @@ def main():
         results = page.evaluate("document.querySelectorAll('#search-results li').length")
         check(results > 0, "searching the report for 'kernel' finds nothing")
         page.screenshot("index.png")
+        check_problems(page)
         page.send("Emulation.setDeviceMetricsOverride", {"width": 390, "height": 844, "deviceScaleFactor": 2,
                                                          "mobile": True})
         page.open(os.path.join(report, "index.html"))

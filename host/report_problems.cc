@@ -1,0 +1,344 @@
+#include "host/report_problems.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "core/root.h"
+
+using NVKXQZA20::ICIMInstance;
+using NVKXQZA20::TAddToVectorCallback;
+using NVKXQZA20::TCIMValue;
+using NVKXQZA20::TQZAException;
+
+namespace {
+
+// The words of a severity field, first match wins; a word matches at the
+// start of a word of the text, in any case.
+struct TSeverityWord {
+  const char* fWord;
+  ESeverity fSeverity;
+};
+
+const TSeverityWord kFieldWords[] = {
+    {"fatal", ESeverity::kCritical},   {"critical", ESeverity::kCritical}, {"emerg", ESeverity::kCritical},
+    {"alert", ESeverity::kCritical},   {"major", ESeverity::kError},       {"error", ESeverity::kError},
+    {"err", ESeverity::kError},        {"audit failure", ESeverity::kWarning},
+    {"fail", ESeverity::kError},       {"minor", ESeverity::kWarning},     {"degraded", ESeverity::kWarning},
+    {"warn", ESeverity::kWarning},     {"info", ESeverity::kInfo},         {"notice", ESeverity::kInfo},
+    {"debug", ESeverity::kInfo},       {"audit success", ESeverity::kInfo}, {"success", ESeverity::kInfo},
+};
+
+// One-letter severity codes of service-processor logs.
+const TSeverityWord kFieldLetters[] = {
+    {"C", ESeverity::kCritical}, {"E", ESeverity::kError}, {"W", ESeverity::kWarning}, {"I", ESeverity::kInfo}};
+
+// A message without a severity field, first match wins: a recovery or a
+// threshold that is not critical before the graver words it contains.
+const TSeverityWord kMessageWords[] = {
+    {"deasserted", ESeverity::kInfo},      {"recovered", ESeverity::kInfo},
+    {"non-recoverable", ESeverity::kCritical}, {"uncorrectable", ESeverity::kCritical},
+    {"correctable", ESeverity::kWarning},  {"non-critical", ESeverity::kWarning},
+    {"critical", ESeverity::kCritical},    {"panic", ESeverity::kCritical},
+    {"failed password", ESeverity::kWarning}, {"error", ESeverity::kError},
+    {"fail", ESeverity::kError},           {"fault", ESeverity::kError},
+    {"warn", ESeverity::kWarning},         {"lost", ESeverity::kWarning},
+    {"timed out", ESeverity::kWarning},    {"timeout", ESeverity::kWarning},
+    {"denied", ESeverity::kWarning},       {"degraded", ESeverity::kWarning},
+};
+
+// CIM_RecordForLog.PerceivedSeverity (and CIM_LogEntry's).
+const ESeverity kPerceivedSeverities[] = {
+    ESeverity::kNone,    ESeverity::kNone,  ESeverity::kInfo,     ESeverity::kWarning,
+    ESeverity::kWarning, ESeverity::kError, ESeverity::kCritical, ESeverity::kCritical};
+
+// A log record's own severity, in the first of these properties it fills.
+const char* const kSeverityFields[] = {"PerceivedSeverity", "Severity", "Type", "EntryType", "EventType", "Level"};
+// A log record's text, when no field tells its severity.
+const char* const kMessageFields[] = {"Message", "Description"};
+
+const char kLogRecordClass[] = "CIM_RecordForLog";
+
+enum class ECondition {
+  kRecordSeverity,  // a log record whose severity is at least the rule's, as its own
+  kTextHasWord,     // the property's text holds one of the words (any case, at a word start)
+  kTextLacksWords,  // the property's text is set and holds none of the words
+  kNumberIsOneOf,   // one of the property's numbers is one of the numbers
+  kAtOrBelow,       // the property's number is at or below the (non-zero) number of the named property
+};
+
+// "{group}" in a message is the value of the group property, in a page the
+// last part of that value's path; "{severity}" is the severity's word.
+struct TProblemRule {
+  const char* fClass;  // instances of subclasses too
+  const char* fProperty;
+  ECondition fCondition;
+  const char* fOperand;  // alternatives separated by '|'
+  ESeverity fSeverity;
+  const char* fMessage;
+  const char* fPage;    // link names, any case, '|' between: the first written page that shows the instance
+  const char* fRowKey;  // the property whose text the instance's row on the page shows
+  const char* fGroup;   // one problem per value of this property; "" for one
+};
+
+const ECondition kLog = ECondition::kRecordSeverity;
+const ESeverity kWarning = ESeverity::kWarning;
+const ESeverity kError = ESeverity::kError;
+
+const TProblemRule kProblemRules[] = {
+    {"VKXSG_QZALogRecord", "", kLog, "", kWarning, "{severity} records in the collector's log", "qza_log", "Message", ""},
+    {"VKXSG_IPMILogRecord", "", kLog, "", kWarning, "{severity} events in the IPMI SEL", "ipmi_event", "Message", ""},
+    {"OMC_IpmiLogRecord", "", kLog, "", kWarning, "{severity} events in the IPMI SEL", "ipmi_event", "Description", ""},
+    {"VKX_StandardMessageLogEntry", "", kLog, "", kWarning, "{severity} events in the chassis event log",
+     "chassis_event", "Message", ""},
+    {"VKXSG_LinuxEventLogRecord", "", kLog, "", kWarning, "{severity} records in {group}", "syslog_{group}", "Message",
+     "LogName"},
+    {"VKXSG_WindowsSystemEventLogRecord", "", kLog, "", kWarning, "{severity} records in the System event log",
+     "event_system", "Message", ""},
+    {"VKXSG_WindowsApplicationEventLogRecord", "", kLog, "", kWarning,
+     "{severity} records in the Application event log", "event_application", "Message", ""},
+    {"VKXSG_WindowsSecurityEventLogRecord", "", kLog, "", kWarning, "{severity} records in the Security event log",
+     "event_security", "Message", ""},
+    {"VKXSG_LogRecord_RAIDMgrEvent", "", kLog, "", kWarning, "{severity} events in the KeelRAID event log",
+     "keelRaidlogs", "Message", ""},
+    {"VKXSG_ODRLog", "", kLog, "", kWarning, "{severity} events in the ODR event log", "odr_event", "Message", ""},
+    {"VKXSG_YELMLog", "", kLog, "", kWarning, "{severity} events in the YELM event log", "yelm_event", "Message", ""},
+    {"VKXSG_MemoryDiagLogRecord", "", kLog, "", kWarning, "{severity} records of the memory test", "diags", "Message",
+     ""},
+    {"VKXSG_IPMILogRecord", "Message", ECondition::kTextHasWord, "correctable ecc", kWarning,
+     "Correctable ECC events in the IPMI SEL", "ipmi_event", "Message", ""},
+    {"OMC_IpmiLogRecord", "Description", ECondition::kTextHasWord, "correctable ecc", kWarning,
+     "Correctable ECC events in the IPMI SEL", "ipmi_event", "Description", ""},
+    // OperationalStatus: 3 Degraded, 4 Stressed, 5 Predictive Failure; 6 Error, 7 Non-Recoverable Error,
+    // 10 Stopped, 13 Lost Communication.
+    {"CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "6|7|13", kError,
+     "Sensors in error", "Environmentals", "ElementName", ""},
+    {"CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "3|4|5", kWarning,
+     "Sensors out of their normal state", "Environmentals", "ElementName", ""},
+    {"CIM_PowerSupply", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
+     "Power supplies failed or degraded", "", "Name", ""},
+    {"OMC_IDESMARTErrorLog", "smartStatus", ECondition::kTextLacksWords, "passed|ok", kError,
+     "Drives whose SMART health is not passed", "Drive_Health", "smartStatus", ""},
+    {"OMC_IDESMARTAttrib", "value", ECondition::kAtOrBelow, "threshold", kError,
+     "SMART attributes at or below their failure threshold", "Drive_Health", "attribName", ""},
+    {"VKXSG_LSILogicalDisk", "VolumeStatus", ECondition::kTextLacksWords, "okay|optimal", kError,
+     "RAID volumes not optimal", "lsi_mir|lsiide", "VolumeStatus", ""},
+    {"VKXSG_krLogicalDisk", "LogicalDriveStatus", ECondition::kTextLacksWords, "okay|optimal", kError,
+     "RAID volumes not optimal", "KRaid", "LogicalDriveStatus", ""},
+    {"VKXSG_krDiskDrive", "State", ECondition::kTextHasWord, "defunct|failed|offline", kError, "RAID disks failed",
+     "KRaid", "State", ""},
+    {"LSIESG_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
+     "RAID volumes not optimal", "lsi_mir", "ElementName", ""},
+    {"PMC_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
+     "RAID volumes not optimal", "pmc_raid", "ElementName", ""},
+};
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::vector<std::string> Alternatives(const std::string& operand) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= operand.size()) {
+    const size_t bar = std::min(operand.find('|', start), operand.size());
+    if (bar > start) parts.push_back(operand.substr(start, bar - start));
+    start = bar + 1;
+  }
+  return parts;
+}
+
+// "lower" is lowercase; word is.
+bool HasWord(const std::string& lower, const std::string& word) {
+  for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1)) {
+    if (at == 0 || !std::isalpha(static_cast<unsigned char>(lower[at - 1]))) return true;
+  }
+  return false;
+}
+
+template <size_t N>
+ESeverity FirstWord(const std::string& text, const TSeverityWord (&words)[N]) {
+  const std::string lower = Lower(text);
+  for (const TSeverityWord& word : words) {
+    if (HasWord(lower, word.fWord)) return word.fSeverity;
+  }
+  return ESeverity::kNone;
+}
+
+TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::string& name) {
+  try {
+    // Asking the class first spares an exception per record of a class without the property.
+    if (!instance.GetClass()->GetPropertyDecl(name)) return TWriter::TPropertyPtr();
+    TWriter::TPropertyPtr property = instance.GetProperty(name);
+    if (property && !property->GetValue().IsNull()) return property;
+  } catch (const TQZAException&) {
+    // An unreadable value tells nothing.
+  }
+  return TWriter::TPropertyPtr();
+}
+
+std::string Text(const ICIMInstance& instance, const std::string& name) {
+  TWriter::TPropertyPtr property = FilledProperty(instance, name);
+  if (!property) return "";
+  std::string text;
+  for (const std::string& value : property->GetValueTexts()) text += (text.empty() ? "" : ", ") + value;
+  return text;
+}
+
+std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& name) {
+  std::vector<long long> numbers;
+  TWriter::TPropertyPtr property = FilledProperty(instance, name);
+  if (!property) return numbers;
+  try {
+    const TCIMValue value = property->GetValue();
+    if (!value.IsArray()) return {value.ToSInt64()};
+    for (const TCIMValue& element : value.ToArray()) numbers.push_back(element.ToSInt64());
+  } catch (const TQZAException&) {
+    // Not a number: no numbers.
+  }
+  return numbers;
+}
+
+bool Meets(const TProblemRule& rule, const ICIMInstance& instance) {
+  const std::vector<std::string> operands = Alternatives(rule.fOperand);
+  switch (rule.fCondition) {
+    case ECondition::kRecordSeverity:
+      return RecordSeverity(instance) >= rule.fSeverity;
+    case ECondition::kTextHasWord:
+    case ECondition::kTextLacksWords: {
+      const std::string text = Lower(Text(instance, rule.fProperty));
+      const bool has = std::any_of(operands.begin(), operands.end(), [&](const std::string& w) { return HasWord(text, w); });
+      return rule.fCondition == ECondition::kTextHasWord ? has : !text.empty() && !has;
+    }
+    case ECondition::kNumberIsOneOf:
+      for (long long number : Numbers(instance, rule.fProperty)) {
+        for (const std::string& operand : operands) {
+          if (std::to_string(number) == operand) return true;
+        }
+      }
+      return false;
+    case ECondition::kAtOrBelow: {
+      const std::vector<long long> value = Numbers(instance, rule.fProperty);
+      const std::vector<long long> limit = Numbers(instance, rule.fOperand);
+      return value.size() == 1 && limit.size() == 1 && limit[0] > 0 && value[0] <= limit[0];
+    }
+  }
+  return false;
+}
+
+std::string Replaced(std::string text, const std::string& field, const std::string& value) {
+  const size_t at = text.find(field);
+  return at == std::string::npos ? text : text.replace(at, field.size(), value);
+}
+
+std::string LastPathPart(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+TWriter::TInstances InstancesOf(const TWriter::TNamespacePtr& ns, const std::string& className) {
+  TWriter::TInstances instances;
+  try {
+    ns->GetClass(className)->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true);
+  } catch (const TQZAException&) {
+    // A class the repository lacks has no instances.
+  }
+  return instances;
+}
+
+// The problems of one rule: one per group and, for log rules, per severity.
+void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, std::vector<TProblem>& problems) {
+  std::map<std::pair<std::string, ESeverity>, TProblem> found;
+  std::vector<std::pair<std::string, ESeverity>> order;
+  for (const TWriter::TInstancePtr& instance : InstancesOf(ns, rule.fClass)) {
+    if (!Meets(rule, *instance)) continue;
+    const std::string group = *rule.fGroup ? Text(*instance, rule.fGroup) : "";
+    const ESeverity severity = rule.fCondition == kLog ? RecordSeverity(*instance) : rule.fSeverity;
+    const auto key = std::make_pair(group, severity);
+    auto known = found.find(key);
+    if (known != found.end()) {
+      ++known->second.fCount;
+      continue;
+    }
+    const std::string message = Replaced(Replaced(rule.fMessage, "{group}", group), "{severity}", SeverityWord(severity));
+    found.emplace(key, TProblem{severity, message, 1, Replaced(rule.fPage, "{group}", LastPathPart(group)),
+                                Text(*instance, rule.fRowKey)});
+    order.push_back(key);
+  }
+  for (const auto& key : order) problems.push_back(found.at(key));
+}
+
+}  // namespace
+
+std::string SeverityName(ESeverity severity) { return Lower(SeverityWord(severity)); }
+
+std::string SeverityWord(ESeverity severity) {
+  switch (severity) {
+    case ESeverity::kCritical:
+      return "Critical";
+    case ESeverity::kError:
+      return "Error";
+    case ESeverity::kWarning:
+      return "Warning";
+    case ESeverity::kInfo:
+      return "Info";
+    case ESeverity::kNone:
+      break;
+  }
+  return "";
+}
+
+ESeverity SeverityOfField(const std::string& text) {
+  for (const TSeverityWord& letter : kFieldLetters) {
+    if (text == letter.fWord) return letter.fSeverity;
+  }
+  return FirstWord(text, kFieldWords);
+}
+
+ESeverity SeverityOfMessage(const std::string& text) {
+  const ESeverity severity = FirstWord(text, kMessageWords);
+  return severity == ESeverity::kNone ? ESeverity::kInfo : severity;
+}
+
+ESeverity RecordSeverity(const ICIMInstance& record) {
+  try {
+    if (!record.GetClass()->IsA(kLogRecordClass)) return ESeverity::kNone;
+  } catch (const TQZAException&) {
+    return ESeverity::kNone;
+  }
+  for (const char* field : kSeverityFields) {
+    TWriter::TPropertyPtr property = FilledProperty(record, field);
+    if (!property) continue;
+    ESeverity severity = ESeverity::kNone;
+    if (property->GetValue().GetType() == NVKXQZA20::CIMTypeString) {
+      severity = SeverityOfField(Text(record, field));
+    } else {
+      const std::vector<long long> number = Numbers(record, field);
+      if (number.size() == 1 && number[0] >= 0 && number[0] < 8) severity = kPerceivedSeverities[number[0]];
+    }
+    if (severity != ESeverity::kNone) return severity;
+  }
+  for (const char* field : kMessageFields) {
+    const std::string text = Text(record, field);
+    if (!text.empty()) return SeverityOfMessage(text);
+  }
+  return ESeverity::kInfo;
+}
+
+bool IsProblemPage(const TProblem& problem, const std::string& linkName) {
+  const std::string link = Lower(linkName);
+  for (const std::string& page : Alternatives(problem.fPage)) {
+    if (Lower(page) == link) return true;
+  }
+  return false;
+}
+
+std::vector<TProblem> ReadReportProblems(const TWriter::TNamespacePtr& ns) {
+  std::vector<TProblem> problems;
+  if (!ns) return problems;
+  for (const TProblemRule& rule : kProblemRules) AddProblems(rule, ns, problems);
+  std::stable_sort(problems.begin(), problems.end(),
+                   [](const TProblem& a, const TProblem& b) { return a.fSeverity > b.fSeverity; });
+  return problems;
+}

@@ -1,0 +1,46 @@
+// What needs attention on the reported machine, read from the repository by
+// a table of rules (class, property, condition, severity, message, page),
+// for the index of every output format; and the severity of a log record,
+// from its own severity field or, without one, from its message text.
+//
+//   for (const TProblem& p : ReadReportProblems(ns)) ... p.fMessage, p.fCount, p.fPage
+//   ESeverity s = RecordSeverity(*record);
+#ifndef QZA_HOST_REPORT_PROBLEMS_H
+#define QZA_HOST_REPORT_PROBLEMS_H
+
+#include <string>
+#include <vector>
+
+#include "writer/writer.h"
+
+// Graver is greater; kNone: not a log record, or nothing tells.
+enum class ESeverity { kNone, kInfo, kWarning, kError, kCritical };
+
+// "critical", "error", "warning", "info"; "" for kNone.
+std::string SeverityName(ESeverity severity);
+// "Critical", "Error", "Warning", "Info"; "" for kNone.
+std::string SeverityWord(ESeverity severity);
+
+// A severity field's text ("Warning", "Audit Failure", "Major", "E").
+ESeverity SeverityOfField(const std::string& text);
+// A message without a severity field ("... | Correctable ECC | Asserted").
+ESeverity SeverityOfMessage(const std::string& text);
+// A log record's severity: its own field where it has one, else its
+// message; kNone for an instance that is no log record.
+ESeverity RecordSeverity(const NVKXQZA20::ICIMInstance& record);
+
+struct TProblem {
+  ESeverity fSeverity;
+  std::string fMessage;  // plain text, names what and where
+  size_t fCount;         // instances found
+  std::string fPage;     // link names of the pages that may show them, '|' between
+  std::string fRowKey;   // the text of the first instance that its row shows
+};
+
+// Every rule that some instances meet, in the rules' order, graver first.
+std::vector<TProblem> ReadReportProblems(const TWriter::TNamespacePtr& ns);
+
+// Whether the problem's pages name the page of that link name (in any letter case).
+bool IsProblemPage(const TProblem& problem, const std::string& linkName);
+
+#endif
