@@ -72,4 +72,24 @@ struct TIgnoredProperty {
 TDeltaSummary ComputeDeltas(const boost::shared_ptr<NVKXQZA20::TMemoryNamespace>& ns,
                             const std::vector<TIgnoredProperty>& ignored = {});
 
+// Properties whose values change between any two collections of one
+// machine without anything having been done to it: clocks, uptimes,
+// counters, free memory, process times and ids. They are still compared; a
+// summary of the changes folds them away. The list, then the user's ignored
+// properties (which go further: they are not compared at all).
+std::vector<TIgnoredProperty> VolatileProperties(const std::vector<TIgnoredProperty>& ignored);
+
+// The records that a later collection's log has and the base's lacks. A
+// record is new when it is later than the base log's latest record; a record
+// without a time, or in a log without timed records in the base, when its
+// object path is not in the base. Logs are told apart by LogName (their class
+// name when they have none). The cost is one pass over the log records of
+// every data source.
+struct TNewLogRecords {
+  std::string fLog;
+  uint16_t fDataSource;
+  std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>> fRecords;  // in the collection's order
+};
+std::vector<TNewLogRecords> FindNewLogRecords(const NVKXQZA20::TMemoryNamespace& ns);
+
 #endif

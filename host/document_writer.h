@@ -11,11 +11,13 @@
 #ifndef QZA_HOST_DOCUMENT_WRITER_H
 #define QZA_HOST_DOCUMENT_WRITER_H
 
+#include <memory>
 #include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "host/change_list.h"
 #include "host/file_names.h"
 #include "host/host_writer.h"
 #include "host/report_problems.h"
@@ -63,6 +65,7 @@ struct TReportIndex {
   std::string fSerialNumber;
   std::string fCollected;
   std::vector<std::string> fComparedCollections;  // empty unless a comparison
+  TChangeCounts fChanges;                           // of a comparison: what its What changed list counts
   std::vector<TProblem> fProblems;                // none in a comparison
   std::vector<TIndexEntry> fEntries;
 };
@@ -157,6 +160,7 @@ class TDocumentWriter : public THostWriter {
   bool fPagePending = false;  // opened and not yet rendered
   std::string fPendingTitle;
   TReportIndex fIndex;
+  std::unique_ptr<TChangeList> fChanges;  // in a comparison report
   std::set<std::string> fRenderedLinks;
   std::string fPageOutput;
 };

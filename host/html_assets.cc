@@ -189,6 +189,31 @@ tr:target > * { background: var(--hit) !important; }
   border-radius: 3px; font-size: .8rem; text-align: center; color: var(--fg);
 }
 @media print { .sev-toggle { display: none; } }
+
+/* What changed: one line per difference, volatile ones folded, line diffs. */
+.changes-link { font-size: 1.05rem; padding: .5rem .8rem; border-left: 4px solid var(--accent); background: var(--row-head); }
+.changes-link a { font-weight: 600; }
+.changes-page h2 .badge { font-size: .8rem; font-weight: 400; color: var(--muted); }
+ul.changes { list-style: none; margin: .3rem 0 .8rem; padding: 0; }
+ul.changes li { padding: .25rem 0; border-bottom: 1px solid var(--line); overflow-wrap: anywhere; }
+ul.changes .where { font-weight: 600; }
+ul.changes .old { background: #fde8e8; color: #8a1c1c; padding: 0 .2rem; }
+ul.changes .new { background: #e3f4e6; color: #1b5e20; padding: 0 .2rem; }
+ul.changes .missing, ul.changes .unique { color: #8a4300; }
+ul.changes .source { color: var(--muted); }
+details.volatile { margin: .3rem 0 1rem; color: var(--muted); }
+details.volatile summary { cursor: pointer; }
+pre.line-diff {
+  margin: .3rem 0; padding: .4rem .6rem; overflow-x: auto; background: var(--zebra); border: 1px solid var(--line);
+  font-family: ui-monospace, SFMono-Regular, Menlo, Consolas, "Liberation Mono", monospace; font-size: .84em;
+}
+pre.line-diff .del { background: #fde8e8; color: #8a1c1c; }
+pre.line-diff .ins { background: #e3f4e6; color: #1b5e20; }
+pre.line-diff .skip { color: var(--muted); font-style: italic; }
+table.new-records { border-collapse: collapse; width: 100%; }
+table.new-records th, table.new-records td { border: 1px solid var(--line); padding: .25rem .5rem; text-align: left; vertical-align: top; }
+table.new-records th { background: var(--head); }
+table.new-records td.time { white-space: nowrap; }
 )CSS";
 
 const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, report search, search hits.

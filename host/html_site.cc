@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/html_changes.h"
 #include "host/html_text.h"
 
 const char kHtmlIndexFile[] = "index.html";
@@ -112,6 +113,11 @@ void THtmlSite::SetCategoryTitle(const std::string& title) {
 
 void THtmlSite::SetComparedCollections(const std::vector<std::string>& labels) { fComparedCollections = labels; }
 
+void THtmlSite::SetChangesPage(const std::string& file, const std::string& summary) {
+  fChangesFile = file;
+  fChangesSummary = summary;
+}
+
 void THtmlSite::CountDifference(const std::string& file, EDifference difference) {
   TDifferenceCounts& counts = fDifferences[file];
   if (difference == EDifference::kChanged) ++counts.fChanged;
@@ -157,6 +163,10 @@ void THtmlSite::AddSearchTexts(const std::string& file, const std::string& title
 std::string THtmlSite::NavigationHtml(const std::string& currentFile) const {
   std::string html =
       std::string("<p class=\"nav-home\"><a href=\"") + kHtmlIndexFile + "\">Overview and search</a></p>\n";
+  if (!fChangesFile.empty()) {
+    html += "<p class=\"nav-title\">Comparison</p>\n<ul>\n" +
+            PageLink(fChangesFile, kChangesTitle, true, true, fChangesFile == currentFile, "") + "</ul>\n";
+  }
   for (const TCategory& category : fCategories) {
     if (category.fPages.empty()) continue;
     html += "<p class=\"nav-title\">" + CategoryName(category) + "</p>\n<ul>\n";
@@ -200,8 +210,12 @@ std::string THtmlSite::DifferenceBadge(const std::string& file) const {
 
 std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine,
                                  const std::string& problems) const {
-  std::string html = "<h1>" + IndexTitle(machine) + "</h1>\n" + (IsComparison() ? ComparisonLead() : "") +
-                     SummaryTable(summary) + problems + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
+  std::string html = "<h1>" + IndexTitle(machine) + "</h1>\n" + (IsComparison() ? ComparisonLead() : "");
+  if (!fChangesFile.empty()) {
+    html += "<p class=\"changes-link\"><a href=\"" + fChangesFile + "\">" + kChangesTitle + "</a>: " +
+            EncodeHtmlText(fChangesSummary) + "</p>\n";
+  }
+  html += SummaryTable(summary) + problems + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
   for (const TCategory& category : fCategories) {
     if (category.fTitle.empty() && category.fPages.empty()) continue;
     html += "<div class=\"category\">\n<h3>" + CategoryName(category) + "</h3>\n";

@@ -12,6 +12,7 @@
 #include "core/root.h"
 #include "host/display_text.h"
 #include "host/html_assets.h"
+#include "writer/cim_reading.h"
 
 namespace fs = std::filesystem;
 using NVKXQZA20::ICIMInstance;
@@ -211,7 +212,55 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
-  if (IsComparisonRun()) fSite.SetComparedCollections(GetDataSourceLabels());
+  fChanges.reset();
+  if (IsComparisonRun()) {
+    fSite.SetComparedCollections(GetDataSourceLabels());
+    const std::vector<std::string>& labels = GetDataSourceLabels();
+    fChanges.reset(new TChangeList(VolatileColumnLabels(), labels.empty() ? "" : labels.front()));
+  }
+}
+
+// The log records of the later collections that the base lacks, with the
+// time and message a reader looks for.
+std::vector<TShownLogRecords> THtmlWriter::ShownLogRecords() {
+  std::vector<TShownLogRecords> shown;
+  for (const TNewLogRecords& log : NewLogRecords()) {
+    const std::vector<std::string>& labels = GetDataSourceLabels();
+    shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "", {}});
+    for (const auto& record : log.fRecords) {
+      std::string time;
+      try {
+        time = record->GetProperty("MessageTimestamp")->GetValue().ToDateTime().ToUIString();
+      } catch (const TQZAException&) {
+        // A record without a time shows none.
+      }
+      std::string message = PropertyText(*record, "Message");
+      if (message.empty()) message = PropertyText(*record, "Description");
+      shown.back().fRecords.emplace_back(time, message);
+    }
+  }
+  return shown;
+}
+
+void THtmlWriter::WriteChangesPage() {
+  ClosePage();
+  const std::vector<TShownLogRecords> logs = ShownLogRecords();
+  std::vector<std::string> ignored;
+  for (const TIgnoredProperty& property : IgnoredProperties()) {
+    ignored.push_back(property.fClass + "." + property.fProperty);
+  }
+  fPage = TPage();
+  fPage.fOpen = true;
+  fPage.fFile = fFiles.FileFor("what_changed");
+  fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
+  fPage.fTitle = kChangesTitle;
+  Append(ChangesPageBody(*fChanges, logs, ignored));
+  for (const TPageChanges& page : fChanges->Pages()) {
+    for (const TChange& change : page.fChanges) fPage.fSearchTexts.push_back(change.fInstance);
+  }
+  const std::string file = fPage.fFile;
+  ClosePage();
+  fSite.SetChangesPage(file, ChangesSummary(CountsOf(*fChanges, RecordCount(logs))));
 }
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
@@ -234,6 +283,7 @@ void THtmlWriter::WriteCategoryTitle(std::string title) { fSite.SetCategoryTitle
 
 void THtmlWriter::EndReport() {
   ClosePage();
+  if (fChanges) WriteChangesPage();
   THtmlDocument index;
   index.fTitle = fSite.IndexTitle(fMachine);
   index.fMachine = fMachine;
@@ -285,6 +335,7 @@ void THtmlWriter::OpenPage(std::string pagePath) {
     }
   }
   fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
+  if (fChanges) fChanges->BeginPage(fPage.fFile);
 }
 
 void THtmlWriter::ClosePage() {
@@ -332,6 +383,7 @@ void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::s
     link = " <span class=\"page-link\">" + TextMarkup(linkText) + "</span>";
   }
   Append("<h1>" + markup + link + "</h1>\n");
+  if (fChanges) fChanges->PageTitle(PlainTextOf(markup));
   fPage.fLastHeading = PlainTextOf(markup);
   fPage.fSearchTexts.push_back(fPage.fLastHeading);
 }
@@ -342,6 +394,7 @@ void THtmlWriter::RegisterPage(std::string linkName, std::string pageName, bool&
 
 void THtmlWriter::WriteSeparator() {
   EndTable();
+  if (fChanges) fChanges->Separator();
   Append("<hr>\n");
 }
 
@@ -361,6 +414,7 @@ void THtmlWriter::AppendNote(const std::string& text) {
 // comparison pages ("Missing from", "Differences").
 void THtmlWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) {
   AppendHeading(subTitleEnabled ? "h3" : "h2", secondFlag ? "compare" : "", title);
+  if (fChanges) fChanges->TableTitle(PlainTextOf(TextMarkup(title)), secondFlag);
   if (secondFlag && IsComparisonRun()) CountDifference(title);
 }
 
@@ -402,6 +456,9 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
+  if (fChanges && fPage.fOpen) {
+    fChanges->Grid(PlainGridOf(grid, [this](const std::string& text) { return fMarkup.Of(text).fPlain; }));
+  }
   THtmlTable table = TableFromGrid(grid, fMarkup);
   MarkGridSeverities(table);
   AppendTable(std::move(table));

@@ -2,7 +2,8 @@
 // without a server or network: index.html (machine summary, its problems
 // linked to their rows, contents and a search over the whole report; in a
 // comparison, the compared collections and the differing instances counted
-// per page), one page per registered page (log tables marked by severity)
+// per page, and a "What changed" page that lists every difference in a
+// line), one page per registered page (log tables marked by severity)
 // named from its link name, report.css, report.js and search-data.js, beside
 // the raw-data result files the library writes itself.
 //
@@ -25,7 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "host/change_list.h"
 #include "host/host_writer.h"
+#include "host/html_changes.h"
 #include "host/html_site.h"
 #include "host/html_table.h"
 #include "host/file_names.h"
@@ -135,6 +138,8 @@ class THtmlWriter : public THostWriter {
   void ReadSummary(TNamespacePtr ns);
   void WriteAssets();
   void WritePages();
+  std::vector<TShownLogRecords> ShownLogRecords();
+  void WriteChangesPage();
   void WritePage(const TWrittenPage& page);
 
   void Append(const std::string& markup);
@@ -170,6 +175,7 @@ class THtmlWriter : public THostWriter {
   TPage fPage;
   TStreamedTable fStreamed;
   TVellumSummary fVellum;
+  std::unique_ptr<TChangeList> fChanges;  // in a comparison report
 };
 
 #endif

@@ -172,8 +172,13 @@ void TInventoryWriter::RenderIndex(const TReportIndex& index) {
   }
   json document{{"host", index.fHost}, {"serialNumber", index.fSerialNumber}, {"collected", index.fCollected},
                 {"comparison", !index.fComparedCollections.empty()}};
-  if (!index.fComparedCollections.empty()) document["collections"] = index.fComparedCollections;
-  if (index.fComparedCollections.empty()) {
+  if (!index.fComparedCollections.empty()) {
+    document["collections"] = index.fComparedCollections;
+    const TChangeCounts& changes = index.fChanges;
+    document["changes"] = json{{"changed", changes.fChanged}, {"missing", changes.fMissing},
+                               {"unique", changes.fUnique}, {"volatile", changes.fFolded},
+                               {"newLogRecords", changes.fNewLogRecords}};
+  } else {
     json problems = json::array();
     for (const TProblem& problem : index.fProblems) {
       const TIndexEntry* page = ProblemPage(index, problem);

@@ -9,7 +9,9 @@ const char kCollectorBuild[] = "qzareport 1.0";
 
 TCollection CollectSosReport(const std::string& path, size_t logBytes,
                              const std::function<void(const std::string&)>& progress) {
-  if (progress) progress("unpacking " + path);
+  // Progress lines read "collecting ..." or "reading ...": the step is named
+  // by what it reads.
+  if (progress && LooksLikeArchive(path)) progress("the archive " + path);
   TSosReport report = TSosReport::Open(path);
   TCollectSettings settings;
   settings.fLogBytes = logBytes;

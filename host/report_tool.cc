@@ -215,6 +215,7 @@ void WriteMainReport(const TToolOptions& options, const TLoadedCollections& load
                      std::ostream& err) {
   TReport report(loaded.fNamespace, context, settings.fOutputFolder);
   std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace, progress);
+  writer->SetIgnoredProperties(options.fIgnored);
   if (!options.fPage.empty()) {
     WritePage(options, report, *writer, context, out, err);
   } else {
@@ -316,13 +317,21 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
   if (options.fCheck) return Check(LoadWithWarnings(settings, warnings), settings, out);
   // Refused before a long load, and locked against a second run.
   TOutputFolder folder(options.fOutputFolder, RunInputsOf(options, settings));
-  TLoadedCollections loaded = LoadWithWarnings(settings, warnings);
-  bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
-  if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
-  if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace, options.fIgnored);
   // A single page goes to standard output and has neither progress nor summary.
   const bool wholeReport = options.fPage.empty();
   TReportProgress progress(err, errIsTerminal && wholeReport && !options.fQuiet);
+  // Reading a sos report takes a while: its sources are shown as they are read.
+  settings.fProgress = [&progress](const std::string& what) { progress.StepStarted("reading " + what); };
+  // A warning starts on a clean line, not after the progress shown.
+  settings.fWarn = [&progress, warn = settings.fWarn](EMofWarning kind, const std::string& warning) {
+    progress.Clear();
+    warn(kind, warning);
+  };
+  TLoadedCollections loaded = LoadWithWarnings(settings, warnings);
+  progress.Clear();
+  bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
+  if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
+  if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace, options.fIgnored);
   WriteReport(options, folder, loaded, settings.fCollections.size(), esxi, progress, out, err);
   progress.Clear();
   if (wholeReport && !options.fQuiet) {

@@ -187,6 +187,7 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
   for (size_t i = 0; i < index.fComparedCollections.size(); ++i) {
     text += (i == 0 ? "Base collection: " : "Compared with: ") + index.fComparedCollections[i] + "\n";
   }
+  if (!index.fComparedCollections.empty()) text += "What changed: " + ChangesSummary(index.fChanges) + "\n";
   text += ProblemsText(index);
   std::string category;
   for (size_t i = 0; i < index.fEntries.size(); ++i) {

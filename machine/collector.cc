@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
+#include <set>
 
 #include "machine/machine_mapping.h"
 #include "machine/mapping_text.h"
@@ -13,6 +15,10 @@ namespace NVKXQZA20::NMachine {
 namespace {
 
 const size_t kWarningsLogged = 3;  // of each source; the rest are counted
+
+// Where sos keeps smartctl's output of each disk: folder, name before "sda".
+const std::pair<std::string, std::string> kSosSmartOutputs[] = {
+    {"/sos_commands/ata", "smartctl_-a_.dev."}, {"/sos_commands/nvme", "smartctl_--all_.dev."}};
 
 // Parses one output into the records; answers how many records it made and
 // appends the parser's warnings.
@@ -161,13 +167,44 @@ const TStep kSteps[] = {
        const size_t count = parsed.fArrays.size();
        return Keep(std::move(parsed), r.fMdStat, w, count);
      }},
+    {EFact::kKernelRingBuffer, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+       r.fKernelRingBuffer = t;
+       return size_t(std::count(t.begin(), t.end(), '\n'));
+     }},
+    {EFact::kRoutes, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
+       TIpRoutes parsed = ParseIpRoute(t);
+       const size_t count = parsed.fRoutes.size();
+       return Keep(std::move(parsed), r.fRoutes, w, count);
+     }},
+    {EFact::kNetworkCounters, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
+       TNetDev parsed = ParseNetDev(t);
+       const size_t count = parsed.fInterfaces.size();
+       return Keep(std::move(parsed), r.fNetworkCounters, w, count);
+     }},
+    {EFact::kUsbDevices, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
+       TUsbDevices parsed = ParseLsusb(t);
+       const size_t count = parsed.fDevices.size();
+       return Keep(std::move(parsed), r.fUsb, w, count);
+     }},
+    {EFact::kTimeZoneName, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+       r.fTimeZoneName = Trimmed(t.substr(0, t.find('\n')));
+       return size_t(r.fTimeZoneName.empty() ? 0 : 1);
+     }},
+    {EFact::kDate, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+       r.fDate = Trimmed(t);
+       return size_t(r.fDate.empty() ? 0 : 1);
+     }},
+    {EFact::kDateUtc, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+       r.fDateUtc = Trimmed(t);
+       return size_t(r.fDateUtc.empty() ? 0 : 1);
+     }},
 };
 
 // Facts that only some machines have: their absence is information, not a fault.
 bool IsOptional(EFact fact) {
   switch (fact) {
     case EFact::kDebianPackages: case EFact::kRpmPackages: case EFact::kSyslog: case EFact::kMessages:
-    case EFact::kMdStat: case EFact::kModuleInfo:
+    case EFact::kMdStat: case EFact::kModuleInfo: case EFact::kUsbDevices: case EFact::kTimeZoneName:
       return true;
     default:
       return false;
@@ -177,7 +214,7 @@ bool IsOptional(EFact fact) {
 class TCollector {
  public:
   TCollector(const TMachineTree& tree, const TCollectSettings& settings)
-      : fTree(tree), fSettings(settings), fOut(std::time(nullptr)) {}
+      : fTree(tree), fSettings(settings), fOut(CollectionTime(tree, settings)) {}
 
   TCollection Run() {
     for (const std::string& problem : fSettings.fEarlierProblems) fOut.Log(ELogType::kError, "collector.sos", problem);
@@ -187,6 +224,7 @@ class TCollector {
       ReadAndParse(source, step.fParse, step.fFact == EFact::kModuleInfo ? LoadedModuleNames() : std::vector<std::string>{});
     }
     ReadKernelAttributes();
+    ReadTimeZoneLink();
     if (fRecords.fPci.fFunctions.empty()) ReadPciFromSys();
     ReadSmart();
     SayWhatThisMachineLacks();
@@ -195,6 +233,15 @@ class TCollector {
   }
 
  private:
+  // A sos report was collected when sos ran, which its `date --utc` says;
+  // without that output, when it is read.
+  static std::time_t CollectionTime(const TMachineTree& tree, const TCollectSettings& settings) {
+    if (tree.IsLive()) return std::time(nullptr);
+    const TSourceText text = tree.Read(SourceOf(EFact::kDateUtc), settings.fLogBytes);
+    const std::optional<std::time_t> printed = text.fRead ? UniversalTime(text.fText) : std::nullopt;
+    return printed ? *printed : std::time(nullptr);
+  }
+
   // modinfo runs on the modules lsmod listed; a sos report stored its output.
   std::vector<std::string> LoadedModuleNames() const {
     std::vector<std::string> names;
@@ -260,6 +307,15 @@ class TCollector {
     }
   }
 
+  // Where /etc/timezone is missing (not Debian), /etc/localtime links to the
+  // zone's file, on the machine and in a sos report alike.
+  void ReadTimeZoneLink() {
+    if (!fRecords.fTimeZoneName.empty()) return;
+    const std::string target = fTree.LinkTarget("/etc/localtime");
+    const size_t zoneinfo = target.find("zoneinfo/");
+    if (zoneinfo != std::string::npos) fRecords.fTimeZoneName = target.substr(zoneinfo + 9);
+  }
+
   // Without lspci (or its output), the kernel's own list of PCI functions:
   // ids, class and driver, named through the PCI ID database.
   void ReadPciFromSys() {
@@ -289,19 +345,35 @@ class TCollector {
     }
   }
 
-  // The disks of lsblk that smartctl knows (sd*, nvme*, hd*).
-  void ReadSmart() {
+  // The disks of lsblk that smartctl knows (sd*, nvme*, hd*), and in a sos
+  // report every disk sos ran smartctl on, which lsblk may not have listed.
+  std::set<std::string> SmartDisks() const {
+    std::set<std::string> disks;
     for (const TBlockDevice& device : fRecords.fBlockDevices.fDevices) {
       if (device.Column("TYPE") != "disk") continue;
-      if (!StartsWith(device.fName, "sd") && !StartsWith(device.fName, "nvme") && !StartsWith(device.fName, "hd")) continue;
-      const TSource source = DiskSmartSource(device.fName);
+      if (StartsWith(device.fName, "sd") || StartsWith(device.fName, "nvme") || StartsWith(device.fName, "hd")) {
+        disks.insert(device.fName);
+      }
+    }
+    if (fTree.IsLive()) return disks;
+    for (const auto& [folder, prefix] : kSosSmartOutputs) {
+      for (const std::string& name : fTree.List(folder)) {
+        if (StartsWith(name, prefix) && name.size() > prefix.size()) disks.insert(name.substr(prefix.size()));
+      }
+    }
+    return disks;
+  }
+
+  void ReadSmart() {
+    for (const std::string& disk : SmartDisks()) {
+      const TSource source = DiskSmartSource(disk);
       TSourceText text = fTree.Read(source, fSettings.fLogBytes);
       if (!text.fRead) {
         fOut.Log(ELogType::kWarning, "collector.SMART", text.fOrigin + ": " + text.fProblem + ".");
         continue;
       }
       const bool json = Trimmed(text.fText).substr(0, 1) == "{";
-      fRecords.fSmart.emplace_back(device.fName, json ? ParseSmartctlJson(text.fText) : ParseSmartctlText(text.fText));
+      fRecords.fSmart.emplace_back(disk, json ? ParseSmartctlJson(text.fText) : ParseSmartctlText(text.fText));
       fOut.KeepRaw(text.fOrigin, text.fText);
     }
   }

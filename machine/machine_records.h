@@ -54,6 +54,13 @@ struct TMachineRecords {
   TFruDevices fFru;
   TMcInfo fMc;
   TMdStat fMdStat;
+  std::string fKernelRingBuffer;  // dmesg, as printed
+  TIpRoutes fRoutes;
+  TNetDev fNetworkCounters;
+  TUsbDevices fUsb;
+  std::string fTimeZoneName;  // "Europe/Berlin": /etc/timezone or the /etc/localtime link
+  std::string fDate;          // date's output
+  std::string fDateUtc;       // date --utc's output
   std::vector<std::pair<std::string, TSmartDevice>> fSmart;  // by disk ("sda")
 };
 

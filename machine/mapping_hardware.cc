@@ -1,7 +1,10 @@
 // The system, its firmware, processors, memory, PCI functions, slots and the
 // health sources (sensors, IPMI, SMART), as the overview, hardware, PCI,
 // firmware and environmental pages read them.
+#include <time.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -137,8 +140,32 @@ void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
     os.SetNumber("ProcessCount", static_cast<long long>(records.fProcesses.fProcesses.size()));
   }
   MapMemoryUse(records.fMemInfo, os);
+  if (!records.fKernelRingBuffer.empty()) {
+    os.Set("KernelRingBufferName", "dmesg").Set("KernelRingBufferContents", records.fKernelRingBuffer);
+  }
   os.SetNumber("EnabledState", 2).SetNumbers("OperationalStatus", {2});
   out.Add(os);
+}
+
+// The zone's name, its abbreviation and offset, and the local time the
+// machine showed: `date` and `date --utc` print one moment, so their
+// difference is the offset.
+void MapTimeZone(const TMachineRecords& records, TCollection& out) {
+  const std::optional<TMachineClock> clock = MachineClock(records.fDate, records.fDateUtc);
+  if (!clock && records.fTimeZoneName.empty()) return;
+  TMofInstance zone("VKXSG_TimeZone");
+  zone.Set("InstanceID", "VKX:TimeZone:0");
+  std::string described = records.fTimeZoneName;
+  if (clock) {
+    char signedOffset[48];
+    std::snprintf(signedOffset, sizeof signedOffset, "%c%02ld%02ld", clock->fOffsetMinutes < 0 ? '-' : '+',
+                  std::labs(clock->fOffsetMinutes) / 60, std::labs(clock->fOffsetMinutes) % 60);
+    described = Trimmed(described + " (" + clock->fZone + ", " + signedOffset + ")");
+    zone.Set("LocalDateTime", CimLocalTime(clock->fLocalAsIfUtc, clock->fOffsetMinutes))
+        .Set("GMTDateTime", CimLocalTime(clock->fLocalAsIfUtc - clock->fOffsetMinutes * 60, 0));
+  }
+  zone.SetIfAny("TheTimeZone", described);
+  out.Add(zone);
 }
 
 void MapBios(const TMachineRecords& records, TCollection& out) {
@@ -159,7 +186,47 @@ std::optional<long long> Megahertz(const std::string& text) {
   return std::llround(text.find("GHz") != std::string::npos ? *number * 1000 : *number);
 }
 
-void MapDmiProcessor(const TDmiStructure& cpu, TCollection& out) {
+// CIM_Processor.LnOperationalMode of SMBIOS's "Operational Mode".
+const std::pair<const char*, int> kCacheModes[] = {
+    {"Write Through", 0}, {"Write Back", 1}, {"Varies With Memory Address", 2}, {"Unknown", 3}};
+
+// The cache a processor names by handle ("L2 Cache Handle: 0x0701"); older
+// firmware names none ("Not Provided"), and then a cache is the processor's
+// only when it is the one cache of that level.
+const TDmiStructure* CacheOf(const TDmiRecords& dmi, const TFieldBlock& cpu, int level) {
+  const std::string levelText = "Level " + std::to_string(level);
+  std::vector<const TDmiStructure*> ofLevel;
+  for (const TDmiStructure* cache : dmi.OfType(kDmiCache)) {
+    const std::string configuration = cache->fFields.Value("Configuration");
+    if (configuration.size() >= levelText.size() &&
+        configuration.compare(configuration.size() - levelText.size(), levelText.size(), levelText) == 0) {
+      ofLevel.push_back(cache);
+    }
+  }
+  const std::string handle = cpu.Value("L" + std::to_string(level) + " Cache Handle");
+  if (StartsWith(handle, "0x")) {
+    const unsigned wanted = static_cast<unsigned>(std::strtoul(handle.c_str(), nullptr, 16));
+    for (const TDmiStructure* cache : ofLevel) {
+      if (cache->fHandle == wanted) return cache;
+    }
+    return nullptr;
+  }
+  return ofLevel.size() == 1 ? ofLevel.front() : nullptr;
+}
+
+void MapProcessorCaches(const TDmiRecords& dmi, const TFieldBlock& cpu, TMofInstance& processor) {
+  for (int level = 1; level <= 3; ++level) {
+    const TDmiStructure* cache = CacheOf(dmi, cpu, level);
+    if (!cache) continue;
+    const std::string prefix = "L" + std::to_string(level);
+    processor.SetBool(prefix + "Enabled", StartsWith(cache->fFields.Value("Configuration"), "Enabled"));
+    for (const auto& [text, mode] : kCacheModes) {
+      if (cache->fFields.Value("Operational Mode") == text) processor.SetNumber(prefix + "OperationalMode", mode);
+    }
+  }
+}
+
+void MapDmiProcessor(const TDmiRecords& dmi, const TDmiStructure& cpu, TCollection& out) {
   TMofInstance processor("VKXSG_Processor");
   const TFieldBlock& f = cpu.fFields;
   processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", Trimmed(f.Value("Socket Designation"))))
@@ -174,6 +241,7 @@ void MapDmiProcessor(const TDmiStructure& cpu, TCollection& out) {
   const std::string signature = f.Value("Signature");
   const size_t stepping = signature.find("Stepping ");
   if (stepping != std::string::npos) processor.Set("Stepping", Trimmed(signature.substr(stepping + 9)));
+  MapProcessorCaches(dmi, f, processor);
   out.Add(processor);
 }
 
@@ -251,6 +319,64 @@ void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
         if (const auto ranks = WholeNumber(f.Value("Rank"))) memory.SetNumber("Ranks", *ranks);
       }
       out.Add(memory);
+    }
+  }
+}
+
+// SMBIOS structures without a class of their own in the pages: each is a row
+// of "Other Devices", named by one field, its maker by another, and the
+// fields that tell it apart listed as "Field: value".
+struct TDmiDeviceKind {
+  unsigned fType;
+  const char* fDeviceClass;
+  const char* fNameField;  // "" when the class names it
+  const char* fMakerField;
+  std::vector<const char*> fIdentifying;  // empty: every field
+};
+const TDmiDeviceKind kDmiDeviceKinds[] = {
+    {kDmiChassis, "Chassis", "Type", "Manufacturer",
+     {"Version", "Serial Number", "Asset Tag", "SKU Number", "Height", "Number Of Power Cords", "Boot-up State",
+      "Power Supply State", "Thermal State", "Security Status"}},
+    {kDmiOnboardDevice, "Onboard Device", "Description", "", {"Type", "Status"}},
+    {kDmiOnboardDeviceExtended, "Onboard Device", "Reference Designation", "",
+     {"Type", "Status", "Type Instance", "Bus Address"}},
+    {kDmiOemStrings, "OEM Strings", "", "", {}},
+    {kDmiSystemEventLog, "System Event Log", "", "",
+     {"Status", "Access Method", "Access Address", "Area Length", "Change Token", "Header Format",
+      "Supported Log Type Descriptors"}},
+    {kDmiIpmiDevice, "IPMI Device", "Interface Type", "",
+     {"Specification Version", "I2C Slave Address", "Base Address", "Interrupt Number"}},
+    {kDmiPowerSupply, "Power Supply", "Name", "Manufacturer",
+     {"Location", "Power Unit Group", "Model Part Number", "Serial Number", "Asset Tag", "Revision",
+      "Max Power Capacity", "Status", "Type", "Input Voltage Range Switching", "Plugged"}},
+};
+
+std::vector<std::string> IdentifyingFields(const TDmiDeviceKind& kind, const TFieldBlock& fields) {
+  std::vector<std::string> identity;
+  auto add = [&identity](const std::string& name, const std::string& value) {
+    if (!Meaningful(value).empty() && Trimmed(value) != "--") identity.push_back(name + ": " + Trimmed(value));
+  };
+  if (kind.fIdentifying.empty()) {
+    for (const TField& field : fields.fFields) add(field.fName, field.fValue);
+  }
+  for (const char* name : kind.fIdentifying) add(name, fields.Value(name));
+  return identity;
+}
+
+void MapDmiDevices(const TDmiRecords& dmi, TCollection& out) {
+  for (const TDmiDeviceKind& kind : kDmiDeviceKinds) {
+    for (const TDmiStructure* structure : dmi.OfType(kind.fType)) {
+      const TFieldBlock& f = structure->fFields;
+      const std::string name = Meaningful(*kind.fNameField ? f.Value(kind.fNameField) : "");
+      char handle[16];
+      std::snprintf(handle, sizeof handle, "0x%04X", structure->fHandle);
+      TMofInstance device("VKXSG_LogicalDevice");
+      device.Set("CreationClassName", "VKXSG_LogicalDevice")
+          .Set("DeviceID", out.UniqueKey("logical device", std::string("SMBIOS ") + handle))
+          .Set("DeviceClass", kind.fDeviceClass).Set("ElementName", name.empty() ? kind.fDeviceClass : name)
+          .SetIfAny("Manufacturer", Meaningful(*kind.fMakerField ? f.Value(kind.fMakerField) : ""))
+          .SetStrings("OtherIdentifyingInfo", IdentifyingFields(kind, f));
+      out.Add(device);
     }
   }
 }
@@ -352,7 +478,8 @@ void MapSensors(const TMachineRecords& records, TCollection& out) {
   for (const TSensorChip& chip : records.fSensors.fChips) {
     for (const TSensorReading& reading : chip.fReadings) {
       if (!reading.fValue) continue;
-      TMofInstance sensor = NumericSensor(chip.fName + "/" + reading.fLabel, chip.fName + " " + reading.fLabel);
+      TMofInstance sensor = NumericSensor(out.UniqueKey("sensor", chip.fName + "/" + reading.fLabel),
+                                          chip.fName + " " + reading.fLabel);
       SetReading(sensor, reading.fUnit, *reading.fValue);
       sensor.SetNumbers("OperationalStatus", {reading.fAlarm ? 3 : 2});
       out.Add(sensor);
@@ -360,7 +487,8 @@ void MapSensors(const TMachineRecords& records, TCollection& out) {
   }
   for (const TSdrSensor& sdr : records.fSdr.fSensors) {
     if (!sdr.fValue) continue;
-    TMofInstance sensor = NumericSensor("SDR " + sdr.fId, sdr.fName);
+    TMofInstance sensor = NumericSensor(out.UniqueKey("sensor", "IPMI " + sdr.fName + (sdr.fId.empty() ? "" : " " + sdr.fId)),
+                                        out.UniqueKey("sensor name", sdr.fName));
     SetReading(sensor, sdr.fUnit, *sdr.fValue);
     sensor.SetNumbers("OperationalStatus", {sdr.fStatus == "ok" ? 2 : 3});
     out.Add(sensor);
@@ -410,6 +538,7 @@ void MapSystem(const TMachineRecords& records, const TDataSource& source, TColle
   MapComputerSystem(records, out);
   MapOperatingSystem(records, out);
   MapBios(records, out);
+  MapTimeZone(records, out);
 }
 
 void MapProcessorsAndMemory(const TMachineRecords& records, TCollection& out) {
@@ -418,11 +547,29 @@ void MapProcessorsAndMemory(const TMachineRecords& records, TCollection& out) {
     if (cpu->fFields.Value("Status").find("Populated") != std::string::npos) populated.push_back(cpu);
   }
   if (!populated.empty()) {
-    for (const TDmiStructure* cpu : populated) MapDmiProcessor(*cpu, out);
+    for (const TDmiStructure* cpu : populated) MapDmiProcessor(records.fDmi, *cpu, out);
   } else {
     MapCpuInfoProcessors(records.fCpuInfo, out);
   }
   MapMemoryDevices(records.fDmi, out);
+  MapDmiDevices(records.fDmi, out);
+}
+
+// Root hubs and other hubs go to the hub table, which shows only their name.
+// lsusb prints vendor and product as one name, which is the description.
+void MapUsb(const TUsbDevices& usb, TCollection& out) {
+  for (const TUsbDevice& device : usb.fDevices) {
+    const bool hub = device.fName.find("hub") != std::string::npos || device.fName.find("Hub") != std::string::npos;
+    const char* className = hub ? "VKXSG_USBHub" : "VKXSG_USBDevice";
+    TMofInstance instance(className);
+    instance.Set("CreationClassName", className)
+        .Set("DeviceID", out.UniqueKey("usb", device.fBus + "-" + device.fDevice))
+        .Set("Description", device.fName.empty() ? device.fVendorId + ":" + device.fProductId : device.fName);
+    if (!hub) {
+      instance.Set("VendorId", device.fVendorId).Set("USBDeviceId", device.fProductId);
+    }
+    out.Add(instance);
+  }
 }
 
 void MapPci(const TMachineRecords& records, TCollection& out) {
@@ -433,6 +580,7 @@ void MapPci(const TMachineRecords& records, TCollection& out) {
     const auto slot = slots.find(function.fAddress);
     MapPciFunction(function, slot == slots.end() ? "" : slot->second, hasBoard, out);
   }
+  MapUsb(records.fUsb, out);
 }
 
 void MapHealth(const TMachineRecords& records, TCollection& out) {

@@ -1,5 +1,7 @@
 // Disks, file systems, network, software, processes and logs, as the
 // hardware, network, software, process and log pages read them.
+#include <time.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -132,7 +134,42 @@ void MapAddresses(const TNetInterface& interface, const std::string& portAlias, 
   }
 }
 
-void MapInterface(const TNetInterface& interface, const TMachineRecords& records, TCollection& out) {
+// /proc/net/dev's counters of a port, by the statistics' property names.
+struct TCounterProperty {
+  bool fReceive;
+  const char* fCounter;
+  const char* fProperty;
+};
+const TCounterProperty kCounterProperties[] = {
+    {true, "packets", "RXPackets"},   {true, "errs", "RXErrors"},        {true, "drop", "RXDropErrors"},
+    {true, "fifo", "RXOverrunErrors"}, {true, "frame", "RXFrameErrors"}, {false, "packets", "TXPackets"},
+    {false, "errs", "TXErrors"},      {false, "drop", "TXDropErrors"},   {false, "fifo", "TXOverrunErrors"},
+    {false, "carrier", "TXCarrierErrors"}, {false, "colls", "Collisions"}, {true, "bytes", "RXBytes"},
+    {false, "bytes", "TXBytes"},
+};
+
+void MapCounters(const TNetInterface& interface, const std::string& portAlias, const TMachineRecords& records,
+                 TCollection& out) {
+  for (const TNetCounters& counters : records.fNetworkCounters.fInterfaces) {
+    if (counters.fInterface != interface.fName) continue;
+    const std::string alias = out.NewAlias("Stats_" + interface.fName);
+    TMofInstance statistics("VKXSG_NetworkStatisticalData", alias);
+    statistics.Set("InstanceID", out.UniqueKey("netstat", "VKX:netstat:" + interface.fName))
+        .Set("StatisticTime", CimDateTime(out.Collected()));
+    for (const TCounterProperty& property : kCounterProperties) {
+      const auto& direction = property.fReceive ? counters.fReceive : counters.fTransmit;
+      const auto value = direction.find(property.fCounter);
+      if (value != direction.end()) statistics.SetNumber(property.fProperty, static_cast<long long>(value->second));
+    }
+    out.Add(statistics);
+    out.Add(TMofInstance("VKXSG_NetworkPortStatistics").SetReference("ManagedElement", portAlias)
+                .SetReference("Stats", alias));
+    return;
+  }
+}
+
+// Answers the port's alias.
+std::string MapInterface(const TNetInterface& interface, const TMachineRecords& records, TCollection& out) {
   const bool physical = interface.fKind.empty() && interface.fLinkType == "ether";
   const char* className = physical ? "VKXSG_PhysicalNetworkPort" : "VKXSG_VirtualNetworkPort";
   const std::string alias = out.NewAlias("Port_" + interface.fName);
@@ -151,6 +188,67 @@ void MapInterface(const TNetInterface& interface, const TMachineRecords& records
   }
   out.Add(port);
   MapAddresses(interface, alias, Trimmed(records.fHostName), out);
+  MapCounters(interface, alias, records, out);
+  return alias;
+}
+
+// Bonds and teams (ip -d's kind) with their virtual port and the ports
+// enslaved to them.
+void MapTeams(const TNetInterfaces& interfaces, const std::map<std::string, std::string>& portAliases,
+              TCollection& out) {
+  for (const TNetInterface& team : interfaces.fInterfaces) {
+    if (team.fKind != "bond" && team.fKind != "team") continue;
+    const std::string alias = out.NewAlias("Team_" + team.fName);
+    const auto mode = team.fKindAttributes.find("mode");
+    TMofInstance group("VKXSG_VirtualNetworkingGroup", alias);
+    group.Set("TeamName", team.fName)
+        .Set("TeamType", team.fKind + (mode == team.fKindAttributes.end() ? "" : " " + mode->second));
+    out.Add(group);
+    const auto port = portAliases.find(team.fName);
+    if (port != portAliases.end()) {
+      out.Add(TMofInstance("VKXSG_VirtualNetworkingPortComponent").SetReference("GroupComponent", alias)
+                  .SetReference("PartComponent", port->second));
+    }
+    for (const TNetInterface& member : interfaces.fInterfaces) {
+      if (member.fMaster != team.fName) continue;
+      const std::string memberAlias = out.NewAlias("Member_" + team.fName + "_" + member.fName);
+      out.Add(TMofInstance("VKXSG_SpareGroup", memberAlias)
+                  .Set("InstanceID", "VKX:" + team.fName + ":" + member.fName).Set("Name", member.fName));
+      out.Add(TMofInstance("VKXSG_VirtualNetworkingRedundancyGroupComponent").SetReference("GroupComponent", alias)
+                  .SetReference("PartComponent", memberAlias));
+    }
+  }
+}
+
+// The unicast routes of every table, as `route -n` would show them; local,
+// broadcast and the other kinds say nothing about where traffic goes.
+void MapRoutes(const TIpRoutes& routes, TCollection& out) {
+  long long index = 0;
+  for (const TIpRoute& route : routes.fRoutes) {
+    if (!route.fType.empty()) continue;
+    auto attribute = [&route](const char* name) {
+      const auto found = route.fAttributes.find(name);
+      return found == route.fAttributes.end() ? std::string() : found->second;
+    };
+    std::string destination = route.fDestination == "default" ? "0.0.0.0/0" : route.fDestination;
+    const size_t slash = destination.find('/');
+    const bool v4 = destination.find(':') == std::string::npos;
+    const auto prefix = slash == std::string::npos ? std::optional<long long>(v4 ? 32 : 128)
+                                                   : WholeNumber(destination.substr(slash + 1));
+    std::string flags = "U";
+    if (!attribute("via").empty()) flags += "G";
+    if (prefix && *prefix == (v4 ? 32 : 128)) flags += "H";
+    TMofInstance instance("VKXSG_NextHopIPRoute");
+    instance.Set("InstanceID", "VKX:Route:" + std::to_string(index++))
+        .Set("DestinationAddress", destination.substr(0, slash))
+        .Set("Gateway", attribute("via").empty() ? (v4 ? "0.0.0.0" : "::") : attribute("via"))
+        .SetIfAny("DestinationMask", v4 && prefix ? Ipv4Mask(static_cast<int>(*prefix))
+                                                  : (prefix ? std::to_string(*prefix) : ""))
+        .Set("Flags", flags).SetIfAny("Iface", attribute("dev"));
+    const auto metric = WholeNumber(attribute("metric"));
+    if (metric && *metric <= 65535) instance.SetNumber("RouteMetric", *metric);  // a uint16 in CIM
+    out.Add(instance);
+  }
 }
 
 std::string Kilobytes(const std::string& kib) {
@@ -178,8 +276,36 @@ std::string ProgramName(const std::string& command) {
   return slash == std::string::npos ? first : first.substr(slash + 1);
 }
 
-void MapProcesses(const TProcesses& processes, TCollection& out) {
-  for (const TProcess& process : processes.fProcesses) {
+// ps's START as a CIM datetime: "14:05" (within a day of the machine's
+// clock), "Dec06" (within a year); a bare year says too little.
+std::string ProcessStart(const std::string& start, const TMachineClock& clock) {
+  std::tm now{};
+  ::gmtime_r(&clock.fLocalAsIfUtc, &now);
+  std::tm fields = now;
+  fields.tm_sec = 0;
+  const char* end = ::strptime(start.c_str(), "%H:%M", &fields);
+  const bool today = end != nullptr && *end == '\0';
+  if (!today) {
+    fields = now;
+    fields.tm_hour = fields.tm_min = fields.tm_sec = 0;
+    end = ::strptime(start.c_str(), "%b%d", &fields);
+    if (end == nullptr || *end != '\0') return "";
+  }
+  std::time_t started = ::timegm(&fields);
+  if (started > clock.fLocalAsIfUtc) {
+    if (today) {
+      started -= 24 * 60 * 60;
+    } else {
+      --fields.tm_year;
+      started = ::timegm(&fields);
+    }
+  }
+  return CimLocalTime(started, clock.fOffsetMinutes);
+}
+
+void MapProcesses(const TMachineRecords& records, TCollection& out) {
+  const std::optional<TMachineClock> clock = MachineClock(records.fDate, records.fDateUtc);
+  for (const TProcess& process : records.fProcesses.fProcesses) {
     std::string command = process.Column("COMMAND");
     if (command.empty()) command = process.Column("CMD");
     TMofInstance instance("VKXSG_Process");
@@ -187,6 +313,7 @@ void MapProcesses(const TProcesses& processes, TCollection& out) {
         .SetNumber("ExecutionState", ExecutionStateOf(process.Column("STAT"))).Set("CommandLine", command);
     if (WholeNumber(process.Column("RSS"))) instance.Set("WorkingSetSize", Kilobytes(process.Column("RSS")));
     if (const auto priority = WholeNumber(process.Column("PRI"))) instance.SetNumber("Priority", *priority);
+    if (clock) instance.SetIfAny("CreationDate", ProcessStart(process.Column("START"), *clock));
     out.Add(instance);
   }
 }
@@ -351,11 +478,39 @@ std::string LogTimeAsCim(const std::string& time, std::time_t collected) {
   return "";
 }
 
+// Software RAID has no page of its own: each array is a row of "Other
+// Devices" with its level, members and state.
+void MapMdArrays(const TMdStat& mdstat, TCollection& out) {
+  for (const TMdArray& array : mdstat.fArrays) {
+    std::vector<std::string> identity;
+    std::string members;
+    for (const TMdMember& member : array.fMembers) {
+      members += (members.empty() ? "" : " ") + member.fDevice + (member.fFlags.empty() ? "" : "(" + member.fFlags + ")");
+    }
+    for (const auto& [name, value] : {std::pair<const char*, std::string>{"State", array.fState},
+                                      {"Members", members},
+                                      {"Size", array.fBlocks ? std::to_string(array.fBlocks) + " KiB" : ""},
+                                      {"Metadata", array.fMetadata},
+                                      {"Status", array.fStatus},
+                                      {"Progress", array.fProgress},
+                                      {"Bitmap", array.fBitmap}}) {
+      if (!value.empty()) identity.push_back(std::string(name) + ": " + value);
+    }
+    TMofInstance device("VKXSG_LogicalDevice");
+    device.Set("CreationClassName", "VKXSG_LogicalDevice").Set("DeviceID", out.UniqueKey("logical device", "/dev/" + array.fName))
+        .Set("DeviceClass", "Software RAID")
+        .Set("ElementName", array.fName + (array.fLevel.empty() ? "" : " (" + array.fLevel + ")"))
+        .SetStrings("OtherIdentifyingInfo", identity);
+    out.Add(device);
+  }
+}
+
 void MapStorage(const TMachineRecords& records, TCollection& out) {
   TStorageAliases aliases;
   MapDisks(records.fBlockDevices, out, aliases);
   MapVolumes(records, aliases, out);
   for (const auto& smart : records.fSmart) MapSmart(smart.first, smart.second, out);
+  MapMdArrays(records.fMdStat, out);
 }
 
 void MapNetwork(const TMachineRecords& records, TCollection& out) {
@@ -367,16 +522,19 @@ void MapNetwork(const TMachineRecords& records, TCollection& out) {
         .Set("HostName", host.substr(0, dot)).SetIfAny("DomainName", dot == std::string::npos ? "" : host.substr(dot + 1));
     out.Add(service);
   }
+  std::map<std::string, std::string> portAliases;
   for (const TNetInterface& interface : records.fInterfaces.fInterfaces) {
     if (interface.fLinkType == "loopback") continue;
-    MapInterface(interface, records, out);
+    portAliases[interface.fName] = MapInterface(interface, records, out);
   }
+  MapTeams(records.fInterfaces, portAliases, out);
+  MapRoutes(records.fRoutes, out);
 }
 
 void MapSoftware(const TMachineRecords& records, TCollection& out) {
   MapPackages(records.fPackages, out);
   MapModules(records, out);
-  MapProcesses(records.fProcesses, out);
+  MapProcesses(records, out);
 }
 
 void MapLogs(const TMachineRecords& records, TCollection& out) {

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <time.h>
 
 namespace NVKXQZA20::NMachine {
 
@@ -44,6 +48,52 @@ std::string Meaningful(const std::string& text) {
     if (lower == placeholder) return "";
   }
   return Trimmed(text);
+}
+
+namespace {
+
+const long kMinutesPerDay = 24 * 60;
+
+struct TPrintedTime {
+  std::time_t fAsIfUtc = 0;
+  std::string fZone;
+};
+
+std::optional<TPrintedTime> ParseDateOutput(const std::string& text) {
+  const std::vector<std::string> words = Words(text.substr(0, text.find('\n')));
+  if (words.size() != 6) return std::nullopt;
+  std::tm fields{};
+  const std::string withoutZone = words[1] + " " + words[2] + " " + words[3] + " " + words[5];
+  const char* end = ::strptime(withoutZone.c_str(), "%b %d %H:%M:%S %Y", &fields);
+  if (end == nullptr || *end != '\0') return std::nullopt;
+  return TPrintedTime{::timegm(&fields), words[4]};
+}
+
+}  // namespace
+
+std::optional<TMachineClock> MachineClock(const std::string& date, const std::string& dateUtc) {
+  const auto local = ParseDateOutput(date);
+  const auto universal = ParseDateOutput(dateUtc);
+  if (!local || !universal) return std::nullopt;
+  const long offset = std::lround(std::difftime(local->fAsIfUtc, universal->fAsIfUtc) / 60.0);
+  if (std::labs(offset) > kMinutesPerDay) return std::nullopt;
+  return TMachineClock{local->fAsIfUtc, offset, local->fZone};
+}
+
+std::optional<std::time_t> UniversalTime(const std::string& dateUtc) {
+  const auto universal = ParseDateOutput(dateUtc);
+  if (!universal) return std::nullopt;
+  return universal->fAsIfUtc;
+}
+
+std::string CimLocalTime(std::time_t localAsIfUtc, long offsetMinutes) {
+  std::tm fields{};
+  ::gmtime_r(&localAsIfUtc, &fields);
+  char buffer[96];
+  std::snprintf(buffer, sizeof buffer, "%04d%02d%02d%02d%02d%02d.000000%c%03ld", fields.tm_year + 1900,
+                fields.tm_mon + 1, fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec,
+                offsetMinutes < 0 ? '-' : '+', std::labs(offsetMinutes));
+  return buffer;
 }
 
 }  // namespace NVKXQZA20::NMachine

@@ -2,6 +2,7 @@
 #ifndef QZA_MACHINE_MAPPING_TEXT_H
 #define QZA_MACHINE_MAPPING_TEXT_H
 
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,6 +17,24 @@ std::optional<long long> WholeNumber(const std::string& text);
 // The text, or "" when it is one of the placeholders firmware writes for
 // "unknown" ("Not Specified", "To Be Filled By O.E.M.", "Unknown", ...).
 std::string Meaningful(const std::string& text);
+
+// The machine's own clock when its outputs were taken, from `date` and `date
+// --utc` (C locale: "Mon Dec  7 06:26:38 CET 2026"), which print one moment:
+// their difference is the zone's offset. Nothing when either is unreadable or
+// they lie more than a day apart.
+struct TMachineClock {
+  std::time_t fLocalAsIfUtc = 0;  // the local time's fields read as universal time
+  long fOffsetMinutes = 0;        // east of universal time
+  std::string fZone;              // "CET"
+};
+std::optional<TMachineClock> MachineClock(const std::string& date, const std::string& dateUtc);
+
+// The moment `date --utc` printed, "Mon Dec  7 03:23:22 UTC 2026".
+std::optional<std::time_t> UniversalTime(const std::string& dateUtc);
+
+// A CIM datetime of local fields read as universal time, with the offset:
+// "20261207072638.000000+060".
+std::string CimLocalTime(std::time_t localAsIfUtc, long offsetMinutes);
 
 }  // namespace NVKXQZA20::NMachine
 

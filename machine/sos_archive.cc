@@ -3,8 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <set>
+
+#include "machine/source_table.h"
 
 #ifdef QZA_WITH_LIBARCHIVE
 #include <archive.h>
@@ -19,6 +25,15 @@ namespace {
 
 // A guard against archives that unpack to far more than they weigh.
 const long long kMaxUnpackedBytes = 8LL << 30;
+// No output the collector reads is near this size; a member beyond it is
+// refused rather than unpacked.
+const long long kMaxMemberBytes = 1LL << 30;
+
+// Folders below the report's root that the collector lists or reads besides
+// the paths of the source table: smartctl's outputs per disk and the /sys
+// attributes of SMBIOS, network links and PCI functions.
+const char* const kReadFolders[] = {"sos_commands/ata/", "sos_commands/nvme/", "sys/class/dmi/id/",
+                                    "sys/class/net/", "sys/bus/pci/devices/", "sys/devices/"};
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -42,6 +57,38 @@ std::string ReportRootIn(const std::string& folder) {
 }
 
 #ifdef QZA_WITH_LIBARCHIVE
+
+bool IsReadPath(const std::string& path) {
+  static const std::set<std::string> kPaths = [] {
+    std::set<std::string> paths{"version.txt"};
+    for (const TSource& source : SourceTable()) {
+      for (const std::string& path : SosPathsOf(source)) paths.insert(path);
+    }
+    return paths;
+  }();
+  if (kPaths.count(path) > 0) return true;
+  // sos stores /proc/net as a link to self/net, self to the folder of its
+  // own process: "proc/4242/net/dev" is read as "proc/net/dev".
+  const size_t pidEnd = path.find('/', 5);
+  if (path.compare(0, 5, "proc/") == 0 && pidEnd != std::string::npos && pidEnd > 5 &&
+      std::all_of(path.begin() + 5, path.begin() + static_cast<long>(pidEnd), ::isdigit)) {
+    return kPaths.count("proc/" + path.substr(pidEnd + 1)) > 0;
+  }
+  for (const char* folder : kReadFolders) {
+    if (path.compare(0, std::strlen(folder), folder) == 0) return true;
+  }
+  return false;
+}
+
+// Only the files the collector reads are unpacked (folders and links are, as
+// paths may lead through them): a member's path is taken as it is and
+// without the archive's top folder.
+bool IsReadMember(archive_entry* entry) {
+  if (archive_entry_filetype(entry) != AE_IFREG) return true;
+  const std::string name = archive_entry_pathname(entry);
+  const size_t slash = name.find('/');
+  return IsReadPath(name) || (slash != std::string::npos && IsReadPath(name.substr(slash + 1)));
+}
 
 // Why a member may not be unpacked, or "".
 std::string RefusalOf(archive_entry* entry) {
@@ -95,6 +142,11 @@ class TArchiveReader {
       const std::string refusal = RefusalOf(entry);
       if (!refusal.empty()) {
         refusals.push_back(name + ": " + refusal);
+        continue;
+      }
+      if (!IsReadMember(entry)) continue;
+      if (archive_entry_size(entry) > kMaxMemberBytes) {
+        refusals.push_back(name + ": larger than 1 GiB");
         continue;
       }
       total += archive_entry_size(entry);

@@ -1,6 +1,8 @@
 // A sos report as the collector reads it: a folder, or an archive
-// (.tar.xz, .tar.gz, .tar.bz2, .tar) unpacked with libarchive into a private
-// temporary folder (mkdtemp, mode 0700) that is removed with the object.
+// (.tar.xz, .tar.gz, .tar.bz2, .tar) streamed through libarchive, of which
+// only the members the collector reads (the source table's paths and a few
+// /sys folders; no member over 1 GiB) are unpacked into a private temporary
+// folder (mkdtemp, mode 0700) that is removed with the object.
 // Members that could reach outside that folder are refused: absolute paths,
 // ".." components, links whose target leaves the tree, hard links, devices,
 // FIFOs and sockets; each refusal is kept for the collection's log.

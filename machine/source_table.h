@@ -42,6 +42,13 @@ enum class EFact {
   kIpmiFru,
   kIpmiMc,
   kMdStat,
+  kKernelRingBuffer,  // dmesg
+  kRoutes,
+  kNetworkCounters,  // /proc/net/dev
+  kUsbDevices,
+  kTimeZoneName,  // /etc/timezone
+  kDate,          // date: the local time and its zone's abbreviation
+  kDateUtc,       // date --utc: with kDate, the zone's offset
   kSmart,  // one output per disk: see DiskSmartSource
 };
 

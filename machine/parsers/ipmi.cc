@@ -26,6 +26,20 @@ void ReadFieldLine(std::string_view line, TFieldBlock& block) {
   block.fFields.push_back({std::string(name), std::string(value), {}});
 }
 
+// `sensor list`: name | reading | unit | status | six thresholds (lower
+// non-recoverable, critical, non-critical, then the upper ones). A discrete
+// sensor reads "0x0" with the unit "discrete" and its state bits as status;
+// fReading is the value and the unit.
+const size_t kSensorListColumns = 10;
+
+TSdrSensor SensorListRow(size_t line, const std::vector<std::string_view>& columns) {
+  TSdrSensor sensor{line, std::string(columns[0]), "", std::string(columns[3]), "",
+                    std::string(columns[1]) + " " + std::string(columns[2]),
+                    std::nullopt, ""};
+  if (columns[2] != "discrete" && (sensor.fValue = ParseDouble(columns[1]))) sensor.fUnit = std::string(columns[2]);
+  return sensor;
+}
+
 }  // namespace
 
 TSelEvents ParseIpmiSel(const std::string& text) {
@@ -59,6 +73,10 @@ TSdrSensors ParseIpmiSdr(const std::string& text) {
     std::string_view line = cursor.Line();
     if (IsBlank(line)) continue;
     std::vector<std::string_view> columns = SplitTrimmed(line, '|');
+    if (columns.size() == kSensorListColumns && !columns[0].empty()) {
+      sensors.fSensors.push_back(SensorListRow(cursor.Number(), columns));
+      continue;
+    }
     if (columns.size() != 5 || columns[0].empty()) {
       Warn(sensors.fWarnings, cursor.Number(), line);
       continue;

@@ -1,4 +1,5 @@
-// ipmitool outputs: `sel elist`, `sdr elist`, `fru` (fru print) and `mc info`.
+// ipmitool outputs: `sel elist` (and `sel list`), `sdr elist` (and `sensor
+// list`), `fru` (fru print) and `mc info`.
 #ifndef QZA_MACHINE_PARSERS_IPMI_H
 #define QZA_MACHINE_PARSERS_IPMI_H
 
@@ -39,6 +40,8 @@ struct TSdrSensors {
   std::vector<TSdrSensor> fSensors;
   std::vector<TParseWarning> fWarnings;
 };
+// Reads `sdr elist` rows and also the ten-column rows of `sensor list`, the
+// form sos stores (no id nor entity there).
 TSdrSensors ParseIpmiSdr(const std::string& text);
 
 // `fru`: one block per FRU device; the block's first field is "FRU Device

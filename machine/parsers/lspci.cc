@@ -143,4 +143,25 @@ TPciRecords ParseLspci(const std::string& text) {
   return records;
 }
 
+TUsbDevices ParseLsusb(const std::string& text) {
+  TUsbDevices usb;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) continue;
+    std::vector<std::string_view> words = SplitWords(line, 7);
+    if (words.size() < 6 || words[0] != "Bus" || words[2] != "Device" || words[4] != "ID" ||
+        words[5].size() != 9 || words[5][4] != ':') {
+      Warn(usb.fWarnings, cursor.Number(), line);
+      continue;
+    }
+    std::string_view device = words[3];
+    if (!device.empty() && device.back() == ':') device.remove_suffix(1);
+    usb.fDevices.push_back({cursor.Number(), std::string(words[1]), std::string(device),
+                            std::string(words[5].substr(0, 4)), std::string(words[5].substr(5)),
+                            words.size() > 6 ? std::string(words[6]) : ""});
+  }
+  return usb;
+}
+
 }  // namespace NVKXQZA20::NMachine

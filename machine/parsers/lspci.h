@@ -1,5 +1,6 @@
 // `lspci -nnvv` (also -vv, -nn, -mm is not read): one record per PCI function
-// with its ids, names, driver, physical slot and PCI Express link.
+// with its ids, names, driver, physical slot and PCI Express link; and the
+// USB devices of plain `lsusb`.
 #ifndef QZA_MACHINE_PARSERS_LSPCI_H
 #define QZA_MACHINE_PARSERS_LSPCI_H
 
@@ -49,6 +50,22 @@ struct TPciRecords {
 };
 
 TPciRecords ParseLspci(const std::string& text);
+
+// `lsusb`: "Bus 001 Device 002: ID 046b:ff10 Vendor Product"; as with lspci,
+// where the vendor's name ends is not in the text.
+struct TUsbDevice {
+  size_t fLine = 0;
+  std::string fBus;  // "001"
+  std::string fDevice;
+  std::string fVendorId;
+  std::string fProductId;
+  std::string fName;
+};
+struct TUsbDevices {
+  std::vector<TUsbDevice> fDevices;
+  std::vector<TParseWarning> fWarnings;
+};
+TUsbDevices ParseLsusb(const std::string& text);
 
 }  // namespace NVKXQZA20::NMachine
 

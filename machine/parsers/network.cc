@@ -1,5 +1,7 @@
 #include "machine/parsers/network.h"
 
+#include <algorithm>
+
 #include <unordered_map>
 
 #include "machine/parsers/text_scan.h"
@@ -207,6 +209,101 @@ TBonding ParseBonding(const std::string& text) {
     block->fFields.push_back({std::string(name), std::string(value), {}});
   }
   return bonding;
+}
+
+namespace {
+
+// The column names of one direction in /proc/net/dev's second heading line:
+// "bytes    packets errs drop fifo frame compressed multicast".
+std::vector<std::string> CounterNames(std::string_view heading) {
+  std::vector<std::string> names;
+  for (std::string_view word : SplitWords(heading)) names.emplace_back(word);
+  return names;
+}
+
+}  // namespace
+
+TNetDev ParseNetDev(const std::string& text) {
+  TNetDev dev;
+  TLineCursor cursor(text);
+  std::vector<std::string> receive, transmit;
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line) || StartsWith(Trim(line), "Inter-")) continue;
+    std::string_view name, values;
+    std::vector<std::string_view> directions = SplitTrimmed(line, '|');
+    if (directions.size() == 3 && receive.empty()) {
+      receive = CounterNames(directions[1]);
+      transmit = CounterNames(directions[2]);
+      continue;
+    }
+    if (!SplitField(line, ':', name, values)) {
+      Warn(dev.fWarnings, cursor.Number(), line);
+      continue;
+    }
+    std::vector<std::string_view> numbers = SplitWords(values);
+    if (receive.empty() || numbers.size() != receive.size() + transmit.size()) {
+      Warn(dev.fWarnings, cursor.Number(), line);
+      continue;
+    }
+    TNetCounters counters{cursor.Number(), std::string(name), {}, {}};
+    for (size_t i = 0; i < numbers.size(); ++i) {
+      const auto number = ParseUnsigned(numbers[i]);
+      if (!number) continue;
+      if (i < receive.size()) counters.fReceive[receive[i]] = *number;
+      else counters.fTransmit[transmit[i - receive.size()]] = *number;
+    }
+    dev.fInterfaces.push_back(std::move(counters));
+  }
+  return dev;
+}
+
+namespace {
+
+// Route types ip prints before the destination; unicast is not printed.
+const std::string_view kRouteTypes[] = {"local", "broadcast", "multicast", "anycast", "unreachable",
+                                        "prohibit", "blackhole", "throw", "nat", "unicast"};
+
+// Keywords ip prints alone, without a value after them.
+const std::string_view kRouteFlags[] = {"onlink", "pervasive", "linkdown", "dead", "notify", "rt_offload"};
+
+}  // namespace
+
+TIpRoutes ParseIpRoute(const std::string& text) {
+  TIpRoutes routes;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) continue;
+    // A multipath route's "nexthop via ..." lines belong to the route above.
+    std::vector<std::string_view> words = SplitWords(line);
+    if (Indent(line) > 0 && !routes.fRoutes.empty()) {
+      for (size_t i = 0; i + 1 < words.size(); ++i) {
+        if (words[i] == "via" || words[i] == "dev") routes.fRoutes.back().fAttributes.emplace(words[i], words[i + 1]);
+      }
+      continue;
+    }
+    TIpRoute route{cursor.Number(), "", "", {}};
+    size_t next = 0;
+    if (std::find(std::begin(kRouteTypes), std::end(kRouteTypes), words[0]) != std::end(kRouteTypes) &&
+        words.size() > 1) {
+      route.fType = words[0] == "unicast" ? "" : std::string(words[0]);
+      ++next;
+    }
+    route.fDestination = std::string(words[next++]);
+    while (next < words.size()) {
+      const std::string_view word = words[next++];
+      if (std::find(std::begin(kRouteFlags), std::end(kRouteFlags), word) != std::end(kRouteFlags)) {
+        route.fAttributes[std::string(word)] = "";
+      } else if (next < words.size()) {
+        route.fAttributes[std::string(word)] = std::string(words[next++]);
+      } else {
+        Warn(routes.fWarnings, cursor.Number(), line);
+      }
+    }
+    routes.fRoutes.push_back(std::move(route));
+  }
+  return routes;
 }
 
 }  // namespace NVKXQZA20::NMachine

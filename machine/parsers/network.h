@@ -1,6 +1,7 @@
 // Network interfaces: `ip -d address` (also plain `ip address`, `ip -o
 // address` as sos stores it in ip_addr, and `ip -d link`), /sys/class/net
-// attributes, and /proc/net/bonding/BOND.
+// attributes, /proc/net/bonding/BOND, /proc/net/dev counters and the routes
+// of `ip route show table all`.
 #ifndef QZA_MACHINE_PARSERS_NETWORK_H
 #define QZA_MACHINE_PARSERS_NETWORK_H
 
@@ -72,6 +73,36 @@ struct TBonding {
   std::vector<TParseWarning> fWarnings;
 };
 TBonding ParseBonding(const std::string& text);
+
+// /proc/net/dev: an interface's receive and transmit counters, by the
+// names of its heading ("bytes", "packets", "errs", "drop", "fifo", "frame",
+// "colls", "carrier", ...).
+struct TNetCounters {
+  size_t fLine = 0;
+  std::string fInterface;
+  std::map<std::string, unsigned long long> fReceive;
+  std::map<std::string, unsigned long long> fTransmit;
+};
+struct TNetDev {
+  std::vector<TNetCounters> fInterfaces;
+  std::vector<TParseWarning> fWarnings;
+};
+TNetDev ParseNetDev(const std::string& text);
+
+// `ip route show table all` (also `ip route`): "default via 192.0.2.1 dev
+// eth0 proto dhcp metric 100". Routes of a type other than unicast (local,
+// broadcast, multicast, ...) keep that type.
+struct TIpRoute {
+  size_t fLine = 0;
+  std::string fType;         // "" for unicast, "local", "broadcast", "unreachable"
+  std::string fDestination;  // "default", "192.0.2.0/24", "10.0.0.1"
+  std::map<std::string, std::string> fAttributes;  // "via", "dev", "metric", "table", "src", "proto", "scope"
+};
+struct TIpRoutes {
+  std::vector<TIpRoute> fRoutes;
+  std::vector<TParseWarning> fWarnings;
+};
+TIpRoutes ParseIpRoute(const std::string& text);
 
 }  // namespace NVKXQZA20::NMachine
 

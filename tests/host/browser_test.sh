@@ -4,8 +4,10 @@
 # finds pages; on a large page a click on a sortable column header reorders
 # the rows and the filter box hides the rows that do not match; each problem
 # of the index links to a row that its page shows, and a log's "errors and
-# warnings only" box hides the other rows and shows them again. Screenshots
-# of the index (desktop and phone) and of the large page are kept.
+# warnings only" box hides the other rows and shows them again; the What
+# changed page of the two Linux samples lists exactly the planted changes,
+# volatile values folded. Screenshots of the index (desktop and phone), of
+# the large page and of the What changed page are kept.
 #
 #   browser_test.sh QZAREPORT SOURCE_DIR [SCREENSHOT_DIR]
 #
@@ -61,7 +63,14 @@ if ! "$tool" -f html -o "$work/report" "$source_dir/samples/linux-server.mof" >"
   exit 1
 fi
 
-python3 - "$browser" "$work/report" "$shots" "$work/profile" <<'PYTHON'
+if ! "$tool" -q -f html -o "$work/comparison" "$source_dir/samples/linux-server.mof" \
+  "$source_dir/samples/linux-server-later.mof" >"$work/tool.log" 2>&1; then
+  echo "FAILED: qzareport could not write the comparison report:" >&2
+  cat "$work/tool.log" >&2
+  exit 1
+fi
+
+python3 - "$browser" "$work/report" "$shots" "$work/profile" "$work/comparison" <<'PYTHON'
 """Drives Chromium through its DevTools protocol on a pipe (fds 3 and 4)."""
 import base64
 import json
@@ -72,7 +81,7 @@ import subprocess
 import sys
 import time
 
-browser, report, shots, profile = sys.argv[1:5]
+browser, report, shots, profile, comparison = sys.argv[1:6]
 failures = []
 
 
@@ -285,6 +294,52 @@ def check_problems(page):
     check("-" not in page.evaluate(SHOWN_SEVERITIES), "rows stay hidden after the severity box is cleared")
 
 
+# What the later Linux sample plants, as the What changed page shows it
+# unfolded: page, then table › instance › property and the values.
+PLANTED = [
+    ("System Overview", "Report Highlights › Fan 4 Tach went below the lower non-critical threshold and recovered."),
+    ("System Overview", "Report Highlights › Power supply 2 lost AC input for 4 seconds on 2026-11-12."),
+    ("System Overview", "Report Highlights › Drive Slot 3: Hard drive removal detected (IPMI event log)."),
+    ("System Overview", "Report Highlights › UEFI firmware level changed since the previous collection."),
+    ("Installed Packages", "Installed Packages › telnet"),
+    ("Installed Packages", "Installed Packages › tcpdump"),
+    ("Network Settings", "Physical Network Ports › eno2 › MTU 1500 9000"),
+    ("OS Configuration", "Kernel Ring Buffer › dmesg › Contents"),
+    ("Linux Config Files", "/etc/sysconfig/network-scripts/ifcfg-eno2 › Contents"),
+    ("Hardware Inventory", "Memory › DIMM 5 › Serial Number 3A1F33A5 3A2B71C4"),
+] + [("Firmware/VPD", "BIOS/uEFI › UEFI › " + change) for change in (
+    "Build Number QKB170L QKB176J", "Version 3.30 3.40", "Release Date 2026-08-14 00:00:00 2026-11-02 00:00:00")] + [
+    ("Firmware/VPD", "Post BIOS VPD › QKB170L › " + change) for change in (
+        "Build Number QKB170L QKB176J", "Build Date 2026-08-14 00:00:00 2026-11-02 00:00:00", "Version 3.30 3.40",
+        "File Name tee170l.UXZ tee176j.UXZ", "Unique ID QKB170L-3.30 QKB176J-3.40")]
+NEW_RECORDS = ["IPMI SEL: 3", "/var/log/dmesg: 28", "/var/log/messages: 110", "/var/log/secure: 12",
+               "/var/log/boot.log: 5", "QZA: 5", "FileLoader: 3", "MemoryDiag: 3"]
+
+SHOWN_CHANGES = """Array.from(document.querySelectorAll('.changes-page'), (page) =>
+  Array.from(page.querySelectorAll(':scope > ul.changes > li'), (li) => [page.querySelector('h2 a').textContent,
+    [li.querySelector('.where').textContent].concat(Array.from(li.querySelectorAll('.old, .new'),
+      (v) => v.textContent)).join(' ')])).flat()"""
+
+
+def check_changes(page):
+    problems = page.open(os.path.join(comparison, "what_changed.html"))
+    check(not problems, "the What changed page logs problems: %s" % problems)
+    shown = [tuple(line) for line in page.evaluate(SHOWN_CHANGES)]
+    check(shown == PLANTED, "the What changed page shows %s" % shown)
+    folded = page.evaluate("""Array.from(document.querySelectorAll('details.volatile'), (d) => [d.open,
+        parseInt(d.querySelector('summary').textContent), d.querySelectorAll('li').length,
+        Array.from(d.querySelectorAll('li')).some((li) => li.checkVisibility())])""")
+    check(folded and all(not d[0] and d[1] == d[2] and not d[3] for d in folded), "volatile values shown: %s" % folded)
+    check(sum(d[1] for d in folded) == 61, "%d volatile values folded" % sum(d[1] for d in folded))
+    diff = page.evaluate("Array.from(document.querySelectorAll('pre.line-diff .del, pre.line-diff .ins'), "
+                         "(l) => l.textContent.trim())")
+    check("- MTU=1500" in diff and "+ MTU=9000" in diff, "the ifcfg-eno2 line diff is %s" % diff)
+    check("DEVICE=eno2" not in page.evaluate("document.body.textContent"), "an unchanged file line is repeated")
+    logs = page.evaluate("Array.from(document.querySelectorAll('.changes-log h3'), (h) => h.textContent)")
+    check([h.split(" new records")[0] for h in logs] == NEW_RECORDS, "new log records: %s" % logs)
+    page.screenshot("what-changed.png")
+
+
 def main():
     signal.alarm(180)
     page = Browser()
@@ -317,6 +372,7 @@ def main():
             page.screenshot("large-page.png")
             link = page.evaluate("document.querySelector('.nav a[href=\"index.html\"]') !== null")
             check(link, "%s has no link back to the index" % name)
+        check_changes(page)
     except Exception as error:
         failures.append("the test stopped: %s" % error)
     finally:

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 
 #include "core/mof_reader.h"
 #include "host/collections.h"
@@ -102,6 +103,21 @@ size_t PciFunctionsInSys() {
 // The memory devices of a dmidecode output with a size, and those of them
 // with a speed, counted by a scan of its own: "Memory Device" blocks, their
 // "Size: N UNIT" and any "...Speed: N" line.
+// The SMBIOS records shown as other devices: chassis, onboard devices, OEM
+// strings, event log, IPMI device and power supplies; a heading counts below
+// its handle or, for a further record, below the fields of the one before.
+size_t OtherDeviceRecords(const std::string& file) {
+  static const std::regex kHeading("(Chassis Information|On Board Device( [0-9]+)? Information|Onboard Device|"
+                                   "OEM Strings|System Event Log|IPMI Device Information|System Power Supply)\\s*");
+  std::ifstream in(file);
+  size_t count = 0;
+  std::string previous;
+  for (std::string line; std::getline(in, line); previous = line) {
+    count += (previous.rfind("Handle ", 0) == 0 || previous.rfind("\t", 0) == 0) && std::regex_match(line, kHeading);
+  }
+  return count;
+}
+
 std::pair<size_t, size_t> PopulatedMemoryDevices(const std::string& file) {
   std::ifstream in(file);
   std::pair<size_t, size_t> counts;
@@ -148,6 +164,11 @@ TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
   EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{HostName()});
   EXPECT_EQ(Values(loaded, "VKXSG_OperatingSystem", "KernelRelease"), std::vector<std::string>{KernelRelease()});
   EXPECT_TRUE(Holds(Values(loaded, "VKXSG_Process", "CommandLine"), marked.CommandLine()));
+  for (const auto& process : InstancesOfClass(*loaded.fNamespace, "VKXSG_Process")) {
+    if (PropertyText(*process, "CommandLine") == marked.CommandLine()) {
+      EXPECT_NE(PropertyText(*process, "CreationDate"), "");
+    }
+  }
   if (!FindProgram("lspci").empty()) {
     EXPECT_EQ(Values(loaded, "CIM_PCIDevice", "DeviceID").size(), PciFunctionsInSys());
   }
@@ -166,7 +187,7 @@ TEST(SosReport, TreeAndArchiveReadLikeTheMachineItself) {
   const fs::path folder = fs::path(run.Write("keep", "")).parent_path() / "sos";
   fs::create_directories(folder);
   const std::string sos = "sos report --batch --build --quiet --tmp-dir '" + folder.string() +
-                          "' -o host,kernel,pci,process,dpkg,release,filesys,block,networking,memory >/dev/null 2>&1";
+                          "' -o host,kernel,pci,process,dpkg,release,filesys,block,networking,memory,date >/dev/null 2>&1";
   if (std::system(sos.c_str()) != 0) GTEST_SKIP() << "sos report cannot run here";
   fs::path tree;
   for (const auto& entry : fs::directory_iterator(folder)) {
@@ -185,6 +206,9 @@ TEST(SosReport, TreeAndArchiveReadLikeTheMachineItself) {
     EXPECT_EQ(Values(loaded, "VKXSG_OperatingSystem", "KernelRelease"), std::vector<std::string>{KernelRelease()});
     EXPECT_FALSE(Values(loaded, "VKXSG_Process", "Handle").empty());
     EXPECT_FALSE(Values(loaded, "VKXSG_InstalledRPM", "ProductName").empty());
+    for (const char* className : {"VKXSG_NextHopIPRoute", "VKXSG_NetworkStatisticalData", "VKXSG_TimeZone"}) {
+      EXPECT_FALSE(InstancesOfClass(*loaded.fNamespace, className).empty()) << className;
+    }
   }
   ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), archive, tree.string()}), 0) << run.Err();
 }
@@ -194,24 +218,60 @@ TEST(SosReport, TreeAndArchiveReadLikeTheMachineItself) {
 TEST(MinimalSosTree, ReportsWhatItHolds) {
   struct TCase {
     std::string fSosPath;
-    bool fLive;               // the output of the live command, else a real server's
-    std::string fRealOutput;
-    std::string fClass;       // filled from that output
+    enum { kLive, kReal, kStored } fFrom;  // the live command's output, a real server's, or fOutput
+    std::string fOutput;  // the real output's file, or the stored output
+    std::string fClass;   // filled from that output
+    size_t fInstances;    // of fClass; 0: any
+    std::string fCollected = "";  // the collection's time, when the output tells it
   };
   std::string realDmidecode;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(kRealDmidecode, error)) realDmidecode = entry.path().string();
   const TCase cases[] = {
-      {"sos_commands/pci/lspci_-nnvv", true, "", "CIM_PCIDevice"},
-      {"sos_commands/hardware/dmidecode", false, realDmidecode, "VKXSG_Processor"},
+      {"sos_commands/pci/lspci_-nnvv", TCase::kLive, "", "CIM_PCIDevice", 0},
+      {"sos_commands/hardware/dmidecode", TCase::kReal, realDmidecode, "VKXSG_Processor", 0},
+      // Names repeated across chips and in IPMI's list keep every reading.
+      {"sos_commands/lmsensors/sensors", TCase::kStored,
+       "terncore-isa-0000\nAdapter: ISA adapter\ntemp1:  +40.0°C  (crit = +95.0°C)\ntemp1:  +41.0°C\n\n"
+       "ternpch-virtual-0\nAdapter: Virtual device\ntemp1:  +38.0°C\n",
+       "VKXSG_NumericSensor", 3},
+      {"sos_commands/ipmitool/ipmitool_sensor_list", TCase::kStored,
+       "Temp             | 40.000     | degrees C  | ok    | na        | na        | na        | 85.000    | 90.000    | na\n"
+       "Temp             | 42.000     | degrees C  | ok    | na        | na        | na        | 85.000    | 90.000    | na\n"
+       "PS1 Status       | 0x1        | discrete   | 0x0100| na        | na        | na        | na        | na        | na\n",
+       "VKXSG_NumericSensor", 2},
+      {"sos_commands/ipmitool/ipmitool_sel_list", TCase::kStored,
+       "   1 | 12/06/2026 | 22:10:05 | Power Supply #0x51 | Failure detected | Asserted\n"
+       "   2 | 12/06/2026 | 22:12:40 | Power Supply #0x51 | Failure detected | Deasserted\n",
+       "VKXSG_IPMILogRecord", 2},
+      // smartctl's output without lsblk's list of disks.
+      {"sos_commands/ata/smartctl_-a_.dev.sda", TCase::kStored,
+       "=== START OF INFORMATION SECTION ===\nDevice Model:     TX-2000\nSerial Number:    TS0001\n\n"
+       "=== START OF READ SMART DATA SECTION ===\nSMART overall-health self-assessment test result: PASSED\n",
+       "OMC_ATADevice", 1},
+      {"proc/mdstat", TCase::kStored,
+       "Personalities : [raid1]\nmd0 : active raid1 sdb1[1] sda1[0]\n"
+       "      976630464 blocks super 1.2 [2/2] [UU]\n\nunused devices: <none>\n",
+       "VKXSG_LogicalDevice", 1},
+      {"sos_commands/usb/lsusb", TCase::kStored,
+       "Bus 001 Device 002: ID 1d6b:0002 Tern Foundation 2.0 root hub\n"
+       "Bus 001 Device 003: ID 0bda:5411 Tern Virtual Keyboard\n",
+       "VKXSG_USBDevice", 1},
+      {"sos_commands/networking/ip_route_show_table_all", TCase::kStored,
+       "default via 192.0.2.1 dev eth0 proto dhcp metric 100\n192.0.2.0/24 dev eth0 proto kernel scope link\n"
+       "local 127.0.0.1 dev lo table local proto kernel scope host src 127.0.0.1\n",
+       "VKXSG_NextHopIPRoute", 2},
+      // Collected when sos ran, not when the report is read.
+      {"sos_commands/date/date_--utc", TCase::kStored, "Sun Dec  6 22:15:07 UTC 2026\n", "VKXSG_QZAProduct", 1,
+       "20261206221507.000000+000"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.fSosPath);
-    std::string output;
-    if (c.fLive) {
+    std::string output = c.fOutput;
+    if (c.fFrom == TCase::kLive) {
       output = RunCommand({"lspci", "-nnvv"}, {}).fOutput;
-    } else {
-      std::ifstream file(c.fRealOutput);
+    } else if (c.fFrom == TCase::kReal) {
+      std::ifstream file(c.fOutput);
       output.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     if (output.empty()) continue;  // neither lspci here nor the shared outputs
@@ -223,7 +283,12 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
     ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), tree.string()}), 0) << run.Err();
     const TLoadedCollections loaded = LoadStrictly(tree.string());
     EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{"minimal-host"});
-    EXPECT_FALSE(Values(loaded, c.fClass, "DeviceID").empty());
+    const size_t instances = InstancesOfClass(*loaded.fNamespace, c.fClass).size();
+    if (c.fInstances == 0) EXPECT_GT(instances, 0u);
+    else EXPECT_EQ(instances, c.fInstances);
+    if (!c.fCollected.empty()) {
+      EXPECT_EQ(Values(loaded, "VKXSG_QZAProduct", "CollectionTime"), std::vector<std::string>{c.fCollected});
+    }
     const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& m) {
       return m.find("sos_commands/process/ps_auxwww: not in the sos report") == 0;
@@ -252,6 +317,8 @@ TEST(RealDmidecode, EveryServerFillsTheHardwareInventory) {
                   Values(loaded, "VKXSG_ComputerSystem", "ProductName").front(), "");
     EXPECT_EQ(Values(loaded, "VKXSG_BIOSElement", "Version").size(), 1u);
     EXPECT_FALSE(Values(loaded, "VKXSG_Processor", "Name").empty());
+    EXPECT_EQ(InstancesOfClass(*loaded.fNamespace, "VKXSG_LogicalDevice").size(),
+              OtherDeviceRecords(entry.path().string()));
     const std::vector<std::string> sizes = Values(loaded, "VKXSG_SPDData", "Capacity");
     const std::pair<size_t, size_t> expected = PopulatedMemoryDevices(entry.path().string());
     EXPECT_EQ(sizes.size(), expected.first);

@@ -27,14 +27,18 @@ TEST(Ipmi, SelAndSdrRows) {
 
   TSdrSensors sensors = ParseIpmiSdr(
       "Inlet Temp       | 04h | ok  |  7.1 | 24 degrees C\nPS1 Status       | 62h | ok  | 10.1 | Presence detected\n"
-      "Fan 2            | 31h | ns  | 29.2 | No Reading\nshort | row\n");
+      "Fan 2            | 31h | ns  | 29.2 | No Reading\n"
+      "Fan1             | 5400.000   | RPM        | ok    | na        | 600.000   | na        | na        | na        | na\n"
+      "PS1 Status       | 0x1        | discrete   | 0x0100| na        | na        | na        | na        | na        | na\n"
+      "short | row\n");
   std::string sdr;
   for (const TSdrSensor& s : sensors.fSensors)
     sdr += s.fName + "|" + s.fId + "|" + s.fStatus + "|" + s.fEntity + "|" + s.fReading + "|" + Text(s.fValue) + "|" +
            s.fUnit + "\n";
   EXPECT_EQ(sdr + WarningLines(sensors.fWarnings),
             "Inlet Temp|04h|ok|7.1|24 degrees C|24|degrees C\nPS1 Status|62h|ok|10.1|Presence detected|-|\n"
-            "Fan 2|31h|ns|29.2|No Reading|-|\nW4");
+            "Fan 2|31h|ns|29.2|No Reading|-|\nFan1||ok||5400.000 RPM|5400|RPM\n"
+            "PS1 Status||0x0100||0x1 discrete|-|\nW6");
 }
 
 TEST(Ipmi, FruDevicesAndMcInfo) {

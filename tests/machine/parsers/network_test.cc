@@ -9,10 +9,11 @@
 namespace NVKXQZA20::NMachine {
 namespace {
 
-std::string Pairs(const std::map<std::string, std::string>& pairs) {
-  std::string text;
-  for (const auto& [name, value] : pairs) text += name + "=" + value + " ";
-  return text;
+template <class TValue>
+std::string Pairs(const std::map<std::string, TValue>& pairs) {
+  std::ostringstream text;
+  for (const auto& [name, value] : pairs) text << name << "=" << value << " ";
+  return text.str();
 }
 
 std::string Summary(const TNetInterfaces& interfaces) {
@@ -92,6 +93,24 @@ TEST(Network, BondingBondAndSlaves) {
             "802.3ad info=;LACP rate=slow\n"
             "Slave Interface=eth0;MII Status=up;Speed=25000 Mbps;details actor lacp pdu=[system priority: 65535]\n"
             "Slave Interface=eth1;MII Status=down\n");
+}
+
+TEST(Network, RoutesAndCounters) {
+  std::string text;
+  const TIpRoutes routes = ParseIpRoute(
+      "default via 192.0.2.1 dev eth0 proto dhcp metric 100 onlink\nlocal 127.0.0.1 dev lo table local\n"
+      "10.1.0.0/16 proto static\n\tnexthop via 192.0.2.7 dev eth1 weight 1\n10.2.0.0/16 dangling\n");
+  for (const TIpRoute& r : routes.fRoutes) text += r.fType + "|" + r.fDestination + "|" + Pairs(r.fAttributes) + "\n";
+  const TNetDev dev = ParseNetDev(
+      "Inter-|   Receive                            |  Transmit\n"
+      " face |bytes    packets errs drop fifo frame|bytes    packets errs drop fifo colls\n"
+      "  eth0: 1867 44 1 2 0 0 2223 27 0 0 0 3\n  eth1: 1 2\n");
+  for (const TNetCounters& c : dev.fInterfaces) text += c.fInterface + " " + Pairs(c.fReceive) + "/ " + Pairs(c.fTransmit);
+  EXPECT_EQ(text + WarningLines(routes.fWarnings) + WarningLines(dev.fWarnings),
+            "|default|dev=eth0 metric=100 onlink= proto=dhcp via=192.0.2.1 \nlocal|127.0.0.1|dev=lo table=local \n"
+            "|10.1.0.0/16|dev=eth1 proto=static via=192.0.2.7 \n|10.2.0.0/16|\n"
+            "eth0 bytes=1867 drop=2 errs=1 fifo=0 frame=0 packets=44 / bytes=2223 colls=3 drop=0 errs=0 fifo=0 packets=27 "
+            "W5W4");
 }
 
 }  // namespace
