@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
+#include <exception>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -336,6 +341,94 @@ class TDeltaStore {
   size_t fDeltaCount = 0;
 };
 
+// The comparisons of the classes, made on worker threads a few classes ahead
+// of the one thread that stores their results, in list order. The store
+// writes only to the comparison classes (and the data source's counters),
+// which no comparison reads; both only read everything else.
+class TComparisonPipeline {
+ public:
+  struct TResult {
+    std::unique_ptr<TClassComparison> fComparison;  // owns the names the deltas point to
+    std::vector<TDeltaRecord> fDeltas;
+  };
+
+  TComparisonPipeline(const TMemoryNamespace& ns, uint16_t sourceCount, const std::vector<std::string>& classNames,
+                      const std::vector<TIgnoredProperty>& ignored)
+      : fNamespace(ns), fSourceCount(sourceCount), fClassNames(classNames), fIgnored(ignored),
+        fResults(classNames.size()), fErrors(classNames.size()), fReady(classNames.size(), false) {
+    const size_t workers = std::max(1u, std::thread::hardware_concurrency());
+    fAhead = workers + 1;
+    for (size_t i = 0; i < workers; ++i) fWorkers.emplace_back([this] { Work(); });
+  }
+
+  ~TComparisonPipeline() {
+    {
+      std::lock_guard<std::mutex> lock(fMutex);
+      fStopping = true;
+    }
+    fChanged.notify_all();
+    for (std::thread& worker : fWorkers) worker.join();
+  }
+
+  // The result of the class at index, waiting for it; indices are taken in
+  // order. A failure of its comparison is thrown here.
+  TResult Take(size_t index) {
+    std::unique_lock<std::mutex> lock(fMutex);
+    fChanged.wait(lock, [&] { return fReady[index]; });
+    fTaken = index + 1;
+    fChanged.notify_all();
+    if (fErrors[index]) std::rethrow_exception(fErrors[index]);
+    return std::move(fResults[index]);
+  }
+
+ private:
+  void Work() {
+    for (;;) {
+      size_t index;
+      {
+        std::unique_lock<std::mutex> lock(fMutex);
+        fChanged.wait(lock, [&] { return fStopping || fNext == fClassNames.size() || fNext < fTaken + fAhead; });
+        if (fStopping || fNext == fClassNames.size()) return;
+        index = fNext++;
+      }
+      TResult result;
+      std::exception_ptr error;
+      try {
+        result.fComparison.reset(new TClassComparison(fNamespace, fSourceCount, fClassNames[index], fIgnored));
+        if (result.fComparison->HasInstances()) {
+          result.fDeltas = result.fComparison->Deltas();
+        } else {
+          result.fComparison.reset();
+        }
+      } catch (...) {
+        error = std::current_exception();
+      }
+      {
+        std::lock_guard<std::mutex> lock(fMutex);
+        fResults[index] = std::move(result);
+        fErrors[index] = error;
+        fReady[index] = true;
+      }
+      fChanged.notify_all();
+    }
+  }
+
+  const TMemoryNamespace& fNamespace;
+  const uint16_t fSourceCount;
+  const std::vector<std::string>& fClassNames;
+  const std::vector<TIgnoredProperty>& fIgnored;
+  size_t fAhead = 1;  // classes compared but not yet taken, at most
+  std::mutex fMutex;
+  std::condition_variable fChanged;
+  std::vector<TResult> fResults;
+  std::vector<std::exception_ptr> fErrors;
+  std::vector<bool> fReady;
+  size_t fNext = 0;
+  size_t fTaken = 0;
+  bool fStopping = false;
+  std::vector<std::thread> fWorkers;
+};
+
 }  // namespace
 
 TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
@@ -345,9 +438,10 @@ TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
   const std::vector<std::string> classNames = ClassNames(*ns, sourceCount);
   TDeltaStore store(*ns);
   TDeltaSummary summary;
-  for (const std::string& className : classNames) {
-    TClassComparison comparison(*ns, sourceCount, className, ignored);
-    if (comparison.HasInstances()) store.Store(className, comparison.Deltas(), summary);
+  TComparisonPipeline comparisons(*ns, sourceCount, classNames, ignored);
+  for (size_t i = 0; i < classNames.size(); ++i) {
+    const TComparisonPipeline::TResult result = comparisons.Take(i);
+    if (result.fComparison) store.Store(classNames[i], result.fDeltas, summary);
   }
   ns->SetGenerationMode(1);
   return summary;

@@ -1,5 +1,7 @@
 #include "host/document_writer.h"
 
+#include <sstream>
+
 #include "core/root.h"
 #include "host/report_summary.h"
 
@@ -133,10 +135,21 @@ void TDocumentWriter::RenderPendingPage() {
   }
   if (fPage.fTitle.empty()) fPage.fTitle = fPage.fPageName;
   fRenderedLinks.insert(fPage.fLinkName);
-  fPageOutput = RenderPage(fPage);
+  Emit(fPage);
+}
+
+void TDocumentWriter::Emit(const TDocumentPage& page) {
+  if (WritesPageFiles()) {
+    WriteStreamedFile(PageFile(page.fLinkName), [&](std::ostream& out) { RenderPage(page, out); });
+    return;
+  }
+  std::ostringstream out;
+  RenderPage(page, out);
+  fPageOutput = out.str();
 }
 
 void TDocumentWriter::RenderUnopenedPages() {
+  if (!WritesPageFiles()) return;  // no file for the index to miss
   for (const TIndexEntry& entry : fIndex.fEntries) {
     if (fRenderedLinks.count(entry.fLinkName) != 0) continue;
     TDocumentPage page;
@@ -145,7 +158,7 @@ void TDocumentWriter::RenderUnopenedPages() {
     page.fPageName = entry.fPageName;
     page.fTitle = entry.fPageName;
     page.fHasContent = false;
-    RenderPage(page);
+    Emit(page);
   }
 }
 
@@ -245,7 +258,7 @@ void TDocumentWriter::AddCell(std::string text, bool header) {
   TDocumentCell cell;
   cell.fText = std::move(text);
   cell.fHeader = header;
-  CurrentRow().push_back(cell);
+  CurrentRow().push_back(std::move(cell));
 }
 
 void TDocumentWriter::BeginRow(bool&) {

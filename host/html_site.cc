@@ -56,6 +56,12 @@ const char kSearchBox[] =
     "<div id=\"search-results\" class=\"search-results\" aria-live=\"polite\"></div>\n"
     "</div>\n";
 
+const char kHeaderSearchBox[] =
+    "<div id=\"search-box\" class=\"search\" role=\"search\" hidden>"
+    "<label for=\"search\" class=\"visually-hidden\">Search the whole report</label>"
+    "<input type=\"search\" id=\"search\" placeholder=\"Search the report\" autocomplete=\"off\">"
+    "<div id=\"search-results\" class=\"search-results\" aria-live=\"polite\"></div></div>";
+
 }  // namespace
 
 std::string RenderProblemList(const std::vector<THtmlProblem>& problems) {
@@ -90,6 +96,8 @@ std::string HtmlDocumentHead(const THtmlDocument& document) {
   html += std::string("<script src=\"") + kHtmlScriptFile + "\" defer></script>\n</head>\n<body>\n";
   html += "<div class=\"site-header\" role=\"banner\"><a class=\"home\" href=\"" + std::string(kHtmlIndexFile) + "\">" +
           machine + " <span>System report</span></a>";
+  // The index has its own, larger search box.
+  if (!document.fSearchData) html += kHeaderSearchBox;
   if (!document.fNavigation.empty()) html += "<a class=\"to-nav\" href=\"#nav\">All pages</a>";
   html += std::string("</div>\n<div class=\"layout") + (document.fNavigation.empty() ? " plain" : "") + "\">\n";
   if (!document.fNavigation.empty()) {

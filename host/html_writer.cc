@@ -212,6 +212,7 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
+  fReadable.ReadTimeZone(ns);
   fChanges.reset();
   if (IsComparisonRun()) {
     fSite.SetComparedCollections(GetDataSourceLabels());
@@ -401,9 +402,24 @@ void THtmlWriter::WriteSeparator() {
 void THtmlWriter::AppendHeading(const std::string& tag, const std::string& classes, const std::string& title) {
   EndTable();
   const std::string markup = TextMarkup(title);
-  Append("<" + tag + (classes.empty() ? "" : " class=\"" + classes + "\"") + ">" + markup + "</" + tag + ">\n");
+  const std::string anchor = SectionAnchor(PlainTextOf(markup));
+  Append("<" + tag + " id=\"" + anchor + "\"" + (classes.empty() ? "" : " class=\"" + classes + "\"") + ">" + markup +
+         "<a class=\"anchor\" href=\"#" + anchor + "\" aria-label=\"Link to this section\">#</a></" + tag + ">\n");
   fPage.fLastHeading = PlainTextOf(markup);
   fPage.fSearchTexts.push_back(fPage.fLastHeading);
+}
+
+// Sections are linked by their heading: "sec-" and the heading's letters
+// and digits, numbered when a page repeats a heading.
+std::string THtmlWriter::SectionAnchor(const std::string& heading) {
+  std::string anchor = "sec";
+  for (char c : heading) {
+    const bool kept = std::isalnum(static_cast<unsigned char>(c));
+    if (kept || anchor.back() != '-') anchor += kept ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '-';
+  }
+  while (anchor.back() == '-') anchor.pop_back();
+  const int uses = ++fPage.fAnchorUses[anchor];
+  return uses == 1 ? anchor : anchor + "-" + std::to_string(uses);
 }
 
 void THtmlWriter::AppendNote(const std::string& text) {
@@ -446,7 +462,7 @@ std::string THtmlWriter::NextTableId() { return "t" + std::to_string(++fPage.fTa
 void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
   const size_t collected = 2 * kMaxSearchBytesPerPage;
   for (const THtmlCell& cell : row.fCells) {
-    for (const std::string* text : {&cell.fText.fPlain, &cell.fAlternate.fPlain}) {
+    for (const std::string* text : {&cell.fText.fPlain, &cell.fAlternate.fPlain, &cell.fExact}) {
       if (text->empty() || fPage.fSearchBytes >= collected) continue;
       fPage.fSearchBytes += text->size();
       fPage.fSearchTexts.push_back(*text);
@@ -459,7 +475,7 @@ void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   if (fChanges && fPage.fOpen) {
     fChanges->Grid(PlainGridOf(grid, [this](const std::string& text) { return fMarkup.Of(text).fPlain; }));
   }
-  THtmlTable table = TableFromGrid(grid, fMarkup);
+  THtmlTable table = TableFromGrid(grid, fMarkup, fReadable);
   MarkGridSeverities(table);
   AppendTable(std::move(table));
 }
@@ -608,6 +624,7 @@ THtmlCell THtmlWriter::ValueCell(TInstancePtr instance, const TReportProperty& c
                                     [](const TPropertyPtr& p) { return p && p->HasAlternateValue(); });
     std::string alternate = hasAlternate ? GetValuesFromProperties(properties, separator, true) : "";
     if (alternate != text) cell.fAlternate = fMarkup.Of(alternate);
+    MakeReadable(cell, fReadable, properties, text);
   } catch (const TQZAException&) {
     // An unreadable value leaves the cell empty, as a missing property does.
   }
@@ -749,17 +766,19 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   CollectSearchTexts(header);
   const std::string id = NextTableId();
   Append(HtmlTableStart(head, records.size(), id));
-  size_t bodyRow = 0;
   const size_t kChunkBytes = 1 << 20;
   std::string chunk;
+  size_t begun = 0;
   try {
-    for (const TInstancePtr& record : records) {
+    for (; begun < records.size(); ++begun) {
+      const TInstancePtr& record = records[begun];
+      chunk += HtmlTableRowBreak(head, records.size(), begun, id);
       THtmlRow row;
       row.fCells.reserve(header.fCells.size());
       row.fSeverity = SeverityName(RecordSeverity(*record));
       row.fCells.push_back(SeverityCell(row.fSeverity));
       for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
-      LinkProblems(row, id + "-r" + std::to_string(++bodyRow));
+      LinkProblems(row, id + "-r" + std::to_string(begun + 1));
       CollectSearchTexts(row);
       AppendHtmlTableRow(row, row.fCells.size(), chunk);
       if (chunk.size() < kChunkBytes) continue;
@@ -768,10 +787,10 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
     }
   } catch (...) {
     // The page stays well-formed when the library abandons it.
-    Append(chunk + HtmlTableEnd(records.size()));
+    Append(chunk + HtmlTableEnd(records.size(), begun + 1));
     throw;
   }
-  Append(chunk + HtmlTableEnd(records.size()));
+  Append(chunk + HtmlTableEnd(records.size(), begun));
 }
 
 // Every property that some record fills, in declaration order.

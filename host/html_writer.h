@@ -5,7 +5,9 @@
 // per page, and a "What changed" page that lists every difference in a
 // line), one page per registered page (log tables marked by severity)
 // named from its link name, report.css, report.js and search-data.js, beside
-// the raw-data result files the library writes itself.
+// the raw-data result files the library writes itself. Values with a declared
+// unit, date-times and midnight dates read as people read them
+// (readable_values.h); section headings carry anchors.
 //
 //   TWriterSettings settings{"out", "out.partial", "", "html"};
 //   THtmlWriter writer(settings);
@@ -22,6 +24,7 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -103,6 +106,7 @@ class THtmlWriter : public THostWriter {
     int fTableCount = 0;
     std::vector<std::string> fSearchTexts;
     size_t fSearchBytes = 0;  // of the table texts in fSearchTexts
+    std::map<std::string, int> fAnchorUses;  // section anchors given, and how often
   };
   // A table written cell by cell, until EndTable.
   struct TStreamedTable {
@@ -144,6 +148,7 @@ class THtmlWriter : public THostWriter {
 
   void Append(const std::string& markup);
   void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
+  std::string SectionAnchor(const std::string& heading);
   void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
   void AppendTable(THtmlTable table);
@@ -165,6 +170,7 @@ class THtmlWriter : public THostWriter {
   THtmlTable RecordTable(const TInstances& records);
 
   TLibraryMarkup fMarkup;
+  TReadableValues fReadable;
   std::vector<TSummaryItem> fSummary;
   std::vector<TProblem> fProblems;
   std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none

@@ -56,11 +56,12 @@ std::string ContentOf(const std::filesystem::path& file) {
 
 // The report folder as the update script stores it: each file in byte order
 // of its name after a line "==> NAME <=="; not the folder's marker, whose
-// sizes depend on the folder's path.
+// sizes depend on the folder's path, nor the program's own stylesheet and
+// script, the same in every HTML report.
 std::string FolderListing(const std::string& folder) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  names.erase(".qzareport");
+  for (const char* notStored : {".qzareport", "report.css", "report.js"}) names.erase(notStored);
   std::string listing;
   for (const std::string& name : names) listing += "==> " + name + " <==\n" + ContentOf(folder + "/" + name);
   return listing;
