@@ -309,7 +309,10 @@ void MapProcesses(const TMachineRecords& records, TCollection& out) {
     std::string command = process.Column("COMMAND");
     if (command.empty()) command = process.Column("CMD");
     TMofInstance instance("VKXSG_Process");
-    instance.Set("Handle", process.Column("PID")).Set("Name", ProgramName(command)).SetIfAny("User", process.Column("USER"))
+    // A ps table of a sos report may repeat a process id; two instances with
+    // one path would be one.
+    instance.Set("Handle", out.UniqueKey("process", process.Column("PID"))).Set("Name", ProgramName(command))
+        .SetIfAny("User", process.Column("USER"))
         .SetNumber("ExecutionState", ExecutionStateOf(process.Column("STAT"))).Set("CommandLine", command);
     if (WholeNumber(process.Column("RSS"))) instance.Set("WorkingSetSize", Kilobytes(process.Column("RSS")));
     if (const auto priority = WholeNumber(process.Column("PRI"))) instance.SetNumber("Priority", *priority);
