@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -335,6 +341,94 @@ class TDeltaStore {
   size_t fDeltaCount = 0;
 };
 
+// The comparisons of the classes, made on worker threads a few classes ahead
+// of the one thread that stores their results, in list order. The store
+// writes only to the comparison classes (and the data source's counters),
+// which no comparison reads; both only read everything else.
+class TComparisonPipeline {
+ public:
+  struct TResult {
+    std::unique_ptr<TClassComparison> fComparison;  // owns the names the deltas point to
+    std::vector<TDeltaRecord> fDeltas;
+  };
+
+  TComparisonPipeline(const TMemoryNamespace& ns, uint16_t sourceCount, const std::vector<std::string>& classNames,
+                      const std::vector<TIgnoredProperty>& ignored)
+      : fNamespace(ns), fSourceCount(sourceCount), fClassNames(classNames), fIgnored(ignored),
+        fResults(classNames.size()), fErrors(classNames.size()), fReady(classNames.size(), false) {
+    const size_t workers = std::max(1u, std::thread::hardware_concurrency());
+    fAhead = workers + 1;
+    for (size_t i = 0; i < workers; ++i) fWorkers.emplace_back([this] { Work(); });
+  }
+
+  ~TComparisonPipeline() {
+    {
+      std::lock_guard<std::mutex> lock(fMutex);
+      fStopping = true;
+    }
+    fChanged.notify_all();
+    for (std::thread& worker : fWorkers) worker.join();
+  }
+
+  // The result of the class at index, waiting for it; indices are taken in
+  // order. A failure of its comparison is thrown here.
+  TResult Take(size_t index) {
+    std::unique_lock<std::mutex> lock(fMutex);
+    fChanged.wait(lock, [&] { return fReady[index]; });
+    fTaken = index + 1;
+    fChanged.notify_all();
+    if (fErrors[index]) std::rethrow_exception(fErrors[index]);
+    return std::move(fResults[index]);
+  }
+
+ private:
+  void Work() {
+    for (;;) {
+      size_t index;
+      {
+        std::unique_lock<std::mutex> lock(fMutex);
+        fChanged.wait(lock, [&] { return fStopping || fNext == fClassNames.size() || fNext < fTaken + fAhead; });
+        if (fStopping || fNext == fClassNames.size()) return;
+        index = fNext++;
+      }
+      TResult result;
+      std::exception_ptr error;
+      try {
+        result.fComparison.reset(new TClassComparison(fNamespace, fSourceCount, fClassNames[index], fIgnored));
+        if (result.fComparison->HasInstances()) {
+          result.fDeltas = result.fComparison->Deltas();
+        } else {
+          result.fComparison.reset();
+        }
+      } catch (...) {
+        error = std::current_exception();
+      }
+      {
+        std::lock_guard<std::mutex> lock(fMutex);
+        fResults[index] = std::move(result);
+        fErrors[index] = error;
+        fReady[index] = true;
+      }
+      fChanged.notify_all();
+    }
+  }
+
+  const TMemoryNamespace& fNamespace;
+  const uint16_t fSourceCount;
+  const std::vector<std::string>& fClassNames;
+  const std::vector<TIgnoredProperty>& fIgnored;
+  size_t fAhead = 1;  // classes compared but not yet taken, at most
+  std::mutex fMutex;
+  std::condition_variable fChanged;
+  std::vector<TResult> fResults;
+  std::vector<std::exception_ptr> fErrors;
+  std::vector<bool> fReady;
+  size_t fNext = 0;
+  size_t fTaken = 0;
+  bool fStopping = false;
+  std::vector<std::thread> fWorkers;
+};
+
 }  // namespace
 
 TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
@@ -344,10 +438,169 @@ TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
   const std::vector<std::string> classNames = ClassNames(*ns, sourceCount);
   TDeltaStore store(*ns);
   TDeltaSummary summary;
-  for (const std::string& className : classNames) {
-    TClassComparison comparison(*ns, sourceCount, className, ignored);
-    if (comparison.HasInstances()) store.Store(className, comparison.Deltas(), summary);
+  TComparisonPipeline comparisons(*ns, sourceCount, classNames, ignored);
+  for (size_t i = 0; i < classNames.size(); ++i) {
+    const TComparisonPipeline::TResult result = comparisons.Take(i);
+    if (result.fComparison) store.Store(classNames[i], result.fDeltas, summary);
   }
   ns->SetGenerationMode(1);
   return summary;
+}
+
+namespace {
+
+// Each entry with the reason its values move by themselves.
+const TIgnoredProperty kVolatileProperties[] = {
+    {"VKXSG_QZAProduct", "CollectionTime"},          // when the collector ran
+    {"VKXSG_OperatingSystem", "UpTime"},             // time since the boot
+    {"VKXSG_OperatingSystem", "LastBootUpTime"},     // every reboot
+    {"VKXSG_OperatingSystem", "LocalDateTime"},      // the clock
+    {"VKXSG_OperatingSystem", "MemoryLoad"},         // memory in use at that moment
+    {"VKXSG_OperatingSystem", "SwapUtilization"},
+    {"VKXSG_OperatingSystem", "FreePhysicalMemory"},
+    {"VKXSG_OperatingSystem", "FreeVirtualMemory"},
+    {"VKXSG_OperatingSystem", "FreeSpaceInPagingFiles"},
+    {"VKXSG_OperatingSystem", "FreeSwapSpaceSize"},
+    {"VKXSG_OperatingSystem", "SystemCache"},
+    {"VKXSG_OperatingSystem", "CommitTotal"},
+    {"VKXSG_OperatingSystem", "HandleCount"},        // load of the moment
+    {"VKXSG_OperatingSystem", "ThreadCount"},
+    {"VKXSG_OperatingSystem", "ProcessCount"},
+    {"VKXSG_OperatingSystem", "NumberOfProcesses"},
+    {"VKXSG_TimeZone", "LocalDateTime"},             // the clock
+    {"VKXSG_TimeZone", "GMTDateTime"},
+    {"VKXSG_SP_ComputerSystem", "SPClock"},          // the service processor's clock
+    {"VKXSG_Account", "LastLogon"},                  // every logon
+    {"VKXSG_Process", "Handle"},                     // a restarted process keeps its name, not its id
+    {"VKXSG_Process", "CreationDate"},               // restarted with the system
+    {"VKXSG_Process", "KernelModeTime"},             // run times and memory of the moment
+    {"VKXSG_Process", "UserModeTime"},
+    {"VKXSG_Process", "WorkingSetSize"},
+    {"CIM_StatisticalData", "StatisticTime"},        // when counters were read
+    {"VKXSG_SystemPerformanceData", "CounterValue"},
+    {"VKXSG_NetworkStatisticalData", "RXPackets"},   // traffic counters since the boot
+    {"VKXSG_NetworkStatisticalData", "RXBytes"},
+    {"VKXSG_NetworkStatisticalData", "RXErrors"},
+    {"VKXSG_NetworkStatisticalData", "RXDropErrors"},
+    {"VKXSG_NetworkStatisticalData", "RXOverrunErrors"},
+    {"VKXSG_NetworkStatisticalData", "RXFrameErrors"},
+    {"VKXSG_NetworkStatisticalData", "TXPackets"},
+    {"VKXSG_NetworkStatisticalData", "TXBytes"},
+    {"VKXSG_NetworkStatisticalData", "TXErrors"},
+    {"VKXSG_NetworkStatisticalData", "TXDropErrors"},
+    {"VKXSG_NetworkStatisticalData", "TXOverrunErrors"},
+    {"VKXSG_NetworkStatisticalData", "TXCarrierErrors"},
+    {"VKXSG_NetworkStatisticalData", "Collisions"},
+};
+
+const char kLogRecordClass[] = "CIM_LogRecord";
+// Log records that are not a log: the analysis' highlights, compared on their page.
+const char* const kRecordsOfNoLog[] = {"VKXSG_HeavyHittersLogRecord"};
+
+int Digits(const std::string& text, size_t first, size_t count) {
+  int number = 0;
+  for (size_t i = first; i < first + count; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return -1;
+    number = number * 10 + (text[i] - '0');
+  }
+  return number;
+}
+
+// Seconds since 1970 in UTC of a DMTF timestamp; false for an interval, a
+// null value or wildcards.
+bool SecondsOf(const TCIMValue& value, long long& seconds) {
+  if (value.IsNull() || value.GetType() != CIMTypeDateTime) return false;
+  const std::string text = value.ToDateTime().ToDMTFString();
+  if (text.size() != 25 || (text[21] != '+' && text[21] != '-')) return false;
+  const int year = Digits(text, 0, 4), month = Digits(text, 4, 2), day = Digits(text, 6, 2);
+  const int hour = Digits(text, 8, 2), minute = Digits(text, 10, 2), second = Digits(text, 12, 2);
+  const int offset = Digits(text, 22, 3);
+  if (std::min({year, month, day, hour, minute, second, offset}) < 0 || month < 1 || month > 12) return false;
+  // Days from the civil date (proleptic Gregorian).
+  const int y = year - (month <= 2);
+  const long long era = (y >= 0 ? y : y - 399) / 400;
+  const long long yearOfEra = y - era * 400;
+  const long long dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const long long days = era * 146097 + yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear - 719468;
+  seconds = days * 86400 + hour * 3600 + minute * 60 + second - (text[21] == '-' ? -offset : offset) * 60LL;
+  return true;
+}
+
+std::string LogOf(const ICIMInstance& record) {
+  try {
+    const std::string name = record.GetProperty("LogName")->GetValue().ToString();
+    if (!name.empty()) return name;
+  } catch (const TQZAException&) {
+    // A record without a LogName is of its class's log.
+  }
+  return record.GetClass()->GetName();
+}
+
+bool TimeOf(const ICIMInstance& record, long long& seconds) {
+  try {
+    return SecondsOf(record.GetProperty("MessageTimestamp")->GetValue(), seconds);
+  } catch (const TQZAException&) {
+    return false;
+  }
+}
+
+void EnumerateLogRecords(const TMemoryNamespace& ns, uint16_t dataSource,
+                         const std::function<void(const TInstancePtr&)>& visit) {
+  const TClassPtr logRecord = FindClass(ns, kLogRecordClass, dataSource);
+  if (!logRecord) return;
+  logRecord->EnumerateInstances(
+      [&](TInstancePtr record) {
+        const std::string className = record->GetClass()->GetName();
+        for (const char* excluded : kRecordsOfNoLog) {
+          if (SameName(className, excluded)) return true;
+        }
+        visit(record);
+        return true;
+      },
+      true, ContextOf(dataSource));
+}
+
+struct TBaseLog {
+  bool fTimed = false;
+  long long fLatest = 0;
+  std::unordered_set<std::string> fPaths;
+};
+
+}  // namespace
+
+std::vector<TIgnoredProperty> VolatileProperties(const std::vector<TIgnoredProperty>& ignored) {
+  std::vector<TIgnoredProperty> properties(std::begin(kVolatileProperties), std::end(kVolatileProperties));
+  properties.insert(properties.end(), ignored.begin(), ignored.end());
+  return properties;
+}
+
+std::vector<TNewLogRecords> FindNewLogRecords(const TMemoryNamespace& ns) {
+  std::unordered_map<std::string, TBaseLog> base;
+  EnumerateLogRecords(ns, 0, [&](const TInstancePtr& record) {
+    TBaseLog& log = base[LogOf(*record)];
+    long long seconds = 0;
+    if (TimeOf(*record, seconds)) {
+      log.fLatest = log.fTimed ? std::max(log.fLatest, seconds) : seconds;
+      log.fTimed = true;
+    }
+    log.fPaths.insert(record->GetReference().GetPath());
+  });
+  std::vector<TNewLogRecords> found;
+  for (uint16_t source = 1; source < ns.GetDataSourceCount(); ++source) {
+    std::unordered_map<std::string, size_t> logs;  // position in found
+    EnumerateLogRecords(ns, source, [&](const TInstancePtr& record) {
+      const std::string name = LogOf(*record);
+      const auto known = base.find(name);
+      long long seconds = 0;
+      const bool isNew = known == base.end() ||
+                         (known->second.fTimed && TimeOf(*record, seconds)
+                              ? seconds > known->second.fLatest
+                              : known->second.fPaths.count(record->GetReference().GetPath()) == 0);
+      if (!isNew) return;
+      auto added = logs.emplace(name, found.size());
+      if (added.second) found.push_back(TNewLogRecords{name, source, {}});
+      found[added.first->second].fRecords.push_back(record);
+    });
+  }
+  return found;
 }

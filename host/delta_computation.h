@@ -31,7 +31,10 @@
 // order of the properties), then the Type 2 in the order first met.
 //
 // Cost: per class one pass over each data source with a hash map by path, so
-// the time grows linearly with instances times properties.
+// the time grows linearly with instances times properties. The classes are
+// compared on worker threads (one per core) while the calling thread stores
+// the results of those before them in order: the results are the same
+// whatever the number of threads. The repository must not change meanwhile.
 //
 // The comparison classes are those of schema/vkxsg_delta.mof, declared in
 // data source 0 in that shape when its schema lacks them. Their keys
@@ -68,5 +71,25 @@ struct TIgnoredProperty {
 // Compares every data source of the namespace with data source 0.
 TDeltaSummary ComputeDeltas(const boost::shared_ptr<NVKXQZA20::TMemoryNamespace>& ns,
                             const std::vector<TIgnoredProperty>& ignored = {});
+
+// Properties whose values change between any two collections of one
+// machine without anything having been done to it: clocks, uptimes,
+// counters, free memory, process times and ids. They are still compared; a
+// summary of the changes folds them away. The list, then the user's ignored
+// properties (which go further: they are not compared at all).
+std::vector<TIgnoredProperty> VolatileProperties(const std::vector<TIgnoredProperty>& ignored);
+
+// The records that a later collection's log has and the base's lacks. A
+// record is new when it is later than the base log's latest record; a record
+// without a time, or in a log without timed records in the base, when its
+// object path is not in the base. Logs are told apart by LogName (their class
+// name when they have none). The cost is one pass over the log records of
+// every data source.
+struct TNewLogRecords {
+  std::string fLog;
+  uint16_t fDataSource;
+  std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>> fRecords;  // in the collection's order
+};
+std::vector<TNewLogRecords> FindNewLogRecords(const NVKXQZA20::TMemoryNamespace& ns);
 
 #endif

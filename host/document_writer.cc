@@ -1,5 +1,7 @@
 #include "host/document_writer.h"
 
+#include <sstream>
+
 #include "core/root.h"
 #include "host/report_summary.h"
 
@@ -39,8 +41,10 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   fIndex.fHost = MachineName(summary);
   fIndex.fSerialNumber = SummaryValue(summary, "Serial number");
   fIndex.fCollected = SummaryValue(summary, "Collected");
+  fChanges.reset();
   if (IsComparisonRun()) {
     fIndex.fComparedCollections = GetDataSourceLabels();
+    fChanges.reset(new TChangeList(VolatileColumnLabels(), fIndex.fComparedCollections.front()));
   } else {
     fIndex.fProblems = ReadReportProblems(ns);
   }
@@ -54,6 +58,11 @@ void TDocumentWriter::WriteCategoryTitle(std::string title) { fCategory = title;
 void TDocumentWriter::EndReport() {
   RenderPendingPage();
   RenderUnopenedPages();
+  if (fChanges) {
+    size_t newRecords = 0;
+    for (const TNewLogRecords& log : NewLogRecords()) newRecords += log.fRecords.size();
+    fIndex.fChanges = CountsOf(*fChanges, newRecords);
+  }
   RenderIndex(fIndex);
 }
 
@@ -79,6 +88,7 @@ void TDocumentWriter::OpenPage(std::string pagePath) {
   fPagePending = true;
   fPage = TDocumentPage();
   fPage.fCategory = fCategory;
+  if (fChanges) fChanges->BeginPage(pagePath);
   std::string folder = GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator;
   fPage.fLinkName = pagePath.compare(0, folder.size(), folder) == 0 ? pagePath.substr(folder.size()) : pagePath;
   fRowOpen = false;
@@ -125,10 +135,21 @@ void TDocumentWriter::RenderPendingPage() {
   }
   if (fPage.fTitle.empty()) fPage.fTitle = fPage.fPageName;
   fRenderedLinks.insert(fPage.fLinkName);
-  fPageOutput = RenderPage(fPage);
+  Emit(fPage);
+}
+
+void TDocumentWriter::Emit(const TDocumentPage& page) {
+  if (WritesPageFiles()) {
+    WriteStreamedFile(PageFile(page.fLinkName), [&](std::ostream& out) { RenderPage(page, out); });
+    return;
+  }
+  std::ostringstream out;
+  RenderPage(page, out);
+  fPageOutput = out.str();
 }
 
 void TDocumentWriter::RenderUnopenedPages() {
+  if (!WritesPageFiles()) return;  // no file for the index to miss
   for (const TIndexEntry& entry : fIndex.fEntries) {
     if (fRenderedLinks.count(entry.fLinkName) != 0) continue;
     TDocumentPage page;
@@ -137,7 +158,7 @@ void TDocumentWriter::RenderUnopenedPages() {
     page.fPageName = entry.fPageName;
     page.fTitle = entry.fPageName;
     page.fHasContent = false;
-    RenderPage(page);
+    Emit(page);
   }
 }
 
@@ -146,6 +167,7 @@ void TDocumentWriter::EndPageBody() {}
 void TDocumentWriter::WritePageHeading() {}
 
 void TDocumentWriter::WritePageTitle(std::string title, std::string linkText, std::string linkTarget) {
+  if (fChanges) fChanges->PageTitle(title);
   fPage.fTitle = title;
   fPage.fRawDataLinkText = linkText;
   fPage.fRawDataLinkTarget = linkTarget;
@@ -153,7 +175,8 @@ void TDocumentWriter::WritePageTitle(std::string title, std::string linkText, st
 
 // A title waits for the table it names; a title with no table after it
 // stays as a table without rows.
-void TDocumentWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool&) {
+void TDocumentWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) {
+  if (fChanges) fChanges->TableTitle(title, secondFlag);
   TDocumentTable table;
   table.fTitle = title;
   table.fSubtitle = subTitleEnabled;
@@ -161,7 +184,10 @@ void TDocumentWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, 
   fPendingTitle = title;
 }
 
-void TDocumentWriter::WriteSeparator() { fPendingTitle.clear(); }
+void TDocumentWriter::WriteSeparator() {
+  fPendingTitle.clear();
+  if (fChanges) fChanges->Separator();
+}
 
 TDocumentTable& TDocumentWriter::CurrentTable() {
   if (fPage.fTables.empty()) fPage.fTables.push_back(TDocumentTable());
@@ -180,6 +206,7 @@ static TDocumentTable& TableAfterTitle(std::vector<TDocumentTable>& tables, std:
 }
 
 void TDocumentWriter::WriteTableGrid(TTableGrid grid) {
+  if (fChanges) fChanges->Grid(PlainGridOf(grid, [](const std::string& text) { return text; }));
   TDocumentTable& table = TableAfterTitle(fPage.fTables, fPendingTitle);
   table.fWidth = grid.fTableWidth;
   table.fColumnWidths = grid.fColumnWidths;
@@ -231,7 +258,7 @@ void TDocumentWriter::AddCell(std::string text, bool header) {
   TDocumentCell cell;
   cell.fText = std::move(text);
   cell.fHeader = header;
-  CurrentRow().push_back(cell);
+  CurrentRow().push_back(std::move(cell));
 }
 
 void TDocumentWriter::BeginRow(bool&) {

@@ -11,10 +11,13 @@
 #ifndef QZA_HOST_DOCUMENT_WRITER_H
 #define QZA_HOST_DOCUMENT_WRITER_H
 
+#include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "host/change_list.h"
 #include "host/file_names.h"
 #include "host/host_writer.h"
 #include "host/report_problems.h"
@@ -62,6 +65,7 @@ struct TReportIndex {
   std::string fSerialNumber;
   std::string fCollected;
   std::vector<std::string> fComparedCollections;  // empty unless a comparison
+  TChangeCounts fChanges;                           // of a comparison: what its What changed list counts
   std::vector<TProblem> fProblems;                // none in a comparison
   std::vector<TIndexEntry> fEntries;
 };
@@ -119,8 +123,12 @@ class TDocumentWriter : public THostWriter {
   void WritePageHeading() override;
 
  protected:
-  // Renders a registered page; answers the text that GetPageOutput gives.
-  virtual std::string RenderPage(const TDocumentPage& page) = 0;
+  // Renders a registered page as it is written: to its file, or, when pages
+  // are not written to files, to the text that GetPageOutput gives.
+  virtual void RenderPage(const TDocumentPage& page, std::ostream& out) = 0;
+  // False when pages are only answered by GetPageOutput; a page written to
+  // its file is not held again as text.
+  virtual bool WritesPageFiles() const { return true; }
   // Renders the index of a full report.
   virtual void RenderIndex(const TReportIndex& index) = 0;
   // The text placed between array elements ("" is never used).
@@ -141,6 +149,7 @@ class TDocumentWriter : public THostWriter {
   TIndexEntry* FindEntry(const std::string& linkName);
   void RenderPendingPage();
   void RenderUnopenedPages();
+  void Emit(const TDocumentPage& page);
 
   std::string fExtension;
   TPageFileNames fFiles;
@@ -151,6 +160,7 @@ class TDocumentWriter : public THostWriter {
   bool fPagePending = false;  // opened and not yet rendered
   std::string fPendingTitle;
   TReportIndex fIndex;
+  std::unique_ptr<TChangeList> fChanges;  // in a comparison report
   std::set<std::string> fRenderedLinks;
   std::string fPageOutput;
 };

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "core/repository.h"
+
 namespace {
 
 std::string ContextText(const NVKXQZA20::TCIMContext& context, const std::string& key,
@@ -42,4 +44,34 @@ void THostWriter::WriteStreamedFile(const std::string& path, const std::function
   if (file) return;
   fFailures.push_back(path + ": cannot write the file");
   throw std::runtime_error(fFailures.back());
+}
+
+std::set<std::string> THostWriter::VolatileColumnLabels() {
+  std::set<std::string> labels;
+  auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
+  if (!ns) return labels;
+  const std::vector<TIgnoredProperty> properties = VolatileProperties(fIgnored);
+  NVKXQZA20::TClassCallback add = [&](boost::shared_ptr<NVKXQZA20::ICIMClass> cls) {
+    for (const TIgnoredProperty& property : properties) {
+      const bool inClass = property.fClass == "*" || cls->IsA(property.fClass);
+      if (!inClass || !cls->GetPropertyDecl(property.fProperty)) continue;
+      try {
+        labels.insert(GetTableHeaderLabel(*cls, TReportProperty(property.fProperty, "", "", "", ""),
+                                          NVKXQZA20::TCIMContext()));
+      } catch (const NVKXQZA20::TQZAException&) {
+        // A property without a label has no column to fold.
+      }
+    }
+    return true;
+  };
+  for (const auto& root : ns->GetRootClasses(NVKXQZA20::TCIMContext())) {
+    add(root);
+    root->EnumerateSubclasses(add, true);
+  }
+  return labels;
+}
+
+std::vector<TNewLogRecords> THostWriter::NewLogRecords() {
+  auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
+  return ns ? FindNewLogRecords(*ns) : std::vector<TNewLogRecords>();
 }

@@ -10,9 +10,11 @@
 
 #include <functional>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "host/delta_computation.h"
 #include "writer/writer.h"
 
 struct TWriterSettings {
@@ -34,19 +36,28 @@ class THostWriter : public TWriter {
   // Files that could not be written. The library absorbs a failing page, so
   // the tool asks here before it calls a report complete.
   const std::vector<std::string>& GetFailures() const { return fFailures; }
+  // The properties the comparison left out; they count as volatile too.
+  void SetIgnoredProperties(std::vector<TIgnoredProperty> ignored) { fIgnored = std::move(ignored); }
 
  protected:
   const TWriterSettings& Settings() const { return fSettings; }
+  const std::vector<TIgnoredProperty>& IgnoredProperties() const { return fIgnored; }
   // A staged path as the reader will find it.
   std::string DisplayPath(const std::string& path) const;
   // Writes a whole file, or records the failure and throws.
   void WriteWholeFile(const std::string& path, const std::string& text);
   // Writes a file through a stream, or records the failure and throws.
   void WriteStreamedFile(const std::string& path, const std::function<void(std::ostream&)>& write);
+  // Of a comparison: the column labels of the volatile properties (and the
+  // ignored ones) in every class that has them, and the later collections'
+  // new log records.
+  std::set<std::string> VolatileColumnLabels();
+  std::vector<TNewLogRecords> NewLogRecords();
 
  private:
   TWriterSettings fSettings;
   std::vector<std::string> fFailures;
+  std::vector<TIgnoredProperty> fIgnored;
 };
 
 #endif

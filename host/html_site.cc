@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/html_changes.h"
 #include "host/html_text.h"
 
 const char kHtmlIndexFile[] = "index.html";
@@ -55,6 +56,12 @@ const char kSearchBox[] =
     "<div id=\"search-results\" class=\"search-results\" aria-live=\"polite\"></div>\n"
     "</div>\n";
 
+const char kHeaderSearchBox[] =
+    "<div id=\"search-box\" class=\"search\" role=\"search\" hidden>"
+    "<label for=\"search\" class=\"visually-hidden\">Search the whole report</label>"
+    "<input type=\"search\" id=\"search\" placeholder=\"Search the report\" autocomplete=\"off\">"
+    "<div id=\"search-results\" class=\"search-results\" aria-live=\"polite\"></div></div>";
+
 }  // namespace
 
 std::string RenderProblemList(const std::vector<THtmlProblem>& problems) {
@@ -89,6 +96,8 @@ std::string HtmlDocumentHead(const THtmlDocument& document) {
   html += std::string("<script src=\"") + kHtmlScriptFile + "\" defer></script>\n</head>\n<body>\n";
   html += "<div class=\"site-header\" role=\"banner\"><a class=\"home\" href=\"" + std::string(kHtmlIndexFile) + "\">" +
           machine + " <span>System report</span></a>";
+  // The index has its own, larger search box.
+  if (!document.fSearchData) html += kHeaderSearchBox;
   if (!document.fNavigation.empty()) html += "<a class=\"to-nav\" href=\"#nav\">All pages</a>";
   html += std::string("</div>\n<div class=\"layout") + (document.fNavigation.empty() ? " plain" : "") + "\">\n";
   if (!document.fNavigation.empty()) {
@@ -111,6 +120,11 @@ void THtmlSite::SetCategoryTitle(const std::string& title) {
 }
 
 void THtmlSite::SetComparedCollections(const std::vector<std::string>& labels) { fComparedCollections = labels; }
+
+void THtmlSite::SetChangesPage(const std::string& file, const std::string& summary) {
+  fChangesFile = file;
+  fChangesSummary = summary;
+}
 
 void THtmlSite::CountDifference(const std::string& file, EDifference difference) {
   TDifferenceCounts& counts = fDifferences[file];
@@ -157,6 +171,10 @@ void THtmlSite::AddSearchTexts(const std::string& file, const std::string& title
 std::string THtmlSite::NavigationHtml(const std::string& currentFile) const {
   std::string html =
       std::string("<p class=\"nav-home\"><a href=\"") + kHtmlIndexFile + "\">Overview and search</a></p>\n";
+  if (!fChangesFile.empty()) {
+    html += "<p class=\"nav-title\">Comparison</p>\n<ul>\n" +
+            PageLink(fChangesFile, kChangesTitle, true, true, fChangesFile == currentFile, "") + "</ul>\n";
+  }
   for (const TCategory& category : fCategories) {
     if (category.fPages.empty()) continue;
     html += "<p class=\"nav-title\">" + CategoryName(category) + "</p>\n<ul>\n";
@@ -200,8 +218,12 @@ std::string THtmlSite::DifferenceBadge(const std::string& file) const {
 
 std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine,
                                  const std::string& problems) const {
-  std::string html = "<h1>" + IndexTitle(machine) + "</h1>\n" + (IsComparison() ? ComparisonLead() : "") +
-                     SummaryTable(summary) + problems + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
+  std::string html = "<h1>" + IndexTitle(machine) + "</h1>\n" + (IsComparison() ? ComparisonLead() : "");
+  if (!fChangesFile.empty()) {
+    html += "<p class=\"changes-link\"><a href=\"" + fChangesFile + "\">" + kChangesTitle + "</a>: " +
+            EncodeHtmlText(fChangesSummary) + "</p>\n";
+  }
+  html += SummaryTable(summary) + problems + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
   for (const TCategory& category : fCategories) {
     if (category.fTitle.empty() && category.fPages.empty()) continue;
     html += "<div class=\"category\">\n<h3>" + CategoryName(category) + "</h3>\n";

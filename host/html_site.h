@@ -72,6 +72,9 @@ class THtmlSite {
   // Makes the site a comparison report of the collections so labelled, the
   // base first (plain texts).
   void SetComparedCollections(const std::vector<std::string>& labels);
+  // The "What changed" page: first in the navigation, linked from the
+  // index with its counts (plain text).
+  void SetChangesPage(const std::string& file, const std::string& summary);
   // One instance shown on the page as differing.
   void CountDifference(const std::string& file, EDifference difference);
 
@@ -123,6 +126,8 @@ class THtmlSite {
   std::map<std::string, TSearchTexts> fSearchTexts;
   std::vector<std::string> fComparedCollections;
   std::map<std::string, TDifferenceCounts> fDifferences;
+  std::string fChangesFile;
+  std::string fChangesSummary;
 };
 
 #endif

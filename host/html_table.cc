@@ -62,6 +62,27 @@ bool HasLongToken(const std::string& text) {
   return false;
 }
 
+// Whether text from at on has the shape, '9' standing for any digit.
+bool HasShape(const std::string& text, size_t at, const char* shape) {
+  for (; *shape != '\0'; ++shape, ++at) {
+    if (at >= text.size()) return false;
+    const unsigned char c = static_cast<unsigned char>(text[at]);
+    if (*shape == '9' ? !std::isdigit(c) : c != static_cast<unsigned char>(*shape)) return false;
+  }
+  return true;
+}
+
+// A date with its time (2026-05-03 08:07:13, with fractions or a zone after
+// it) reads as one value and is kept on one line.
+const size_t kMaxTimestampLength = 40;
+
+bool IsTimestamp(const std::string& text) {
+  if (text.size() > kMaxTimestampLength || !HasShape(text, 0, "9999-99-99")) return false;
+  if (text.size() == 10) return true;
+  return (text[10] == ' ' || text[10] == 'T') && HasShape(text, 11, "99:99") &&
+         std::count(text.begin() + 16, text.end(), ' ') <= 1;
+}
+
 // Cells and rows are appended to the table's markup: large tables make
 // millions of them.
 void RenderCell(const THtmlCell& cell, size_t columnSpan, std::string& html) {
@@ -75,15 +96,22 @@ void RenderCell(const THtmlCell& cell, size_t columnSpan, std::string& html) {
       .Add(cell.fSame, "same")
       .Add(cell.fKind == THtmlCell::kMessage, "message")
       .Add(HasLongToken(cell.fText.fPlain), "long")
+      .Add(IsTimestamp(cell.fText.fPlain), "time")
       .Add(cell.fClasses)
       .AppendTo(html);
   const bool hasAlternate = !cell.fAlternate.fPlain.empty();
-  if (hasAlternate) {
-    html += " title=\"Alternate value: " + EncodeHtmlText(cell.fAlternate.fPlain) + "\"";
-    html += " data-v=\"" + EncodeHtmlText(cell.fText.fPlain) + "\"";
+  if (hasAlternate) html += " title=\"Alternate value: " + EncodeHtmlText(cell.fAlternate.fPlain) + "\"";
+  if (hasAlternate || !cell.fSortKey.empty()) {
+    html += " data-v=\"" + EncodeHtmlText(cell.fSortKey.empty() ? cell.fText.fPlain : cell.fSortKey) + "\"";
   }
   html += '>';
-  html += cell.fText.fHtml;
+  if (cell.fExact.empty()) {
+    html += cell.fText.fHtml;
+  } else {
+    const std::string exact = EncodeHtmlText(cell.fExact);
+    html += "<span class=\"readable\" tabindex=\"0\" title=\"" + exact + "\" data-exact=\"" + exact + "\">" +
+            cell.fText.fHtml + "</span>";
+  }
   if (hasAlternate) html += "<span class=\"alt\">" + cell.fAlternate.fHtml + "</span>";
   html += header ? "</th>" : "</td>";
 }
@@ -115,6 +143,30 @@ std::string RenderTableTools(const THtmlTable& table, const std::string& id, siz
          "-count\" aria-live=\"polite\"></span></div>\n";
 }
 
+// The table up to its first body row; a table without id is the rest of
+// the rows of a long one and has no caption.
+std::string TableOpening(const THtmlTable& table, size_t bodyRows, const std::string& id) {
+  const size_t columns = ColumnCount(table);
+  const size_t headerRows = LeadingHeaderRows(table);
+  const bool sortable = table.fSortable && headerRows > 0 && bodyRows > 1;
+  std::string html = "<div class=\"table-wrap\"><table";
+  if (!id.empty()) html += " id=\"" + id + "\"";
+  TClassList().Add(true, "grid").Add(sortable, "sortable").Add(columns >= kWideTableColumns, "wide").AppendTo(html);
+  html += WidthStyle(table.fWidth) + ">\n";
+  if (!table.fCaption.empty() && !id.empty()) {
+    html += "<caption" + std::string(table.fCaptionHidden ? " class=\"visually-hidden\"" : "") + ">" + table.fCaption +
+            "</caption>\n";
+  }
+  html += RenderColumnGroup(table);
+  if (headerRows > 0) {
+    html += "<thead>\n";
+    for (size_t r = 0; r < headerRows; ++r) AppendHtmlTableRow(table.fRows[r], columns, html);
+    html += "</thead>\n";
+  }
+  if (bodyRows > 0) html += "<tbody>\n";
+  return html;
+}
+
 THtmlCell::EKind GridCellKind(const TTableGrid& grid, int32_t row, int32_t column) {
   if (grid.fColumnReport && row == 0) return THtmlCell::kColumnHeader;
   if (grid.fRowReport && column == 0) return THtmlCell::kRowHeader;
@@ -128,30 +180,23 @@ std::string RenderHtmlTable(const THtmlTable& table, const std::string& id) {
   const size_t headerRows = LeadingHeaderRows(table);
   const size_t bodyRows = table.fRows.size() - headerRows;
   std::string html = HtmlTableStart(table, bodyRows, id);
-  for (size_t r = headerRows; r < table.fRows.size(); ++r) AppendHtmlTableRow(table.fRows[r], columns, html);
-  return html + HtmlTableEnd(bodyRows);
+  for (size_t r = headerRows; r < table.fRows.size(); ++r) {
+    html += HtmlTableRowBreak(table, bodyRows, r - headerRows, id);
+    AppendHtmlTableRow(table.fRows[r], columns, html);
+  }
+  return html + HtmlTableEnd(bodyRows, bodyRows);
 }
 
 std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::string& id) {
-  const size_t columns = ColumnCount(table);
-  const size_t headerRows = LeadingHeaderRows(table);
-  const bool sortable = table.fSortable && headerRows > 0 && bodyRows > 1;
   std::string html = RenderTableTools(table, id, bodyRows);
-  html += "<div class=\"table-wrap\"><table id=\"" + id + "\"";
-  TClassList().Add(true, "grid").Add(sortable, "sortable").Add(columns >= kWideTableColumns, "wide").AppendTo(html);
-  html += WidthStyle(table.fWidth) + ">\n";
-  if (!table.fCaption.empty()) {
-    html += "<caption" + std::string(table.fCaptionHidden ? " class=\"visually-hidden\"" : "") + ">" + table.fCaption +
-            "</caption>\n";
-  }
-  html += RenderColumnGroup(table);
-  if (headerRows > 0) {
-    html += "<thead>\n";
-    for (size_t r = 0; r < headerRows; ++r) AppendHtmlTableRow(table.fRows[r], columns, html);
-    html += "</thead>\n";
-  }
-  if (bodyRows > 0) html += "<tbody>\n";
-  return html;
+  return html + TableOpening(table, bodyRows, id);
+}
+
+// The rest of the rows repeat the header, without the table's id and caption.
+std::string HtmlTableRowBreak(const THtmlTable& table, size_t bodyRows, size_t index, const std::string& id) {
+  if (bodyRows <= kPageRows || index != kPageRows) return "";
+  return "</tbody>\n</table></div>\n<noscript class=\"more-rows\" data-table=\"" + id + "\">" +
+         TableOpening(table, bodyRows, "");
 }
 
 void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) {
@@ -169,9 +214,22 @@ void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) 
   html += "</tr>\n";
 }
 
-std::string HtmlTableEnd(size_t bodyRows) { return std::string(bodyRows > 0 ? "</tbody>\n" : "") + "</table></div>\n"; }
+std::string HtmlTableEnd(size_t bodyRows, size_t rowsBegun) {
+  return std::string(bodyRows > 0 ? "</tbody>\n" : "") + "</table></div>\n" +
+         (bodyRows > kPageRows && rowsBegun > kPageRows ? "</noscript>\n" : "");
+}
 
-THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
+void MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
+                  const std::string& libraryText) {
+  if (cell.fKind != THtmlCell::kData) return;
+  const std::optional<TReadableValue> shown = readable.Of(sources, libraryText);
+  if (!shown) return;
+  cell.fText = TCellText{EncodeHtmlText(shown->fText), shown->fText};
+  cell.fExact = shown->fExact;
+  cell.fSortKey = shown->fSortKey;
+}
+
+THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup, const TReadableValues& readable) {
   THtmlTable table;
   table.fWidth = grid.fTableWidth;
   table.fColumnWidths.assign(grid.fColumnWidths.begin(), grid.fColumnWidths.end());
@@ -189,6 +247,7 @@ THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup) {
       cell.fAlternate = markup.Of(source.fAlternateText);
       cell.fMonospaced = source.fMonospaced;
       cell.fSame = source.fText == kSameText;
+      MakeReadable(cell, readable, source.fSources, source.fText);
       row.fCells.push_back(std::move(cell));
     }
     table.fRows.push_back(std::move(row));

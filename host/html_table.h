@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "host/html_text.h"
+#include "host/readable_values.h"
 #include "writer/table_grid.h"
 
 struct THtmlCell {
@@ -26,6 +27,10 @@ struct THtmlCell {
   bool fMonospaced = false;
   bool fSame = false;    // a comparison cell whose value equals the base's
   std::string fClasses;  // further classes of the writer's own
+  // Behind a readable text ("32 GiB"): the exact value, shown on hover and
+  // on a click, and the key the column sorts by. Empty when the text is exact.
+  std::string fExact;
+  std::string fSortKey;
 };
 
 struct THtmlRow {
@@ -51,18 +56,35 @@ struct THtmlTable {
 // Body rows beyond this get a filter box.
 const size_t kFilterRowThreshold = 50;
 
+// A browser shows the body rows of a longer table a page of this many at a
+// time (report.js). The rows after the first page follow the table inside
+// <noscript>: a browser that runs scripts keeps them as one text, unread,
+// until they are shown, so that a log of many thousand records opens at
+// once; without scripts they are a second table under the same header.
+const size_t kPageRows = 200;
+
 // The table (with its filter box when long) as markup; id names the table.
 std::string RenderHtmlTable(const THtmlTable& table, const std::string& id);
 
 // A table too long to hold, rendered a piece at a time: the start holds the
 // leading header rows of table and announces bodyRows rows, which follow one
-// by one before the end.
+// by one, each after HtmlTableRowBreak, before the end.
 std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::string& id);
+// What goes before body row index (from 0): the break after the first page.
+std::string HtmlTableRowBreak(const THtmlTable& table, size_t bodyRows, size_t index, const std::string& id);
 void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html);
-std::string HtmlTableEnd(size_t bodyRows);
+// The end after rowsBegun rows (their breaks written): all of bodyRows, or
+// fewer when the table is abandoned.
+std::string HtmlTableEnd(size_t bodyRows, size_t rowsBegun);
 
-// A grid of the generic renderer; its cell texts go through the markup.
-THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup);
+// A grid of the generic renderer; its cell texts go through the markup, and
+// the values of its cells are made readable where they can be.
+THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup, const TReadableValues& readable);
+
+// Gives a data cell the readable form of the value the library wrote as
+// libraryText from sources, when there is one.
+void MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
+                  const std::string& libraryText);
 
 
 #endif

@@ -12,6 +12,7 @@
 #include "core/root.h"
 #include "host/display_text.h"
 #include "host/html_assets.h"
+#include "writer/cim_reading.h"
 
 namespace fs = std::filesystem;
 using NVKXQZA20::ICIMInstance;
@@ -211,7 +212,56 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
-  if (IsComparisonRun()) fSite.SetComparedCollections(GetDataSourceLabels());
+  fReadable.ReadTimeZone(ns);
+  fChanges.reset();
+  if (IsComparisonRun()) {
+    fSite.SetComparedCollections(GetDataSourceLabels());
+    const std::vector<std::string>& labels = GetDataSourceLabels();
+    fChanges.reset(new TChangeList(VolatileColumnLabels(), labels.empty() ? "" : labels.front()));
+  }
+}
+
+// The log records of the later collections that the base lacks, with the
+// time and message a reader looks for.
+std::vector<TShownLogRecords> THtmlWriter::ShownLogRecords() {
+  std::vector<TShownLogRecords> shown;
+  for (const TNewLogRecords& log : NewLogRecords()) {
+    const std::vector<std::string>& labels = GetDataSourceLabels();
+    shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "", {}});
+    for (const auto& record : log.fRecords) {
+      std::string time;
+      try {
+        time = record->GetProperty("MessageTimestamp")->GetValue().ToDateTime().ToUIString();
+      } catch (const TQZAException&) {
+        // A record without a time shows none.
+      }
+      std::string message = PropertyText(*record, "Message");
+      if (message.empty()) message = PropertyText(*record, "Description");
+      shown.back().fRecords.emplace_back(time, message);
+    }
+  }
+  return shown;
+}
+
+void THtmlWriter::WriteChangesPage() {
+  ClosePage();
+  const std::vector<TShownLogRecords> logs = ShownLogRecords();
+  std::vector<std::string> ignored;
+  for (const TIgnoredProperty& property : IgnoredProperties()) {
+    ignored.push_back(property.fClass + "." + property.fProperty);
+  }
+  fPage = TPage();
+  fPage.fOpen = true;
+  fPage.fFile = fFiles.FileFor("what_changed");
+  fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
+  fPage.fTitle = kChangesTitle;
+  Append(ChangesPageBody(*fChanges, logs, ignored));
+  for (const TPageChanges& page : fChanges->Pages()) {
+    for (const TChange& change : page.fChanges) fPage.fSearchTexts.push_back(change.fInstance);
+  }
+  const std::string file = fPage.fFile;
+  ClosePage();
+  fSite.SetChangesPage(file, ChangesSummary(CountsOf(*fChanges, RecordCount(logs))));
 }
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
@@ -234,6 +284,7 @@ void THtmlWriter::WriteCategoryTitle(std::string title) { fSite.SetCategoryTitle
 
 void THtmlWriter::EndReport() {
   ClosePage();
+  if (fChanges) WriteChangesPage();
   THtmlDocument index;
   index.fTitle = fSite.IndexTitle(fMachine);
   index.fMachine = fMachine;
@@ -285,6 +336,7 @@ void THtmlWriter::OpenPage(std::string pagePath) {
     }
   }
   fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
+  if (fChanges) fChanges->BeginPage(fPage.fFile);
 }
 
 void THtmlWriter::ClosePage() {
@@ -332,6 +384,7 @@ void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::s
     link = " <span class=\"page-link\">" + TextMarkup(linkText) + "</span>";
   }
   Append("<h1>" + markup + link + "</h1>\n");
+  if (fChanges) fChanges->PageTitle(PlainTextOf(markup));
   fPage.fLastHeading = PlainTextOf(markup);
   fPage.fSearchTexts.push_back(fPage.fLastHeading);
 }
@@ -342,15 +395,31 @@ void THtmlWriter::RegisterPage(std::string linkName, std::string pageName, bool&
 
 void THtmlWriter::WriteSeparator() {
   EndTable();
+  if (fChanges) fChanges->Separator();
   Append("<hr>\n");
 }
 
 void THtmlWriter::AppendHeading(const std::string& tag, const std::string& classes, const std::string& title) {
   EndTable();
   const std::string markup = TextMarkup(title);
-  Append("<" + tag + (classes.empty() ? "" : " class=\"" + classes + "\"") + ">" + markup + "</" + tag + ">\n");
+  const std::string anchor = SectionAnchor(PlainTextOf(markup));
+  Append("<" + tag + " id=\"" + anchor + "\"" + (classes.empty() ? "" : " class=\"" + classes + "\"") + ">" + markup +
+         "<a class=\"anchor\" href=\"#" + anchor + "\" aria-label=\"Link to this section\">#</a></" + tag + ">\n");
   fPage.fLastHeading = PlainTextOf(markup);
   fPage.fSearchTexts.push_back(fPage.fLastHeading);
+}
+
+// Sections are linked by their heading: "sec-" and the heading's letters
+// and digits, numbered when a page repeats a heading.
+std::string THtmlWriter::SectionAnchor(const std::string& heading) {
+  std::string anchor = "sec";
+  for (char c : heading) {
+    const bool kept = std::isalnum(static_cast<unsigned char>(c));
+    if (kept || anchor.back() != '-') anchor += kept ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '-';
+  }
+  while (anchor.back() == '-') anchor.pop_back();
+  const int uses = ++fPage.fAnchorUses[anchor];
+  return uses == 1 ? anchor : anchor + "-" + std::to_string(uses);
 }
 
 void THtmlWriter::AppendNote(const std::string& text) {
@@ -361,6 +430,7 @@ void THtmlWriter::AppendNote(const std::string& text) {
 // comparison pages ("Missing from", "Differences").
 void THtmlWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) {
   AppendHeading(subTitleEnabled ? "h3" : "h2", secondFlag ? "compare" : "", title);
+  if (fChanges) fChanges->TableTitle(PlainTextOf(TextMarkup(title)), secondFlag);
   if (secondFlag && IsComparisonRun()) CountDifference(title);
 }
 
@@ -392,7 +462,7 @@ std::string THtmlWriter::NextTableId() { return "t" + std::to_string(++fPage.fTa
 void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
   const size_t collected = 2 * kMaxSearchBytesPerPage;
   for (const THtmlCell& cell : row.fCells) {
-    for (const std::string* text : {&cell.fText.fPlain, &cell.fAlternate.fPlain}) {
+    for (const std::string* text : {&cell.fText.fPlain, &cell.fAlternate.fPlain, &cell.fExact}) {
       if (text->empty() || fPage.fSearchBytes >= collected) continue;
       fPage.fSearchBytes += text->size();
       fPage.fSearchTexts.push_back(*text);
@@ -402,7 +472,10 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
-  THtmlTable table = TableFromGrid(grid, fMarkup);
+  if (fChanges && fPage.fOpen) {
+    fChanges->Grid(PlainGridOf(grid, [this](const std::string& text) { return fMarkup.Of(text).fPlain; }));
+  }
+  THtmlTable table = TableFromGrid(grid, fMarkup, fReadable);
   MarkGridSeverities(table);
   AppendTable(std::move(table));
 }
@@ -551,6 +624,7 @@ THtmlCell THtmlWriter::ValueCell(TInstancePtr instance, const TReportProperty& c
                                     [](const TPropertyPtr& p) { return p && p->HasAlternateValue(); });
     std::string alternate = hasAlternate ? GetValuesFromProperties(properties, separator, true) : "";
     if (alternate != text) cell.fAlternate = fMarkup.Of(alternate);
+    MakeReadable(cell, fReadable, properties, text);
   } catch (const TQZAException&) {
     // An unreadable value leaves the cell empty, as a missing property does.
   }
@@ -692,17 +766,19 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   CollectSearchTexts(header);
   const std::string id = NextTableId();
   Append(HtmlTableStart(head, records.size(), id));
-  size_t bodyRow = 0;
   const size_t kChunkBytes = 1 << 20;
   std::string chunk;
+  size_t begun = 0;
   try {
-    for (const TInstancePtr& record : records) {
+    for (; begun < records.size(); ++begun) {
+      const TInstancePtr& record = records[begun];
+      chunk += HtmlTableRowBreak(head, records.size(), begun, id);
       THtmlRow row;
       row.fCells.reserve(header.fCells.size());
       row.fSeverity = SeverityName(RecordSeverity(*record));
       row.fCells.push_back(SeverityCell(row.fSeverity));
       for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
-      LinkProblems(row, id + "-r" + std::to_string(++bodyRow));
+      LinkProblems(row, id + "-r" + std::to_string(begun + 1));
       CollectSearchTexts(row);
       AppendHtmlTableRow(row, row.fCells.size(), chunk);
       if (chunk.size() < kChunkBytes) continue;
@@ -711,10 +787,10 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
     }
   } catch (...) {
     // The page stays well-formed when the library abandons it.
-    Append(chunk + HtmlTableEnd(records.size()));
+    Append(chunk + HtmlTableEnd(records.size(), begun + 1));
     throw;
   }
-  Append(chunk + HtmlTableEnd(records.size()));
+  Append(chunk + HtmlTableEnd(records.size(), begun));
 }
 
 // Every property that some record fills, in declaration order.

@@ -2,9 +2,12 @@
 // without a server or network: index.html (machine summary, its problems
 // linked to their rows, contents and a search over the whole report; in a
 // comparison, the compared collections and the differing instances counted
-// per page), one page per registered page (log tables marked by severity)
+// per page, and a "What changed" page that lists every difference in a
+// line), one page per registered page (log tables marked by severity)
 // named from its link name, report.css, report.js and search-data.js, beside
-// the raw-data result files the library writes itself.
+// the raw-data result files the library writes itself. Values with a declared
+// unit, date-times and midnight dates read as people read them
+// (readable_values.h); section headings carry anchors.
 //
 //   TWriterSettings settings{"out", "out.partial", "", "html"};
 //   THtmlWriter writer(settings);
@@ -21,11 +24,14 @@
 
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "host/change_list.h"
 #include "host/host_writer.h"
+#include "host/html_changes.h"
 #include "host/html_site.h"
 #include "host/html_table.h"
 #include "host/file_names.h"
@@ -100,6 +106,7 @@ class THtmlWriter : public THostWriter {
     int fTableCount = 0;
     std::vector<std::string> fSearchTexts;
     size_t fSearchBytes = 0;  // of the table texts in fSearchTexts
+    std::map<std::string, int> fAnchorUses;  // section anchors given, and how often
   };
   // A table written cell by cell, until EndTable.
   struct TStreamedTable {
@@ -135,10 +142,13 @@ class THtmlWriter : public THostWriter {
   void ReadSummary(TNamespacePtr ns);
   void WriteAssets();
   void WritePages();
+  std::vector<TShownLogRecords> ShownLogRecords();
+  void WriteChangesPage();
   void WritePage(const TWrittenPage& page);
 
   void Append(const std::string& markup);
   void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
+  std::string SectionAnchor(const std::string& heading);
   void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
   void AppendTable(THtmlTable table);
@@ -160,6 +170,7 @@ class THtmlWriter : public THostWriter {
   THtmlTable RecordTable(const TInstances& records);
 
   TLibraryMarkup fMarkup;
+  TReadableValues fReadable;
   std::vector<TSummaryItem> fSummary;
   std::vector<TProblem> fProblems;
   std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none
@@ -170,6 +181,7 @@ class THtmlWriter : public THostWriter {
   TPage fPage;
   TStreamedTable fStreamed;
   TVellumSummary fVellum;
+  std::unique_ptr<TChangeList> fChanges;  // in a comparison report
 };
 
 #endif

@@ -24,10 +24,9 @@ class TInventoryWriter : public TDocumentWriter {
   // A single page (writeFiles false) is only answered by GetPageOutput.
   TInventoryWriter(TWriterSettings settings, bool writeFiles);
 
-  static json_values::json PageDocument(const TDocumentPage& page);
-
  protected:
-  std::string RenderPage(const TDocumentPage& page) override;
+  void RenderPage(const TDocumentPage& page, std::ostream& out) override;
+  bool WritesPageFiles() const override { return fWriteFiles; }
   void RenderIndex(const TReportIndex& index) override;
   std::string ListSeparator() const override { return ", "; }
 

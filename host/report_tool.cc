@@ -215,6 +215,7 @@ void WriteMainReport(const TToolOptions& options, const TLoadedCollections& load
                      std::ostream& err) {
   TReport report(loaded.fNamespace, context, settings.fOutputFolder);
   std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace, progress);
+  writer->SetIgnoredProperties(options.fIgnored);
   if (!options.fPage.empty()) {
     WritePage(options, report, *writer, context, out, err);
   } else {

@@ -1,6 +1,7 @@
 #include "host/text_writer.h"
 
 #include <algorithm>
+#include <ostream>
 
 #include "host/display_text.h"
 
@@ -113,65 +114,68 @@ std::string TTextWriter::CellText(const TDocumentCell& cell) {
 
 // Columns of labelled values, each as wide as its widest line up to a limit;
 // longer texts wrap within their column.
-std::string TTextWriter::RenderGrid(const TDocumentTable& table) {
+void TTextWriter::RenderGrid(const TDocumentTable& table, std::ostream& out) {
   size_t columns = 0;
   for (const auto& row : table.fRows) columns = std::max(columns, row.size());
   std::vector<size_t> widths(columns, 1);
   for (const auto& row : table.fRows) {
     for (size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], std::min(kMaxColumnWidth, LongestLine(CellText(row[c]))));
   }
-  std::string text;
+  std::vector<std::string> cells(columns);
   for (size_t r = 0; r < table.fRows.size(); ++r) {
-    std::vector<std::string> cells(columns);
-    for (size_t c = 0; c < table.fRows[r].size(); ++c) cells[c] = CellText(table.fRows[r][c]);
-    text += SideBySide(cells, widths, " | ");
+    for (size_t c = 0; c < columns; ++c) cells[c] = c < table.fRows[r].size() ? CellText(table.fRows[r][c]) : "";
+    out << SideBySide(cells, widths, " | ");
     if (r == 0 && table.fHeaderRow) {
       std::string rule;
       for (size_t c = 0; c < columns; ++c) rule += (c == 0 ? "" : "-+-") + std::string(widths[c], '-');
-      text += rule + "\n";
+      out << rule << "\n";
     }
   }
-  return text;
 }
 
 // Label and value per line, one block per value column; values keep their
 // own lines (raw outputs, configuration files), and long labels wrap.
-std::string TTextWriter::RenderRecords(const TDocumentTable& table) {
+void TTextWriter::RenderRecords(const TDocumentTable& table, std::ostream& out) {
   size_t labelWidth = 1;
   for (const auto& row : table.fRows) {
     if (!row.empty()) labelWidth = std::max(labelWidth, std::min(kMaxColumnWidth, LongestLine(row[0].fText)));
   }
   size_t columns = 0;
   for (const auto& row : table.fRows) columns = std::max(columns, row.size());
-  std::string text;
   for (size_t c = 1; c < columns; ++c) {
-    if (c > 1) text += "\n";
+    if (c > 1) out << "\n";
     for (const auto& row : table.fRows) {
       if (row.empty()) continue;
       const std::string value = c < row.size() ? CellText(row[c]) : "";
-      text += SideBySide({row[0].fText, value}, {labelWidth, std::max<size_t>(1, LongestLine(value))}, " : ");
+      out << SideBySide({row[0].fText, value}, {labelWidth, std::max<size_t>(1, LongestLine(value))}, " : ");
     }
   }
-  return text;
 }
 
-std::string TTextWriter::RenderTable(const TDocumentTable& table) {
-  std::string text;
-  if (!table.fTitle.empty()) text += Underline(table.fTitle, table.fSubtitle ? '.' : '-');
-  if (table.fRows.empty()) return text;
-  return text + (table.fHeaderColumn ? RenderRecords(table) : RenderGrid(table));
-}
-
-std::string TTextWriter::RenderPage(const TDocumentPage& page) {
-  std::string text = Underline(HeadingText(page.fTitle), '=');
-  if (!page.fRawDataLinkTarget.empty()) {
-    text += page.fRawDataLinkText + ": " + PageFileName(page.fRawDataLinkTarget) + "\n";
+void TTextWriter::RenderTable(const TDocumentTable& table, std::ostream& out) {
+  if (!table.fTitle.empty()) out << Underline(table.fTitle, table.fSubtitle ? '.' : '-');
+  if (table.fRows.empty()) return;
+  if (table.fHeaderColumn) {
+    RenderRecords(table, out);
+  } else {
+    RenderGrid(table, out);
   }
-  if (!page.fHasContent) text += "(no data)\n";
-  for (const TDocumentTable& table : page.fTables) text += "\n" + RenderTable(table);
-  text = VisibleText(text, ELineEnds::kKept);
-  WriteWholeFile(PageFile(page.fLinkName), text);
-  return text;
+}
+
+// Written line by line through VisibleText, as the page is rendered.
+void TTextWriter::RenderPage(const TDocumentPage& page, std::ostream& out) {
+  TVisibleLines lines(out);
+  std::ostream visible(&lines);
+  visible << Underline(HeadingText(page.fTitle), '=');
+  if (!page.fRawDataLinkTarget.empty()) {
+    visible << page.fRawDataLinkText << ": " << PageFileName(page.fRawDataLinkTarget) << "\n";
+  }
+  if (!page.fHasContent) visible << "(no data)\n";
+  for (const TDocumentTable& table : page.fTables) {
+    visible << "\n";
+    RenderTable(table, visible);
+  }
+  visible.flush();
 }
 
 void TTextWriter::RenderIndex(const TReportIndex& index) {
@@ -183,6 +187,7 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
   for (size_t i = 0; i < index.fComparedCollections.size(); ++i) {
     text += (i == 0 ? "Base collection: " : "Compared with: ") + index.fComparedCollections[i] + "\n";
   }
+  if (!index.fComparedCollections.empty()) text += "What changed: " + ChangesSummary(index.fChanges) + "\n";
   text += ProblemsText(index);
   std::string category;
   for (size_t i = 0; i < index.fEntries.size(); ++i) {

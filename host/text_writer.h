@@ -12,14 +12,14 @@ class TTextWriter : public TDocumentWriter {
   explicit TTextWriter(TWriterSettings settings);
 
  protected:
-  std::string RenderPage(const TDocumentPage& page) override;
+  void RenderPage(const TDocumentPage& page, std::ostream& out) override;
   void RenderIndex(const TReportIndex& index) override;
   std::string ListSeparator() const override { return ", "; }
 
  private:
-  static std::string RenderTable(const TDocumentTable& table);
-  static std::string RenderGrid(const TDocumentTable& table);
-  static std::string RenderRecords(const TDocumentTable& table);
+  static void RenderTable(const TDocumentTable& table, std::ostream& out);
+  static void RenderGrid(const TDocumentTable& table, std::ostream& out);
+  static void RenderRecords(const TDocumentTable& table, std::ostream& out);
   static std::string CellText(const TDocumentCell& cell);
 };
 

@@ -8,9 +8,14 @@
 #define QZA_WRITER_TABLE_GRID_H
 
 #include <array>
+#include <boost/shared_ptr.hpp>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace NVKXQZA20 {
+class ICIMProperty;
+}
 
 struct TTableCell {
   std::string fText;
@@ -19,6 +24,10 @@ struct TTableCell {
   // Set, all three, on the "--- SAME ---" cells of comparison pages; what
   // they look like is the writer's choice.
   std::array<bool, 3> fMarkers{};
+  // The properties a value cell's text was read from, so that a writer may
+  // show their values its own way (units, dates); empty for labels and for
+  // texts made otherwise. The text itself stays what the library made.
+  std::vector<boost::shared_ptr<NVKXQZA20::ICIMProperty>> fSources;
 };
 
 struct TTableGrid {

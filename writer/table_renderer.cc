@@ -160,6 +160,7 @@ TTableCell TTableRenderer::MakeValueCell(const TReportClass& table, const TRepor
     cell.fAlternateText = alternate;
   }
   cell.fText = fHooks.fCellText ? fHooks.fCellText(table, name, instance, text) : text;
+  cell.fSources = std::move(properties);
   return cell;
 }
 

@@ -152,6 +152,24 @@ TEST(ComputeDeltasTest, PropertyAnotherDataSourceLacksReadsAsNull) {
   EXPECT_EQ(std::vector<std::string>({"T_Disk: 4 T_Disk.ID=\"a\" [0,1] Model"}), StoredDeltas(ns));
 }
 
+// Classes are compared on worker threads: a core failure at any call, in a
+// comparison or in the store, still reaches the caller as the core's error.
+TEST(ComputeDeltasTest, CoreFailureAtAnyCallPassesOn) {
+  const std::vector<std::string> collections = {
+      "instance of T_Disk { ID = \"a\"; Size = 1; }; instance of T_Fan { ID = \"f\"; };",
+      "instance of T_Disk { ID = \"a\"; Size = 2; }; instance of T_Fan { ID = \"g\"; };"};
+  TTestNamespace clean = Collections(collections);
+  clean->InjectFault(0, kQZAOk);
+  ComputeDeltas(clean);
+  const uint64_t calls = clean->GetCallCount();
+  ASSERT_GT(calls, 0u);
+  for (uint64_t faultAt = 1; faultAt <= calls; ++faultAt) {
+    TTestNamespace ns = Collections(collections);
+    ns->InjectFault(faultAt, kQZAFailed);
+    EXPECT_THROW(ComputeDeltas(ns), TQZAException) << "fault at call " << faultAt << " of " << calls;
+  }
+}
+
 class ComputedComparisonPageTest : public TComparisonTest {};
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "host/html_text.h"
+#include "host/line_diff.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,43 @@ TEST(TLibraryMarkup, KeepsOnlyTheLibrarysOwnMarkup) {
                         .Of("a\x1e"
                             "b")
                         .fPlain);
+}
+
+// Each line of the difference led by ' ' (kept), '-' (removed) or '+' (added).
+std::string Script(const TLineDiff& diff) {
+  std::string script;
+  for (const TDiffLine& line : diff.fLines) {
+    script += (line.fChange == ELineChange::kKept ? " " : line.fChange == ELineChange::kRemoved ? "-" : "+");
+    script += std::string(line.fText) + "\n";
+  }
+  return script;
+}
+
+TEST(DiffLines, GivesTheShortestScript) {
+  const struct {
+    const char* fBase;
+    const char* fOther;
+    const char* fScript;
+  } cases[] = {
+      {"a\nb\nc\n", "a\nb\nc\n", " a\n b\n c\n"},
+      {"DEVICE=eno2\nMTU=1500\n", "DEVICE=eno2\nMTU=9000\n", " DEVICE=eno2\n-MTU=1500\n+MTU=9000\n"},
+      {"a\nb\nc\nd", "a\nc\nd\ne", " a\n-b\n c\n d\n+e\n"},
+      {"x\ny\nz", "y\nx\nz", "-x\n y\n+x\n z\n"},
+      {"", "new\n", "+new\n"},
+      {"old", "", "-old\n"},
+  };
+  for (const auto& test : cases) EXPECT_EQ(test.fScript, Script(DiffLines(test.fBase, test.fOther))) << test.fBase;
+}
+
+// Two unrelated logs: past the bound the middle is removed, then added, at once.
+TEST(DiffLines, StopsPairingLinesPastTheBound) {
+  std::string base, other;
+  for (int i = 0; i < 100000; ++i) base += "a" + std::to_string(i) + "\n", other += "b" + std::to_string(i) + "\n";
+  const TLineDiff diff = DiffLines("same\n" + base, "same\n" + other);
+  EXPECT_FALSE(diff.fShortest);
+  ASSERT_EQ(200001u, diff.fLines.size());
+  EXPECT_EQ(ELineChange::kRemoved, diff.fLines[100000].fChange);
+  EXPECT_EQ(ELineChange::kAdded, diff.fLines[100001].fChange);
 }
 
 TEST(SafeIdentifier, KeepsOnlyNameCharacters) {

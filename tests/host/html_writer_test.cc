@@ -164,7 +164,7 @@ class HtmlWriterTest : public ::testing::Test {
     static const std::set<std::string> kElements = {
         "html", "head",  "meta",  "title", "link", "script", "body",  "div",   "span",    "a",
         "p",    "h1",    "h2",    "h3",    "ul",   "ol",     "li",    "table", "caption", "colgroup",
-        "col",  "thead", "tbody", "tr",    "th",   "td",     "input", "label", "hr",      "br"};
+        "col",  "thead", "tbody", "tr",    "th",   "td",     "input", "label", "hr",      "br", "noscript"};
     static const std::set<std::string> kAttributes = {
         "lang",   "charset",    "name",       "content",      "rel",          "href",  "src",     "defer", "class",
         "id",     "role",       "aria-label", "aria-current", "aria-live",    "scope", "colspan", "style", "title",
