@@ -253,7 +253,7 @@ void MapCpuInfoProcessors(const TCpuInfo& cpuInfo, TCollection& out) {
     const TFieldBlock& first = *package.second.front();
     const auto id = WholeNumber(package.first);
     TMofInstance processor("VKXSG_Processor");
-    processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", "CPU " + std::to_string(id ? *id + 1 : 1))
+    processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", "CPU " + std::to_string(id ? *id + 1 : 1)))
         .SetIfAny("Name", Trimmed(first.Value("model name"))).SetIfAny("Manufacturer", first.Value("vendor_id"))
         .SetIfAny("Stepping", first.Value("stepping")).SetNumber("CPUStatus", kCpuEnabled)
         .SetNumbers("OperationalStatus", {2});
@@ -424,7 +424,7 @@ void MapPciFunction(const TPciFunction& function, const std::string& slotAlias, 
   const char* className = IsBridge(function) ? "VKXSG_PCIBridge" : "VKXSG_PCIDevice";
   const std::string alias = out.NewAlias("Pci_" + function.fAddress);
   TMofInstance instance(className, alias);
-  instance.Set("CreationClassName", className).Set("DeviceID", function.fAddress)
+  instance.Set("CreationClassName", className).Set("DeviceID", out.UniqueKey("pci", function.fAddress))
       .Set("Description", function.fName)
       .SetIfAny("PciDeviceID", function.fDeviceId).SetIfAny("VendorID", function.fVendorId)
       .SetIfAny("Manufacturer", PciVendorName(function.fVendorId)).SetStrings("OtherIdentifyingInfo", PciIdentity(function));

@@ -53,7 +53,7 @@ void MapDisks(const TBlockDevices& devices, TCollection& out, TStorageAliases& a
       const std::string alias = out.NewAlias("Disk_" + device.fName);
       diskAlias[device.fName] = alias;
       TMofInstance disk("VKXSG_MediaAccessDevice", alias);
-      disk.Set("CreationClassName", "VKXSG_MediaAccessDevice").Set("DeviceID", path).Set("Name", path)
+      disk.Set("CreationClassName", "VKXSG_MediaAccessDevice").Set("DeviceID", out.UniqueKey("disk", path)).Set("Name", path)
           .SetIfAny("Model", Trimmed(device.Column("VENDOR") + " " + device.Column("MODEL")))
           .SetNumber("NoOfPartitions", partitionCount[device.fName]);
       if (const auto size = SizeOf(device)) disk.SetNumber("Size", *size);
@@ -62,7 +62,7 @@ void MapDisks(const TBlockDevices& devices, TCollection& out, TStorageAliases& a
       unsigned host = 0, channel = 0, target = 0, lun = 0;
       if (std::sscanf(hctl.c_str(), "%u:%u:%u:%u", &host, &channel, &target, &lun) == 4) {
         TMofInstance scsi("VKXSG_SCSIDevice");
-        scsi.Set("CreationClassName", "VKXSG_SCSIDevice").Set("DeviceID", hctl)
+        scsi.Set("CreationClassName", "VKXSG_SCSIDevice").Set("DeviceID", out.UniqueKey("scsi", hctl))
             .SetIfAny("VendorId", device.Column("VENDOR")).SetIfAny("ProductId", device.Column("MODEL"))
             .SetIfAny("serialNum", device.Column("SERIAL")).SetIfAny("Revision", device.Column("REV"))
             .Set("DeviceType", "Direct-Access").SetNumber("HostAdapterId", host).SetNumber("Bus", channel)
@@ -73,7 +73,7 @@ void MapDisks(const TBlockDevices& devices, TCollection& out, TStorageAliases& a
       const std::string alias = out.NewAlias("Part_" + device.fName);
       aliases.fPartitionByDevice[path] = alias;
       TMofInstance partition("VKXSG_DiskPartition", alias);
-      partition.Set("CreationClassName", "VKXSG_DiskPartition").Set("DeviceID", path);
+      partition.Set("CreationClassName", "VKXSG_DiskPartition").Set("DeviceID", out.UniqueKey("partition", path));
       if (const auto size = SizeOf(device)) partition.SetNumber("Size", *size);
       out.Add(partition);
       const auto disk = diskAlias.find(ParentOf(device));
@@ -174,7 +174,7 @@ std::string MapInterface(const TNetInterface& interface, const TMachineRecords& 
   const char* className = physical ? "VKXSG_PhysicalNetworkPort" : "VKXSG_VirtualNetworkPort";
   const std::string alias = out.NewAlias("Port_" + interface.fName);
   TMofInstance port(className, alias);
-  port.Set("CreationClassName", className).Set("DeviceID", interface.fName).Set("Name", interface.fName)
+  port.Set("CreationClassName", className).Set("DeviceID", out.UniqueKey("port", interface.fName)).Set("Name", interface.fName)
       .SetIfAny("Description", interface.fKind.empty() ? interface.fLinkType : interface.fKind)
       .SetNumber("EnabledState", interface.fState == "DOWN" ? 3 : 2);
   if (!interface.fMac.empty()) port.Set("PermanentAddress", interface.fMac).SetStrings("NetworkAddresses", {interface.fMac});
@@ -309,7 +309,10 @@ void MapProcesses(const TMachineRecords& records, TCollection& out) {
     std::string command = process.Column("COMMAND");
     if (command.empty()) command = process.Column("CMD");
     TMofInstance instance("VKXSG_Process");
-    instance.Set("Handle", process.Column("PID")).Set("Name", ProgramName(command)).SetIfAny("User", process.Column("USER"))
+    // A ps table of a sos report may repeat a process id; two instances with
+    // one path would be one.
+    instance.Set("Handle", out.UniqueKey("process", process.Column("PID"))).Set("Name", ProgramName(command))
+        .SetIfAny("User", process.Column("USER"))
         .SetNumber("ExecutionState", ExecutionStateOf(process.Column("STAT"))).Set("CommandLine", command);
     if (WholeNumber(process.Column("RSS"))) instance.Set("WorkingSetSize", Kilobytes(process.Column("RSS")));
     if (const auto priority = WholeNumber(process.Column("PRI"))) instance.SetNumber("Priority", *priority);
@@ -390,7 +393,7 @@ void MapSmart(const std::string& disk, const TSmartDevice& smart, TCollection& o
   const std::string device = DevicePath(disk);
   const std::string alias = out.NewAlias("Smart_" + disk);
   TMofInstance ata("OMC_ATADevice", alias);
-  ata.Set("CreationClassName", "OMC_ATADevice").Set("DeviceID", device)
+  ata.Set("CreationClassName", "OMC_ATADevice").Set("DeviceID", out.UniqueKey("ata", device))
       .SetIfAny("VendorID", smart.fVendor.empty() ? smart.fModelFamily : smart.fVendor).SetIfAny("ProductID", smart.fModel)
       .SetIfAny("SerialNumber", smart.fSerial).SetIfAny("FirmwareRevision", smart.fFirmware);
   out.Add(ata);
