@@ -3,7 +3,7 @@
 const char kHtmlStylesheet[] = R"CSS(/* System report */
 :root {
   --fg: #1d2330; --muted: #5c6577; --line: #d5dae3; --head: #e9eef6; --row-head: #f4f6fa;
-  --accent: #1f5fbf; --zebra: #f8fafc; --hit: #fff0a0; --error: #c62828; --warning: #d98b00;
+  --accent: #1f5fbf; --zebra: #f8fafc; --hit: #fff0a0;
   --banner: #17325a;
 }
 * { box-sizing: border-box; }
@@ -17,7 +17,6 @@ a { color: var(--accent); }
 h1 { font-size: 1.6rem; margin: .2rem 0 1rem; line-height: 1.25; }
 h2 { font-size: 1.2rem; margin: 1.8rem 0 .6rem; }
 h3 { font-size: 1.05rem; margin: 1.4rem 0 .5rem; }
-h2.compare, h3.compare { color: #8a4300; }
 hr { border: 0; border-top: 1px solid var(--line); margin: 1.5rem 0; }
 .mono {
   font-family: ui-monospace, SFMono-Regular, Menlo, Consolas, "Liberation Mono", monospace;
@@ -144,7 +143,6 @@ body { background: var(--bg); }
   background: linear-gradient(to right, var(--sidebar) 16.5rem, var(--line) 16.5rem,
               var(--line) calc(16.5rem + 1px), var(--bg) calc(16.5rem + 1px));
 }
-.layout.plain { background: none; }
 .nav a:hover { background: var(--hover); }
 .nav a[aria-current], .nav .empty a[aria-current] { background: var(--accent); color: var(--on-accent); }
 h2.compare, h3.compare { color: var(--compare); }
@@ -287,7 +285,7 @@ table.new-records td.time { white-space: nowrap; }
 @media screen and (prefers-color-scheme: dark) {
   :root {
     --fg: #e3e8f0; --muted: #a9b3c4; --line: #3a4457; --head: #26314a; --row-head: #1f2839;
-    --accent: #8db8ff; --zebra: #1a212e; --hit: #5e4b00; --error: #ff7a7a; --warning: #f2b84b;
+    --accent: #8db8ff; --zebra: #1a212e; --hit: #5e4b00;
     --banner: #0b1628; --bg: #131922; --sidebar: #171e2a; --hover: #2a3650; --on-accent: #0b1220;
     --compare: #ffb26b; --same-fg: #b4bccb; --same-stripe: #1d2533; --message-bg: #3a3118; --panel: #1a2230;
     --input-line: #5d6880; --group-line: #56627a; --snippet: #d0d6e0; --sort-mark: #a9b3c4;
