@@ -306,16 +306,29 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
     if (fUnresolvedReferences > 0) fAssociationsValid = false;
   }
 
+  // An association instance with the instances its references name, those
+  // parallel to its class's reference properties (null where unresolved).
   struct TAssociationRecord {
     const TMemInstance* fAssociation;
-    std::vector<const TMemInstance*> fEnds;  // parallel to the class's reference properties
+    const TMemInstance* const* fEnds;
   };
+  // An instance named by end fEnd of the association of record fRecord.
   struct TLink {
+    const TMemInstance* fInstance;
     size_t fRecord;
     size_t fEnd;
   };
-  const std::vector<TLink>& LinksOf(const TMemInstance* instance);
-  const TAssociationRecord& Record(size_t index) const { return fRecords[index]; }
+  struct TLinks {
+    const TLink* fBegin;
+    const TLink* fEnd;
+    const TLink* begin() const { return fBegin; }
+    const TLink* end() const { return fEnd; }
+  };
+  // The links of an instance, in the order its associations were created.
+  TLinks LinksOf(const TMemInstance* instance);
+  TAssociationRecord Record(size_t index) const {
+    return TAssociationRecord{fAssociations[index], fEnds.data() + fFirstEnds[index]};
+  }
 
   std::vector<std::unique_ptr<TMemClass>> fClasses;
   std::vector<TQualifierType> fQualifierTypes;
@@ -331,9 +344,11 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
   uint64_t fNextSequence = 0;
   bool fAssociationsValid = false;
   size_t fUnresolvedReferences = 0;
-  std::vector<TAssociationRecord> fRecords;
-  std::unordered_map<const TMemInstance*, std::vector<TLink>> fLinks;
-  std::vector<TLink> fNoLinks;
+  // The index is flat, a few words per link: a comparison stores millions.
+  std::vector<const TMemInstance*> fAssociations;  // by record
+  std::vector<size_t> fFirstEnds;                  // by record, into fEnds
+  std::vector<const TMemInstance*> fEnds;
+  std::vector<TLink> fLinks;  // by instance, then record
 };
 
 class TMemInstance : public ICIMInstance {
@@ -449,6 +464,11 @@ class TMemClass : public ICIMClass {
   // Instances of a class mostly set the same properties: a new instance
   // makes room at once for as many values as the fullest one before it.
   size_t ValuesPerInstance() const { return fValuesPerInstance; }
+  // Instances of a class often repeat a text in a property (a vendor, a
+  // log's name): a text equal to the one stored last there is held once.
+  void ShareRepeatedText(size_t index, TCIMValue& value) {
+    if (!value.ShareTextOf(fLastValues[index])) fLastValues[index] = value;
+  }
   void CountValues(size_t count) { fValuesPerInstance = std::max(fValuesPerInstance, count); }
   size_t PropertyCount() const { return fProperties.size(); }
   bool IsKeyless() const { return fKeys.empty(); }
@@ -485,16 +505,26 @@ class TMemClass : public ICIMClass {
   void PathsChanged() { fPathIndexValid = false; }
   const std::vector<std::unique_ptr<TMemInstance>>& Instances() const { return fInstances; }
   // This class's own instance whose path ends in keyText, or none.
+  // The index keeps hashes of the key texts, not the texts (millions of
+  // them in a comparison): an instance whose hash meets is checked by its text.
   TMemInstance* FindByKeyText(const std::string& keyText) const {
     if (!fPathIndexValid) {
       fPathIndex.clear();
+      fPathIndex.reserve(fInstances.size());
       for (const std::unique_ptr<TMemInstance>& instance : fInstances) {
-        fPathIndex.emplace(instance->KeyText(), instance.get());
+        fPathIndex.emplace_back(std::hash<std::string>()(instance->KeyText()), instance.get());
       }
+      std::stable_sort(fPathIndex.begin(), fPathIndex.end(),
+                       [](const THashedInstance& a, const THashedInstance& b) { return a.first < b.first; });
       fPathIndexValid = true;
     }
-    auto found = fPathIndex.find(keyText);
-    return found == fPathIndex.end() ? nullptr : found->second;
+    const size_t hash = std::hash<std::string>()(keyText);
+    auto candidate = std::lower_bound(fPathIndex.begin(), fPathIndex.end(), hash,
+                                      [](const THashedInstance& entry, size_t wanted) { return entry.first < wanted; });
+    for (; candidate != fPathIndex.end() && candidate->first == hash; ++candidate) {
+      if (candidate->second->KeyText() == keyText) return candidate->second;
+    }
+    return nullptr;
   }
 
   const TClassDeclaration& Declaration() const { return fDeclaration; }
@@ -541,6 +571,7 @@ class TMemClass : public ICIMClass {
       const TCIMValue& initial = decl->GetDefaultValue();
       fInitialValues.push_back(initial.IsNull() ? TCIMValue::Null(decl->GetType(), decl->IsArray()) : initial);
     }
+    fLastValues.assign(fProperties.size(), TCIMValue());
     fValuesPerInstance = 1;
     fPathIndexValid = false;
   }
@@ -614,8 +645,10 @@ class TMemClass : public ICIMClass {
   bool fIsAssociation = false;
   std::vector<std::unique_ptr<TMemInstance>> fInstances;
   size_t fValuesPerInstance = 1;
+  std::vector<TCIMValue> fLastValues;  // the value stored last in each property
   mutable bool fPathIndexValid = false;
-  mutable std::unordered_map<std::string, TMemInstance*> fPathIndex;
+  typedef std::pair<size_t, TMemInstance*> THashedInstance;
+  mutable std::vector<THashedInstance> fPathIndex;  // by hash, then creation
 };
 
 class TMemProperty : public ICIMProperty {
@@ -753,6 +786,7 @@ void TMemInstance::SetValueAt(size_t index, TCIMValue&& value) {
 
 void TMemInstance::Store(size_t index, TCIMValue converted) {
   const TMemPropertyDecl& decl = fClass->Decl(index);
+  fClass->ShareRepeatedText(index, converted);
   if (fValues.empty()) fValues.reserve(fClass->ValuesPerInstance());
   auto found = Position(fValues, index);
   if (found != fValues.end() && found->fIndex == index) {
@@ -797,7 +831,7 @@ void TMemInstance::Associators(TInstanceCallback callback, const std::string& as
   }
   std::unordered_set<const TMemInstance*> seen;
   for (const TDataSource::TLink& link : fSource->LinksOf(this)) {
-    const TDataSource::TAssociationRecord& record = fSource->Record(link.fRecord);
+    const TDataSource::TAssociationRecord record = fSource->Record(link.fRecord);
     const TMemClass& association = record.fAssociation->Class();
     if (!assocClass.empty() && !association.IsA(assocClass)) continue;
     const std::vector<size_t>& references = association.References();
@@ -944,36 +978,45 @@ TMemInstance* TDataSource::Resolve(const TCIMReference& reference) const {
   return nullptr;
 }
 
-const std::vector<TDataSource::TLink>& TDataSource::LinksOf(const TMemInstance* instance) {
+TDataSource::TLinks TDataSource::LinksOf(const TMemInstance* instance) {
   if (!fAssociationsValid) BuildAssociationIndex();
-  auto found = fLinks.find(instance);
-  return found == fLinks.end() ? fNoLinks : found->second;
+  auto range = std::equal_range(fLinks.begin(), fLinks.end(), TLink{instance, 0, 0},
+                                [](const TLink& a, const TLink& b) { return std::less<>()(a.fInstance, b.fInstance); });
+  return TLinks{fLinks.data() + (range.first - fLinks.begin()), fLinks.data() + (range.second - fLinks.begin())};
 }
 
 void TDataSource::BuildAssociationIndex() {
-  fRecords.clear();
+  fAssociations.clear();
+  fFirstEnds.clear();
+  fEnds.clear();
   fLinks.clear();
   fUnresolvedReferences = 0;
-  std::vector<const TMemInstance*> associations;
   for (const std::unique_ptr<TMemClass>& cls : fClasses) {
     if (!cls->IsAssociation()) continue;
-    for (const std::unique_ptr<TMemInstance>& instance : cls->Instances()) associations.push_back(instance.get());
+    for (const std::unique_ptr<TMemInstance>& instance : cls->Instances()) fAssociations.push_back(instance.get());
   }
-  std::sort(associations.begin(), associations.end(),
+  std::sort(fAssociations.begin(), fAssociations.end(),
             [](const TMemInstance* a, const TMemInstance* b) { return a->Sequence() < b->Sequence(); });
-  for (const TMemInstance* association : associations) {
-    TAssociationRecord record{association, {}};
-    for (size_t index : association->Class().References()) {
-      const TCIMValue& value = association->Value(index);
-      const TMemInstance* end = value.IsNull() ? nullptr : Resolve(value.ToReference());
-      if (end == nullptr && !value.IsNull()) ++fUnresolvedReferences;
-      record.fEnds.push_back(end);
+  // Associations in a row often name one instance (a group and its many
+  // parts): the path resolved last at an end is not resolved again.
+  std::vector<std::pair<TCIMValue, const TMemInstance*>> last;
+  for (size_t record = 0; record < fAssociations.size(); ++record) {
+    const TMemInstance* association = fAssociations[record];
+    fFirstEnds.push_back(fEnds.size());
+    const std::vector<size_t>& references = association->Class().References();
+    if (last.size() < references.size()) last.resize(references.size());
+    for (size_t end = 0; end < references.size(); ++end) {
+      const TCIMValue& value = association->Value(references[end]);
+      if (!value.IsNull() && !(value == last[end].first)) last[end] = {value, Resolve(value.ToReference())};
+      const TMemInstance* named = value.IsNull() ? nullptr : last[end].second;
+      if (named == nullptr && !value.IsNull()) ++fUnresolvedReferences;
+      fEnds.push_back(named);
+      if (named) fLinks.push_back(TLink{named, record, end});
     }
-    for (size_t end = 0; end < record.fEnds.size(); ++end) {
-      if (record.fEnds[end]) fLinks[record.fEnds[end]].push_back(TLink{fRecords.size(), end});
-    }
-    fRecords.push_back(std::move(record));
   }
+  std::sort(fLinks.begin(), fLinks.end(), [](const TLink& a, const TLink& b) {
+    return a.fInstance != b.fInstance ? std::less<>()(a.fInstance, b.fInstance) : a.fRecord < b.fRecord;
+  });
   fAssociationsValid = true;
 }
 

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <limits>
 
 #include "core/cim.h"
@@ -147,6 +149,46 @@ std::string TCIMDateTime::ToUIString() const {
          ":" + t.substr(10, 2) + ":" + t.substr(12, 2);
 }
 
+// ------------------------------------------------------------- shared parts
+
+TSharedText::TSharedText(std::string_view text) {
+  if (text.empty()) return;
+  void* block = ::operator new(offsetof(TRep, fChars) + text.size() + 1);
+  fRep = new (block) TRep;
+  fRep->fRefs.store(1, std::memory_order_relaxed);
+  fRep->fSize = text.size();
+  std::memcpy(fRep->fChars, text.data(), text.size());
+  fRep->fChars[text.size()] = '\0';
+}
+
+void TSharedText::Release() {
+  if (fRep->fRefs.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  fRep->~TRep();
+  ::operator delete(fRep);
+}
+
+struct TSharedElements::TRep {
+  explicit TRep(std::vector<TCIMValue> elements) : fElements(std::move(elements)) {}
+  std::atomic<size_t> fRefs{1};
+  const std::vector<TCIMValue> fElements;
+};
+
+TSharedElements::TSharedElements(std::vector<TCIMValue> elements) : fRep(new TRep(std::move(elements))) {}
+
+TSharedElements::TSharedElements(const TSharedElements& other) : fRep(other.fRep) {
+  if (fRep) fRep->fRefs.fetch_add(1, std::memory_order_relaxed);
+}
+
+TSharedElements::~TSharedElements() {
+  if (fRep && fRep->fRefs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete fRep;
+}
+
+const std::vector<TCIMValue>& TSharedElements::Get() const { return fRep->fElements; }
+
+bool TSharedElements::operator==(const TSharedElements& other) const {
+  return fRep == other.fRep || fRep->fElements == other.fRep->fElements;
+}
+
 // -------------------------------------------------------------------- value
 
 TCIMValue::TCIMValue() : fType(CIMTypeNone), fArray(false), fNull(true) {}
@@ -168,7 +210,7 @@ TCIMValue TCIMValue::Char16(char16_t c) {
     text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     text += static_cast<char>(0x80 | (c & 0x3F));
   }
-  return TCIMValue(CIMTypeChar16, false, false, std::move(text));
+  return TCIMValue(CIMTypeChar16, false, false, TSharedText(text));
 }
 
 TCIMValue TCIMValue::Real32(float value) {
@@ -177,8 +219,7 @@ TCIMValue TCIMValue::Real32(float value) {
 
 TCIMValue TCIMValue::Array(ECIMType elementType, std::vector<TCIMValue> elements) {
   for (TCIMValue& element : elements) element = std::move(element).ConvertTo(elementType, false);
-  return TCIMValue(elementType, true, false,
-                   TElements(std::make_shared<const std::vector<TCIMValue>>(std::move(elements))));
+  return TCIMValue(elementType, true, false, TSharedElements(std::move(elements)));
 }
 
 TCIMValue::TCIMValue(bool value) : TCIMValue(CIMTypeBoolean, false, false, value) {}
@@ -191,12 +232,12 @@ TCIMValue::TCIMValue(int32_t value) : TCIMValue(CIMTypeSInt32, false, false, int
 TCIMValue::TCIMValue(uint64_t value) : TCIMValue(CIMTypeUInt64, false, false, value) {}
 TCIMValue::TCIMValue(int64_t value) : TCIMValue(CIMTypeSInt64, false, false, value) {}
 TCIMValue::TCIMValue(double value) : TCIMValue(CIMTypeReal64, false, false, value) {}
-TCIMValue::TCIMValue(const char* value) : TCIMValue(CIMTypeString, false, false, std::string(value)) {}
-TCIMValue::TCIMValue(std::string value) : TCIMValue(CIMTypeString, false, false, std::move(value)) {}
+TCIMValue::TCIMValue(const char* value) : TCIMValue(CIMTypeString, false, false, TSharedText(value)) {}
+TCIMValue::TCIMValue(std::string value) : TCIMValue(CIMTypeString, false, false, TSharedText(value)) {}
 TCIMValue::TCIMValue(const TCIMDateTime& value)
-    : TCIMValue(CIMTypeDateTime, false, false, value.ToDMTFString()) {}
+    : TCIMValue(CIMTypeDateTime, false, false, TSharedText(value.ToDMTFString())) {}
 TCIMValue::TCIMValue(const TCIMReference& value)
-    : TCIMValue(CIMTypeReference, false, false, value.GetPath()) {}
+    : TCIMValue(CIMTypeReference, false, false, TSharedText(value.GetPath())) {}
 
 void TCIMValue::RequireScalar() const {
   if (fNull) throw TQZAException(kQZANullValue, "null " + CIMTypeName(fType));
@@ -212,9 +253,8 @@ struct TWhole {
 };
 }  // namespace
 
-static TWhole ReadWhole(ECIMType type, const std::variant<std::monostate, bool, int64_t, uint64_t,
-                                                          double, std::string,
-                                                          std::shared_ptr<const std::vector<TCIMValue>>>& payload) {
+template <class TPayload>
+static TWhole ReadWhole(ECIMType type, const TPayload& payload) {
   TWhole whole;
   if (const bool* b = std::get_if<bool>(&payload)) {
     whole.magnitude = *b ? 1 : 0;
@@ -230,9 +270,10 @@ static TWhole ReadWhole(ECIMType type, const std::variant<std::monostate, bool, 
     }
     whole.negative = value < 0;
     whole.magnitude = static_cast<uint64_t>(whole.negative ? -value : value);
-  } else if (const std::string* s = std::get_if<std::string>(&payload)) {
-    if (type != CIMTypeString || !ParseInteger(*s, whole.negative, whole.magnitude)) {
-      throw TQZAException(kQZATypeMismatch, CIMTypeName(type) + " value is not a number: " + *s);
+  } else if (const TSharedText* s = std::get_if<TSharedText>(&payload)) {
+    const std::string text(s->View());
+    if (type != CIMTypeString || !ParseInteger(text, whole.negative, whole.magnitude)) {
+      throw TQZAException(kQZATypeMismatch, CIMTypeName(type) + " value is not a number: " + text);
     }
   }
   return whole;
@@ -263,11 +304,12 @@ uint64_t TCIMValue::UnsignedAtMost(uint64_t high) const {
 bool TCIMValue::ToBool() const {
   RequireScalar();
   if (const bool* b = std::get_if<bool>(&fPayload)) return *b;
-  if (const std::string* s = std::get_if<std::string>(&fPayload)) {
-    std::string text = Lower(Trim(*s));
+  if (const TSharedText* s = std::get_if<TSharedText>(&fPayload)) {
+    const std::string raw(s->View());
+    std::string text = Lower(Trim(raw));
     if (fType == CIMTypeString && (text == "true" || text == "1")) return true;
     if (fType == CIMTypeString && (text == "false" || text == "0")) return false;
-    throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value is not a boolean: " + *s);
+    throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value is not a boolean: " + raw);
   }
   if (std::holds_alternative<double>(fPayload)) {
     throw TQZAException(kQZATypeMismatch, "real value read as a boolean");
@@ -287,12 +329,13 @@ int64_t TCIMValue::ToSInt64() const { return SignedInRange(INT64_MIN, INT64_MAX)
 double TCIMValue::ToReal64() const {
   RequireScalar();
   if (const double* d = std::get_if<double>(&fPayload)) return *d;
-  if (const std::string* s = std::get_if<std::string>(&fPayload)) {
-    std::string text = Trim(*s);
+  if (const TSharedText* s = std::get_if<TSharedText>(&fPayload)) {
+    const std::string raw(s->View());
+    std::string text = Trim(raw);
     char* end = nullptr;
     double value = std::strtod(text.c_str(), &end);
     if (fType != CIMTypeString || text.empty() || *end != '\0') {
-      throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value is not a number: " + *s);
+      throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value is not a number: " + raw);
     }
     return value;
   }
@@ -305,7 +348,7 @@ namespace {
 
 // The one UTF-8 character of text within UCS-2 (a lone byte above 0x7F
 // stands for itself), or -1.
-long SingleCharacter(const std::string& text) {
+long SingleCharacter(std::string_view text) {
   if (text.size() == 1) return static_cast<unsigned char>(text[0]);
   const unsigned char* b = reinterpret_cast<const unsigned char*>(text.data());
   auto continuation = [](unsigned char c) { return (c & 0xC0) == 0x80; };
@@ -324,8 +367,8 @@ long SingleCharacter(const std::string& text) {
 
 char16_t TCIMValue::ToChar16() const {
   RequireScalar();
-  const std::string* s = std::get_if<std::string>(&fPayload);
-  long code = s == nullptr ? -1 : SingleCharacter(*s);
+  const TSharedText* s = std::get_if<TSharedText>(&fPayload);
+  long code = s == nullptr ? -1 : SingleCharacter(s->View());
   if (code < 0 || (fType != CIMTypeChar16 && fType != CIMTypeString)) {
     throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value read as a char16");
   }
@@ -337,7 +380,7 @@ TCIMDateTime TCIMValue::ToDateTime() const {
   if (fType != CIMTypeDateTime && fType != CIMTypeString) {
     throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value read as a datetime");
   }
-  return TCIMDateTime(std::get<std::string>(fPayload));
+  return TCIMDateTime(std::string(std::get<TSharedText>(fPayload).View()));
 }
 
 TCIMReference TCIMValue::ToReference() const {
@@ -345,13 +388,14 @@ TCIMReference TCIMValue::ToReference() const {
   if (fType != CIMTypeReference && fType != CIMTypeString) {
     throw TQZAException(kQZATypeMismatch, CIMTypeName(fType) + " value read as a reference");
   }
-  return TCIMReference(boost::shared_ptr<ICIMNamespace>(), std::get<std::string>(fPayload), TCIMContext());
+  return TCIMReference(boost::shared_ptr<ICIMNamespace>(), std::string(std::get<TSharedText>(fPayload).View()),
+                       TCIMContext());
 }
 
 std::vector<TCIMValue> TCIMValue::ToArray() const {
   if (fNull) return std::vector<TCIMValue>();
   if (!fArray) return std::vector<TCIMValue>(1, *this);
-  return *std::get<TElements>(fPayload);
+  return std::get<TSharedElements>(fPayload).Get();
 }
 
 std::string TCIMValue::ToString(int radix) const {
@@ -359,7 +403,7 @@ std::string TCIMValue::ToString(int radix) const {
   if (fNull) return "";
   if (fArray) {
     std::string text;
-    const std::vector<TCIMValue>& elements = *std::get<TElements>(fPayload);
+    const std::vector<TCIMValue>& elements = std::get<TSharedElements>(fPayload).Get();
     for (size_t i = 0; i < elements.size(); ++i) {
       if (i > 0) text += ",";
       text += elements[i].ToString(radix);
@@ -367,7 +411,7 @@ std::string TCIMValue::ToString(int radix) const {
     return text;
   }
   if (const bool* b = std::get_if<bool>(&fPayload)) return *b ? "true" : "false";
-  if (const std::string* s = std::get_if<std::string>(&fPayload)) return *s;
+  if (const TSharedText* s = std::get_if<TSharedText>(&fPayload)) return std::string(s->View());
   if (const double* d = std::get_if<double>(&fPayload)) {
     return fType == CIMTypeReal32 ? ShortestText(static_cast<float>(*d)) : ShortestText(*d);
   }
@@ -382,7 +426,7 @@ TCIMValue TCIMValue::ConvertTo(ECIMType type, bool isArray) const& {
   }
   // An array's elements have its type already: the copy shares them.
   if (type == fType) return *this;
-  if (isArray) return Array(type, *std::get<TElements>(fPayload));
+  if (isArray) return Array(type, std::get<TSharedElements>(fPayload).Get());
   switch (type) {
     case CIMTypeBoolean: return TCIMValue(ToBool());
     case CIMTypeUInt8: return TCIMValue(ToUInt8());
@@ -412,8 +456,15 @@ TCIMValue TCIMValue::ConvertTo(ECIMType type, bool isArray) && {
 bool TCIMValue::operator==(const TCIMValue& other) const {
   if (fType != other.fType || fArray != other.fArray || fNull != other.fNull) return false;
   if (fNull) return true;
-  if (fArray) return *std::get<TElements>(fPayload) == *std::get<TElements>(other.fPayload);
   return fPayload == other.fPayload;
+}
+
+bool TCIMValue::ShareTextOf(const TCIMValue& other) {
+  TSharedText* mine = std::get_if<TSharedText>(&fPayload);
+  const TSharedText* theirs = std::get_if<TSharedText>(&other.fPayload);
+  if (fType != other.fType || mine == nullptr || theirs == nullptr || !(*mine == *theirs)) return false;
+  *mine = *theirs;
+  return true;
 }
 
 // ---------------------------------------------------------------- reference

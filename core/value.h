@@ -12,11 +12,13 @@
 #ifndef QZA_CORE_VALUE_H
 #define QZA_CORE_VALUE_H
 
+#include <atomic>
 #include <boost/function.hpp>
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -77,6 +79,59 @@ class TCIMDateTime {
 
  private:
   std::string fText;
+};
+
+// Immutable text that the values copying it share: a copy counts a
+// reference instead of copying the characters, so that a value read out of
+// the repository costs no allocation and equal texts can be held once.
+class TSharedText {
+ public:
+  TSharedText() {}
+  explicit TSharedText(std::string_view text);
+  TSharedText(const TSharedText& other) : fRep(other.fRep) {
+    if (fRep) fRep->fRefs.fetch_add(1, std::memory_order_relaxed);
+  }
+  TSharedText(TSharedText&& other) noexcept : fRep(other.fRep) { other.fRep = nullptr; }
+  TSharedText& operator=(TSharedText other) noexcept {
+    std::swap(fRep, other.fRep);
+    return *this;
+  }
+  ~TSharedText() {
+    if (fRep) Release();
+  }
+
+  std::string_view View() const { return fRep ? std::string_view(fRep->fChars, fRep->fSize) : std::string_view(); }
+  bool operator==(const TSharedText& other) const { return fRep == other.fRep || View() == other.View(); }
+
+ private:
+  struct TRep {
+    std::atomic<size_t> fRefs;
+    size_t fSize;
+    char fChars[1];
+  };
+  void Release();
+
+  TRep* fRep = nullptr;  // none for the empty text
+};
+
+// The elements of an array value, shared by its copies as its text is.
+class TSharedElements {
+ public:
+  explicit TSharedElements(std::vector<TCIMValue> elements);
+  TSharedElements(const TSharedElements& other);
+  TSharedElements(TSharedElements&& other) noexcept : fRep(other.fRep) { other.fRep = nullptr; }
+  TSharedElements& operator=(TSharedElements other) noexcept {
+    std::swap(fRep, other.fRep);
+    return *this;
+  }
+  ~TSharedElements();
+
+  const std::vector<TCIMValue>& Get() const;
+  bool operator==(const TSharedElements& other) const;
+
+ private:
+  struct TRep;
+  TRep* fRep;
 };
 
 class TCIMValue {
@@ -147,10 +202,12 @@ class TCIMValue {
   bool operator==(const TCIMValue& other) const;
   bool operator!=(const TCIMValue& other) const { return !(*this == other); }
 
+  // Makes this value hold other's copy of the text when both hold the same
+  // text, so that a repeated text is kept once; answers whether they do.
+  bool ShareTextOf(const TCIMValue& other);
+
  private:
-  typedef std::shared_ptr<const std::vector<TCIMValue>> TElements;
-  typedef std::variant<std::monostate, bool, int64_t, uint64_t, double, std::string, TElements>
-      TPayload;
+  typedef std::variant<std::monostate, bool, int64_t, uint64_t, double, TSharedText, TSharedElements> TPayload;
 
   TCIMValue(ECIMType type, bool isArray, bool isNull, TPayload payload);
   int64_t SignedInRange(int64_t low, int64_t high) const;

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,12 +30,13 @@ const uint8_t kMissing = 1;
 const uint8_t kUnique = 2;
 const uint8_t kDifferent = 4;
 
-// Names point into the comparison of the class, which outlives its records.
+// The texts are values to store, made once and shared by the records (and
+// then by the stored instances) that repeat them.
 struct TDeltaRecord {
   uint8_t fType;
-  const std::string* fInstanceName;
+  TCIMValue fInstanceName;
   std::vector<uint16_t> fNamespaceIndices;
-  const std::string* fProperty;  // Type 4 only
+  const TCIMValue* fProperty;  // Type 4 only; points into the comparison of the class
 };
 
 TCIMContext ContextOf(uint16_t dataSource) {
@@ -130,6 +132,7 @@ class TClassComparison {
       for (const auto& declaration : fClasses[0]->GetPropertyDecls()) {
         if (!IsIgnored(*fClasses[0], declaration->GetName(), ignored)) fProperties.push_back(declaration->GetName());
       }
+      fPropertyValues.assign(fProperties.begin(), fProperties.end());
       ReadBase();
     }
     for (uint16_t source = 1; source < sourceCount; ++source) {
@@ -143,11 +146,13 @@ class TClassComparison {
     std::vector<TDeltaRecord> deltas;
     for (TBaseInstance& base : fBase) {
       std::vector<uint16_t> missingFrom = MissingFrom(base);
-      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, base.fPath, std::move(missingFrom), nullptr});
-      AddDifferences(base, deltas);
+      if (missingFrom.empty() && base.fDifferences.empty()) continue;
+      const TCIMValue name(*base.fPath);
+      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, name, std::move(missingFrom), nullptr});
+      AddDifferences(base, name, deltas);
     }
     for (const TUniqueInstance& unique : fUniques) {
-      deltas.push_back(TDeltaRecord{kUnique, unique.fPath, unique.fHeldBy, nullptr});
+      deltas.push_back(TDeltaRecord{kUnique, TCIMValue(*unique.fPath), unique.fHeldBy, nullptr});
     }
     return deltas;
   }
@@ -214,7 +219,7 @@ class TClassComparison {
   }
 
   // One Type 4 per property, listing the base and the data sources that differ.
-  void AddDifferences(TBaseInstance& base, std::vector<TDeltaRecord>& deltas) const {
+  void AddDifferences(TBaseInstance& base, const TCIMValue& name, std::vector<TDeltaRecord>& deltas) const {
     std::stable_sort(base.fDifferences.begin(), base.fDifferences.end(),
                      [](const std::pair<size_t, uint16_t>& a, const std::pair<size_t, uint16_t>& b) {
                        return a.first < b.first;
@@ -222,7 +227,7 @@ class TClassComparison {
     for (size_t i = 0; i < base.fDifferences.size(); ++i) {
       const size_t property = base.fDifferences[i].first;
       if (i == 0 || base.fDifferences[i - 1].first != property) {
-        deltas.push_back(TDeltaRecord{kDifferent, base.fPath, {0}, &fProperties[property]});
+        deltas.push_back(TDeltaRecord{kDifferent, name, {0}, &fPropertyValues[property]});
       }
       deltas.back().fNamespaceIndices.push_back(base.fDifferences[i].second);
     }
@@ -231,6 +236,7 @@ class TClassComparison {
   uint16_t fSourceCount;
   std::vector<TClassPtr> fClasses;  // per data source; empty where it lacks the class
   std::vector<std::string> fProperties;
+  std::vector<TCIMValue> fPropertyValues;  // the same names, as stored
   std::vector<TBaseInstance> fBase;
   std::unordered_map<std::string, size_t> fBasePaths;
   std::vector<TUniqueInstance> fUniques;
@@ -314,11 +320,18 @@ class TDeltaStore {
     TInstancePtr delta = fDelta->CreateInstance();
     delta->SetPropertyValue("InstanceID", TCIMValue(std::string(kDelta) + ":" + std::to_string(++fDeltaCount)));
     delta->SetPropertyValue("Type", TCIMValue(record.fType));
-    delta->SetPropertyValue("InstanceName", TCIMValue(*record.fInstanceName));
-    std::vector<TCIMValue> indices(record.fNamespaceIndices.begin(), record.fNamespaceIndices.end());
-    delta->SetPropertyValue("NamespaceIndices", TCIMValue::Array(CIMTypeUInt16, indices));
-    if (record.fProperty) delta->SetPropertyValue("Property", TCIMValue(*record.fProperty));
+    delta->SetPropertyValue("InstanceName", record.fInstanceName);
+    delta->SetPropertyValue("NamespaceIndices", Indices(record.fNamespaceIndices));
+    if (record.fProperty) delta->SetPropertyValue("Property", *record.fProperty);
     return delta;
+  }
+
+  // Few lists of data sources recur over millions of results: each is one value.
+  const TCIMValue& Indices(const std::vector<uint16_t>& sources) {
+    auto known = fIndices.find(sources);
+    if (known != fIndices.end()) return known->second;
+    const std::vector<TCIMValue> elements(sources.begin(), sources.end());
+    return fIndices.emplace(sources, TCIMValue::Array(CIMTypeUInt16, elements)).first->second;
   }
 
   void Link(const TCIMValue& classReference, const TInstancePtr& delta) {
@@ -339,6 +352,7 @@ class TDeltaStore {
   std::string fClassRole;
   std::string fDeltaRole;
   size_t fDeltaCount = 0;
+  std::map<std::vector<uint16_t>, TCIMValue> fIndices;
 };
 
 // The comparisons of the classes, made on worker threads a few classes ahead
