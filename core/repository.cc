@@ -306,10 +306,10 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
     if (fUnresolvedReferences > 0) fAssociationsValid = false;
   }
 
-  // An association instance with the instances its references name, those
-  // parallel to its class's reference properties (null where unresolved).
+  // An association (an instance or a link) with the instances it names,
+  // those parallel to its class's reference properties (null where none).
   struct TAssociationRecord {
-    const TMemInstance* fAssociation;
+    const TMemClass* fClass;
     const TMemInstance* const* fEnds;
   };
   // An instance named by end fEnd of the association of record fRecord.
@@ -327,7 +327,15 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
   // The links of an instance, in the order its associations were created.
   TLinks LinksOf(const TMemInstance* instance);
   TAssociationRecord Record(size_t index) const {
-    return TAssociationRecord{fAssociations[index], fEnds.data() + fFirstEnds[index]};
+    return TAssociationRecord{fRecordClasses[index], fEnds.data() + fFirstEnds[index]};
+  }
+  // An association without an instance: its class and the instances it
+  // names, parallel to the class's reference properties.
+  bool HierarchyHasLinks(const TMemClass& cls) const;
+  void AddLink(const TMemClass& association, const std::vector<const TMemInstance*>& ends) {
+    fStoredLinks.push_back(TStoredLink{fNextSequence++, &association, fStoredEnds.size()});
+    fStoredEnds.insert(fStoredEnds.end(), ends.begin(), ends.end());
+    AssociationsChanged();
   }
 
   std::vector<std::unique_ptr<TMemClass>> fClasses;
@@ -344,9 +352,16 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
   uint64_t fNextSequence = 0;
   bool fAssociationsValid = false;
   size_t fUnresolvedReferences = 0;
+  struct TStoredLink {
+    uint64_t fSequence;  // in the order of creation shared with instances
+    const TMemClass* fClass;
+    size_t fFirstEnd;  // into fStoredEnds
+  };
+  std::vector<TStoredLink> fStoredLinks;
+  std::vector<const TMemInstance*> fStoredEnds;
   // The index is flat, a few words per link: a comparison stores millions.
-  std::vector<const TMemInstance*> fAssociations;  // by record
-  std::vector<size_t> fFirstEnds;                  // by record, into fEnds
+  std::vector<const TMemClass*> fRecordClasses;  // by record
+  std::vector<size_t> fFirstEnds;                 // by record, into fEnds
   std::vector<const TMemInstance*> fEnds;
   std::vector<TLink> fLinks;  // by instance, then record
 };
@@ -832,7 +847,7 @@ void TMemInstance::Associators(TInstanceCallback callback, const std::string& as
   std::unordered_set<const TMemInstance*> seen;
   for (const TDataSource::TLink& link : fSource->LinksOf(this)) {
     const TDataSource::TAssociationRecord record = fSource->Record(link.fRecord);
-    const TMemClass& association = record.fAssociation->Class();
+    const TMemClass& association = *record.fClass;
     if (!assocClass.empty() && !association.IsA(assocClass)) continue;
     const std::vector<size_t>& references = association.References();
     if (!role.empty() && !SameName(association.Decl(references[link.fEnd]).GetName(), role)) continue;
@@ -910,7 +925,9 @@ TMemClass& TDataSource::Redeclare(TClassDeclaration declaration) {
   if (superClass != nullptr && superClass->IsA(cls.GetName())) {
     throw TQZAException(kQZAInvalidParameter, "class " + cls.GetName() + " cannot derive from itself");
   }
-  if (cls.HierarchyHasInstances()) throw TQZAException(kQZAFailed, "class " + cls.GetName() + " has instances");
+  if (cls.HierarchyHasInstances() || HierarchyHasLinks(cls)) {
+    throw TQZAException(kQZAFailed, "class " + cls.GetName() + " has instances");
+  }
   if (cls.SuperClass() != superClass) {
     if (cls.SuperClass() != nullptr) cls.SuperClass()->RemoveSubclass(&cls);
     if (superClass != nullptr) superClass->AddSubclass(&cls);
@@ -918,6 +935,11 @@ TMemClass& TDataSource::Redeclare(TClassDeclaration declaration) {
   cls.Redeclare(std::move(declaration), superClass);
   AssociationsChanged();
   return cls;
+}
+
+bool TDataSource::HierarchyHasLinks(const TMemClass& cls) const {
+  return std::any_of(fStoredLinks.begin(), fStoredLinks.end(),
+                     [&](const TStoredLink& link) { return link.fClass->IsA(cls.GetName()); });
 }
 
 TMemInstance* TDataSource::Create(TMemClass& cls) {
@@ -986,32 +1008,55 @@ TDataSource::TLinks TDataSource::LinksOf(const TMemInstance* instance) {
 }
 
 void TDataSource::BuildAssociationIndex() {
-  fAssociations.clear();
+  fRecordClasses.clear();
   fFirstEnds.clear();
   fEnds.clear();
   fLinks.clear();
   fUnresolvedReferences = 0;
+  std::vector<const TMemInstance*> associations;
   for (const std::unique_ptr<TMemClass>& cls : fClasses) {
     if (!cls->IsAssociation()) continue;
-    for (const std::unique_ptr<TMemInstance>& instance : cls->Instances()) fAssociations.push_back(instance.get());
+    for (const std::unique_ptr<TMemInstance>& instance : cls->Instances()) associations.push_back(instance.get());
   }
-  std::sort(fAssociations.begin(), fAssociations.end(),
+  std::sort(associations.begin(), associations.end(),
             [](const TMemInstance* a, const TMemInstance* b) { return a->Sequence() < b->Sequence(); });
   // Associations in a row often name one instance (a group and its many
   // parts): the path resolved last at an end is not resolved again.
   std::vector<std::pair<TCIMValue, const TMemInstance*>> last;
-  for (size_t record = 0; record < fAssociations.size(); ++record) {
-    const TMemInstance* association = fAssociations[record];
-    fFirstEnds.push_back(fEnds.size());
-    const std::vector<size_t>& references = association->Class().References();
+  auto addInstance = [&](const TMemInstance& association) {
+    const std::vector<size_t>& references = association.Class().References();
     if (last.size() < references.size()) last.resize(references.size());
+    fRecordClasses.push_back(&association.Class());
+    fFirstEnds.push_back(fEnds.size());
     for (size_t end = 0; end < references.size(); ++end) {
-      const TCIMValue& value = association->Value(references[end]);
+      const TCIMValue& value = association.Value(references[end]);
       if (!value.IsNull() && !(value == last[end].first)) last[end] = {value, Resolve(value.ToReference())};
       const TMemInstance* named = value.IsNull() ? nullptr : last[end].second;
       if (named == nullptr && !value.IsNull()) ++fUnresolvedReferences;
       fEnds.push_back(named);
-      if (named) fLinks.push_back(TLink{named, record, end});
+    }
+  };
+  // A link names its instances themselves; a deleted one it names no more.
+  auto addLink = [&](const TStoredLink& link) {
+    fRecordClasses.push_back(link.fClass);
+    fFirstEnds.push_back(fEnds.size());
+    for (size_t end = 0; end < link.fClass->References().size(); ++end) {
+      const TMemInstance* named = fStoredEnds[link.fFirstEnd + end];
+      fEnds.push_back(named && !named->IsDeleted() ? named : nullptr);
+    }
+  };
+  auto instance = associations.begin();
+  auto link = fStoredLinks.begin();
+  while (instance != associations.end() || link != fStoredLinks.end()) {
+    if (link == fStoredLinks.end() || (instance != associations.end() && (*instance)->Sequence() < link->fSequence)) {
+      addInstance(**instance++);
+    } else {
+      addLink(*link++);
+    }
+  }
+  for (size_t record = 0; record < fRecordClasses.size(); ++record) {
+    for (size_t end = 0; end < fRecordClasses[record]->References().size(); ++end) {
+      if (const TMemInstance* named = fEnds[fFirstEnds[record] + end]) fLinks.push_back(TLink{named, record, end});
     }
   }
   std::sort(fLinks.begin(), fLinks.end(), [](const TLink& a, const TLink& b) {
@@ -1079,6 +1124,30 @@ void TMemoryNamespace::DeleteInstances(const std::vector<boost::shared_ptr<ICIMI
     doomed.insert(own);
   }
   if (!doomed.empty()) source.RemoveAll(doomed);
+}
+
+void TMemoryNamespace::Link(const std::string& associationClass,
+                            const std::vector<std::pair<std::string, boost::shared_ptr<ICIMInstance>>>& ends,
+                            const TCIMContext& context) {
+  TDataSource& source = DataSource(context);
+  source.Tick();
+  const TMemClass& association = source.RequireClass(associationClass);
+  if (!association.IsAssociation()) throw TQZAException(kQZAInvalidParameter, associationClass + " is no association");
+  std::vector<const TMemInstance*> named(association.References().size(), nullptr);
+  for (const auto& end : ends) {
+    const size_t* index = association.FindIndex(end.first);
+    auto position = index ? std::find(association.References().begin(), association.References().end(), *index)
+                          : association.References().end();
+    if (position == association.References().end()) {
+      throw TQZAException(kQZANotFound, "reference " + end.first + " of " + associationClass);
+    }
+    const TMemInstance* own = dynamic_cast<const TMemInstance*>(end.second.get());
+    if (own == nullptr || &own->Source() != &source) {
+      throw TQZAException(kQZAInvalidParameter, "not an instance of this data source");
+    }
+    named[position - association.References().begin()] = own;
+  }
+  source.AddLink(association, named);
 }
 
 boost::shared_ptr<ICIMClass> TMemoryNamespace::RedeclareClass(TClassDeclaration declaration,

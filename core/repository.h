@@ -26,6 +26,7 @@
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/cim.h"
@@ -123,6 +124,18 @@ class TMemoryNamespace : public ICIMNamespace,
   // their classes: time linear in the instances of those classes.
   void DeleteInstances(const std::vector<boost::shared_ptr<ICIMInstance>>& instances,
                        const TCIMContext& context = TCIMContext());
+
+  // Links instances through an association class without an instance of
+  // it: Associators answer the link as they would an instance whose
+  // references (named by role) name these instances, in the order of
+  // creation shared with instances; EnumerateInstances and the counts do not
+  // show it. A link names the instances themselves, not their paths, in a
+  // few words: for the millions of links of a comparison's results. The class
+  // must be an association (kQZAInvalidParameter) with those references
+  // (kQZANotFound), the instances of the context's data source.
+  void Link(const std::string& associationClass,
+            const std::vector<std::pair<std::string, boost::shared_ptr<ICIMInstance>>>& ends,
+            const TCIMContext& context = TCIMContext());
 
   // Fault injection for reliability tests: the callNumber-th call into the
   // core from now on (counting from 1) throws, as TQZAException(code) or,

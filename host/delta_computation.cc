@@ -292,25 +292,24 @@ std::string RoleOf(const ICIMClass& association, const std::string& end) {
 // Writes comparison results into data source 0.
 class TDeltaStore {
  public:
-  explicit TDeltaStore(TMemoryNamespace& ns) {
+  explicit TDeltaStore(TMemoryNamespace& ns) : fNamespace(ns) {
     for (const TClassDeclaration& declaration : ComparisonClassDeclarations()) {
       if (!FindClass(ns, declaration.fName, 0)) ns.DeclareClass(declaration, ContextOf(0));
     }
     fDeltaClass = ns.GetClass(kDeltaClass, ContextOf(0));
     fDelta = ns.GetClass(kDelta, ContextOf(0));
-    fLink = ns.GetClass(kDeltaLink, ContextOf(0));
-    fClassRole = RoleOf(*fLink, kDeltaClass);
-    fDeltaRole = RoleOf(*fLink, kDelta);
+    const TClassPtr link = ns.GetClass(kDeltaLink, ContextOf(0));
+    fClassRole = RoleOf(*link, kDeltaClass);
+    fDeltaRole = RoleOf(*link, kDelta);
   }
 
   void Store(const std::string& className, const std::vector<TDeltaRecord>& deltas, TDeltaSummary& summary) {
     TInstancePtr deltaClass = fDeltaClass->CreateInstance();
     deltaClass->SetPropertyValue("InstanceID", TCIMValue(std::string(kDeltaClass) + ":" + className));
     deltaClass->SetPropertyValue("ClassName", TCIMValue(className));
-    const TCIMValue classReference(deltaClass->GetReference());
     ++summary.fClassCount;
     for (const TDeltaRecord& record : deltas) {
-      Link(classReference, StoreDelta(record));
+      fNamespace.Link(kDeltaLink, {{fClassRole, deltaClass}, {fDeltaRole, StoreDelta(record)}}, fBase);
       Count(record.fType, summary);
     }
   }
@@ -334,12 +333,6 @@ class TDeltaStore {
     return fIndices.emplace(sources, TCIMValue::Array(CIMTypeUInt16, elements)).first->second;
   }
 
-  void Link(const TCIMValue& classReference, const TInstancePtr& delta) {
-    TInstancePtr link = fLink->CreateInstance();
-    link->SetPropertyValue(fClassRole, classReference);
-    link->SetPropertyValue(fDeltaRole, TCIMValue(delta->GetReference()));
-  }
-
   static void Count(uint8_t type, TDeltaSummary& summary) {
     if (type == kMissing) ++summary.fMissingCount;
     if (type == kUnique) ++summary.fUniqueCount;
@@ -348,10 +341,11 @@ class TDeltaStore {
 
   TClassPtr fDeltaClass;
   TClassPtr fDelta;
-  TClassPtr fLink;
+  TMemoryNamespace& fNamespace;
   std::string fClassRole;
   std::string fDeltaRole;
   size_t fDeltaCount = 0;
+  const TCIMContext fBase = ContextOf(0);
   std::map<std::vector<uint16_t>, TCIMValue> fIndices;
 };
 

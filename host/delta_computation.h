@@ -9,7 +9,9 @@
 // What is stored, for each class that has instances in any data source
 // (classes match by name; the comparison classes themselves are skipped):
 // - one VKXSG_DeltaClass whose ClassName is the class name, linked to each
-//   VKXSG_Delta below by a VKXSG_DeltaClassAssocToDelta;
+//   VKXSG_Delta below through VKXSG_DeltaClassAssocToDelta: a link of the
+//   repository (TMemoryNamespace::Link), which Associators follow as they
+//   would an instance of the association, without an instance each;
 // - Type 1, for an instance of the base missing from other data sources:
 //   NamespaceIndices lists those data sources;
 // - Type 2, for an instance whose object path the base lacks: NamespaceIndices
