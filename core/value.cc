@@ -459,6 +459,11 @@ bool TCIMValue::operator==(const TCIMValue& other) const {
   return fPayload == other.fPayload;
 }
 
+std::string_view TCIMValue::TextView() const {
+  const TSharedText* text = std::get_if<TSharedText>(&fPayload);
+  return text ? text->View() : std::string_view();
+}
+
 bool TCIMValue::ShareTextOf(const TCIMValue& other) {
   TSharedText* mine = std::get_if<TSharedText>(&fPayload);
   const TSharedText* theirs = std::get_if<TSharedText>(&other.fPayload);
@@ -471,20 +476,29 @@ bool TCIMValue::ShareTextOf(const TCIMValue& other) {
 
 namespace {
 
-std::string QuotePathText(const std::string& text) {
-  std::string quoted = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') quoted += '\\';
-    quoted += c;
+// Every object path is built here: the text goes in in runs, uncopied.
+void AppendQuotedPathText(std::string& path, std::string_view text) {
+  path += '"';
+  size_t start = 0;
+  for (size_t special; (special = text.find_first_of("\"\\", start)) != std::string_view::npos; start = special + 1) {
+    path.append(text.substr(start, special - start));
+    path += '\\';
+    path += text[special];
   }
-  return quoted + "\"";
+  path.append(text.substr(start));
+  path += '"';
 }
 
-std::string KeyValueText(const TCIMValue& value) {
-  if (value.IsNull()) return "NULL";
-  ECIMType type = value.GetType();
-  if (IsTextType(type) || value.IsArray()) return QuotePathText(value.ToString());
-  return value.ToString();
+void AppendKeyValueText(std::string& path, const TCIMValue& value) {
+  if (value.IsNull()) {
+    path += "NULL";
+  } else if (value.IsArray()) {
+    AppendQuotedPathText(path, value.ToString());
+  } else if (IsTextType(value.GetType())) {
+    AppendQuotedPathText(path, value.TextView());
+  } else {
+    path += value.ToString();
+  }
 }
 
 // Names compare as their lower-case forms would, without making them:
@@ -608,17 +622,24 @@ TCIMReference::TCIMReference(boost::shared_ptr<ICIMNamespace> ns, const std::str
 }
 
 std::string TCIMReference::GetPath() const {
-  std::string path = fClassName;
+  std::string path;
+  path.reserve(64);
+  path += fClassName;
   for (size_t i = 0; i < fKeys.size(); ++i) {
     path += i == 0 ? '.' : ',';
     path += fKeys[i].first;
     path += '=';
-    path += KeyValueText(fKeys[i].second);
+    AppendKeyValueText(path, fKeys[i].second);
   }
   return path;
 }
 
 void TCIMReference::AddKeyValue(const std::string& name, const TCIMValue& value) {
+  // Keys mostly come in their order already.
+  if (fKeys.empty() || CompareNames(fKeys.back().first, name) < 0) {
+    fKeys.emplace_back(name, value);
+    return;
+  }
   auto position = std::lower_bound(
       fKeys.begin(), fKeys.end(), name,
       [](const std::pair<std::string, TCIMValue>& key, const std::string& n) { return CompareNames(key.first, n) < 0; });

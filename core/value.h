@@ -192,6 +192,9 @@ class TCIMValue {
   // that reads back exactly, date-times in DMTF form, references as their
   // canonical path, arrays as their elements joined with ",". Null gives "".
   std::string ToString(int radix = 10) const;
+  // The text of a string, char16, date-time or reference value, without a
+  // copy; for other values and null, nothing (ToString makes their text).
+  std::string_view TextView() const;
 
   // This value converted to a type (element type for arrays), as
   // SetPropertyValue does to fit a declaration. Throws like the To* readers.
