@@ -316,8 +316,8 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
   // An instance named by end fEnd of the association of record fRecord.
   struct TLink {
     const TMemInstance* fInstance;
-    size_t fRecord;
-    size_t fEnd;
+    uint32_t fRecord;
+    uint32_t fEnd;
   };
   struct TLinks {
     const TLink* fBegin;
@@ -1046,6 +1046,8 @@ void TDataSource::BuildAssociationIndex() {
       fEnds.push_back(named && !named->IsDeleted() ? named : nullptr);
     }
   };
+  fRecordClasses.reserve(associations.size() + fStoredLinks.size());
+  fFirstEnds.reserve(associations.size() + fStoredLinks.size());
   auto instance = associations.begin();
   auto link = fStoredLinks.begin();
   while (instance != associations.end() || link != fStoredLinks.end()) {
@@ -1055,8 +1057,10 @@ void TDataSource::BuildAssociationIndex() {
       addLink(*link++);
     }
   }
-  for (size_t record = 0; record < fRecordClasses.size(); ++record) {
-    for (size_t end = 0; end < fRecordClasses[record]->References().size(); ++end) {
+  if (fRecordClasses.size() > UINT32_MAX) throw TQZAException(kQZAOutOfRange, "too many associations");
+  fLinks.reserve(fEnds.size());
+  for (uint32_t record = 0; record < fRecordClasses.size(); ++record) {
+    for (uint32_t end = 0; end < fRecordClasses[record]->References().size(); ++end) {
       if (const TMemInstance* named = fEnds[fFirstEnds[record] + end]) fLinks.push_back(TLink{named, record, end});
     }
   }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
@@ -105,17 +106,18 @@ bool SameValueText(const TCIMValue& a, const TCIMValue& b) {
   return true;
 }
 
-// Paths are the keys of the comparison's maps by path, whose nodes stay put.
+// A path is made once, as the value an InstanceName stores; the maps by path
+// view its text.
 struct TBaseInstance {
   TInstancePtr fInstance;
-  const std::string* fPath;
+  TCIMValue fPath;
   std::vector<uint16_t> fHeldBy;  // the other data sources that hold it
   // (property position, data source) of each value that differs
   std::vector<std::pair<size_t, uint16_t>> fDifferences;
 };
 
 struct TUniqueInstance {
-  const std::string* fPath;
+  TCIMValue fPath;
   std::vector<uint16_t> fHeldBy;
 };
 
@@ -147,12 +149,11 @@ class TClassComparison {
     for (TBaseInstance& base : fBase) {
       std::vector<uint16_t> missingFrom = MissingFrom(base);
       if (missingFrom.empty() && base.fDifferences.empty()) continue;
-      const TCIMValue name(*base.fPath);
-      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, name, std::move(missingFrom), nullptr});
-      AddDifferences(base, name, deltas);
+      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, base.fPath, std::move(missingFrom), nullptr});
+      AddDifferences(base, deltas);
     }
     for (const TUniqueInstance& unique : fUniques) {
-      deltas.push_back(TDeltaRecord{kUnique, TCIMValue(*unique.fPath), unique.fHeldBy, nullptr});
+      deltas.push_back(TDeltaRecord{kUnique, unique.fPath, unique.fHeldBy, nullptr});
     }
     return deltas;
   }
@@ -164,8 +165,10 @@ class TClassComparison {
     fBase.reserve(instances.size());
     fBasePaths.reserve(instances.size());
     for (const TInstancePtr& instance : instances) {
-      auto added = fBasePaths.emplace(instance->GetReference().GetPath(), fBase.size());
-      if (added.second) fBase.push_back(TBaseInstance{instance, &added.first->first, {}, {}});
+      TCIMValue path(instance->GetReference().GetPath());
+      if (fBasePaths.emplace(path.TextView(), fBase.size()).second) {
+        fBase.push_back(TBaseInstance{instance, std::move(path), {}, {}});
+      }
     }
   }
 
@@ -176,10 +179,10 @@ class TClassComparison {
     }
     fClasses[source]->EnumerateInstances(
         [&](TInstancePtr instance) {
-          std::string path = instance->GetReference().GetPath();
+          const std::string path = instance->GetReference().GetPath();
           auto base = fBasePaths.find(path);
           if (base == fBasePaths.end()) {
-            NoteUnique(std::move(path), source);
+            NoteUnique(path, source);
           } else if (NoteHeld(fBase[base->second].fHeldBy, source)) {
             CompareProperties(fBase[base->second], *instance, declared, source);
           }
@@ -195,10 +198,14 @@ class TClassComparison {
     return true;
   }
 
-  void NoteUnique(std::string path, uint16_t source) {
-    auto found = fUniquePaths.emplace(std::move(path), fUniques.size());
-    if (found.second) fUniques.push_back(TUniqueInstance{&found.first->first, {}});
-    NoteHeld(fUniques[found.first->second].fHeldBy, source);
+  void NoteUnique(const std::string& path, uint16_t source) {
+    auto found = fUniquePaths.find(path);
+    if (found == fUniquePaths.end()) {
+      TCIMValue value(path);
+      found = fUniquePaths.emplace(value.TextView(), fUniques.size()).first;
+      fUniques.push_back(TUniqueInstance{std::move(value), {}});
+    }
+    NoteHeld(fUniques[found->second].fHeldBy, source);
   }
 
   void CompareProperties(TBaseInstance& base, const ICIMInstance& other, const std::vector<bool>& declared,
@@ -219,7 +226,7 @@ class TClassComparison {
   }
 
   // One Type 4 per property, listing the base and the data sources that differ.
-  void AddDifferences(TBaseInstance& base, const TCIMValue& name, std::vector<TDeltaRecord>& deltas) const {
+  void AddDifferences(TBaseInstance& base, std::vector<TDeltaRecord>& deltas) const {
     std::stable_sort(base.fDifferences.begin(), base.fDifferences.end(),
                      [](const std::pair<size_t, uint16_t>& a, const std::pair<size_t, uint16_t>& b) {
                        return a.first < b.first;
@@ -227,7 +234,7 @@ class TClassComparison {
     for (size_t i = 0; i < base.fDifferences.size(); ++i) {
       const size_t property = base.fDifferences[i].first;
       if (i == 0 || base.fDifferences[i - 1].first != property) {
-        deltas.push_back(TDeltaRecord{kDifferent, name, {0}, &fPropertyValues[property]});
+        deltas.push_back(TDeltaRecord{kDifferent, base.fPath, {0}, &fPropertyValues[property]});
       }
       deltas.back().fNamespaceIndices.push_back(base.fDifferences[i].second);
     }
@@ -238,9 +245,9 @@ class TClassComparison {
   std::vector<std::string> fProperties;
   std::vector<TCIMValue> fPropertyValues;  // the same names, as stored
   std::vector<TBaseInstance> fBase;
-  std::unordered_map<std::string, size_t> fBasePaths;
+  std::unordered_map<std::string_view, size_t> fBasePaths;
   std::vector<TUniqueInstance> fUniques;
-  std::unordered_map<std::string, size_t> fUniquePaths;
+  std::unordered_map<std::string_view, size_t> fUniquePaths;
 };
 
 TPropertyDeclaration KeyProperty(const std::string& name) {
