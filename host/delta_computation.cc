@@ -61,7 +61,12 @@ TClassPtr FindClass(const TMemoryNamespace& ns, const std::string& name, uint16_
   }
 }
 
-bool SameName(const std::string& a, const std::string& b) { return Lower(a) == Lower(b); }
+// Asked for every log record: no lowered copies.
+bool SameName(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
 
 bool IsIgnored(const ICIMClass& cls, const std::string& property, const std::vector<TIgnoredProperty>& ignored) {
   for (const TIgnoredProperty& entry : ignored) {
@@ -512,7 +517,7 @@ const char kLogRecordClass[] = "CIM_LogRecord";
 // Log records that are not a log: the analysis' highlights, compared on their page.
 const char* const kRecordsOfNoLog[] = {"VKXSG_HeavyHittersLogRecord"};
 
-int Digits(const std::string& text, size_t first, size_t count) {
+int Digits(std::string_view text, size_t first, size_t count) {
   int number = 0;
   for (size_t i = first; i < first + count; ++i) {
     if (!std::isdigit(static_cast<unsigned char>(text[i]))) return -1;
@@ -525,7 +530,7 @@ int Digits(const std::string& text, size_t first, size_t count) {
 // null value or wildcards.
 bool SecondsOf(const TCIMValue& value, long long& seconds) {
   if (value.IsNull() || value.GetType() != CIMTypeDateTime) return false;
-  const std::string text = value.ToDateTime().ToDMTFString();
+  const std::string_view text = value.TextView();
   if (text.size() != 25 || (text[21] != '+' && text[21] != '-')) return false;
   const int year = Digits(text, 0, 4), month = Digits(text, 4, 2), day = Digits(text, 6, 2);
   const int hour = Digits(text, 8, 2), minute = Digits(text, 10, 2), second = Digits(text, 12, 2);
@@ -575,9 +580,33 @@ void EnumerateLogRecords(const TMemoryNamespace& ns, uint16_t dataSource,
       true, ContextOf(dataSource));
 }
 
-struct TBaseLog {
+// The paths of a log's records are made when a record of another collection
+// is first looked up by path: most logs are timed, and their records by time.
+class TBaseLog {
+ public:
+  void Add(const TInstancePtr& record) {
+    long long seconds = 0;
+    if (TimeOf(*record, seconds)) {
+      fLatest = fTimed ? std::max(fLatest, seconds) : seconds;
+      fTimed = true;
+    }
+    fRecords.push_back(record);
+  }
+
+  // Whether the record of another collection is new to this log.
+  bool IsNew(const ICIMInstance& record) {
+    long long seconds = 0;
+    if (fTimed && TimeOf(record, seconds)) return seconds > fLatest;
+    if (fPaths.empty()) {
+      for (const TInstancePtr& own : fRecords) fPaths.insert(own->GetReference().GetPath());
+    }
+    return fPaths.count(record.GetReference().GetPath()) == 0;
+  }
+
+ private:
   bool fTimed = false;
   long long fLatest = 0;
+  std::vector<TInstancePtr> fRecords;
   std::unordered_set<std::string> fPaths;
 };
 
@@ -591,27 +620,14 @@ std::vector<TIgnoredProperty> VolatileProperties(const std::vector<TIgnoredPrope
 
 std::vector<TNewLogRecords> FindNewLogRecords(const TMemoryNamespace& ns) {
   std::unordered_map<std::string, TBaseLog> base;
-  EnumerateLogRecords(ns, 0, [&](const TInstancePtr& record) {
-    TBaseLog& log = base[LogOf(*record)];
-    long long seconds = 0;
-    if (TimeOf(*record, seconds)) {
-      log.fLatest = log.fTimed ? std::max(log.fLatest, seconds) : seconds;
-      log.fTimed = true;
-    }
-    log.fPaths.insert(record->GetReference().GetPath());
-  });
+  EnumerateLogRecords(ns, 0, [&](const TInstancePtr& record) { base[LogOf(*record)].Add(record); });
   std::vector<TNewLogRecords> found;
   for (uint16_t source = 1; source < ns.GetDataSourceCount(); ++source) {
     std::unordered_map<std::string, size_t> logs;  // position in found
     EnumerateLogRecords(ns, source, [&](const TInstancePtr& record) {
       const std::string name = LogOf(*record);
       const auto known = base.find(name);
-      long long seconds = 0;
-      const bool isNew = known == base.end() ||
-                         (known->second.fTimed && TimeOf(*record, seconds)
-                              ? seconds > known->second.fLatest
-                              : known->second.fPaths.count(record->GetReference().GetPath()) == 0);
-      if (!isNew) return;
+      if (known != base.end() && !known->second.IsNew(*record)) return;
       auto added = logs.emplace(name, found.size());
       if (added.second) found.push_back(TNewLogRecords{name, source, {}});
       found[added.first->second].fRecords.push_back(record);
