@@ -131,13 +131,17 @@ bool operator==(const TClassDeclaration& a, const TClassDeclaration& b) {
          a.fProperties == b.fProperties;
 }
 
-// Counts calls into the core and throws at the planned one.
+// Counts calls into the core and throws at the planned one. Until a plan is
+// first made nothing is counted: the counter, written by every thread's
+// every call, would bounce between the cores of a comparison.
 struct TFaultPlan {
+  std::atomic<bool> fCounting{false};
   std::atomic<uint64_t> fCalls{0};
   std::atomic<uint64_t> fTarget{0};
   TQZAStatusCode fCode = kQZAFailed;
 
   void Tick() {
+    if (!fCounting.load(std::memory_order_relaxed)) return;
     uint64_t call = fCalls.fetch_add(1, std::memory_order_relaxed) + 1;
     uint64_t target = fTarget.load(std::memory_order_relaxed);
     if (target == 0 || call != target) return;
@@ -369,7 +373,7 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
 
 class TMemInstance : public ICIMInstance {
  public:
-  TMemInstance(TDataSource& source, TMemClass& cls, uint64_t sequence);
+  TMemInstance(TMemClass& cls, uint64_t sequence);
 
   boost::shared_ptr<ICIMClass> GetClass(const TCIMContext& = TCIMContext()) const override;
   boost::shared_ptr<ICIMProperty> GetProperty(const std::string& name,
@@ -381,7 +385,7 @@ class TMemInstance : public ICIMInstance {
   void SetPropertyValue(const std::string& name, const TCIMValue& value, const TCIMContext& = TCIMContext()) override;
   void SetPropertyValue(const std::string& name, TCIMValue&& value, const TCIMContext& = TCIMContext()) override;
   void Delete(const TCIMContext& = TCIMContext()) override;
-  bool IsDeleted() const override { return fDeleted; }
+  bool IsDeleted() const override { return fDeleted != 0; }
 
   TMemClass& Class() const { return *fClass; }
   uint64_t Sequence() const { return fSequence; }
@@ -393,17 +397,17 @@ class TMemInstance : public ICIMInstance {
   // The part of the object path after the class name.
   std::string KeyText() const;
   void MarkDeleted() { fDeleted = true; }
-  TDataSource& Source() const { return *fSource; }
+  TDataSource& Source() const;
 
  private:
   size_t RequireIndex(const std::string& name) const;
   // Keeps a value already converted to its declaration.
   void Store(size_t index, TCIMValue converted);
 
-  TDataSource* fSource;
-  TMemClass* fClass;
-  uint64_t fSequence;
-  bool fDeleted = false;
+  // A comparison holds millions of instances: 56 bytes each, before values.
+  TMemClass* fClass;  // and through it the data source
+  uint64_t fSequence : 63;
+  uint64_t fDeleted : 1;
   // Only the values set on this instance, in declaration order; the others
   // read as the class's initial values. Large collections set a few of many
   // declared properties.
@@ -544,6 +548,7 @@ class TMemClass : public ICIMClass {
   }
 
   const TClassDeclaration& Declaration() const { return fDeclaration; }
+  TDataSource& Source() const { return *fSource; }
   TMemClass* SuperClass() const { return fSuper; }
   // Whether this class or one of its subclasses has instances.
   bool HierarchyHasInstances() const {
@@ -734,8 +739,9 @@ class TMemProperty : public ICIMProperty {
 
 // ---------------------------------------------------------------- instances
 
-TMemInstance::TMemInstance(TDataSource& source, TMemClass& cls, uint64_t sequence)
-    : fSource(&source), fClass(&cls), fSequence(sequence) {}
+TMemInstance::TMemInstance(TMemClass& cls, uint64_t sequence) : fClass(&cls), fSequence(sequence), fDeleted(0) {}
+
+TDataSource& TMemInstance::Source() const { return fClass->Source(); }
 
 const TCIMValue& TMemInstance::Value(size_t index) const {
   auto found = Position(fValues, index);
@@ -743,8 +749,8 @@ const TCIMValue& TMemInstance::Value(size_t index) const {
 }
 
 boost::shared_ptr<ICIMClass> TMemInstance::GetClass(const TCIMContext&) const {
-  fSource->Tick();
-  return fSource->Handle(fClass);
+  Source().Tick();
+  return Source().Handle(fClass);
 }
 
 size_t TMemInstance::RequireIndex(const std::string& name) const {
@@ -754,9 +760,9 @@ size_t TMemInstance::RequireIndex(const std::string& name) const {
 }
 
 boost::shared_ptr<ICIMProperty> TMemInstance::GetProperty(const std::string& name, const TCIMContext&) const {
-  fSource->Tick();
+  Source().Tick();
   // One allocation for the handle and its count: pages read millions.
-  return boost::make_shared<TMemProperty>(fSource->Handle(this), const_cast<TMemInstance*>(this), RequireIndex(name));
+  return boost::make_shared<TMemProperty>(Source().Handle(this), const_cast<TMemInstance*>(this), RequireIndex(name));
 }
 
 std::string TMemInstance::KeyText() const {
@@ -779,12 +785,12 @@ TCIMReference TMemInstance::GetReference(const TCIMContext&) const {
 }
 
 void TMemInstance::SetPropertyValue(const std::string& name, const TCIMValue& value, const TCIMContext&) {
-  fSource->Tick();
+  Source().Tick();
   SetValueAt(RequireIndex(name), value);
 }
 
 void TMemInstance::SetPropertyValue(const std::string& name, TCIMValue&& value, const TCIMContext&) {
-  fSource->Tick();
+  Source().Tick();
   SetValueAt(RequireIndex(name), std::move(value));
 }
 
@@ -813,9 +819,9 @@ void TMemInstance::Store(size_t index, TCIMValue converted) {
   }
   if (fClass->AffectsPath(index)) {
     fClass->PathsChanged();
-    fSource->PathsChanged();
+    Source().PathsChanged();
   }
-  if (decl.GetType() == CIMTypeReference) fSource->AssociationsChanged();
+  if (decl.GetType() == CIMTypeReference) Source().AssociationsChanged();
 }
 
 const TCIMValue* TMemInstance::Alternate(size_t index) const {
@@ -832,22 +838,22 @@ void TMemInstance::SetAlternateAt(size_t index, const TCIMValue& value) {
 }
 
 void TMemInstance::Delete(const TCIMContext&) {
-  fSource->Tick();
+  Source().Tick();
   if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
-  fSource->Remove(*this);
+  Source().Remove(*this);
 }
 
 void TMemInstance::Associators(TInstanceCallback callback, const std::string& assocClass,
                                const std::string& resultClass, const std::string& role,
                                const std::string& resultRole, const TCIMContext&) const {
-  fSource->Tick();
+  Source().Tick();
   if (!assocClass.empty()) {
-    TMemClass* association = fSource->FindClass(assocClass);
+    TMemClass* association = Source().FindClass(assocClass);
     if (association == nullptr || !association->IsAssociation()) return;
   }
   std::unordered_set<const TMemInstance*> seen;
-  for (const TDataSource::TLink& link : fSource->LinksOf(this)) {
-    const TDataSource::TAssociationRecord record = fSource->Record(link.fRecord);
+  for (const TDataSource::TLink& link : Source().LinksOf(this)) {
+    const TDataSource::TAssociationRecord record = Source().Record(link.fRecord);
     const TMemClass& association = *record.fClass;
     if (!assocClass.empty() && !association.IsA(assocClass)) continue;
     const std::vector<size_t>& references = association.References();
@@ -858,7 +864,7 @@ void TMemInstance::Associators(TInstanceCallback callback, const std::string& as
       if (!resultRole.empty() && !SameName(association.Decl(references[end]).GetName(), resultRole)) continue;
       if (!resultClass.empty() && !far->Class().IsA(resultClass)) continue;
       if (!seen.insert(far).second) continue;
-      if (!callback(fSource->Handle(far))) return;
+      if (!callback(Source().Handle(far))) return;
     }
   }
 }
@@ -944,7 +950,7 @@ bool TDataSource::HierarchyHasLinks(const TMemClass& cls) const {
 }
 
 TMemInstance* TDataSource::Create(TMemClass& cls) {
-  std::unique_ptr<TMemInstance> instance(new TMemInstance(*this, cls, fNextSequence++));
+  std::unique_ptr<TMemInstance> instance(new TMemInstance(cls, fNextSequence++));
   TMemInstance* created = instance.get();
   cls.Adopt(std::move(instance));
   ++fInstanceCount;
@@ -1200,6 +1206,7 @@ void TMemoryNamespace::InjectFault(uint64_t callNumber, TQZAStatusCode code) {
   fFaults->fCode = code;
   fFaults->fCalls.store(0);
   fFaults->fTarget.store(callNumber);
+  fFaults->fCounting.store(true);
 }
 
 uint64_t TMemoryNamespace::GetCallCount() const { return fFaults->fCalls.load(); }

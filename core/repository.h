@@ -141,7 +141,7 @@ class TMemoryNamespace : public ICIMNamespace,
   // core from now on (counting from 1) throws, as TQZAException(code) or,
   // when code is kQZAOk, as a std::runtime_error. 0 switches it off.
   void InjectFault(uint64_t callNumber, TQZAStatusCode code);
-  // Calls into the core counted since the last InjectFault.
+  // Calls into the core counted since the last InjectFault (none before the first).
   uint64_t GetCallCount() const;
 
   std::string GetName(const TCIMContext& = TCIMContext()) const override { return fName; }

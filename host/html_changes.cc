@@ -1,6 +1,7 @@
 #include "host/html_changes.h"
 
 #include <algorithm>
+#include <ostream>
 
 #include "host/html_text.h"
 #include "host/line_diff.h"
@@ -96,26 +97,30 @@ std::string ChangeHtml(const TChange& change) {
   return html + "</li>\n";
 }
 
-std::string ListHtml(const std::vector<const TChange*>& changes) {
-  std::string html = "<ul class=\"changes\">\n";
-  for (const TChange* change : changes) html += ChangeHtml(*change);
-  return html + "</ul>\n";
+// Lists go to the page change by change: a large comparison's list is
+// hundreds of megabytes, never held whole.
+void WriteList(std::ostream& out, const std::vector<const TChange*>& changes) {
+  out << "<ul class=\"changes\">\n";
+  for (const TChange* change : changes) out << ChangeHtml(*change);
+  out << "</ul>\n";
 }
 
-std::string PageHtml(const TPageChanges& page) {
+void WritePageChanges(std::ostream& out, const TPageChanges& page) {
   std::vector<const TChange*> lasting;
   std::vector<const TChange*> volatileOnes;
   for (const TChange& change : page.fChanges) (change.fVolatile ? volatileOnes : lasting).push_back(&change);
-  std::string html = "<section class=\"changes-page\">\n<h2><a href=\"" + EncodeHtmlText(page.fFile) + "\">" +
-                     EncodeHtmlText(page.fTitle) + "</a> " + Span("badge", CountedNoun(lasting.size(), "change", "changes")) +
-                     "</h2>\n";
-  if (!lasting.empty()) html += ListHtml(lasting);
+  out << "<section class=\"changes-page\">\n<h2><a href=\"" << EncodeHtmlText(page.fFile) << "\">"
+      << EncodeHtmlText(page.fTitle) << "</a> " << Span("badge", CountedNoun(lasting.size(), "change", "changes"))
+      << "</h2>\n";
+  if (!lasting.empty()) WriteList(out, lasting);
   if (!volatileOnes.empty()) {
-    html += "<details class=\"volatile\">\n<summary>" +
-            EncodeHtmlText(CountedNoun(volatileOnes.size(), "volatile value", "volatile values")) +
-            " (clocks, counters, free memory, process times)</summary>\n" + ListHtml(volatileOnes) + "</details>\n";
+    out << "<details class=\"volatile\">\n<summary>"
+        << EncodeHtmlText(CountedNoun(volatileOnes.size(), "volatile value", "volatile values"))
+        << " (clocks, counters, free memory, process times)</summary>\n";
+    WriteList(out, volatileOnes);
+    out << "</details>\n";
   }
-  return html + "</section>\n";
+  out << "</section>\n";
 }
 
 std::string LogHtml(const TShownLogRecords& log) {
@@ -143,8 +148,8 @@ size_t RecordCount(const std::vector<TShownLogRecords>& logs) {
   return count;
 }
 
-std::string ChangesPageBody(const TChangeList& changes, const std::vector<TShownLogRecords>& logs,
-                            const std::vector<std::string>& ignored) {
+void WriteChangesPageBody(std::ostream& out, const TChangeList& changes, const std::vector<TShownLogRecords>& logs,
+                          const std::vector<std::string>& ignored) {
   std::string html = "<h1>" + std::string(kChangesTitle) + "</h1>\n<p class=\"lead changes-summary\">" +
                      EncodeHtmlText(ChangesSummary(CountsOf(changes, RecordCount(logs)))) +
                      ". One line per difference from the base: where it is (table, instance, property), then the "
@@ -155,15 +160,15 @@ std::string ChangesPageBody(const TChangeList& changes, const std::vector<TShown
     for (const std::string& name : ignored) names += (names.empty() ? "" : ", ") + name;
     html += "<p class=\"note\">Not compared (--ignore): " + EncodeHtmlText(names) + ".</p>\n";
   }
+  out << html;
   bool any = false;
   for (const TPageChanges& page : changes.Pages()) {
     if (page.fChanges.empty()) continue;
     any = true;
-    html += PageHtml(page);
+    WritePageChanges(out, page);
   }
-  if (!any) html += "<p class=\"note\">The comparison pages show no difference.</p>\n";
-  html += "<h2 id=\"new-log-records\">New log records</h2>\n";
-  if (logs.empty()) html += "<p class=\"note\">No log has records newer than the base's.</p>\n";
-  for (const TShownLogRecords& log : logs) html += LogHtml(log);
-  return html;
+  if (!any) out << "<p class=\"note\">The comparison pages show no difference.</p>\n";
+  out << "<h2 id=\"new-log-records\">New log records</h2>\n";
+  if (logs.empty()) out << "<p class=\"note\">No log has records newer than the base's.</p>\n";
+  for (const TShownLogRecords& log : logs) out << LogHtml(log);
 }

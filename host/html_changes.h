@@ -3,12 +3,13 @@
 // properties folded away (and counted) under each page, long texts as line
 // differences, then the records each later collection's logs added.
 //
-//   std::string body = ChangesPageBody(changeList, newRecords, {"*.StatisticTime"});
+//   WriteChangesPageBody(pageBody, changeList, newRecords, {"*.StatisticTime"});
 //
 // Every text is plain and escaped here.
 #ifndef QZA_HOST_HTML_CHANGES_H
 #define QZA_HOST_HTML_CHANGES_H
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,9 @@ extern const char kChangesTitle[];
 
 size_t RecordCount(const std::vector<TShownLogRecords>& logs);
 
-// ignored: the properties left out with --ignore, as given.
-std::string ChangesPageBody(const TChangeList& changes, const std::vector<TShownLogRecords>& logs,
-                            const std::vector<std::string>& ignored);
+// Writes the page's body to out; ignored: the properties left out with
+// --ignore, as given.
+void WriteChangesPageBody(std::ostream& out, const TChangeList& changes, const std::vector<TShownLogRecords>& logs,
+                          const std::vector<std::string>& ignored);
 
 #endif

@@ -255,7 +255,7 @@ void THtmlWriter::WriteChangesPage() {
   fPage.fFile = fFiles.FileFor("what_changed");
   fPage.fBody.reset(new std::ofstream(BodyFile(fPage.fFile), std::ios::binary | std::ios::trunc));
   fPage.fTitle = kChangesTitle;
-  Append(ChangesPageBody(*fChanges, logs, ignored));
+  WriteChangesPageBody(*fPage.fBody, *fChanges, logs, ignored);
   for (const TPageChanges& page : fChanges->Pages()) {
     for (const TChange& change : page.fChanges) fPage.fSearchTexts.push_back(change.fInstance);
   }
