@@ -30,5 +30,5 @@ void RestartWithHugePages(char* argv[]) {
 
 int main(int argc, char* argv[]) {
   RestartWithHugePages(argv);
-  return RunReportTool(argc, argv, std::cout, std::cerr, ::isatty(2) == 1);
+  return RunReportTool(argc, argv, std::cout, std::cerr, ::isatty(2) == 1, true);
 }

@@ -7,8 +7,10 @@
 
 // Exit statuses: 0 done, 1 bad input, 2 bad usage. When errIsTerminal is
 // set, err shows the progress of the report on one line rewritten in place;
-// the summary line comes either way (neither with --quiet).
+// the summary line comes either way (neither with --quiet). When endsProcess
+// is set (the process ends with the run), the loaded collections are left to
+// the system to take back rather than freed.
 int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
-                  bool errIsTerminal = false);
+                  bool errIsTerminal = false, bool endsProcess = false);
 
 #endif
