@@ -163,13 +163,18 @@ std::vector<TWriter::TChangedColumn> TWriter::ChangedColumns(const TInstanceDelt
   const TReportClass& table = *instanceDelta.fClassDelta.lock()->fReportClass;
   const int32_t tableWidth = TReportParameters::ConvertPercent(table.GetTableWidth());
   const int32_t rowShare = 100 - TReportParameters::ConvertPercent(table.GetRowReportHeaderWidth());
+  // The properties of the deltas, read once rather than once per column.
+  std::vector<std::pair<std::string, TInstancePtr>> propertyDeltas;
+  for (const TInstancePtr& delta : instanceDelta.fDeltas) {
+    if (DeltaType(*delta) == kPropertyDelta) propertyDeltas.emplace_back(DeltaText(*delta, "Property"), delta);
+  }
   std::vector<TChangedColumn> changed;
   for (const TReportProperty& column : table.GetProperties()) {
     const std::string property = column.GetProperty();
     TInstancePtr columnDelta;
-    for (const TInstancePtr& delta : instanceDelta.fDeltas) {
-      if (DeltaType(*delta) == kPropertyDelta && DeltaText(*delta, "Property") == property) {
-        columnDelta = delta;
+    for (const auto& delta : propertyDeltas) {
+      if (delta.first == property) {
+        columnDelta = delta.second;
         break;
       }
     }
