@@ -17,8 +17,11 @@
 //
 // Cost: properties are found by name in constant time; an instance's
 // associators are found through an index from instance to the associations
-// naming it, built on first use and rebuilt after associations or keys change.
-// Objects live as long as any handle into their data source.
+// naming it, and instances by path through an index of their paths' hashes
+// per class, both built on first use and rebuilt after associations or keys
+// change. Values share their texts; a text equal to the one set last in the
+// same property of the class is held once. Objects live as long as any
+// handle into their data source.
 #ifndef QZA_CORE_REPOSITORY_H
 #define QZA_CORE_REPOSITORY_H
 

@@ -6,7 +6,6 @@
 #include <exception>
 #include <functional>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -36,8 +35,8 @@ const uint8_t kDifferent = 4;
 struct TDeltaRecord {
   uint8_t fType;
   TCIMValue fInstanceName;
-  std::vector<uint16_t> fNamespaceIndices;
-  const TCIMValue* fProperty;  // Type 4 only; points into the comparison of the class
+  TCIMValue fNamespaceIndices;
+  TCIMValue fProperty;  // null but for Type 4
 };
 
 TCIMContext ContextOf(uint16_t dataSource) {
@@ -111,6 +110,34 @@ bool SameValueText(const TCIMValue& a, const TCIMValue& b) {
   return true;
 }
 
+// Below this many items a second thread costs more than it saves.
+const size_t kHalvesFrom = 20000;
+// The instances of another data source compared at a time.
+const size_t kSlice = 65536;
+
+// Runs work(first, last) over [0, count): a large count in two halves, the
+// second on a thread of its own. The first failure is thrown.
+void InHalves(size_t count, const std::function<void(size_t, size_t)>& work) {
+  if (count < kHalvesFrom) {
+    work(0, count);
+    return;
+  }
+  std::exception_ptr errors[2];
+  auto run = [&](size_t half, size_t first, size_t last) {
+    try {
+      work(first, last);
+    } catch (...) {
+      errors[half] = std::current_exception();
+    }
+  };
+  std::thread second(run, 1, count / 2, count);
+  run(0, 0, count / 2);
+  second.join();
+  for (const std::exception_ptr& error : errors) {
+    if (error) std::rethrow_exception(error);
+  }
+}
+
 // A path is made once, as the value an InstanceName stores; the maps by path
 // view its text.
 struct TBaseInstance {
@@ -149,16 +176,18 @@ class TClassComparison {
 
   bool HasInstances() const { return !fBase.empty() || !fUniques.empty(); }
 
+  // The records own what they hold, so that the comparison is freed on the
+  // thread that made it (freeing millions of blocks of another thread's
+  // heap took the storing thread seconds).
   std::vector<TDeltaRecord> Deltas() {
     std::vector<TDeltaRecord> deltas;
     for (TBaseInstance& base : fBase) {
-      std::vector<uint16_t> missingFrom = MissingFrom(base);
-      if (missingFrom.empty() && base.fDifferences.empty()) continue;
-      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, base.fPath, std::move(missingFrom), nullptr});
+      const std::vector<uint16_t> missingFrom = MissingFrom(base);
+      if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, base.fPath, Indices(missingFrom), TCIMValue()});
       AddDifferences(base, deltas);
     }
     for (const TUniqueInstance& unique : fUniques) {
-      deltas.push_back(TDeltaRecord{kUnique, unique.fPath, unique.fHeldBy, nullptr});
+      deltas.push_back(TDeltaRecord{kUnique, unique.fPath, Indices(unique.fHeldBy), TCIMValue()});
     }
     return deltas;
   }
@@ -167,33 +196,50 @@ class TClassComparison {
   void ReadBase() {
     std::vector<TInstancePtr> instances;
     fClasses[0]->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), false, ContextOf(0));
+    std::vector<TCIMValue> paths = PathsOf(instances);
     fBase.reserve(instances.size());
     fBasePaths.reserve(instances.size());
-    for (const TInstancePtr& instance : instances) {
-      TCIMValue path(instance->GetReference().GetPath());
-      if (fBasePaths.emplace(path.TextView(), fBase.size()).second) {
-        fBase.push_back(TBaseInstance{instance, std::move(path), {}, {}});
+    for (size_t i = 0; i < instances.size(); ++i) {
+      if (fBasePaths.emplace(paths[i].TextView(), fBase.size()).second) {
+        fBase.push_back(TBaseInstance{instances[i], std::move(paths[i]), {}, {}});
       }
     }
   }
 
+  // Paths are matched in order, on one thread; the paths and the values of
+  // a large class are read in halves, each base instance in one of them.
   void CompareWithBase(uint16_t source) {
     std::vector<bool> declared;
     for (const std::string& property : fProperties) {
       declared.push_back(static_cast<bool>(fClasses[source]->GetPropertyDecl(property)));
     }
-    fClasses[source]->EnumerateInstances(
-        [&](TInstancePtr instance) {
-          const std::string path = instance->GetReference().GetPath();
-          auto base = fBasePaths.find(path);
-          if (base == fBasePaths.end()) {
-            NoteUnique(path, source);
-          } else if (NoteHeld(fBase[base->second].fHeldBy, source)) {
-            CompareProperties(fBase[base->second], *instance, declared, source);
-          }
-          return true;
-        },
-        false, ContextOf(source));
+    std::vector<TInstancePtr> all;
+    fClasses[source]->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(all), false, ContextOf(source));
+    // A slice at a time, so that the paths of the others are never all held.
+    for (size_t start = 0; start < all.size(); start += kSlice) {
+      const std::vector<TInstancePtr> instances(all.begin() + start, all.begin() + std::min(all.size(), start + kSlice));
+      const std::vector<TCIMValue> paths = PathsOf(instances);
+      std::vector<std::pair<size_t, const ICIMInstance*>> held;  // base position, instance
+      for (size_t i = 0; i < instances.size(); ++i) {
+        auto base = fBasePaths.find(paths[i].TextView());
+        if (base == fBasePaths.end()) {
+          NoteUnique(paths[i], source);
+        } else if (NoteHeld(fBase[base->second].fHeldBy, source)) {
+          held.emplace_back(base->second, instances[i].get());
+        }
+      }
+      InHalves(held.size(), [&](size_t first, size_t last) {
+        for (size_t i = first; i < last; ++i) CompareProperties(fBase[held[i].first], *held[i].second, declared, source);
+      });
+    }
+  }
+
+  static std::vector<TCIMValue> PathsOf(const std::vector<TInstancePtr>& instances) {
+    std::vector<TCIMValue> paths(instances.size());
+    InHalves(instances.size(), [&](size_t first, size_t last) {
+      for (size_t i = first; i < last; ++i) paths[i] = TCIMValue(instances[i]->GetReference().GetPath());
+    });
+    return paths;
   }
 
   // False when the data source already holds an instance of that path.
@@ -203,12 +249,11 @@ class TClassComparison {
     return true;
   }
 
-  void NoteUnique(const std::string& path, uint16_t source) {
-    auto found = fUniquePaths.find(path);
+  void NoteUnique(const TCIMValue& path, uint16_t source) {
+    auto found = fUniquePaths.find(path.TextView());
     if (found == fUniquePaths.end()) {
-      TCIMValue value(path);
-      found = fUniquePaths.emplace(value.TextView(), fUniques.size()).first;
-      fUniques.push_back(TUniqueInstance{std::move(value), {}});
+      found = fUniquePaths.emplace(path.TextView(), fUniques.size()).first;
+      fUniques.push_back(TUniqueInstance{path, {}});
     }
     NoteHeld(fUniques[found->second].fHeldBy, source);
   }
@@ -231,24 +276,34 @@ class TClassComparison {
   }
 
   // One Type 4 per property, listing the base and the data sources that differ.
-  void AddDifferences(TBaseInstance& base, std::vector<TDeltaRecord>& deltas) const {
+  void AddDifferences(TBaseInstance& base, std::vector<TDeltaRecord>& deltas) {
     std::stable_sort(base.fDifferences.begin(), base.fDifferences.end(),
                      [](const std::pair<size_t, uint16_t>& a, const std::pair<size_t, uint16_t>& b) {
                        return a.first < b.first;
                      });
-    for (size_t i = 0; i < base.fDifferences.size(); ++i) {
+    for (size_t i = 0; i < base.fDifferences.size();) {
       const size_t property = base.fDifferences[i].first;
-      if (i == 0 || base.fDifferences[i - 1].first != property) {
-        deltas.push_back(TDeltaRecord{kDifferent, base.fPath, {0}, &fPropertyValues[property]});
+      std::vector<uint16_t> sources(1, 0);
+      for (; i < base.fDifferences.size() && base.fDifferences[i].first == property; ++i) {
+        sources.push_back(base.fDifferences[i].second);
       }
-      deltas.back().fNamespaceIndices.push_back(base.fDifferences[i].second);
+      deltas.push_back(TDeltaRecord{kDifferent, base.fPath, Indices(sources), fPropertyValues[property]});
     }
+  }
+
+  // Few lists of data sources recur over millions of results: each is one value.
+  const TCIMValue& Indices(const std::vector<uint16_t>& sources) {
+    auto known = fIndices.find(sources);
+    if (known != fIndices.end()) return known->second;
+    const std::vector<TCIMValue> elements(sources.begin(), sources.end());
+    return fIndices.emplace(sources, TCIMValue::Array(CIMTypeUInt16, elements)).first->second;
   }
 
   uint16_t fSourceCount;
   std::vector<TClassPtr> fClasses;  // per data source; empty where it lacks the class
   std::vector<std::string> fProperties;
   std::vector<TCIMValue> fPropertyValues;  // the same names, as stored
+  std::map<std::vector<uint16_t>, TCIMValue> fIndices;
   std::vector<TBaseInstance> fBase;
   std::unordered_map<std::string_view, size_t> fBasePaths;
   std::vector<TUniqueInstance> fUniques;
@@ -332,17 +387,9 @@ class TDeltaStore {
     delta->SetPropertyValue("InstanceID", TCIMValue(std::string(kDelta) + ":" + std::to_string(++fDeltaCount)));
     delta->SetPropertyValue("Type", TCIMValue(record.fType));
     delta->SetPropertyValue("InstanceName", record.fInstanceName);
-    delta->SetPropertyValue("NamespaceIndices", Indices(record.fNamespaceIndices));
-    if (record.fProperty) delta->SetPropertyValue("Property", *record.fProperty);
+    delta->SetPropertyValue("NamespaceIndices", record.fNamespaceIndices);
+    if (!record.fProperty.IsNull()) delta->SetPropertyValue("Property", record.fProperty);
     return delta;
-  }
-
-  // Few lists of data sources recur over millions of results: each is one value.
-  const TCIMValue& Indices(const std::vector<uint16_t>& sources) {
-    auto known = fIndices.find(sources);
-    if (known != fIndices.end()) return known->second;
-    const std::vector<TCIMValue> elements(sources.begin(), sources.end());
-    return fIndices.emplace(sources, TCIMValue::Array(CIMTypeUInt16, elements)).first->second;
   }
 
   static void Count(uint8_t type, TDeltaSummary& summary) {
@@ -358,7 +405,6 @@ class TDeltaStore {
   std::string fDeltaRole;
   size_t fDeltaCount = 0;
   const TCIMContext fBase = ContextOf(0);
-  std::map<std::vector<uint16_t>, TCIMValue> fIndices;
 };
 
 // The comparisons of the classes, made on worker threads a few classes ahead
@@ -368,7 +414,7 @@ class TDeltaStore {
 class TComparisonPipeline {
  public:
   struct TResult {
-    std::unique_ptr<TClassComparison> fComparison;  // owns the names the deltas point to
+    bool fHasInstances = false;  // in any data source
     std::vector<TDeltaRecord> fDeltas;
   };
 
@@ -414,12 +460,9 @@ class TComparisonPipeline {
       TResult result;
       std::exception_ptr error;
       try {
-        result.fComparison.reset(new TClassComparison(fNamespace, fSourceCount, fClassNames[index], fIgnored));
-        if (result.fComparison->HasInstances()) {
-          result.fDeltas = result.fComparison->Deltas();
-        } else {
-          result.fComparison.reset();
-        }
+        TClassComparison comparison(fNamespace, fSourceCount, fClassNames[index], fIgnored);
+        result.fHasInstances = comparison.HasInstances();
+        if (result.fHasInstances) result.fDeltas = comparison.Deltas();
       } catch (...) {
         error = std::current_exception();
       }
@@ -461,7 +504,7 @@ TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
   TComparisonPipeline comparisons(*ns, sourceCount, classNames, ignored);
   for (size_t i = 0; i < classNames.size(); ++i) {
     const TComparisonPipeline::TResult result = comparisons.Take(i);
-    if (result.fComparison) store.Store(classNames[i], result.fDeltas, summary);
+    if (result.fHasInstances) store.Store(classNames[i], result.fDeltas, summary);
   }
   ns->SetGenerationMode(1);
   return summary;
