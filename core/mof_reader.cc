@@ -547,6 +547,7 @@ class TFileText {
   }
 
   const char* Data() const { return fMapped != nullptr ? static_cast<const char*>(fMapped) : fCopy; }
+  bool IsMapped() const { return fMapped != nullptr; }
   size_t Size() const { return fSize; }
 
  private:
@@ -792,7 +793,8 @@ class TMofReader::TLoad {
 
   TMofReader& Reader() { return fReader; }
   // text[size] must be '\0'; key is the file's FileKey.
-  void ReadSource(const char* text, size_t size, const std::string& file, const std::string& key);
+  // mapped: text is a mapping of the file, whose pages read may be let go.
+  void ReadSource(const char* text, size_t size, const std::string& file, const std::string& key, bool mapped);
   void Include(const std::string& relative, const TLexer& from, TPosition at);
   // After the last source: sets the references by alias and replaces
   // instances by later ones of the same path.
@@ -989,6 +991,9 @@ class TMofReader::TSourceParser {
       : fLoad(load), fReader(load.Reader()), fClasses(classes), fNamespace(fReader.fNamespace),
         fLexer(token, at, end, file) {}
 
+  // The text is a file's mapping: pages read ahead and added are let go.
+  void SetMapped(bool mapped) { fMapped = mapped; }
+
   // readAheadFirst false: the first production is read here whatever follows.
   void Run(bool readAheadFirst = true) {
     try {
@@ -1091,6 +1096,7 @@ class TMofReader::TSourceParser {
   void ReadPiece(TTextPiece& piece, TClassCache& classes);
   void RecordPiece(TTextPiece& piece);
   void Commit(TInstanceRecord& record, int lineShift);
+  void LetGo(const char* begin, const char* end);
   void ReadOnFrom(const char* token, TPosition at);
 
   void ParseInitializer(TInitializer& initializer);
@@ -1110,6 +1116,7 @@ class TMofReader::TSourceParser {
   boost::shared_ptr<ICIMNamespace> fNamespace;  // for object paths
   TLexer fLexer;
   bool fReadingAhead = false;  // on a thread of its own, recording instances
+  bool fMapped = false;
   // Reused for every property of the instances, so that reading one
   // allocates only what the repository keeps.
   std::string fName;
@@ -1989,6 +1996,7 @@ void TMofReader::TSourceParser::ReadAhead() {
     }
     for (TInstanceRecord& record : piece.fRecords) Commit(record, lineShift);
     std::vector<TInstanceRecord>().swap(piece.fRecords);
+    if (fMapped) LetGo(piece.fBegin, piece.fStop);
     const TPosition stopAt{piece.fStopAt.fLine + lineShift, piece.fStopAt.fColumn};
     const bool last = index + 1 == pieces.size();
     if (!piece.fComplete || (!last && piece.fStop != pieces[index + 1].fBegin)) {
@@ -2002,6 +2010,16 @@ void TMofReader::TSourceParser::ReadAhead() {
     }
     changed.notify_all();
   }
+}
+
+// The pages of a mapped text wholly within [begin, end) leave the memory
+// of the process; read again, they would come from the file again. A large
+// collection's text is as large as a third of what its instances take.
+void TMofReader::TSourceParser::LetGo(const char* begin, const char* end) {
+  const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + page - 1) / page * page;
+  const uintptr_t last = reinterpret_cast<uintptr_t>(end) / page * page;
+  if (page > 0 && first < last) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
 }
 
 // On a thread of its own: never throws.
@@ -2123,14 +2141,17 @@ void TMofReader::TLoad::Fail(const TPlace& place, const std::string& problem) co
   throw TMofError(fFiles[place.fFile], place.fAt.fLine, place.fAt.fColumn, problem);
 }
 
-void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file, const std::string& key) {
+void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file, const std::string& key,
+                                   bool mapped) {
   std::string decoded;
   std::string problem = TakeUtf8(text, size, decoded);
   if (!problem.empty()) throw TMofError(file, 0, 0, problem);
   fReader.fReadFiles.insert(key);
   fIncludeKeys.push_back(key);
   fIncludeNames.push_back(file);
-  TSourceParser(*this, text, size, file).Run();
+  TSourceParser parser(*this, text, size, file);
+  parser.SetMapped(mapped && decoded.empty());
+  parser.Run();
   fIncludeKeys.pop_back();
   fIncludeNames.pop_back();
 }
@@ -2188,7 +2209,7 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   if (opened == TFileText::kNotRegular) from.Fail(at, "include file '" + file + "' is not a regular file");
   if (opened == TFileText::kUnreadable) from.Fail(at, "cannot read include file '" + file + "'");
   fIncludeSites.push_back(TPlace{FileIndex(from.GetFile()), at});
-  ReadSource(text.Data(), text.Size(), file, key);
+  ReadSource(text.Data(), text.Size(), file, key, text.IsMapped());
   fIncludeSites.pop_back();
 }
 
@@ -2396,16 +2417,16 @@ void TMofReader::LoadFile(const std::string& path) {
     case TFileText::kNotRegular: throw TMofError(path, 0, 0, "not a regular file");
     case TFileText::kUnreadable: throw TMofError(path, 0, 0, "cannot read the file");
   }
-  Load(text.Data(), text.Size(), path);
+  Load(text.Data(), text.Size(), path, text.IsMapped());
 }
 
 void TMofReader::LoadText(const std::string& text, const std::string& name) {
-  Load(text.c_str(), text.size(), name);
+  Load(text.c_str(), text.size(), name, false);
 }
 
-void TMofReader::Load(const char* text, size_t size, const std::string& name) {
+void TMofReader::Load(const char* text, size_t size, const std::string& name, bool mapped) {
   TLoad load(*this, name);
-  load.ReadSource(text, size, name, FileKey(name));
+  load.ReadSource(text, size, name, FileKey(name), mapped);
   load.Finish();
 }
 

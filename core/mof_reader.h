@@ -128,8 +128,8 @@ class TMofReader {
   class TLoad;
   class TSourceParser;
 
-  // text[size] must be '\0'.
-  void Load(const char* text, size_t size, const std::string& name);
+  // text[size] must be '\0'; mapped: text maps the file.
+  void Load(const char* text, size_t size, const std::string& name, bool mapped);
   void Warn(EMofWarning kind, const TMofError& warning) const {
     if (fWarn) fWarn(kind, warning);
   }
