@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <sstream>
-#include <vector>
 
 #include "core/root.h"
 #include "esxi/report_vmwesxi.h"
@@ -305,21 +304,22 @@ std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSetti
   return inputs;
 }
 
+bool gLeaveRepositoriesAtExit = false;
+
+// Held from a static to the end, so that leak checkers find them reachable.
+void LeaveAtExit(const TLoadedCollections& loaded) {
+  static auto* const left = new std::vector<boost::shared_ptr<TMemoryNamespace>>;
+  if (gLeaveRepositoriesAtExit) left->push_back(loaded.fNamespace);
+}
+
 int Check(const TLoadedCollections& loaded, const TLoadSettings& settings, std::ostream& out) {
   out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
       << loaded.fInstanceCount << " instances: no problem found\n";
+  LeaveAtExit(loaded);
   return 0;
 }
 
-// The system takes a process's memory back at once, while freeing the
-// millions of objects of a large comparison one by one takes seconds. What
-// is kept stays reachable, so leak checkers do not count it.
-void KeepUntilExit(const boost::shared_ptr<NVKXQZA20::TMemoryNamespace>& ns) {
-  static auto* const kept = new std::vector<boost::shared_ptr<NVKXQZA20::TMemoryNamespace>>;
-  kept->push_back(ns);
-}
-
-int Run(const TToolOptions& options, bool errIsTerminal, bool endsProcess, std::ostream& out, std::ostream& err) {
+int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std::ostream& err) {
   const auto started = std::chrono::steady_clock::now();
   TWarningPrinter warnings(err, options.fQuiet);
   TLoadSettings settings = LoadSettingsOf(options, warnings);
@@ -347,14 +347,15 @@ int Run(const TToolOptions& options, bool errIsTerminal, bool endsProcess, std::
     Say(err, Summary(progress, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
                      folder.Target()));
   }
-  if (endsProcess) KeepUntilExit(loaded.fNamespace);
+  LeaveAtExit(loaded);
   return 0;
 }
 
 }  // namespace
 
-int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal,
-                  bool endsProcess) {
+void LeaveRepositoriesAtExit() { gLeaveRepositoriesAtExit = true; }
+
+int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
   // The collector is a command of its own, with its own options.
   if (argc > 1 && std::string(argv[1]) == "collect") return RunCollectTool(argc - 1, argv + 1, out, err, errIsTerminal);
   TToolOptions options;
@@ -374,7 +375,7 @@ int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::os
     return 0;
   }
   try {
-    return Run(options, errIsTerminal, endsProcess, out, err);
+    return Run(options, errIsTerminal, out, err);
   } catch (const TUsageError& e) {
     Say(err, e.what());
     return 2;
