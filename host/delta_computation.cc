@@ -26,6 +26,9 @@ const char kDeltaClass[] = "VKXSG_DeltaClass";
 const char kDelta[] = "VKXSG_Delta";
 const char kDeltaLink[] = "VKXSG_DeltaClassAssocToDelta";
 
+// The properties of a VKXSG_Delta, in the order StoreDelta sets them.
+const char* const kDeltaProperties[] = {"InstanceID", "Type", "InstanceName", "NamespaceIndices", "Property"};
+
 const uint8_t kMissing = 1;
 const uint8_t kUnique = 2;
 const uint8_t kDifferent = 4;
@@ -382,14 +385,36 @@ class TDeltaStore {
   }
 
  private:
+  // Made with its values at once, as a property's declaration takes them:
+  // millions are stored.
   TInstancePtr StoreDelta(const TDeltaRecord& record) {
-    TInstancePtr delta = fDelta->CreateInstance();
-    delta->SetPropertyValue("InstanceID", TCIMValue(std::string(kDelta) + ":" + std::to_string(++fDeltaCount)));
-    delta->SetPropertyValue("Type", TCIMValue(record.fType));
-    delta->SetPropertyValue("InstanceName", record.fInstanceName);
-    delta->SetPropertyValue("NamespaceIndices", record.fNamespaceIndices);
-    if (!record.fProperty.IsNull()) delta->SetPropertyValue("Property", record.fProperty);
-    return delta;
+    if (fDeltaProperties.empty()) FindDeltaProperties();
+    std::vector<TPropertySetting> settings;
+    settings.reserve(fDeltaProperties.size());
+    auto set = [&](size_t property, const TCIMValue& value) {
+      const TDeltaProperty& to = fDeltaProperties[property];
+      settings.push_back(TPropertySetting{to.fIndex, value.ConvertTo(to.fType, to.fIsArray)});
+    };
+    set(0, TCIMValue(std::string(kDelta) + ":" + std::to_string(++fDeltaCount)));
+    set(1, TCIMValue(record.fType));
+    set(2, record.fInstanceName);
+    set(3, record.fNamespaceIndices);
+    if (!record.fProperty.IsNull()) set(4, record.fProperty);
+    std::sort(settings.begin(), settings.end(),
+              [](const TPropertySetting& a, const TPropertySetting& b) { return a.fIndex < b.fIndex; });
+    return fNamespace.CreateInstance(*fDelta, std::move(settings), fBase);
+  }
+
+  // The positions of kDeltaProperties in the class's declarations.
+  void FindDeltaProperties() {
+    const std::vector<boost::shared_ptr<ICIMPropertyDecl>> declarations = fDelta->GetPropertyDecls();
+    for (const char* name : kDeltaProperties) {
+      auto found = std::find_if(declarations.begin(), declarations.end(),
+                                [&](const boost::shared_ptr<ICIMPropertyDecl>& d) { return SameName(d->GetName(), name); });
+      if (found == declarations.end()) throw TQZAException(kQZANotFound, std::string("property ") + name + " of " + kDelta);
+      fDeltaProperties.push_back(TDeltaProperty{static_cast<uint32_t>(found - declarations.begin()), (*found)->GetType(),
+                                                (*found)->IsArray()});
+    }
   }
 
   static void Count(uint8_t type, TDeltaSummary& summary) {
@@ -405,6 +430,12 @@ class TDeltaStore {
   std::string fDeltaRole;
   size_t fDeltaCount = 0;
   const TCIMContext fBase = ContextOf(0);
+  struct TDeltaProperty {
+    uint32_t fIndex;
+    ECIMType fType;
+    bool fIsArray;
+  };
+  std::vector<TDeltaProperty> fDeltaProperties;  // parallel to kDeltaProperties
 };
 
 // The comparisons of the classes, made on worker threads a few classes ahead
