@@ -288,6 +288,28 @@ TEST_F(RepositoryTest, DeleteRemovesTheInstanceAndItsLinksButHandlesStillRead) {
   EXPECT_EQ(ns->GetInstanceCount(), 2u);
 }
 
+// Links answer Associators as association instances do, in one order of
+// creation with them, without being instances of their own.
+TEST_F(RepositoryTest, LinksAreFollowedAsAssociationInstancesAre) {
+  auto c0 = Make("VKXSG_Controller", "c0");
+  auto d0 = Make("VKXSG_Disk", "d0");
+  auto d1 = Make("VKXSG_Disk", "d1");
+  auto k0 = Make("VKXSG_Cache", "k0");
+  ns->Link("VKXSG_Attached", {{"Antecedent", c0}, {"Dependent", d1}});
+  Link("VKXSG_Attached", c0, d0);
+  ns->Link("VKXSG_ControllerCache", {{"antecedent", c0}, {"Dependent", k0}});
+  EXPECT_EQ(Associated(c0, "", "", "", ""), (std::vector<std::string>{"d1", "d0", "k0"}));
+  EXPECT_EQ(Associated(c0, "VKXSG_ControllerCache", "", "", ""), (std::vector<std::string>{"k0"}));
+  EXPECT_EQ(Associated(d1, "", "", "Dependent", "Antecedent"), (std::vector<std::string>{"c0"}));
+  EXPECT_EQ(ns->GetInstanceCount(), 5u);
+  d1->Delete();
+  EXPECT_EQ(Associated(c0, "", "", "", ""), (std::vector<std::string>{"d0", "k0"}));
+  EXPECT_EQ(StatusOf([&] { ns->Link("VKXSG_Disk", {{"Antecedent", c0}}); }), kQZAInvalidParameter);
+  EXPECT_EQ(StatusOf([&] { ns->Link("VKXSG_Attached", {{"Slot", c0}}); }), kQZANotFound);
+  EXPECT_EQ(StatusOf([&] { ns->RedeclareClass(Class("VKXSG_ControllerCache", "VKXSG_Attached", {}, true)); }),
+            kQZAFailed);
+}
+
 TEST_F(RepositoryTest, AssociationsFollowKeyChangesAndLateEndpoints) {
   auto c0 = Make("VKXSG_Controller", "c0");
   boost::shared_ptr<ICIMInstance> link = ns->GetClass("VKXSG_Attached")->CreateInstance();
