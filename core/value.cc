@@ -157,8 +157,9 @@ TSharedText::TSharedText(std::string_view text) {
   fRep = new (block) TRep;
   fRep->fRefs.store(1, std::memory_order_relaxed);
   fRep->fSize = text.size();
-  std::memcpy(fRep->fChars, text.data(), text.size());
-  fRep->fChars[text.size()] = '\0';
+  char* chars = fRep->fChars;  // the block goes on past the declared one character
+  std::memcpy(chars, text.data(), text.size());
+  chars[text.size()] = '\0';
 }
 
 void TSharedText::Release() {
