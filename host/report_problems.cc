@@ -157,13 +157,31 @@ bool HasWord(const std::string& lower, const std::string& word) {
   return false;
 }
 
+char LowerLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsLetter(char c) { return LowerLetter(c) >= 'a' && LowerLetter(c) <= 'z'; }
+
+// Whether the lowercase word stands in text at, in any case.
+bool WordAt(const std::string& text, size_t at, const char* word) {
+  for (; *word != '\0'; ++word, ++at) {
+    if (at == text.size() || LowerLetter(text[at]) != *word) return false;
+  }
+  return true;
+}
+
+// The first of words that starts a word of the text. One pass over the
+// text rather than one per word, and no lowercase copy: every log record
+// is read this way, more than once. Every word begins with a letter.
 template <size_t N>
 ESeverity FirstWord(const std::string& text, const TSeverityWord (&words)[N]) {
-  const std::string lower = Lower(text);
-  for (const TSeverityWord& word : words) {
-    if (HasWord(lower, word.fWord)) return word.fSeverity;
+  size_t first = N;
+  for (size_t at = 0; at < text.size() && first > 0; ++at) {
+    const char letter = LowerLetter(text[at]);
+    if (letter < 'a' || letter > 'z' || (at > 0 && IsLetter(text[at - 1]))) continue;
+    for (size_t w = 0; w < first; ++w) {
+      if (words[w].fWord[0] == letter && WordAt(text, at, words[w].fWord)) first = w;
+    }
   }
-  return ESeverity::kNone;
+  return first == N ? ESeverity::kNone : words[first].fSeverity;
 }
 
 TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::string& name) {
@@ -178,17 +196,20 @@ TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::st
   return TWriter::TPropertyPtr();
 }
 
-std::string Text(const ICIMInstance& instance, const std::string& name) {
-  TWriter::TPropertyPtr property = FilledProperty(instance, name);
+std::string Text(const TWriter::TPropertyPtr& property) {
   if (!property) return "";
   std::string text;
-  for (const std::string& value : property->GetValueTexts()) text += (text.empty() ? "" : ", ") + value;
+  for (const std::string& value : property->GetValueTexts()) {
+    if (!text.empty()) text += ", ";
+    text += value;
+  }
   return text;
 }
 
-std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& name) {
+std::string Text(const ICIMInstance& instance, const std::string& name) { return Text(FilledProperty(instance, name)); }
+
+std::vector<long long> Numbers(const TWriter::TPropertyPtr& property) {
   std::vector<long long> numbers;
-  TWriter::TPropertyPtr property = FilledProperty(instance, name);
   if (!property) return numbers;
   try {
     const TCIMValue value = property->GetValue();
@@ -200,31 +221,41 @@ std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& 
   return numbers;
 }
 
-bool Meets(const TProblemRule& rule, const ICIMInstance& instance) {
+std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& name) {
+  return Numbers(FilledProperty(instance, name));
+}
+
+// The severity of the problem the instance makes under the rule; kNone
+// when it does not meet the rule.
+ESeverity ProblemSeverity(const TProblemRule& rule, const ICIMInstance& instance) {
   const std::vector<std::string> operands = Alternatives(rule.fOperand);
+  const ESeverity met = rule.fSeverity;
+  const ESeverity none = ESeverity::kNone;
   switch (rule.fCondition) {
-    case ECondition::kRecordSeverity:
-      return RecordSeverity(instance) >= rule.fSeverity;
+    case ECondition::kRecordSeverity: {
+      const ESeverity own = RecordSeverity(instance);
+      return own >= rule.fSeverity ? own : none;
+    }
     case ECondition::kTextHasWord:
     case ECondition::kTextLacksWords: {
       const std::string text = Lower(Text(instance, rule.fProperty));
       const bool has = std::any_of(operands.begin(), operands.end(), [&](const std::string& w) { return HasWord(text, w); });
-      return rule.fCondition == ECondition::kTextHasWord ? has : !text.empty() && !has;
+      return (rule.fCondition == ECondition::kTextHasWord ? has : !text.empty() && !has) ? met : none;
     }
     case ECondition::kNumberIsOneOf:
       for (long long number : Numbers(instance, rule.fProperty)) {
         for (const std::string& operand : operands) {
-          if (std::to_string(number) == operand) return true;
+          if (std::to_string(number) == operand) return met;
         }
       }
-      return false;
+      return none;
     case ECondition::kAtOrBelow: {
       const std::vector<long long> value = Numbers(instance, rule.fProperty);
       const std::vector<long long> limit = Numbers(instance, rule.fOperand);
-      return value.size() == 1 && limit.size() == 1 && limit[0] > 0 && value[0] <= limit[0];
+      return value.size() == 1 && limit.size() == 1 && limit[0] > 0 && value[0] <= limit[0] ? met : none;
     }
   }
-  return false;
+  return none;
 }
 
 std::string Replaced(std::string text, const std::string& field, const std::string& value) {
@@ -252,9 +283,9 @@ void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, std
   std::map<std::pair<std::string, ESeverity>, TProblem> found;
   std::vector<std::pair<std::string, ESeverity>> order;
   for (const TWriter::TInstancePtr& instance : InstancesOf(ns, rule.fClass)) {
-    if (!Meets(rule, *instance)) continue;
+    const ESeverity severity = ProblemSeverity(rule, *instance);
+    if (severity == ESeverity::kNone) continue;
     const std::string group = *rule.fGroup ? Text(*instance, rule.fGroup) : "";
-    const ESeverity severity = rule.fCondition == kLog ? RecordSeverity(*instance) : rule.fSeverity;
     const auto key = std::make_pair(group, severity);
     auto known = found.find(key);
     if (known != found.end()) {
@@ -312,9 +343,9 @@ ESeverity RecordSeverity(const ICIMInstance& record) {
     if (!property) continue;
     ESeverity severity = ESeverity::kNone;
     if (property->GetValue().GetType() == NVKXQZA20::CIMTypeString) {
-      severity = SeverityOfField(Text(record, field));
+      severity = SeverityOfField(Text(property));
     } else {
-      const std::vector<long long> number = Numbers(record, field);
+      const std::vector<long long> number = Numbers(property);
       if (number.size() == 1 && number[0] >= 0 && number[0] < 8) severity = kPerceivedSeverities[number[0]];
     }
     if (severity != ESeverity::kNone) return severity;
