@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 namespace {
 
@@ -15,28 +16,29 @@ size_t LeadingHeaderRows(const THtmlTable& table) {
   return count;
 }
 
-// Class names of an element, written as one attribute (none when empty).
+// Class names of an element, written straight into its markup as one
+// attribute (none when empty): every cell of a large table has one.
 class TClassList {
  public:
+  explicit TClassList(std::string& html) : fHtml(html) {}
   TClassList& Add(bool on, const char* name) {
-    if (on) Add(name);
+    if (on) Add(std::string_view(name));
     return *this;
   }
-  TClassList& Add(const std::string& names) {
+  TClassList& Add(std::string_view names) {
     if (names.empty()) return *this;
-    if (!fNames.empty()) fNames += ' ';
-    fNames += names;
+    fHtml += fEmpty ? " class=\"" : " ";
+    fHtml += names;
+    fEmpty = false;
     return *this;
   }
-  void AppendTo(std::string& html) const {
-    if (fNames.empty()) return;
-    html += " class=\"";
-    html += fNames;
-    html += '"';
+  void Close() {
+    if (!fEmpty) fHtml += '"';
   }
 
  private:
-  std::string fNames;
+  std::string& fHtml;
+  bool fEmpty = true;
 };
 
 std::string WidthStyle(int percent) {
@@ -80,34 +82,41 @@ bool IsTimestamp(const std::string& text) {
          std::count(text.begin() + 16, text.end(), ' ') <= 1;
 }
 
-// Cells and rows are appended to the table's markup: large tables make
-// millions of them.
+// Cells and rows are appended to the table's markup, piece by piece: large
+// tables make millions of them.
 void RenderCell(const THtmlCell& cell, size_t columnSpan, std::string& html) {
   const bool header = cell.fKind == THtmlCell::kColumnHeader || cell.fKind == THtmlCell::kRowHeader;
   html += header ? "<th" : "<td";
   if (cell.fKind == THtmlCell::kColumnHeader) html += " scope=\"col\"";
   if (cell.fKind == THtmlCell::kRowHeader) html += " scope=\"row\"";
   if (columnSpan > 1) html += " colspan=\"" + std::to_string(columnSpan) + "\"";
-  TClassList()
+  TClassList(html)
       .Add(cell.fMonospaced, "mono")
       .Add(cell.fSame, "same")
       .Add(cell.fKind == THtmlCell::kMessage, "message")
       .Add(HasLongToken(cell.fText.fPlain), "long")
       .Add(IsTimestamp(cell.fText.fPlain), "time")
       .Add(cell.fClasses)
-      .AppendTo(html);
+      .Close();
   const bool hasAlternate = !cell.fAlternate.fPlain.empty();
   if (hasAlternate) html += " title=\"Alternate value: " + EncodeHtmlText(cell.fAlternate.fPlain) + "\"";
   if (hasAlternate || !cell.fSortKey.empty()) {
-    html += " data-v=\"" + EncodeHtmlText(cell.fSortKey.empty() ? cell.fText.fPlain : cell.fSortKey) + "\"";
+    html += " data-v=\"";
+    html += EncodeHtmlText(cell.fSortKey.empty() ? cell.fText.fPlain : cell.fSortKey);
+    html += '"';
   }
   html += '>';
   if (cell.fExact.empty()) {
     html += cell.fText.fHtml;
   } else {
     const std::string exact = EncodeHtmlText(cell.fExact);
-    html += "<span class=\"readable\" tabindex=\"0\" title=\"" + exact + "\" data-exact=\"" + exact + "\">" +
-            cell.fText.fHtml + "</span>";
+    html += "<span class=\"readable\" tabindex=\"0\" title=\"";
+    html += exact;
+    html += "\" data-exact=\"";
+    html += exact;
+    html += "\">";
+    html += cell.fText.fHtml;
+    html += "</span>";
   }
   if (hasAlternate) html += "<span class=\"alt\">" + cell.fAlternate.fHtml + "</span>";
   html += header ? "</th>" : "</td>";
@@ -147,7 +156,7 @@ std::string TableOpening(const THtmlTable& table, size_t columns, size_t bodyRow
   const bool sortable = table.fSortable && headerRows > 0 && bodyRows > 1;
   std::string html = "<div class=\"table-wrap\"><table";
   if (!id.empty()) html += " id=\"" + id + "\"";
-  TClassList().Add(true, "grid").Add(sortable, "sortable").Add(columns >= kWideTableColumns, "wide").AppendTo(html);
+  TClassList(html).Add(true, "grid").Add(sortable, "sortable").Add(columns >= kWideTableColumns, "wide").Close();
   html += WidthStyle(table.fWidth) + ">\n";
   if (!table.fCaption.empty() && !id.empty()) {
     html += "<caption" + std::string(table.fCaptionHidden ? " class=\"visually-hidden\"" : "") + ">" + table.fCaption +
@@ -188,7 +197,7 @@ void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html) 
   html += "<tr";
   if (!row.fId.empty()) html += " id=\"" + row.fId + "\"";
   if (!row.fSeverity.empty()) html += " data-sev=\"" + row.fSeverity + "\"";
-  TClassList().Add(row.fMember, "member").Add(row.fGroupStart, "group-start").Add(row.fClasses).AppendTo(html);
+  TClassList(html).Add(row.fMember, "member").Add(row.fGroupStart, "group-start").Add(row.fClasses).Close();
   html += '>';
   for (size_t c = 0; c < row.fCells.size(); ++c) {
     const THtmlCell& cell = row.fCells[c];

@@ -249,7 +249,9 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
+  fReadable = TReadableValues();
   fReadable.ReadTimeZone(ns);
+  fSeverities = TRecordSeverities();
   fChanges.reset();
   if (IsComparisonRun()) {
     fSite.SetComparedCollections(GetDataSourceLabels());
@@ -653,7 +655,7 @@ void THtmlWriter::CloseRow() {
   if (!fStreamed.fRowOpen) return;
   fStreamed.fRowOpen = false;
   THtmlRow& row = fStreamed.fRow;
-  if (fStreamed.fRowInstance) row.fSeverity = SeverityName(RecordSeverity(*fStreamed.fRowInstance));
+  if (fStreamed.fRowInstance) row.fSeverity = SeverityName(fSeverities.Of(*fStreamed.fRowInstance));
   if (row.fCells.empty()) return;
   fStreamed.fSeverities = fStreamed.fSeverities || !row.fSeverity.empty();
   // The leading header rows stay with the table's settings, the rest are spooled.
@@ -875,7 +877,7 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
     const TInstancePtr& record = records[next++];
     row = THtmlRow();
     row.fCells.reserve(header.fCells.size());
-    row.fSeverity = SeverityName(RecordSeverity(*record));
+    row.fSeverity = SeverityName(fSeverities.Of(*record));
     row.fCells.push_back(SeverityCell(row.fSeverity));
     for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
   });
@@ -912,7 +914,7 @@ THtmlTable THtmlWriter::RecordTable(const TInstances& records) {
   }
   html.fRows.push_back(header);
   for (size_t r = 0; r < records.size(); ++r) {
-    rows[r].fSeverity = SeverityName(RecordSeverity(*records[r]));
+    rows[r].fSeverity = SeverityName(fSeverities.Of(*records[r]));
     html.fRows.push_back(rows[r]);
   }
   return html;

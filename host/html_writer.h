@@ -178,6 +178,7 @@ class THtmlWriter : public THostWriter {
 
   TLibraryMarkup fMarkup;
   TReadableValues fReadable;
+  TRecordSeverities fSeverities;
   std::vector<TSummaryItem> fSummary;
   std::vector<TProblem> fProblems;
   std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none

@@ -14,8 +14,6 @@ using NVKXQZA20::ICIMPropertyDecl;
 using NVKXQZA20::TCIMDateTime;
 using NVKXQZA20::TQZAException;
 
-namespace {
-
 enum class EPrefixes { kBinary, kDecimal };
 
 // Which declared units become readable, and how. A PUnit is matched with
@@ -27,6 +25,8 @@ struct TUnitRule {
   EPrefixes fPrefixes;
   const char* fSymbol;  // of the base unit
 };
+
+namespace {
 
 const TUnitRule kUnitRules[] = {
     {"byte", 1, EPrefixes::kBinary, "B"},
@@ -158,21 +158,32 @@ std::optional<TReadableValue> TReadableValues::Of(const TProperties& sources, co
   return std::nullopt;
 }
 
+const TReadableValues::TUnit& TReadableValues::UnitOf(const ICIMProperty& property) const {
+  const boost::shared_ptr<ICIMPropertyDecl> declaration = property.GetPropertyDecl();
+  auto known = fUnits.find(declaration.get());
+  if (known != fUnits.end()) return known->second.second;
+  // Bounded, should declarations come and go.
+  if (fUnits.size() >= kMaxKnownUnits) fUnits.clear();
+  TUnit unit;
+  const std::optional<std::string> units = QualifierText(property, "Units");
+  if (const std::optional<std::string> punit = QualifierText(property, "PUnit")) {
+    unit.fRule = RuleOf(PlainUnit(*punit, unit.fFactor));
+  }
+  if (!unit.fRule && units) {
+    unit.fFactor = 1;
+    unit.fRule = RuleOf(*units);
+  }
+  if (unit.fRule) unit.fName = units ? *units : *QualifierText(property, "PUnit");
+  return fUnits.emplace(declaration.get(), std::make_pair(declaration, unit)).first->second.second;
+}
+
 std::optional<TReadableValue> TReadableValues::Quantity(const ICIMProperty& property,
                                                         const std::string& libraryText) const {
-  const std::optional<std::string> units = QualifierText(property, "Units");
-  double factor = 1;
-  const TUnitRule* rule = nullptr;
-  if (const std::optional<std::string> punit = QualifierText(property, "PUnit")) rule = RuleOf(PlainUnit(*punit, factor));
-  if (!rule && units) {
-    factor = 1;
-    rule = RuleOf(*units);
-  }
-  if (!rule) return std::nullopt;
+  const TUnit& unit = UnitOf(property);
+  if (!unit.fRule) return std::nullopt;
   const double value = property.GetValue().ToReal64();
-  const std::string unitName = units ? *units : *QualifierText(property, "PUnit");
-  return TReadableValue{WithPrefix(value * factor * rule->fBaseUnits, *rule), libraryText + " " + unitName,
-                        libraryText};
+  return TReadableValue{WithPrefix(value * unit.fFactor * unit.fRule->fBaseUnits, *unit.fRule),
+                        libraryText + " " + unit.fName, libraryText};
 }
 
 // A timestamp that is just a date (firmware build dates) shows as one;

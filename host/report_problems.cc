@@ -184,16 +184,33 @@ ESeverity FirstWord(const std::string& text, const TSeverityWord (&words)[N]) {
   return first == N ? ESeverity::kNone : words[first].fSeverity;
 }
 
-TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::string& name) {
+// The instance's property of a name its class declares, when its value is set.
+TWriter::TPropertyPtr SetProperty(const ICIMInstance& instance, const std::string& name) {
   try {
-    // Asking the class first spares an exception per record of a class without the property.
-    if (!instance.GetClass()->GetPropertyDecl(name)) return TWriter::TPropertyPtr();
     TWriter::TPropertyPtr property = instance.GetProperty(name);
     if (property && !property->GetValue().IsNull()) return property;
   } catch (const TQZAException&) {
     // An unreadable value tells nothing.
   }
   return TWriter::TPropertyPtr();
+}
+
+bool Declares(const NVKXQZA20::ICIMClass& cimClass, const std::string& name) {
+  try {
+    return static_cast<bool>(cimClass.GetPropertyDecl(name));
+  } catch (const TQZAException&) {
+    return false;
+  }
+}
+
+TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::string& name) {
+  try {
+    // Asking the class first spares an exception per record of a class without the property.
+    if (!Declares(*instance.GetClass(), name)) return TWriter::TPropertyPtr();
+  } catch (const TQZAException&) {
+    return TWriter::TPropertyPtr();
+  }
+  return SetProperty(instance, name);
 }
 
 std::string Text(const TWriter::TPropertyPtr& property) {
@@ -227,13 +244,13 @@ std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& 
 
 // The severity of the problem the instance makes under the rule; kNone
 // when it does not meet the rule.
-ESeverity ProblemSeverity(const TProblemRule& rule, const ICIMInstance& instance) {
+ESeverity ProblemSeverity(const TProblemRule& rule, const ICIMInstance& instance, TRecordSeverities& severities) {
   const std::vector<std::string> operands = Alternatives(rule.fOperand);
   const ESeverity met = rule.fSeverity;
   const ESeverity none = ESeverity::kNone;
   switch (rule.fCondition) {
     case ECondition::kRecordSeverity: {
-      const ESeverity own = RecordSeverity(instance);
+      const ESeverity own = severities.Of(instance);
       return own >= rule.fSeverity ? own : none;
     }
     case ECondition::kTextHasWord:
@@ -279,11 +296,12 @@ TWriter::TInstances InstancesOf(const TWriter::TNamespacePtr& ns, const std::str
 }
 
 // The problems of one rule: one per group and, for log rules, per severity.
-void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, std::vector<TProblem>& problems) {
+void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, TRecordSeverities& severities,
+                 std::vector<TProblem>& problems) {
   std::map<std::pair<std::string, ESeverity>, TProblem> found;
   std::vector<std::pair<std::string, ESeverity>> order;
   for (const TWriter::TInstancePtr& instance : InstancesOf(ns, rule.fClass)) {
-    const ESeverity severity = ProblemSeverity(rule, *instance);
+    const ESeverity severity = ProblemSeverity(rule, *instance, severities);
     if (severity == ESeverity::kNone) continue;
     const std::string group = *rule.fGroup ? Text(*instance, rule.fGroup) : "";
     const auto key = std::make_pair(group, severity);
@@ -332,14 +350,39 @@ ESeverity SeverityOfMessage(const std::string& text) {
   return severity == ESeverity::kNone ? ESeverity::kInfo : severity;
 }
 
-ESeverity RecordSeverity(const ICIMInstance& record) {
+const TRecordSeverities::TClassFields& TRecordSeverities::FieldsOf(const boost::shared_ptr<NVKXQZA20::ICIMClass>& cimClass) {
+  auto known = fClasses.find(cimClass.get());
+  if (known != fClasses.end()) return known->second;
+  // Bounded, should classes come and go.
+  if (fClasses.size() >= kMaxKnownClasses) fClasses.clear();
+  TClassFields fields;
+  fields.fClass = cimClass;
   try {
-    if (!record.GetClass()->IsA(kLogRecordClass)) return ESeverity::kNone;
+    fields.fLogRecord = cimClass->IsA(kLogRecordClass);
+  } catch (const TQZAException&) {
+    fields.fLogRecord = false;
+  }
+  for (const char* field : kSeverityFields) {
+    if (Declares(*cimClass, field)) fields.fSeverityFields.push_back(field);
+  }
+  for (const char* field : kMessageFields) {
+    if (Declares(*cimClass, field)) fields.fMessageFields.push_back(field);
+  }
+  return fClasses.emplace(cimClass.get(), std::move(fields)).first->second;
+}
+
+ESeverity TRecordSeverities::Of(const ICIMInstance& record) {
+  boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass;
+  try {
+    cimClass = record.GetClass();
   } catch (const TQZAException&) {
     return ESeverity::kNone;
   }
-  for (const char* field : kSeverityFields) {
-    TWriter::TPropertyPtr property = FilledProperty(record, field);
+  if (!cimClass) return ESeverity::kNone;
+  const TClassFields& fields = FieldsOf(cimClass);
+  if (!fields.fLogRecord) return ESeverity::kNone;
+  for (const std::string& field : fields.fSeverityFields) {
+    TWriter::TPropertyPtr property = SetProperty(record, field);
     if (!property) continue;
     ESeverity severity = ESeverity::kNone;
     if (property->GetValue().GetType() == NVKXQZA20::CIMTypeString) {
@@ -350,8 +393,8 @@ ESeverity RecordSeverity(const ICIMInstance& record) {
     }
     if (severity != ESeverity::kNone) return severity;
   }
-  for (const char* field : kMessageFields) {
-    const std::string text = Text(record, field);
+  for (const std::string& field : fields.fMessageFields) {
+    const std::string text = Text(SetProperty(record, field));
     if (!text.empty()) return SeverityOfMessage(text);
   }
   return ESeverity::kInfo;
@@ -368,7 +411,8 @@ bool IsProblemPage(const TProblem& problem, const std::string& linkName) {
 std::vector<TProblem> ReadReportProblems(const TWriter::TNamespacePtr& ns) {
   std::vector<TProblem> problems;
   if (!ns) return problems;
-  for (const TProblemRule& rule : kProblemRules) AddProblems(rule, ns, problems);
+  TRecordSeverities severities;
+  for (const TProblemRule& rule : kProblemRules) AddProblems(rule, ns, severities, problems);
   std::stable_sort(problems.begin(), problems.end(),
                    [](const TProblem& a, const TProblem& b) { return a.fSeverity > b.fSeverity; });
   return problems;
