@@ -110,12 +110,16 @@ bool IsNumberType(NVKXQZA20::ECIMType type) {
   return type >= NVKXQZA20::CIMTypeUInt8 && type <= NVKXQZA20::CIMTypeReal64;
 }
 
+// Where a DMTF date-time has its UTC offset: a sign and three digits of minutes.
+const size_t kOffsetAt = 21;
+const size_t kOffsetLength = 4;
+
 // "UTC" or "UTC-05:00" from the offset of a DMTF date-time.
 std::string OffsetLabel(const std::string& dmtf) {
-  const int minutes = std::atoi(dmtf.substr(22, 3).c_str());
+  const int minutes = std::atoi(dmtf.substr(kOffsetAt + 1, 3).c_str());
   if (minutes == 0) return "UTC";
   char label[32];
-  std::snprintf(label, sizeof label, "UTC%c%02d:%02d", dmtf[21], minutes / 60, minutes % 60);
+  std::snprintf(label, sizeof label, "UTC%c%02d:%02d", dmtf[kOffsetAt], minutes / 60, minutes % 60);
   return label;
 }
 
@@ -198,5 +202,10 @@ std::optional<TReadableValue> TReadableValues::DateTime(const TCIMDateTime& valu
   if (fZoneName.empty()) return std::nullopt;
   // Light, since a log has a timestamp in every row: the text alone, which
   // sorts as the library's text does.
-  return TReadableValue{libraryText + " " + OffsetLabel(dmtf), "", ""};
+  // A log's records mostly share one offset: its label is made once.
+  if (dmtf.compare(kOffsetAt, kOffsetLength, fOffset) != 0) {
+    fOffset = dmtf.substr(kOffsetAt, kOffsetLength);
+    fOffsetLabel = OffsetLabel(dmtf);
+  }
+  return TReadableValue{libraryText + " " + fOffsetLabel, "", ""};
 }

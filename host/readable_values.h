@@ -58,6 +58,8 @@ class TReadableValues {
   static constexpr size_t kMaxKnownUnits = 4096;
 
   std::string fZoneName;  // "" for none
+  mutable std::string fOffset;       // the last UTC offset shown, as the DMTF text has it
+  mutable std::string fOffsetLabel;  // and how it is shown
   mutable std::map<const NVKXQZA20::ICIMPropertyDecl*,
                    std::pair<boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl>, TUnit>>
       fUnits;  // each declaration kept alive while it is known

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <map>
 
 #include "core/root.h"
@@ -168,21 +169,43 @@ bool WordAt(const std::string& text, size_t at, const char* word) {
   return true;
 }
 
-// The first of words that starts a word of the text. One pass over the
-// text rather than one per word, and no lowercase copy: every log record
-// is read this way, more than once. Every word begins with a letter.
+// A list of severity words, first match wins, read in one pass over a text
+// rather than one per word and without a lowercase copy: every log record
+// is read this way, more than once. At each word start of the text only the
+// words that begin with its letter are tried.
 template <size_t N>
-ESeverity FirstWord(const std::string& text, const TSeverityWord (&words)[N]) {
-  size_t first = N;
-  for (size_t at = 0; at < text.size() && first > 0; ++at) {
-    const char letter = LowerLetter(text[at]);
-    if (letter < 'a' || letter > 'z' || (at > 0 && IsLetter(text[at - 1]))) continue;
-    for (size_t w = 0; w < first; ++w) {
-      if (words[w].fWord[0] == letter && WordAt(text, at, words[w].fWord)) first = w;
-    }
+class TSeverityWords {
+ public:
+  static_assert(N <= 32, "a word list of at most 32 words");
+  explicit TSeverityWords(const TSeverityWord (&words)[N]) : fWords(words) {
+    for (size_t w = 0; w < N; ++w) fFirstLetters[static_cast<unsigned char>(words[w].fWord[0])] |= uint32_t(1) << w;
   }
-  return first == N ? ESeverity::kNone : words[first].fSeverity;
-}
+
+  // The severity of the first word that starts a word of the text.
+  ESeverity FirstIn(const std::string& text) const {
+    size_t first = N;
+    for (size_t at = 0; at < text.size() && first > 0; ++at) {
+      if (at > 0 && IsLetter(text[at - 1])) continue;
+      // Only words before the first found so far can still win.
+      uint32_t candidates = fFirstLetters[static_cast<unsigned char>(LowerLetter(text[at]))] & ((uint32_t(1) << first) - 1);
+      for (; candidates != 0; candidates &= candidates - 1) {
+        const size_t w = static_cast<size_t>(__builtin_ctz(candidates));
+        if (WordAt(text, at, fWords[w].fWord)) {
+          first = w;
+          break;
+        }
+      }
+    }
+    return first == N ? ESeverity::kNone : fWords[first].fSeverity;
+  }
+
+ private:
+  const TSeverityWord (&fWords)[N];
+  uint32_t fFirstLetters[256] = {};  // bit w: word w begins with the letter
+};
+
+const TSeverityWords kFieldWordList(kFieldWords);
+const TSeverityWords kMessageWordList(kMessageWords);
 
 // The instance's property of a name its class declares, when its value is set.
 TWriter::TPropertyPtr SetProperty(const ICIMInstance& instance, const std::string& name) {
@@ -342,11 +365,11 @@ ESeverity SeverityOfField(const std::string& text) {
   for (const TSeverityWord& letter : kFieldLetters) {
     if (text == letter.fWord) return letter.fSeverity;
   }
-  return FirstWord(text, kFieldWords);
+  return kFieldWordList.FirstIn(text);
 }
 
 ESeverity SeverityOfMessage(const std::string& text) {
-  const ESeverity severity = FirstWord(text, kMessageWords);
+  const ESeverity severity = kMessageWordList.FirstIn(text);
   return severity == ESeverity::kNone ? ESeverity::kInfo : severity;
 }
 
