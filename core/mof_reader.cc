@@ -8,14 +8,18 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <limits>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -106,6 +110,16 @@ class TLexer {
     if (std::strncmp(fPos, "\xEF\xBB\xBF", 3) == 0) fLineStart = fPos += 3;
     Advance();
   }
+  // Reads on from a token of a text read before, where at is that token's
+  // place; end is the text's end, its '\0'.
+  TLexer(const char* token, TPosition at, const char* end, const std::string& file)
+      : fFile(file), fPos(token), fEnd(end), fLineStart(token - (at.fColumn - 1)), fLine(at.fLine) {
+    Advance();
+  }
+
+  // Where the current token begins in the text.
+  const char* TokenStart() const { return fTokenStart; }
+  const char* End() const { return fEnd; }
 
   const std::string& GetFile() const { return fFile; }
   const TToken& Current() const { return fToken; }
@@ -117,6 +131,7 @@ class TLexer {
     SkipBlanksAndComments();
     fToken = TToken();
     fToken.fAt = TPosition{fLine, Column(fPos)};
+    fTokenStart = fPos;
     Lex();
   }
 
@@ -336,6 +351,7 @@ class TLexer {
   const char* fEnd;
   const char* fLineStart;
   int fLine = 1;
+  const char* fTokenStart = nullptr;
   TToken fToken;
   TPosition fAfterPrevious{1, 1};
 };
@@ -531,6 +547,7 @@ class TFileText {
   }
 
   const char* Data() const { return fMapped != nullptr ? static_cast<const char*>(fMapped) : fCopy; }
+  bool IsMapped() const { return fMapped != nullptr; }
   size_t Size() const { return fSize; }
 
  private:
@@ -643,61 +660,161 @@ struct TQualifierTraits {
   bool fDisableOverride = false;
 };
 
+struct TPropertyInfo {
+  std::string fName;  // as declared
+  ECIMType fType;
+  bool fIsArray;
+  bool fIsKey;
+  bool fAffectsPath;  // a key, or any property of a class without keys
+  size_t fSlot;       // index into the class's fLastSet
+};
+struct TClassInfo {
+  boost::shared_ptr<ICIMClass> fClass;
+  std::string fName;
+  // The rest is learnt when the first instance of the class is read.
+  bool fPrepared = false;
+  bool fAbstract = false;
+  // By the spelling in the MOF text; filled as instances name properties.
+  std::unordered_map<std::string, TPropertyInfo> fProperties;
+  // Per declared property, by lower-case name: its slot.
+  std::unordered_map<std::string, size_t> fSlots;
+  // Per slot: the serial number of the last instance that set the property.
+  std::vector<uint64_t> fLastSet;
+  std::vector<bool> fIsKey;
+  std::vector<bool> fAffectsPath;
+  // Key properties without a default, which every instance must set.
+  std::vector<std::pair<size_t, std::string>> fRequiredKeys;
+  // The most values an instance read ahead has set: room made at once.
+  size_t fMostValues = 0;
+};
+
+// What the reader learns of classes as their instances are read, by the
+// class name as written. Each thread that reads instances keeps its own.
+class TClassCache {
+ public:
+  TClassCache(boost::shared_ptr<TMemoryNamespace> ns, const TCIMContext& context)
+      : fNamespace(std::move(ns)), fContext(context) {}
+
+  // Empty pointer for a class not declared.
+  TClassInfo* Find(const std::string& name);
+  void Prepare(TClassInfo& cls);
+  // Class declarations changed: what was learnt is stale.
+  void Clear() { fClasses.clear(); }
+  uint64_t NextInstanceSerial() { return ++fInstanceSerial; }
+
+ private:
+  boost::shared_ptr<TMemoryNamespace> fNamespace;
+  const TCIMContext& fContext;
+  std::unordered_map<std::string, std::unique_ptr<TClassInfo>> fClasses;
+  uint64_t fInstanceSerial = 0;
+};
+
+// A property value as read: a value, or a reference by alias.
+struct TRecordedValue {
+  const TPropertyInfo* fProperty;
+  TCIMValue fValue;
+  std::string fAlias;  // "" unless a reference by alias
+  TPosition fAt;
+};
+
+// An instance read ahead of the thread that adds it.
+struct TInstanceRecord {
+  TClassInfo* fClass = nullptr;  // none: of an undeclared class, skipped
+  std::string fClassName;        // of an undeclared class
+  TPosition fClassAt;
+  std::string fAlias;  // "" for none
+  TPosition fAliasAt;
+  std::vector<TPropertySetting> fSettings;  // by position
+  std::vector<TRecordedValue> fReferences;  // by alias, in text order
+};
+
+// A piece of a text read ahead: its instances from fBegin up to the first
+// production at or after fLimit, or up to fStop, where something other than
+// an instance, or an error, leaves the rest to the reader.
+struct TTextPiece {
+  TTextPiece(const char* begin, const char* limit, TPosition at) : fBegin(begin), fLimit(limit), fAt(at) {}
+
+  const char* fBegin;
+  const char* fLimit;
+  TPosition fAt;  // of fBegin: the text's own for the first piece, line 1 for the others
+  std::vector<TInstanceRecord> fRecords;
+  const char* fStop = nullptr;
+  TPosition fStopAt;
+  bool fComplete = false;
+  bool fRead = false;
+};
+
+// Thrown where text read ahead needs the reader's own state.
+struct TLeftToReader {};
+
+// Pieces of about pieceBytes from begin, each after the first starting at a
+// line that starts with "instance": where a production most likely begins.
+// The pieces are checked against each other as they are read.
+std::vector<TTextPiece> SplitText(const char* begin, TPosition at, const char* end, size_t pieceBytes) {
+  std::vector<TTextPiece> pieces{TTextPiece(begin, end, at)};
+  static const char kStart[] = "\ninstance";
+  const size_t startSize = sizeof kStart - 1;
+  const size_t size = end - begin;
+  for (size_t from = pieceBytes; from < size && size - from > pieceBytes / 2;) {
+    const void* found = ::memmem(begin + from, size - from, kStart, startSize);
+    if (found == nullptr) break;
+    const char* start = static_cast<const char*>(found) + 1;
+    from = start - begin;
+    if (!HasClass(start[startSize - 1], kBlank) && start[startSize - 1] != '\n') continue;
+    pieces.back().fLimit = start;
+    pieces.emplace_back(start, end, TPosition{1, 1});
+    from += pieceBytes;
+  }
+  return pieces;
+}
+
+// Calls work on count items split in ranges, one per thread: this one and
+// extraThreads more.
+void InParallel(size_t count, unsigned extraThreads, const std::function<void(size_t, size_t)>& work) {
+  const size_t parts = std::min<size_t>(extraThreads + 1, std::max<size_t>(count / 1024, 1));
+  std::vector<std::future<void>> others;
+  for (size_t part = 1; part < parts; ++part) {
+    others.push_back(std::async(std::launch::async, work, count * part / parts, count * (part + 1) / parts));
+  }
+  work(0, count / parts);
+  for (std::future<void>& other : others) other.get();
+}
+
 }  // namespace
 
 // The state of one Load call: the files being read, aliases, references
 // waiting for the end of the load, the instances made and their classes.
 class TMofReader::TLoad {
  public:
-  struct TPropertyInfo {
-    std::string fName;  // as declared
-    ECIMType fType;
-    bool fIsArray;
-    bool fIsKey;
-    bool fAffectsPath;  // a key, or any property of a class without keys
-    size_t fSlot;       // index into the class's fLastSet
-  };
-  struct TClassInfo {
-    boost::shared_ptr<ICIMClass> fClass;
-    std::string fName;
-    // The rest is learnt when the first instance of the class is read.
-    bool fPrepared = false;
-    bool fAbstract = false;
-    // By the spelling in the MOF text; filled as instances name properties.
-    std::unordered_map<std::string, TPropertyInfo> fProperties;
-    // Per declared property, by lower-case name: its slot.
-    std::unordered_map<std::string, size_t> fSlots;
-    // Per slot: the serial number of the last instance that set the property.
-    std::vector<uint64_t> fLastSet;
-    std::vector<bool> fIsKey;
-    std::vector<bool> fAffectsPath;
-    // Key properties without a default, which every instance must set.
-    std::vector<std::pair<size_t, std::string>> fRequiredKeys;
-  };
+  typedef ::NVKXQZA20::TPropertyInfo TPropertyInfo;
+  typedef ::NVKXQZA20::TClassInfo TClassInfo;
 
   explicit TLoad(TMofReader& reader, const std::string& start);
 
   TMofReader& Reader() { return fReader; }
   // text[size] must be '\0'; key is the file's FileKey.
-  void ReadSource(const char* text, size_t size, const std::string& file, const std::string& key);
+  // mapped: text is a mapping of the file, whose pages read may be let go.
+  void ReadSource(const char* text, size_t size, const std::string& file, const std::string& key, bool mapped);
   void Include(const std::string& relative, const TLexer& from, TPosition at);
   // After the last source: sets the references by alias and replaces
   // instances by later ones of the same path.
   void Finish();
 
-  TClassInfo* FindClass(const std::string& name);
-  bool ClassExists(const std::string& name);
-  void PrepareForInstances(TClassInfo& cls);
-  // Class declarations changed: what was learnt about classes is stale.
-  void ForgetClasses() { fClasses.clear(); }
-  void DefineAlias(const std::string& name, boost::shared_ptr<ICIMInstance> instance, const TLexer& lexer,
-                   TPosition at);
+  TClassCache& Classes() { return fClasses; }
+  // A cache for a thread that reads instances ahead; it lives as long as
+  // the load, as the property infos of the instances it read must.
+  TClassCache& NewReaderCache();
+
+  struct TPlace {
+    size_t fFile;  // index into fFiles
+    TPosition fAt;
+  };
+  TPlace Place(const std::string& file, TPosition at) { return TPlace{FileIndex(file), at}; }
+  void DefineAlias(const std::string& name, boost::shared_ptr<ICIMInstance> instance, const TPlace& place);
   // property lives as long as the load (it is a TPropertyInfo's name).
   void AddPendingReference(boost::shared_ptr<ICIMInstance> instance, const TPropertyInfo& property,
-                           const std::string& alias, const TLexer& lexer, TPosition at);
-  void AddInstance(boost::shared_ptr<ICIMInstance> instance, const TClassInfo& cls, const TLexer& lexer,
-                   TPosition at);
-  uint64_t NextInstanceSerial() { return ++fInstanceSerial; }
+                           const std::string& alias, const TPlace& place);
+  void AddInstance(boost::shared_ptr<ICIMInstance> instance, const TClassInfo& cls, const TPlace& place);
   const TQualifierTraits& Traits(const TQualifierType& type);
   // A qualifier type was replaced.
   void ForgetQualifierTraits() { fQualifierTraits.clear(); }
@@ -710,10 +827,6 @@ class TMofReader::TLoad {
     TCIMValue fReference;  // its path, taken once its reference keys are set
     EState fState = kOpen;
     int fDepth = 0;        // how deep references nest in its keys
-  };
-  struct TPlace {
-    size_t fFile;  // index into fFiles
-    TPosition fAt;
   };
   struct TPendingReference {
     boost::shared_ptr<ICIMInstance> fInstance;
@@ -748,14 +861,14 @@ class TMofReader::TLoad {
   std::vector<std::string> fIncludeNames;    // the same as messages name them
   std::vector<TPlace> fIncludeSites;         // the include of each file but the first
   std::vector<std::string> fFiles;           // every file read, for places named later
-  std::unordered_map<std::string, std::unique_ptr<TClassInfo>> fClasses;
+  TClassCache fClasses;
+  std::vector<std::unique_ptr<TClassCache>> fReaderCaches;
   std::unordered_map<std::string, TAlias> fAliases;  // by lower-case name
   std::deque<TPendingReference> fPending;
   // For each instance with references by alias among its path's
   // properties, the positions of those in fPending.
   std::unordered_map<const ICIMInstance*, std::vector<size_t>> fKeyReferences;
   std::vector<TCreated> fCreated;
-  uint64_t fInstanceSerial = 0;
   std::unordered_map<std::string, TQualifierTraits> fQualifierTraits;  // by declared name
   // The text of each include depth, reused by the files read at that depth.
   std::deque<std::vector<char>> fBuffers;
@@ -870,11 +983,24 @@ std::string ImpossibleField(const TCIMDateTime& value) {
 class TMofReader::TSourceParser {
  public:
   TSourceParser(TLoad& load, const char* text, size_t size, const std::string& file)
-      : fLoad(load), fReader(load.Reader()), fNamespace(fReader.fNamespace), fLexer(text, size, file) {}
+      : fLoad(load), fReader(load.Reader()), fClasses(load.Classes()), fNamespace(fReader.fNamespace),
+        fLexer(text, size, file) {}
+  // Reads on from a token of a text (see TLexer), learning of classes in classes.
+  TSourceParser(TLoad& load, TClassCache& classes, const char* token, TPosition at, const char* end,
+                const std::string& file)
+      : fLoad(load), fReader(load.Reader()), fClasses(classes), fNamespace(fReader.fNamespace),
+        fLexer(token, at, end, file) {}
 
-  void Run() {
+  // The text is a file's mapping: pages read ahead and added are let go.
+  void SetMapped(bool mapped) { fMapped = mapped; }
+
+  // readAheadFirst false: the first production is read here whatever follows.
+  void Run(bool readAheadFirst = true) {
     try {
-      while (Current().fKind != ETokenKind::End) ParseProduction();
+      for (bool mayReadAhead = readAheadFirst; Current().fKind != ETokenKind::End; mayReadAhead = true) {
+        if (mayReadAhead && MayReadAhead()) return ReadAhead();
+        ParseProduction();
+      }
     } catch (const TQZAException& e) {
       // A refusal that no production turned into a message of its own.
       std::string detail = e.GetDetail().empty() ? "" : " (" + e.GetDetail() + ")";
@@ -950,9 +1076,28 @@ class TMofReader::TSourceParser {
                             const std::vector<bool>& fixed, const std::string& property, const std::string& super,
                             const TInheritedQualifier& inherited);
   void ParseInstance();
-  void ParseUndeclaredInstance(TPosition classPosition);
-  void ParsePropertyValue(TLoad::TClassInfo& cls, const boost::shared_ptr<ICIMInstance>& instance, uint64_t serial);
-  const TLoad::TPropertyInfo& FindProperty(TLoad::TClassInfo& cls);
+  TClassInfo* ParseInstanceClass(TPosition& classPosition);
+  // With the values read ahead, if any.
+  boost::shared_ptr<ICIMInstance> CreateInstance(const TClassInfo& cls, TPosition at,
+                                                 std::vector<TPropertySetting> settings = {});
+  std::string ParseAlias(TPosition& at);
+  template <typename TTake>
+  void ParseInstanceBody(TClassInfo& cls, TPosition classPosition, const TTake& take);
+  void ParseUndeclaredInstance(TPosition classPosition, TInstanceRecord* record);
+  void WarnOfUndeclared(const std::string& className, TPosition at) const;
+  void SkipValueQualifiers();
+  template <typename TTake>
+  void ParsePropertyValue(TClassInfo& cls, uint64_t serial, const TTake& take);
+  const TPropertyInfo& FindProperty(TClassInfo& cls);
+  void Apply(const boost::shared_ptr<ICIMInstance>& instance, TRecordedValue& value);
+
+  bool MayReadAhead() const;
+  void ReadAhead();
+  void ReadPiece(TTextPiece& piece, TClassCache& classes);
+  void RecordPiece(TTextPiece& piece);
+  void Commit(TInstanceRecord& record, int lineShift);
+  void LetGo(const char* begin, const char* end);
+  void ReadOnFrom(const char* token, TPosition at);
 
   void ParseInitializer(TInitializer& initializer);
   void ParseLiteral(TLiteral& literal);
@@ -967,8 +1112,11 @@ class TMofReader::TSourceParser {
 
   TLoad& fLoad;
   TMofReader& fReader;
+  TClassCache& fClasses;
   boost::shared_ptr<ICIMNamespace> fNamespace;  // for object paths
   TLexer fLexer;
+  bool fReadingAhead = false;  // on a thread of its own, recording instances
+  bool fMapped = false;
   // Reused for every property of the instances, so that reading one
   // allocates only what the repository keeps.
   std::string fName;
@@ -1231,7 +1379,7 @@ void TMofReader::TSourceParser::ParseClass(TQualifierList qualifiers) {
     Advance();
     superPosition = Current().fAt;
     declaration.fSuperClass = TakeIdentifier("a superclass name after ':'");
-    if (!fLoad.ClassExists(declaration.fSuperClass)) {
+    if (fClasses.Find(declaration.fSuperClass) == nullptr) {
       Fail(superPosition, "unknown superclass '" + declaration.fSuperClass + "'");
     }
   }
@@ -1262,7 +1410,7 @@ const char* TMofReader::TSourceParser::ClassScope(const TClassDeclaration& decla
   bool association = HasTrueQualifier(declaration.fQualifiers, "Association");
   bool indication = HasTrueQualifier(declaration.fQualifiers, "Indication");
   if (!declaration.fSuperClass.empty()) {
-    association = association || fLoad.FindClass(declaration.fSuperClass)->fClass->IsAssociation(fReader.fContext);
+    association = association || fClasses.Find(declaration.fSuperClass)->fClass->IsAssociation(fReader.fContext);
     for (const TClassDeclaration* super = fReader.fNamespace->FindClassDeclaration(declaration.fSuperClass, fReader.fContext);
          super != nullptr && !indication;
          super = super->fSuperClass.empty() ? nullptr
@@ -1292,7 +1440,7 @@ void TMofReader::TSourceParser::ParseFeature(TClassDeclaration& declaration, std
   }
   bool isReference = property.fType == CIMTypeReference;
   CheckScopes(qualifiers, isReference ? "reference" : "property");
-  if (isReference && !fLoad.ClassExists(property.fReferenceClass)) {
+  if (isReference && fClasses.Find(property.fReferenceClass) == nullptr) {
     Fail(place.fType, "unknown class '" + property.fReferenceClass + "' of reference '" + property.fName + "'");
   }
   property.fQualifiers = std::move(qualifiers.fValues);
@@ -1381,7 +1529,7 @@ void TMofReader::TSourceParser::DeclareClass(TClassDeclaration declaration, TPos
     Fail(namePosition, "cannot declare class '" + name + "': " + e.what());
   }
   if (known != nullptr) {
-    fLoad.ForgetClasses();
+    fClasses.Clear();
     Warn(EMofWarning::Redeclaration, namePosition,
          "class '" + name + "' declared again differently: this declaration replaces the one " +
              EarlierPlace(fReader.fClassPlaces, name));
@@ -1396,7 +1544,7 @@ void TMofReader::TSourceParser::DeclareClass(TClassDeclaration declaration, TPos
 void TMofReader::TSourceParser::CheckOverrides(const TClassDeclaration& declaration, const TQualifierList& qualifiers,
                                                const std::vector<TFeaturePlaces>& places) {
   if (declaration.fSuperClass.empty()) return;
-  const ICIMClass& super = *fLoad.FindClass(declaration.fSuperClass)->fClass;
+  const ICIMClass& super = *fClasses.Find(declaration.fSuperClass)->fClass;
   CheckFixedQualifiers(declaration.fQualifiers, qualifiers.fPositions, qualifiers.fFixed, "class", super.GetName(),
                        [&](const std::string& name, bool& found) { return super.GetQualifier(name, found); });
   for (size_t i = 0; i < declaration.fProperties.size(); ++i) {
@@ -1436,62 +1584,93 @@ void TMofReader::TSourceParser::CheckFixedQualifiers(const std::vector<TQualifie
 }
 
 void TMofReader::TSourceParser::ParseInstance() {
-  Advance();
-  ExpectKeyword("of", "of", "after 'instance'");
-  TPosition classPosition = Current().fAt;
-  if (Current().fKind != ETokenKind::Identifier) Fail(classPosition, "expected a class name after 'instance of'");
-  fName.assign(Current().fBegin, Current().fEnd);
-  TLoad::TClassInfo* cls = fLoad.FindClass(fName);
-  if (cls == nullptr && !fReader.fSkipUndeclared) Fail(classPosition, "unknown class '" + fName + "'");
-  if (cls == nullptr) return ParseUndeclaredInstance(classPosition);
-  if (!cls->fPrepared) fLoad.PrepareForInstances(*cls);
-  if (cls->fAbstract) Fail(classPosition, "class " + cls->fName + " is abstract: it cannot have instances");
-  Advance();
-  boost::shared_ptr<ICIMInstance> instance;
-  try {
-    instance = cls->fClass->CreateInstance(fReader.fContext);
-  } catch (const TQZAException& e) {
-    Fail(classPosition, "cannot create an instance of '" + cls->fName + "': " + e.what());
-  }
+  TPosition classPosition;
+  TClassInfo* cls = ParseInstanceClass(classPosition);
+  if (cls == nullptr) return ParseUndeclaredInstance(classPosition, nullptr);
+  boost::shared_ptr<ICIMInstance> instance = CreateInstance(*cls, classPosition);
   if (IsKeyword("as")) {
-    Advance();
-    if (Current().fKind != ETokenKind::Alias) Fail(Current().fAt, "expected an alias after 'as'");
-    fLoad.DefineAlias(std::string(Current().fBegin, Current().fEnd), instance, fLexer, Current().fAt);
-    Advance();
+    TPosition at;
+    std::string alias = ParseAlias(at);
+    fLoad.DefineAlias(alias, instance, fLoad.Place(fLexer.GetFile(), at));
   }
-  Expect('{', "to open the instance body");
-  const uint64_t serial = fLoad.NextInstanceSerial();
-  while (!IsPunct('}')) {
-    if (Current().fKind == ETokenKind::End) Fail(fLexer.AfterPrevious(), "expected '}' closing the instance");
-    ParsePropertyValue(*cls, instance, serial);
-  }
-  Advance();
-  Expect(';', "after instance declaration");
-  for (const std::pair<size_t, std::string>& key : cls->fRequiredKeys) {
-    if (cls->fLastSet[key.first] != serial) {
-      Fail(classPosition, "instance of " + cls->fName + " has no value for its key property '" + key.second + "'");
-    }
-  }
-  fLoad.AddInstance(instance, *cls, fLexer, classPosition);
+  ParseInstanceBody(*cls, classPosition, [&](TRecordedValue& value) { Apply(instance, value); });
+  fLoad.AddInstance(instance, *cls, fLoad.Place(fLexer.GetFile(), classPosition));
   ++fReader.fInstanceCount;
 }
 
-// An instance of an undeclared class: read in full like any other, then
-// skipped with a warning; its alias names no instance.
-void TMofReader::TSourceParser::ParseUndeclaredInstance(TPosition classPosition) {
-  const std::string className = fName;
+// Reads "instance of" and the class name; answers the class, or none for an
+// undeclared class whose instances are skipped.
+TClassInfo* TMofReader::TSourceParser::ParseInstanceClass(TPosition& classPosition) {
   Advance();
+  ExpectKeyword("of", "of", "after 'instance'");
+  classPosition = Current().fAt;
+  if (Current().fKind != ETokenKind::Identifier) Fail(classPosition, "expected a class name after 'instance of'");
+  fName.assign(Current().fBegin, Current().fEnd);
+  TClassInfo* cls = fClasses.Find(fName);
+  if (cls == nullptr && !fReader.fSkipUndeclared) Fail(classPosition, "unknown class '" + fName + "'");
+  if (cls != nullptr && !cls->fPrepared) fClasses.Prepare(*cls);
+  if (cls != nullptr && cls->fAbstract) {
+    Fail(classPosition, "class " + cls->fName + " is abstract: it cannot have instances");
+  }
+  Advance();
+  return cls;
+}
+
+boost::shared_ptr<ICIMInstance> TMofReader::TSourceParser::CreateInstance(const TClassInfo& cls, TPosition at,
+                                                                          std::vector<TPropertySetting> settings) {
+  try {
+    return fReader.fNamespace->CreateInstance(*cls.fClass, std::move(settings), fReader.fContext);
+  } catch (const TQZAException& e) {
+    Fail(at, "cannot create an instance of '" + cls.fName + "': " + e.what());
+  }
+}
+
+std::string TMofReader::TSourceParser::ParseAlias(TPosition& at) {
+  Advance();
+  at = Current().fAt;
+  if (Current().fKind != ETokenKind::Alias) Fail(at, "expected an alias after 'as'");
+  std::string alias(Current().fBegin, Current().fEnd);
+  Advance();
+  return alias;
+}
+
+// From '{' to the closing ';': each value goes to take as it is read.
+template <typename TTake>
+void TMofReader::TSourceParser::ParseInstanceBody(TClassInfo& cls, TPosition classPosition, const TTake& take) {
+  Expect('{', "to open the instance body");
+  const uint64_t serial = fClasses.NextInstanceSerial();
+  while (!IsPunct('}')) {
+    if (Current().fKind == ETokenKind::End) Fail(fLexer.AfterPrevious(), "expected '}' closing the instance");
+    ParsePropertyValue(cls, serial, take);
+  }
+  Advance();
+  Expect(';', "after instance declaration");
+  for (const std::pair<size_t, std::string>& key : cls.fRequiredKeys) {
+    if (cls.fLastSet[key.first] != serial) {
+      Fail(classPosition, "instance of " + cls.fName + " has no value for its key property '" + key.second + "'");
+    }
+  }
+}
+
+// An instance of an undeclared class: read in full like any other, then
+// skipped with a warning; its alias names no instance. Read ahead, the
+// alias and the warning wait in record.
+void TMofReader::TSourceParser::ParseUndeclaredInstance(TPosition classPosition, TInstanceRecord* record) {
+  const std::string className = fName;
   if (IsKeyword("as")) {
-    Advance();
-    if (Current().fKind != ETokenKind::Alias) Fail(Current().fAt, "expected an alias after 'as'");
-    fLoad.DefineAlias(std::string(Current().fBegin, Current().fEnd), boost::shared_ptr<ICIMInstance>(), fLexer,
-                      Current().fAt);
-    Advance();
+    TPosition at;
+    std::string alias = ParseAlias(at);
+    if (record != nullptr) {
+      record->fAlias = std::move(alias);
+      record->fAliasAt = at;
+    } else {
+      fLoad.DefineAlias(alias, boost::shared_ptr<ICIMInstance>(), fLoad.Place(fLexer.GetFile(), at));
+    }
   }
   Expect('{', "to open the instance body");
   while (!IsPunct('}')) {
     if (Current().fKind == ETokenKind::End) Fail(fLexer.AfterPrevious(), "expected '}' closing the instance");
-    if (IsPunct('[')) ParseQualifierList();
+    SkipValueQualifiers();
     TakeIdentifier("a property name");
     Expect('=', "after the property name");
     ParseInitializer(fValue);
@@ -1499,37 +1678,65 @@ void TMofReader::TSourceParser::ParseUndeclaredInstance(TPosition classPosition)
   }
   Advance();
   Expect(';', "after instance declaration");
-  Warn(EMofWarning::UndeclaredInstance, classPosition, "instance of undeclared class '" + className + "' skipped");
+  if (record != nullptr) {
+    record->fClassName = className;
+  } else {
+    WarnOfUndeclared(className, classPosition);
+  }
 }
 
-void TMofReader::TSourceParser::ParsePropertyValue(TLoad::TClassInfo& cls,
-                                                   const boost::shared_ptr<ICIMInstance>& instance, uint64_t serial) {
-  if (IsPunct('[')) ParseQualifierList();
+void TMofReader::TSourceParser::WarnOfUndeclared(const std::string& className, TPosition at) const {
+  Warn(EMofWarning::UndeclaredInstance, at, "instance of undeclared class '" + className + "' skipped");
+}
+
+// Qualifiers on an instance's values are read and dropped; their checks
+// need the load's qualifier state, so text read ahead leaves them to the
+// reader.
+void TMofReader::TSourceParser::SkipValueQualifiers() {
+  if (!IsPunct('[')) return;
+  if (fReadingAhead) throw TLeftToReader();
+  ParseQualifierList();
+}
+
+template <typename TTake>
+void TMofReader::TSourceParser::ParsePropertyValue(TClassInfo& cls, uint64_t serial, const TTake& take) {
+  SkipValueQualifiers();
   TPosition nameAt = Current().fAt;
-  const TLoad::TPropertyInfo& property = FindProperty(cls);
+  const TPropertyInfo& property = FindProperty(cls);
   if (cls.fLastSet[property.fSlot] == serial) Fail(nameAt, "property '" + property.fName + "' is given twice");
   cls.fLastSet[property.fSlot] = serial;
   Expect('=', "after the property name");
   ParseInitializer(fValue);
   TTarget target{"property", property.fName, property.fType, property.fIsArray};
+  TRecordedValue value{&property, TCIMValue(), std::string(), fValue.fAt};
   if (!fValue.fIsArray && fValue.fScalar.fKind == ELiteralKind::Alias) {
     if (property.fType != CIMTypeReference) FailValue(fValue.fAt, target, "found an alias");
-    fLoad.AddPendingReference(instance, property, fValue.fScalar.fText, fLexer, fValue.fAt);
+    value.fAlias = fValue.fScalar.fText;
   } else {
     if (property.fIsKey && !fValue.fIsArray && fValue.fScalar.fKind == ELiteralKind::Null) {
       FailValue(fValue.fAt, target, "a key property cannot be NULL");
     }
-    TCIMValue value = Value(fValue, target);
-    try {
-      instance->SetPropertyValue(property.fName, std::move(value), fReader.fContext);
-    } catch (const TQZAException& e) {
-      FailValue(fValue.fAt, target, e.what());
-    }
+    value.fValue = Value(fValue, target);
   }
+  take(value);
   Expect(';', "after property value");
 }
 
-const TMofReader::TLoad::TPropertyInfo& TMofReader::TSourceParser::FindProperty(TLoad::TClassInfo& cls) {
+// Sets a value read on the instance, or keeps its reference by alias for
+// the end of the load.
+void TMofReader::TSourceParser::Apply(const boost::shared_ptr<ICIMInstance>& instance, TRecordedValue& value) {
+  const TPropertyInfo& property = *value.fProperty;
+  if (!value.fAlias.empty()) {
+    return fLoad.AddPendingReference(instance, property, value.fAlias, fLoad.Place(fLexer.GetFile(), value.fAt));
+  }
+  try {
+    instance->SetPropertyValue(property.fName, std::move(value.fValue), fReader.fContext);
+  } catch (const TQZAException& e) {
+    FailValue(value.fAt, TTarget{"property", property.fName, property.fType, property.fIsArray}, e.what());
+  }
+}
+
+const TPropertyInfo& TMofReader::TSourceParser::FindProperty(TClassInfo& cls) {
   if (Current().fKind != ETokenKind::Identifier) Fail(Current().fAt, "expected a property name");
   TPosition at = Current().fAt;
   fName.assign(Current().fBegin, Current().fEnd);
@@ -1539,8 +1746,8 @@ const TMofReader::TLoad::TPropertyInfo& TMofReader::TSourceParser::FindProperty(
   boost::shared_ptr<ICIMPropertyDecl> declaration = cls.fClass->GetPropertyDecl(fName, fReader.fContext);
   if (!declaration) Fail(at, "unknown property '" + fName + "' of class '" + cls.fName + "'");
   size_t slot = cls.fSlots.at(Lower(declaration->GetName()));
-  TLoad::TPropertyInfo info{declaration->GetName(), declaration->GetType(), declaration->IsArray(),
-                            cls.fIsKey[slot],       cls.fAffectsPath[slot],  slot};
+  TPropertyInfo info{declaration->GetName(), declaration->GetType(), declaration->IsArray(),
+                     cls.fIsKey[slot],       cls.fAffectsPath[slot],  slot};
   return cls.fProperties.emplace(fName, std::move(info)).first->second;
 }
 // ----------------------------------------------------------------------- values
@@ -1728,6 +1935,163 @@ void TMofReader::TSourceParser::FailValue(TPosition at, const TTarget& target, c
                CIMTypeName(target.fType) + (target.fIsArray ? "[]" : "") + ": " + reason);
 }
 
+// ------------------------------------------------------------------- read ahead
+
+// A long run of instances is read by threads ahead of this one, a piece
+// each, while this one adds what they read in text order: so instances,
+// warnings and errors come as reading alone gives them. A piece that meets
+// anything else, or an error, ends there, and this thread reads on alone.
+bool TMofReader::TSourceParser::MayReadAhead() const {
+  return fReader.fReadAheadThreads > 0 && !fReadingAhead && IsKeyword("instance") &&
+         static_cast<size_t>(fLexer.End() - fLexer.TokenStart()) >= 2 * fReader.fReadAheadBytes;
+}
+
+void TMofReader::TSourceParser::ReadAhead() {
+  std::vector<TTextPiece> pieces =
+      SplitText(fLexer.TokenStart(), Current().fAt, fLexer.End(), fReader.fReadAheadBytes);
+  std::mutex mutex;
+  std::condition_variable changed;
+  size_t next = 0;
+  size_t committed = 0;
+  bool stop = false;
+  // Pieces read but not yet added hold their values: a few per thread.
+  const size_t window = 2 * fReader.fReadAheadThreads;
+  auto read = [&](TClassCache* classes) {
+    for (;;) {
+      size_t index;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return stop || next == pieces.size() || next < committed + window; });
+        if (stop || next == pieces.size()) return;
+        index = next++;
+      }
+      ReadPiece(pieces[index], *classes);
+      std::lock_guard<std::mutex> lock(mutex);
+      pieces[index].fRead = true;
+      changed.notify_all();
+    }
+  };
+  std::vector<std::thread> threads;
+  auto stopThreads = [&] {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      stop = true;
+    }
+    changed.notify_all();
+    for (std::thread& thread : threads) thread.join();
+    threads.clear();
+  };
+  struct TStopper {
+    const std::function<void()> fStop;
+    ~TStopper() { fStop(); }
+  } stopper{stopThreads};
+  for (unsigned i = 0; i < fReader.fReadAheadThreads; ++i) threads.emplace_back(read, &fLoad.NewReaderCache());
+
+  int lineShift = 0;
+  for (size_t index = 0; index < pieces.size(); ++index) {
+    TTextPiece& piece = pieces[index];
+    {
+      std::unique_lock<std::mutex> lock(mutex);
+      changed.wait(lock, [&] { return piece.fRead; });
+    }
+    for (TInstanceRecord& record : piece.fRecords) Commit(record, lineShift);
+    std::vector<TInstanceRecord>().swap(piece.fRecords);
+    if (fMapped) LetGo(piece.fBegin, piece.fStop);
+    const TPosition stopAt{piece.fStopAt.fLine + lineShift, piece.fStopAt.fColumn};
+    const bool last = index + 1 == pieces.size();
+    if (!piece.fComplete || (!last && piece.fStop != pieces[index + 1].fBegin)) {
+      stopThreads();
+      return ReadOnFrom(piece.fStop, stopAt);
+    }
+    lineShift = stopAt.fLine - 1;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      committed = index + 1;
+    }
+    changed.notify_all();
+  }
+}
+
+// The pages of a mapped text wholly within [begin, end) leave the memory
+// of the process; read again, they would come from the file again. A large
+// collection's text is as large as a third of what its instances take.
+void TMofReader::TSourceParser::LetGo(const char* begin, const char* end) {
+  const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + page - 1) / page * page;
+  const uintptr_t last = reinterpret_cast<uintptr_t>(end) / page * page;
+  if (page > 0 && first < last) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
+// On a thread of its own: never throws.
+void TMofReader::TSourceParser::ReadPiece(TTextPiece& piece, TClassCache& classes) {
+  piece.fStop = piece.fBegin;
+  piece.fStopAt = piece.fAt;
+  try {
+    TSourceParser reader(fLoad, classes, piece.fBegin, piece.fAt, fLexer.End(), fLexer.GetFile());
+    reader.fReadingAhead = true;
+    reader.RecordPiece(piece);
+  } catch (...) {
+    // The reader meets the same failure at piece.fStop and reports it.
+  }
+}
+
+void TMofReader::TSourceParser::RecordPiece(TTextPiece& piece) {
+  while (Current().fKind != ETokenKind::End && fLexer.TokenStart() < piece.fLimit && IsKeyword("instance")) {
+    TInstanceRecord record;
+    TPosition classAt;
+    record.fClass = ParseInstanceClass(classAt);
+    record.fClassAt = classAt;
+    if (record.fClass == nullptr) {
+      ParseUndeclaredInstance(classAt, &record);
+    } else {
+      if (IsKeyword("as")) record.fAlias = ParseAlias(record.fAliasAt);
+      record.fSettings.reserve(record.fClass->fMostValues);
+      ParseInstanceBody(*record.fClass, classAt, [&record](TRecordedValue& value) {
+        if (!value.fAlias.empty()) return record.fReferences.push_back(std::move(value));
+        const TPropertyInfo& property = *value.fProperty;
+        record.fSettings.push_back(TPropertySetting{static_cast<uint32_t>(property.fSlot),
+                                                    std::move(value.fValue).ConvertTo(property.fType, property.fIsArray)});
+      });
+      std::sort(record.fSettings.begin(), record.fSettings.end(),
+                [](const TPropertySetting& a, const TPropertySetting& b) { return a.fIndex < b.fIndex; });
+      record.fClass->fMostValues = std::max(record.fClass->fMostValues, record.fSettings.size());
+    }
+    piece.fRecords.push_back(std::move(record));
+    piece.fStop = fLexer.TokenStart();
+    piece.fStopAt = Current().fAt;
+  }
+  piece.fComplete = Current().fKind == ETokenKind::End || fLexer.TokenStart() >= piece.fLimit;
+}
+
+// Adds an instance read ahead as reading it here would have; lineShift
+// turns its piece's lines into the text's.
+void TMofReader::TSourceParser::Commit(TInstanceRecord& record, int lineShift) {
+  auto shifted = [lineShift](TPosition at) { return TPosition{at.fLine + lineShift, at.fColumn}; };
+  const std::string& file = fLexer.GetFile();
+  if (record.fClass == nullptr) {
+    if (!record.fAlias.empty()) {
+      fLoad.DefineAlias(record.fAlias, boost::shared_ptr<ICIMInstance>(), fLoad.Place(file, shifted(record.fAliasAt)));
+    }
+    return WarnOfUndeclared(record.fClassName, shifted(record.fClassAt));
+  }
+  boost::shared_ptr<ICIMInstance> instance =
+      CreateInstance(*record.fClass, shifted(record.fClassAt), std::move(record.fSettings));
+  if (!record.fAlias.empty()) fLoad.DefineAlias(record.fAlias, instance, fLoad.Place(file, shifted(record.fAliasAt)));
+  for (TRecordedValue& value : record.fReferences) {
+    value.fAt = shifted(value.fAt);
+    Apply(instance, value);
+  }
+  fLoad.AddInstance(instance, *record.fClass, fLoad.Place(file, shifted(record.fClassAt)));
+  ++fReader.fInstanceCount;
+}
+
+// Reads the rest of the text here, from the production at token on; the
+// first production at least is read here, not ahead again.
+void TMofReader::TSourceParser::ReadOnFrom(const char* token, TPosition at) {
+  TSourceParser rest(fLoad, fClasses, token, at, fLexer.End(), fLexer.GetFile());
+  rest.Run(false);
+}
+
 // ------------------------------------------------------------------------ load
 
 namespace {
@@ -1760,7 +2124,7 @@ bool IsBelow(const std::string& path, const std::string& folder) {
 }  // namespace
 
 TMofReader::TLoad::TLoad(TMofReader& reader, const std::string& start)
-    : fReader(reader), fAllowedFolders(reader.fAllowedFolders) {
+    : fReader(reader), fAllowedFolders(reader.fAllowedFolders), fClasses(reader.fNamespace, reader.fContext) {
   AddFolderForms(fs::path(start).parent_path(), fAllowedFolders);
 }
 
@@ -1777,14 +2141,17 @@ void TMofReader::TLoad::Fail(const TPlace& place, const std::string& problem) co
   throw TMofError(fFiles[place.fFile], place.fAt.fLine, place.fAt.fColumn, problem);
 }
 
-void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file, const std::string& key) {
+void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::string& file, const std::string& key,
+                                   bool mapped) {
   std::string decoded;
   std::string problem = TakeUtf8(text, size, decoded);
   if (!problem.empty()) throw TMofError(file, 0, 0, problem);
   fReader.fReadFiles.insert(key);
   fIncludeKeys.push_back(key);
   fIncludeNames.push_back(file);
-  TSourceParser(*this, text, size, file).Run();
+  TSourceParser parser(*this, text, size, file);
+  parser.SetMapped(mapped && decoded.empty());
+  parser.Run();
   fIncludeKeys.pop_back();
   fIncludeNames.pop_back();
 }
@@ -1842,28 +2209,28 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   if (opened == TFileText::kNotRegular) from.Fail(at, "include file '" + file + "' is not a regular file");
   if (opened == TFileText::kUnreadable) from.Fail(at, "cannot read include file '" + file + "'");
   fIncludeSites.push_back(TPlace{FileIndex(from.GetFile()), at});
-  ReadSource(text.Data(), text.Size(), file, key);
+  ReadSource(text.Data(), text.Size(), file, key, text.IsMapped());
   fIncludeSites.pop_back();
 }
 
-TMofReader::TLoad::TClassInfo* TMofReader::TLoad::FindClass(const std::string& name) {
+TClassInfo* TClassCache::Find(const std::string& name) {
   auto known = fClasses.find(name);
   if (known != fClasses.end()) return known->second.get();
   std::unique_ptr<TClassInfo> info(new TClassInfo);
   try {
-    info->fClass = fReader.fNamespace->GetClass(name, fReader.fContext);
+    info->fClass = fNamespace->GetClass(name, fContext);
   } catch (const TQZAException& e) {
     if (e.GetStatusCode() == kQZANotFound) return nullptr;
     throw;
   }
-  info->fName = info->fClass->GetName(fReader.fContext);
+  info->fName = info->fClass->GetName(fContext);
   return fClasses.emplace(name, std::move(info)).first->second.get();
 }
 
 // What instances of the class need: which properties are keys, which make
 // the path, which keys must be given, whether it may have instances at all.
-void TMofReader::TLoad::PrepareForInstances(TClassInfo& cls) {
-  const TCIMContext& context = fReader.fContext;
+void TClassCache::Prepare(TClassInfo& cls) {
+  const TCIMContext& context = fContext;
   cls.fAbstract = ClassQualifierIsTrue(*cls.fClass, "Abstract", context);
   std::vector<boost::shared_ptr<ICIMPropertyDecl>> declarations = cls.fClass->GetPropertyDecls(context);
   bool keyless = true;
@@ -1888,15 +2255,18 @@ const TQualifierTraits& TMofReader::TLoad::Traits(const TQualifierType& type) {
   return fQualifierTraits.emplace(type.fName, TraitsOf(type)).first->second;
 }
 
-bool TMofReader::TLoad::ClassExists(const std::string& name) { return FindClass(name) != nullptr; }
+TClassCache& TMofReader::TLoad::NewReaderCache() {
+  fReaderCaches.emplace_back(new TClassCache(fReader.fNamespace, fReader.fContext));
+  return *fReaderCaches.back();
+}
 
 void TMofReader::TLoad::DefineAlias(const std::string& name, boost::shared_ptr<ICIMInstance> instance,
-                                    const TLexer& lexer, TPosition at) {
+                                    const TPlace& place) {
   TAlias alias;
   alias.fInstance = std::move(instance);
   alias.fName = name;
   if (!fAliases.emplace(Lower(name), std::move(alias)).second) {
-    lexer.Fail(at, "alias $" + name + " is already defined");
+    Fail(place, "alias $" + name + " is already defined");
   }
 }
 
@@ -1906,15 +2276,14 @@ TMofReader::TLoad::TAlias* TMofReader::TLoad::FindAlias(const std::string& name)
 }
 
 void TMofReader::TLoad::AddPendingReference(boost::shared_ptr<ICIMInstance> instance, const TPropertyInfo& property,
-                                            const std::string& alias, const TLexer& lexer, TPosition at) {
+                                            const std::string& alias, const TPlace& place) {
   if (property.fAffectsPath) fKeyReferences[instance.get()].push_back(fPending.size());
-  fPending.push_back(
-      TPendingReference{instance, &property, alias, FindAlias(alias), TPlace{FileIndex(lexer.GetFile()), at}, false});
+  fPending.push_back(TPendingReference{instance, &property, alias, FindAlias(alias), place, false});
 }
 
 void TMofReader::TLoad::AddInstance(boost::shared_ptr<ICIMInstance> instance, const TClassInfo& cls,
-                                    const TLexer& lexer, TPosition at) {
-  fCreated.push_back(TCreated{std::move(instance), &cls.fName, TPlace{FileIndex(lexer.GetFile()), at}});
+                                    const TPlace& place) {
+  fCreated.push_back(TCreated{std::move(instance), &cls.fName, place});
 }
 
 void TMofReader::TLoad::Finish() {
@@ -1991,7 +2360,10 @@ void TMofReader::TLoad::ReplaceDuplicates() {
   const std::hash<std::string> hash;
   auto pathOf = [this](size_t i) { return fCreated[i].fInstance->GetReference(fReader.fContext).GetPath(); };
   std::vector<std::pair<size_t, size_t>> byHash(fCreated.size());  // hash, index
-  for (size_t i = 0; i < fCreated.size(); ++i) byHash[i] = std::make_pair(hash(pathOf(i)), i);
+  // Taking the paths reads the instances only: the read-ahead threads may share it.
+  InParallel(fCreated.size(), fReader.fReadAheadThreads, [&](size_t begin, size_t end) {
+    for (size_t i = begin; i < end; ++i) byHash[i] = std::make_pair(hash(pathOf(i)), i);
+  });
   std::sort(byHash.begin(), byHash.end());
   std::vector<std::pair<size_t, size_t>> replacing;  // later index, the index it replaces
   for (auto run = byHash.begin(); run != byHash.end();) {
@@ -2045,16 +2417,16 @@ void TMofReader::LoadFile(const std::string& path) {
     case TFileText::kNotRegular: throw TMofError(path, 0, 0, "not a regular file");
     case TFileText::kUnreadable: throw TMofError(path, 0, 0, "cannot read the file");
   }
-  Load(text.Data(), text.Size(), path);
+  Load(text.Data(), text.Size(), path, text.IsMapped());
 }
 
 void TMofReader::LoadText(const std::string& text, const std::string& name) {
-  Load(text.c_str(), text.size(), name);
+  Load(text.c_str(), text.size(), name, false);
 }
 
-void TMofReader::Load(const char* text, size_t size, const std::string& name) {
+void TMofReader::Load(const char* text, size_t size, const std::string& name, bool mapped) {
   TLoad load(*this, name);
-  load.ReadSource(text, size, name, FileKey(name));
+  load.ReadSource(text, size, name, FileKey(name), mapped);
   load.Finish();
 }
 

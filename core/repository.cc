@@ -363,6 +363,9 @@ class TMemInstance : public ICIMInstance {
   std::string KeyText() const;
   void MarkDeleted() { fDeleted = true; }
   TDataSource& Source() const { return *fSource; }
+  // The values of a new instance, checked by AcceptsValues.
+  void TakeValues(std::vector<TPropertySetting> settings);
+  static bool AcceptsValues(const TMemClass& cls, const std::vector<TPropertySetting>& settings);
 
  private:
   size_t RequireIndex(const std::string& name) const;
@@ -376,10 +379,7 @@ class TMemInstance : public ICIMInstance {
   // Only the values set on this instance, in declaration order; the others
   // read as the class's initial values. Large collections set a few of many
   // declared properties.
-  struct TSetValue {
-    uint32_t fIndex;
-    TCIMValue fValue;
-  };
+  typedef TPropertySetting TSetValue;
   std::vector<TSetValue> fValues;
   std::unique_ptr<std::unordered_map<size_t, TCIMValue>> fAlternates;
 
@@ -438,6 +438,7 @@ class TMemClass : public ICIMClass {
     fSource->Tick();
     return fSource->Handle(fSource->Create(*this));
   }
+  TDataSource& Source() const { return *fSource; }
 
   const size_t* FindIndex(const std::string& name) const {
     auto found = fIndex.find(name);
@@ -768,6 +769,29 @@ void TMemInstance::Store(size_t index, TCIMValue converted) {
   if (decl.GetType() == CIMTypeReference) fSource->AssociationsChanged();
 }
 
+bool TMemInstance::AcceptsValues(const TMemClass& cls, const std::vector<TPropertySetting>& settings) {
+  for (size_t i = 0; i < settings.size(); ++i) {
+    const size_t index = settings[i].fIndex;
+    if (index >= cls.PropertyCount() || (i > 0 && index <= settings[i - 1].fIndex)) return false;
+    const TCIMValue& value = settings[i].fValue;
+    const TMemPropertyDecl& decl = cls.Decl(index);
+    if (value.GetType() != decl.GetType() || value.IsArray() != decl.IsArray()) return false;
+  }
+  return true;
+}
+
+void TMemInstance::TakeValues(std::vector<TPropertySetting> settings) {
+  fValues = std::move(settings);
+  fClass->CountValues(fValues.size());
+  for (const TSetValue& set : fValues) {
+    if (fClass->AffectsPath(set.fIndex)) {
+      fClass->PathsChanged();
+      fSource->PathsChanged();
+    }
+    if (fClass->Decl(set.fIndex).GetType() == CIMTypeReference) fSource->AssociationsChanged();
+  }
+}
+
 const TCIMValue* TMemInstance::Alternate(size_t index) const {
   if (!fAlternates) return nullptr;
   auto found = fAlternates->find(index);
@@ -1036,6 +1060,23 @@ void TMemoryNamespace::DeleteInstances(const std::vector<boost::shared_ptr<ICIMI
     doomed.insert(own);
   }
   if (!doomed.empty()) source.RemoveAll(doomed);
+}
+
+boost::shared_ptr<ICIMInstance> TMemoryNamespace::CreateInstance(ICIMClass& cls,
+                                                                 std::vector<TPropertySetting> settings,
+                                                                 const TCIMContext& context) {
+  TDataSource& source = DataSource(context);
+  source.Tick();
+  TMemClass* own = dynamic_cast<TMemClass*>(&cls);
+  if (own == nullptr || &own->Source() != &source) {
+    throw TQZAException(kQZAInvalidParameter, "not a class of this data source");
+  }
+  if (!TMemInstance::AcceptsValues(*own, settings)) {
+    throw TQZAException(kQZAInvalidParameter, "values out of order or not of their declared types");
+  }
+  TMemInstance* created = source.Create(*own);
+  created->TakeValues(std::move(settings));
+  return source.Handle(created);
 }
 
 boost::shared_ptr<ICIMClass> TMemoryNamespace::RedeclareClass(TClassDeclaration declaration,

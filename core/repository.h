@@ -76,6 +76,13 @@ bool operator==(const TQualifierType& a, const TQualifierType& b);
 bool operator==(const TPropertyDeclaration& a, const TPropertyDeclaration& b);
 bool operator==(const TClassDeclaration& a, const TClassDeclaration& b);
 
+// A value for a new instance: the property by its position in the class's
+// declarations (the order of ICIMClass::GetPropertyDecls).
+struct TPropertySetting {
+  uint32_t fIndex;
+  TCIMValue fValue;
+};
+
 class TDataSource;
 struct TFaultPlan;
 
@@ -118,6 +125,14 @@ class TMemoryNamespace : public ICIMNamespace,
   size_t GetInstanceCount(const TCIMContext& context = TCIMContext()) const;
   // Root classes in declaration order.
   std::vector<boost::shared_ptr<ICIMClass>> GetRootClasses(const TCIMContext& context = TCIMContext()) const;
+
+  // Creates an instance of cls (a class of this namespace) with its values
+  // at once, as CreateInstance and a SetPropertyValue per value would. The
+  // values may be made on any thread: settings ascend by position, each
+  // position once, each value of its property's declared type
+  // (TCIMValue::ConvertTo); otherwise kQZAInvalidParameter.
+  boost::shared_ptr<ICIMInstance> CreateInstance(ICIMClass& cls, std::vector<TPropertySetting> settings,
+                                                 const TCIMContext& context = TCIMContext());
 
   // Deletes the instances as ICIMInstance::Delete does, in one pass over
   // their classes: time linear in the instances of those classes.

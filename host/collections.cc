@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <future>
+#include <thread>
 #include <utility>
 
 #include "core/mof_reader.h"
@@ -36,6 +37,13 @@ struct TCollectionLoad {
   std::exception_ptr fError;
 };
 
+// The collections of a comparison load side by side: the cores left to
+// each read its text ahead.
+unsigned ReadAheadThreads(size_t collections) {
+  const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+  return static_cast<unsigned>(std::max<size_t>(1, cores / std::max<size_t>(1, collections)));
+}
+
 // Loads the schema and then collection `index` into its data source. report
 // hears each warning as the reader gives it.
 size_t LoadCollection(const TLoadSettings& settings, size_t index, const boost::shared_ptr<TMemoryNamespace>& ns,
@@ -44,6 +52,7 @@ size_t LoadCollection(const TLoadSettings& settings, size_t index, const boost::
   reader.SetWarningCallback([&report](EMofWarning kind, const TMofError& warning) { report(kind, warning.what()); });
   if (!settings.fStrict) reader.SkipUndeclaredInstances();
   reader.SetStrict(settings.fStrict);
+  reader.SetReadAhead(ReadAheadThreads(settings.fCollections.size()));
   for (const std::string& folder : settings.fIncludeFolders) reader.AllowIncludesBelow(folder);
   for (const std::string& schema : settings.fSchemaFiles) reader.AllowIncludesBelow(fs::path(schema).parent_path());
   for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);

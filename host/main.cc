@@ -30,5 +30,6 @@ void RestartWithHugePages(char* argv[]) {
 
 int main(int argc, char* argv[]) {
   RestartWithHugePages(argv);
+  LeaveRepositoriesAtExit();
   return RunReportTool(argc, argv, std::cout, std::cerr, ::isatty(2) == 1);
 }

@@ -304,9 +304,18 @@ std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSetti
   return inputs;
 }
 
+bool gLeaveRepositoriesAtExit = false;
+
+// Held from a static to the end, so that leak checkers find them reachable.
+void LeaveAtExit(const TLoadedCollections& loaded) {
+  static auto* const left = new std::vector<boost::shared_ptr<TMemoryNamespace>>;
+  if (gLeaveRepositoriesAtExit) left->push_back(loaded.fNamespace);
+}
+
 int Check(const TLoadedCollections& loaded, const TLoadSettings& settings, std::ostream& out) {
   out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
       << loaded.fInstanceCount << " instances: no problem found\n";
+  LeaveAtExit(loaded);
   return 0;
 }
 
@@ -338,10 +347,13 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
     Say(err, Summary(progress, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
                      folder.Target()));
   }
+  LeaveAtExit(loaded);
   return 0;
 }
 
 }  // namespace
+
+void LeaveRepositoriesAtExit() { gLeaveRepositoriesAtExit = true; }
 
 int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
   // The collector is a command of its own, with its own options.

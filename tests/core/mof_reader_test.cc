@@ -31,9 +31,14 @@ std::vector<std::string> Associated(const boost::shared_ptr<ICIMInstance>& insta
 // tool's --strict), or skipping undeclared instances (the tool's default).
 enum class EMode { kDefault, kStrict, kLenient };
 
+// Reading ahead in pieces of a byte: every line that starts an instance
+// starts a piece.
+void ReadAheadInSmallPieces(TMofReader& reader) { reader.SetReadAhead(2, 1); }
+
 // The message of the TMofError the text raises, or "" when it loads.
-std::string ErrorOf(const std::string& text, EMode mode = EMode::kDefault) {
+std::string ErrorOf(const std::string& text, EMode mode = EMode::kDefault, bool readAhead = false) {
   TMofReader reader(TMemoryNamespace::Create());
+  if (readAhead) ReadAheadInSmallPieces(reader);
   reader.SetStrict(mode == EMode::kStrict);
   if (mode == EMode::kLenient) reader.SkipUndeclaredInstances();
   try {
@@ -392,7 +397,9 @@ TErrorCase Declared(const std::string& text, const std::string& message, EMode m
 class MofErrorTest : public ::testing::TestWithParam<TErrorCase> {};
 
 TEST_P(MofErrorTest, MessageNamesThePlaceAndTheProblem) {
-  EXPECT_EQ(GetParam().fMessage, ErrorOf(GetParam().fText, GetParam().fMode));
+  for (bool readAhead : {false, true}) {
+    EXPECT_EQ(GetParam().fMessage, ErrorOf(GetParam().fText, GetParam().fMode, readAhead)) << "read ahead: " << readAhead;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -514,11 +521,14 @@ struct TWarningCase {
 class MofWarningTest : public ::testing::TestWithParam<TWarningCase> {};
 
 TEST_P(MofWarningTest, WarningsNameThePlaces) {
-  std::vector<std::string> warnings;
-  TMofReader reader(TMemoryNamespace::Create());
-  reader.SetWarningCallback([&](EMofWarning, const TMofError& warning) { warnings.push_back(warning.what()); });
-  reader.LoadText(GetParam().fText, "test.mof");
-  EXPECT_EQ(GetParam().fWarnings, warnings);
+  for (bool readAhead : {false, true}) {
+    std::vector<std::string> warnings;
+    TMofReader reader(TMemoryNamespace::Create());
+    if (readAhead) ReadAheadInSmallPieces(reader);
+    reader.SetWarningCallback([&](EMofWarning, const TMofError& warning) { warnings.push_back(warning.what()); });
+    reader.LoadText(GetParam().fText, "test.mof");
+    EXPECT_EQ(GetParam().fWarnings, warnings) << "read ahead: " << readAhead;
+  }
 }
 
 // What the established compilers accept, said where it may surprise.
@@ -706,6 +716,88 @@ TEST(MofReaderSkipTest, UndeclaredInstancesAreSkippedWithWarningsWhenAsked) {
   EXPECT_EQ(2u, ns->GetInstanceCount());
   TMofReader strict(TMemoryNamespace::Create());
   EXPECT_THROW(strict.LoadText(text, "strict.mof"), TMofError);
+}
+
+// What a load gives: every instance (class by class, in order) with its
+// path and values, the warnings, and the error.
+std::string LoadOutcome(const std::function<void(TMofReader&)>& load, unsigned readAheadThreads, size_t pieceBytes) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader reader(ns);
+  reader.SetReadAhead(readAheadThreads, pieceBytes);
+  reader.SkipUndeclaredInstances();
+  std::string outcome;
+  reader.SetWarningCallback([&](EMofWarning kind, const TMofError& warning) {
+    outcome += "warning " + std::to_string(static_cast<int>(kind)) + ": " + warning.what() + "\n";
+  });
+  try {
+    load(reader);
+  } catch (const TMofError& e) {
+    outcome += std::string("error: ") + e.what() + "\n";
+  }
+  for (const boost::shared_ptr<ICIMClass>& root : ns->GetRootClasses()) {
+    root->EnumerateInstances([&](const boost::shared_ptr<ICIMInstance>& instance) {
+      outcome += instance->GetReference().GetPath() + "\n";
+      for (const auto& declaration : instance->GetClass()->GetPropertyDecls()) {
+        outcome += "  " + declaration->GetName() + " = " +
+                   instance->GetProperty(declaration->GetName())->GetValue().ToString() + "\n";
+      }
+      return true;
+    }, true);
+  }
+  return outcome + std::to_string(reader.GetInstanceCount()) + " instances\n";
+}
+
+struct TReadAheadCase {
+  std::string fName;
+  std::string fText;  // read after the bundled schema; "" for fFile
+  std::string fFile;
+};
+
+// Read ahead by other threads in pieces of every size from a line to more
+// than the text, a load gives what reading alone gives.
+TEST(MofReadAheadTest, GivesWhatReadingAloneGives) {
+  const std::string schema = QZA_SOURCE_DIR "/schema/schema.mof";
+  auto instances = [](const std::string& n) {
+    return "instance of VKXSG_CurrentAccountOnSystem { GroupComponent = $S" + n + "; PartComponent = $A" + n + "; };\n"
+           "instance of VKXSG_ComputerSystem as $S" + n + " { CreationClassName = \"VKXSG_ComputerSystem\"; Name = \"s" +
+           n + "\"; };\ninstance of VKXSG_Account as $A" + n + " { CreationClassName = \"VKXSG_Account\"; Name = \"a" +
+           n + "\"; Descriptions = { \"x\", \"y\" }; };\n";
+  };
+  std::vector<TReadAheadCase> cases = {
+      {"comment holding instances", instances("1") + "/* a comment\ninstance of VKXSG_Account { };\n*/\n" + instances("2"), ""},
+      {"qualifiers on a value", instances("1") + "instance of VKXSG_Account { [Q] Name = \"q\"; };\n" + instances("2"), ""},
+      {"declaration between instances",
+       instances("1") + "class T_Later { [Key] string N; };\ninstance of T_Later { N = \"n\"; };\n" + instances("2"), ""},
+      {"undeclared instances and references",
+       instances("1") + "instance of T_Unknown as $U { N = 1; };\ninstance of VKXSG_CurrentAccountOnSystem "
+       "{ GroupComponent = $U; PartComponent = $A1; };\n" + instances("2"), ""},
+      {"instances with one path",
+       instances("1") + "instance of VKXSG_Account { CreationClassName = \"VKXSG_Account\"; Name = \"a1\"; };\n" +
+       instances("2"), ""},
+      {"error late in the text", instances("1") + instances("2") + "instance of VKXSG_Account { Speed = 1; };\n" +
+       instances("3"), ""},
+  };
+  for (const char* sample : {"linux-server", "linux-server-later", "windows-server", "esxi-host", "preboot"}) {
+    cases.push_back({sample, "", std::string(QZA_SOURCE_DIR "/samples/") + sample + ".mof"});
+  }
+  TMofFolder folder;
+  const std::string generated = folder.Path("generated.mof");
+  const std::string generate = "python3 " QZA_SOURCE_DIR "/bench/generate_collection.py --instances 20000 -o " +
+                               generated + " 2>/dev/null";
+  if (std::system(generate.c_str()) == 0) cases.push_back({"generated collection", "", generated});
+  for (const TReadAheadCase& each : cases) {
+    auto load = [&](TMofReader& reader) {
+      reader.AllowIncludesBelow(QZA_SOURCE_DIR "/schema");
+      reader.LoadFile(schema);
+      if (each.fFile.empty()) reader.LoadText(each.fText, "case.mof");
+      if (!each.fFile.empty()) reader.LoadFile(each.fFile);
+    };
+    const std::string alone = LoadOutcome(load, 0, TMofReader::kReadAheadPieceBytes);
+    for (size_t pieceBytes : {size_t(1), size_t(300), size_t(64 << 10), size_t(64 << 20)}) {
+      SCOPED_TRACE(each.fName + ", pieces of " + std::to_string(pieceBytes) + " bytes");
+      EXPECT_EQ(alone, LoadOutcome(load, 2, pieceBytes));
+    }
+  }
 }
 
 }  // namespace
