@@ -1,5 +1,6 @@
 #include "machine/parsers/software.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "machine/parsers/text_scan.h"
@@ -196,7 +197,14 @@ TProcesses ParsePs(const std::string& text) {
     std::string_view line = cursor.Line();
     if (IsBlank(line)) continue;
     if (processes.fHeader.empty()) {
-      for (std::string_view word : SplitWords(line)) processes.fHeader.emplace_back(word);
+      // Every ps table heads its columns with one naming PID; a line before
+      // it (a warning of ps, an error of the shell) is no header.
+      std::vector<std::string_view> words = SplitWords(line);
+      if (std::find(words.begin(), words.end(), "PID") == words.end()) {
+        Warn(processes.fWarnings, cursor.Number(), line);
+        continue;
+      }
+      processes.fHeader.assign(words.begin(), words.end());
       continue;
     }
     std::vector<std::string_view> words = SplitWords(line, processes.fHeader.size());

@@ -69,6 +69,7 @@ TEST(Software, LsmodAndModinfo) {
 
 TEST(Software, PsColumnsWithCommandLeftWhole) {
   TProcesses processes = ParsePs(
+      "Warning: bad syntax, perhaps a bogus '-'?\n"
       "USER         PID %CPU %MEM    VSZ   RSS TTY      STAT START   TIME COMMAND\n"
       "root           1  0.0  0.1 167744 11520 ?        Ss   Dec06   0:04 /sbin/init splash --tern\n"
       "tern        4242  1.5  2.0  90000 40960 pts/0    R+   03:22   0:00 ternd -c /etc/tern.conf\n"
@@ -78,7 +79,7 @@ TEST(Software, PsColumnsWithCommandLeftWhole) {
     text += p.Column("PID") + "|" + p.Column("USER") + "|" + p.Column("RSS") + "|" + p.Column("STAT") + "|" +
             p.Column("COMMAND") + "\n";
   EXPECT_EQ(text + WarningLines(processes.fWarnings),
-            "1|root|11520|Ss|/sbin/init splash --tern\n4242|tern|40960|R+|ternd -c /etc/tern.conf\nW4");
+            "1|root|11520|Ss|/sbin/init splash --tern\n4242|tern|40960|R+|ternd -c /etc/tern.conf\nW1 W5");
 }
 
 }  // namespace
