@@ -1,5 +1,6 @@
 #include "host/document_writer.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "core/root.h"
@@ -213,18 +214,21 @@ void TDocumentWriter::WriteTableGrid(TTableGrid grid) {
   table.fSortable = grid.fSortable;
   table.fHeaderRow = grid.fColumnReport;
   table.fHeaderColumn = grid.fRowReport;
+  // The grid is this writer's own: its texts move into the page.
+  table.fRows.reserve(table.fRows.size() + std::max(grid.fRows, 0));
   for (int32_t r = 0; r < grid.fRows; ++r) {
     std::vector<TDocumentCell> row;
+    row.reserve(std::max(grid.fColumns, 0));
     for (int32_t c = 0; c < grid.fColumns; ++c) {
-      const TTableCell& source = grid.fCells[static_cast<size_t>(r) * grid.fColumns + c];
+      TTableCell& source = grid.fCells[static_cast<size_t>(r) * grid.fColumns + c];
       TDocumentCell cell;
-      cell.fText = source.fText;
-      cell.fAlternate = source.fAlternateText;
+      cell.fText = std::move(source.fText);
+      cell.fAlternate = std::move(source.fAlternateText);
       cell.fMonospaced = source.fMonospaced;
       cell.fHeader = (grid.fColumnReport && r == 0) || (grid.fRowReport && c == 0);
-      row.push_back(cell);
+      row.push_back(std::move(cell));
     }
-    table.fRows.push_back(row);
+    table.fRows.push_back(std::move(row));
   }
 }
 

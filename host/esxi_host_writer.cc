@@ -59,7 +59,7 @@ void TEsxiHostWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, 
   fRenderer->WriteTableTitle(title, subTitleEnabled, secondFlag);
 }
 
-void TEsxiHostWriter::WriteTableGrid(TTableGrid grid) { fRenderer->WriteTableGrid(grid); }
+void TEsxiHostWriter::WriteTableGrid(TTableGrid grid) { fRenderer->WriteTableGrid(std::move(grid)); }
 void TEsxiHostWriter::BeginRow(bool& flag) { fRenderer->BeginRow(flag); }
 void TEsxiHostWriter::EndRow() { fRenderer->EndRow(); }
 

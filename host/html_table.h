@@ -1,12 +1,15 @@
 // The HTML writer's table model and its one renderer: the grids of the
 // generic renderer and the tables the custom pages write cell by cell both
-// become a THtmlTable, so that every table of the report looks and behaves
-// alike (widths, header row or column, sorting, filter box).
+// become THtmlRows under a THtmlTable head, rendered a row at a time, so that
+// every table of the report looks and behaves alike (widths, header row or
+// column, sorting, filter box).
 //
 //   THtmlTable table;
 //   table.fSortable = true;
 //   table.fRows.push_back(THtmlRow{true, ...});   // a header row
-//   std::string html = RenderHtmlTable(table, "t1");
+//   std::string html = HtmlTableStart(table, columns, rows.size(), "t1");
+//   for (...) html += HtmlTableRowBreak(...), AppendHtmlTableRow(row, columns, html);
+//   html += HtmlTableEnd(rows.size(), rows.size());
 #ifndef QZA_HOST_HTML_TABLE_H
 #define QZA_HOST_HTML_TABLE_H
 
@@ -63,23 +66,44 @@ const size_t kFilterRowThreshold = 50;
 // once; without scripts they are a second table under the same header.
 const size_t kPageRows = 200;
 
-// The table (with its filter box when long) as markup; id names the table.
-std::string RenderHtmlTable(const THtmlTable& table, const std::string& id);
-
-// A table too long to hold, rendered a piece at a time: the start holds the
-// leading header rows of table and announces bodyRows rows, which follow one
-// by one, each after HtmlTableRowBreak, before the end.
-std::string HtmlTableStart(const THtmlTable& table, size_t bodyRows, const std::string& id);
+// A table is rendered a piece at a time, so that no table is ever held
+// whole: the start holds the leading header rows of table (its settings and
+// header only) and announces bodyRows rows of at most columns cells, which
+// follow one by one, each after HtmlTableRowBreak, before the end.
+std::string HtmlTableStart(const THtmlTable& table, size_t columns, size_t bodyRows, const std::string& id);
 // What goes before body row index (from 0): the break after the first page.
-std::string HtmlTableRowBreak(const THtmlTable& table, size_t bodyRows, size_t index, const std::string& id);
+std::string HtmlTableRowBreak(const THtmlTable& table, size_t columns, size_t bodyRows, size_t index,
+                              const std::string& id);
 void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html);
 // The end after rowsBegun rows (their breaks written): all of bodyRows, or
 // fewer when the table is abandoned.
 std::string HtmlTableEnd(size_t bodyRows, size_t rowsBegun);
 
-// A grid of the generic renderer; its cell texts go through the markup, and
-// the values of its cells are made readable where they can be.
-THtmlTable TableFromGrid(const TTableGrid& grid, const TLibraryMarkup& markup, const TReadableValues& readable);
+// The settings and header row of a grid of the generic renderer.
+THtmlTable GridTableHead(const TTableGrid& grid, const TLibraryMarkup& markup);
+// Body row r of the grid, its cell texts through the markup and its values
+// made readable where they can be; the row's texts and sources are taken out
+// of the grid.
+void TakeGridRow(TTableGrid& grid, int32_t r, const TLibraryMarkup& markup, const TReadableValues& readable,
+                 THtmlRow& row);
+
+// Rows held compactly, in order, until their table can be written: a table
+// written cell by cell is known only at its end (its row count, whether it
+// has a severity column), and the cells of a long log as THtmlCell would
+// take several times their text.
+class THtmlRowSpool {
+ public:
+  void Add(const THtmlRow& row);
+  size_t Size() const { return fCount; }
+  // The rows in the order added, each once.
+  void TakeNext(THtmlRow& row);
+
+ private:
+  std::vector<std::string> fChunks;
+  size_t fCount = 0;
+  size_t fReadChunk = 0;
+  size_t fReadAt = 0;
+};
 
 // Gives a data cell the readable form of the value the library wrote as
 // libraryText from sources, when there is one.

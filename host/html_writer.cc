@@ -54,6 +54,26 @@ std::string SpacesCollapsed(const std::string& text) {
   return collapsed;
 }
 
+// Whether text with its runs of white space as one blank, none at the ends,
+// is key; as SpacesCollapsed(text) == key, without making the text, since
+// every row of a page is compared until the problem's row is found.
+bool CollapsesTo(const std::string& text, const std::string& key) {
+  // Collapsing never lengthens a text.
+  if (text.size() < key.size()) return false;
+  size_t matched = 0;
+  bool blank = false;  // white space seen since the last character matched
+  for (char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      blank = matched > 0;
+      continue;
+    }
+    if (blank && (matched == key.size() || key[matched++] != ' ')) return false;
+    blank = false;
+    if (matched == key.size() || key[matched++] != c) return false;
+  }
+  return matched == key.size();
+}
+
 // The first column of the header row whose label is one of labels; -1 for none.
 template <size_t N>
 int LabelColumn(const THtmlRow& header, const char* const (&labels)[N]) {
@@ -65,20 +85,29 @@ int LabelColumn(const THtmlRow& header, const char* const (&labels)[N]) {
   return -1;
 }
 
-// Severities of the rows of a generic table of log records; none for any other table.
-void MarkGridSeverities(THtmlTable& table) {
-  if (table.fRows.empty() || !table.fRows.front().fHeader) return;
-  const THtmlRow& header = table.fRows.front();
-  const int message = LabelColumn(header, kLogMessageLabels);
-  if (LabelColumn(header, kLogTimeLabels) < 0 || message < 0) return;
-  const int field = LabelColumn(header, kLogSeverityLabels);
-  for (THtmlRow& row : table.fRows) {
-    if (row.fHeader || row.fCells.size() <= static_cast<size_t>(std::max(message, field))) continue;
-    ESeverity severity = field >= 0 ? SeverityOfField(row.fCells[field].fText.fPlain) : ESeverity::kNone;
-    if (severity == ESeverity::kNone) severity = SeverityOfMessage(row.fCells[message].fText.fPlain);
-    row.fSeverity = SeverityName(severity);
+// The columns of a generic table of log records that tell each row's
+// severity: its severity column when it shows one, its message otherwise.
+struct TLogColumns {
+  int fMessage = -1;
+  int fField = -1;  // -1 for none
+
+  // None for a table that is no log.
+  explicit TLogColumns(const THtmlTable& table) {
+    if (table.fRows.empty() || !table.fRows.front().fHeader) return;
+    const THtmlRow& header = table.fRows.front();
+    if (LabelColumn(header, kLogTimeLabels) < 0) return;
+    fMessage = LabelColumn(header, kLogMessageLabels);
+    fField = LabelColumn(header, kLogSeverityLabels);
   }
-}
+  bool IsLog() const { return fMessage >= 0; }
+  // "" for a row too short to tell.
+  std::string SeverityOf(const THtmlRow& row) const {
+    if (row.fCells.size() <= static_cast<size_t>(std::max(fMessage, fField))) return "";
+    ESeverity severity = fField >= 0 ? SeverityOfField(row.fCells[fField].fText.fPlain) : ESeverity::kNone;
+    if (severity == ESeverity::kNone) severity = SeverityOfMessage(row.fCells[fMessage].fText.fPlain);
+    return SeverityName(severity);
+  }
+};
 
 // The word of a severity name: "error" is "Error".
 THtmlCell SeverityCell(std::string severity) {
@@ -98,17 +127,25 @@ THtmlCell SeverityLabelCell() {
 
 // A leading column names each row's severity in a word, so that colour is
 // not its only sign; the table offers to show only errors and warnings.
-// Only a table of columns has rows that are records.
-void AddSeverityColumn(THtmlTable& table) {
-  if (table.fRows.empty() || !table.fRows.front().fHeader) return;
-  if (std::none_of(table.fRows.begin(), table.fRows.end(), [](const THtmlRow& r) { return !r.fSeverity.empty(); })) {
-    return;
-  }
-  for (THtmlRow& row : table.fRows) {
-    row.fCells.insert(row.fCells.begin(), row.fHeader ? SeverityLabelCell() : SeverityCell(row.fSeverity));
-  }
-  if (!table.fColumnWidths.empty()) table.fColumnWidths.insert(table.fColumnWidths.begin(), 0);
-  table.fSeverityToggle = true;
+// Only a table of columns, whose head holds its header row, has rows that
+// are records; its rows each get the column's cell.
+bool AddSeverityColumn(THtmlTable& head) {
+  if (head.fRows.empty() || !head.fRows.front().fHeader) return false;
+  for (THtmlRow& row : head.fRows) row.fCells.insert(row.fCells.begin(), SeverityLabelCell());
+  if (!head.fColumnWidths.empty()) head.fColumnWidths.insert(head.fColumnWidths.begin(), 0);
+  head.fSeverityToggle = true;
+  return true;
+}
+
+void AddSeverityCell(THtmlRow& row) {
+  row.fCells.insert(row.fCells.begin(), row.fHeader ? SeverityLabelCell() : SeverityCell(row.fSeverity));
+}
+
+// As many columns as the widest of the head and the body rows.
+size_t ColumnCount(const THtmlTable& head, size_t bodyCells) {
+  size_t columns = std::max(head.fColumnWidths.size(), bodyCells);
+  for (const THtmlRow& row : head.fRows) columns = std::max(columns, row.fCells.size());
+  return columns;
 }
 
 // Some captions name a repository class rather than the table: they stay
@@ -212,7 +249,9 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fs::create_directories(GetOutputFolder(), error);
   WriteAssets();
   ReadSummary(ns);
+  fReadable = TReadableValues();
   fReadable.ReadTimeZone(ns);
+  fSeverities = TRecordSeverities();
   fChanges.reset();
   if (IsComparisonRun()) {
     fSite.SetComparedCollections(GetDataSourceLabels());
@@ -443,16 +482,63 @@ void THtmlWriter::CountDifference(const std::string& title) {
   if (title.rfind("Unique to ", 0) == 0) fSite.CountDifference(fPage.fFile, EDifference::kUnique);
 }
 
+// A table whose rows are all known, whatever held them: a severity column
+// when some row has a severity.
+void THtmlWriter::AppendHeldTable(THtmlTable head, size_t bodyRows, size_t bodyCells, bool severities,
+                                  const std::function<void(THtmlRow&)>& takeRow) {
+  const bool severityColumn = severities && AddSeverityColumn(head);
+  AppendTableRows(head, ColumnCount(head, bodyCells + (severityColumn ? 1 : 0)), bodyRows, [&](THtmlRow& row) {
+    takeRow(row);
+    if (severityColumn) AddSeverityCell(row);
+  });
+}
+
 void THtmlWriter::AppendTable(THtmlTable table) {
-  if (!fPage.fOpen) return;
-  AddSeverityColumn(table);
-  const std::string id = NextTableId();
-  size_t bodyRow = 0;
-  for (THtmlRow& row : table.fRows) {
-    if (!row.fHeader) LinkProblems(row, id + "-r" + std::to_string(++bodyRow));
+  const auto body = std::find_if(table.fRows.begin(), table.fRows.end(), [](const THtmlRow& r) { return !r.fHeader; });
+  std::vector<THtmlRow> rows(std::make_move_iterator(body), std::make_move_iterator(table.fRows.end()));
+  table.fRows.erase(body, table.fRows.end());
+  size_t cells = 0;
+  bool severities = false;
+  for (const THtmlRow& row : table.fRows) severities = severities || !row.fSeverity.empty();
+  for (const THtmlRow& row : rows) {
+    cells = std::max(cells, row.fCells.size());
+    severities = severities || !row.fSeverity.empty();
   }
-  Append(RenderHtmlTable(table, id));
-  for (const THtmlRow& row : table.fRows) CollectSearchTexts(row);
+  size_t next = 0;
+  AppendHeldTable(std::move(table), rows.size(), cells, severities,
+                  [&](THtmlRow& row) { row = std::move(rows[next++]); });
+}
+
+// The page gets the table a row at a time, each row linked to the problems
+// it shows and searchable; head holds the settings and the leading header
+// rows, and takeRow gives the body rows in turn.
+void THtmlWriter::AppendTableRows(const THtmlTable& head, size_t columns, size_t bodyRows,
+                                  const std::function<void(THtmlRow&)>& takeRow) {
+  if (!fPage.fOpen) return;
+  for (const THtmlRow& row : head.fRows) CollectSearchTexts(row);
+  const std::string id = NextTableId();
+  const size_t kChunkBytes = 1 << 20;
+  std::string chunk = HtmlTableStart(head, columns, bodyRows, id);
+  THtmlRow row;
+  size_t begun = 0;
+  size_t linked = 0;
+  try {
+    for (; begun < bodyRows; ++begun) {
+      chunk += HtmlTableRowBreak(head, columns, bodyRows, begun, id);
+      takeRow(row);
+      if (!row.fHeader) LinkProblems(row, id + "-r" + std::to_string(++linked));
+      CollectSearchTexts(row);
+      AppendHtmlTableRow(row, columns, chunk);
+      if (chunk.size() < kChunkBytes) continue;
+      Append(chunk);
+      chunk.clear();
+    }
+  } catch (...) {
+    // The page stays well-formed when the library abandons it.
+    Append(chunk + HtmlTableEnd(bodyRows, begun + 1));
+    throw;
+  }
+  Append(chunk + HtmlTableEnd(bodyRows, begun));
 }
 
 std::string THtmlWriter::NextTableId() { return "t" + std::to_string(++fPage.fTableCount); }
@@ -475,9 +561,22 @@ void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   if (fChanges && fPage.fOpen) {
     fChanges->Grid(PlainGridOf(grid, [this](const std::string& text) { return fMarkup.Of(text).fPlain; }));
   }
-  THtmlTable table = TableFromGrid(grid, fMarkup, fReadable);
-  MarkGridSeverities(table);
-  AppendTable(std::move(table));
+  if (!fPage.fOpen) return;
+  // The grid is the only whole copy of the table: its rows become the
+  // page's rows one at a time.
+  THtmlTable head = GridTableHead(grid, fMarkup);
+  const int32_t firstBodyRow = head.fRows.empty() ? 0 : 1;
+  const size_t bodyRows = std::max(grid.fRows - firstBodyRow, 0);
+  const TLogColumns log(head);
+  const bool severityColumn = log.IsLog() && bodyRows > 0 && AddSeverityColumn(head);
+  const size_t columns = ColumnCount(head, std::max(grid.fColumns, 0) + (severityColumn ? 1 : 0));
+  int32_t next = firstBodyRow;
+  AppendTableRows(head, columns, bodyRows, [&](THtmlRow& row) {
+    TakeGridRow(grid, next++, fMarkup, fReadable, row);
+    if (!severityColumn) return;
+    row.fSeverity = log.SeverityOf(row);
+    AddSeverityCell(row);
+  });
 }
 
 // The first row on a problem's page that shows the text of the problem's
@@ -486,8 +585,7 @@ void THtmlWriter::LinkProblems(THtmlRow& row, const std::string& rowId) {
   auto linked = [&](size_t problem) {
     const std::string& key = fProblems[problem].fRowKey;
     const bool shown = !key.empty() && std::any_of(row.fCells.begin(), row.fCells.end(), [&](const THtmlCell& cell) {
-                         // Collapsing never lengthens a text.
-                         return cell.fText.fPlain.size() >= key.size() && SpacesCollapsed(cell.fText.fPlain) == key;
+                         return CollapsesTo(cell.fText.fPlain, key);
                        });
     if (!shown) return false;
     row.fId = rowId;
@@ -556,16 +654,27 @@ void THtmlWriter::EndRow() { CloseRow(); }
 void THtmlWriter::CloseRow() {
   if (!fStreamed.fRowOpen) return;
   fStreamed.fRowOpen = false;
-  if (fStreamed.fRowInstance) fStreamed.fRow.fSeverity = SeverityName(RecordSeverity(*fStreamed.fRowInstance));
-  if (!fStreamed.fRow.fCells.empty()) fStreamed.fTable.fRows.push_back(std::move(fStreamed.fRow));
+  THtmlRow& row = fStreamed.fRow;
+  if (fStreamed.fRowInstance) row.fSeverity = SeverityName(fSeverities.Of(*fStreamed.fRowInstance));
+  if (row.fCells.empty()) return;
+  fStreamed.fSeverities = fStreamed.fSeverities || !row.fSeverity.empty();
+  // The leading header rows stay with the table's settings, the rest are spooled.
+  if (row.fHeader && fStreamed.fBody.Size() == 0) {
+    fStreamed.fTable.fRows.push_back(std::move(row));
+    return;
+  }
+  fStreamed.fBodyCells = std::max(fStreamed.fBodyCells, row.fCells.size());
+  fStreamed.fBody.Add(row);
 }
 
 void THtmlWriter::EndTable() {
   if (!fStreamed.fOpen) return;
   CloseRow();
-  THtmlTable table = std::move(fStreamed.fTable);
+  TStreamedTable table = std::move(fStreamed);
   fStreamed = TStreamedTable();
-  AppendTable(std::move(table));
+  THtmlRowSpool& body = table.fBody;
+  AppendHeldTable(std::move(table.fTable), body.Size(), table.fBodyCells, table.fSeverities,
+                  [&](THtmlRow& row) { body.TakeNext(row); });
 }
 
 // The rows that follow belong to the row group above, such as the member
@@ -763,34 +872,15 @@ void THtmlWriter::AppendLogTable(const TReportClass& table, const TInstances& re
   }
   head.fSeverityToggle = true;
   head.fRows.push_back(header);
-  CollectSearchTexts(header);
-  const std::string id = NextTableId();
-  Append(HtmlTableStart(head, records.size(), id));
-  const size_t kChunkBytes = 1 << 20;
-  std::string chunk;
-  size_t begun = 0;
-  try {
-    for (; begun < records.size(); ++begun) {
-      const TInstancePtr& record = records[begun];
-      chunk += HtmlTableRowBreak(head, records.size(), begun, id);
-      THtmlRow row;
-      row.fCells.reserve(header.fCells.size());
-      row.fSeverity = SeverityName(RecordSeverity(*record));
-      row.fCells.push_back(SeverityCell(row.fSeverity));
-      for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
-      LinkProblems(row, id + "-r" + std::to_string(begun + 1));
-      CollectSearchTexts(row);
-      AppendHtmlTableRow(row, row.fCells.size(), chunk);
-      if (chunk.size() < kChunkBytes) continue;
-      Append(chunk);
-      chunk.clear();
-    }
-  } catch (...) {
-    // The page stays well-formed when the library abandons it.
-    Append(chunk + HtmlTableEnd(records.size(), begun + 1));
-    throw;
-  }
-  Append(chunk + HtmlTableEnd(records.size(), begun));
+  size_t next = 0;
+  AppendTableRows(head, header.fCells.size(), records.size(), [&](THtmlRow& row) {
+    const TInstancePtr& record = records[next++];
+    row = THtmlRow();
+    row.fCells.reserve(header.fCells.size());
+    row.fSeverity = SeverityName(fSeverities.Of(*record));
+    row.fCells.push_back(SeverityCell(row.fSeverity));
+    for (const TReportProperty& column : table.GetProperties()) row.fCells.push_back(ValueCell(record, column, true));
+  });
 }
 
 // Every property that some record fills, in declaration order.
@@ -824,7 +914,7 @@ THtmlTable THtmlWriter::RecordTable(const TInstances& records) {
   }
   html.fRows.push_back(header);
   for (size_t r = 0; r < records.size(); ++r) {
-    rows[r].fSeverity = SeverityName(RecordSeverity(*records[r]));
+    rows[r].fSeverity = SeverityName(fSeverities.Of(*records[r]));
     html.fRows.push_back(rows[r]);
   }
   return html;

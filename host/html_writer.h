@@ -117,7 +117,10 @@ class THtmlWriter : public THostWriter {
     bool fGroupStarts = false;
     THtmlRow fRow;
     TInstancePtr fRowInstance;  // of the row's first value; its severity when a log record
-    THtmlTable fTable;
+    THtmlTable fTable;          // the settings and the leading header rows
+    THtmlRowSpool fBody;        // the other rows
+    size_t fBodyCells = 0;      // the most cells of a row in fBody
+    bool fSeverities = false;   // some row has a severity
   };
   // A closed page, put together with the whole report's navigation at the end.
   struct TWrittenPage {
@@ -152,6 +155,10 @@ class THtmlWriter : public THostWriter {
   void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
   void AppendTable(THtmlTable table);
+  void AppendHeldTable(THtmlTable head, size_t bodyRows, size_t bodyCells, bool severities,
+                       const std::function<void(THtmlRow&)>& takeRow);
+  void AppendTableRows(const THtmlTable& head, size_t columns, size_t bodyRows,
+                       const std::function<void(THtmlRow&)>& takeRow);
   void LinkProblems(THtmlRow& row, const std::string& rowId);
   std::string ProblemsHtml() const;
   std::string NextTableId();
@@ -171,6 +178,7 @@ class THtmlWriter : public THostWriter {
 
   TLibraryMarkup fMarkup;
   TReadableValues fReadable;
+  TRecordSeverities fSeverities;
   std::vector<TSummaryItem> fSummary;
   std::vector<TProblem> fProblems;
   std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none

@@ -14,8 +14,6 @@ using NVKXQZA20::ICIMPropertyDecl;
 using NVKXQZA20::TCIMDateTime;
 using NVKXQZA20::TQZAException;
 
-namespace {
-
 enum class EPrefixes { kBinary, kDecimal };
 
 // Which declared units become readable, and how. A PUnit is matched with
@@ -27,6 +25,8 @@ struct TUnitRule {
   EPrefixes fPrefixes;
   const char* fSymbol;  // of the base unit
 };
+
+namespace {
 
 const TUnitRule kUnitRules[] = {
     {"byte", 1, EPrefixes::kBinary, "B"},
@@ -110,12 +110,16 @@ bool IsNumberType(NVKXQZA20::ECIMType type) {
   return type >= NVKXQZA20::CIMTypeUInt8 && type <= NVKXQZA20::CIMTypeReal64;
 }
 
+// Where a DMTF date-time has its UTC offset: a sign and three digits of minutes.
+const size_t kOffsetAt = 21;
+const size_t kOffsetLength = 4;
+
 // "UTC" or "UTC-05:00" from the offset of a DMTF date-time.
 std::string OffsetLabel(const std::string& dmtf) {
-  const int minutes = std::atoi(dmtf.substr(22, 3).c_str());
+  const int minutes = std::atoi(dmtf.substr(kOffsetAt + 1, 3).c_str());
   if (minutes == 0) return "UTC";
   char label[32];
-  std::snprintf(label, sizeof label, "UTC%c%02d:%02d", dmtf[21], minutes / 60, minutes % 60);
+  std::snprintf(label, sizeof label, "UTC%c%02d:%02d", dmtf[kOffsetAt], minutes / 60, minutes % 60);
   return label;
 }
 
@@ -158,21 +162,32 @@ std::optional<TReadableValue> TReadableValues::Of(const TProperties& sources, co
   return std::nullopt;
 }
 
+const TReadableValues::TUnit& TReadableValues::UnitOf(const ICIMProperty& property) const {
+  const boost::shared_ptr<ICIMPropertyDecl> declaration = property.GetPropertyDecl();
+  auto known = fUnits.find(declaration.get());
+  if (known != fUnits.end()) return known->second.second;
+  // Bounded, should declarations come and go.
+  if (fUnits.size() >= kMaxKnownUnits) fUnits.clear();
+  TUnit unit;
+  const std::optional<std::string> units = QualifierText(property, "Units");
+  if (const std::optional<std::string> punit = QualifierText(property, "PUnit")) {
+    unit.fRule = RuleOf(PlainUnit(*punit, unit.fFactor));
+  }
+  if (!unit.fRule && units) {
+    unit.fFactor = 1;
+    unit.fRule = RuleOf(*units);
+  }
+  if (unit.fRule) unit.fName = units ? *units : *QualifierText(property, "PUnit");
+  return fUnits.emplace(declaration.get(), std::make_pair(declaration, unit)).first->second.second;
+}
+
 std::optional<TReadableValue> TReadableValues::Quantity(const ICIMProperty& property,
                                                         const std::string& libraryText) const {
-  const std::optional<std::string> units = QualifierText(property, "Units");
-  double factor = 1;
-  const TUnitRule* rule = nullptr;
-  if (const std::optional<std::string> punit = QualifierText(property, "PUnit")) rule = RuleOf(PlainUnit(*punit, factor));
-  if (!rule && units) {
-    factor = 1;
-    rule = RuleOf(*units);
-  }
-  if (!rule) return std::nullopt;
+  const TUnit& unit = UnitOf(property);
+  if (!unit.fRule) return std::nullopt;
   const double value = property.GetValue().ToReal64();
-  const std::string unitName = units ? *units : *QualifierText(property, "PUnit");
-  return TReadableValue{WithPrefix(value * factor * rule->fBaseUnits, *rule), libraryText + " " + unitName,
-                        libraryText};
+  return TReadableValue{WithPrefix(value * unit.fFactor * unit.fRule->fBaseUnits, *unit.fRule),
+                        libraryText + " " + unit.fName, libraryText};
 }
 
 // A timestamp that is just a date (firmware build dates) shows as one;
@@ -187,5 +202,10 @@ std::optional<TReadableValue> TReadableValues::DateTime(const TCIMDateTime& valu
   if (fZoneName.empty()) return std::nullopt;
   // Light, since a log has a timestamp in every row: the text alone, which
   // sorts as the library's text does.
-  return TReadableValue{libraryText + " " + OffsetLabel(dmtf), "", ""};
+  // A log's records mostly share one offset: its label is made once.
+  if (dmtf.compare(kOffsetAt, kOffsetLength, fOffset) != 0) {
+    fOffset = dmtf.substr(kOffsetAt, kOffsetLength);
+    fOffsetLabel = OffsetLabel(dmtf);
+  }
+  return TReadableValue{libraryText + " " + fOffsetLabel, "", ""};
 }

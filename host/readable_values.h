@@ -13,11 +13,14 @@
 #define QZA_HOST_READABLE_VALUES_H
 
 #include <boost/shared_ptr.hpp>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/cim.h"
+
+struct TUnitRule;
 
 struct TReadableValue {
   std::string fText;     // what the cell shows
@@ -44,7 +47,22 @@ class TReadableValues {
   std::optional<TReadableValue> DateTime(const NVKXQZA20::TCIMDateTime& value,
                                          const std::string& libraryText) const;
 
+  struct TUnit {
+    const TUnitRule* fRule = nullptr;  // none: not shown in other units
+    double fFactor = 1;                       // the PUnit's multipliers
+    std::string fName;                        // as declared, for the exact text
+  };
+  // Units are worked out once per declaration: a table of many thousand
+  // rows asks about the same few.
+  const TUnit& UnitOf(const NVKXQZA20::ICIMProperty& property) const;
+  static constexpr size_t kMaxKnownUnits = 4096;
+
   std::string fZoneName;  // "" for none
+  mutable std::string fOffset;       // the last UTC offset shown, as the DMTF text has it
+  mutable std::string fOffsetLabel;  // and how it is shown
+  mutable std::map<const NVKXQZA20::ICIMPropertyDecl*,
+                   std::pair<boost::shared_ptr<NVKXQZA20::ICIMPropertyDecl>, TUnit>>
+      fUnits;  // each declaration kept alive while it is known
 };
 
 #endif

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <map>
 
 #include "core/root.h"
@@ -157,19 +158,58 @@ bool HasWord(const std::string& lower, const std::string& word) {
   return false;
 }
 
-template <size_t N>
-ESeverity FirstWord(const std::string& text, const TSeverityWord (&words)[N]) {
-  const std::string lower = Lower(text);
-  for (const TSeverityWord& word : words) {
-    if (HasWord(lower, word.fWord)) return word.fSeverity;
+char LowerLetter(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsLetter(char c) { return LowerLetter(c) >= 'a' && LowerLetter(c) <= 'z'; }
+
+// Whether the lowercase word stands in text at, in any case.
+bool WordAt(const std::string& text, size_t at, const char* word) {
+  for (; *word != '\0'; ++word, ++at) {
+    if (at == text.size() || LowerLetter(text[at]) != *word) return false;
   }
-  return ESeverity::kNone;
+  return true;
 }
 
-TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::string& name) {
+// A list of severity words, first match wins, read in one pass over a text
+// rather than one per word and without a lowercase copy: every log record
+// is read this way, more than once. At each word start of the text only the
+// words that begin with its letter are tried.
+template <size_t N>
+class TSeverityWords {
+ public:
+  static_assert(N <= 32, "a word list of at most 32 words");
+  explicit TSeverityWords(const TSeverityWord (&words)[N]) : fWords(words) {
+    for (size_t w = 0; w < N; ++w) fFirstLetters[static_cast<unsigned char>(words[w].fWord[0])] |= uint32_t(1) << w;
+  }
+
+  // The severity of the first word that starts a word of the text.
+  ESeverity FirstIn(const std::string& text) const {
+    size_t first = N;
+    for (size_t at = 0; at < text.size() && first > 0; ++at) {
+      if (at > 0 && IsLetter(text[at - 1])) continue;
+      // Only words before the first found so far can still win.
+      uint32_t candidates = fFirstLetters[static_cast<unsigned char>(LowerLetter(text[at]))] & ((uint32_t(1) << first) - 1);
+      for (; candidates != 0; candidates &= candidates - 1) {
+        const size_t w = static_cast<size_t>(__builtin_ctz(candidates));
+        if (WordAt(text, at, fWords[w].fWord)) {
+          first = w;
+          break;
+        }
+      }
+    }
+    return first == N ? ESeverity::kNone : fWords[first].fSeverity;
+  }
+
+ private:
+  const TSeverityWord (&fWords)[N];
+  uint32_t fFirstLetters[256] = {};  // bit w: word w begins with the letter
+};
+
+const TSeverityWords kFieldWordList(kFieldWords);
+const TSeverityWords kMessageWordList(kMessageWords);
+
+// The instance's property of a name its class declares, when its value is set.
+TWriter::TPropertyPtr SetProperty(const ICIMInstance& instance, const std::string& name) {
   try {
-    // Asking the class first spares an exception per record of a class without the property.
-    if (!instance.GetClass()->GetPropertyDecl(name)) return TWriter::TPropertyPtr();
     TWriter::TPropertyPtr property = instance.GetProperty(name);
     if (property && !property->GetValue().IsNull()) return property;
   } catch (const TQZAException&) {
@@ -178,17 +218,38 @@ TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::st
   return TWriter::TPropertyPtr();
 }
 
-std::string Text(const ICIMInstance& instance, const std::string& name) {
-  TWriter::TPropertyPtr property = FilledProperty(instance, name);
+bool Declares(const NVKXQZA20::ICIMClass& cimClass, const std::string& name) {
+  try {
+    return static_cast<bool>(cimClass.GetPropertyDecl(name));
+  } catch (const TQZAException&) {
+    return false;
+  }
+}
+
+TWriter::TPropertyPtr FilledProperty(const ICIMInstance& instance, const std::string& name) {
+  try {
+    // Asking the class first spares an exception per record of a class without the property.
+    if (!Declares(*instance.GetClass(), name)) return TWriter::TPropertyPtr();
+  } catch (const TQZAException&) {
+    return TWriter::TPropertyPtr();
+  }
+  return SetProperty(instance, name);
+}
+
+std::string Text(const TWriter::TPropertyPtr& property) {
   if (!property) return "";
   std::string text;
-  for (const std::string& value : property->GetValueTexts()) text += (text.empty() ? "" : ", ") + value;
+  for (const std::string& value : property->GetValueTexts()) {
+    if (!text.empty()) text += ", ";
+    text += value;
+  }
   return text;
 }
 
-std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& name) {
+std::string Text(const ICIMInstance& instance, const std::string& name) { return Text(FilledProperty(instance, name)); }
+
+std::vector<long long> Numbers(const TWriter::TPropertyPtr& property) {
   std::vector<long long> numbers;
-  TWriter::TPropertyPtr property = FilledProperty(instance, name);
   if (!property) return numbers;
   try {
     const TCIMValue value = property->GetValue();
@@ -200,31 +261,41 @@ std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& 
   return numbers;
 }
 
-bool Meets(const TProblemRule& rule, const ICIMInstance& instance) {
+std::vector<long long> Numbers(const ICIMInstance& instance, const std::string& name) {
+  return Numbers(FilledProperty(instance, name));
+}
+
+// The severity of the problem the instance makes under the rule; kNone
+// when it does not meet the rule.
+ESeverity ProblemSeverity(const TProblemRule& rule, const ICIMInstance& instance, TRecordSeverities& severities) {
   const std::vector<std::string> operands = Alternatives(rule.fOperand);
+  const ESeverity met = rule.fSeverity;
+  const ESeverity none = ESeverity::kNone;
   switch (rule.fCondition) {
-    case ECondition::kRecordSeverity:
-      return RecordSeverity(instance) >= rule.fSeverity;
+    case ECondition::kRecordSeverity: {
+      const ESeverity own = severities.Of(instance);
+      return own >= rule.fSeverity ? own : none;
+    }
     case ECondition::kTextHasWord:
     case ECondition::kTextLacksWords: {
       const std::string text = Lower(Text(instance, rule.fProperty));
       const bool has = std::any_of(operands.begin(), operands.end(), [&](const std::string& w) { return HasWord(text, w); });
-      return rule.fCondition == ECondition::kTextHasWord ? has : !text.empty() && !has;
+      return (rule.fCondition == ECondition::kTextHasWord ? has : !text.empty() && !has) ? met : none;
     }
     case ECondition::kNumberIsOneOf:
       for (long long number : Numbers(instance, rule.fProperty)) {
         for (const std::string& operand : operands) {
-          if (std::to_string(number) == operand) return true;
+          if (std::to_string(number) == operand) return met;
         }
       }
-      return false;
+      return none;
     case ECondition::kAtOrBelow: {
       const std::vector<long long> value = Numbers(instance, rule.fProperty);
       const std::vector<long long> limit = Numbers(instance, rule.fOperand);
-      return value.size() == 1 && limit.size() == 1 && limit[0] > 0 && value[0] <= limit[0];
+      return value.size() == 1 && limit.size() == 1 && limit[0] > 0 && value[0] <= limit[0] ? met : none;
     }
   }
-  return false;
+  return none;
 }
 
 std::string Replaced(std::string text, const std::string& field, const std::string& value) {
@@ -248,13 +319,14 @@ TWriter::TInstances InstancesOf(const TWriter::TNamespacePtr& ns, const std::str
 }
 
 // The problems of one rule: one per group and, for log rules, per severity.
-void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, std::vector<TProblem>& problems) {
+void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, TRecordSeverities& severities,
+                 std::vector<TProblem>& problems) {
   std::map<std::pair<std::string, ESeverity>, TProblem> found;
   std::vector<std::pair<std::string, ESeverity>> order;
   for (const TWriter::TInstancePtr& instance : InstancesOf(ns, rule.fClass)) {
-    if (!Meets(rule, *instance)) continue;
+    const ESeverity severity = ProblemSeverity(rule, *instance, severities);
+    if (severity == ESeverity::kNone) continue;
     const std::string group = *rule.fGroup ? Text(*instance, rule.fGroup) : "";
-    const ESeverity severity = rule.fCondition == kLog ? RecordSeverity(*instance) : rule.fSeverity;
     const auto key = std::make_pair(group, severity);
     auto known = found.find(key);
     if (known != found.end()) {
@@ -293,34 +365,59 @@ ESeverity SeverityOfField(const std::string& text) {
   for (const TSeverityWord& letter : kFieldLetters) {
     if (text == letter.fWord) return letter.fSeverity;
   }
-  return FirstWord(text, kFieldWords);
+  return kFieldWordList.FirstIn(text);
 }
 
 ESeverity SeverityOfMessage(const std::string& text) {
-  const ESeverity severity = FirstWord(text, kMessageWords);
+  const ESeverity severity = kMessageWordList.FirstIn(text);
   return severity == ESeverity::kNone ? ESeverity::kInfo : severity;
 }
 
-ESeverity RecordSeverity(const ICIMInstance& record) {
+const TRecordSeverities::TClassFields& TRecordSeverities::FieldsOf(const boost::shared_ptr<NVKXQZA20::ICIMClass>& cimClass) {
+  auto known = fClasses.find(cimClass.get());
+  if (known != fClasses.end()) return known->second;
+  // Bounded, should classes come and go.
+  if (fClasses.size() >= kMaxKnownClasses) fClasses.clear();
+  TClassFields fields;
+  fields.fClass = cimClass;
   try {
-    if (!record.GetClass()->IsA(kLogRecordClass)) return ESeverity::kNone;
+    fields.fLogRecord = cimClass->IsA(kLogRecordClass);
+  } catch (const TQZAException&) {
+    fields.fLogRecord = false;
+  }
+  for (const char* field : kSeverityFields) {
+    if (Declares(*cimClass, field)) fields.fSeverityFields.push_back(field);
+  }
+  for (const char* field : kMessageFields) {
+    if (Declares(*cimClass, field)) fields.fMessageFields.push_back(field);
+  }
+  return fClasses.emplace(cimClass.get(), std::move(fields)).first->second;
+}
+
+ESeverity TRecordSeverities::Of(const ICIMInstance& record) {
+  boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass;
+  try {
+    cimClass = record.GetClass();
   } catch (const TQZAException&) {
     return ESeverity::kNone;
   }
-  for (const char* field : kSeverityFields) {
-    TWriter::TPropertyPtr property = FilledProperty(record, field);
+  if (!cimClass) return ESeverity::kNone;
+  const TClassFields& fields = FieldsOf(cimClass);
+  if (!fields.fLogRecord) return ESeverity::kNone;
+  for (const std::string& field : fields.fSeverityFields) {
+    TWriter::TPropertyPtr property = SetProperty(record, field);
     if (!property) continue;
     ESeverity severity = ESeverity::kNone;
     if (property->GetValue().GetType() == NVKXQZA20::CIMTypeString) {
-      severity = SeverityOfField(Text(record, field));
+      severity = SeverityOfField(Text(property));
     } else {
-      const std::vector<long long> number = Numbers(record, field);
+      const std::vector<long long> number = Numbers(property);
       if (number.size() == 1 && number[0] >= 0 && number[0] < 8) severity = kPerceivedSeverities[number[0]];
     }
     if (severity != ESeverity::kNone) return severity;
   }
-  for (const char* field : kMessageFields) {
-    const std::string text = Text(record, field);
+  for (const std::string& field : fields.fMessageFields) {
+    const std::string text = Text(SetProperty(record, field));
     if (!text.empty()) return SeverityOfMessage(text);
   }
   return ESeverity::kInfo;
@@ -337,7 +434,8 @@ bool IsProblemPage(const TProblem& problem, const std::string& linkName) {
 std::vector<TProblem> ReadReportProblems(const TWriter::TNamespacePtr& ns) {
   std::vector<TProblem> problems;
   if (!ns) return problems;
-  for (const TProblemRule& rule : kProblemRules) AddProblems(rule, ns, problems);
+  TRecordSeverities severities;
+  for (const TProblemRule& rule : kProblemRules) AddProblems(rule, ns, severities, problems);
   std::stable_sort(problems.begin(), problems.end(),
                    [](const TProblem& a, const TProblem& b) { return a.fSeverity > b.fSeverity; });
   return problems;

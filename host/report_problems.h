@@ -4,10 +4,12 @@
 // from its own severity field or, without one, from its message text.
 //
 //   for (const TProblem& p : ReadReportProblems(ns)) ... p.fMessage, p.fCount, p.fPage
-//   ESeverity s = RecordSeverity(*record);
+//   TRecordSeverities severities;
+//   ESeverity s = severities.Of(*record);
 #ifndef QZA_HOST_REPORT_PROBLEMS_H
 #define QZA_HOST_REPORT_PROBLEMS_H
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,27 @@ std::string SeverityWord(ESeverity severity);
 ESeverity SeverityOfField(const std::string& text);
 // A message without a severity field ("... | Correctable ECC | Asserted").
 ESeverity SeverityOfMessage(const std::string& text);
-// A log record's severity: its own field where it has one, else its
-// message; kNone for an instance that is no log record.
-ESeverity RecordSeverity(const NVKXQZA20::ICIMInstance& record);
+// Log records' severities: a record's own field where it has one, else its
+// message; kNone for an instance that is no log record. Which of those
+// fields a class declares is learnt once per class: the records of a log
+// of a million would otherwise ask their class the same each time.
+class TRecordSeverities {
+ public:
+  ESeverity Of(const NVKXQZA20::ICIMInstance& record);
+
+ private:
+  struct TClassFields {
+    boost::shared_ptr<NVKXQZA20::ICIMClass> fClass;  // kept alive while known
+    bool fLogRecord = false;
+    std::vector<std::string> fSeverityFields;  // those the class declares, in order
+    std::vector<std::string> fMessageFields;
+  };
+  static constexpr size_t kMaxKnownClasses = 4096;
+
+  const TClassFields& FieldsOf(const boost::shared_ptr<NVKXQZA20::ICIMClass>& cimClass);
+
+  std::map<const NVKXQZA20::ICIMClass*, TClassFields> fClasses;
+};
 
 struct TProblem {
   ESeverity fSeverity;

@@ -53,7 +53,7 @@ void TTableRenderer::WriteTable(const TReportClass& table, const TInstances& ins
     if (row == 1) FillLabels(*grid, table, instances[i], context);
     FillRow(*grid, row, table, instances[i]);
     if (!tablePerInstance && row < limit) continue;
-    OutputGrid(*grid);
+    OutputGrid(*grid, i + 1 == count);
     row = 0;
     if (tablePerInstance) {
       WriteAssociatedTables(table, instances[i], oneInstancePerTable, passThrough, context);
@@ -68,7 +68,7 @@ void TTableRenderer::WriteTable(const TReportClass& table, const TInstances& ins
       slots = remaining;
     }
   }
-  if (grid && row > 0) OutputGrid(*grid);
+  if (grid && row > 0) OutputGrid(*grid, true);
 }
 
 TTableGrid TTableRenderer::NewGrid(const TReportClass& table, int32_t instanceSlots, bool passThrough) const {
@@ -164,10 +164,16 @@ TTableCell TTableRenderer::MakeValueCell(const TReportClass& table, const TRepor
   return cell;
 }
 
-// The reader always sees the cells row after row.
-void TTableRenderer::OutputGrid(TTableGrid& grid) const {
+// The reader always sees the cells row after row. A grid that is not
+// needed again is handed over rather than copied: a table of many thousand
+// rows would otherwise be held twice.
+void TTableRenderer::OutputGrid(TTableGrid& grid, bool last) const {
   const bool fillByColumn = grid.fFillByColumn;
   grid.fFillByColumn = false;
+  if (last) {
+    fHooks.fWriteTableGrid(std::move(grid));
+    return;
+  }
   fHooks.fWriteTableGrid(grid);
   grid.fFillByColumn = fillByColumn;
 }

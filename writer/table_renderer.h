@@ -60,7 +60,7 @@ void BindOutputOperations(TTableRenderingHooks& hooks, TFamilyWriter& writer) {
   hooks.fWriteTableTitle = [&writer](std::string title, bool& subTitleEnabled, bool& secondFlag) {
     writer.WriteTableTitle(title, subTitleEnabled, secondFlag);
   };
-  hooks.fWriteTableGrid = [&writer](TTableGrid grid) { writer.WriteTableGrid(grid); };
+  hooks.fWriteTableGrid = [&writer](TTableGrid grid) { writer.WriteTableGrid(std::move(grid)); };
   hooks.fSeparatorText = [&writer](TReportParameters::TReportProperty::ArrayValueSeparator separator) {
     return writer.GetArraySeparatorText(separator);
   };
@@ -91,7 +91,7 @@ class TTableRenderer {
   void FillRow(TTableGrid& grid, int32_t row, const TReportClass& table, TInstancePtr instance) const;
   TTableCell MakeValueCell(const TReportClass& table, const TReportProperty& column, TInstancePtr instance,
                            bool firstColumn, bool& rowShowsNotAvailable) const;
-  void OutputGrid(TTableGrid& grid) const;
+  void OutputGrid(TTableGrid& grid, bool last) const;
   void WriteAssociatedTables(const TReportClass& table, TInstancePtr instance, bool oneInstancePerTable,
                              bool passThrough, const NVKXQZA20::TCIMContext& context) const;
 
