@@ -2,15 +2,20 @@
 
 const char kHtmlStylesheet[] = R"CSS(/* System report */
 :root {
+  color-scheme: light dark;
   --fg: #1d2330; --muted: #5c6577; --line: #d5dae3; --head: #e9eef6; --row-head: #f4f6fa;
   --accent: #1f5fbf; --zebra: #f8fafc; --hit: #fff0a0;
   --banner: #17325a;
+  /* Colours that keep a contrast of 4.5:1 on every background they are used on. */
+  --bg: #fff; --sidebar: #f9fafc; --hover: #e6edf8; --on-accent: #fff; --compare: #8a4300;
+  --same-fg: #4f5868; --same-stripe: #eef0f4; --message-bg: #fff8e1; --panel: #f2f6fc;
+  --input-line: #8a94a6; --group-line: #aab4c4; --snippet: #333; --sort-mark: #5c6577;
 }
 * { box-sizing: border-box; }
 [hidden] { display: none !important; }
 html { -webkit-text-size-adjust: 100%; }
 body {
-  margin: 0; color: var(--fg); background: #fff;
+  margin: 0; color: var(--fg); background: var(--bg);
   font: 15px/1.45 system-ui, -apple-system, "Segoe UI", Roboto, "Helvetica Neue", Arial, sans-serif;
 }
 a { color: var(--accent); }
@@ -33,7 +38,8 @@ hr { border: 0; border-top: 1px solid var(--line); margin: 1.5rem 0; }
 /* The sidebar's shade runs the page's full height. */
 .layout {
   display: flex; align-items: flex-start;
-  background: linear-gradient(to right, #f9fafc 16.5rem, var(--line) 16.5rem, var(--line) calc(16.5rem + 1px), #fff calc(16.5rem + 1px));
+  background: linear-gradient(to right, var(--sidebar) 16.5rem, var(--line) 16.5rem,
+              var(--line) calc(16.5rem + 1px), var(--bg) calc(16.5rem + 1px));
 }
 .layout.plain { background: none; }
 .main { flex: 1 1 auto; min-width: 0; padding: 1.2rem 1.8rem 3rem; }
@@ -45,8 +51,8 @@ hr { border: 0; border-top: 1px solid var(--line); margin: 1.5rem 0; }
 }
 .nav ul { list-style: none; margin: 0 0 .6rem; padding: 0; }
 .nav a { display: block; padding: .14rem .45rem; border-radius: 4px; text-decoration: none; }
-.nav a:hover { background: #e6edf8; }
-.nav a[aria-current] { background: var(--accent); color: #fff; }
+.nav a:hover { background: var(--hover); }
+.nav a[aria-current], .nav .empty a[aria-current] { background: var(--accent); color: var(--on-accent); }
 .nav .nav-home { margin: 0 0 .4rem; font-weight: 600; }
 .nav .nav-title {
   margin: .9rem 0 .25rem .45rem; font-size: .72rem; font-weight: 700; letter-spacing: .06em;
@@ -79,13 +85,16 @@ table.grid tbody th { background: var(--row-head); font-weight: 600; }
 table.grid tbody tr:nth-child(even) td { background: var(--zebra); }
 table.grid td.mono { white-space: pre-wrap; }
 table.grid .long { overflow-wrap: anywhere; }
-table.grid td.same { color: #7b8496; font-style: italic; background: repeating-linear-gradient(135deg, #eef0f4 0 5px, #fff 5px 10px); }
-table.grid td.message { font-style: italic; background: #fff8e1; }
+table.grid td.same {
+  color: var(--same-fg); font-style: italic;
+  background: repeating-linear-gradient(135deg, var(--same-stripe) 0 5px, var(--bg) 5px 10px);
+}
+table.grid td.message { font-style: italic; background: var(--message-bg); }
 .alt { display: block; margin-top: .15rem; font-size: .8em; color: var(--muted); }
 .alt::before { content: "\21B3\00A0"; }
 tr.member > :first-child { padding-left: 1.7rem; }
 tr.member > th:first-child::before { content: "\21B3\00A0"; color: var(--muted); }
-tr.group-start > * { border-top: 2px solid #aab4c4; }
+tr.group-start > * { border-top: 2px solid var(--group-line); }
 tr.top-finding td { font-weight: 600; }
 a.result-file { white-space: nowrap; }
 
@@ -94,15 +103,16 @@ table.sortable thead th button {
   display: block; width: 100%; padding: .3rem .55rem; border: 0; background: none; cursor: pointer;
   font: inherit; font-weight: 600; color: inherit; text-align: left;
 }
-table.sortable thead th button::after { content: " \2195"; color: #98a2b3; font-size: .85em; }
+table.sortable thead th button::after { content: " \2195"; color: var(--sort-mark); font-size: .85em; }
 table.sortable thead th[aria-sort="ascending"] button::after { content: " \25B2"; color: var(--accent); }
 table.sortable thead th[aria-sort="descending"] button::after { content: " \25BC"; color: var(--accent); }
-table.sortable thead th:hover { background: #dde5f2; }
+table.sortable thead th:hover { background: var(--hover); }
 table.sortable thead th button:focus-visible { outline: 2px solid var(--accent); outline-offset: -2px; }
 
 .table-tools { display: flex; flex-wrap: wrap; align-items: center; gap: .6rem; margin: .2rem 0 .45rem; }
 .table-tools input, .search input {
-  font: inherit; padding: .35rem .6rem; border: 1px solid #b3bdcc; border-radius: 4px; min-width: 17rem;
+  font: inherit; padding: .35rem .6rem; border: 1px solid var(--input-line); border-radius: 4px; min-width: 17rem;
+  background: var(--bg); color: var(--fg);
 }
 .filter-count { color: var(--muted); font-size: .85rem; }
 .hit { background: var(--hit) !important; }
@@ -113,16 +123,16 @@ table.sortable thead th button:focus-visible { outline: 2px solid var(--accent);
 .search-banner button { font: inherit; font-size: .85rem; cursor: pointer; }
 
 table.summary { border-collapse: collapse; margin: 0 0 1.4rem; }
-table.summary th, table.summary td { padding: .25rem 1.2rem .25rem 0; text-align: left; vertical-align: top; border-bottom: 1px solid #edf0f4; }
+table.summary th, table.summary td { padding: .25rem 1.2rem .25rem 0; text-align: left; vertical-align: top; border-bottom: 1px solid var(--line); }
 table.summary th { color: var(--muted); font-weight: 600; white-space: nowrap; }
-.search { margin: 1rem 0 1.6rem; padding: 1rem 1.1rem; background: #f2f6fc; border: 1px solid var(--line); border-radius: 6px; }
+.search { margin: 1rem 0 1.6rem; padding: 1rem 1.1rem; background: var(--panel); border: 1px solid var(--line); border-radius: 6px; }
 .search label { display: block; font-weight: 600; margin-bottom: .4rem; }
 .search input { width: 100%; max-width: 42rem; }
 .search-results p { margin: .7rem 0 .3rem; color: var(--muted); }
 .search-results ol { margin: .3rem 0 0; padding-left: 1.4rem; }
 .search-results li { margin: .45rem 0; }
 .search-results .where { color: var(--muted); font-size: .8rem; margin-left: .4rem; }
-.search-results .snippet { font-size: .85rem; color: #333; overflow-wrap: break-word; }
+.search-results .snippet { font-size: .85rem; color: var(--snippet); overflow-wrap: break-word; }
 .search-results mark { background: var(--hit); }
 .contents { columns: 3 17rem; column-gap: 2.2rem; }
 .category { break-inside: avoid; margin-bottom: 1.1rem; }
@@ -130,33 +140,8 @@ table.summary th { color: var(--muted); font-weight: 600; white-space: nowrap; }
 .pages { list-style: none; margin: 0; padding: 0; }
 .pages li { padding: .12rem 0; }
 
-/* Readable values, section anchors, contents, and colours that keep a
-   contrast of 4.5:1 (on every background they are used on). */
-:root {
-  color-scheme: light dark;
-  --bg: #fff; --sidebar: #f9fafc; --hover: #e6edf8; --on-accent: #fff; --compare: #8a4300;
-  --same-fg: #4f5868; --same-stripe: #eef0f4; --message-bg: #fff8e1; --panel: #f2f6fc;
-  --input-line: #8a94a6; --group-line: #aab4c4; --snippet: #333; --sort-mark: #5c6577;
-}
-body { background: var(--bg); }
-.layout {
-  background: linear-gradient(to right, var(--sidebar) 16.5rem, var(--line) 16.5rem,
-              var(--line) calc(16.5rem + 1px), var(--bg) calc(16.5rem + 1px));
-}
-.nav a:hover { background: var(--hover); }
-.nav a[aria-current], .nav .empty a[aria-current] { background: var(--accent); color: var(--on-accent); }
+/* Readable values, section anchors and contents. */
 h2.compare, h3.compare { color: var(--compare); }
-table.grid td.same {
-  color: var(--same-fg); background: repeating-linear-gradient(135deg, var(--same-stripe) 0 5px, var(--bg) 5px 10px);
-}
-table.grid td.message { background: var(--message-bg); }
-tr.group-start > * { border-top-color: var(--group-line); }
-table.sortable thead th button::after { color: var(--sort-mark); }
-table.sortable thead th:hover { background: var(--hover); }
-.table-tools input, .search input { border-color: var(--input-line); background: var(--bg); color: var(--fg); }
-.search { background: var(--panel); }
-.search-results .snippet { color: var(--snippet); }
-table.summary th, table.summary td { border-bottom-color: var(--line); }
 .readable { border-bottom: 1px dotted var(--muted); cursor: help; }
 .readable.exact { font-family: ui-monospace, SFMono-Regular, Menlo, Consolas, "Liberation Mono", monospace; font-size: .9em; }
 .anchor { margin-left: .4rem; font-size: .8em; font-weight: 400; text-decoration: none; opacity: 0; }
