@@ -2038,15 +2038,13 @@ void TMofReader::TSourceParser::ReadPiece(TTextPiece& piece, TClassCache& classe
 void TMofReader::TSourceParser::RecordPiece(TTextPiece& piece) {
   while (Current().fKind != ETokenKind::End && fLexer.TokenStart() < piece.fLimit && IsKeyword("instance")) {
     TInstanceRecord record;
-    TPosition classAt;
-    record.fClass = ParseInstanceClass(classAt);
-    record.fClassAt = classAt;
+    record.fClass = ParseInstanceClass(record.fClassAt);
     if (record.fClass == nullptr) {
-      ParseUndeclaredInstance(classAt, &record);
+      ParseUndeclaredInstance(record.fClassAt, &record);
     } else {
       if (IsKeyword("as")) record.fAlias = ParseAlias(record.fAliasAt);
       record.fSettings.reserve(record.fClass->fMostValues);
-      ParseInstanceBody(*record.fClass, classAt, [&record](TRecordedValue& value) {
+      ParseInstanceBody(*record.fClass, record.fClassAt, [&record](TRecordedValue& value) {
         if (!value.fAlias.empty()) return record.fReferences.push_back(std::move(value));
         const TPropertyInfo& property = *value.fProperty;
         record.fSettings.push_back(TPropertySetting{static_cast<uint32_t>(property.fSlot),

@@ -1,5 +1,6 @@
 #include "host/delta_computation.h"
 
+#include <boost/algorithm/string/case_conv.hpp>
 #include <algorithm>
 #include <cctype>
 #include <condition_variable>
@@ -48,11 +49,6 @@ TCIMContext ContextOf(uint16_t dataSource) {
   return context;
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // Class names compare without regard to case, as the repository's do.
 TClassPtr FindClass(const TMemoryNamespace& ns, const std::string& name, uint16_t dataSource) {
   try {
@@ -87,7 +83,9 @@ std::vector<std::string> ClassNames(const TMemoryNamespace& ns, uint16_t sourceC
   std::vector<std::string> names;
   std::unordered_set<std::string> seen;
   TClassCallback add = [&](TClassPtr cls) {
-    if (!IsComparisonClass(*cls) && seen.insert(Lower(cls->GetName())).second) names.push_back(cls->GetName());
+    if (!IsComparisonClass(*cls) && seen.insert(boost::algorithm::to_lower_copy(cls->GetName())).second) {
+      names.push_back(cls->GetName());
+    }
     return true;
   };
   for (uint16_t source = 0; source < sourceCount; ++source) {

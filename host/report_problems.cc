@@ -1,5 +1,6 @@
 #include "host/report_problems.h"
 
+#include <boost/algorithm/string/case_conv.hpp>
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -133,11 +134,6 @@ const TProblemRule kProblemRules[] = {
     {"PMC_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
      "RAID volumes not optimal", "pmc_raid", "ElementName", ""},
 };
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::vector<std::string> Alternatives(const std::string& operand) {
   std::vector<std::string> parts;
@@ -278,7 +274,7 @@ ESeverity ProblemSeverity(const TProblemRule& rule, const ICIMInstance& instance
     }
     case ECondition::kTextHasWord:
     case ECondition::kTextLacksWords: {
-      const std::string text = Lower(Text(instance, rule.fProperty));
+      const std::string text = boost::algorithm::to_lower_copy(Text(instance, rule.fProperty));
       const bool has = std::any_of(operands.begin(), operands.end(), [&](const std::string& w) { return HasWord(text, w); });
       return (rule.fCondition == ECondition::kTextHasWord ? has : !text.empty() && !has) ? met : none;
     }
@@ -343,7 +339,9 @@ void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, TRe
 
 }  // namespace
 
-std::string SeverityName(ESeverity severity) { return Lower(SeverityWord(severity)); }
+std::string SeverityName(ESeverity severity) {
+  return boost::algorithm::to_lower_copy(SeverityWord(severity));
+}
 
 std::string SeverityWord(ESeverity severity) {
   switch (severity) {
@@ -424,9 +422,9 @@ ESeverity TRecordSeverities::Of(const ICIMInstance& record) {
 }
 
 bool IsProblemPage(const TProblem& problem, const std::string& linkName) {
-  const std::string link = Lower(linkName);
+  const std::string link = boost::algorithm::to_lower_copy(linkName);
   for (const std::string& page : Alternatives(problem.fPage)) {
-    if (Lower(page) == link) return true;
+    if (boost::algorithm::to_lower_copy(page) == link) return true;
   }
   return false;
 }
