@@ -37,22 +37,22 @@ struct TCollectionLoad {
   std::exception_ptr fError;
 };
 
-// The collections of a comparison load side by side: the cores left to
-// each read its text ahead.
-unsigned ReadAheadThreads(size_t collections) {
+// Collections loading side by side share the cores for reading ahead.
+unsigned ReadAheadThreads(size_t sideBySide) {
   const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-  return static_cast<unsigned>(std::max<size_t>(1, cores / std::max<size_t>(1, collections)));
+  return static_cast<unsigned>(std::max<size_t>(1, cores / std::max<size_t>(1, sideBySide)));
 }
 
-// Loads the schema and then collection `index` into its data source. report
-// hears each warning as the reader gives it.
-size_t LoadCollection(const TLoadSettings& settings, size_t index, const boost::shared_ptr<TMemoryNamespace>& ns,
-                      const TCIMContext& context, const std::function<void(EMofWarning, const std::string&)>& report) {
+// Loads the schema and then collection `index` into its data source, beside
+// sideBySide - 1 other loads. report hears each warning as the reader gives it.
+size_t LoadCollection(const TLoadSettings& settings, size_t index, size_t sideBySide,
+                      const boost::shared_ptr<TMemoryNamespace>& ns, const TCIMContext& context,
+                      const std::function<void(EMofWarning, const std::string&)>& report) {
   TMofReader reader(ns, context);
   reader.SetWarningCallback([&report](EMofWarning kind, const TMofError& warning) { report(kind, warning.what()); });
   if (!settings.fStrict) reader.SkipUndeclaredInstances();
   reader.SetStrict(settings.fStrict);
-  reader.SetReadAhead(ReadAheadThreads(settings.fCollections.size()));
+  reader.SetReadAhead(ReadAheadThreads(sideBySide));
   for (const std::string& folder : settings.fIncludeFolders) reader.AllowIncludesBelow(folder);
   for (const std::string& schema : settings.fSchemaFiles) reader.AllowIncludesBelow(fs::path(schema).parent_path());
   for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
@@ -85,7 +85,7 @@ void LoadOneAfterTheOther(const TLoadSettings& settings, TLoadedCollections& loa
   };
   for (size_t i = 0; i < settings.fCollections.size(); ++i) {
     TCIMContext context = ContextOf(i == 0 ? uint16_t(0) : loaded.fNamespace->AddDataSource());
-    loaded.fInstanceCount += LoadCollection(settings, i, loaded.fNamespace, context, warn);
+    loaded.fInstanceCount += LoadCollection(settings, i, 1, loaded.fNamespace, context, warn);
     if (i == 0) loaded.fClassCount = loaded.fNamespace->GetClassCount(context);
   }
 }
@@ -101,7 +101,7 @@ void LoadSideBySide(const TLoadSettings& settings, TLoadedCollections& loaded) {
   std::vector<TCollectionLoad> loads(settings.fCollections.size());
   auto load = [&](size_t i) {
     try {
-      loads[i].fInstanceCount = LoadCollection(settings, i, loaded.fNamespace, contexts[i],
+      loads[i].fInstanceCount = LoadCollection(settings, i, loads.size(), loaded.fNamespace, contexts[i],
                                                [&loads, i](EMofWarning kind, const std::string& warning) {
                                                  loads[i].fWarnings.emplace_back(kind, warning);
                                                });
