@@ -1234,6 +1234,11 @@ size_t TMemoryNamespace::GetInstanceCount(const TCIMContext& context) const {
   return DataSource(context).fInstanceCount;
 }
 
+size_t TMemoryNamespace::GetClassInstanceCount(const std::string& className, const TCIMContext& context) const {
+  const TMemClass* cls = DataSource(context).FindClass(className);
+  return cls ? cls->Instances().size() : 0;
+}
+
 std::vector<boost::shared_ptr<ICIMClass>> TMemoryNamespace::GetRootClasses(const TCIMContext& context) const {
   TDataSource& source = DataSource(context);
   std::vector<boost::shared_ptr<ICIMClass>> roots;

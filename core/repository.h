@@ -127,6 +127,9 @@ class TMemoryNamespace : public ICIMNamespace,
   size_t GetQualifierTypeCount(const TCIMContext& context = TCIMContext()) const;
   size_t GetClassCount(const TCIMContext& context = TCIMContext()) const;
   size_t GetInstanceCount(const TCIMContext& context = TCIMContext()) const;
+  // The instances of the class itself, its subclasses apart; 0 for a class
+  // not declared in the context's data source.
+  size_t GetClassInstanceCount(const std::string& className, const TCIMContext& context = TCIMContext()) const;
   // Root classes in declaration order.
   std::vector<boost::shared_ptr<ICIMClass>> GetRootClasses(const TCIMContext& context = TCIMContext()) const;
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <numeric>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -182,6 +183,7 @@ class TClassComparison {
   // heap took the storing thread seconds).
   std::vector<TDeltaRecord> Deltas() {
     std::vector<TDeltaRecord> deltas;
+    deltas.reserve(CountDeltas());
     for (TBaseInstance& base : fBase) {
       const std::vector<uint16_t> missingFrom = MissingFrom(base);
       if (!missingFrom.empty()) deltas.push_back(TDeltaRecord{kMissing, base.fPath, Indices(missingFrom), TCIMValue()});
@@ -276,12 +278,27 @@ class TClassComparison {
     return missing;
   }
 
-  // One Type 4 per property, listing the base and the data sources that differ.
-  void AddDifferences(TBaseInstance& base, std::vector<TDeltaRecord>& deltas) {
-    std::stable_sort(base.fDifferences.begin(), base.fDifferences.end(),
-                     [](const std::pair<size_t, uint16_t>& a, const std::pair<size_t, uint16_t>& b) {
-                       return a.first < b.first;
-                     });
+  // Counted before they are made: a class may have millions, and a
+  // growing list would copy them and clear fresh pages each time it grows.
+  // Sorts each instance's differences by property on the way.
+  size_t CountDeltas() {
+    size_t count = fUniques.size();
+    for (TBaseInstance& base : fBase) {
+      if (base.fHeldBy.size() + 1 < fSourceCount) ++count;
+      std::stable_sort(base.fDifferences.begin(), base.fDifferences.end(),
+                       [](const std::pair<size_t, uint16_t>& a, const std::pair<size_t, uint16_t>& b) {
+                         return a.first < b.first;
+                       });
+      for (size_t i = 0; i < base.fDifferences.size(); ++i) {
+        if (i == 0 || base.fDifferences[i].first != base.fDifferences[i - 1].first) ++count;
+      }
+    }
+    return count;
+  }
+
+  // One Type 4 per property, listing the base and the data sources that
+  // differ, in the order CountDeltas sorted them.
+  void AddDifferences(const TBaseInstance& base, std::vector<TDeltaRecord>& deltas) {
     for (size_t i = 0; i < base.fDifferences.size();) {
       const size_t property = base.fDifferences[i].first;
       std::vector<uint16_t> sources(1, 0);
@@ -436,10 +453,15 @@ class TDeltaStore {
   std::vector<TDeltaProperty> fDeltaProperties;  // parallel to kDeltaProperties
 };
 
-// The comparisons of the classes, made on worker threads a few classes ahead
-// of the one thread that stores their results, in list order. The store
-// writes only to the comparison classes (and the data source's counters),
-// which no comparison reads; both only read everything else.
+// The comparisons of the classes, made on worker threads while the one
+// thread that stores their results takes them in list order. The largest
+// classes are compared first, so that the longest comparison starts at once
+// instead of holding up the store at its place in the list; a class that no
+// worker has begun when the store reaches it is compared by the storing
+// thread itself. A result waits for the store, so at most all of them are
+// held. The store writes only to the comparison classes (and the data
+// source's counters), which no comparison reads; both only read everything
+// else.
 class TComparisonPipeline {
  public:
   struct TResult {
@@ -450,9 +472,10 @@ class TComparisonPipeline {
   TComparisonPipeline(const TMemoryNamespace& ns, uint16_t sourceCount, const std::vector<std::string>& classNames,
                       const std::vector<TIgnoredProperty>& ignored)
       : fNamespace(ns), fSourceCount(sourceCount), fClassNames(classNames), fIgnored(ignored),
-        fResults(classNames.size()), fErrors(classNames.size()), fReady(classNames.size(), false) {
-    const size_t workers = std::max(1u, std::thread::hardware_concurrency());
-    fAhead = workers + 1;
+        fOrder(LargestFirst(ns, sourceCount, classNames)), fResults(classNames.size()), fErrors(classNames.size()),
+        fBegun(classNames.size(), false), fReady(classNames.size(), false) {
+    // The storing thread compares too, so it counts as one.
+    const size_t workers = std::max(2u, std::thread::hardware_concurrency()) - 1;
     for (size_t i = 0; i < workers; ++i) fWorkers.emplace_back([this] { Work(); });
   }
 
@@ -461,7 +484,6 @@ class TComparisonPipeline {
       std::lock_guard<std::mutex> lock(fMutex);
       fStopping = true;
     }
-    fChanged.notify_all();
     for (std::thread& worker : fWorkers) worker.join();
   }
 
@@ -469,29 +491,57 @@ class TComparisonPipeline {
   // order. A failure of its comparison is thrown here.
   TResult Take(size_t index) {
     std::unique_lock<std::mutex> lock(fMutex);
+    if (!fBegun[index]) {
+      fBegun[index] = true;
+      lock.unlock();
+      return Compare(index);
+    }
     fChanged.wait(lock, [&] { return fReady[index]; });
-    fTaken = index + 1;
-    fChanged.notify_all();
     if (fErrors[index]) std::rethrow_exception(fErrors[index]);
     return std::move(fResults[index]);
   }
 
  private:
-  void Work() {
-    for (;;) {
-      size_t index;
-      {
-        std::unique_lock<std::mutex> lock(fMutex);
-        fChanged.wait(lock, [&] { return fStopping || fNext == fClassNames.size() || fNext < fTaken + fAhead; });
-        if (fStopping || fNext == fClassNames.size()) return;
-        index = fNext++;
+  // By the instances of all data sources, descending; ties in list order.
+  static std::vector<size_t> LargestFirst(const TMemoryNamespace& ns, uint16_t sourceCount,
+                                          const std::vector<std::string>& classNames) {
+    std::vector<size_t> sizes(classNames.size(), 0);
+    for (size_t i = 0; i < classNames.size(); ++i) {
+      for (uint16_t source = 0; source < sourceCount; ++source) {
+        sizes[i] += ns.GetClassInstanceCount(classNames[i], ContextOf(source));
       }
+    }
+    std::vector<size_t> order(classNames.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return sizes[a] > sizes[b]; });
+    return order;
+  }
+
+  TResult Compare(size_t index) const {
+    TResult result;
+    TClassComparison comparison(fNamespace, fSourceCount, fClassNames[index], fIgnored);
+    result.fHasInstances = comparison.HasInstances();
+    if (result.fHasInstances) result.fDeltas = comparison.Deltas();
+    return result;
+  }
+
+  // The next class in fOrder that nobody has begun, begun; false when none is left.
+  bool BeginNext(size_t& index) {
+    std::lock_guard<std::mutex> lock(fMutex);
+    while (fNext < fOrder.size() && fBegun[fOrder[fNext]]) ++fNext;
+    if (fStopping || fNext == fOrder.size()) return false;
+    index = fOrder[fNext++];
+    fBegun[index] = true;
+    return true;
+  }
+
+  void Work() {
+    size_t index;
+    while (BeginNext(index)) {
       TResult result;
       std::exception_ptr error;
       try {
-        TClassComparison comparison(fNamespace, fSourceCount, fClassNames[index], fIgnored);
-        result.fHasInstances = comparison.HasInstances();
-        if (result.fHasInstances) result.fDeltas = comparison.Deltas();
+        result = Compare(index);
       } catch (...) {
         error = std::current_exception();
       }
@@ -509,14 +559,14 @@ class TComparisonPipeline {
   const uint16_t fSourceCount;
   const std::vector<std::string>& fClassNames;
   const std::vector<TIgnoredProperty>& fIgnored;
-  size_t fAhead = 1;  // classes compared but not yet taken, at most
+  const std::vector<size_t> fOrder;  // of comparison: indices into fClassNames
   std::mutex fMutex;
   std::condition_variable fChanged;
   std::vector<TResult> fResults;
   std::vector<std::exception_ptr> fErrors;
+  std::vector<bool> fBegun;
   std::vector<bool> fReady;
-  size_t fNext = 0;
-  size_t fTaken = 0;
+  size_t fNext = 0;  // in fOrder: those before it are all begun
   bool fStopping = false;
   std::vector<std::thread> fWorkers;
 };

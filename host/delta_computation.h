@@ -34,9 +34,10 @@
 //
 // Cost: per class one pass over each data source with a hash map by path, so
 // the time grows linearly with instances times properties. The classes are
-// compared on worker threads (one per core) while the calling thread stores
-// the results of those before them in order: the results are the same
-// whatever the number of threads. The repository must not change meanwhile.
+// compared on worker threads (one per core but one), the largest first,
+// while the calling thread stores the results in list order, comparing
+// itself any class not yet begun: the results are the same whatever the
+// number of threads. The repository must not change meanwhile.
 //
 // The comparison classes are those of schema/vkxsg_delta.mof, declared in
 // data source 0 in that shape when its schema lacks them. Their keys

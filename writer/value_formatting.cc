@@ -130,7 +130,14 @@ std::string TWriter::GetTableHeaderLabel(NVKXQZA20::ICIMClass& cimClass, TReport
   if (const TFixedLabel* fixed = FindFixedLabel(cimClass.GetName(context), column.GetProperty())) {
     return fixed->fLabel;
   }
-  return TValueFormatter::ColumnLabel(*fNamespace, cimClass, column, context);
+  if (column.HasLabelOverride()) return column.GetLabelOverride();
+  std::string key = cimClass.GetName(context) + '\n' + column.GetProperty() + '\n' + column.GetAssociationTarget();
+  for (const auto& entry : context) key += '\n' + entry.first + '=' + entry.second.ToString();
+  auto known = fHeaderLabels.find(key);
+  if (known == fHeaderLabels.end()) {
+    known = fHeaderLabels.emplace(key, TValueFormatter::ColumnLabel(*fNamespace, cimClass, column, context)).first;
+  }
+  return known->second;
 }
 
 std::string TWriter::GetUniqueId(TInstancePtr instance, std::string uniqueIdProperty) {

@@ -57,6 +57,7 @@ void TWriter::BaseInitialize(TNamespacePtr ns, TCIMContext context, TBuilderPtr 
   fNamespace = ns;
   ReadRunFlags(*builder);
   fDeltaClassMap.clear();
+  fHeaderLabels.clear();
   if (fGenerationMode == kDeltaGenerationMode) {
     LogLine(3,
             "TWriter::BaseInitialize -- Under DELTA mode, construct a mapping from class name to "

@@ -112,6 +112,10 @@ TEST_F(RepositoryTest, DeepEnumerationListsOwnInstancesThenSubclassesInDeclarati
   Make("VKXSG_Disk", "d1");
   EXPECT_EQ(All("CIM_Device", true), (std::vector<std::string>{"plain", "d0", "d1", "c0"}));
   EXPECT_EQ(All("CIM_Device", false), (std::vector<std::string>{"plain"}));
+  // A class's own count leaves its subclasses out, as shallow enumeration does.
+  EXPECT_EQ(ns->GetClassInstanceCount("CIM_Device"), 1u);
+  EXPECT_EQ(ns->GetClassInstanceCount("vkxsg_disk"), 2u);
+  EXPECT_EQ(ns->GetClassInstanceCount("VKXSG_Nothing"), 0u);
   std::vector<boost::shared_ptr<ICIMClass>> subclasses;
   ns->GetClass("VKXSG_Attached")->EnumerateSubclasses(TAddToVectorCallback<ICIMClass>(subclasses), true);
   ASSERT_EQ(subclasses.size(), 1u);
@@ -286,6 +290,7 @@ TEST_F(RepositoryTest, DeleteRemovesTheInstanceAndItsLinksButHandlesStillRead) {
   EXPECT_TRUE(d0->IsDeleted());
   EXPECT_EQ(StatusOf([&] { d0->SetPropertyValue("Name", TCIMValue("x")); }), kQZADeleted);
   EXPECT_EQ(ns->GetInstanceCount(), 2u);
+  EXPECT_EQ(ns->GetClassInstanceCount("VKXSG_Disk"), 0u);
 }
 
 // Links answer Associators as association instances do, in one order of
