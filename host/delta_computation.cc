@@ -487,14 +487,20 @@ class TComparisonPipeline {
     for (std::thread& worker : fWorkers) worker.join();
   }
 
-  // The result of the class at index, waiting for it; indices are taken in
-  // order. A failure of its comparison is thrown here.
-  TResult Take(size_t index) {
+  // The result of the class at index; indices are taken in order. Rather
+  // than wait for it, the thread first does the spare work, if any is left.
+  // A failure of the comparison is thrown here.
+  TResult Take(size_t index, std::function<void()>& spareWork) {
     std::unique_lock<std::mutex> lock(fMutex);
     if (!fBegun[index]) {
       fBegun[index] = true;
       lock.unlock();
       return Compare(index);
+    }
+    if (!fReady[index] && spareWork) {
+      lock.unlock();
+      std::exchange(spareWork, nullptr)();
+      lock.lock();
     }
     fChanged.wait(lock, [&] { return fReady[index]; });
     if (fErrors[index]) std::rethrow_exception(fErrors[index]);
@@ -580,11 +586,14 @@ TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
   const std::vector<std::string> classNames = ClassNames(*ns, sourceCount);
   TDeltaStore store(*ns);
   TDeltaSummary summary;
+  // The log records read here are no comparison's results.
+  std::function<void()> findNewLogRecords = [&] { summary.fNewLogRecords = FindNewLogRecords(*ns); };
   TComparisonPipeline comparisons(*ns, sourceCount, classNames, ignored);
   for (size_t i = 0; i < classNames.size(); ++i) {
-    const TComparisonPipeline::TResult result = comparisons.Take(i);
+    const TComparisonPipeline::TResult result = comparisons.Take(i, findNewLogRecords);
     if (result.fHasInstances) store.Store(classNames[i], result.fDeltas, summary);
   }
+  if (findNewLogRecords) findNewLogRecords();
   ns->SetGenerationMode(1);
   return summary;
 }

@@ -56,11 +56,22 @@
 
 #include "core/repository.h"
 
+// The records of one log that a later collection has and the base lacks
+// (FindNewLogRecords below).
+struct TNewLogRecords {
+  std::string fLog;
+  uint16_t fDataSource;
+  std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>> fRecords;  // in the collection's order
+};
+
 struct TDeltaSummary {
   size_t fClassCount = 0;       // VKXSG_DeltaClass instances stored
   size_t fMissingCount = 0;     // Type 1
   size_t fUniqueCount = 0;      // Type 2
   size_t fDifferenceCount = 0;  // Type 4
+  // FindNewLogRecords of the namespace, found while the storing thread
+  // would otherwise wait for a comparison.
+  std::vector<TNewLogRecords> fNewLogRecords;
 };
 
 // A property left out of the comparison, in the class named and its
@@ -88,11 +99,6 @@ std::vector<TIgnoredProperty> VolatileProperties(const std::vector<TIgnoredPrope
 // object path is not in the base. Logs are told apart by LogName (their class
 // name when they have none). The cost is one pass over the log records of
 // every data source.
-struct TNewLogRecords {
-  std::string fLog;
-  uint16_t fDataSource;
-  std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>> fRecords;  // in the collection's order
-};
 std::vector<TNewLogRecords> FindNewLogRecords(const NVKXQZA20::TMemoryNamespace& ns);
 
 #endif

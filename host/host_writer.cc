@@ -72,6 +72,7 @@ std::set<std::string> THostWriter::VolatileColumnLabels() {
 }
 
 std::vector<TNewLogRecords> THostWriter::NewLogRecords() {
+  if (fNewLogRecords) return *fNewLogRecords;
   auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
   return ns ? FindNewLogRecords(*ns) : std::vector<TNewLogRecords>();
 }

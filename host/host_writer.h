@@ -9,6 +9,7 @@
 #define QZA_HOST_HOST_WRITER_H
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <string>
@@ -38,6 +39,9 @@ class THostWriter : public TWriter {
   const std::vector<std::string>& GetFailures() const { return fFailures; }
   // The properties the comparison left out; they count as volatile too.
   void SetIgnoredProperties(std::vector<TIgnoredProperty> ignored) { fIgnored = std::move(ignored); }
+  // The new log records of a comparison, when they were found beforehand
+  // (TDeltaSummary): otherwise the writer looks for them at the end.
+  void SetNewLogRecords(std::vector<TNewLogRecords> records) { fNewLogRecords = std::move(records); }
 
  protected:
   const TWriterSettings& Settings() const { return fSettings; }
@@ -58,6 +62,7 @@ class THostWriter : public TWriter {
   TWriterSettings fSettings;
   std::vector<std::string> fFailures;
   std::vector<TIgnoredProperty> fIgnored;
+  std::optional<std::vector<TNewLogRecords>> fNewLogRecords;
 };
 
 #endif

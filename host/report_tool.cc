@@ -6,6 +6,7 @@
 #include <iomanip>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "core/root.h"
@@ -20,6 +21,7 @@
 #include "host/esxi_trace_writer.h"
 #include "host/tool_options.h"
 #include "host/html_writer.h"
+#include "host/pipelined_writer.h"
 #include "host/inventory_writer.h"
 #include "host/output_folder.h"
 #include "host/report_progress.h"
@@ -188,7 +190,11 @@ std::unique_ptr<THostWriter> WriterWithProgress(TReportProgress& progress, TArgu
 std::unique_ptr<THostWriter> MakeWriter(const TToolOptions& options, const TWriterSettings& settings,
                                         std::ostream* traceSink, TReportProgress& progress) {
   bool singlePage = !options.fPage.empty();
-  if (options.fFormat == "html") return WriterWithProgress<THtmlWriter>(progress, settings);
+  // The HTML pages are rendered beside the library (progress included, so
+  // that nothing of the writer runs on two threads).
+  if (options.fFormat == "html") {
+    return std::unique_ptr<THostWriter>(new TPipelinedWriter<TProgressWriter<THtmlWriter, bool&>>(progress, settings));
+  }
   if (options.fFormat == "text") return WriterWithProgress<TTextWriter>(progress, settings);
   if (options.fFormat == "inventory") return WriterWithProgress<TInventoryWriter>(progress, settings, !singlePage);
   return WriterWithProgress<TTraceWriter>(progress, settings, singlePage ? nullptr : traceSink);
@@ -210,12 +216,14 @@ void ThrowFirstFailure(const std::vector<std::string>& failures) {
   if (!failures.empty()) throw TRunError(failures.front());
 }
 
-void WriteMainReport(const TToolOptions& options, const TLoadedCollections& loaded, const TWriterSettings& settings,
+void WriteMainReport(const TToolOptions& options, const TLoadedCollections& loaded,
+                     const std::optional<TDeltaSummary>& comparison, const TWriterSettings& settings,
                      const TCIMContext& context, std::ofstream& trace, TReportProgress& progress, std::ostream& out,
                      std::ostream& err) {
   TReport report(loaded.fNamespace, context, settings.fOutputFolder);
   std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace, progress);
   writer->SetIgnoredProperties(options.fIgnored);
+  if (comparison) writer->SetNewLogRecords(comparison->fNewLogRecords);
   if (!options.fPage.empty()) {
     WritePage(options, report, *writer, context, out, err);
   } else {
@@ -244,7 +252,8 @@ void WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& load
 }
 
 void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoadedCollections& loaded,
-                 size_t dataSources, bool esxi, TReportProgress& progress, std::ostream& out, std::ostream& err) {
+                 size_t dataSources, const std::optional<TDeltaSummary>& comparison, bool esxi,
+                 TReportProgress& progress, std::ostream& out, std::ostream& err) {
   std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
   TLogScope log(logFile, options.fLogLevel);
   TIPMIScope ipmi(options.fRemoteBMC);
@@ -255,7 +264,7 @@ void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoad
   if (esxi) {
     WriteEsxiReport(options, loaded, settings, context, trace, progress);
   } else {
-    WriteMainReport(options, loaded, settings, context, trace, progress, out, err);
+    WriteMainReport(options, loaded, comparison, settings, context, trace, progress, out, err);
   }
   if (trace.is_open()) {
     trace.flush();
@@ -340,8 +349,9 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
   progress.Clear();
   bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
   if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
-  if (settings.fCollections.size() > 1) ComputeDeltas(loaded.fNamespace, options.fIgnored);
-  WriteReport(options, folder, loaded, settings.fCollections.size(), esxi, progress, out, err);
+  std::optional<TDeltaSummary> comparison;
+  if (settings.fCollections.size() > 1) comparison = ComputeDeltas(loaded.fNamespace, options.fIgnored);
+  WriteReport(options, folder, loaded, settings.fCollections.size(), comparison, esxi, progress, out, err);
   progress.Clear();
   if (wholeReport && !options.fQuiet) {
     Say(err, Summary(progress, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
