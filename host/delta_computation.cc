@@ -586,7 +586,8 @@ TDeltaSummary ComputeDeltas(const boost::shared_ptr<TMemoryNamespace>& ns,
   const std::vector<std::string> classNames = ClassNames(*ns, sourceCount);
   TDeltaStore store(*ns);
   TDeltaSummary summary;
-  // The log records read here are no comparison's results.
+  // Found while the store would wait: it reads only log records, which the
+  // store leaves alone.
   std::function<void()> findNewLogRecords = [&] { summary.fNewLogRecords = FindNewLogRecords(*ns); };
   TComparisonPipeline comparisons(*ns, sourceCount, classNames, ignored);
   for (size_t i = 0; i < classNames.size(); ++i) {

@@ -20,7 +20,7 @@ int32_t Percent(const std::string& width) { return TReportParameters::ConvertPer
 
 const TIndexEntry* ProblemPage(const TReportIndex& index, const TProblem& problem) {
   for (const TIndexEntry& entry : index.fEntries) {
-    if (IsProblemPage(problem, entry.fLinkName)) return &entry;
+    if (IsProblemPage(problem, entry.fLinkName, entry.fPageName)) return &entry;
   }
   return nullptr;
 }

@@ -243,6 +243,7 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fSite = THtmlSite();
   fFiles = TPageFileNames(kPageExtension);
   fWrittenPages.clear();
+  fPageNames.clear();
   fPage = TPage();
   fStreamed = TStreamedTable();
   std::error_code error;
@@ -367,9 +368,12 @@ void THtmlWriter::OpenPage(std::string pagePath) {
   fPage.fOpen = true;
   fPage.fLinkName = LinkNameOf(pagePath, GetOutputFolder());
   fPage.fFile = fFiles.FileFor(fPage.fLinkName);
-  // A problem links to its page until a row of it shows the problem.
+  // A problem links to its page until a row of it shows the problem. A
+  // log's page is registered before it is written.
+  const auto registered = fPageNames.find(fPage.fLinkName);
+  const std::string pageName = registered == fPageNames.end() ? "" : registered->second;
   for (size_t i = 0; i < fProblems.size(); ++i) {
-    if (fProblemLinks[i].find('#') == std::string::npos && IsProblemPage(fProblems[i], fPage.fLinkName)) {
+    if (fProblemLinks[i].find('#') == std::string::npos && IsProblemPage(fProblems[i], fPage.fLinkName, pageName)) {
       if (fProblemLinks[i].empty()) fProblemLinks[i] = fPage.fFile;
       fPage.fProblemsToLink.push_back(i);
     }
@@ -429,6 +433,7 @@ void THtmlWriter::WritePageTitle(std::string title, std::string linkText, std::s
 }
 
 void THtmlWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
+  fPageNames[linkName] = pageName;
   fSite.AddPage(fFiles.FileFor(linkName), HeadingText(pageName), hasContent);
 }
 

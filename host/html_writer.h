@@ -182,6 +182,7 @@ class THtmlWriter : public THostWriter {
   std::vector<TSummaryItem> fSummary;
   std::vector<TProblem> fProblems;
   std::vector<std::string> fProblemLinks;  // page#row of each problem, its page until then; "" for none
+  std::map<std::string, std::string> fPageNames;  // registered, by link name
   std::string fMachine;
   THtmlSite fSite;
   TPageFileNames fFiles;

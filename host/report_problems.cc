@@ -331,7 +331,7 @@ void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, TRe
     }
     const std::string message = Replaced(Replaced(rule.fMessage, "{group}", group), "{severity}", SeverityWord(severity));
     found.emplace(key, TProblem{severity, message, 1, Replaced(rule.fPage, "{group}", LastPathPart(group)),
-                                Text(*instance, rule.fRowKey)});
+                                Text(*instance, rule.fRowKey), group});
     order.push_back(key);
   }
   for (const auto& key : order) problems.push_back(found.at(key));
@@ -421,10 +421,19 @@ ESeverity TRecordSeverities::Of(const ICIMInstance& record) {
   return ESeverity::kInfo;
 }
 
-bool IsProblemPage(const TProblem& problem, const std::string& linkName) {
+// "_2", "_3"...: what the pages of a name already taken get.
+bool IsNumberSuffix(const std::string& text) {
+  return text.size() > 1 && text[0] == '_' &&
+         std::all_of(text.begin() + 1, text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsProblemPage(const TProblem& problem, const std::string& linkName, const std::string& pageName) {
+  if (!problem.fPageName.empty() && problem.fPageName != pageName) return false;
   const std::string link = boost::algorithm::to_lower_copy(linkName);
-  for (const std::string& page : Alternatives(problem.fPage)) {
-    if (boost::algorithm::to_lower_copy(page) == link) return true;
+  for (const std::string& alternative : Alternatives(problem.fPage)) {
+    const std::string page = boost::algorithm::to_lower_copy(alternative);
+    if (page == link) return true;
+    if (!problem.fPageName.empty() && link.rfind(page, 0) == 0 && IsNumberSuffix(link.substr(page.size()))) return true;
   }
   return false;
 }

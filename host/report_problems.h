@@ -55,12 +55,19 @@ struct TProblem {
   size_t fCount;         // instances found
   std::string fPage;     // link names of the pages that may show them, '|' between
   std::string fRowKey;   // the text of the first instance that its row shows
+  // The name its page is registered with, for a problem of one group whose
+  // page's link name is the group's last path part: two logs of one base
+  // name in different folders have the pages "syslog_messages" and
+  // "syslog_messages_2", told apart only by their names. Empty otherwise.
+  std::string fPageName;
 };
 
 // Every rule that some instances meet, in the rules' order, graver first.
 std::vector<TProblem> ReadReportProblems(const TWriter::TNamespacePtr& ns);
 
-// Whether the problem's pages name the page of that link name (in any letter case).
-bool IsProblemPage(const TProblem& problem, const std::string& linkName);
+// Whether the problem's pages name the page of that link name (in any letter
+// case) registered under that page name; a problem with a page name also
+// takes the link name followed by "_2", "_3"...
+bool IsProblemPage(const TProblem& problem, const std::string& linkName, const std::string& pageName);
 
 #endif

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 
@@ -177,3 +178,35 @@ TEST_F(ToolTest, ProgressShowsOnATerminalOnlyAndIsClearedBeforeTheSummary) {
 }
 
 }  // namespace
+
+// Two logs of one file name in different folders get the pages
+// "syslog_messages" and "syslog_messages_2"; each log's problems link to its
+// own page.
+TEST_F(ToolTest, ProblemsOfLogsSharingAFileNameLinkToTheirOwnPages) {
+  // The sample's instances on the bundled schema, which the tool loads itself.
+  std::string sample = TToolRun::ReadFile(std::string(QZA_SOURCE_DIR) + "/samples/linux-server.mof");
+  const std::string include = "#pragma include(\"../schema/schema.mof\")";
+  ASSERT_NE(sample.find(include), std::string::npos);
+  sample.replace(sample.find(include), include.size(), "");
+  const std::string later = run.Write("older-log.mof", sample + R"(
+instance of VKXSG_LinuxEventLogRecord {
+  LogCreationClassName = "VKXSG_MessageLog"; LogName = "/var/log/old/messages";
+  CreationClassName = "VKXSG_LinuxEventLogRecord"; RecordID = "1";
+  MessageTimestamp = "20261101080000.000000-300"; Message = "kernel: sdb: read error on sector 2048";
+};)");
+  ASSERT_EQ(run({"-q", "-f", "html", "-o", run.Output(), later}), 0) << run.Err();
+  const std::string index = run.Read("index.html");
+  for (const auto& expected : {std::make_pair("/var/log/old/messages", "syslog_messages_2.html#t1-r1"),
+                               std::make_pair("/var/log/messages", "syslog_messages.html#t1-r6")}) {
+    const std::string link = std::string("<a href=\"") + expected.second + "\">Error records in " + expected.first + "<";
+    EXPECT_NE(index.find(link), std::string::npos) << expected.first;
+  }
+  ASSERT_EQ(run({"-q", "-f", "inventory", "-o", run.Output(), later}), 0) << run.Err();
+  const nlohmann::json inventory = nlohmann::json::parse(run.Read("index.json"));
+  std::map<std::string, std::string> links;  // message: link
+  for (const nlohmann::json& problem : inventory["problems"]) {
+    links[problem["message"].get<std::string>()] = problem["link"].get<std::string>();
+  }
+  EXPECT_EQ(links["Error records in /var/log/old/messages"], "syslog_messages_2");
+  EXPECT_EQ(links["Error records in /var/log/messages"], "syslog_messages");
+}
