@@ -36,7 +36,7 @@ class THostWriter : public TWriter {
 
   // Files that could not be written. The library absorbs a failing page, so
   // the tool asks here before it calls a report complete.
-  const std::vector<std::string>& GetFailures() const { return fFailures; }
+  virtual const std::vector<std::string>& GetFailures() const { return fFailures; }
   // The properties the comparison left out; they count as volatile too.
   void SetIgnoredProperties(std::vector<TIgnoredProperty> ignored) { fIgnored = std::move(ignored); }
   // The new log records of a comparison, when they were found beforehand
