@@ -15,7 +15,6 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <future>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -23,6 +22,8 @@
 #include <unordered_map>
 #include <utility>
 #include <vector>
+
+#include "core/parallel.h"
 
 namespace NVKXQZA20 {
 
@@ -766,18 +767,6 @@ std::vector<TTextPiece> SplitText(const char* begin, TPosition at, const char* e
     from += pieceBytes;
   }
   return pieces;
-}
-
-// Calls work on count items split in ranges, one per thread: this one and
-// extraThreads more.
-void InParallel(size_t count, unsigned extraThreads, const std::function<void(size_t, size_t)>& work) {
-  const size_t parts = std::min<size_t>(extraThreads + 1, std::max<size_t>(count / 1024, 1));
-  std::vector<std::future<void>> others;
-  for (size_t part = 1; part < parts; ++part) {
-    others.push_back(std::async(std::launch::async, work, count * part / parts, count * (part + 1) / parts));
-  }
-  work(0, count / parts);
-  for (std::future<void>& other : others) other.get();
 }
 
 }  // namespace
@@ -2359,7 +2348,7 @@ void TMofReader::TLoad::ReplaceDuplicates() {
   auto pathOf = [this](size_t i) { return fCreated[i].fInstance->GetReference(fReader.fContext).GetPath(); };
   std::vector<std::pair<size_t, size_t>> byHash(fCreated.size());  // hash, index
   // Taking the paths reads the instances only: the read-ahead threads may share it.
-  InParallel(fCreated.size(), fReader.fReadAheadThreads, [&](size_t begin, size_t end) {
+  InParallel(fCreated.size(), fReader.fReadAheadThreads, 1024, [&](size_t begin, size_t end) {
     for (size_t i = begin; i < end; ++i) byHash[i] = std::make_pair(hash(pathOf(i)), i);
   });
   std::sort(byHash.begin(), byHash.end());

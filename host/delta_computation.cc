@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/parallel.h"
+
 using namespace NVKXQZA20;
 
 namespace {
@@ -112,33 +114,10 @@ bool SameValueText(const TCIMValue& a, const TCIMValue& b) {
   return true;
 }
 
-// Below this many items a second thread costs more than it saves.
-const size_t kHalvesFrom = 20000;
+// Fewer items than this a second thread would cost more than it saves.
+const size_t kLeastPerThread = 10000;
 // The instances of another data source compared at a time.
 const size_t kSlice = 65536;
-
-// Runs work(first, last) over [0, count): a large count in two halves, the
-// second on a thread of its own. The first failure is thrown.
-void InHalves(size_t count, const std::function<void(size_t, size_t)>& work) {
-  if (count < kHalvesFrom) {
-    work(0, count);
-    return;
-  }
-  std::exception_ptr errors[2];
-  auto run = [&](size_t half, size_t first, size_t last) {
-    try {
-      work(first, last);
-    } catch (...) {
-      errors[half] = std::current_exception();
-    }
-  };
-  std::thread second(run, 1, count / 2, count);
-  run(0, 0, count / 2);
-  second.join();
-  for (const std::exception_ptr& error : errors) {
-    if (error) std::rethrow_exception(error);
-  }
-}
 
 // A path is made once, as the value an InstanceName stores; the maps by path
 // view its text.
@@ -231,7 +210,7 @@ class TClassComparison {
           held.emplace_back(base->second, instances[i].get());
         }
       }
-      InHalves(held.size(), [&](size_t first, size_t last) {
+      InParallel(held.size(), 1, kLeastPerThread, [&](size_t first, size_t last) {
         for (size_t i = first; i < last; ++i) CompareProperties(fBase[held[i].first], *held[i].second, declared, source);
       });
     }
@@ -239,7 +218,7 @@ class TClassComparison {
 
   static std::vector<TCIMValue> PathsOf(const std::vector<TInstancePtr>& instances) {
     std::vector<TCIMValue> paths(instances.size());
-    InHalves(instances.size(), [&](size_t first, size_t last) {
+    InParallel(instances.size(), 1, kLeastPerThread, [&](size_t first, size_t last) {
       for (size_t i = first; i < last; ++i) paths[i] = TCIMValue(instances[i]->GetReference().GetPath());
     });
     return paths;
