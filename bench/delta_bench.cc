@@ -8,8 +8,8 @@
 #include <iomanip>
 #include <iostream>
 
-#include "host/collections.h"
-#include "host/delta_computation.h"
+#include "tool/collections.h"
+#include "comparison/delta_computation.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "host/report_tool.h"
+#include "tool/report_tool.h"
 
 namespace fs = std::filesystem;
 

@@ -15,11 +15,11 @@
 #include <regex>
 
 #include "core/mof_reader.h"
-#include "host/collections.h"
+#include "tool/collections.h"
 #include "machine/collector.h"
 #include "machine/command_runner.h"
 #include "machine/mof_text.h"
-#include "tests/host/tool_running.h"
+#include "tests/tool/tool_running.h"
 #include "writer/cim_reading.h"
 
 namespace fs = std::filesystem;

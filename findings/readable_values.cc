@@ -1,0 +1,211 @@
+#include "findings/readable_values.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <regex>
+#include <sstream>
+
+#include "core/status.h"
+
+using NVKXQZA20::ICIMProperty;
+using NVKXQZA20::ICIMPropertyDecl;
+using NVKXQZA20::TCIMDateTime;
+using NVKXQZA20::TQZAException;
+
+enum class EPrefixes { kBinary, kDecimal };
+
+// Which declared units become readable, and how. A PUnit is matched with
+// its multipliers ("* 2^10", "* 10^6") taken off; they scale the value on
+// top of fBaseUnits. The Units texts are those of schemas without PUnit.
+struct TUnitRule {
+  const char* fDeclared;
+  double fBaseUnits;  // base units in one declared unit
+  EPrefixes fPrefixes;
+  const char* fSymbol;  // of the base unit
+};
+
+namespace {
+
+const TUnitRule kUnitRules[] = {
+    {"byte", 1, EPrefixes::kBinary, "B"},
+    {"bit / second", 1, EPrefixes::kDecimal, "bit/s"},
+    {"byte / second", 1, EPrefixes::kDecimal, "B/s"},
+    {"hertz", 1, EPrefixes::kDecimal, "Hz"},
+    {"Bytes", 1, EPrefixes::kBinary, "B"},
+    {"bytes", 1, EPrefixes::kBinary, "B"},
+    {"KiloBytes", 1024, EPrefixes::kBinary, "B"},
+    {"MegaBytes", 1024.0 * 1024, EPrefixes::kBinary, "B"},
+    {"Bits per Second", 1, EPrefixes::kDecimal, "bit/s"},
+    {"KiloBits per Second", 1000, EPrefixes::kDecimal, "bit/s"},
+    {"KiloBits Per Second", 1000, EPrefixes::kDecimal, "bit/s"},
+    {"KiloBytes per Second", 1000, EPrefixes::kDecimal, "B/s"},
+    {"Hertz", 1, EPrefixes::kDecimal, "Hz"},
+    {"MegaHertz", 1e6, EPrefixes::kDecimal, "Hz"},
+};
+
+// Sizes below this (MTUs, sector and block sizes) read best as they are.
+const double kLeastScaledSize = 65536;
+
+const char* const kBinaryPrefixes[] = {"", "Ki", "Mi", "Gi", "Ti", "Pi", "Ei"};
+const char* const kDecimalPrefixes[] = {"", "k", "M", "G", "T", "P", "E"};
+
+// The text of a qualifier of the property's declaration, none when absent.
+std::optional<std::string> QualifierText(const ICIMProperty& property, const char* name) {
+  try {
+    boost::shared_ptr<ICIMPropertyDecl> declaration = property.GetPropertyDecl();
+    if (!declaration) return std::nullopt;
+    bool found = false;
+    auto qualifier = declaration->GetQualifier(name, found);
+    if (!found || !qualifier) return std::nullopt;
+    return qualifier->GetValue().ToString();
+  } catch (const TQZAException&) {
+    return std::nullopt;
+  }
+}
+
+// A PUnit without its multipliers, and what they multiply by.
+std::string PlainUnit(const std::string& unit, double& factor) {
+  static const std::regex kMultiplier(R"(\*\s*(\d+)\s*\^\s*(-?\d+))");
+  factor = 1;
+  for (auto m = std::sregex_iterator(unit.begin(), unit.end(), kMultiplier); m != std::sregex_iterator(); ++m) {
+    factor *= std::pow(std::stod((*m)[1]), std::stod((*m)[2]));
+  }
+  std::istringstream words(std::regex_replace(unit, kMultiplier, " "));
+  std::string plain, word;
+  while (words >> word) plain += (plain.empty() ? "" : " ") + word;
+  return plain;
+}
+
+const TUnitRule* RuleOf(const std::string& declared) {
+  for (const TUnitRule& rule : kUnitRules) {
+    if (declared == rule.fDeclared) return &rule;
+  }
+  return nullptr;
+}
+
+// One decimal at most, none when it is 0: "893.8 GiB", "32 GiB".
+std::string WithPrefix(double value, const TUnitRule& rule) {
+  const bool binary = rule.fPrefixes == EPrefixes::kBinary;
+  const double step = binary ? 1024 : 1000;
+  const char* const* prefixes = binary ? kBinaryPrefixes : kDecimalPrefixes;
+  const size_t count = std::size(kBinaryPrefixes);
+  size_t index = 0;
+  double scaled = std::round(value * 10) / 10;
+  const bool scale = !binary || std::fabs(value) >= kLeastScaledSize;
+  while (scale && index + 1 < count && std::fabs(scaled) >= step) {
+    value /= step;
+    scaled = std::round(value * 10) / 10;
+    ++index;
+  }
+  std::ostringstream text;
+  text.setf(std::ios::fixed);
+  text.precision(scaled == std::floor(scaled) ? 0 : 1);
+  text << scaled << ' ' << prefixes[index] << rule.fSymbol;
+  return text.str();
+}
+
+bool IsNumberType(NVKXQZA20::ECIMType type) {
+  return type >= NVKXQZA20::CIMTypeUInt8 && type <= NVKXQZA20::CIMTypeReal64;
+}
+
+// Where a DMTF date-time has its UTC offset: a sign and three digits of minutes.
+const size_t kOffsetAt = 21;
+const size_t kOffsetLength = 4;
+
+// "UTC" or "UTC-05:00" from the offset of a DMTF date-time.
+std::string OffsetLabel(const std::string& dmtf) {
+  const int minutes = std::atoi(dmtf.substr(kOffsetAt + 1, 3).c_str());
+  if (minutes == 0) return "UTC";
+  char label[32];
+  std::snprintf(label, sizeof label, "UTC%c%02d:%02d", dmtf[kOffsetAt], minutes / 60, minutes % 60);
+  return label;
+}
+
+}  // namespace
+
+void TReadableValues::ReadTimeZone(const boost::shared_ptr<NVKXQZA20::ICIMNamespace>& ns) {
+  fZoneName.clear();
+  if (!ns) return;
+  try {
+    std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>> zones;
+    ns->GetClass("VKXSG_TimeZone")
+        ->EnumerateInstances(NVKXQZA20::TAddToVectorCallback<NVKXQZA20::ICIMInstance>(zones), true);
+    std::string name;
+    for (const auto& zone : zones) {
+      const std::string text = zone->GetProperty("TheTimeZone")->GetValueText();
+      // Collections of different zones (a comparison) name none.
+      if (text.empty() || (!name.empty() && text != name)) return;
+      name = text;
+    }
+    fZoneName = name;
+  } catch (const TQZAException&) {
+    // A repository without a readable time zone names none.
+  }
+}
+
+std::optional<TReadableValue> TReadableValues::Of(const TProperties& sources, const std::string& libraryText) const {
+  if (sources.size() != 1 || !sources.front() || libraryText.empty()) return std::nullopt;
+  const ICIMProperty& property = *sources.front();
+  try {
+    if (property.IsArray()) return std::nullopt;
+    const NVKXQZA20::TCIMValue value = property.GetValue();
+    if (value.IsNull()) return std::nullopt;
+    if (property.GetType() == NVKXQZA20::CIMTypeDateTime) return DateTime(value.ToDateTime(), libraryText);
+    if (IsNumberType(property.GetType()) && libraryText == property.GetValueText()) {
+      return Quantity(property, libraryText);
+    }
+  } catch (const TQZAException&) {
+    // An unreadable value is shown as the library wrote it.
+  }
+  return std::nullopt;
+}
+
+const TReadableValues::TUnit& TReadableValues::UnitOf(const ICIMProperty& property) const {
+  const boost::shared_ptr<ICIMPropertyDecl> declaration = property.GetPropertyDecl();
+  auto known = fUnits.find(declaration.get());
+  if (known != fUnits.end()) return known->second.second;
+  // Bounded, should declarations come and go.
+  if (fUnits.size() >= kMaxKnownUnits) fUnits.clear();
+  TUnit unit;
+  const std::optional<std::string> units = QualifierText(property, "Units");
+  if (const std::optional<std::string> punit = QualifierText(property, "PUnit")) {
+    unit.fRule = RuleOf(PlainUnit(*punit, unit.fFactor));
+  }
+  if (!unit.fRule && units) {
+    unit.fFactor = 1;
+    unit.fRule = RuleOf(*units);
+  }
+  if (unit.fRule) unit.fName = units ? *units : *QualifierText(property, "PUnit");
+  return fUnits.emplace(declaration.get(), std::make_pair(declaration, unit)).first->second.second;
+}
+
+std::optional<TReadableValue> TReadableValues::Quantity(const ICIMProperty& property,
+                                                        const std::string& libraryText) const {
+  const TUnit& unit = UnitOf(property);
+  if (!unit.fRule) return std::nullopt;
+  const double value = property.GetValue().ToReal64();
+  return TReadableValue{WithPrefix(value * unit.fFactor * unit.fRule->fBaseUnits, *unit.fRule),
+                        libraryText + " " + unit.fName, libraryText};
+}
+
+// A timestamp that is just a date (firmware build dates) shows as one;
+// other timestamps get their UTC offset where the collection names its zone.
+std::optional<TReadableValue> TReadableValues::DateTime(const TCIMDateTime& value,
+                                                        const std::string& libraryText) const {
+  const std::string& dmtf = value.ToDMTFString();
+  if (value.IsInterval() || libraryText != value.ToUIString() || dmtf.size() != 25) return std::nullopt;
+  if (dmtf.compare(8, 6, "000000") == 0 && dmtf.compare(15, 6, "000000") == 0) {
+    return TReadableValue{libraryText.substr(0, 10), libraryText, libraryText};
+  }
+  if (fZoneName.empty()) return std::nullopt;
+  // Light, since a log has a timestamp in every row: the text alone, which
+  // sorts as the library's text does.
+  // A log's records mostly share one offset: its label is made once.
+  if (dmtf.compare(kOffsetAt, kOffsetLength, fOffset) != 0) {
+    fOffset = dmtf.substr(kOffsetAt, kOffsetLength);
+    fOffsetLabel = OffsetLabel(dmtf);
+  }
+  return TReadableValue{libraryText + " " + fOffsetLabel, "", ""};
+}

@@ -1,0 +1,68 @@
+// What every concrete writer of the tool shares: the folders it writes to,
+// the writer type it announces and the mode it reads from the context.
+//
+// Files are staged: the library and the writer put every file under the
+// staging folder, which the tool moves over the output folder once the
+// report is complete. Texts that name files (page paths in a trace) are
+// shown with the output folder, where the reader will find them.
+#ifndef QZA_HOST_HOST_WRITER_H
+#define QZA_HOST_HOST_WRITER_H
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "comparison/delta_computation.h"
+#include "writer/writer.h"
+
+struct TWriterSettings {
+  std::string fOutputFolder;   // where the report will be read
+  std::string fStagingFolder;  // where it is written; the output folder when empty
+  std::string fDataFolder;     // the product's data files (device-analysis header)
+  std::string fWriterType;     // announced to the library ("html", "inventory", ...)
+};
+
+class THostWriter : public TWriter {
+ public:
+  explicit THostWriter(TWriterSettings settings);
+
+  // Reads the mode ("default" when the context has none) and points the
+  // library at the staging folder.
+  void Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context,
+                  const std::string& outputTarget) override;
+
+  // Files that could not be written. The library absorbs a failing page, so
+  // the tool asks here before it calls a report complete.
+  virtual const std::vector<std::string>& GetFailures() const { return fFailures; }
+  // The properties the comparison left out; they count as volatile too.
+  void SetIgnoredProperties(std::vector<TIgnoredProperty> ignored) { fIgnored = std::move(ignored); }
+  // The new log records of a comparison, when they were found beforehand
+  // (TDeltaSummary): otherwise the writer looks for them at the end.
+  void SetNewLogRecords(std::vector<TNewLogRecords> records) { fNewLogRecords = std::move(records); }
+
+ protected:
+  const TWriterSettings& Settings() const { return fSettings; }
+  const std::vector<TIgnoredProperty>& IgnoredProperties() const { return fIgnored; }
+  // A staged path as the reader will find it.
+  std::string DisplayPath(const std::string& path) const;
+  // Writes a whole file, or records the failure and throws.
+  void WriteWholeFile(const std::string& path, const std::string& text);
+  // Writes a file through a stream, or records the failure and throws.
+  void WriteStreamedFile(const std::string& path, const std::function<void(std::ostream&)>& write);
+  // Of a comparison: the column labels of the volatile properties (and the
+  // ignored ones) in every class that has them, and the later collections'
+  // new log records.
+  std::set<std::string> VolatileColumnLabels();
+  std::vector<TNewLogRecords> NewLogRecords();
+
+ private:
+  TWriterSettings fSettings;
+  std::vector<std::string> fFailures;
+  std::vector<TIgnoredProperty> fIgnored;
+  std::optional<std::vector<TNewLogRecords>> fNewLogRecords;
+};
+
+#endif

@@ -1,0 +1,174 @@
+#include "forms/html/html_changes.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "forms/html/html_text.h"
+#include "comparison/line_diff.h"
+
+const char kChangesTitle[] = "What changed";
+
+namespace {
+
+// A value longer than this, or of several lines, is shown as a line diff.
+const size_t kLongValue = 160;
+// Unchanged lines shown around a changed one.
+const size_t kContextLines = 2;
+// A line diff shows at most this many lines, a log this many new records;
+// the page stays readable and quick to open.
+const size_t kMaxShownDiffLines = 400;
+const size_t kMaxShownRecords = 1000;
+
+const char kArrow[] = " \xE2\x86\x92 ";
+const char kStep[] = " \xE2\x80\xBA ";
+
+bool IsLong(const std::string& text) { return text.size() > kLongValue || text.find('\n') != std::string::npos; }
+
+bool IsLong(const TChange& change) {
+  if (IsLong(change.fBaseValue)) return true;
+  for (const TChangedValue& other : change.fOthers) {
+    if (IsLong(other.fValue)) return true;
+  }
+  return false;
+}
+
+std::string Span(const std::string& classes, const std::string& text) {
+  return "<span class=\"" + classes + "\">" + EncodeHtmlText(text) + "</span>";
+}
+
+std::string Where(const TChange& change) {
+  std::string where;
+  for (const std::string* part : {&change.fTable, &change.fInstance, &change.fProperty}) {
+    if (!part->empty()) where += (where.empty() ? "" : kStep) + *part;
+  }
+  return Span("where", where);
+}
+
+// Shown lines: changed ones with their context, the rest as a count.
+std::string LineDiffHtml(const std::string& base, const std::string& other) {
+  const TLineDiff diff = DiffLines(base, other);
+  const std::vector<TDiffLine>& lines = diff.fLines;
+  std::vector<bool> shown(lines.size(), false);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].fChange == ELineChange::kKept) continue;
+    const size_t first = i < kContextLines ? 0 : i - kContextLines;
+    for (size_t j = first; j < lines.size() && j <= i + kContextLines; ++j) shown[j] = true;
+  }
+  std::string html = "<pre class=\"line-diff\">";
+  size_t skipped = 0;
+  size_t written = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!shown[i] || written >= kMaxShownDiffLines) {
+      ++skipped;
+      continue;
+    }
+    if (skipped) html += Span("skip", "\xE2\x80\xA6 " + CountedNoun(skipped, "line", "lines") + "\n");
+    skipped = 0;
+    ++written;
+    const ELineChange change = lines[i].fChange;
+    const std::string mark = change == ELineChange::kAdded ? "+ " : change == ELineChange::kRemoved ? "- " : "  ";
+    const std::string classes = change == ELineChange::kAdded ? "ins" : change == ELineChange::kRemoved ? "del" : "kept";
+    html += Span(classes, mark + std::string(lines[i].fText) + "\n");
+  }
+  if (skipped) html += Span("skip", "\xE2\x80\xA6 " + CountedNoun(skipped, "line", "lines") + "\n");
+  if (!diff.fShortest) html += Span("skip", "(too many changes to pair the lines: all changed lines are listed)\n");
+  return html + "</pre>";
+}
+
+std::string ChangeHtml(const TChange& change) {
+  std::string html = "<li>" + Where(change);
+  if (change.fKind != EChangeKind::kChanged) {
+    const std::string classes = change.fKind == EChangeKind::kMissing ? "missing" : "unique";
+    return html + ": " + Span(classes, change.fWhere) + "</li>\n";
+  }
+  const bool several = change.fOthers.size() > 1;
+  if (IsLong(change) && change.fBaseShown) {
+    for (const TChangedValue& other : change.fOthers) {
+      html += several ? " " + Span("source", other.fCollection) : "";
+      html += LineDiffHtml(change.fBaseValue, other.fValue);
+    }
+    return html + "</li>\n";
+  }
+  html += ": " + (change.fBaseShown ? Span("old", change.fBaseValue) : Span("source", "(base not shown)")) + kArrow;
+  for (size_t i = 0; i < change.fOthers.size(); ++i) {
+    html += (i ? "; " : "") + Span("new", change.fOthers[i].fValue);
+    if (several) html += " (" + Span("source", change.fOthers[i].fCollection) + ")";
+  }
+  return html + "</li>\n";
+}
+
+// Lists go to the page change by change: a large comparison's list is
+// hundreds of megabytes, never held whole.
+void WriteList(std::ostream& out, const std::vector<const TChange*>& changes) {
+  out << "<ul class=\"changes\">\n";
+  for (const TChange* change : changes) out << ChangeHtml(*change);
+  out << "</ul>\n";
+}
+
+void WritePageChanges(std::ostream& out, const TPageChanges& page) {
+  std::vector<const TChange*> lasting;
+  std::vector<const TChange*> volatileOnes;
+  for (const TChange& change : page.fChanges) (change.fVolatile ? volatileOnes : lasting).push_back(&change);
+  out << "<section class=\"changes-page\">\n<h2><a href=\"" << EncodeHtmlText(page.fFile) << "\">"
+      << EncodeHtmlText(page.fTitle) << "</a> " << Span("badge", CountedNoun(lasting.size(), "change", "changes"))
+      << "</h2>\n";
+  if (!lasting.empty()) WriteList(out, lasting);
+  if (!volatileOnes.empty()) {
+    out << "<details class=\"volatile\">\n<summary>"
+        << EncodeHtmlText(CountedNoun(volatileOnes.size(), "volatile value", "volatile values"))
+        << " (clocks, counters, free memory, process times)</summary>\n";
+    WriteList(out, volatileOnes);
+    out << "</details>\n";
+  }
+  out << "</section>\n";
+}
+
+std::string LogHtml(const TShownLogRecords& log) {
+  std::string html = "<section class=\"changes-log\">\n<h3>" + EncodeHtmlText(log.fLog) + ": " +
+                     EncodeHtmlText(CountedNoun(log.fRecords.size(), "new record", "new records")) + " since the base" +
+                     " (" + Span("source", log.fCollection) + ")</h3>\n<table class=\"new-records\">\n<thead><tr>"
+                     "<th scope=\"col\">Time</th><th scope=\"col\">Message</th></tr></thead>\n<tbody>\n";
+  const size_t shown = std::min(log.fRecords.size(), kMaxShownRecords);
+  for (size_t i = 0; i < shown; ++i) {
+    html += "<tr><td class=\"time\">" + EncodeHtmlText(log.fRecords[i].first) + "</td><td>" +
+            EncodeHtmlText(log.fRecords[i].second) + "</td></tr>\n";
+  }
+  html += "</tbody>\n</table>\n";
+  if (shown < log.fRecords.size()) {
+    html += "<p class=\"note\">The first " + std::to_string(shown) + " are shown.</p>\n";
+  }
+  return html + "</section>\n";
+}
+
+}  // namespace
+
+size_t RecordCount(const std::vector<TShownLogRecords>& logs) {
+  size_t count = 0;
+  for (const TShownLogRecords& log : logs) count += log.fRecords.size();
+  return count;
+}
+
+void WriteChangesPageBody(std::ostream& out, const TChangeList& changes, const std::vector<TShownLogRecords>& logs,
+                          const std::vector<std::string>& ignored) {
+  std::string html = "<h1>" + std::string(kChangesTitle) + "</h1>\n<p class=\"lead changes-summary\">" +
+                     EncodeHtmlText(ChangesSummary(CountsOf(changes, RecordCount(logs)))) +
+                     ". One line per difference from the base: where it is (table, instance, property), then the "
+                     "base value and the other. Values that change by themselves (clocks, counters, free memory, "
+                     "process times) are folded under each page.</p>\n";
+  if (!ignored.empty()) {
+    std::string names;
+    for (const std::string& name : ignored) names += (names.empty() ? "" : ", ") + name;
+    html += "<p class=\"note\">Not compared (--ignore): " + EncodeHtmlText(names) + ".</p>\n";
+  }
+  out << html;
+  bool any = false;
+  for (const TPageChanges& page : changes.Pages()) {
+    if (page.fChanges.empty()) continue;
+    any = true;
+    WritePageChanges(out, page);
+  }
+  if (!any) out << "<p class=\"note\">The comparison pages show no difference.</p>\n";
+  out << "<h2 id=\"new-log-records\">New log records</h2>\n";
+  if (logs.empty()) out << "<p class=\"note\">No log has records newer than the base's.</p>\n";
+  for (const TShownLogRecords& log : logs) out << LogHtml(log);
+}

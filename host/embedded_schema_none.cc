@@ -1,3 +1,0 @@
-#include "host/embedded_schema.h"
-
-std::string_view EmbeddedSchema() { return {}; }

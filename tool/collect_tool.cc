@@ -1,0 +1,115 @@
+#include "tool/collect_tool.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <boost/program_options.hpp>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+
+#include "forms/display_text.h"
+#include "tool/machine_collections.h"
+#include "tool/report_progress.h"
+
+namespace po = boost::program_options;
+using namespace NVKXQZA20::NMachine;
+
+namespace {
+
+struct TCollectOptions {
+  std::string fOutput = "qza-collection.mof";
+  std::string fFromSos;
+  size_t fLogMegabytes = 8;
+  bool fQuiet = false;
+  bool fHelp = false;
+};
+
+po::options_description CollectOptions(TCollectOptions& o) {
+  po::options_description d("Options");
+  d.add_options()
+      ("output,o", po::value(&o.fOutput)->value_name("FILE"), "collection file (default qza-collection.mof)")
+      ("from-sos", po::value(&o.fFromSos)->value_name("PATH"), "read a sos report (folder or archive), not this machine")
+      ("log-mb", po::value(&o.fLogMegabytes)->value_name("N"), "keep the last N MB of each log (default 8)")
+      ("quiet,q", po::bool_switch(&o.fQuiet), "no progress and no summary on standard error")
+      ("help,h", po::bool_switch(&o.fHelp), "this help");
+  return d;
+}
+
+std::string Usage() {
+  TCollectOptions options;
+  std::ostringstream text;
+  text << "usage: qzareport collect [OPTIONS]\n"
+          "Writes the collection of this machine (or of a sos report) to one MOF file,\n"
+          "which qzareport reports like any collection. Runs without root; what needs\n"
+          "root or a missing tool is said in the collection's own log.\n\n"
+       << CollectOptions(options);
+  return text.str();
+}
+
+// Only a collection that collect wrote itself is ever replaced: -o may name
+// a case's notes or an input by mistake.
+void CheckReplaceable(const std::string& path) {
+  struct stat status;
+  if (::lstat(path.c_str(), &status) != 0) return;
+  std::ifstream file(path, std::ios::binary);
+  std::string heading;
+  if (!S_ISREG(status.st_mode) || !std::getline(file, heading) || heading != kCollectionHeading) {
+    throw po::error(path + ": exists and is not a collection written by qzareport collect; name a new file");
+  }
+}
+
+// The file appears whole or not at all.
+void WriteWhole(const std::string& path, const std::string& text) {
+  const std::string staging = path + ".partial-" + std::to_string(::getpid());
+  std::ofstream file(staging, std::ios::binary);
+  file << text;
+  file.close();
+  if (!file || std::rename(staging.c_str(), path.c_str()) != 0) {
+    std::remove(staging.c_str());
+    throw std::runtime_error(path + ": cannot write the collection");
+  }
+}
+
+}  // namespace
+
+int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
+  TCollectOptions options;
+  try {
+    po::variables_map values;
+    po::store(po::command_line_parser(argc, argv).options(CollectOptions(options)).run(), values);
+    po::notify(values);
+    if (options.fOutput.empty()) throw po::error("--output needs a file");
+    if (options.fLogMegabytes == 0 || options.fLogMegabytes > 4096) throw po::error("--log-mb must be 1 to 4096");
+    CheckReplaceable(options.fOutput);
+  } catch (const po::error& e) {
+    err << "qzareport collect: " << VisibleText(e.what()) << "\nTry 'qzareport collect --help'.\n";
+    return 2;
+  }
+  if (options.fHelp) {
+    out << Usage();
+    return 0;
+  }
+  const auto started = std::chrono::steady_clock::now();
+  TReportProgress progress(err, errIsTerminal && !options.fQuiet);
+  auto step = [&progress](const std::string& what) { progress.StepStarted("collecting " + what); };
+  try {
+    const size_t logBytes = options.fLogMegabytes << 20;
+    const TCollection collection = options.fFromSos.empty() ? CollectLiveMachine(logBytes, step)
+                                                            : CollectSosReport(options.fFromSos, logBytes, step);
+    WriteWhole(options.fOutput, collection.Text());
+    progress.Clear();
+    if (!options.fQuiet) {
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      err << "qzareport: " << collection.InstanceCount() << " instances collected in " << std::fixed
+          << std::setprecision(seconds < 1 ? 2 : 1) << seconds << " s: " << options.fOutput << "\n";
+    }
+    return 0;
+  } catch (const std::exception& e) {
+    progress.Clear();
+    err << "qzareport collect: " << VisibleText(e.what()) << "\n";
+    return 1;
+  }
+}

@@ -1,0 +1,3 @@
+#include "tool/embedded_schema.h"
+
+std::string_view EmbeddedSchema() { return {}; }

@@ -1,0 +1,50 @@
+// The command line of qzareport.
+//
+//   qzareport [OPTIONS] [COLLECTION.mof ...]
+//
+// Parsing never exits: it returns the options or throws TUsageError, whose
+// message the tool prints before exiting with status 2.
+#ifndef QZA_HOST_TOOL_OPTIONS_H
+#define QZA_HOST_TOOL_OPTIONS_H
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "comparison/delta_computation.h"
+
+class TUsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct TToolOptions {
+  std::vector<std::string> fCollections;  // empty: the bundled Linux sample
+  std::string fOutputFolder = "qza-report";
+  std::string fFormat = "html";
+  std::string fMode = "default";
+  bool fXCM = false;                       // the service processor is an XCM, whatever the collection says
+  bool fNoXCM = false;                     // it is not; neither: the collection tells
+  bool fEsxi = false;                      // the ESXi report, whatever the collection
+  std::string fPage;                       // a single page through TReport::GetPage
+  std::string fWriterType;                 // "" leaves the format's own type
+  std::map<std::string, std::string> fContext;
+  std::vector<TIgnoredProperty> fIgnored;  // left out of a comparison
+  std::string fDataFolder;
+  std::string fRemoteBMC;
+  std::string fLogFile;                    // "" means qza.log in the output folder
+  int fLogLevel = 3;
+  std::string fSchema;                     // "" is the bundled schema, "none" loads none
+  std::vector<std::string> fIncludeFolders;  // collections may include files below these too
+  bool fCheck = false;
+  bool fStrict = false;
+  bool fQuiet = false;
+  bool fHelp = false;
+  bool fVersion = false;
+};
+
+TToolOptions ParseToolOptions(int argc, const char* const argv[]);
+std::string ToolUsage();
+
+#endif
