@@ -1,3 +1,8 @@
+// comparison/ — the differences between collections: this computation, the
+// change list of the What changed page (change_list.h) and the line
+// difference of long values (line_diff.h). Uses the report library and the
+// core only.
+//
 // The comparison of several collections: finds what differs between the data
 // sources of a repository (data source 0 is the base) and stores it in data
 // source 0 as the comparison results the report's comparison pages read, then

@@ -1,3 +1,7 @@
+// findings/ — what the host finds in a collection beyond the library's pages:
+// the problems list and its severity rules (here) and values made readable
+// (readable_values.h). Uses the report library and the core only.
+//
 // What needs attention on the reported machine, read from the repository by
 // a table of rules (class, property, condition, severity, message, page),
 // for the index of every output format; and the severity of a log record,

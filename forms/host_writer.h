@@ -1,3 +1,8 @@
+// forms/ — the output forms. This folder holds what every writer shares (this
+// base, the ESXi and pipelined writers, file names, display text, JSON
+// values, the report summary); html/, documents/ and traces/ hold the forms.
+// Uses the findings and the comparison, never the tool.
+//
 // What every concrete writer of the tool shares: the folders it writes to,
 // the writer type it announces and the mode it reads from the context.
 //

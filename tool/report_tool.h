@@ -1,3 +1,7 @@
+// tool/ — the qzareport command: options, loading collections (files, sos
+// reports, a live machine), the output folder, progress, collecting. Uses
+// every other room of the host and machine/; none of them uses it.
+//
 // The qzareport tool: loads the collections, runs the report library with
 // the chosen writer, and puts the finished report in place.
 #ifndef QZA_HOST_REPORT_TOOL_H

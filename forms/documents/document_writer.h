@@ -1,3 +1,6 @@
+// forms/documents/ — the text and inventory documents: this page model and
+// its two renderers. Uses forms/ and what forms/ may use.
+//
 // A writer that turns the library's output calls into a model of each page
 // (titles and tables of cells) and hands every finished page, then the
 // index, to a renderer. The text and inventory writers are such renderers:

@@ -1,3 +1,7 @@
+// forms/html/ — the HTML site: this writer, its site (index, navigation,
+// search), tables, texts, assets and the What changed page. Uses forms/ and
+// what forms/ may use.
+//
 // The HTML writer: turns a report into a folder that opens in any browser,
 // without a server or network: index.html (machine summary, its problems
 // linked to their rows, contents and a search over the whole report; in a

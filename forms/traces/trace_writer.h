@@ -1,3 +1,6 @@
+// forms/traces/ — traces of the library's calls, one JSON line each, for the
+// Linux and the ESXi report. Uses forms/ and what forms/ may use.
+//
 // The trace writer: records every output operation call as one line of
 // JSON, ["Operation", argument, ...], so that a report can be checked call
 // by call. A full report streams the lines to its sink (trace.jsonl); the
