@@ -1,11 +1,15 @@
 #include "tool/collect_tool.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <boost/program_options.hpp>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <sstream>
@@ -61,13 +65,28 @@ void CheckReplaceable(const std::string& path) {
   }
 }
 
-// The file appears whole or not at all.
+// Writes all of text to the descriptor; false on any failure.
+bool WriteAll(int descriptor, const std::string& text) {
+  for (size_t done = 0; done < text.size();) {
+    const ssize_t written = ::write(descriptor, text.data() + done, text.size() - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<size_t>(written);
+  }
+  return true;
+}
+
+// The file appears whole or not at all. Its staging file is new, with a name
+// nobody can foresee, and never reached through a link: in a folder others
+// may write to, nothing planted there is overwritten.
 void WriteWhole(const std::string& path, const std::string& text) {
-  const std::string staging = path + ".partial-" + std::to_string(::getpid());
-  std::ofstream file(staging, std::ios::binary);
-  file << text;
-  file.close();
-  if (!file || std::rename(staging.c_str(), path.c_str()) != 0) {
+  std::string staging = path + ".partial-XXXXXX";
+  const int descriptor = ::mkostemp(staging.data(), O_CLOEXEC);
+  if (descriptor < 0) throw std::runtime_error(path + ": cannot write the collection: " + std::strerror(errno));
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  const bool written = ::fchmod(descriptor, 0666 & ~mask) == 0 && WriteAll(descriptor, text);
+  if (::close(descriptor) != 0 || !written || std::rename(staging.c_str(), path.c_str()) != 0) {
     std::remove(staging.c_str());
     throw std::runtime_error(path + ": cannot write the collection");
   }

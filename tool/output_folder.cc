@@ -27,11 +27,13 @@ const char kMarkerNote[] =
     "A report written by qzareport, which replaces this folder only while it holds nothing but these files.";
 const char kWhatIsReplaced[] = " (qzareport replaces only a new or empty folder, or a report that it wrote)";
 
-// What a folder holds, by path inside it: folders, files with their sizes,
-// and the first entry that is neither (a link, a device...).
+// What a folder holds, by path inside it: folders, files with their sizes
+// and modification times, and the first entry that is neither (a link, a
+// device...).
 struct TFolderContent {
   std::set<std::string> fFolders;
   std::map<std::string, uintmax_t> fFiles;
+  std::map<std::string, int64_t> fModified;
   std::string fOther;
 };
 
@@ -43,7 +45,9 @@ TFolderContent ContentOf(const fs::path& folder) {
     if (fs::is_directory(status)) {
       content.fFolders.insert(name);
     } else if (fs::is_regular_file(status)) {
-      if (name != kReportMarker) content.fFiles[name] = entry->file_size();
+      if (name == kReportMarker) continue;
+      content.fFiles[name] = entry->file_size();
+      content.fModified[name] = entry->last_write_time().time_since_epoch().count();
     } else if (content.fOther.empty()) {
       content.fOther = name;
     }
@@ -51,39 +55,63 @@ TFolderContent ContentOf(const fs::path& folder) {
   return content;
 }
 
-json MarkerOf(const TFolderContent& content) {
-  return json{{"note", kMarkerNote}, {"folders", content.fFolders}, {"files", content.fFiles}};
+// The folder itself, which a rename keeps and a copy does not: a marker
+// copied into another folder (unpacked from an archive, say) names another.
+std::string IdentityOf(const fs::path& folder) {
+  struct stat status;
+  if (::lstat(folder.c_str(), &status) != 0) return "";
+  return std::to_string(status.st_dev) + ":" + std::to_string(status.st_ino);
 }
 
-// Why the folder may not be replaced; "" when it is empty, or a report of
-// qzareport holding nothing that the report did not hold.
-std::string WhyNotReplaceable(const fs::path& folder) {
+json MarkerOf(const TFolderContent& content, const std::string& identity) {
+  return json{{"note", kMarkerNote},        {"folder", identity},
+              {"folders", content.fFolders}, {"files", content.fFiles},
+              {"modified", content.fModified}};
+}
+
+// Whether a folder may be replaced: fWhyNot says why not; a report whose
+// marker was not written for this very folder (a copy, an older version's,
+// a forgery) is only set aside, never deleted.
+struct TReplaceable {
+  std::string fWhyNot;
+  bool fBound = true;
+};
+
+std::string WhyNotListed(const TFolderContent& content, const json& marker) {
+  if (!content.fOther.empty()) return "holds " + content.fOther + ", which qzareport did not write";
+  const auto folders = marker["folders"].get<std::set<std::string>>();
+  const auto files = marker["files"].get<std::map<std::string, uintmax_t>>();
+  const auto modified = marker.value("modified", std::map<std::string, int64_t>());
+  for (const std::string& name : content.fFolders) {
+    if (folders.count(name) == 0) return "holds " + name + ", which qzareport did not write";
+  }
+  for (const auto& written : content.fFiles) {
+    const auto known = files.find(written.first);
+    if (known == files.end()) return "holds " + written.first + ", which qzareport did not write";
+    const auto time = modified.find(written.first);
+    if (known->second != written.second || (time != modified.end() && time->second != content.fModified.at(written.first))) {
+      return "holds " + written.first + ", changed since qzareport wrote it";
+    }
+  }
+  return "";
+}
+
+TReplaceable ReplaceableOf(const fs::path& folder) {
   try {
-    if (fs::is_empty(folder)) return "";
+    if (fs::is_empty(folder)) return {};
     // The marker first: a large folder of the user's is not walked through.
     std::ifstream file(folder / kReportMarker, std::ios::binary);
     if (!fs::is_regular_file(fs::symlink_status(folder / kReportMarker)) || !file) {
-      return "is not empty and is not a report of qzareport";
+      return {"is not empty and is not a report of qzareport"};
     }
     const json marker = json::parse(file, nullptr, false);
     if (!marker.is_object() || !marker.contains("folders") || !marker.contains("files")) {
-      return "holds a damaged " + std::string(kReportMarker) + " marker";
+      return {"holds a damaged " + std::string(kReportMarker) + " marker"};
     }
-    const TFolderContent content = ContentOf(folder);
-    if (!content.fOther.empty()) return "holds " + content.fOther + ", which qzareport did not write";
-    const auto folders = marker["folders"].get<std::set<std::string>>();
-    const auto files = marker["files"].get<std::map<std::string, uintmax_t>>();
-    for (const std::string& name : content.fFolders) {
-      if (folders.count(name) == 0) return "holds " + name + ", which qzareport did not write";
-    }
-    for (const auto& written : content.fFiles) {
-      const auto known = files.find(written.first);
-      if (known == files.end()) return "holds " + written.first + ", which qzareport did not write";
-      if (known->second != written.second) return "holds " + written.first + ", changed since qzareport wrote it";
-    }
-    return "";
+    const std::string identity = marker.value("folder", std::string());
+    return {WhyNotListed(ContentOf(folder), marker), !identity.empty() && identity == IdentityOf(folder)};
   } catch (const std::exception& e) {
-    return std::string("cannot be checked: ") + e.what();
+    return {std::string("cannot be checked: ") + e.what()};
   }
 }
 
@@ -110,6 +138,16 @@ bool IsWithin(const fs::path& inner, const fs::path& outer) {
   return true;
 }
 
+// A mount point cannot be renamed, so the finished report could never take
+// its place: refused before anything is read, not once the report is written.
+void RefuseMountPoint(const fs::path& target) {
+  struct stat folder, parent;
+  if (::lstat(target.c_str(), &folder) != 0 || ::stat(target.parent_path().c_str(), &parent) != 0) return;
+  if (folder.st_dev != parent.st_dev || folder.st_ino == parent.st_ino) {
+    throw TUsageError(target.string() + ": is a mount point; name a folder below it");
+  }
+}
+
 // Refuses what the report may never replace, whatever the folder holds.
 void CheckPlace(const fs::path& target, const std::vector<TRunInput>& inputs) {
   std::error_code error;
@@ -118,6 +156,7 @@ void CheckPlace(const fs::path& target, const std::vector<TRunInput>& inputs) {
   if (fs::exists(status) && !fs::is_directory(status)) {
     throw TUsageError(target.string() + ": is not a folder" + kWhatIsReplaced);
   }
+  RefuseMountPoint(target);
   const fs::path place = RealPath(target);
   const fs::path here = RealPath(fs::current_path());
   if (IsWithin(here, place)) {
@@ -161,7 +200,7 @@ TOutputFolder::TOutputFolder(const std::string& target, const std::vector<TRunIn
   try {
     CreateTarget();
     Lock();
-    const std::string why = WhyNotReplaceable(fTarget);
+    const std::string why = ReplaceableOf(fTarget).fWhyNot;
     if (!why.empty()) throw TUsageError(Target() + ": " + why + kWhatIsReplaced);
     fStaging = FolderBeside(fTarget, ".partial-");
   } catch (...) {
@@ -210,7 +249,8 @@ void TOutputFolder::Lock() {
 void TOutputFolder::Commit() {
   const std::string marker = Staging() + "/" + kReportMarker;
   std::ofstream file(marker, std::ios::binary);
-  file << MarkerOf(ContentOf(fStaging)).dump(1, ' ', false, json::error_handler_t::replace) << "\n";
+  file << MarkerOf(ContentOf(fStaging), IdentityOf(fStaging)).dump(1, ' ', false, json::error_handler_t::replace)
+       << "\n";
   file.close();
   if (!file) throw std::runtime_error(marker + ": cannot write the file");
   if (!IsSameFile(fLock, fTarget)) {
@@ -226,7 +266,8 @@ void TOutputFolder::Commit() {
     fs::remove(aside, ignored);
     throw std::runtime_error(Target() + ": cannot put the report in place: " + error.message());
   }
-  const std::string why = WhyNotReplaceable(aside);
+  const TReplaceable previous = ReplaceableOf(aside);
+  const std::string& why = previous.fWhyNot;
   if (why.empty()) fs::rename(fStaging, fTarget, error);
   if (!why.empty() || error) {
     std::error_code ignored;
@@ -236,7 +277,11 @@ void TOutputFolder::Commit() {
                                           : why + " while the run was writing; the new report is dropped"));
   }
   fCommitted = true;
-  fs::remove_all(aside, error);
+  if (previous.fBound) {
+    fs::remove_all(aside, error);
+  } else {
+    fKeptAside = aside.string();
+  }
 }
 
 void TOutputFolder::Release() {

@@ -2,8 +2,10 @@
 // read, the report is written into a staging folder beside it, and the
 // finished report replaces it whole. Only an empty folder or a report that
 // qzareport wrote itself is ever replaced: each report holds a marker
-// (kReportMarker) listing its files and sizes, and a folder holding anything
-// else, a file, the current folder or one of the run's inputs is refused.
+// (kReportMarker) naming the folder it was written for and listing its
+// files, their sizes and times, and a folder holding anything else, a file,
+// the current folder or one of the run's inputs is refused. A report whose
+// marker names another folder is set aside, not deleted.
 //
 //   TOutputFolder folder("qza-report", {{"the collection", "linux.mof"}});  // TUsageError when refused
 //   WriteReportInto(folder.Staging());
@@ -45,6 +47,12 @@ class TOutputFolder {
   // cannot be done.
   void Commit();
 
+  // After Commit, the folder beside the target where the previous report was
+  // set aside rather than deleted, since its marker was not written for that
+  // folder (a copy, an older version's report, a forgery); "" when it was
+  // deleted or there was none.
+  const std::string& KeptAside() const { return fKeptAside; }
+
  private:
   void CreateTarget();
   void Lock();
@@ -53,6 +61,7 @@ class TOutputFolder {
   std::filesystem::path fTarget;
   std::filesystem::path fStaging;
   std::vector<std::filesystem::path> fCreated;  // folders this run made, outermost first
+  std::string fKeptAside;
   int fLock = -1;
   bool fCommitted = false;
 };

@@ -1,5 +1,7 @@
 #include "tool/report_tool.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <chrono>
 #include <fstream>
@@ -272,6 +274,10 @@ void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoad
   }
   log.Close();
   folder.Commit();
+  if (!folder.KeptAside().empty()) {
+    Say(err, folder.Target() + ": the report there was not marked for this folder (a copy, or an older version's); it is kept in " +
+                 folder.KeptAside());
+  }
 }
 
 // 143 pages written (12 without content) in 2.4 s: /path/to/report
@@ -301,6 +307,8 @@ void RefuseWhatEsxiLacks(const TToolOptions& options, size_t collections) {
   }
 }
 
+const char kLogRole[] = "the log file";
+
 // What the run reads, and the log it writes beside the report: none of
 // them may lie in the folder that the report replaces.
 std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSettings& settings) {
@@ -309,8 +317,31 @@ std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSetti
   if (options.fSchema != "none") inputs.push_back({"the schema folder", options.fSchema});
   for (const std::string& file : settings.fSchemaFiles) inputs.push_back({"the schema file", file});
   inputs.push_back({"the data folder", options.fDataFolder});
-  inputs.push_back({"the log file", options.fLogFile});
+  inputs.push_back({kLogRole, options.fLogFile});
   return inputs;
+}
+
+// The log replaces the file it names, so a regular file there may only be
+// empty or a log this tool wrote (each line a level 0 to 3, a tab, a
+// message), and never a file the run reads.
+void CheckLogFile(const std::string& log, const std::vector<TRunInput>& inputs) {
+  struct stat named;
+  if (log.empty() || ::stat(log.c_str(), &named) != 0) return;
+  for (const TRunInput& input : inputs) {
+    struct stat read;
+    if (input.fRole != kLogRole && !input.fPath.empty() && ::stat(input.fPath.c_str(), &read) == 0 &&
+        read.st_dev == named.st_dev && read.st_ino == named.st_ino) {
+      throw TUsageError(log + ": the log file is " + input.fRole + "; name a new file");
+    }
+  }
+  if (!S_ISREG(named.st_mode)) return;  // /dev/stderr, a pipe: nothing to lose
+  std::ifstream file(log, std::ios::binary);
+  std::string line;
+  const bool isLog = !std::getline(file, line) ||
+                     (line.size() >= 2 && line[0] >= '0' && line[0] <= '3' && line[1] == '\t');
+  if (!isLog) {
+    throw TUsageError(log + ": exists and is not a log written by qzareport; name a new file");
+  }
 }
 
 bool gLeaveRepositoriesAtExit = false;
@@ -334,7 +365,9 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
   TLoadSettings settings = LoadSettingsOf(options, warnings);
   if (options.fCheck) return Check(LoadWithWarnings(settings, warnings), settings, out);
   // Refused before a long load, and locked against a second run.
-  TOutputFolder folder(options.fOutputFolder, RunInputsOf(options, settings));
+  const std::vector<TRunInput> inputs = RunInputsOf(options, settings);
+  CheckLogFile(options.fLogFile, inputs);
+  TOutputFolder folder(options.fOutputFolder, inputs);
   // A single page goes to standard output and has neither progress nor summary.
   const bool wholeReport = options.fPage.empty();
   TReportProgress progress(err, errIsTerminal && wholeReport && !options.fQuiet);

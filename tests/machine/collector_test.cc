@@ -153,8 +153,12 @@ TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
   EXPECT_NE(run.Err().find("is not a collection written by qzareport collect"), std::string::npos) << run.Err();
   EXPECT_EQ(TToolRun::ReadFile(notes), "the case's notes\n");
   const std::string collection = run.Path("live.mof");
+  // A link planted where the file was once staged is never followed.
+  const std::string victim = run.Write("victim.txt", "another user's file\n");
+  fs::create_symlink(victim, collection + ".partial-" + std::to_string(::getpid()));
   ASSERT_EQ(run({"collect", "-q", "-o", collection}), 0) << run.Err();
   ASSERT_EQ(run({"collect", "-q", "-o", collection}), 0) << run.Err();
+  EXPECT_EQ(TToolRun::ReadFile(victim), "another user's file\n");
   ASSERT_EQ(run({"--schema", kSchema, "--check", collection}), 0) << run.Err();
   EXPECT_EQ(run.Err().find("warning"), std::string::npos) << run.Err();
   ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), collection}), 0) << run.Err();

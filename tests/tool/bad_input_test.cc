@@ -8,9 +8,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -262,6 +265,30 @@ TEST_F(BadInputTest, OutputFolderIsReplacedOnlyWhenEmptyOrAReportOfTheTool) {
   }
 }
 
+// A marker copied into a folder (unpacked from a customer's archive, say)
+// lists that folder's files but was not written for it: the folder is set
+// aside whole, never deleted.
+TEST_F(BadInputTest, ForgedMarkerNeverLosesTheFilesItLists) {
+  const std::string collection = run.Write("linux.mof", CollectionWithText("srv01"));
+  const std::string mine = "the customer's notes\n";
+  for (const char* folder : {"unpacked", "unpacked-stale"}) {
+    fs::create_directories(run.Path(folder));
+    run.Write(std::string(folder) + "/notes.txt", mine);
+    run.Write(std::string(folder) + "/.qzareport",
+              std::string(R"({"folders": [], "files": {"notes.txt": 21})") +
+                  (std::string(folder) == "unpacked" ? "}" : R"(, "folder": "1:2"})"));
+  }
+  for (const char* folder : {"unpacked", "unpacked-stale"}) {
+    ASSERT_EQ(0, run({"--schema", "none", "-f", "trace", "-o", run.Path(folder), collection})) << run.Err();
+    EXPECT_NE(std::string::npos, run.Err().find("it is kept in " + run.Path(folder) + ".previous-")) << run.Err();
+  }
+  size_t kept = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(run.Folder())) {
+    kept += entry.path().filename() == "notes.txt" && TToolRun::ReadFile(entry.path().string()) == mine;
+  }
+  EXPECT_EQ(2u, kept);
+}
+
 // The second of two runs into one folder finds it locked by the first and
 // is refused; the first run's report is never replaced behind its back.
 TEST_F(BadInputTest, SecondRunIntoAFolderBeingWrittenIsRefused) {
@@ -327,6 +354,44 @@ TEST_F(BadInputTest, LongHostNameIsShortenedInHeadingsAndKeptInTables) {
     EXPECT_LT(size, 8u * name.size());
     EXPECT_GE(holdingTheName, 1u);
   }
+}
+
+// The log replaces its file: never an input of the run or a file of the user's.
+TEST_F(BadInputTest, LogReplacesOnlyALogOfTheTool) {
+  const std::string collection = run.Write("linux.mof", CollectionWithText("srv01"));
+  const std::string notes = run.Write("notes.txt", "my notes\n");
+  const std::string log = run.Path("run.log");
+  const struct {
+    std::string fLog;
+    int fStatus;
+    std::string fMessage;
+  } cases[] = {
+      {collection, 2, collection + ": the log file is the collection; name a new file"},
+      {notes, 2, notes + ": exists and is not a log written by qzareport; name a new file"},
+      {log, 0, ""},
+      {log, 0, ""},  // the log of the run before
+  };
+  for (const auto& c : cases) {
+    const TFolderSnapshot before = SnapshotOf(run.Folder());
+    const int status = run({"--schema", "none", "-q", "--log", c.fLog, "-o", run.Output(), collection});
+    if (c.fStatus == 0) {
+      EXPECT_EQ(0, status) << run.Err();
+    } else {
+      ExpectRejection(status, c.fMessage + "\n", before, c.fStatus);
+    }
+  }
+}
+
+TEST_F(BadInputTest, MountPointIsRefusedBeforeAnythingIsWritten) {
+  const std::string collection = run.Write("linux.mof", CollectionWithText("srv01"));
+  fs::create_directories(run.Path("mounted"));
+  if (::mount("tmpfs", run.Path("mounted").c_str(), "tmpfs", 0, "size=1m") != 0) {
+    GTEST_SKIP() << "cannot mount here: " << std::strerror(errno);
+  }
+  const TFolderSnapshot before = SnapshotOf(run.Folder());
+  const int status = run({"--schema", "none", "-q", "-o", run.Path("mounted"), collection});
+  ::umount(run.Path("mounted").c_str());
+  ExpectRejection(status, run.Path("mounted") + ": is a mount point; name a folder below it\n", before, 2);
 }
 
 TEST_F(BadInputTest, LogThatCannotBeWrittenFailsTheRun) {
