@@ -65,13 +65,16 @@ std::optional<std::string> QualifierText(const ICIMProperty& property, const cha
   }
 }
 
-// A PUnit without its multipliers, and what they multiply by.
+// A PUnit without its multipliers, and what they multiply by: 0 when that
+// is no usable number (a multiplier of hundreds of digits), so that the
+// value keeps its exact text.
 std::string PlainUnit(const std::string& unit, double& factor) {
   static const std::regex kMultiplier(R"(\*\s*(\d+)\s*\^\s*(-?\d+))");
   factor = 1;
   for (auto m = std::sregex_iterator(unit.begin(), unit.end(), kMultiplier); m != std::sregex_iterator(); ++m) {
-    factor *= std::pow(std::stod((*m)[1]), std::stod((*m)[2]));
+    factor *= std::pow(std::strtod((*m)[1].str().c_str(), nullptr), std::strtod((*m)[2].str().c_str(), nullptr));
   }
+  if (!std::isfinite(factor) || factor <= 0) factor = 0;
   std::istringstream words(std::regex_replace(unit, kMultiplier, " "));
   std::string plain, word;
   while (words >> word) plain += (plain.empty() ? "" : " ") + word;
@@ -171,7 +174,8 @@ const TReadableValues::TUnit& TReadableValues::UnitOf(const ICIMProperty& proper
   TUnit unit;
   const std::optional<std::string> units = QualifierText(property, "Units");
   if (const std::optional<std::string> punit = QualifierText(property, "PUnit")) {
-    unit.fRule = RuleOf(PlainUnit(*punit, unit.fFactor));
+    const std::string plain = PlainUnit(*punit, unit.fFactor);
+    if (unit.fFactor != 0) unit.fRule = RuleOf(plain);
   }
   if (!unit.fRule && units) {
     unit.fFactor = 1;

@@ -37,12 +37,6 @@ unsigned CodePoint(const std::string& text, size_t at, size_t length) {
   return (static_cast<unsigned char>(text[at]) & 0x0Fu) << 12 | byte(at + 1) << 6 | byte(at + 2);
 }
 
-// The invisible marks that reorder the text around them on a terminal, so
-// that a value could make a line read other than it is.
-bool BidiControl(unsigned codePoint) {
-  return codePoint == 0x061C || codePoint == 0x200E || codePoint == 0x200F ||
-         (codePoint >= 0x202A && codePoint <= 0x202E) || (codePoint >= 0x2066 && codePoint <= 0x2069);
-}
 
 bool KeptLineEnd(const std::string& text, size_t at) {
   const char c = text[at];
@@ -50,6 +44,14 @@ bool KeptLineEnd(const std::string& text, size_t at) {
 }
 
 }  // namespace
+
+std::string BidiControlEscape(const std::string& text, size_t at, size_t length) {
+  if (length != 2 && length != 3) return "";
+  const unsigned codePoint = CodePoint(text, at, length);
+  const bool reorders = codePoint == 0x061C || codePoint == 0x200E || codePoint == 0x200F ||
+                        (codePoint >= 0x202A && codePoint <= 0x202E) || (codePoint >= 0x2066 && codePoint <= 0x2069);
+  return reorders ? Escaped("\\u%04x", codePoint) : "";
+}
 
 std::string VisibleText(const std::string& text, ELineEnds lineEnds) {
   std::string visible;
@@ -67,8 +69,8 @@ std::string VisibleText(const std::string& text, ELineEnds lineEnds) {
     } else if (byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0) {
       visible += Escaped("\\u%04x", static_cast<unsigned char>(text[at + 1]));
       at += 2;
-    } else if ((length == 2 || length == 3) && BidiControl(CodePoint(text, at, length))) {
-      visible += Escaped("\\u%04x", CodePoint(text, at, length));
+    } else if (const std::string escape = BidiControlEscape(text, at, length); !escape.empty()) {
+      visible += escape;
       at += length;
     } else {
       visible.append(text, at, length);

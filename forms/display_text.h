@@ -26,6 +26,12 @@ enum class ELineEnds {
 // overrides (\u202e ...); every other character stays.
 std::string VisibleText(const std::string& text, ELineEnds lineEnds = ELineEnds::kEscaped);
 
+// The escape ("\u202e") of the bidirectional mark or override that the
+// valid UTF-8 sequence of length bytes at text[at] encodes, "" for any other
+// character: such invisible marks reorder the text around them, so that a
+// value could make a line or a table cell read other than it is.
+std::string BidiControlEscape(const std::string& text, size_t at, size_t length);
+
 // A stream buffer passing each line written to it through VisibleText
 // (line ends kept) on to sink; a flush passes on the unfinished line too.
 //

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "forms/display_text.h"
 #include "forms/file_names.h"
 
 const char kHtmlLineBreakMarker[] = "\x1e";
@@ -63,7 +64,11 @@ bool IsC1Control(const std::string& text, size_t i) {
 // Appends the non-ASCII character at i as UTF-8 and answers the bytes it took.
 size_t AppendNonAscii(const std::string& text, size_t i, std::string& out) {
   if (size_t length = Utf8SequenceLength(text, i)) {
-    if (!IsC1Control(text, i)) out.append(text, i, length);
+    if (const std::string escape = BidiControlEscape(text, i, length); !escape.empty()) {
+      out += escape;
+    } else if (!IsC1Control(text, i)) {
+      out.append(text, i, length);
+    }
     return length;
   }
   unsigned char byte = static_cast<unsigned char>(text[i]);

@@ -11,16 +11,17 @@ namespace {
 
 // The samples' stored HTML outputs show the common units; here the rest:
 // a PUnit multiplier alone, units without a rule, a property without units,
-// an array, a date-time in a collection that names no time zone.
+// an array, a date-time in a collection that names no time zone, and a
+// multiplier too large for any number, which keeps the value exact.
 TEST(TReadableValues, OnlyValuesWithAUnitRuleBecomeReadable) {
-  const char mof[] = R"MOF(
+  const std::string mof = R"MOF(
     Qualifier PUnit : string = null, Scope(property);
     class Test_Values { [Key] string Name; [PUnit("byte * 2^10")] uint32 KiB; [PUnit("watt * 10^-3")] uint32 Power;
-      uint64 Plain; [PUnit("byte")] uint64 Sizes[]; datetime Seen; };
-    instance of Test_Values { Name = "a"; KiB = 1536; Power = 5; Plain = 4096; Sizes = {1024, 2048};
+      [PUnit("byte * 1)MOF" + std::string(400, '0') + R"MOF(^2")] uint32 Huge; uint64 Plain; [PUnit("byte")] uint64 Sizes[]; datetime Seen; };
+    instance of Test_Values { Name = "a"; KiB = 1536; Power = 5; Huge = 7; Plain = 4096; Sizes = {1024, 2048};
       Seen = "20261120143005.000000-300"; };)MOF";
   const std::vector<std::array<const char*, 3>> cases = {
-      {"KiB", "1.5 MiB", "1536 byte * 2^10"}, {"Power", "", ""}, {"Plain", "", ""}, {"Sizes", "", ""}, {"Seen", "", ""}};
+      {"KiB", "1.5 MiB", "1536 byte * 2^10"}, {"Power", "", ""}, {"Huge", "", ""}, {"Plain", "", ""}, {"Sizes", "", ""}, {"Seen", "", ""}};
   auto ns = NVKXQZA20::TMemoryNamespace::Create();
   NVKXQZA20::TMofReader(ns).LoadText(mof, "test.mof");
   TReadableValues readable;

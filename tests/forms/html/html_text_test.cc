@@ -25,6 +25,8 @@ TEST(EncodeHtmlText, EscapesMarkupCharactersAndRepairsBytes) {
       {"a\tb\nc\rd\x01\x1e"
        "e\x7f",
        "a\tb\ncde"},  // controls and the marker dropped
+      {"invoice\xE2\x80\xAEgpj.exe", "invoice\\u202egpj.exe"},  // a right-to-left override shown
+      {"x\xE2\x81\xA6y", "x\\u2066y"},                        // so is an isolate
   };
   for (const TTextCase& test : cases) EXPECT_EQ(test.fExpected, EncodeHtmlText(test.fText)) << test.fText;
 }
