@@ -625,8 +625,10 @@ const TIgnoredProperty kVolatileProperties[] = {
 };
 
 const char kLogRecordClass[] = "CIM_LogRecord";
-// Log records that are not a log: the analysis' highlights, compared on their page.
-const char* const kRecordsOfNoLog[] = {"VKXSG_HeavyHittersLogRecord"};
+// Log records that are not the machine's logs, compared on their pages: the
+// analysis' highlights, the collector's own log and the files it loaded.
+const char* const kRecordsOfNoLog[] = {"VKXSG_HeavyHittersLogRecord", "VKXSG_QZALogRecord",
+                                       "VKXSG_LogRecord_FileLoader"};
 
 int Digits(std::string_view text, size_t first, size_t count) {
   int number = 0;
