@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "forms/display_text.h"
+#include "tool/interrupt_cleanup.h"
 #include "tool/machine_collections.h"
 #include "tool/report_progress.h"
 
@@ -83,6 +84,7 @@ void WriteWhole(const std::string& path, const std::string& text) {
   std::string staging = path + ".partial-XXXXXX";
   const int descriptor = ::mkostemp(staging.data(), O_CLOEXEC);
   if (descriptor < 0) throw std::runtime_error(path + ": cannot write the collection: " + std::strerror(errno));
+  const TRemovedIfInterrupted removedIfInterrupted(staging);
   const mode_t mask = ::umask(0);
   ::umask(mask);
   const bool written = ::fchmod(descriptor, 0666 & ~mask) == 0 && WriteAll(descriptor, text);

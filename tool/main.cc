@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "tool/interrupt_cleanup.h"
 #include "tool/report_tool.h"
 
 namespace {
@@ -40,5 +41,6 @@ int main(int argc, char* argv[]) {
   RestartWithHugePages(argv);
 #endif
   LeaveRepositoriesAtExit();
+  InstallInterruptCleanup();
   return RunReportTool(argc, argv, std::cout, std::cerr, ::isatty(2) == 1);
 }

@@ -203,6 +203,7 @@ TOutputFolder::TOutputFolder(const std::string& target, const std::vector<TRunIn
     const std::string why = ReplaceableOf(fTarget).fWhyNot;
     if (!why.empty()) throw TUsageError(Target() + ": " + why + kWhatIsReplaced);
     fStaging = FolderBeside(fTarget, ".partial-");
+    fStagingIfInterrupted = std::make_unique<TRemovedIfInterrupted>(fStaging.string());
   } catch (...) {
     Release();
     throw;

@@ -18,8 +18,11 @@
 #define QZA_HOST_OUTPUT_FOLDER_H
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tool/interrupt_cleanup.h"
 
 // The marker file in every report folder.
 extern const char kReportMarker[];
@@ -61,6 +64,7 @@ class TOutputFolder {
   std::filesystem::path fTarget;
   std::filesystem::path fStaging;
   std::vector<std::filesystem::path> fCreated;  // folders this run made, outermost first
+  std::unique_ptr<TRemovedIfInterrupted> fStagingIfInterrupted;
   std::string fKeptAside;
   int fLock = -1;
   bool fCommitted = false;

@@ -9,9 +9,12 @@
 #include <nlohmann/json.hpp>
 #include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -300,6 +303,35 @@ TEST_F(BadInputTest, SecondRunIntoAFolderBeingWrittenIsRefused) {
                   "/report: another qzareport run is writing a report into this folder", before, 2);
   ::close(firstRun);
   EXPECT_EQ(0, run({"-q", "--schema", "none", "-o", run.Output(), collection})) << run.Err();
+}
+
+// Ctrl-C or SIGTERM while a report is written leaves no staging folder
+// behind: here the run waits to open its log, a pipe nobody reads.
+TEST_F(BadInputTest, InterruptedRunLeavesNoStagingFolder) {
+  const std::string collection = run.Write("linux.mof", CollectionWithText("srv01"));
+  const std::string pipe = run.Path("log.fifo");
+  ASSERT_EQ(0, ::mkfifo(pipe.c_str(), 0600));
+  const auto staged = [this] {
+    for (const auto& entry : fs::directory_iterator(run.Folder())) {
+      if (entry.path().filename().string().find(".partial-") != std::string::npos) return true;
+    }
+    return false;
+  };
+  for (int signal : {SIGINT, SIGTERM}) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::execl(QZA_TOOL_PATH, "qzareport", "-q", "--schema", "none", "--log", pipe.c_str(), "-o", run.Output().c_str(),
+              collection.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    for (int wait = 0; wait < 1000 && !staged(); ++wait) ::usleep(10000);
+    EXPECT_TRUE(staged());
+    ::kill(child, signal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_FALSE(staged());
+  }
 }
 
 // Escape sequences in a collection (a terminal title, a screen clear, a
