@@ -114,7 +114,15 @@ class TLexer {
   // Reads on from a token of a text read before, where at is that token's
   // place; end is the text's end, its '\0'.
   TLexer(const char* token, TPosition at, const char* end, const std::string& file)
-      : fFile(file), fPos(token), fEnd(end), fLineStart(token - (at.fColumn - 1)), fLine(at.fLine) {
+      : fFile(file), fPos(token), fEnd(end) {
+    MoveTo(token, at);
+  }
+
+  // Goes on from a token of this text, where at is that token's place.
+  void MoveTo(const char* token, TPosition at) {
+    fPos = token;
+    fLineStart = token - (at.fColumn - 1);
+    fLine = at.fLine;
     Advance();
   }
 
@@ -522,67 +530,66 @@ class TFileText {
   TFileText& operator=(const TFileText&) = delete;
   ~TFileText() {
     if (fMapped != nullptr) ::munmap(fMapped, fSize);
+    if (fDescriptor >= 0) ::close(fDescriptor);
   }
 
   enum EOpened { kOpened, kNotRegular, kUnreadable };
 
   // Opening does not block, so a FIFO or a device is refused rather than
-  // waited on. real, when given, receives the file's path with every
-  // symbolic link resolved ("" when the system cannot tell).
-  EOpened Open(const std::string& path, std::string* real = nullptr, std::vector<char>* buffer = nullptr) {
-    int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (descriptor < 0) return kUnreadable;
-    if (real != nullptr) *real = RealPath(descriptor);
+  // waited on; nothing is read before Read, so that the caller may check
+  // the real path first.
+  EOpened Open(const std::string& path) {
+    fDescriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fDescriptor < 0) return kUnreadable;
     struct stat status;
-    EOpened opened = kOpened;
-    if (::fstat(descriptor, &status) != 0) {
-      opened = kUnreadable;
-    } else if (!S_ISREG(status.st_mode)) {
-      opened = kNotRegular;
-    } else {
-      fSize = static_cast<size_t>(status.st_size);
-      if (!Map(descriptor) && !Read(descriptor, buffer)) opened = kUnreadable;
-    }
-    ::close(descriptor);
-    return opened;
+    if (::fstat(fDescriptor, &status) != 0) return kUnreadable;
+    if (!S_ISREG(status.st_mode)) return kNotRegular;
+    fSize = static_cast<size_t>(status.st_size);
+    return kOpened;
   }
+
+  // The opened file's path with every symbolic link resolved ("" when the
+  // system cannot tell).
+  std::string RealPath() const {
+    char buffer[4096];
+    std::string link = "/proc/self/fd/" + std::to_string(fDescriptor);
+    ssize_t length = fDescriptor < 0 ? -1 : ::readlink(link.c_str(), buffer, sizeof buffer);
+    return length > 0 && static_cast<size_t>(length) < sizeof buffer ? std::string(buffer, length) : "";
+  }
+
+  // After an Open that answered kOpened: maps or reads the file.
+  bool Read(std::vector<char>* buffer = nullptr) { return Map() || Copy(buffer); }
 
   const char* Data() const { return fMapped != nullptr ? static_cast<const char*>(fMapped) : fCopy; }
   bool IsMapped() const { return fMapped != nullptr; }
   size_t Size() const { return fSize; }
 
  private:
-  bool Map(int descriptor) {
+  bool Map() {
     long page = ::sysconf(_SC_PAGESIZE);
     const size_t kSmallestMapped = 1 << 20;
     if (fSize < kSmallestMapped || page <= 0 || fSize % static_cast<size_t>(page) == 0) return false;
-    void* mapped = ::mmap(nullptr, fSize, PROT_READ, MAP_PRIVATE, descriptor, 0);
+    void* mapped = ::mmap(nullptr, fSize, PROT_READ, MAP_PRIVATE, fDescriptor, 0);
     if (mapped == MAP_FAILED) return false;
     ::madvise(mapped, fSize, MADV_SEQUENTIAL);
     fMapped = mapped;
     return true;
   }
 
-  bool Read(int descriptor, std::vector<char>* buffer) {
+  bool Copy(std::vector<char>* buffer) {
     if (buffer == nullptr) buffer = &fOwnBuffer;
     if (buffer->size() < fSize + 1) buffer->resize(fSize + 1);
     fCopy = buffer->data();
     fCopy[fSize] = '\0';
     for (size_t done = 0; done < fSize;) {
-      ssize_t count = ::read(descriptor, fCopy + done, fSize - done);
+      ssize_t count = ::read(fDescriptor, fCopy + done, fSize - done);
       if (count <= 0) return false;
       done += static_cast<size_t>(count);
     }
     return true;
   }
 
-  static std::string RealPath(int descriptor) {
-    char buffer[4096];
-    std::string link = "/proc/self/fd/" + std::to_string(descriptor);
-    ssize_t length = ::readlink(link.c_str(), buffer, sizeof buffer);
-    return length > 0 && static_cast<size_t>(length) < sizeof buffer ? std::string(buffer, length) : "";
-  }
-
+  int fDescriptor = -1;
   void* fMapped = nullptr;
   size_t fSize = 0;
   char* fCopy = nullptr;
@@ -699,14 +706,22 @@ class TClassCache {
   // Empty pointer for a class not declared.
   TClassInfo* Find(const std::string& name);
   void Prepare(TClassInfo& cls);
-  // Class declarations changed: what was learnt is stale.
-  void Clear() { fClasses.clear(); }
+  // Class declarations changed: what was learnt is stale. Infos of classes
+  // with instances live on with the cache, as those instances and their
+  // references by alias still point into them.
+  void Clear() {
+    for (auto& known : fClasses) {
+      if (known.second->fPrepared) fStale.push_back(std::move(known.second));
+    }
+    fClasses.clear();
+  }
   uint64_t NextInstanceSerial() { return ++fInstanceSerial; }
 
  private:
   boost::shared_ptr<TMemoryNamespace> fNamespace;
   const TCIMContext& fContext;
   std::unordered_map<std::string, std::unique_ptr<TClassInfo>> fClasses;
+  std::vector<std::unique_ptr<TClassInfo>> fStale;
   uint64_t fInstanceSerial = 0;
 };
 
@@ -940,11 +955,17 @@ TQualifierTraits TraitsOf(const TQualifierType& type) {
   return traits;
 }
 
+// Whether a subclass may declare property over an inherited one of this
+// type: only with the same type (references to any class).
+bool MayOverride(ECIMType type, bool isArray, const TPropertyDeclaration& property) {
+  return type == property.fType && (isArray == property.fIsArray || type == CIMTypeReference);
+}
+
 // The field of a DMTF date-time that no calendar or clock has ("month 13"),
-// or "". A timestamp of zeros is the null date-time producers write.
+// or "". A timestamp of zeros is the null date-time producers write; a
+// field of asterisks is one a producer leaves unused, as DSP0004 allows.
 std::string ImpossibleField(const TCIMDateTime& value) {
   const std::string& text = value.ToDMTFString();
-  auto field = [&](size_t at) { return std::stoi(text.substr(at, 2)); };
   struct TRange {
     const char* fName;
     size_t fAt;
@@ -960,7 +981,11 @@ std::string ImpossibleField(const TCIMDateTime& value) {
   for (const TRange& range : interval ? std::vector<TRange>(std::begin(kInterval), std::end(kInterval))
                                       : std::vector<TRange>(std::begin(kTimestamp), std::end(kTimestamp))) {
     if (zeroDate && range.fAt < 8) continue;
-    int number = field(range.fAt);
+    const char tens = text[range.fAt];
+    const char ones = text[range.fAt + 1];
+    if (tens == '*' && ones == '*') continue;
+    if (!IsDigit(tens) || !IsDigit(ones)) return "a " + std::string(range.fName) + " field partly of '*'";
+    int number = (tens - '0') * 10 + (ones - '0');
     if (number < range.fLow || number > range.fHigh) return "no " + std::string(range.fName) + " " + std::to_string(number);
   }
   return "";
@@ -983,17 +1008,28 @@ class TMofReader::TSourceParser {
   // The text is a file's mapping: pages read ahead and added are let go.
   void SetMapped(bool mapped) { fMapped = mapped; }
 
-  // readAheadFirst false: the first production is read here whatever follows.
-  void Run(bool readAheadFirst = true) {
+  // Where reading ahead handed the text back, this thread reads alone for
+  // a piece's length, so that productions the threads leave to it cost no
+  // more than a piece read ahead again.
+  void Run() {
     try {
-      for (bool mayReadAhead = readAheadFirst; Current().fKind != ETokenKind::End; mayReadAhead = true) {
-        if (mayReadAhead && MayReadAhead()) return ReadAhead();
+      const char* readAlone = nullptr;
+      while (Current().fKind != ETokenKind::End) {
+        if (fLexer.TokenStart() >= readAlone && MayReadAhead()) {
+          ReadAhead();
+          const size_t rest = fLexer.End() - fLexer.TokenStart();
+          readAlone = fLexer.TokenStart() + std::min(rest, fReader.fReadAheadBytes);
+          continue;
+        }
         ParseProduction();
       }
     } catch (const TQZAException& e) {
       // A refusal that no production turned into a message of its own.
       std::string detail = e.GetDetail().empty() ? "" : " (" + e.GetDetail() + ")";
       Fail(Current().fAt, std::string("repository error: ") + e.what() + detail);
+    } catch (const std::logic_error& e) {
+      // A fault of the reader's own still names the place it met.
+      Fail(Current().fAt, std::string("cannot read on here: ") + e.what());
     }
   }
 
@@ -1059,6 +1095,7 @@ class TMofReader::TSourceParser {
                     const TQualifierList& qualifiers, const std::vector<TFeaturePlaces>& places);
   void CheckOverrides(const TClassDeclaration& declaration, const TQualifierList& qualifiers,
                       const std::vector<TFeaturePlaces>& places);
+  void CheckSubclasses(const TClassDeclaration& declaration, TPosition at);
   // The qualifier a superclass or overridden property has, by name.
   typedef std::function<boost::shared_ptr<ICIMQualifier>(const std::string&, bool&)> TInheritedQualifier;
   void CheckFixedQualifiers(const std::vector<TQualifierValue>& own, const std::vector<TPosition>& positions,
@@ -1086,7 +1123,6 @@ class TMofReader::TSourceParser {
   void RecordPiece(TTextPiece& piece);
   void Commit(TInstanceRecord& record, int lineShift);
   void LetGo(const char* begin, const char* end);
-  void ReadOnFrom(const char* token, TPosition at);
 
   void ParseInitializer(TInitializer& initializer);
   void ParseLiteral(TLiteral& literal);
@@ -1501,6 +1537,7 @@ void TMofReader::TSourceParser::DeclareClass(TClassDeclaration declaration, TPos
   const TClassDeclaration* known = fReader.fNamespace->FindClassDeclaration(declaration.fName, fReader.fContext);
   if (known != nullptr && *known == declaration) return;
   CheckOverrides(declaration, qualifiers, places);
+  if (known != nullptr) CheckSubclasses(declaration, namePosition);
   const std::string name = declaration.fName;
   try {
     if (known == nullptr) {
@@ -1540,7 +1577,7 @@ void TMofReader::TSourceParser::CheckOverrides(const TClassDeclaration& declarat
     const TPropertyDeclaration& property = declaration.fProperties[i];
     boost::shared_ptr<ICIMPropertyDecl> base = super.GetPropertyDecl(property.fName, fReader.fContext);
     if (!base) continue;
-    if (base->GetType() != property.fType || (base->IsArray() != property.fIsArray && property.fType != CIMTypeReference)) {
+    if (!MayOverride(base->GetType(), base->IsArray(), property)) {
       Fail(places[i].fType, "property '" + property.fName + "' is " + CIMTypeName(base->GetType()) +
                                 (base->IsArray() ? "[]" : "") + " in class " + super.GetName() +
                                 " and cannot be redeclared as " + CIMTypeName(property.fType) +
@@ -1549,6 +1586,33 @@ void TMofReader::TSourceParser::CheckOverrides(const TClassDeclaration& declarat
     CheckFixedQualifiers(property.fQualifiers, places[i].fQualifiers, places[i].fFixed, property.fName, super.GetName(),
                          [&](const std::string& name, bool& found) { return base->GetQualifier(name, found); });
   }
+}
+
+// A class declared again must fit its subclasses as a new subclass must
+// fit it: none may change the type of a property the class now has.
+void TMofReader::TSourceParser::CheckSubclasses(const TClassDeclaration& declaration, TPosition at) {
+  std::unordered_map<std::string, std::pair<ECIMType, bool>> shapes;  // by lower-case name
+  if (!declaration.fSuperClass.empty()) {
+    for (const auto& inherited : fClasses.Find(declaration.fSuperClass)->fClass->GetPropertyDecls(fReader.fContext)) {
+      shapes[Lower(inherited->GetName())] = std::make_pair(inherited->GetType(), inherited->IsArray());
+    }
+  }
+  for (const TPropertyDeclaration& own : declaration.fProperties) {
+    shapes[Lower(own.fName)] = std::make_pair(own.fType, own.fIsArray);
+  }
+  auto check = [&](boost::shared_ptr<ICIMClass> subclass) {
+    const std::string name = subclass->GetName(fReader.fContext);
+    const TClassDeclaration& own = *fReader.fNamespace->FindClassDeclaration(name, fReader.fContext);
+    for (const TPropertyDeclaration& property : own.fProperties) {
+      auto shape = shapes.find(Lower(property.fName));
+      if (shape == shapes.end() || MayOverride(shape->second.first, shape->second.second, property)) continue;
+      Fail(at, "class '" + declaration.fName + "' cannot be declared again with property '" + property.fName + "' " +
+                   CIMTypeName(shape->second.first) + (shape->second.second ? "[]" : "") + ": its subclass " + name +
+                   " declares it " + CIMTypeName(property.fType) + (property.fIsArray ? "[]" : ""));
+    }
+    return true;
+  };
+  fClasses.Find(declaration.fName)->fClass->EnumerateSubclasses(check, true, fReader.fContext);
 }
 
 void TMofReader::TSourceParser::CheckFixedQualifiers(const std::vector<TQualifierValue>& own,
@@ -1988,9 +2052,9 @@ void TMofReader::TSourceParser::ReadAhead() {
     if (fMapped) LetGo(piece.fBegin, piece.fStop);
     const TPosition stopAt{piece.fStopAt.fLine + lineShift, piece.fStopAt.fColumn};
     const bool last = index + 1 == pieces.size();
-    if (!piece.fComplete || (!last && piece.fStop != pieces[index + 1].fBegin)) {
+    if (last || !piece.fComplete || piece.fStop != pieces[index + 1].fBegin) {
       stopThreads();
-      return ReadOnFrom(piece.fStop, stopAt);
+      return fLexer.MoveTo(piece.fStop, stopAt);
     }
     lineShift = stopAt.fLine - 1;
     {
@@ -2072,13 +2136,6 @@ void TMofReader::TSourceParser::Commit(TInstanceRecord& record, int lineShift) {
   ++fReader.fInstanceCount;
 }
 
-// Reads the rest of the text here, from the production at token on; the
-// first production at least is read here, not ahead again.
-void TMofReader::TSourceParser::ReadOnFrom(const char* token, TPosition at) {
-  TSourceParser rest(fLoad, fClasses, token, at, fLexer.End(), fLexer.GetFile());
-  rest.Run(false);
-}
-
 // ------------------------------------------------------------------------ load
 
 namespace {
@@ -2112,7 +2169,9 @@ bool IsBelow(const std::string& path, const std::string& folder) {
 
 TMofReader::TLoad::TLoad(TMofReader& reader, const std::string& start)
     : fReader(reader), fAllowedFolders(reader.fAllowedFolders), fClasses(reader.fNamespace, reader.fContext) {
-  AddFolderForms(fs::path(start).parent_path(), fAllowedFolders);
+  // A bare file name lies in the current folder.
+  const fs::path folder = fs::path(start).parent_path();
+  AddFolderForms(folder.empty() ? fs::path(".") : folder, fAllowedFolders);
 }
 
 size_t TMofReader::TLoad::FileIndex(const std::string& file) {
@@ -2188,13 +2247,15 @@ void TMofReader::TLoad::Include(const std::string& relative, const TLexer& from,
   }
   if (fReader.fReadFiles.count(key)) return;
   TFileText text;
-  std::string real;
-  if (fBuffers.size() <= fIncludeSites.size()) fBuffers.resize(fIncludeSites.size() + 1);
-  TFileText::EOpened opened = text.Open(file, &real, &fBuffers[fIncludeSites.size()]);
-  bool inside = opened == TFileText::kOpened && !real.empty() ? IsBelowAllowed(real) : MayInclude(path);
+  TFileText::EOpened opened = text.Open(file);
+  const std::string real = text.RealPath();
+  bool inside = opened != TFileText::kUnreadable && !real.empty() ? IsBelowAllowed(real) : MayInclude(path);
   if (!inside) Refuse(relative, from, at);
   if (opened == TFileText::kNotRegular) from.Fail(at, "include file '" + file + "' is not a regular file");
-  if (opened == TFileText::kUnreadable) from.Fail(at, "cannot read include file '" + file + "'");
+  if (fBuffers.size() <= fIncludeSites.size()) fBuffers.resize(fIncludeSites.size() + 1);
+  if (opened == TFileText::kUnreadable || !text.Read(&fBuffers[fIncludeSites.size()])) {
+    from.Fail(at, "cannot read include file '" + file + "'");
+  }
   fIncludeSites.push_back(TPlace{FileIndex(from.GetFile()), at});
   ReadSource(text.Data(), text.Size(), file, key, text.IsMapped());
   fIncludeSites.pop_back();
@@ -2399,11 +2460,9 @@ void TMofReader::AllowIncludesBelow(const std::string& folder) { AddFolderForms(
 
 void TMofReader::LoadFile(const std::string& path) {
   TFileText text;
-  switch (text.Open(path)) {
-    case TFileText::kOpened: break;
-    case TFileText::kNotRegular: throw TMofError(path, 0, 0, "not a regular file");
-    case TFileText::kUnreadable: throw TMofError(path, 0, 0, "cannot read the file");
-  }
+  TFileText::EOpened opened = text.Open(path);
+  if (opened == TFileText::kNotRegular) throw TMofError(path, 0, 0, "not a regular file");
+  if (opened == TFileText::kUnreadable || !text.Read()) throw TMofError(path, 0, 0, "cannot read the file");
   Load(text.Data(), text.Size(), path, text.IsMapped());
 }
 

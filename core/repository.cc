@@ -583,6 +583,7 @@ class TMemClass : public ICIMClass {
     if (superClass) {
       fProperties = superClass->fProperties;
       fIndex = superClass->fIndex;
+      DropRestrictedQualifiers();
     }
     for (const TPropertyDeclaration& property : fDeclaration.fProperties) AddProperty(property);
     fIsAssociation = QualifierIsTrue(fQualifiers, "Association");
@@ -600,16 +601,33 @@ class TMemClass : public ICIMClass {
   void AddProperty(const TPropertyDeclaration& property) {
     auto inherited = fIndex.find(property.fName);
     if (inherited != fIndex.end()) {
-      size_t index = inherited->second;
-      const TPropertyDeclaration& base = fProperties[index]->Declaration();
-      fProperties[index].reset(new TMemPropertyDecl(property, Merge(base.fQualifiers, property.fQualifiers)));
-      // The key names the replaced declaration: it must name the one kept.
-      fIndex.erase(inherited);
-      fIndex.emplace(fProperties[index]->Declaration().fName, index);
-      return;
+      const TPropertyDeclaration& base = fProperties[inherited->second]->Declaration();
+      return ReplaceProperty(inherited->second,
+                             new TMemPropertyDecl(property, Merge(base.fQualifiers, property.fQualifiers)));
     }
     fProperties.emplace_back(new TMemPropertyDecl(property, Merge({}, property.fQualifiers)));
     fIndex.emplace(fProperties.back()->Declaration().fName, fProperties.size() - 1);
+  }
+
+  // An inherited property that this class does not declare again keeps its
+  // declaration, shared with the superclass, unless qualifiers restricted to
+  // the superclass must go.
+  void DropRestrictedQualifiers() {
+    for (size_t index = 0; index < fProperties.size(); ++index) {
+      const TPropertyDeclaration& base = fProperties[index]->Declaration();
+      if (std::none_of(base.fQualifiers.begin(), base.fQualifiers.end(),
+                       [](const TQualifierValue& qualifier) { return qualifier.fRestricted; })) {
+        continue;
+      }
+      ReplaceProperty(index, new TMemPropertyDecl(base, Merge(base.fQualifiers, {})));
+    }
+  }
+
+  void ReplaceProperty(size_t index, TMemPropertyDecl* replacement) {
+    // The key views the replaced declaration's name: it must view the one kept.
+    fIndex.erase(fProperties[index]->Declaration().fName);
+    fProperties[index].reset(replacement);
+    fIndex.emplace(fProperties[index]->Declaration().fName, index);
   }
 
   void IndexKeysAndReferences() {

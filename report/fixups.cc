@@ -4,6 +4,9 @@
 #include <climits>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "report/report.h"
 #include "writer/cim_reading.h"
@@ -68,6 +71,76 @@ bool IsIPMIDiskRemoval(const std::string& message) {
   return Contains(message, "Disk or disk bay") && Contains(message, "ssertion") &&
          Contains(message, "Drive Slot Present");
 }
+
+// A text that grows at its end and answers whether another text occurs in
+// it, in time linear in both (a suffix automaton): searching the text itself
+// would take time in the square of its pieces, which thousands of distinct
+// memory makers make minutes.
+class TGrowingText {
+ public:
+  TGrowingText() : fStates(1) {}
+
+  void Append(const std::string& text) {
+    for (char c : text) Extend(c);
+  }
+
+  bool Contains(const std::string& text) const {
+    int state = 0;
+    for (char c : text) {
+      state = Next(state, c);
+      if (state == -1) return false;
+    }
+    return true;
+  }
+
+ private:
+  struct TState {
+    int fLength = 0;
+    int fLink = -1;
+    std::vector<std::pair<char, int>> fNext;  // few per state: a list beats a map
+  };
+
+  int Next(int state, char c) const {
+    for (const auto& next : fStates[state].fNext) {
+      if (next.first == c) return next.second;
+    }
+    return -1;
+  }
+
+  void SetNext(int state, char c, int target) {
+    for (auto& next : fStates[state].fNext) {
+      if (next.first == c) {
+        next.second = target;
+        return;
+      }
+    }
+    fStates[state].fNext.emplace_back(c, target);
+  }
+
+  void Extend(char c) {
+    const int added = static_cast<int>(fStates.size());
+    fStates.push_back({fStates[fLast].fLength + 1, 0, {}});
+    int state = fLast;
+    for (; state != -1 && Next(state, c) == -1; state = fStates[state].fLink) SetNext(state, c, added);
+    if (state != -1) {
+      const int target = Next(state, c);
+      if (fStates[state].fLength + 1 == fStates[target].fLength) {
+        fStates[added].fLink = target;
+      } else {
+        const int clone = static_cast<int>(fStates.size());
+        TState copy = fStates[target];
+        copy.fLength = fStates[state].fLength + 1;
+        fStates.push_back(std::move(copy));
+        for (; state != -1 && Next(state, c) == target; state = fStates[state].fLink) SetNext(state, c, clone);
+        fStates[target].fLink = fStates[added].fLink = clone;
+      }
+    }
+    fLast = added;
+  }
+
+  std::vector<TState> fStates;
+  int fLast = 0;
+};
 
 }  // namespace
 
@@ -169,19 +242,20 @@ void TReport::fixRedundantMonitorInfo(TCIMContext context) {
   }
 }
 
-// Memory devices get the list of module makers, each maker once.
+// Memory devices get the list of module makers: a maker is added unless its
+// text already occurs anywhere in the list.
 void TReport::AddManufacturerForMem() {
   TNamedTraceScope trace("TReport::AddManufacturerForMem");
   const TInstances modules = InstancesOfClass(*fNamespace, "VKXSG_SPDData");
   if (modules.empty()) return;
   std::string makers;
+  TGrowingText list;
   for (const boost::shared_ptr<ICIMInstance>& module : modules) {
     const std::string maker = PropertyText(*module, "Manufacturer");
-    if (makers.empty()) {
-      makers = maker;
-    } else if (makers.find(maker) == std::string::npos) {
-      makers += "   " + maker;
-    }
+    if (!makers.empty() && list.Contains(maker)) continue;
+    const std::string added = makers.empty() ? maker : "   " + maker;
+    makers += added;
+    list.Append(added);
   }
   for (const boost::shared_ptr<ICIMInstance>& device :
        InstancesOfClass(*fNamespace, "VKXSG_LogicalDevice")) {

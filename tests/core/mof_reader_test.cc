@@ -1,11 +1,13 @@
 #include "core/mof_reader.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace NVKXQZA20 {
 namespace {
@@ -124,6 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
                      TCIMValue(TCIMDateTime("20240131123456.000000+060"))},
         TLiteralCase{"datetime V", "\"00000003040506.000000:000\"",
                      TCIMValue(TCIMDateTime("00000003040506.000000:000"))},
+        TLiteralCase{"datetime V", "\"20240115******.******+000\"",
+                     TCIMValue(TCIMDateTime("20240115******.******+000"))},
         TLiteralCase{"uint16 V[]", "{1, 0x2, 03}",
                      TCIMValue::Array(CIMTypeUInt16, {TCIMValue(uint16_t(1)), TCIMValue(uint16_t(2)),
                                                       TCIMValue(uint16_t(3))})},
@@ -310,6 +314,40 @@ TEST(MofReaderTest, IncludesAreRelativeToTheIncludingFile) {
 }
 
 // Such a file has no room for the terminating NUL in its last page.
+// Refused by its real path before a byte is read: a terabyte (sparse)
+// would not fit in memory.
+TEST(MofReaderTest, IncludeThroughALinkOutIsRefusedUnread) {
+  TMofFolder folder;
+  const std::string huge = folder.Write("huge.mof", "");
+  fs::resize_file(huge, uintmax_t(1) << 40);
+  const std::string top = folder.Write("inner/top.mof", "#pragma include(\"link.mof\")\n");
+  fs::create_symlink(huge, folder.Path("inner/link.mof"));
+  try {
+    TMofReader(TMemoryNamespace::Create()).LoadFile(top);
+    ADD_FAILURE() << "an include out of the folder was read";
+  } catch (const TMofError& e) {
+    EXPECT_EQ(0u, std::string(e.what()).find(top + ":1:17: include of 'link.mof' refused")) << e.what();
+  }
+}
+
+TEST(MofReaderTest, BareFileNameIncludesFilesBesideIt) {
+  TMofFolder folder;
+  folder.Write("a.mof", "#pragma include(\"b.mof\")\n");
+  folder.Write("b.mof", "class T_A { };");
+  const fs::path before = fs::current_path();
+  fs::current_path(folder.Path(""));
+  TMofReader reader(TMemoryNamespace::Create());
+  std::string error;
+  try {
+    reader.LoadFile("a.mof");
+  } catch (const TMofError& e) {
+    error = e.what();
+  }
+  fs::current_path(before);
+  EXPECT_EQ("", error);
+  EXPECT_EQ(1u, reader.GetClassCount());
+}
+
 TEST(MofReaderTest, FileOfWholePagesEndingInATokenLoads) {
   TMofFolder folder;
   std::string declaration = "class T_A { };";
@@ -471,6 +509,9 @@ INSTANTIATE_TEST_SUITE_P(
         Declared("class T_A { string N; uint8 n; };", "test.mof:2:29: property 'n' is declared twice in class T_A"),
         Declared("class T_A { string N; };\nclass T_B : T_A { uint8 N; };",
                  "test.mof:3:19: property 'N' is string in class T_A and cannot be redeclared as uint8"),
+        Declared("class T_A { string N; };\nclass T_B : T_A { string N; };\nclass T_A { uint8 N; };",
+                 "test.mof:4:7: class 'T_A' cannot be declared again with property 'N' uint8: its subclass T_B "
+                 "declares it string"),
         OnDisk("instance of T_Disk { Slot = 1; };",
                "test.mof:2:13: instance of T_Disk has no value for its key property 'Name'"),
         OnDisk("instance of T_Disk { Name = NULL; };",
@@ -491,6 +532,9 @@ INSTANTIATE_TEST_SUITE_P(
         OnDisk("instance of T_Disk { Name = \"a\"; Made = \"00000001256199.000000:000\"; };",
                "test.mof:2:41: bad value for property 'Made' of type datetime: \"00000001256199.000000:000\" has no "
                "hour 25"),
+        OnDisk("instance of T_Disk { Name = \"a\"; Made = \"2024011*000000.000000+000\"; };",
+               "test.mof:2:41: bad value for property 'Made' of type datetime: \"2024011*000000.000000+000\" has a "
+               "day field partly of '*'"),
         TErrorCase{std::string("class T_A { string N = \"a\0b\"; };", 33),
                    "test.mof:1:26: NUL byte inside a string (written \\x0 in MOF)"},
         Declared("class T_A { [Description(\"x\") : ToSubclass, Translatable] string N; };",
@@ -552,7 +596,12 @@ INSTANTIATE_TEST_SUITE_P(
                      {"test.mof:2:1: #pragma namespace: every namespace of a collection is read into its one data "
                       "source (root/cimv2)"}},
         TWarningCase{"class T_A { [Vendor(3)] string N; };",
-                     {"test.mof:1:14: undeclared qualifier 'Vendor' kept with the type of its value"}}));
+                     {"test.mof:1:14: undeclared qualifier 'Vendor' kept with the type of its value"}},
+        TWarningCase{std::string(kQualifiers) + "class A { [Key] string Id; };\nclass L { A REF r; };\n"
+                     "instance of L { r = $a; };\nclass B { string x; };\nclass B { string y; };\n"
+                     "instance of A as $a { Id = \"1\"; };",
+                     {"test.mof:6:7: class 'B' declared again differently: this declaration replaces the one at "
+                      "test.mof:5:7"}}));
 
 TEST(MofReaderTest, LaterDeclarationsAndInstancesReplaceEarlierOnes) {
   boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
@@ -598,7 +647,7 @@ TEST(MofReaderTest, RestrictedQualifiersAreNotInherited) {
   boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
   TMofReader(ns).LoadText(std::string(kQualifiers) + R"(
     Qualifier Note : string = null, Scope(class), Flavor(Restricted);
-    [Note("base"), Description("kept") : Restricted] class T_A { };
+    [Note("base"), Description("kept") : Restricted] class T_A { [Description("own") : Restricted] string P; };
     class T_B : T_A { };
     [Note("own") : ToSubclass] class T_C : T_A { };
     class T_D : T_C { };
@@ -606,6 +655,7 @@ TEST(MofReaderTest, RestrictedQualifiersAreNotInherited) {
   bool found = false;
   EXPECT_THROW(ns->GetClass("T_B")->GetQualifier("Note", found), TQZAException);
   EXPECT_THROW(ns->GetClass("T_B")->GetQualifier("Description", found), TQZAException);
+  EXPECT_THROW(ns->GetClass("T_B")->GetPropertyDecl("P")->GetQualifier("Description", found), TQZAException);
   EXPECT_EQ(TCIMValue("own"), ns->GetClass("T_D")->GetQualifier("Note", found)->GetValue());
 }
 
@@ -798,6 +848,46 @@ TEST(MofReadAheadTest, GivesWhatReadingAloneGives) {
       EXPECT_EQ(alone, LoadOutcome(load, 2, pieceBytes));
     }
   }
+}
+
+// Runs work on a thread with a small stack, which recursion as deep as
+// the text is long overflows.
+void OnSmallStack(std::function<void()> work) {
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 << 10);
+  pthread_t thread;
+  auto run = [](void* argument) -> void* {
+    (*static_cast<std::function<void()>*>(argument))();
+    return nullptr;
+  };
+  ASSERT_EQ(0, pthread_create(&thread, &attributes, run, &work));
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+}
+
+// A qualifier on a value leaves each instance to the reader: reading ahead
+// again after each hand-back must not nest.
+TEST(MofReadAheadTest, ManyHandBacksDoNotNest) {
+  const int kInstances = 2000;
+  std::string text = std::string(kQualifiers) + "class T_A { [Key] string N; string Text; };\n";
+  for (int i = 0; i < kInstances; ++i) {
+    text += "instance of T_A { [Description(\"d\")] Text = \"t\"; N = \"" + std::to_string(i) + "\"; };\n";
+  }
+  std::string error;
+  size_t count = 0;
+  OnSmallStack([&] {
+    TMofReader reader(TMemoryNamespace::Create());
+    ReadAheadInSmallPieces(reader);
+    try {
+      reader.LoadText(text, "handback.mof");
+    } catch (const TMofError& e) {
+      error = e.what();
+    }
+    count = reader.GetInstanceCount();
+  });
+  EXPECT_EQ("", error);
+  EXPECT_EQ(size_t(kInstances), count);
 }
 
 }  // namespace

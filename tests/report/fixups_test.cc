@@ -133,4 +133,14 @@ TEST(Fixups, FailingRepairIsLoggedAndTheOthersStillRun) {
   EXPECT_EQ((TTexts{"A", "own"}), Texts(ns, "VKXSG_LogicalDevice", "Manufacturer"));
 }
 
+// A maker joins the list unless its text occurs anywhere in it already,
+// across the blanks between makers too.
+TEST(Fixups, MemoryMakersJoinTheListUnlessTheirTextOccursInIt) {
+  TTestNamespace ns = RepositoryFromMof(kMemory + Module("1", "Qrix Memory") + Module("2", "Qrix") +
+                                        Module("3", "") + Module("4", "Ulvo") + Module("5", "ory   Ul") +
+                                        Module("6", "vo   Ul") + Module("7", "Memory"));
+  WriteReport(ns);
+  EXPECT_EQ((TTexts{"Qrix Memory   Ulvo   vo   Ul", "own"}), Texts(ns, "VKXSG_LogicalDevice", "Manufacturer"));
+}
+
 }  // namespace
