@@ -20,19 +20,33 @@ TCollection::TCollection(std::time_t collected) : fCollected(collected) {}
 void TCollection::Add(const TMofInstance& instance) {
   fText += instance.Text();
   ++fInstances;
+  for (const std::string& what : instance.LeftOut()) {
+    Log(ELogType::kWarning, "collector." + instance.ClassName(), what + ": left out, the collection could not hold it.");
+  }
+}
+
+// The base, else the first of suffixed(base, 2), suffixed(base, 3)... not
+// taken in the scope; the search of a base resumes where it stopped, since
+// taken names are never freed.
+std::string TCollection::TakeFree(TTakenNames& taken, const std::string& scope, const std::string& base,
+                                  std::string (*suffixed)(const std::string& base, int suffix)) {
+  const std::string scoped = scope + '\0';
+  if (taken.fNames.insert(scoped + base).second) return base;
+  int& suffix = taken.fNextSuffix.try_emplace(scoped + base, 2).first->second;
+  std::string name = suffixed(base, suffix);
+  while (!taken.fNames.insert(scoped + name).second) name = suffixed(base, ++suffix);
+  ++suffix;
+  return name;
 }
 
 std::string TCollection::NewAlias(const std::string& text) {
-  const std::string base = AliasOf(text);
-  std::string alias = base;
-  for (int suffix = 2; !fAliases.insert(alias).second; ++suffix) alias = base + "_" + std::to_string(suffix);
-  return alias;
+  return TakeFree(fAliases, "", AliasOf(text),
+                  [](const std::string& base, int suffix) { return base + "_" + std::to_string(suffix); });
 }
 
 std::string TCollection::UniqueKey(const std::string& kind, const std::string& key) {
-  std::string unique = key;
-  for (int suffix = 2; !fKeys.insert({kind, unique}).second; ++suffix) unique = key + " (" + std::to_string(suffix) + ")";
-  return unique;
+  return TakeFree(fKeys, kind, key,
+                  [](const std::string& base, int suffix) { return base + " (" + std::to_string(suffix) + ")"; });
 }
 
 void TCollection::Log(ELogType type, const std::string& source, const std::string& message) {

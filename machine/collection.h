@@ -6,6 +6,7 @@
 #define QZA_MACHINE_COLLECTION_H
 
 #include <ctime>
+#include <map>
 #include <set>
 #include <string>
 
@@ -22,7 +23,7 @@ class TCollection {
  public:
   explicit TCollection(std::time_t collected);
 
-  // Adds an instance.
+  // Adds an instance, and a warning of each value it left out.
   void Add(const TMofInstance& instance);
   // An alias not used yet in this collection, made from the text.
   std::string NewAlias(const std::string& text);
@@ -44,8 +45,17 @@ class TCollection {
   size_t fInstances = 0;
   size_t fLogRecords = 0;
   size_t fRawRecords = 0;
-  std::set<std::string> fAliases;
-  std::set<std::pair<std::string, std::string>> fKeys;
+  // Names taken, each with the next suffix to try after it: a name a machine
+  // repeats n times costs n steps, not n².
+  struct TTakenNames {
+    std::set<std::string> fNames;
+    std::map<std::string, int> fNextSuffix;
+  };
+  static std::string TakeFree(TTakenNames& taken, const std::string& scope, const std::string& base,
+                              std::string (*suffixed)(const std::string& base, int suffix));
+
+  TTakenNames fAliases;
+  TTakenNames fKeys;
 };
 
 }  // namespace NVKXQZA20::NMachine

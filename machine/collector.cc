@@ -20,34 +20,71 @@ const size_t kWarningsLogged = 3;  // of each source; the rest are counted
 const std::pair<std::string, std::string> kSosSmartOutputs[] = {
     {"/sos_commands/ata", "smartctl_-a_.dev."}, {"/sos_commands/nvme", "smartctl_--all_.dev."}};
 
-// Parses one output into the records; answers how many records it made and
-// appends the parser's warnings.
+// One output's parse: the bound of records it may keep and the parser's
+// warnings.
+struct TParsing {
+  size_t fLimit;
+  std::vector<TParseWarning> fWarnings;
+};
+
+// Parses one output into the records; answers how many records the output
+// held, of which at most parsing.fLimit are kept.
 typedef size_t (*TParse)(const std::string& text, const std::string& origin, TMachineRecords& records,
-                         std::vector<TParseWarning>& warnings);
+                         TParsing& parsing);
 
 template <class TRecords>
-size_t Keep(TRecords parsed, TRecords& into, std::vector<TParseWarning>& warnings, size_t count) {
-  warnings.insert(warnings.end(), parsed.fWarnings.begin(), parsed.fWarnings.end());
+void TakeWarnings(const TRecords& parsed, TParsing& parsing) {
+  parsing.fWarnings.insert(parsing.fWarnings.end(), parsed.fWarnings.begin(), parsed.fWarnings.end());
+}
+
+// Keeps the first records of the list, as many as the bound allows.
+template <class TRecords, class TRecord>
+size_t Keep(TRecords parsed, std::vector<TRecord> TRecords::*list, TRecords& into, TParsing& parsing) {
+  TakeWarnings(parsed, parsing);
+  std::vector<TRecord>& records = parsed.*list;
+  const size_t count = records.size();
+  if (count > parsing.fLimit) records.erase(records.begin() + static_cast<std::ptrdiff_t>(parsing.fLimit), records.end());
   into = std::move(parsed);
   return count;
 }
 
-size_t ParseLog(const std::string& text, const std::string& origin, TMachineRecords& records,
-                std::vector<TParseWarning>& warnings) {
-  const bool json = text.find_first_not_of(" \n") != std::string::npos && text[text.find_first_not_of(" \n")] == '{';
-  TNamedLog log{origin, json ? ParseJournalJson(text) : ParseSyslog(text)};
-  if (StartsWith(origin, "journalctl") || origin.find("journalctl_") != std::string::npos) log.fName = "journal";
-  warnings.insert(warnings.end(), log.fLog.fWarnings.begin(), log.fLog.fWarnings.end());
-  const size_t count = log.fLog.fEntries.size();
+template <class TRecords>
+size_t KeepWhole(TRecords parsed, TRecords& into, TParsing& parsing, size_t count) {
+  TakeWarnings(parsed, parsing);
+  into = std::move(parsed);
+  return count;
+}
+
+// A log keeps its last entries, as it keeps its last bytes.
+size_t KeepLog(TNamedLog log, TMachineRecords& records, TParsing& parsing) {
+  TakeWarnings(log.fLog, parsing);
+  std::vector<TLogEntry>& entries = log.fLog.fEntries;
+  const size_t count = entries.size();
+  if (count > parsing.fLimit) entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(parsing.fLimit));
   if (count > 0) records.fLogs.push_back(std::move(log));
   return count;
 }
 
-size_t AppendPackages(TPackages parsed, TMachineRecords& records, std::vector<TParseWarning>& warnings) {
-  warnings.insert(warnings.end(), parsed.fWarnings.begin(), parsed.fWarnings.end());
+size_t ParseLog(const std::string& text, const std::string& origin, TMachineRecords& records, TParsing& parsing) {
+  const bool json = text.find_first_not_of(" \n") != std::string::npos && text[text.find_first_not_of(" \n")] == '{';
+  TNamedLog log{origin, json ? ParseJournalJson(text) : ParseSyslog(text)};
+  if (StartsWith(origin, "journalctl") || origin.find("journalctl_") != std::string::npos) log.fName = "journal";
+  return KeepLog(std::move(log), records, parsing);
+}
+
+// dmesg: the ring buffer's text, and its messages as a log of their own, so
+// that kernel errors count where there is no journal or syslog file.
+size_t ParseKernelLog(const std::string& text, const std::string&, TMachineRecords& records, TParsing& parsing) {
+  records.fKernelRingBuffer = WithoutLevels(text);
+  return KeepLog(TNamedLog{"dmesg", ParseDmesg(text)}, records, parsing);
+}
+
+size_t AppendPackages(TPackages parsed, TMachineRecords& records, TParsing& parsing) {
+  TakeWarnings(parsed, parsing);
   const size_t count = parsed.fPackages.size();
+  const size_t kept = std::min(count, parsing.fLimit);
   records.fPackages.fPackages.insert(records.fPackages.fPackages.end(), parsed.fPackages.begin(),
-                                     parsed.fPackages.end());
+                                     parsed.fPackages.begin() + static_cast<std::ptrdiff_t>(kept));
   return count;
 }
 
@@ -58,143 +95,135 @@ struct TStep {
 
 // How each fact's output is parsed; the order is the order of reading.
 const TStep kSteps[] = {
-    {EFact::kHostName, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+    {EFact::kHostName, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
        r.fHostName = Trimmed(t.substr(0, t.find('\n')));
        return size_t(r.fHostName.empty() ? 0 : 1);
      }},
-    {EFact::kKernel, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+    {EFact::kKernel, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
        r.fUname = t;
        return size_t(Words(t).size() >= 4 ? 1 : 0);
      }},
-    {EFact::kOsRelease, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       return Keep(ParseOsRelease(t), r.fOsRelease, w, 1);
+    {EFact::kOsRelease, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return KeepWhole(ParseOsRelease(t), r.fOsRelease, p, 1);
      }},
-    {EFact::kUptime, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
-       r.fUptimeSeconds = ParseLeadingNumber(t);
+    {EFact::kUptime, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       r.fUptimeSeconds = ParseUptime(t);
        return size_t(r.fUptimeSeconds ? 1 : 0);
      }},
-    {EFact::kCpuInfo, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TCpuInfo parsed = ParseCpuInfo(t);
-       const size_t count = parsed.fProcessors.size();
-       return Keep(std::move(parsed), r.fCpuInfo, w, count);
+    {EFact::kCpuInfo, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseCpuInfo(t), &TCpuInfo::fProcessors, r.fCpuInfo, p);
      }},
-    {EFact::kMemInfo, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TMemInfo parsed = ParseMemInfo(t);
-       const size_t count = parsed.fEntries.size();
-       return Keep(std::move(parsed), r.fMemInfo, w, count);
+    {EFact::kLscpu, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       TLscpu parsed = ParseLscpu(t);
+       const size_t count = parsed.fFields.fFields.size();
+       return KeepWhole(std::move(parsed), r.fLscpu, p, count);
      }},
-    {EFact::kDmidecode, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TDmiRecords parsed = ParseDmidecode(t);
-       const size_t count = parsed.fStructures.size();
-       return Keep(std::move(parsed), r.fDmi, w, count);
+    {EFact::kSmtControl, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       r.fSmtControl = Trimmed(t);
+       return size_t(r.fSmtControl.empty() ? 0 : 1);
      }},
-    {EFact::kPci, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TPciRecords parsed = ParseLspci(t);
-       const size_t count = parsed.fFunctions.size();
-       return Keep(std::move(parsed), r.fPci, w, count);
+    {EFact::kKernelCommandLine, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       r.fKernelCommandLine = Trimmed(t);
+       return size_t(r.fKernelCommandLine.empty() ? 0 : 1);
      }},
-    {EFact::kBlockDevices, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TBlockDevices parsed = ParseLsblk(t);
-       const size_t count = parsed.fDevices.size();
-       return Keep(std::move(parsed), r.fBlockDevices, w, count);
+    {EFact::kMemInfo, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseMemInfo(t), &TMemInfo::fEntries, r.fMemInfo, p);
      }},
-    {EFact::kMounts, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TMounts parsed = ParseMounts(t);
-       const size_t count = parsed.fMounts.size();
-       return Keep(std::move(parsed), r.fMounts, w, count);
+    {EFact::kDmidecode, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseDmidecode(t), &TDmiRecords::fStructures, r.fDmi, p);
      }},
-    {EFact::kDiskSpace, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TDiskSpaces parsed = ParseDf(t);
-       const size_t count = parsed.fFileSystems.size();
-       return Keep(std::move(parsed), r.fDiskSpace, w, count);
+    {EFact::kPci, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseLspci(t), &TPciRecords::fFunctions, r.fPci, p);
      }},
-    {EFact::kNetworkAddresses, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TNetInterfaces parsed = ParseIpAddress(t);
-       const size_t count = parsed.fInterfaces.size();
-       return Keep(std::move(parsed), r.fInterfaces, w, count);
+    {EFact::kBlockDevices, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseLsblk(t), &TBlockDevices::fDevices, r.fBlockDevices, p);
      }},
-    {EFact::kDebianPackages, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       return AppendPackages(ParseDpkgList(t), r, w);
+    {EFact::kMounts, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseMounts(t), &TMounts::fMounts, r.fMounts, p);
      }},
-    {EFact::kRpmPackages, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       return AppendPackages(ParseRpmList(t), r, w);
+    {EFact::kDiskSpace, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseDf(t), &TDiskSpaces::fFileSystems, r.fDiskSpace, p);
      }},
-    {EFact::kKernelModules, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TKernelModules parsed = ParseLsmod(t);
-       const size_t count = parsed.fModules.size();
-       return Keep(std::move(parsed), r.fModules, w, count);
+    {EFact::kNetworkAddresses, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseIpAddress(t), &TNetInterfaces::fInterfaces, r.fInterfaces, p);
      }},
-    {EFact::kModuleInfo, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TModuleInfos parsed = ParseModinfo(t);
-       const size_t count = parsed.fModules.size();
-       return Keep(std::move(parsed), r.fModuleInfo, w, count);
+    {EFact::kDebianPackages, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return AppendPackages(ParseDpkgList(t), r, p);
      }},
-    {EFact::kProcesses, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TProcesses parsed = ParsePs(t);
-       const size_t count = parsed.fProcesses.size();
-       return Keep(std::move(parsed), r.fProcesses, w, count);
+    {EFact::kRpmPackages, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return AppendPackages(ParseRpmList(t), r, p);
+     }},
+    {EFact::kKernelModules, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseLsmod(t), &TKernelModules::fModules, r.fModules, p);
+     }},
+    {EFact::kModuleInfo, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseModinfo(t), &TModuleInfos::fModules, r.fModuleInfo, p);
+     }},
+    {EFact::kProcesses, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParsePs(t), &TProcesses::fProcesses, r.fProcesses, p);
      }},
     {EFact::kSyslog, ParseLog},
     {EFact::kMessages, ParseLog},
     {EFact::kJournal, ParseLog},
-    {EFact::kSensors, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TSensors parsed = ParseSensors(t);
-       const size_t count = parsed.fChips.size();
-       return Keep(std::move(parsed), r.fSensors, w, count);
+    {EFact::kSensors, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseSensors(t), &TSensors::fChips, r.fSensors, p);
      }},
-    {EFact::kIpmiSel, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TSelEvents parsed = ParseIpmiSel(t);
-       const size_t count = parsed.fEvents.size();
-       return Keep(std::move(parsed), r.fSel, w, count);
+    {EFact::kIpmiSel, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseIpmiSel(t), &TSelEvents::fEvents, r.fSel, p);
      }},
-    {EFact::kIpmiSdr, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TSdrSensors parsed = ParseIpmiSdr(t);
-       const size_t count = parsed.fSensors.size();
-       return Keep(std::move(parsed), r.fSdr, w, count);
+    {EFact::kIpmiSdr, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseIpmiSdr(t), &TSdrSensors::fSensors, r.fSdr, p);
      }},
-    {EFact::kIpmiFru, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TFruDevices parsed = ParseIpmiFru(t);
-       const size_t count = parsed.fDevices.size();
-       return Keep(std::move(parsed), r.fFru, w, count);
+    {EFact::kIpmiFru, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseIpmiFru(t), &TFruDevices::fDevices, r.fFru, p);
      }},
-    {EFact::kIpmiMc, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
+    {EFact::kIpmiMc, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
        TMcInfo parsed = ParseIpmiMcInfo(t);
        const size_t count = parsed.fFields.fFields.size();
-       return Keep(std::move(parsed), r.fMc, w, count);
+       return KeepWhole(std::move(parsed), r.fMc, p, count);
      }},
-    {EFact::kMdStat, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TMdStat parsed = ParseMdStat(t);
-       const size_t count = parsed.fArrays.size();
-       return Keep(std::move(parsed), r.fMdStat, w, count);
+    {EFact::kMdStat, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseMdStat(t), &TMdStat::fArrays, r.fMdStat, p);
      }},
-    {EFact::kKernelRingBuffer, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
-       r.fKernelRingBuffer = t;
-       return size_t(std::count(t.begin(), t.end(), '\n'));
+    {EFact::kKernelRingBuffer, ParseKernelLog},
+    {EFact::kRoutes, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseIpRoute(t), &TIpRoutes::fRoutes, r.fRoutes, p);
      }},
-    {EFact::kRoutes, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TIpRoutes parsed = ParseIpRoute(t);
-       const size_t count = parsed.fRoutes.size();
-       return Keep(std::move(parsed), r.fRoutes, w, count);
+    {EFact::kIpv6Routes, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       TIpRoutes parsed;
+       const size_t count = Keep(ParseIpRoute(t), &TIpRoutes::fRoutes, parsed, p);
+       for (TIpRoute& route : parsed.fRoutes) route.fFamily = "inet6";
+       r.fRoutes.fRoutes.insert(r.fRoutes.fRoutes.end(), parsed.fRoutes.begin(), parsed.fRoutes.end());
+       return count;
      }},
-    {EFact::kNetworkCounters, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TNetDev parsed = ParseNetDev(t);
-       const size_t count = parsed.fInterfaces.size();
-       return Keep(std::move(parsed), r.fNetworkCounters, w, count);
+    {EFact::kResolvConf, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       r.fNameServers = ParseResolvConf(t);
+       return r.fNameServers.size();
      }},
-    {EFact::kUsbDevices, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>& w) {
-       TUsbDevices parsed = ParseLsusb(t);
-       const size_t count = parsed.fDevices.size();
-       return Keep(std::move(parsed), r.fUsb, w, count);
+    {EFact::kIpForwarding, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       const std::string value = Trimmed(t);
+       if (value == "0" || value == "1") r.fIpForwarding = value == "1";
+       return size_t(r.fIpForwarding ? 1 : 0);
      }},
-    {EFact::kTimeZoneName, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+    {EFact::kKernelCounters, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       r.fBootTime = ParseBootTime(t);
+       return size_t(r.fBootTime ? 1 : 0);
+     }},
+    {EFact::kNetworkCounters, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseNetDev(t), &TNetDev::fInterfaces, r.fNetworkCounters, p);
+     }},
+    {EFact::kUsbDevices, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
+       return Keep(ParseLsusb(t), &TUsbDevices::fDevices, r.fUsb, p);
+     }},
+    {EFact::kTimeZoneName, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
        r.fTimeZoneName = Trimmed(t.substr(0, t.find('\n')));
        return size_t(r.fTimeZoneName.empty() ? 0 : 1);
      }},
-    {EFact::kDate, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+    {EFact::kDate, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
        r.fDate = Trimmed(t);
        return size_t(r.fDate.empty() ? 0 : 1);
      }},
-    {EFact::kDateUtc, [](const std::string& t, const std::string&, TMachineRecords& r, std::vector<TParseWarning>&) {
+    {EFact::kDateUtc, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
        r.fDateUtc = Trimmed(t);
        return size_t(r.fDateUtc.empty() ? 0 : 1);
      }},
@@ -204,7 +233,8 @@ const TStep kSteps[] = {
 bool IsOptional(EFact fact) {
   switch (fact) {
     case EFact::kDebianPackages: case EFact::kRpmPackages: case EFact::kSyslog: case EFact::kMessages:
-    case EFact::kMdStat: case EFact::kModuleInfo: case EFact::kUsbDevices: case EFact::kTimeZoneName:
+    case EFact::kSmtControl: case EFact::kMdStat: case EFact::kModuleInfo: case EFact::kUsbDevices: case EFact::kTimeZoneName:
+    case EFact::kIpv6Routes: case EFact::kResolvConf:
       return true;
     default:
       return false;
@@ -225,8 +255,11 @@ class TCollector {
     }
     ReadKernelAttributes();
     ReadTimeZoneLink();
+    DateKernelMessages();
     if (fRecords.fPci.fFunctions.empty()) ReadPciFromSys();
+    ReadPciEnableStates();
     ReadSmart();
+    ReadProcessStats();
     SayWhatThisMachineLacks();
     MapMachine(fRecords, TDataSource{fSettings.fBuild + ", " + fSettings.fSourceName}, fOut);
     return std::move(fOut);
@@ -265,15 +298,20 @@ class TCollector {
       fOut.Log(ELogType::kWarning, logSource, why + ".");
       return;
     }
-    std::vector<TParseWarning> warnings;
-    const size_t count = parse(text.fText, text.fOrigin, fRecords, warnings);
+    TParsing parsing{fSettings.fMaxRecordsPerSource, {}};
+    const size_t count = parse(text.fText, text.fOrigin, fRecords, parsing);
     if (!source.fLog) fOut.KeepRaw(text.fOrigin, text.fText);
     std::string said = text.fOrigin + ": " + std::to_string(count) + " record(s) read";
     if (text.fTruncated) said += source.fLog ? ", the last " + std::to_string(fSettings.fLogBytes >> 10) + " KiB kept"
                                              : ", cut at " + std::to_string(source.fMaxBytes >> 10) + " KiB";
     fOut.Log(count == 0 && !IsOptional(source.fFact) ? ELogType::kWarning : ELogType::kInfo, logSource,
              said + (count == 0 ? ": " + FirstLines(text.fText) : "."));
-    LogWarnings(logSource, text.fOrigin, warnings);
+    if (count > parsing.fLimit) {
+      fOut.Log(ELogType::kWarning, logSource,
+               text.fOrigin + ": " + std::to_string(count - parsing.fLimit) + " record(s) beyond the bound of " +
+                   std::to_string(parsing.fLimit) + " left out" + (source.fLog ? " (the oldest)." : "."));
+    }
+    LogWarnings(logSource, text.fOrigin, parsing.fWarnings);
   }
 
   static std::string FirstLines(const std::string& text) {
@@ -304,7 +342,21 @@ class TCollector {
       const std::string folder = "/sys/class/net/" + interface.fName;
       fRecords.fSysNet[interface.fName] = ReadSysNetInterface(
           interface.fName, fTree.ReadAttributes(folder, {"speed", "duplex", "operstate", "address", "mtu", "carrier"}));
+      const std::string driver = ReadDriver(interface.fName);
+      if (!driver.empty()) fRecords.fDrivers[interface.fName] = driver;
     }
+  }
+
+  // The driver /sys links a network device to; a sos report keeps ethtool's
+  // word instead. Virtual interfaces have neither.
+  std::string ReadDriver(const std::string& interface) {
+    const std::string link = fTree.LinkTarget("/sys/class/net/" + interface + "/device/driver");
+    if (!link.empty()) return link.substr(link.rfind('/') + 1);
+    if (fTree.IsLive()) return "";
+    const TSourceText text = fTree.Read(InterfaceDriverSource(interface), fSettings.fLogBytes);
+    if (!text.fRead) return "";
+    fOut.KeepRaw(text.fOrigin, text.fText);
+    return ParseEthtoolDriver(text.fText);
   }
 
   // Where /etc/timezone is missing (not Debian), /etc/localtime links to the
@@ -314,6 +366,16 @@ class TCollector {
     const std::string target = fTree.LinkTarget("/etc/localtime");
     const size_t zoneinfo = target.find("zoneinfo/");
     if (zoneinfo != std::string::npos) fRecords.fTimeZoneName = target.substr(zoneinfo + 9);
+  }
+
+  // The kernel stamps its messages with the seconds since boot; the boot
+  // time makes them times of day.
+  void DateKernelMessages() {
+    if (!fRecords.fUptimeSeconds) return;
+    const std::time_t boot = fOut.Collected() - static_cast<std::time_t>(*fRecords.fUptimeSeconds);
+    for (TNamedLog& log : fRecords.fLogs) {
+      if (log.fName == "dmesg") DateSinceBoot(log.fLog, boot);
+    }
   }
 
   // Without lspci (or its output), the kernel's own list of PCI functions:
@@ -345,6 +407,17 @@ class TCollector {
     }
   }
 
+  // Whether the kernel turned each function on, which lspci does not say.
+  void ReadPciEnableStates() {
+    for (TPciFunction& function : fRecords.fPci.fFunctions) {
+      if (function.fAddress.find('/') != std::string::npos) continue;
+      const std::map<std::string, std::string> files =
+          fTree.ReadAttributes("/sys/bus/pci/devices/" + function.fAddress, {"enable"});
+      const auto enable = files.find("enable");
+      if (enable != files.end() && WholeNumber(enable->second)) function.fEnabled = *WholeNumber(enable->second) > 0;
+    }
+  }
+
   // The disks of lsblk that smartctl knows (sd*, nvme*, hd*), and in a sos
   // report every disk sos ran smartctl on, which lsblk may not have listed.
   std::set<std::string> SmartDisks() const {
@@ -362,6 +435,19 @@ class TCollector {
       }
     }
     return disks;
+  }
+
+  // ps prints the sum of user and kernel time, to the second; the kernel
+  // keeps them apart, in clock ticks, with the exact start and the priority.
+  void ReadProcessStats() {
+    if (!fTree.IsLive()) return;
+    fRecords.fClockTicks = ::sysconf(_SC_CLK_TCK);
+    for (const TProcess& process : fRecords.fProcesses.fProcesses) {
+      const std::string pid = process.Column("PID");
+      std::string text;
+      if (!WholeNumber(pid) || !fTree.ReadFile("/proc/" + pid + "/stat", 4096, text)) continue;
+      if (const auto times = ParseProcessStat(text)) fRecords.fProcessStats[pid] = *times;
+    }
   }
 
   void ReadSmart() {

@@ -22,6 +22,9 @@ namespace NVKXQZA20::NMachine {
 
 struct TCollectSettings {
   size_t fLogBytes = kDefaultLogBytes;  // the last this many bytes of each log
+  // Records kept of one source; a machine that repeats a line endlessly
+  // must not hold the collection for hours.
+  size_t fMaxRecordsPerSource = 100000;
   std::string fBuild;                   // the tool's name and version
   std::string fSourceName;              // "live" or the sos report's path
   // Problems met before the collection began (refused archive members),

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace NVKXQZA20::NMachine {
 
@@ -18,6 +19,8 @@ namespace {
 
 const char kSystemFolders[] = "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
 const size_t kMaxErrorBytes = 4096;
+// Between two looks whether a command that closed its output has ended.
+const std::chrono::milliseconds kLongestPause(50);
 
 bool IsExecutableFile(const std::string& path) {
   struct stat status {};
@@ -70,14 +73,15 @@ class TPipe {
   ::_exit(127);
 }
 
+typedef std::chrono::steady_clock TClock;
+
 // Reads both pipes until the child closes them, the output is full or the
 // deadline passes.
-void Collect(int out, int err, const TCommandLimits& limits, TCommandResult& result) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limits.fTimeoutSeconds);
+void Collect(int out, int err, const TCommandLimits& limits, TClock::time_point deadline, TCommandResult& result) {
   pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
   char buffer[65536];
   while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now());
     if (left.count() <= 0) {
       result.fTimedOut = true;
       return;
@@ -103,6 +107,22 @@ void Collect(int out, int err, const TCommandLimits& limits, TCommandResult& res
       }
     }
   }
+}
+
+// Waits for the child until the deadline, then kills its process group: a
+// command may close its output and keep running. Answers its wait status.
+int Reap(pid_t child, TClock::time_point deadline, TCommandResult& result) {
+  int status = 0;
+  for (auto pause = std::chrono::milliseconds(1); !result.fTimedOut; pause = std::min(pause * 2, kLongestPause)) {
+    const pid_t waited = ::waitpid(child, &status, WNOHANG);
+    if (waited == child || (waited < 0 && errno != EINTR)) return status;
+    result.fTimedOut = TClock::now() >= deadline;
+    if (!result.fTimedOut) std::this_thread::sleep_for(pause);
+  }
+  ::kill(-child, SIGKILL);
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
 }
 
 std::string ProblemOf(const TCommandResult& result, const TCommandLimits& limits) {
@@ -155,13 +175,12 @@ TCommandResult RunCommand(const std::vector<std::string>& argv, const TCommandLi
   ::setpgid(child, child);
   out.CloseWrite();
   err.CloseWrite();
-  Collect(out.Read(), err.Read(), limits, result);
-  if (result.fTimedOut || result.fTruncated) ::kill(-child, SIGKILL);
+  const TClock::time_point deadline = TClock::now() + std::chrono::seconds(limits.fTimeoutSeconds);
+  Collect(out.Read(), err.Read(), limits, deadline, result);
+  if (result.fTruncated) ::kill(-child, SIGKILL);
   out.CloseRead();
   err.CloseRead();
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  const int status = Reap(child, deadline, result);
   if (WIFEXITED(status) && !result.fTimedOut) result.fExitStatus = WEXITSTATUS(status);
   result.fProblem = ProblemOf(result, limits);
   return result;

@@ -1,7 +1,8 @@
 // Runs one command of the source table on a live machine: without a shell,
 // with stdin from /dev/null, the C locale, a timeout and a bound on what it
 // may print. A command never changes the system: the table lists only
-// commands that read.
+// commands that read. The timeout covers the whole run, not only the output:
+// at the deadline the command's process group is killed.
 //
 //   TCommandResult ps = RunCommand({"ps", "auxwww"}, {10, 8 << 20});
 //   if (ps.fProblem.empty()) Parse(ps.fOutput);

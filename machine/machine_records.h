@@ -33,6 +33,9 @@ struct TMachineRecords {
   TOsRelease fOsRelease;
   std::optional<double> fUptimeSeconds;
   TCpuInfo fCpuInfo;
+  TLscpu fLscpu;
+  std::string fSmtControl;  // "on", "off", "forceoff", "notsupported", "notimplemented"
+  std::string fKernelCommandLine;
   TMemInfo fMemInfo;
   TDmiRecords fDmi;
   // /sys/class/dmi/id: what the kernel shows of SMBIOS without root.
@@ -47,6 +50,11 @@ struct TMachineRecords {
   TKernelModules fModules;
   TModuleInfos fModuleInfo;
   TProcesses fProcesses;
+  std::optional<long long> fBootTime;  // /proc/stat's btime
+  // Live only: /proc/PID/stat of the processes ps listed, by PID, its times
+  // in ticks of fClockTicks per second.
+  std::map<std::string, TProcessStat> fProcessStats;
+  long fClockTicks = 0;
   std::vector<TNamedLog> fLogs;
   TSensors fSensors;
   TSelEvents fSel;
@@ -55,7 +63,10 @@ struct TMachineRecords {
   TMcInfo fMc;
   TMdStat fMdStat;
   std::string fKernelRingBuffer;  // dmesg, as printed
-  TIpRoutes fRoutes;
+  TIpRoutes fRoutes;  // of both families, as read from either source
+  std::vector<std::string> fNameServers;  // resolv.conf's, in order
+  std::optional<bool> fIpForwarding;
+  std::map<std::string, std::string> fDrivers;  // by interface name: "virtio_net"
   TNetDev fNetworkCounters;
   TUsbDevices fUsb;
   std::string fTimeZoneName;  // "Europe/Berlin": /etc/timezone or the /etc/localtime link

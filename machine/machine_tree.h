@@ -10,6 +10,7 @@
 #define QZA_MACHINE_MACHINE_TREE_H
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,13 +28,30 @@ struct TSourceText {
   std::string fProblem;
 };
 
+// Where a tree's files are: folders on disk (a live machine's, a sos
+// report's) or an archive's members held in memory. Paths are absolute below
+// the tree's root ("/etc/hostname").
+class ITreeFiles {
+ public:
+  virtual ~ITreeFiles() = default;
+  // At most maxBytes of a regular file: with tail its last ones (from the
+  // start of a line), else its first. Unless fRead, fProblem says why
+  // ("absent", "not a regular file (a FIFO)").
+  virtual TSourceText Read(const std::string& path, size_t maxBytes, bool tail) const = 0;
+  // The names in a folder, sorted; none when unreadable.
+  virtual std::vector<std::string> List(const std::string& path) const = 0;
+  // Where a link points, as written; "" when it is no link.
+  virtual std::string LinkTarget(const std::string& path) const = 0;
+};
+
 class TMachineTree {
  public:
   static TMachineTree Live(const std::string& root);
+  // A saved folder, or saved files held elsewhere (an archive's).
   static TMachineTree Saved(const std::string& root);
+  static TMachineTree Saved(std::shared_ptr<const ITreeFiles> files);
 
   bool IsLive() const { return fLive; }
-  const std::string& Root() const { return fRoot; }
 
   // extraArguments go after the source's command (modinfo's module names).
   TSourceText Read(const TSource& source, size_t logBytes,
@@ -42,27 +60,26 @@ class TMachineTree {
   // A file below the root (path absolute: "/sys/block/sda/size"), at most
   // maxBytes of it; nothing when it cannot be read or leaves a saved tree.
   bool ReadFile(const std::string& path, size_t maxBytes, std::string& text) const;
-  // The names in a folder below the root, sorted; none when unreadable.
-  std::vector<std::string> List(const std::string& path) const;
-  // Where a link below the root points, as written; "" when it is no link.
-  std::string LinkTarget(const std::string& path) const;
+  std::vector<std::string> List(const std::string& path) const { return fFiles->List(path); }
+  std::string LinkTarget(const std::string& path) const { return fFiles->LinkTarget(path); }
   // The files of a folder read as name -> first line (/sys attributes).
   std::map<std::string, std::string> ReadAttributes(const std::string& folder,
                                                     const std::vector<std::string>& names) const;
 
  private:
-  TMachineTree(std::string root, bool live) : fRoot(std::move(root)), fLive(live) {}
-  std::string PathOf(const std::string& path) const;
+  TMachineTree(std::shared_ptr<const ITreeFiles> files, bool live, bool belowRoot)
+      : fFiles(std::move(files)), fLive(live), fBelowRoot(belowRoot) {}
   TSourceText ReadLive(const TSource& source, size_t limit, const std::vector<std::string>& extra) const;
   TSourceText ReadSaved(const TSource& source, size_t limit) const;
 
-  std::string fRoot;  // without a trailing '/'; "" for "/"
+  std::shared_ptr<const ITreeFiles> fFiles;
   bool fLive;
+  bool fBelowRoot;  // live below another root than "/": no commands run
 };
 
-// A file's contents, the last maxBytes of it when tail is set (from the
-// start of a line), else the first; truncated tells whether some was left.
-bool ReadBoundedFile(const std::string& path, size_t maxBytes, bool tail, std::string& text, bool& truncated);
+// What a bounded read answers from the part of a file it kept (the first
+// bytes, or with tail the last) and the whole file's size.
+TSourceText BoundedText(std::string kept, unsigned long long size, size_t maxBytes, bool tail);
 
 }  // namespace NVKXQZA20::NMachine
 

@@ -3,6 +3,7 @@
 // firmware and environmental pages read them.
 #include <time.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -79,6 +80,21 @@ void MapDataSource(const TDataSource& source, TCollection& out) {
   out.Add(product);
 }
 
+// The hypervisor of a virtual machine: lscpu's "Hypervisor vendor", else the
+// kernel's "Hypervisor detected: KVM" at boot; "" on bare metal.
+std::string Hypervisor(const TMachineRecords& records) {
+  const std::string vendor = Trimmed(records.fLscpu.fFields.Value("Hypervisor vendor"));
+  if (!vendor.empty()) return vendor;
+  const std::string detected = "Hypervisor detected: ";
+  for (const TNamedLog& log : records.fLogs) {
+    if (log.fName != "dmesg") continue;
+    for (const TLogEntry& entry : log.fLog.fEntries) {
+      if (StartsWith(entry.fMessage, detected)) return Trimmed(entry.fMessage.substr(detected.size()));
+    }
+  }
+  return "";
+}
+
 void MapComputerSystem(const TMachineRecords& records, TCollection& out) {
   const std::string host = Trimmed(records.fHostName);
   // Many white-box servers leave the system strings to the integrator, who
@@ -87,6 +103,9 @@ void MapComputerSystem(const TMachineRecords& records, TCollection& out) {
   if (maker.empty()) maker = DmiText(records, kDmiBaseboard, "Manufacturer", "board_vendor");
   std::string product = DmiText(records, kDmiSystem, "Product Name", "product_name");
   if (product.empty()) product = DmiText(records, kDmiBaseboard, "Product Name", "board_name");
+  // A guest without SMBIOS names no product, but knows what it runs on.
+  const std::string hypervisor = Hypervisor(records);
+  if (product.empty() && !hypervisor.empty()) product = hypervisor + " virtual machine";
   TMofInstance system("VKXSG_ComputerSystem", kSystemAlias);
   system.Set("CreationClassName", "VKXSG_ComputerSystem").Set("Name", host.empty() ? "localhost" : host)
       .SetIfAny("ElementName", host.substr(0, host.find('.'))).SetIfAny("Manufacturer", maker)
@@ -111,14 +130,14 @@ void MapComputerSystem(const TMachineRecords& records, TCollection& out) {
 void MapMemoryUse(const TMemInfo& memory, TMofInstance& os) {
   const auto total = memory.Get("MemTotal");
   const auto available = memory.Get("MemAvailable") ? memory.Get("MemAvailable") : memory.Get("MemFree");
-  if (total) os.SetNumber("TotalVisibleMemorySize", static_cast<long long>(*total / 1024));
-  if (available) os.SetNumber("FreePhysicalMemory", static_cast<long long>(*available / 1024));
+  if (total) os.SetNumber("TotalVisibleMemorySize", ECimInteger::kUint64, *total / 1024);
+  if (available) os.SetNumber("FreePhysicalMemory", ECimInteger::kUint64, *available / 1024);
   if (total && available && *total > 0) {
-    os.SetNumber("MemoryLoad", static_cast<long long>(std::lround(100.0 * (*total - *available) / *total)));
+    os.SetNumber("MemoryLoad", ECimInteger::kUint32, static_cast<long long>(std::lround(100.0 * (*total - *available) / *total)));
   }
-  if (const auto cached = memory.Get("Cached")) os.SetNumber("SystemCache", static_cast<long long>(*cached / 1024));
-  if (const auto swap = memory.Get("SwapTotal")) os.SetNumber("TotalSwapSpaceSize", static_cast<long long>(*swap / 1024));
-  if (const auto free = memory.Get("SwapFree")) os.SetNumber("FreeSwapSpaceSize", static_cast<long long>(*free / 1024));
+  if (const auto cached = memory.Get("Cached")) os.SetNumber("SystemCache", ECimInteger::kUint64, *cached / 1024);
+  if (const auto swap = memory.Get("SwapTotal")) os.SetNumber("TotalSwapSpaceSize", ECimInteger::kUint64, *swap / 1024);
+  if (const auto free = memory.Get("SwapFree")) os.SetNumber("FreeSwapSpaceSize", ECimInteger::kUint64, *free / 1024);
 }
 
 void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
@@ -128,8 +147,9 @@ void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
   if (name.empty()) name = Trimmed(release.Value("NAME") + " " + release.Value("VERSION"));
   if (name.empty()) name = uname.fKernelName.empty() ? "Linux" : uname.fKernelName;
   TMofInstance os("VKXSG_OperatingSystem", "OS");
-  os.Set("CreationClassName", "VKXSG_OperatingSystem").Set("Name", name).SetNumber("OSType", kLinuxOSType)
+  os.Set("CreationClassName", "VKXSG_OperatingSystem").Set("Name", name).SetNumber("OSType", ECimInteger::kUint16, kLinuxOSType)
       .SetIfAny("Version", release.Value("VERSION_ID")).SetIfAny("BuildID", uname.fVersion)
+      .SetIfAny("ProductVendor", release.Value("ID"))
       .SetIfAny("KernelName", uname.fKernelName).SetIfAny("KernelRelease", uname.fRelease)
       .SetIfAny("HardwarePlatform", uname.fMachine);
   if (records.fUptimeSeconds) {
@@ -137,13 +157,17 @@ void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
         .Set("LastBootUpTime", CimDateTime(out.Collected() - static_cast<std::time_t>(*records.fUptimeSeconds)));
   }
   if (!records.fProcesses.fProcesses.empty()) {
-    os.SetNumber("ProcessCount", static_cast<long long>(records.fProcesses.fProcesses.size()));
+    os.SetNumber("ProcessCount", ECimInteger::kUint32, static_cast<long long>(records.fProcesses.fProcesses.size()));
   }
   MapMemoryUse(records.fMemInfo, os);
   if (!records.fKernelRingBuffer.empty()) {
     os.Set("KernelRingBufferName", "dmesg").Set("KernelRingBufferContents", records.fKernelRingBuffer);
   }
-  os.SetNumber("EnabledState", 2).SetNumbers("OperationalStatus", {2});
+  if (!records.fKernelCommandLine.empty()) {
+    os.Set("BootConfigurationFileName", "/proc/cmdline")
+        .Set("BootConfigurationFileContents", records.fKernelCommandLine);
+  }
+  os.SetNumber("EnabledState", ECimInteger::kUint16, 2).SetNumbers("OperationalStatus", ECimInteger::kUint16, {2});
   out.Add(os);
 }
 
@@ -176,7 +200,7 @@ void MapBios(const TMachineRecords& records, TCollection& out) {
       .SetIfAny("Manufacturer", DmiText(records, kDmiBios, "Vendor", "bios_vendor"))
       .SetIfAny("ReleaseDate", DmiDate(DmiText(records, kDmiBios, "Release Date", "bios_date")))
       .SetIfAny("BuildNumber", DmiText(records, kDmiBios, "BIOS Revision", "bios_release"))
-      .SetBool("PrimaryBIOS", true).SetNumber("SoftwareElementState", kRunning);
+      .SetBool("PrimaryBIOS", true).SetNumber("SoftwareElementState", ECimInteger::kUint16, kRunning);
   out.Add(bios);
 }
 
@@ -221,7 +245,7 @@ void MapProcessorCaches(const TDmiRecords& dmi, const TFieldBlock& cpu, TMofInst
     const std::string prefix = "L" + std::to_string(level);
     processor.SetBool(prefix + "Enabled", StartsWith(cache->fFields.Value("Configuration"), "Enabled"));
     for (const auto& [text, mode] : kCacheModes) {
-      if (cache->fFields.Value("Operational Mode") == text) processor.SetNumber(prefix + "OperationalMode", mode);
+      if (cache->fFields.Value("Operational Mode") == text) processor.SetNumber(prefix + "OperationalMode", ECimInteger::kUint16, mode);
     }
   }
 }
@@ -231,13 +255,13 @@ void MapDmiProcessor(const TDmiRecords& dmi, const TDmiStructure& cpu, TCollecti
   const TFieldBlock& f = cpu.fFields;
   processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", Trimmed(f.Value("Socket Designation"))))
       .SetIfAny("Name", Meaningful(f.Value("Version"))).SetIfAny("Manufacturer", Meaningful(f.Value("Manufacturer")))
-      .SetNumber("CPUStatus", kCpuEnabled).SetNumbers("OperationalStatus", {2});
+      .SetNumber("CPUStatus", ECimInteger::kUint16, kCpuEnabled).SetNumbers("OperationalStatus", ECimInteger::kUint16, {2});
   const auto cores = WholeNumber(f.Value("Core Count"));
   const auto threads = WholeNumber(f.Value("Thread Count"));
-  if (cores) processor.SetNumber("Core", *cores);
+  if (cores) processor.SetNumber("Core", ECimInteger::kUint32, *cores);
   if (cores && threads) processor.SetBool("HTSupported", *threads > *cores).SetBool("HTEnabled", *threads > *cores);
-  if (const auto current = Megahertz(f.Value("Current Speed"))) processor.SetNumber("CurrentClockSpeed", *current);
-  if (const auto most = Megahertz(f.Value("Max Speed"))) processor.SetNumber("MaxClockSpeed", *most);
+  if (const auto current = Megahertz(f.Value("Current Speed"))) processor.SetNumber("CurrentClockSpeed", ECimInteger::kUint32, *current);
+  if (const auto most = Megahertz(f.Value("Max Speed"))) processor.SetNumber("MaxClockSpeed", ECimInteger::kUint32, *most);
   const std::string signature = f.Value("Signature");
   const size_t stepping = signature.find("Stepping ");
   if (stepping != std::string::npos) processor.Set("Stepping", Trimmed(signature.substr(stepping + 9)));
@@ -246,7 +270,34 @@ void MapDmiProcessor(const TDmiRecords& dmi, const TDmiStructure& cpu, TCollecti
 }
 
 // Without SMBIOS: one processor per physical package of /proc/cpuinfo.
-void MapCpuInfoProcessors(const TCpuInfo& cpuInfo, TCollection& out) {
+// Simultaneous multithreading as the kernel states it (smt/control), else by
+// more logical processors than cores in a package. cpuinfo's "ht" flag says
+// only that a package may report several logical processors, which every
+// multi-core one does.
+void SetSmt(const std::string& control, std::optional<long long> cores, std::optional<long long> siblings,
+            TMofInstance& processor) {
+  if (control == "on" || control == "off" || control == "forceoff") {
+    processor.SetBool("HTSupported", true).SetBool("HTEnabled", control == "on");
+  } else if (control == "notsupported" || control == "notimplemented") {
+    processor.SetBool("HTSupported", false).SetBool("HTEnabled", false);
+  } else if (cores && siblings) {
+    if (*siblings > *cores) processor.SetBool("HTSupported", true);
+    processor.SetBool("HTEnabled", *siblings > *cores);
+  }
+}
+
+// lscpu's "L1d cache", "L2 cache", "L3 cache": the levels the processor has.
+void SetCacheLevels(const TFieldBlock& lscpu, TMofInstance& processor) {
+  for (int level = 1; level <= 3; ++level) {
+    const std::string prefix = "L" + std::to_string(level);
+    if (!lscpu.Value(prefix + "d cache").empty() || !lscpu.Value(prefix + " cache").empty()) {
+      processor.SetBool(prefix + "Enabled", true);
+    }
+  }
+}
+
+void MapCpuInfoProcessors(const TMachineRecords& records, TCollection& out) {
+  const TCpuInfo& cpuInfo = records.fCpuInfo;
   std::map<std::string, std::vector<const TFieldBlock*>> packages;
   for (const TFieldBlock& logical : cpuInfo.fProcessors) packages[logical.Value("physical id")].push_back(&logical);
   for (const auto& package : packages) {
@@ -255,18 +306,17 @@ void MapCpuInfoProcessors(const TCpuInfo& cpuInfo, TCollection& out) {
     TMofInstance processor("VKXSG_Processor");
     processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", "CPU " + std::to_string(id ? *id + 1 : 1)))
         .SetIfAny("Name", Trimmed(first.Value("model name"))).SetIfAny("Manufacturer", first.Value("vendor_id"))
-        .SetIfAny("Stepping", first.Value("stepping")).SetNumber("CPUStatus", kCpuEnabled)
-        .SetNumbers("OperationalStatus", {2});
+        .SetIfAny("Stepping", first.Value("stepping")).SetNumber("CPUStatus", ECimInteger::kUint16, kCpuEnabled)
+        .SetNumbers("OperationalStatus", ECimInteger::kUint16, {2});
     const auto cores = WholeNumber(first.Value("cpu cores"));
-    processor.SetNumber("Core", cores ? *cores : static_cast<long long>(package.second.size()));
+    processor.SetNumber("Core", ECimInteger::kUint32, cores ? *cores : static_cast<long long>(package.second.size()));
     const std::string flags = " " + first.Value("flags") + " ";
-    processor.SetBool("HTSupported", flags.find(" ht ") != std::string::npos);
-    const auto siblings = WholeNumber(first.Value("siblings"));
-    if (cores && siblings) processor.SetBool("HTEnabled", *siblings > *cores);
+    SetSmt(records.fSmtControl, cores, WholeNumber(first.Value("siblings")), processor);
+    SetCacheLevels(records.fLscpu.fFields, processor);
     if (const auto speed = ParseLeadingNumber(first.Value("cpu MHz"))) {
-      processor.SetNumber("CurrentClockSpeed", std::llround(*speed));
+      processor.SetNumber("CurrentClockSpeed", ECimInteger::kUint32, std::llround(*speed));
     }
-    if (flags.find(" lm ") != std::string::npos) processor.SetNumber("DataWidth", 64);
+    if (flags.find(" lm ") != std::string::npos) processor.SetNumber("DataWidth", ECimInteger::kUint16, 64);
     out.Add(processor);
   }
 }
@@ -295,9 +345,11 @@ void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
   long long index = 0;
   for (const TDmiStructure* device : dmi.OfType(kDmiMemoryDevice)) {
     const TFieldBlock& f = device->fFields;
-    const auto bytes = ParseByteSize(f.Value("Size"));
+    const std::string size = Trimmed(f.Value("Size"));
+    const auto bytes = ParseByteSize(size);
     ++index;
-    if (!bytes || *bytes == 0) continue;  // an empty socket
+    // An empty socket; a size beyond any number still means a module.
+    if (bytes ? *bytes == 0 : size.empty() || !std::isdigit(static_cast<unsigned char>(size[0]))) continue;
     std::string type = Meaningful(f.Value("Type"));
     const std::string formFactor = Meaningful(f.Value("Form Factor"));
     if (!formFactor.empty()) type = Trimmed(type + " " + formFactor);
@@ -308,15 +360,17 @@ void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
     for (const char* className : {"VKXSG_SPDData", "VKXSG_PhysicalMemory"}) {
       TMofInstance memory(className);
       memory.Set("CreationClassName", className).Set("Tag", tag)
-          .SetIfAny("BankLabel", Meaningful(f.Value("Bank Locator"))).SetNumber("Capacity", static_cast<long long>(*bytes))
-          .SetIfAny("Manufacturer", Meaningful(f.Value("Manufacturer")))
+          .SetIfAny("BankLabel", Meaningful(f.Value("Bank Locator")));
+      if (bytes) memory.SetNumber("Capacity", ECimInteger::kUint64, *bytes);
+      else memory.LeaveOut("Capacity", "\"" + size + "\" is no byte count a uint64 holds");
+      memory.SetIfAny("Manufacturer", Meaningful(f.Value("Manufacturer")))
           .SetIfAny("PartNumber", Meaningful(f.Value("Part Number")))
           .SetIfAny("SerialNumber", Meaningful(f.Value("Serial Number")));
       if (std::string(className) == "VKXSG_SPDData") {
-        memory.SetNumber("Index", index).SetIfAny("MemoryTypeA", type)
+        memory.SetNumber("Index", ECimInteger::kUint16, index).SetIfAny("MemoryTypeA", type)
             .SetIfAny("DimmSpeed", MemorySpeed(f))
             .SetIfAny("ErrorMethodology", arrayCorrection == correction.end() ? "" : arrayCorrection->second);
-        if (const auto ranks = WholeNumber(f.Value("Rank"))) memory.SetNumber("Ranks", *ranks);
+        if (const auto ranks = WholeNumber(f.Value("Rank"))) memory.SetNumber("Ranks", ECimInteger::kUint8, *ranks);
       }
       out.Add(memory);
     }
@@ -383,12 +437,34 @@ void MapDmiDevices(const TDmiRecords& dmi, TCollection& out) {
 
 bool IsBridge(const TPciFunction& function) { return StartsWith(function.fClassId, "0604"); }
 
-// "Control: I/O+ Mem+ BusMaster+": a function the system turned on.
-std::string PciState(const TPciFunction& function) {
-  const std::string control = function.fDetails.Value("Control");
-  if (control.empty()) return "";
-  return control.find("Mem+") != std::string::npos || control.find("I/O+") != std::string::npos ? "Enabled"
-                                                                                                 : "Disabled";
+// Whether a function works: a driver bound to it, or the kernel's enable
+// count. A host bridge is the bus's root: no driver claims it and nothing
+// enables it, and its decoding bits ("Control: I/O- Mem-") are off by design,
+// so they say nothing.
+std::vector<std::string> PciStatus(const TPciFunction& function) {
+  if (!function.fDriver.empty()) return {"Enabled", "Driver: " + function.fDriver};
+  if (function.fEnabled.value_or(false) || StartsWith(function.fClassId, "0600")) return {"Enabled"};
+  return {"No driver"};
+}
+
+// "00:1c.0", and the buses behind a bridge: "00:1c.0 -> bus 02-03".
+std::string PciLocation(const TPciFunction& function) {
+  std::string location = function.fAddress;
+  if (StartsWith(location, "0000:")) location.erase(0, 5);
+  unsigned primary = 0, secondary = 0, subordinate = 0;
+  if (std::sscanf(function.fDetails.Value("Bus").c_str(), "primary=%x, secondary=%x, subordinate=%x", &primary,
+                  &secondary, &subordinate) != 3) {
+    return location;
+  }
+  char buses[32];
+  if (secondary == subordinate) std::snprintf(buses, sizeof buses, " -> bus %02x", secondary);
+  else std::snprintf(buses, sizeof buses, " -> bus %02x-%02x", secondary, subordinate);
+  return location + buses;
+}
+
+// The name as lspci prints it, with its revision.
+std::string PciDescription(const TPciFunction& function) {
+  return function.fRevision.empty() ? function.fName : function.fName + " (rev " + function.fRevision + ")";
 }
 
 std::vector<std::string> PciIdentity(const TPciFunction& function) {
@@ -412,7 +488,7 @@ std::map<std::string, std::string> MapSlots(const TDmiRecords& dmi, TCollection&
     instance.Set("CreationClassName", "VKXSG_SystemSlot").Set("Tag", designation).Set("SlotDesignation", designation)
         .Set("SlotAllInfo", designation + " (" + Trimmed(f.Value("Type")) + ", " + Trimmed(f.Value("Current Usage")) + ")")
         .SetBool("SupportsHotPlug", f.Value("Characteristics").find("Hot-plug") != std::string::npos);
-    if (const auto number = WholeNumber(f.Value("ID"))) instance.SetNumber("Number", *number);
+    if (const auto number = WholeNumber(f.Value("ID"))) instance.SetNumber("Number", ECimInteger::kUint16, *number);
     out.Add(instance);
     const std::string address = Trimmed(f.Value("Bus Address"));
     if (!address.empty() && f.Value("Current Usage") == "In Use") slotByAddress[address] = alias;
@@ -425,17 +501,17 @@ void MapPciFunction(const TPciFunction& function, const std::string& slotAlias, 
   const std::string alias = out.NewAlias("Pci_" + function.fAddress);
   TMofInstance instance(className, alias);
   instance.Set("CreationClassName", className).Set("DeviceID", out.UniqueKey("pci", function.fAddress))
-      .Set("Description", function.fName)
+      .Set("Description", PciDescription(function))
       .SetIfAny("PciDeviceID", function.fDeviceId).SetIfAny("VendorID", function.fVendorId)
       .SetIfAny("Manufacturer", PciVendorName(function.fVendorId)).SetStrings("OtherIdentifyingInfo", PciIdentity(function));
   if (function.fClassId.size() >= 2) {
-    instance.SetNumber("ClassCode", std::strtol(function.fClassId.substr(0, 2).c_str(), nullptr, 16));
+    instance.SetNumber("ClassCode", ECimInteger::kUint8, std::strtol(function.fClassId.substr(0, 2).c_str(), nullptr, 16));
   }
   if (!function.fSubsystemVendorId.empty()) {
     instance.Set("SubsystemID", function.fSubsystemVendorId + ":" + function.fSubsystemDeviceId);
   }
-  const std::string state = PciState(function);
-  if (!state.empty()) instance.SetStrings("StatusDescriptions", {state});
+  instance.SetStrings("StatusDescriptions", PciStatus(function));
+  if (IsBridge(function)) instance.Set("Location", PciLocation(function)).SetIfAny("VersionString", function.fRevision);
   out.Add(instance);
   if (!slotAlias.empty()) {
     out.Add(TMofInstance("VKXSG_DeviceInSlot").SetReference("Antecedent", slotAlias).SetReference("Dependent", alias));
@@ -467,11 +543,11 @@ void SetReading(TMofInstance& sensor, const std::string& unit, double value) {
   for (const TSensorUnit& known : kSensorUnits) {
     if (unit != known.fUnit) continue;
     // Readings are kept in hundredths: UnitModifier -2.
-    sensor.SetNumber("SensorType", known.fSensorType).SetNumber("BaseUnits", known.fBaseUnits)
-        .SetNumber("UnitModifier", -2).SetNumber("CurrentReading", std::llround(value * 100));
+    sensor.SetNumber("SensorType", ECimInteger::kUint16, known.fSensorType).SetNumber("BaseUnits", ECimInteger::kUint16, known.fBaseUnits)
+        .SetNumber("UnitModifier", ECimInteger::kSint32, -2).SetRounded("CurrentReading", ECimInteger::kSint32, value * 100);
     return;
   }
-  sensor.SetNumber("SensorType", 1).SetNumber("UnitModifier", -2).SetNumber("CurrentReading", std::llround(value * 100));
+  sensor.SetNumber("SensorType", ECimInteger::kUint16, 1).SetNumber("UnitModifier", ECimInteger::kSint32, -2).SetRounded("CurrentReading", ECimInteger::kSint32, value * 100);
 }
 
 void MapSensors(const TMachineRecords& records, TCollection& out) {
@@ -481,7 +557,7 @@ void MapSensors(const TMachineRecords& records, TCollection& out) {
       TMofInstance sensor = NumericSensor(out.UniqueKey("sensor", chip.fName + "/" + reading.fLabel),
                                           chip.fName + " " + reading.fLabel);
       SetReading(sensor, reading.fUnit, *reading.fValue);
-      sensor.SetNumbers("OperationalStatus", {reading.fAlarm ? 3 : 2});
+      sensor.SetNumbers("OperationalStatus", ECimInteger::kUint16, {reading.fAlarm ? 3 : 2});
       out.Add(sensor);
     }
   }
@@ -490,9 +566,18 @@ void MapSensors(const TMachineRecords& records, TCollection& out) {
     TMofInstance sensor = NumericSensor(out.UniqueKey("sensor", "IPMI " + sdr.fName + (sdr.fId.empty() ? "" : " " + sdr.fId)),
                                         out.UniqueKey("sensor name", sdr.fName));
     SetReading(sensor, sdr.fUnit, *sdr.fValue);
-    sensor.SetNumbers("OperationalStatus", {sdr.fStatus == "ok" ? 2 : 3});
+    sensor.SetNumbers("OperationalStatus", ECimInteger::kUint16, {sdr.fStatus == "ok" ? 2 : 3});
     out.Add(sensor);
   }
+}
+
+// The SEL's own id of a record (hex as ipmitool prints it) in decimal, as the
+// page orders records; the record's place where the id is unreadable.
+std::string SelRecordNumber(const std::string& id, long long place) {
+  const std::string hex = Trimmed(id);
+  char* end = nullptr;
+  const unsigned long long number = std::strtoull(hex.c_str(), &end, 16);
+  return !hex.empty() && *end == '\0' && hex[0] != '-' ? std::to_string(number) : std::to_string(place);
 }
 
 void MapIpmi(const TMachineRecords& records, TCollection& out) {
@@ -500,7 +585,7 @@ void MapIpmi(const TMachineRecords& records, TCollection& out) {
   for (const TSelEvent& event : records.fSel.fEvents) {
     std::string message = event.fSensor + " | " + event.fEvent;
     if (!event.fDirection.empty()) message += " | " + event.fDirection;
-    const std::string number = std::to_string(++id);
+    const std::string number = out.UniqueKey("SEL record", SelRecordNumber(event.fId, ++id));
     TMofInstance record("VKXSG_IPMILogRecord");
     record.Set("LogCreationClassName", "VKXSG_MessageLog").Set("LogName", "IPMI SEL")
         .Set("CreationClassName", "VKXSG_IPMILogRecord").Set("RecordID", number).Set("Caption", number).Set("DataFormat", event.fId).Set("Message", message)
@@ -510,10 +595,11 @@ void MapIpmi(const TMachineRecords& records, TCollection& out) {
     record.Set("MessageTimestamp", time.empty() ? CimDateTime(out.Collected()) : time);
     out.Add(record);
   }
-  long long fru = 0;
   for (const TFieldBlock& device : records.fFru.fDevices) {
+    // ipmitool's description names the FRU's id: "Builtin FRU Device (ID 0)".
+    const std::string description = device.Value("FRU Device Description");
     TMofInstance instance("VKXSG_FRU");
-    instance.Set("CreationClassName", "VKXSG_FRU").Set("Tag", "FRU " + std::to_string(fru++))
+    instance.Set("CreationClassName", "VKXSG_FRU").Set("Tag", out.UniqueKey("FRU", description.empty() ? "FRU" : description))
         .SetIfAny("Name", device.Value("FRU Device Description"))
         .SetIfAny("Vendor", Meaningful(device.Value("Board Mfg").empty() ? device.Value("Product Manufacturer")
                                                                           : device.Value("Board Mfg")))
@@ -526,7 +612,7 @@ void MapIpmi(const TMachineRecords& records, TCollection& out) {
     TMofInstance instance("VKXSG_IPMIFirmwareElement");
     instance.Set("Name", "BMC " + records.fMc.fFields.Value("Manufacturer Name")).Set("SoftwareElementID", "BMC")
         .Set("Version", firmware).SetIfAny("Manufacturer", records.fMc.fFields.Value("Manufacturer Name"))
-        .SetNumber("SoftwareElementState", kRunning);
+        .SetNumber("SoftwareElementState", ECimInteger::kUint16, kRunning);
     out.Add(instance);
   }
 }
@@ -549,7 +635,7 @@ void MapProcessorsAndMemory(const TMachineRecords& records, TCollection& out) {
   if (!populated.empty()) {
     for (const TDmiStructure* cpu : populated) MapDmiProcessor(records.fDmi, *cpu, out);
   } else {
-    MapCpuInfoProcessors(records.fCpuInfo, out);
+    MapCpuInfoProcessors(records, out);
   }
   MapMemoryDevices(records.fDmi, out);
   MapDmiDevices(records.fDmi, out);

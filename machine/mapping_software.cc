@@ -3,6 +3,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -30,11 +31,7 @@ std::string ParentOf(const TBlockDevice& device) {
   return device.fParent.empty() ? device.Column("PKNAME") : device.fParent;
 }
 
-std::optional<long long> SizeOf(const TBlockDevice& device) {
-  const auto bytes = ParseByteSize(device.Column("SIZE"));
-  if (!bytes) return std::nullopt;
-  return static_cast<long long>(*bytes);
-}
+std::optional<unsigned long long> SizeOf(const TBlockDevice& device) { return ParseByteSize(device.Column("SIZE")); }
 
 struct TStorageAliases {
   std::map<std::string, std::string> fPartitionByDevice;  // "/dev/sda1" -> alias
@@ -55,8 +52,8 @@ void MapDisks(const TBlockDevices& devices, TCollection& out, TStorageAliases& a
       TMofInstance disk("VKXSG_MediaAccessDevice", alias);
       disk.Set("CreationClassName", "VKXSG_MediaAccessDevice").Set("DeviceID", out.UniqueKey("disk", path)).Set("Name", path)
           .SetIfAny("Model", Trimmed(device.Column("VENDOR") + " " + device.Column("MODEL")))
-          .SetNumber("NoOfPartitions", partitionCount[device.fName]);
-      if (const auto size = SizeOf(device)) disk.SetNumber("Size", *size);
+          .SetNumber("NoOfPartitions", ECimInteger::kUint32, partitionCount[device.fName]);
+      if (const auto size = SizeOf(device)) disk.SetNumber("Size", ECimInteger::kUint64, *size);
       out.Add(disk);
       const std::string hctl = device.Column("HCTL");
       unsigned host = 0, channel = 0, target = 0, lun = 0;
@@ -65,8 +62,8 @@ void MapDisks(const TBlockDevices& devices, TCollection& out, TStorageAliases& a
         scsi.Set("CreationClassName", "VKXSG_SCSIDevice").Set("DeviceID", out.UniqueKey("scsi", hctl))
             .SetIfAny("VendorId", device.Column("VENDOR")).SetIfAny("ProductId", device.Column("MODEL"))
             .SetIfAny("serialNum", device.Column("SERIAL")).SetIfAny("Revision", device.Column("REV"))
-            .Set("DeviceType", "Direct-Access").SetNumber("HostAdapterId", host).SetNumber("Bus", channel)
-            .SetNumber("TargetId", target).SetNumber("Lun", lun);
+            .Set("DeviceType", "Direct-Access").SetNumber("HostAdapterId", ECimInteger::kUint16, host).SetNumber("Bus", ECimInteger::kUint16, channel)
+            .SetNumber("TargetId", ECimInteger::kUint16, target).SetNumber("Lun", ECimInteger::kUint16, lun);
         out.Add(scsi);
       }
     } else if (type == "part") {
@@ -74,7 +71,7 @@ void MapDisks(const TBlockDevices& devices, TCollection& out, TStorageAliases& a
       aliases.fPartitionByDevice[path] = alias;
       TMofInstance partition("VKXSG_DiskPartition", alias);
       partition.Set("CreationClassName", "VKXSG_DiskPartition").Set("DeviceID", out.UniqueKey("partition", path));
-      if (const auto size = SizeOf(device)) partition.SetNumber("Size", *size);
+      if (const auto size = SizeOf(device)) partition.SetNumber("Size", ECimInteger::kUint64, *size);
       out.Add(partition);
       const auto disk = diskAlias.find(ParentOf(device));
       if (disk != diskAlias.end()) {
@@ -98,8 +95,8 @@ void MapVolumes(const TMachineRecords& records, const TStorageAliases& aliases, 
     TMofInstance volume("VKXSG_LogicalDisk", alias);
     volume.Set("CreationClassName", "VKXSG_LogicalDisk").Set("DeviceID", out.UniqueKey("volume", space.fMountPoint))
         .SetStrings("OtherIdentifyingInfo", {space.fFileSystem}).SetIfAny("FileSystemName", type)
-        .SetNumber("TotalSpace", static_cast<long long>(*space.fTotal));
-    if (space.fAvailable) volume.SetNumber("FreeSpace", static_cast<long long>(*space.fAvailable));
+        .SetNumber("TotalSpace", ECimInteger::kUint64, *space.fTotal);
+    if (space.fAvailable) volume.SetNumber("FreeSpace", ECimInteger::kUint64, *space.fAvailable);
     out.Add(volume);
     const auto partition = aliases.fPartitionByDevice.find(space.fFileSystem);
     if (partition != aliases.fPartitionByDevice.end()) {
@@ -117,21 +114,36 @@ std::string Ipv4Mask(int prefix) {
          std::to_string((mask >> 8) & 255) + "." + std::to_string(mask & 255);
 }
 
+std::string Joined(const std::vector<std::string>& texts) {
+  std::string joined;
+  for (const std::string& text : texts) joined += (joined.empty() ? "" : ", ") + text;
+  return joined;
+}
+
+// A port's addresses as the pages read them: one endpoint of the port, each
+// family's addresses in its column, each with its prefix length.
 void MapAddresses(const TNetInterface& interface, const std::string& portAlias, const std::string& host,
                   TCollection& out) {
+  std::vector<std::string> byFamily[2];  // IPv4, IPv6
+  const TIpAddress* first[2] = {nullptr, nullptr};
   for (const TIpAddress& address : interface.fAddresses) {
-    const bool v4 = address.fFamily == "inet";
-    const std::string alias = out.NewAlias("Ip_" + interface.fName + "_" + address.fAddress);
-    TMofInstance endpoint("VKXSG_IPProtocolEndpoint", alias);
-    endpoint.Set("CreationClassName", "VKXSG_IPProtocolEndpoint").Set("Name", out.UniqueKey("endpoint", interface.fName + ":" + address.fAddress))
-        .SetIfAny("SystemName", host).Set(v4 ? "IPv4Address" : "IPv6Address", address.fAddress)
-        .SetNumber("ProtocolIFType", v4 ? 4096 : 4097);
-    if (v4) endpoint.SetIfAny("SubnetMask", Ipv4Mask(address.fPrefixLength));
-    if (address.fPrefixLength >= 0) endpoint.SetNumber("PrefixLength", address.fPrefixLength);
-    out.Add(endpoint);
-    out.Add(TMofInstance("VKXSG_PortImplementsEndpoint").SetReference("Antecedent", portAlias)
-                .SetReference("Dependent", alias));
+    const int family = address.fFamily == "inet" ? 0 : 1;
+    if (!first[family]) first[family] = &address;
+    const bool prefixed = address.fPrefixLength >= 0;
+    byFamily[family].push_back(address.fAddress + (prefixed ? "/" + std::to_string(address.fPrefixLength) : ""));
   }
+  if (!first[0] && !first[1]) return;
+  const std::string alias = out.NewAlias("Ip_" + interface.fName);
+  TMofInstance endpoint("VKXSG_IPProtocolEndpoint", alias);
+  endpoint.Set("CreationClassName", "VKXSG_IPProtocolEndpoint").Set("Name", interface.fName)
+      .SetIfAny("SystemName", host).SetIfAny("IPv4Address", Joined(byFamily[0]))
+      .SetIfAny("IPv6Address", Joined(byFamily[1]))
+      .SetNumber("ProtocolIFType", ECimInteger::kUint16, !first[1] ? 4096 : !first[0] ? 4097 : 4098);
+  if (first[0]) endpoint.SetIfAny("SubnetMask", Ipv4Mask(first[0]->fPrefixLength));
+  if (first[1] && first[1]->fPrefixLength >= 0) endpoint.SetNumber("PrefixLength", ECimInteger::kUint8, first[1]->fPrefixLength);
+  out.Add(endpoint);
+  out.Add(TMofInstance("VKXSG_PortImplementsEndpoint").SetReference("Antecedent", portAlias)
+              .SetReference("Dependent", alias));
 }
 
 // /proc/net/dev's counters of a port, by the statistics' property names.
@@ -159,13 +171,50 @@ void MapCounters(const TNetInterface& interface, const std::string& portAlias, c
     for (const TCounterProperty& property : kCounterProperties) {
       const auto& direction = property.fReceive ? counters.fReceive : counters.fTransmit;
       const auto value = direction.find(property.fCounter);
-      if (value != direction.end()) statistics.SetNumber(property.fProperty, static_cast<long long>(value->second));
+      if (value != direction.end()) statistics.SetNumber(property.fProperty, ECimInteger::kUint64, value->second);
     }
     out.Add(statistics);
     out.Add(TMofInstance("VKXSG_NetworkPortStatistics").SetReference("ManagedElement", portAlias)
                 .SetReference("Stats", alias));
     return;
   }
+}
+
+std::string RouteAttribute(const TIpRoute& route, const char* name) {
+  const auto found = route.fAttributes.find(name);
+  return found == route.fAttributes.end() ? std::string() : found->second;
+}
+
+// ip leaves out a metric of 0.
+std::string Metric(const TIpRoute& route) {
+  const std::string metric = RouteAttribute(route, "metric");
+  return metric.empty() ? "0" : metric;
+}
+
+bool IsIpv4(const TIpRoute& route) { return route.fFamily != "inet6"; }
+
+// "default" is the whole space of the route's family.
+std::string RouteDestination(const TIpRoute& route) {
+  if (route.fDestination != "default") return route.fDestination;
+  return IsIpv4(route) ? "0.0.0.0/0" : "::/0";
+}
+
+// The gateways of a port's default routes, in the order ip lists them.
+std::vector<std::string> GatewaysOf(const std::string& port, const TIpRoutes& routes) {
+  std::vector<std::string> gateways;
+  for (const TIpRoute& route : routes.fRoutes) {
+    const std::string via = RouteAttribute(route, "via");
+    if (route.fType.empty() && route.fDestination == "default" && RouteAttribute(route, "dev") == port &&
+        !via.empty() && std::find(gateways.begin(), gateways.end(), via) == gateways.end()) {
+      gateways.push_back(via);
+    }
+  }
+  return gateways;
+}
+
+std::string DriverOfPort(const std::string& port, const TMachineRecords& records) {
+  const auto driver = records.fDrivers.find(port);
+  return driver == records.fDrivers.end() ? "" : driver->second;
 }
 
 // Answers the port's alias.
@@ -176,16 +225,21 @@ std::string MapInterface(const TNetInterface& interface, const TMachineRecords& 
   TMofInstance port(className, alias);
   port.Set("CreationClassName", className).Set("DeviceID", out.UniqueKey("port", interface.fName)).Set("Name", interface.fName)
       .SetIfAny("Description", interface.fKind.empty() ? interface.fLinkType : interface.fKind)
-      .SetNumber("EnabledState", interface.fState == "DOWN" ? 3 : 2);
+      .SetNumber("EnabledState", ECimInteger::kUint16, interface.fState == "DOWN" ? 3 : 2);
   if (!interface.fMac.empty()) port.Set("PermanentAddress", interface.fMac).SetStrings("NetworkAddresses", {interface.fMac});
-  if (interface.fMtu) port.SetNumber("ActiveMaximumTransmissionUnit", *interface.fMtu);
-  if (physical) port.SetNumber("LinkTechnology", 2);  // Ethernet
+  if (interface.fMtu) port.SetNumber("ActiveMaximumTransmissionUnit", ECimInteger::kUint64, *interface.fMtu);
+  if (physical) port.SetNumber("LinkTechnology", ECimInteger::kUint16, 2);  // Ethernet
   if (physical && !interface.fMaster.empty()) port.Set("TeamName", interface.fMaster);
   const auto sys = records.fSysNet.find(interface.fName);
   if (sys != records.fSysNet.end() && sys->second.fSpeedMbps) {
-    port.SetNumber("Speed", static_cast<long long>(*sys->second.fSpeedMbps * 1000000));
+    port.SetRounded("Speed", ECimInteger::kUint64, static_cast<double>(*sys->second.fSpeedMbps) * 1e6);
     port.Set("speedDuplex", std::to_string(*sys->second.fSpeedMbps) + "Mb/s " + sys->second.fDuplex);
   }
+  port.SetIfAny("DriverLoaded", DriverOfPort(interface.fName, records));
+  const std::vector<std::string> gateways = GatewaysOf(interface.fName, records.fRoutes);
+  if (!gateways.empty()) port.SetStrings("GatewayList", gateways);
+  // resolv.conf's servers are the machine's: shown on the ports that have an address.
+  if (!interface.fAddresses.empty() && !records.fNameServers.empty()) port.SetStrings("DnsServers", records.fNameServers);
   out.Add(port);
   MapAddresses(interface, alias, Trimmed(records.fHostName), out);
   MapCounters(interface, alias, records, out);
@@ -220,33 +274,36 @@ void MapTeams(const TNetInterfaces& interfaces, const std::map<std::string, std:
   }
 }
 
-// The unicast routes of every table, as `route -n` would show them; local,
-// broadcast and the other kinds say nothing about where traffic goes.
+// The unicast routes of every table of both families, as `route -n` would
+// show them; local, broadcast and the other kinds say nothing about where
+// traffic goes. A route is keyed by what it is (table, family, destination,
+// gateway, device, metric), so two collections compare route by route; a
+// route that both of ip's outputs list is one route.
 void MapRoutes(const TIpRoutes& routes, TCollection& out) {
-  long long index = 0;
+  std::set<std::string> keys;
   for (const TIpRoute& route : routes.fRoutes) {
     if (!route.fType.empty()) continue;
-    auto attribute = [&route](const char* name) {
-      const auto found = route.fAttributes.find(name);
-      return found == route.fAttributes.end() ? std::string() : found->second;
-    };
-    std::string destination = route.fDestination == "default" ? "0.0.0.0/0" : route.fDestination;
+    const bool v4 = IsIpv4(route);
+    const std::string destination = RouteDestination(route);
+    const std::string via = RouteAttribute(route, "via");
+    const std::string gateway = via.empty() ? (v4 ? "0.0.0.0" : "::") : via;
+    const std::string table = RouteAttribute(route, "table").empty() ? "main" : RouteAttribute(route, "table");
+    const std::string key = "VKX:Route:" + table + " " + (v4 ? "inet " : "inet6 ") + destination + " via " + gateway +
+                            " dev " + RouteAttribute(route, "dev") + " metric " + Metric(route);
+    if (!keys.insert(key).second) continue;
     const size_t slash = destination.find('/');
-    const bool v4 = destination.find(':') == std::string::npos;
     const auto prefix = slash == std::string::npos ? std::optional<long long>(v4 ? 32 : 128)
                                                    : WholeNumber(destination.substr(slash + 1));
     std::string flags = "U";
-    if (!attribute("via").empty()) flags += "G";
+    if (!via.empty()) flags += "G";
     if (prefix && *prefix == (v4 ? 32 : 128)) flags += "H";
     TMofInstance instance("VKXSG_NextHopIPRoute");
-    instance.Set("InstanceID", "VKX:Route:" + std::to_string(index++))
-        .Set("DestinationAddress", destination.substr(0, slash))
-        .Set("Gateway", attribute("via").empty() ? (v4 ? "0.0.0.0" : "::") : attribute("via"))
+    instance.Set("InstanceID", key).Set("DestinationAddress", destination.substr(0, slash)).Set("Gateway", gateway)
         .SetIfAny("DestinationMask", v4 && prefix ? Ipv4Mask(static_cast<int>(*prefix))
                                                   : (prefix ? std::to_string(*prefix) : ""))
-        .Set("Flags", flags).SetIfAny("Iface", attribute("dev"));
-    const auto metric = WholeNumber(attribute("metric"));
-    if (metric && *metric <= 65535) instance.SetNumber("RouteMetric", *metric);  // a uint16 in CIM
+        .Set("Flags", flags).SetIfAny("Iface", RouteAttribute(route, "dev"));
+    const auto metric = WholeNumber(RouteAttribute(route, "metric"));
+    if (metric && *metric <= 65535) instance.SetNumber("RouteMetric", ECimInteger::kUint16, *metric);  // a uint16 in CIM
     out.Add(instance);
   }
 }
@@ -257,28 +314,44 @@ std::string Kilobytes(const std::string& kib) {
   return digits + " Kilobytes";
 }
 
-// CIM_Process.ExecutionState of ps's STAT letter.
+// CIM_Process.ExecutionState of ps's STAT letter, by what each means: a
+// sleeping process waits for an event, as DMTF's "Blocked" says; "Suspended"
+// would read as stopped.
+struct TLinuxState {
+  char fLetter;
+  long long fExecutionState;
+};
+const TLinuxState kLinuxStates[] = {
+    {'R', 3},  // running or runnable: Running
+    {'S', 4},  // interruptible sleep, waiting for an event: Blocked
+    {'D', 4},  // uninterruptible sleep, mostly on I/O: Blocked
+    {'I', 4},  // idle kernel thread, waiting for work: Blocked
+    {'T', 8},  // stopped by a signal: Stopped
+    {'t', 8},  // stopped by a tracer: Stopped
+    {'Z', 7},  // exited, not yet reaped (zombie): Terminated
+    {'X', 7},  // dead: Terminated
+};
+
 long long ExecutionStateOf(const std::string& stat) {
-  switch (stat.empty() ? '?' : stat[0]) {
-    case 'R': return 3;  // Running
-    case 'S': case 'I': return 6;  // Suspended Ready
-    case 'D': return 4;  // Blocked
-    case 'T': case 't': return 8;  // Stopped
-    case 'Z': case 'X': return 7;  // Terminated
-    default: return 0;
+  for (const TLinuxState& state : kLinuxStates) {
+    if (!stat.empty() && stat[0] == state.fLetter) return state.fExecutionState;
   }
+  return 0;  // Unknown
 }
 
+bool IsKernelThread(const std::string& command) { return StartsWith(command, "[") && command.back() == ']'; }
+
 std::string ProgramName(const std::string& command) {
+  if (IsKernelThread(command)) return command.substr(1, command.size() - 2);
   std::string first = command.substr(0, command.find(' '));
-  if (StartsWith(command, "[")) return command;  // a kernel thread
   const size_t slash = first.rfind('/');
   return slash == std::string::npos ? first : first.substr(slash + 1);
 }
 
-// ps's START as a CIM datetime: "14:05" (within a day of the machine's
-// clock), "Dec06" (within a year); a bare year says too little.
-std::string ProcessStart(const std::string& start, const TMachineClock& clock) {
+// ps's START, as local time read as universal time: "14:05" (within a day
+// of the machine's clock), "Dec06" (within a year); a bare year says too
+// little.
+std::optional<std::time_t> PsStart(const std::string& start, const TMachineClock& clock) {
   std::tm now{};
   ::gmtime_r(&clock.fLocalAsIfUtc, &now);
   std::tm fields = now;
@@ -289,7 +362,7 @@ std::string ProcessStart(const std::string& start, const TMachineClock& clock) {
     fields = now;
     fields.tm_hour = fields.tm_min = fields.tm_sec = 0;
     end = ::strptime(start.c_str(), "%b%d", &fields);
-    if (end == nullptr || *end != '\0') return "";
+    if (end == nullptr || *end != '\0') return std::nullopt;
   }
   std::time_t started = ::timegm(&fields);
   if (started > clock.fLocalAsIfUtc) {
@@ -300,7 +373,31 @@ std::string ProcessStart(const std::string& start, const TMachineClock& clock) {
       started = ::timegm(&fields);
     }
   }
-  return CimLocalTime(started, clock.fOffsetMinutes);
+  return started;
+}
+
+// Ticks of /proc/PID/stat as the process page's text.
+std::string Duration(unsigned long long ticks, long ticksPerSecond) {
+  const unsigned long long milliseconds = ticks * 1000 / static_cast<unsigned long long>(ticksPerSecond);
+  const unsigned long long seconds = milliseconds / 1000;
+  return std::to_string(seconds / 3600) + " hour " + std::to_string(seconds / 60 % 60) + " minute " +
+         std::to_string(seconds % 60) + " second " + std::to_string(milliseconds % 1000) + " millisecond";
+}
+
+// When the process started, as a CIM datetime in the machine's zone: exact
+// from /proc/PID/stat; else ps's START, to the minute, which a process
+// started in the boot's minute would show before the boot.
+std::string ProcessStart(const TProcess& process, const TProcessStat* times, const TMachineRecords& records,
+                         const std::optional<TMachineClock>& clock) {
+  const long offset = clock ? clock->fOffsetMinutes : 0;
+  std::optional<std::time_t> localStart;
+  if (times && records.fBootTime && records.fClockTicks > 0) {
+    localStart = *records.fBootTime + static_cast<std::time_t>(times->fStartTicks / records.fClockTicks) + offset * 60;
+  } else if (clock) {
+    localStart = PsStart(process.Column("START"), *clock);
+    if (localStart && records.fBootTime) localStart = std::max<std::time_t>(*localStart, *records.fBootTime + offset * 60);
+  }
+  return localStart ? CimLocalTime(*localStart, offset) : "";
 }
 
 void MapProcesses(const TMachineRecords& records, TCollection& out) {
@@ -308,17 +405,36 @@ void MapProcesses(const TMachineRecords& records, TCollection& out) {
   for (const TProcess& process : records.fProcesses.fProcesses) {
     std::string command = process.Column("COMMAND");
     if (command.empty()) command = process.Column("CMD");
+    const auto stat = records.fProcessStats.find(process.Column("PID"));
+    const TProcessStat* times = stat == records.fProcessStats.end() ? nullptr : &stat->second;
     TMofInstance instance("VKXSG_Process");
     // A ps table of a sos report may repeat a process id; two instances with
     // one path would be one.
     instance.Set("Handle", out.UniqueKey("process", process.Column("PID"))).Set("Name", ProgramName(command))
         .SetIfAny("User", process.Column("USER"))
-        .SetNumber("ExecutionState", ExecutionStateOf(process.Column("STAT"))).Set("CommandLine", command);
+        .SetNumber("ExecutionState", ECimInteger::kUint16, ExecutionStateOf(process.Column("STAT"))).SetIfAny("CommandLine", IsKernelThread(command) ? "" : command);  // ps names a kernel thread in brackets
     if (WholeNumber(process.Column("RSS"))) instance.Set("WorkingSetSize", Kilobytes(process.Column("RSS")));
-    if (const auto priority = WholeNumber(process.Column("PRI"))) instance.SetNumber("Priority", *priority);
-    if (clock) instance.SetIfAny("CreationDate", ProcessStart(process.Column("START"), *clock));
+    if (const auto priority = WholeNumber(process.Column("PRI"))) instance.SetNumber("Priority", ECimInteger::kUint32, *priority);
+    else if (times && times->fPriority >= 0) instance.SetNumber("Priority", ECimInteger::kUint32, times->fPriority);
+    // ps's TIME is user and kernel time together: it fills neither.
+    if (times && records.fClockTicks > 0) {
+      instance.Set("UserModeTime", Duration(times->fUserTicks, records.fClockTicks))
+          .Set("KernelModeTime", Duration(times->fKernelTicks, records.fClockTicks));
+    }
+    instance.SetIfAny("CreationDate", ProcessStart(process, times, records, clock));
     out.Add(instance);
   }
+}
+
+// A package is one per name and architecture: where several architectures
+// may install it side by side, its name carries the architecture as its tool
+// spells it ("libc6:i386" of dpkg, "glibc.i686" of yum: rpm's multilib may
+// pair any package that fits one architecture only).
+std::string PackageName(const TPackage& package) {
+  const std::string& architecture = package.fArchitecture;
+  const bool rpm = !package.fRelease.empty();
+  if (architecture.empty() || architecture == "noarch" || (!rpm && !package.fMultiArch)) return package.fName;
+  return package.fName + (rpm ? "." : ":") + architecture;
 }
 
 void MapPackages(const TPackages& packages, TCollection& out) {
@@ -326,8 +442,8 @@ void MapPackages(const TPackages& packages, TCollection& out) {
     // dpkg's "rc" and the like are removed packages that left their files.
     if (package.fState.size() >= 2 && package.fState[1] != 'i') continue;
     TMofInstance instance("VKXSG_InstalledRPM");
-    instance.Set("ProductName", package.fName)
-        .Set("ProductVersion", out.UniqueKey("package " + package.fName, package.fRelease.empty()
+    instance.Set("ProductName", PackageName(package))
+        .Set("ProductVersion", out.UniqueKey("package " + PackageName(package), package.fRelease.empty()
                                                                              ? package.fVersion
                                                                              : package.fVersion + "-" + package.fRelease))
         .SetIfAny("Architecture", package.fArchitecture).SetIfAny("Summary", package.fDescription);
@@ -353,7 +469,7 @@ void MapModules(const TMachineRecords& records, TCollection& out) {
   for (const TKernelModule& module : records.fModules.fModules) {
     TMofInstance instance("VKXSG_LinuxKernelModule");
     instance.Set("Name", module.fName).Set("SoftwareElementID", module.fName)
-        .SetNumber("SoftwareElementState", kRunning).SetNumber("ModuleSize", static_cast<long long>(module.fSize));
+        .SetNumber("SoftwareElementState", ECimInteger::kUint16, kRunning).SetNumber("ModuleSize", ECimInteger::kUint32, module.fSize);
     if (!module.fUsedBy.empty()) instance.SetStrings("UsedBy", module.fUsedBy);
     const auto info = infoByName.find(module.fName);
     if (info != infoByName.end()) {
@@ -383,7 +499,7 @@ void MapLog(const TNamedLog& log, TCollection& out) {
         .Set("MessageTimestamp", time.empty() ? collected : time)
         .SetIfAny("Source", entry.fPid.empty() ? entry.fSource : entry.fSource + "[" + entry.fPid + "]")
         .Set("Message", entry.fMessage);
-    if (entry.fSeverity) record.SetNumber("PerceivedSeverity", PerceivedSeverity(*entry.fSeverity));
+    if (entry.fSeverity) record.SetNumber("PerceivedSeverity", ECimInteger::kUint16, PerceivedSeverity(*entry.fSeverity));
     out.Add(record);
   }
 }
@@ -409,11 +525,11 @@ void MapSmart(const std::string& disk, const TSmartDevice& smart, TCollection& o
     const std::string stats = out.NewAlias("SmartAttr_" + disk + "_" + std::to_string(attribute.fId));
     TMofInstance instance("OMC_IDESMARTAttrib", stats);
     instance.Set("InstanceID", "SMART:" + device + ":" + std::to_string(attribute.fId))
-        .SetNumber("attribID", attribute.fId).Set("attribName", attribute.fName);
-    if (StartsWith(attribute.fFlags, "0x")) instance.SetNumber("flags", std::strtol(attribute.fFlags.c_str(), nullptr, 16));
-    if (attribute.fValue) instance.SetNumber("value", *attribute.fValue);
-    if (attribute.fWorst) instance.SetNumber("worst", *attribute.fWorst);
-    if (attribute.fThreshold) instance.SetNumber("threshold", *attribute.fThreshold);
+        .SetNumber("attribID", ECimInteger::kUint8, attribute.fId).Set("attribName", attribute.fName);
+    if (StartsWith(attribute.fFlags, "0x")) instance.SetNumber("flags", ECimInteger::kUint16, std::strtol(attribute.fFlags.c_str(), nullptr, 16));
+    if (attribute.fValue) instance.SetNumber("value", ECimInteger::kUint8, *attribute.fValue);
+    if (attribute.fWorst) instance.SetNumber("worst", ECimInteger::kUint8, *attribute.fWorst);
+    if (attribute.fThreshold) instance.SetNumber("threshold", ECimInteger::kUint8, *attribute.fThreshold);
     out.Add(instance);
     out.Add(TMofInstance("OMC_IDESMARTElementStatisticalData").SetReference("ManagedElement", alias)
                 .SetReference("Stats", stats));
@@ -453,8 +569,9 @@ std::string LogTimeAsCim(const std::string& time, std::time_t collected) {
   const std::string text = Trimmed(time);
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, consumed = 0;
   if (text.size() >= 13 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-    const std::time_t moment = static_cast<std::time_t>(std::stoll(text) / 1000000);
-    return CimDateTime(moment);
+    unsigned long long microseconds = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), microseconds);
+    return error == std::errc() ? CimDateTime(static_cast<std::time_t>(microseconds / 1000000)) : "";
   }
   if (std::sscanf(text.c_str(), "%4d-%2d-%2d%*1[T ]%2d:%2d:%2d%n", &year, &month, &day, &hour, &minute, &second,
                   &consumed) == 6) {
@@ -523,6 +640,7 @@ void MapNetwork(const TMachineRecords& records, TCollection& out) {
     TMofInstance service("VKXSG_IPService", "IPService");
     service.Set("CreationClassName", "VKXSG_IPService").Set("Name", "IPService").Set("SystemName", host)
         .Set("HostName", host.substr(0, dot)).SetIfAny("DomainName", dot == std::string::npos ? "" : host.substr(dot + 1));
+    if (records.fIpForwarding) service.SetBool("RoutingEnabled", *records.fIpForwarding);
     out.Add(service);
   }
   std::map<std::string, std::string> portAliases;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -30,11 +31,12 @@ bool StartsWith(const std::string& text, const std::string& start) { return text
 
 std::optional<long long> WholeNumber(const std::string& text) {
   const std::string trimmed = Trimmed(text);
-  if (trimmed.empty() || trimmed.size() > 18 ||
-      !std::all_of(trimmed.begin(), trimmed.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
+  long long value = 0;
+  const auto [end, error] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+  if (error != std::errc() || end != trimmed.data() + trimmed.size() || trimmed.empty() || trimmed[0] == '-') {
     return std::nullopt;
   }
-  return std::stoll(trimmed);
+  return value;
 }
 
 std::string Meaningful(const std::string& text) {

@@ -1,5 +1,6 @@
 #include "machine/mof_text.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace NVKXQZA20::NMachine {
@@ -29,6 +30,11 @@ std::string HexEscape(unsigned code) {
   char buffer[8];
   std::snprintf(buffer, sizeof buffer, "\\x%04X", code);
   return buffer;
+}
+
+const char* TypeName(ECimInteger type) {
+  static const char* const kNames[] = {"uint8", "uint16", "uint32", "uint64", "sint8", "sint16", "sint32", "sint64"};
+  return kNames[static_cast<int>(type)];
 }
 
 }  // namespace
@@ -71,7 +77,7 @@ std::string MofString(const std::string& text) {
 
 std::string CimDateTime(std::time_t moment) {
   std::tm local{};
-  ::localtime_r(&moment, &local);
+  if (::localtime_r(&moment, &local) == nullptr || local.tm_year < -1900 || local.tm_year > 9999 - 1900) return "";
   const long offsetMinutes = local.tm_gmtoff / 60;
   char buffer[64];
   std::snprintf(buffer, sizeof buffer, "%04d%02d%02d%02d%02d%02d.000000%c%03ld", local.tm_year + 1900,
@@ -98,8 +104,41 @@ TMofInstance& TMofInstance::Set(const std::string& property, const std::string& 
   return *this;
 }
 
-TMofInstance& TMofInstance::SetNumber(const std::string& property, long long value) {
-  fValues.emplace_back(property, std::to_string(value));
+std::string TMofInstance::IntegerLiteral(ECimInteger type, bool negative, unsigned long long magnitude) {
+  const int bits = type == ECimInteger::kUint8 || type == ECimInteger::kSint8     ? 8
+                   : type == ECimInteger::kUint16 || type == ECimInteger::kSint16 ? 16
+                   : type == ECimInteger::kUint32 || type == ECimInteger::kSint32 ? 32
+                                                                                  : 64;
+  const bool isSigned = type >= ECimInteger::kSint8;
+  const unsigned long long highest = ~0ULL >> (64 - bits + (isSigned ? 1 : 0));
+  const bool fits = negative ? isSigned && magnitude - 1 <= highest : magnitude <= highest;
+  if (!fits) return "";
+  return (negative ? "-" : "") + std::to_string(magnitude);
+}
+
+TMofInstance& TMofInstance::SetWhole(const std::string& property, ECimInteger type, bool negative,
+                                     unsigned long long magnitude) {
+  const std::string literal = IntegerLiteral(type, negative, magnitude);
+  if (!literal.empty()) {
+    fValues.emplace_back(property, literal);
+    return *this;
+  }
+  return LeaveOut(property, (negative ? "-" : "") + std::to_string(magnitude) + " is beyond " + TypeName(type));
+}
+
+TMofInstance& TMofInstance::SetRounded(const std::string& property, ECimInteger type, double value) {
+  // Every CIM integer lies within ±2^64; beyond it rounding has no whole answer.
+  if (!std::isfinite(value) || std::fabs(value) >= 0x1p64) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return LeaveOut(property, text + std::string(" is beyond ") + TypeName(type));
+  }
+  const double rounded = std::round(value);
+  return SetWhole(property, type, rounded < 0, static_cast<unsigned long long>(std::fabs(rounded)));
+}
+
+TMofInstance& TMofInstance::LeaveOut(const std::string& property, const std::string& why) {
+  fLeftOut.push_back(property + ": " + why);
   return *this;
 }
 
@@ -115,9 +154,18 @@ TMofInstance& TMofInstance::SetStrings(const std::string& property, const std::v
   return *this;
 }
 
-TMofInstance& TMofInstance::SetNumbers(const std::string& property, const std::vector<long long>& values) {
+std::string TMofInstance::LiteralOf(ECimInteger type, long long value) {
+  const auto magnitude = static_cast<unsigned long long>(value);
+  return value < 0 ? IntegerLiteral(type, true, 0ULL - magnitude) : IntegerLiteral(type, false, magnitude);
+}
+
+TMofInstance& TMofInstance::SetNumbers(const std::string& property, ECimInteger type, const std::vector<long long>& values) {
   std::string list = "{ ";
-  for (size_t i = 0; i < values.size(); ++i) list += (i == 0 ? "" : ", ") + std::to_string(values[i]);
+  for (size_t i = 0; i < values.size(); ++i) {
+    const std::string literal = LiteralOf(type, values[i]);
+    if (literal.empty()) return LeaveOut(property, std::to_string(values[i]) + " is beyond " + TypeName(type));
+    list += (i == 0 ? "" : ", ") + literal;
+  }
   fValues.emplace_back(property, list + " }");
   return *this;
 }

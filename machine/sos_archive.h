@@ -1,23 +1,28 @@
 // A sos report as the collector reads it: a folder, or an archive
-// (.tar.xz, .tar.gz, .tar.bz2, .tar) streamed through libarchive, of which
-// only the members the collector reads (the source table's paths and a few
-// /sys folders; no member over 1 GiB) are unpacked into a private temporary
-// folder (mkdtemp, mode 0700) that is removed with the object.
-// Members that could reach outside that folder are refused: absolute paths,
-// ".." components, links whose target leaves the tree, hard links, devices,
-// FIFOs and sockets; each refusal is kept for the collection's log.
+// (.tar.xz, .tar.gz, .tar.bz2, .tar.zst, .tar) read through libarchive in
+// one pass, of which only the members the collector reads (the source
+// table's paths, a few /sys folders and smartctl's outputs) are kept, in
+// memory and bounded as the collector reads them: nothing of the report is
+// written to disk.
+// Members that could reach outside the report are refused: absolute paths,
+// ".." components, links whose target leaves the tree (also through other
+// links), hard links, devices, FIFOs and sockets; each refusal is kept for
+// the collection's log. An archive that is unreadable, holds more than
+// 200,000 members, one more than 64 folders deep, or declares more than
+// 16 GiB is refused whole.
 //
-//   TSosReport report = TSosReport::Open("sosreport-host-2026.tar.xz");
-//   TMachineTree tree = TMachineTree::Saved(report.Root());
+//   TSosReport report = TSosReport::Open("sosreport-host-2026.tar.xz", kDefaultLogBytes);
+//   TCollection collection = CollectMachine(report.Tree(), settings);
 //
-// Errors: Open throws TSosError with the path and the reason.
+// Errors: Open throws TSosError with the path (and the member) and the reason.
 #ifndef QZA_MACHINE_SOS_ARCHIVE_H
 #define QZA_MACHINE_SOS_ARCHIVE_H
 
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "machine/machine_tree.h"
 
 namespace NVKXQZA20::NMachine {
 
@@ -33,19 +38,18 @@ bool LooksLikeArchive(const std::string& path);
 
 class TSosReport {
  public:
-  static TSosReport Open(const std::string& path);
-  TSosReport(TSosReport&&) noexcept;
-  ~TSosReport();
+  // logBytes: how much of each log the collector keeps (its last bytes).
+  static TSosReport Open(const std::string& path, size_t logBytes);
 
-  // The report's top folder (the archive's single top folder when it has one).
-  const std::string& Root() const { return fRoot; }
+  const TMachineTree& Tree() const { return fTree; }
   // "member: why", one per refused member.
   const std::vector<std::string>& Refusals() const { return fRefusals; }
 
  private:
-  TSosReport() = default;
-  std::string fTemporary;  // "" for a folder, which is never removed
-  std::string fRoot;
+  TSosReport(TMachineTree tree, std::vector<std::string> refusals)
+      : fTree(std::move(tree)), fRefusals(std::move(refusals)) {}
+
+  TMachineTree fTree;
   std::vector<std::string> fRefusals;
 };
 

@@ -48,8 +48,12 @@ std::vector<TSource> MakeTable() {
            {"sos_commands/host/hostname", "hostname", "etc/hostname"}),
       Command(EFact::kKernel, "kernel", "kernel", {"uname", "-a"}, {"uname"}),
       File(EFact::kOsRelease, "operating system release", "/etc/os-release", {"usr/lib/os-release"}),
-      File(EFact::kUptime, "uptime", "/proc/uptime"),
+      // sos keeps no /proc/uptime, only what the uptime command printed.
+      File(EFact::kUptime, "uptime", "/proc/uptime", {"sos_commands/host/uptime", "uptime"}),
       File(EFact::kCpuInfo, "processors", "/proc/cpuinfo"),
+      Command(EFact::kLscpu, "processor summary", "processor", {"lscpu"}),
+      File(EFact::kSmtControl, "simultaneous multithreading", "/sys/devices/system/cpu/smt/control"),
+      File(EFact::kKernelCommandLine, "kernel command line", "/proc/cmdline"),
       File(EFact::kMemInfo, "memory use", "/proc/meminfo"),
       NeedsRoot(Command(EFact::kDmidecode, "SMBIOS tables (dmidecode)", "hardware", {"dmidecode"}, {"dmidecode"})),
       Command(EFact::kPci, "PCI devices", "pci", {"lspci", "-nnvv"}, {"lspci"}),
@@ -85,9 +89,15 @@ std::vector<TSource> MakeTable() {
       NeedsRoot(Command(EFact::kIpmiMc, "IPMI controller", "ipmitool", {"ipmitool", "mc", "info"},
                         {"sos_commands/ipmitool/ipmitool_-I_usb_mc_info"})),
       File(EFact::kMdStat, "software RAID", "/proc/mdstat"),
-      Log(Command(EFact::kKernelRingBuffer, "kernel ring buffer", "kernel", {"dmesg"})),
+      // -r: each message with the kernel's level; sos stores plain dmesg.
+      Log(Command(EFact::kKernelRingBuffer, "kernel ring buffer", "kernel", {"dmesg", "-r"},
+                  {"sos_commands/kernel/dmesg"})),
       Command(EFact::kRoutes, "routes", "networking", {"ip", "route", "show", "table", "all"},
               {"sos_commands/networking/ip_route"}),
+      Command(EFact::kIpv6Routes, "IPv6 routes", "networking", {"ip", "-6", "route", "show", "table", "all"}),
+      File(EFact::kResolvConf, "name servers", "/etc/resolv.conf"),
+      File(EFact::kIpForwarding, "IP forwarding", "/proc/sys/net/ipv4/ip_forward"),
+      File(EFact::kKernelCounters, "boot time", "/proc/stat"),
       File(EFact::kNetworkCounters, "network statistics", "/proc/net/dev"),
       Command(EFact::kUsbDevices, "USB devices", "usb", {"lsusb"}),
       File(EFact::kTimeZoneName, "time zone", "/etc/timezone"),
@@ -148,6 +158,10 @@ TSource DiskSmartSource(const std::string& disk) {
   source.fOtherSosPaths = {"sos_commands/ata/" + SosCommandName({"smartctl", "-a", "/dev/" + disk}),
                            "sos_commands/nvme/" + SosCommandName({"smartctl", "--all", "/dev/" + disk})};
   return source;
+}
+
+TSource InterfaceDriverSource(const std::string& interface) {
+  return Command(EFact::kInterfaceDriver, "driver of " + interface, "networking", {"ethtool", "-i", interface});
 }
 
 }  // namespace NVKXQZA20::NMachine

@@ -21,6 +21,9 @@ enum class EFact {
   kOsRelease,
   kUptime,
   kCpuInfo,
+  kLscpu,
+  kSmtControl,        // /sys/devices/system/cpu/smt/control
+  kKernelCommandLine,  // /proc/cmdline
   kMemInfo,
   kDmidecode,
   kPci,
@@ -44,12 +47,17 @@ enum class EFact {
   kMdStat,
   kKernelRingBuffer,  // dmesg
   kRoutes,
+  kIpv6Routes,  // where `ip route show table all` leaves them out
+  kResolvConf,
+  kIpForwarding,  // /proc/sys/net/ipv4/ip_forward
+  kKernelCounters,  // /proc/stat: the boot time
   kNetworkCounters,  // /proc/net/dev
   kUsbDevices,
   kTimeZoneName,  // /etc/timezone
   kDate,          // date: the local time and its zone's abbreviation
   kDateUtc,       // date --utc: with kDate, the zone's offset
   kSmart,  // one output per disk: see DiskSmartSource
+  kInterfaceDriver,  // ethtool -i of one interface: see InterfaceDriverSource
 };
 
 // Bounds of a log: the last kDefaultLogBytes unless the user says otherwise.
@@ -81,6 +89,10 @@ std::vector<std::string> SosPathsOf(const TSource& source);
 
 // smartctl of one disk ("sda"): JSON when live, sos's text form in a report.
 TSource DiskSmartSource(const std::string& disk);
+
+// ethtool -i of one network interface ("eth0"): its driver where /sys does
+// not link it, as in a sos report.
+TSource InterfaceDriverSource(const std::string& interface);
 
 }  // namespace NVKXQZA20::NMachine
 

@@ -12,7 +12,7 @@ TCollection CollectSosReport(const std::string& path, size_t logBytes,
   // Progress lines read "collecting ..." or "reading ...": the step is named
   // by what it reads.
   if (progress && LooksLikeArchive(path)) progress("the archive " + path);
-  TSosReport report = TSosReport::Open(path);
+  TSosReport report = TSosReport::Open(path, logBytes);
   TCollectSettings settings;
   settings.fLogBytes = logBytes;
   settings.fBuild = kCollectorBuild;
@@ -21,7 +21,7 @@ TCollection CollectSosReport(const std::string& path, size_t logBytes,
     settings.fEarlierProblems.push_back("Archive member refused: " + refusal);
   }
   settings.fProgress = progress;
-  return CollectMachine(TMachineTree::Saved(report.Root()), settings);
+  return CollectMachine(report.Tree(), settings);
 }
 
 TCollection CollectLiveMachine(size_t logBytes, const std::function<void(const std::string&)>& progress) {

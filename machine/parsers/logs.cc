@@ -1,6 +1,8 @@
 #include "machine/parsers/logs.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <ctime>
 #include <nlohmann/json.hpp>
 
@@ -102,17 +104,21 @@ std::string JournalText(const nlohmann::json& object, const char* name) {
   return bytes;
 }
 
-// "__REALTIME_TIMESTAMP" (microseconds since the epoch) as UTC ISO 8601.
-std::string JournalTime(const std::string& microseconds) {
-  std::optional<unsigned long long> value = ParseUnsigned(microseconds);
-  if (!value) return microseconds;
-  std::time_t seconds = static_cast<std::time_t>(*value / 1000000);
+// Microseconds since the epoch as UTC ISO 8601.
+std::string UtcIsoTime(unsigned long long microseconds) {
+  std::time_t seconds = static_cast<std::time_t>(microseconds / 1000000);
   std::tm utc{};
   gmtime_r(&seconds, &utc);
   char text[80];
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%06lluZ", utc.tm_year + 1900, utc.tm_mon + 1,
-                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, *value % 1000000);
+                utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, microseconds % 1000000);
   return text;
+}
+
+// "__REALTIME_TIMESTAMP" (microseconds since the epoch) as UTC ISO 8601.
+std::string JournalTime(const std::string& microseconds) {
+  std::optional<unsigned long long> value = ParseUnsigned(microseconds);
+  return value ? UtcIsoTime(*value) : microseconds;
 }
 
 }  // namespace
@@ -141,6 +147,86 @@ TLog ParseJournalJson(const std::string& text) {
     log.fEntries.push_back(std::move(entry));
   }
   return log;
+}
+
+namespace {
+
+// Words of kernel messages that tell their severity where dmesg stored no
+// level: the kernel's own phrases for failures, then for warnings.
+const std::string_view kKernelErrorWords[] = {"error", "fail", "call trace", "kernel panic", "oops",
+                                              "bug:", "segfault", "i/o error"};
+const std::string_view kKernelWarningWords[] = {"warning", "[firmware bug]", "tainted", "timed out", "timeout"};
+// Said at every boot of many servers; no error.
+const std::string_view kKernelBenignPhrases[] = {"correctable errors collector"};
+// Beyond the year 9999 no time is printable.
+const double kLatestSeconds = 253402300800.0;
+
+std::optional<int> SeverityByWords(std::string_view message) {
+  std::string lower(message);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  auto holds = [&lower](std::string_view word) { return lower.find(word) != std::string::npos; };
+  if (std::any_of(std::begin(kKernelBenignPhrases), std::end(kKernelBenignPhrases), holds)) return std::nullopt;
+  if (std::any_of(std::begin(kKernelErrorWords), std::end(kKernelErrorWords), holds)) return 3;
+  if (std::any_of(std::begin(kKernelWarningWords), std::end(kKernelWarningWords), holds)) return 4;
+  return std::nullopt;
+}
+
+// "[   12.345678] " before a message: the seconds since boot.
+std::optional<double> TakeSecondsSinceBoot(std::string_view& line) {
+  if (line.empty() || line[0] != '[') return std::nullopt;
+  size_t close = line.find(']');
+  std::optional<double> seconds =
+      close == std::string_view::npos ? std::nullopt : ParseDouble(Trim(line.substr(1, close - 1)));
+  if (!seconds) return std::nullopt;
+  line.remove_prefix(close + 1);
+  if (!line.empty() && line[0] == ' ') line.remove_prefix(1);
+  return seconds;
+}
+
+}  // namespace
+
+TLog ParseDmesg(const std::string& text) {
+  TLog log;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) continue;
+    if (Indent(line) > 0 && !log.fEntries.empty()) {
+      log.fEntries.back().fMessage += '\n';
+      log.fEntries.back().fMessage += Trim(line);
+      continue;
+    }
+    TLogEntry entry;
+    entry.fLine = cursor.Number();
+    entry.fSource = "kernel";
+    entry.fSeverity = TakePriority(line);
+    entry.fSecondsSinceBoot = TakeSecondsSinceBoot(line);
+    entry.fMessage = std::string(Trim(line));
+    if (!entry.fSeverity) entry.fSeverity = SeverityByWords(entry.fMessage);
+    log.fEntries.push_back(std::move(entry));
+  }
+  return log;
+}
+
+void DateSinceBoot(TLog& log, std::time_t boot) {
+  for (TLogEntry& entry : log.fEntries) {
+    if (!entry.fSecondsSinceBoot) continue;
+    const double seconds = static_cast<double>(boot) + *entry.fSecondsSinceBoot;
+    if (!(seconds >= 0 && seconds < kLatestSeconds)) continue;
+    entry.fTime = UtcIsoTime(static_cast<unsigned long long>(std::llround(seconds * 1e6)));
+  }
+}
+
+std::string WithoutLevels(const std::string& dmesg) {
+  std::string text;
+  TLineCursor cursor(dmesg);
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    TakePriority(line);
+    text.append(line.data(), line.size());
+    text += '\n';
+  }
+  return text;
 }
 
 }  // namespace NVKXQZA20::NMachine

@@ -38,6 +38,9 @@ struct TPciFunction {
   std::string fNumaNode;
   TPciLink fLinkCapability;  // LnkCap
   TPciLink fLinkStatus;      // LnkSta: the running link
+  // sysfs's "enable" (the count of users that turned the function on), which
+  // lspci does not print: set by whoever reads /sys; nothing when unread.
+  std::optional<bool> fEnabled;
   // Every other top-level line below the function's title ("Control", "Region
   // 0", capabilities, ...) as name and value; a capability's own lines are its
   // list.

@@ -267,6 +267,14 @@ const std::string_view kRouteTypes[] = {"local", "broadcast", "multicast", "anyc
 // Keywords ip prints alone, without a value after them.
 const std::string_view kRouteFlags[] = {"onlink", "pervasive", "linkdown", "dead", "notify", "rt_offload"};
 
+bool IsIpv6Route(const TIpRoute& route) {
+  auto ipv6 = [](const std::string& address) { return address.find(':') != std::string::npos; };
+  const auto via = route.fAttributes.find("via");
+  const auto source = route.fAttributes.find("src");
+  return ipv6(route.fDestination) || (via != route.fAttributes.end() && ipv6(via->second)) ||
+         (source != route.fAttributes.end() && ipv6(source->second));
+}
+
 }  // namespace
 
 TIpRoutes ParseIpRoute(const std::string& text) {
@@ -301,9 +309,29 @@ TIpRoutes ParseIpRoute(const std::string& text) {
         Warn(routes.fWarnings, cursor.Number(), line);
       }
     }
+    if (IsIpv6Route(route)) route.fFamily = "inet6";
     routes.fRoutes.push_back(std::move(route));
   }
   return routes;
+}
+
+std::string ParseEthtoolDriver(const std::string& text) {
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view name, value;
+    if (SplitField(cursor.Line(), ':', name, value) && name == "driver") return std::string(value);
+  }
+  return "";
+}
+
+std::vector<std::string> ParseResolvConf(const std::string& text) {
+  std::vector<std::string> servers;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    const std::vector<std::string_view> words = SplitWords(cursor.Line());
+    if (words.size() >= 2 && words[0] == "nameserver") servers.emplace_back(words[1]);
+  }
+  return servers;
 }
 
 }  // namespace NVKXQZA20::NMachine

@@ -97,12 +97,21 @@ struct TIpRoute {
   std::string fType;         // "" for unicast, "local", "broadcast", "unreachable"
   std::string fDestination;  // "default", "192.0.2.0/24", "10.0.0.1"
   std::map<std::string, std::string> fAttributes;  // "via", "dev", "metric", "table", "src", "proto", "scope"
+  // "inet6" when an address of the line is one (or the output was `ip -6
+  // route`, which the caller knows); a bare "default dev ppp0" says nothing.
+  std::string fFamily;
 };
 struct TIpRoutes {
   std::vector<TIpRoute> fRoutes;
   std::vector<TParseWarning> fWarnings;
 };
 TIpRoutes ParseIpRoute(const std::string& text);
+
+// `ethtool -i IFACE`: the "driver:" line's name; "" without one.
+std::string ParseEthtoolDriver(const std::string& text);
+
+// /etc/resolv.conf: the addresses of its "nameserver" lines, in order.
+std::vector<std::string> ParseResolvConf(const std::string& text);
 
 }  // namespace NVKXQZA20::NMachine
 

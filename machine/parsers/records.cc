@@ -44,6 +44,8 @@ std::optional<double> ParseLeadingNumber(const std::string& text) {
 }
 
 std::optional<unsigned long long> ParseByteSize(const std::string& text) {
+  // A bare number of bytes, to the last digit: a double would round it.
+  if (const auto bytes = ParseUnsigned(text)) return bytes;
   auto split = SplitNumber(text);
   if (!split) return std::nullopt;
   std::string_view unit = split->second;
@@ -58,7 +60,9 @@ std::optional<unsigned long long> ParseByteSize(const std::string& text) {
     if (power == std::string_view::npos) return std::nullopt;
     factor = std::pow(1024.0, static_cast<double>(power + 1));
   }
-  return static_cast<unsigned long long>(std::llround(split->first * factor));
+  const double bytes = std::round(split->first * factor);
+  if (bytes >= 0x1p64) return std::nullopt;  // no size a machine has
+  return static_cast<unsigned long long>(bytes);
 }
 
 }  // namespace NVKXQZA20::NMachine

@@ -49,7 +49,7 @@ struct TFieldBlock {
 
 // Reads a size such as "16 GB", "512 kB", "8192 KiB", "1.5T", "2048 MB" or a
 // bare number of bytes; units are binary multiples, as the Linux tools print
-// them. Nothing when the text is no size.
+// them. Nothing when the text is no size or one beyond 2^64 - 1 bytes.
 std::optional<unsigned long long> ParseByteSize(const std::string& text);
 
 // The leading number of a text such as "2666 MT/s", "3.10 GHz" or "100Mb/s".

@@ -28,6 +28,7 @@ TPackages ParseDpkgList(const std::string& text) {
     package.fState = std::string(words[0]);
     std::string_view name = words[1];
     package.fName = std::string(name.substr(0, name.find(':')));  // "libc6:amd64"
+    package.fMultiArch = name.find(':') != std::string_view::npos;
     package.fVersion = std::string(words[2]);
     package.fArchitecture = std::string(words[3]);
     if (words.size() == 5) package.fDescription = std::string(words[4]);
@@ -50,6 +51,7 @@ TPackages ParseDpkgQuery(const std::string& text) {
     TPackage package;
     package.fLine = cursor.Number();
     package.fName = std::string(fields[0].substr(0, fields[0].find(':')));
+    package.fMultiArch = fields[0].find(':') != std::string_view::npos;
     package.fVersion = std::string(fields[1]);
     if (fields.size() > 2) package.fArchitecture = std::string(fields[2]);
     if (fields.size() > 3) package.fState = std::string(fields[3]);  // "install ok installed"
@@ -218,6 +220,30 @@ TProcesses ParsePs(const std::string& text) {
     processes.fProcesses.push_back(std::move(process));
   }
   return processes;
+}
+
+std::optional<TProcessStat> ParseProcessStat(const std::string& text) {
+  const size_t nameEnd = text.rfind(')');
+  if (nameEnd == std::string::npos) return std::nullopt;
+  // After the name: state (field 3), ..., utime (14), stime (15), ...,
+  // priority (18), ..., starttime (22).
+  const std::vector<std::string_view> fields = SplitWords(std::string_view(text).substr(nameEnd + 1));
+  if (fields.size() < 20) return std::nullopt;
+  const auto user = ParseUnsigned(fields[11]);
+  const auto kernel = ParseUnsigned(fields[12]);
+  const auto start = ParseUnsigned(fields[19]);
+  const auto priority = ParseSigned(fields[15]);
+  if (!user || !kernel || !start || !priority) return std::nullopt;
+  return TProcessStat{*user, *kernel, *start, *priority};
+}
+
+std::optional<long long> ParseBootTime(const std::string& text) {
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    const std::vector<std::string_view> words = SplitWords(cursor.Line());
+    if (words.size() == 2 && words[0] == "btime") return ParseSigned(words[1]);
+  }
+  return std::nullopt;
 }
 
 }  // namespace NVKXQZA20::NMachine

@@ -5,6 +5,7 @@
 #define QZA_MACHINE_PARSERS_SOFTWARE_H
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,9 @@ struct TPackage {
   std::string fVersion;  // dpkg: the whole version; rpm: VERSION
   std::string fRelease;  // rpm: RELEASE, "" for dpkg
   std::string fArchitecture;
+  // dpkg printed the name with its architecture ("libc6:amd64"): a package
+  // that several architectures may install side by side.
+  bool fMultiArch = false;
   std::string fState;        // dpkg: "ii", "rc", ...; rpm: ""
   std::string fDescription;  // dpkg -l only
   std::string fInstallTime;  // installed-rpms' date, as printed
@@ -71,6 +75,21 @@ struct TProcesses {
 };
 // Any ps table whose header names its columns (auxwww, alxwww, -elf, -o ...).
 TProcesses ParsePs(const std::string& text);
+
+// /proc/PID/stat: a process's user and kernel time spent and its start after
+// the boot, in clock ticks, and its priority. Nothing when the text is no
+// such line (the process name, in parentheses, may hold blanks and
+// parentheses).
+struct TProcessStat {
+  unsigned long long fUserTicks = 0;
+  unsigned long long fKernelTicks = 0;
+  unsigned long long fStartTicks = 0;
+  long long fPriority = 0;
+};
+std::optional<TProcessStat> ParseProcessStat(const std::string& text);
+
+// /proc/stat's "btime": the boot, in seconds since 1970.
+std::optional<long long> ParseBootTime(const std::string& text);
 
 }  // namespace NVKXQZA20::NMachine
 

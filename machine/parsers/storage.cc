@@ -72,13 +72,15 @@ std::string_view StripTree(std::string_view name, size_t& depth) {
   return name;
 }
 
+int HexDigit(char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; }
+
 // lsblk -P escapes unsafe characters of a value as "\x20".
 std::string DecodeHex(std::string_view text) {
   std::string decoded;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' &&
         std::isxdigit(static_cast<unsigned char>(text[i + 2])) && std::isxdigit(static_cast<unsigned char>(text[i + 3]))) {
-      decoded += static_cast<char>(std::stoi(std::string(text.substr(i + 2, 2)), nullptr, 16));
+      decoded += static_cast<char>(HexDigit(text[i + 2]) * 16 + HexDigit(text[i + 3]));
       i += 3;
     } else {
       decoded += text[i];

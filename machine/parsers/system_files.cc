@@ -28,6 +28,22 @@ TCpuInfo ParseCpuInfo(const std::string& text) {
   return info;
 }
 
+TLscpu ParseLscpu(const std::string& text) {
+  TLscpu lscpu;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view line = cursor.Line();
+    if (IsBlank(line)) continue;
+    std::string_view name, value;
+    if (!SplitField(line, ':', name, value) || name.empty()) {
+      Warn(lscpu.fWarnings, cursor.Number(), line);
+      continue;
+    }
+    lscpu.fFields.fFields.push_back({std::string(name), std::string(value), {}});
+  }
+  return lscpu;
+}
+
 std::optional<unsigned long long> TMemInfo::Get(const std::string& name) const {
   for (const TMemInfoEntry& entry : fEntries)
     if (entry.fName == name) return entry.fKilobytes ? entry.fValue * 1024 : entry.fValue;
@@ -194,6 +210,44 @@ TOsRelease ParseOsRelease(const std::string& text) {
     release.fFields.fFields.push_back({std::string(line.substr(0, equals)), *value, {}});
   }
   return release;
+}
+
+namespace {
+
+// One piece of uptime's "up" list in seconds: "3 days", "2:05", "10 min".
+std::optional<double> UptimePiece(std::string_view piece) {
+  std::vector<std::string_view> words = SplitWords(piece);
+  if (words.size() == 2 && (words[1] == "day" || words[1] == "days" || words[1] == "min")) {
+    std::optional<unsigned long long> count = ParseUnsigned(words[0]);
+    if (count) return static_cast<double>(*count) * (words[1] == "min" ? 60 : 86400);
+  }
+  std::string_view hours, minutes;
+  if (words.size() == 1 && SplitField(words[0], ':', hours, minutes)) {
+    std::optional<unsigned long long> h = ParseUnsigned(hours), m = ParseUnsigned(minutes);
+    if (h && m) return static_cast<double>(*h * 3600 + *m * 60);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<double> ParseUptime(const std::string& text) {
+  std::string_view line = text;
+  line = Trim(line.substr(0, line.find('\n')));
+  std::vector<std::string_view> words = SplitWords(line);
+  if (!words.empty() && words.size() <= 2) {
+    std::optional<double> seconds = ParseDouble(words[0]);
+    if (seconds && *seconds >= 0 && *seconds < 1e12) return seconds;
+  }
+  size_t up = line.find(" up ");
+  if (up == std::string_view::npos) return std::nullopt;
+  std::optional<double> total;
+  for (std::string_view piece : SplitTrimmed(line.substr(up + 4), ',')) {
+    std::optional<double> seconds = UptimePiece(piece);
+    if (!seconds) break;
+    total = total.value_or(0) + *seconds;
+  }
+  return total;
 }
 
 }  // namespace NVKXQZA20::NMachine

@@ -1,5 +1,6 @@
-// Small files of /proc and /etc: /proc/cpuinfo, /proc/meminfo, /proc/mdstat,
-// /etc/os-release.
+// Small files of /proc and /etc: /proc/cpuinfo, lscpu, /proc/meminfo, /proc/mdstat,
+// /etc/os-release, and the uptime as /proc/uptime or the uptime command
+// prints it.
 #ifndef QZA_MACHINE_PARSERS_SYSTEM_FILES_H
 #define QZA_MACHINE_PARSERS_SYSTEM_FILES_H
 
@@ -19,6 +20,14 @@ struct TCpuInfo {
   std::vector<TParseWarning> fWarnings;
 };
 TCpuInfo ParseCpuInfo(const std::string& text);
+
+// lscpu: "Name:   value" lines ("Thread(s) per core", "Hypervisor vendor",
+// "L2 cache"), as printed.
+struct TLscpu {
+  TFieldBlock fFields;
+  std::vector<TParseWarning> fWarnings;
+};
+TLscpu ParseLscpu(const std::string& text);
 
 struct TMemInfoEntry {
   std::string fName;  // "MemTotal", "HugePages_Total"
@@ -64,6 +73,11 @@ struct TOsRelease {
   std::vector<TParseWarning> fWarnings;
 };
 TOsRelease ParseOsRelease(const std::string& text);
+
+// Seconds since boot: /proc/uptime ("456.38 153.20") or the uptime command
+// ("16:52:41 up 3 days,  2:05,  1 user, ...", "up 4 min", "up 1 day, 10
+// min"), which says it to the minute. Nothing when the text says neither.
+std::optional<double> ParseUptime(const std::string& text);
 
 }  // namespace NVKXQZA20::NMachine
 

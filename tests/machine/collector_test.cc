@@ -5,13 +5,16 @@
 #include <archive_entry.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 
 #include "core/mof_reader.h"
@@ -142,6 +145,33 @@ std::pair<size_t, size_t> PopulatedMemoryDevices(const std::string& file) {
   return counts;
 }
 
+// A tar archive of these members, gzip-compressed unless plain.
+struct TArchiveMember {
+  std::string fName;
+  mode_t fType = AE_IFREG;
+  std::string fText = "";        // of a file
+  std::string fLinkTarget = "";  // of a symlink
+};
+
+void WriteArchive(const std::string& path, const std::vector<TArchiveMember>& members, bool plain = false) {
+  archive* writer = archive_write_new();
+  if (!plain) archive_write_add_filter_gzip(writer);
+  archive_write_set_format_pax_restricted(writer);
+  ASSERT_EQ(archive_write_open_filename(writer, path.c_str()), ARCHIVE_OK);
+  for (const TArchiveMember& member : members) {
+    archive_entry* entry = archive_entry_new();
+    archive_entry_set_pathname(entry, member.fName.c_str());
+    archive_entry_set_filetype(entry, member.fType);
+    archive_entry_set_perm(entry, 0644);
+    if (member.fType == AE_IFLNK) archive_entry_set_symlink(entry, member.fLinkTarget.c_str());
+    if (member.fType == AE_IFREG) archive_entry_set_size(entry, static_cast<la_int64_t>(member.fText.size()));
+    archive_write_header(writer, entry);
+    if (member.fType == AE_IFREG) archive_write_data(writer, member.fText.data(), member.fText.size());
+    archive_entry_free(entry);
+  }
+  archive_write_free(writer);
+}
+
 }  // namespace
 
 TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
@@ -171,13 +201,17 @@ TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
   for (const auto& process : InstancesOfClass(*loaded.fNamespace, "VKXSG_Process")) {
     if (PropertyText(*process, "CommandLine") == marked.CommandLine()) {
       EXPECT_NE(PropertyText(*process, "CreationDate"), "");
+      EXPECT_NE(PropertyText(*process, "UserModeTime"), "");  // ps alone leaves it blank
     }
   }
   if (!FindProgram("lspci").empty()) {
     EXPECT_EQ(Values(loaded, "CIM_PCIDevice", "DeviceID").size(), PciFunctionsInSys());
   }
   const std::string packager = !FindProgram("dpkg").empty() ? "dpkg" : "rpm";
-  EXPECT_TRUE(Holds(Values(loaded, "VKXSG_InstalledRPM", "ProductName"), packager));
+  const std::vector<std::string> packages = Values(loaded, "VKXSG_InstalledRPM", "ProductName");
+  EXPECT_TRUE(std::any_of(packages.begin(), packages.end(), [&packager](const std::string& name) {
+    return name.substr(0, name.find_first_of(":.")) == packager;  // "rpm.x86_64" of multilib
+  }));
   // A container has no SMBIOS tables: the log says so.
   if (!fs::exists("/sys/firmware/dmi/tables")) {
     const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
@@ -226,14 +260,47 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
     std::string fOutput;  // the real output's file, or the stored output
     std::string fClass;   // filled from that output
     size_t fInstances;    // of fClass; 0: any
-    std::string fCollected = "";  // the collection's time, when the output tells it
+    std::vector<std::pair<std::string, std::string>> fHolds = {};  // property, value: of some instance of fClass
+    std::vector<std::pair<std::string, std::string>> fAlso = {};   // more stored outputs: sos path, text
   };
+  const std::pair<std::string, std::string> dateUtc{"sos_commands/date/date_--utc", "Sun Dec  6 22:15:07 UTC 2026\n"};
+  // A host bridge decodes nothing and has no driver; a function without a
+  // driver is not in use.
+  const std::string lspci =
+      "00:00.0 Host bridge [0600]: Tern Systems Oxbow Host Bridge [1d0f:0d57]\n"
+      "\tControl: I/O- Mem- BusMaster- SpecCycle- MemWINV- VGASnoop- ParErr- Stepping- SERR- FastB2B- DisINTx-\n\n"
+      "00:02.0 Mass storage controller [0180]: Tern Systems Virtual Block Device [1d0f:1042] (rev 01)\n"
+      "\tControl: I/O- Mem+ BusMaster+ SpecCycle- MemWINV- VGASnoop- ParErr- Stepping- SERR- FastB2B- DisINTx+\n"
+      "\tKernel driver in use: virtio-pci\n\n"
+      "00:05.0 Unassigned class [ffff]: Tern Systems Virtual RNG [1d0f:1044] (rev 01)\n"
+      "\tControl: I/O- Mem+ BusMaster+ SpecCycle- MemWINV- VGASnoop- ParErr- Stepping- SERR- FastB2B- DisINTx+\n\n"
+      "00:1c.0 PCI bridge [0604]: Tern Systems Root Port [1d0f:a190] (rev f0) (prog-if 00 [Normal decode])\n"
+      "\tControl: I/O+ Mem+ BusMaster+ SpecCycle- MemWINV- VGASnoop- ParErr- Stepping- SERR- FastB2B- DisINTx+\n"
+      "\tBus: primary=00, secondary=02, subordinate=03, sec-latency=0\n"
+      "\tKernel driver in use: pcieport\n";
+  const std::pair<std::string, std::string> lscpu{"sos_commands/processor/lscpu",
+      "Architecture:            x86_64\nCPU(s):                  2\nVendor ID:               TernMicro\n"
+      "Model name:              Tern T9\nThread(s) per core:      1\nCore(s) per socket:      2\n"
+      "Hypervisor vendor:       KVM\nVirtualization type:     full\nL1d cache:               96 KiB (2 instances)\n"
+      "L2 cache:                2 MiB (2 instances)\n"};
+  // Two cores, no SMT, yet cpuinfo's "ht" flag.
+  const std::string cpuinfo =
+      "processor\t: 0\nvendor_id\t: TernMicro\nmodel name\t: Tern T9\nphysical id\t: 0\nsiblings\t: 2\n"
+      "cpu cores\t: 2\nflags\t\t: fpu ht lm\n\n"
+      "processor\t: 1\nvendor_id\t: TernMicro\nmodel name\t: Tern T9\nphysical id\t: 0\nsiblings\t: 2\n"
+      "cpu cores\t: 2\nflags\t\t: fpu ht lm\n";
   std::string realDmidecode;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator(kRealDmidecode, error)) realDmidecode = entry.path().string();
   const TCase cases[] = {
       {"sos_commands/pci/lspci_-nnvv", TCase::kLive, "", "CIM_PCIDevice", 0},
       {"sos_commands/hardware/dmidecode", TCase::kReal, realDmidecode, "VKXSG_Processor", 0},
+      {"sos_commands/pci/lspci_-nnvv", TCase::kStored, lspci, "VKXSG_PCIDevice", 3,
+       {{"Description", "Tern Systems Virtual Block Device (rev 01)"},
+        {"StatusDescriptions", "Enabled"}, {"StatusDescriptions", "Enabled,Driver: virtio-pci"},
+        {"StatusDescriptions", "No driver"}}},
+      {"sos_commands/pci/lspci_-nnvv", TCase::kStored, lspci, "VKXSG_PCIBridge", 1,
+       {{"Location", "00:1c.0 -> bus 02-03"}, {"StatusDescriptions", "Enabled,Driver: pcieport"}}},
       // Names repeated across chips and in IPMI's list keep every reading.
       {"sos_commands/lmsensors/sensors", TCase::kStored,
        "terncore-isa-0000\nAdapter: ISA adapter\ntemp1:  +40.0°C  (crit = +95.0°C)\ntemp1:  +41.0°C\n\n"
@@ -266,8 +333,30 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
        "local 127.0.0.1 dev lo table local proto kernel scope host src 127.0.0.1\n",
        "VKXSG_NextHopIPRoute", 2},
       // Collected when sos ran, not when the report is read.
-      {"sos_commands/date/date_--utc", TCase::kStored, "Sun Dec  6 22:15:07 UTC 2026\n", "VKXSG_QZAProduct", 1,
-       "20261206221507.000000+000"},
+      {dateUtc.first, TCase::kStored, dateUtc.second, "VKXSG_QZAProduct", 1,
+       {{"CollectionTime", "20261206221507.000000+000"}}},
+      // A virtual machine without SMBIOS says what it runs on.
+      {lscpu.first, TCase::kStored, lscpu.second, "VKXSG_ComputerSystem", 1, {{"ProductName", "KVM virtual machine"}}},
+      {"sos_commands/kernel/dmesg", TCase::kStored, "[    0.000000] Hypervisor detected: KVM\n", "VKXSG_ComputerSystem",
+       1, {{"ProductName", "KVM virtual machine"}}},
+      {"proc/cpuinfo", TCase::kStored, cpuinfo, "VKXSG_Processor", 1,
+       {{"HTSupported", "false"}, {"HTEnabled", "false"}, {"L1Enabled", "true"}, {"L2Enabled", "true"}},
+       {lscpu, {"sys/devices/system/cpu/smt/control", "notsupported\n"}}},
+      {"proc/cmdline", TCase::kStored, "BOOT_IMAGE=/vmlinuz-6.1.0-tern root=/dev/vda1 ro quiet\n",
+       "VKXSG_OperatingSystem", 1,
+       {{"BootConfigurationFileContents", "BOOT_IMAGE=/vmlinuz-6.1.0-tern root=/dev/vda1 ro quiet"}}},
+      {"etc/os-release", TCase::kStored, "NAME=\"Oxbow Linux\"\nID=oxbow\n", "VKXSG_OperatingSystem", 1,
+       {{"ProductVendor", "oxbow"}}},
+      // sos keeps the uptime command's output, not /proc/uptime.
+      {"sos_commands/host/uptime", TCase::kStored, " 22:15:07 up 3 days,  2:05,  1 user,  load average: 0.00\n",
+       "VKXSG_OperatingSystem", 1,
+       {{"UpTime", "00000003020500.000000:000"}, {"LastBootUpTime", "20261203201007.000000+000"}}, {dateUtc}},
+      // Kernel messages are a log: dated from the boot, an error by its words.
+      {"sos_commands/kernel/dmesg", TCase::kStored,
+       "[    0.000000] Linux version 6.1.0-tern\n[   12.000000] tern_blk 0000:00:02.0: I/O error, dev vda, sector 8\n",
+       "VKXSG_LinuxEventLogRecord", 2,
+       {{"LogName", "dmesg"}, {"MessageTimestamp", "20261206221019.000000+000"}, {"PerceivedSeverity", "5"}},
+       {dateUtc, {"sos_commands/host/uptime", " 22:15:07 up 5 min,  1 user,  load average: 0.00\n"}}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.fSosPath);
@@ -284,19 +373,290 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
     WriteFile(tree / "version.txt", "sosreport: 4.5.6\n");
     WriteFile(tree / "etc/hostname", "minimal-host\n");
     WriteFile(tree / c.fSosPath, output);
+    for (const auto& [path, text] : c.fAlso) WriteFile(tree / path, text);
     ASSERT_EQ(run({"--schema", kSchema, "-q", "-o", run.Output(), tree.string()}), 0) << run.Err();
     const TLoadedCollections loaded = LoadStrictly(tree.string());
     EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{"minimal-host"});
     const size_t instances = InstancesOfClass(*loaded.fNamespace, c.fClass).size();
     if (c.fInstances == 0) EXPECT_GT(instances, 0u);
     else EXPECT_EQ(instances, c.fInstances);
-    if (!c.fCollected.empty()) {
-      EXPECT_EQ(Values(loaded, "VKXSG_QZAProduct", "CollectionTime"), std::vector<std::string>{c.fCollected});
+    for (const auto& [property, value] : c.fHolds) {
+      EXPECT_TRUE(Holds(Values(loaded, c.fClass, property), value)) << property << " " << value;
     }
     const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& m) {
       return m.find("sos_commands/process/ps_auxwww: not in the sos report") == 0;
     }));
+  }
+}
+
+// A machine that repeats one line endlessly is collected in time linear in
+// the repeats, each repeat under a key of its own, and a source's records
+// beyond the bound are left out with a warning.
+TEST(RepeatedLines, AreCollectedQuicklyAndBounded) {
+  struct TCase {
+    std::string fSosPath;
+    std::string fHeading;    // printed once, before the repeats
+    std::string fLine;       // repeated
+    size_t fRepeats;
+    size_t fLimit;           // records kept of one source
+    std::string fLastKey;    // of the last instance kept
+    std::string fWarning;    // "" when nothing is left out
+  };
+  const TCase cases[] = {
+      {"sos_commands/lmsensors/sensors", "terncore-isa-0000\nAdapter: ISA adapter\n", "temp1:  +40.0°C\n", 20000,
+       100000, "terncore-isa-0000/temp1 (20000)", ""},
+      {"sos_commands/usb/lsusb", "", "Bus 001 Device 003: ID 0bda:5411 Tern Virtual Keyboard\n", 20000, 100000,
+       "001-003 (20000)", ""},
+      {"sos_commands/usb/lsusb", "", "Bus 001 Device 003: ID 0bda:5411 Tern Virtual Keyboard\n", 1500, 1000,
+       "001-003 (1000)", "sos_commands/usb/lsusb: 500 record(s) beyond the bound of 1000 left out."},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fSosPath + " " + std::to_string(c.fRepeats));
+    const fs::path tree = fs::temp_directory_path() / ("qza-repeated-" + std::to_string(::getpid()));
+    fs::remove_all(tree);
+    std::string output = c.fHeading;
+    for (size_t i = 0; i < c.fRepeats; ++i) output += c.fLine;
+    WriteFile(tree / c.fSosPath, output);
+    TCollectSettings settings;
+    settings.fSourceName = "test";
+    settings.fMaxRecordsPerSource = c.fLimit;
+    const auto started = std::chrono::steady_clock::now();
+    const std::string text = CollectMachine(TMachineTree::Saved(tree.string()), settings).Text();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    fs::remove_all(tree);
+    EXPECT_NE(text.find(MofString(c.fLastKey)), std::string::npos);
+    const size_t keptPlusOne = text.find(MofString(c.fLastKey.substr(0, c.fLastKey.rfind('(') + 1) +
+                                                   std::to_string(std::min(c.fRepeats, c.fLimit) + 1) + ")"));
+    EXPECT_EQ(keptPlusOne, std::string::npos);
+    if (!c.fWarning.empty()) EXPECT_NE(text.find(MofString(c.fWarning)), std::string::npos);
+    else EXPECT_EQ(text.find("beyond the bound"), std::string::npos);
+  }
+}
+
+// What a sos tree's outputs say reads on the pages as they say it.
+TEST(MinimalSosTree, ShowsWhatTheOutputsSay) {
+  struct TCase {
+    std::map<std::string, std::string> fFiles;  // sos path -> output
+    std::string fClass;
+    std::string fProperty;
+    std::vector<std::string> fValues;
+  };
+  const std::string routes = "default via 192.0.2.1 dev eth0\n192.0.2.0/24 dev eth0 proto kernel scope link\n";
+  const std::string routes6 = "fd00::/64 dev eth0 proto kernel metric 256 pref medium\n"
+                              "default via fd00::1 dev eth0 metric 1024 pref medium\n";
+  const std::string addresses =
+      "4: eth0    inet 192.0.2.2/24 brd 192.0.2.255 scope global eth0\\       valid_lft forever\n"
+      "4: eth0    inet6 fd00::2/64 scope global nodad \\       valid_lft forever\n"
+      "4: eth0    inet6 fe80::fc:ff:fe00:1/64 scope link \\       valid_lft forever\n"
+      "5: tun0    inet6 fd10::5/128 scope global \\       valid_lft forever\n";
+  const std::string routesPath = "sos_commands/networking/ip_route_show_table_all";
+  const std::string routes6Path = "sos_commands/networking/ip_-6_route_show_table_all";
+  const TCase cases[] = {
+      // IPv6 routes from ip -6 too; a route both outputs list is one.
+      {{{routesPath, routes}, {routes6Path, routes6}}, "VKXSG_NextHopIPRoute", "DestinationAddress",
+       {"0.0.0.0", "192.0.2.0", "fd00::", "::"}},
+      {{{routesPath, routes + routes6}, {routes6Path, routes6}}, "VKXSG_NextHopIPRoute", "DestinationMask",
+       {"0.0.0.0", "255.255.255.0", "64", "0"}},
+      {{{"ip_addr", addresses}}, "VKXSG_IPProtocolEndpoint", "IPv4Address", {"192.0.2.2/24", ""}},
+      {{{"ip_addr", addresses}}, "VKXSG_IPProtocolEndpoint", "IPv6Address",
+       {"fd00::2/64, fe80::fc:ff:fe00:1/64", "fd10::5/128"}},
+      {{{"ip_addr", addresses}, {routesPath, routes + routes6}, {"etc/resolv.conf", "search example\nnameserver 192.0.2.53\n"}},
+       "VKXSG_NetworkPort", "GatewayList", {"192.0.2.1,fd00::1", ""}},
+      {{{"ip_addr", addresses}, {"etc/resolv.conf", "search example\nnameserver 192.0.2.53\nnameserver fd00::53\n"}},
+       "VKXSG_NetworkPort", "DnsServers", {"192.0.2.53,fd00::53", "192.0.2.53,fd00::53"}},
+      {{{"proc/sys/net/ipv4/ip_forward", "1\n"}}, "VKXSG_IPService", "RoutingEnabled", {"true"}},
+      {{{"ip_addr", addresses}, {"sos_commands/networking/ethtool_-i_eth0", "driver: virtio_net\nversion: 1.0.0\n"}},
+       "VKXSG_NetworkPort", "DriverLoaded", {"virtio_net", ""}},
+      {{{"sos_commands/process/ps_auxwww", "USER PID STAT COMMAND\nroot 1 Ss init\nroot 2 I< [kworker]\n"
+                                           "root 3 R+ ps\nroot 4 D+ sync\nroot 5 T vi\nroot 6 Z [sh] <defunct>\n"}},
+       "VKXSG_Process", "ExecutionState", {"4", "4", "3", "4", "8", "7"}},
+      // ps's START is to the minute: the boot's minute reads as the boot; TIME
+      // sums user and kernel time, which stay unknown.
+      {{{"sos_commands/process/ps_auxwww", "USER PID STAT START TIME COMMAND\nroot 1 Ss 16:48 0:04 init\n"
+                                           "root 7 S 16:52 1:10 tern\n"},
+        {"proc/stat", "cpu  1 2 3\nbtime 1796662107\n"},
+        {"sos_commands/date/date", "Mon Dec  7 17:20:00 UTC 2026\n"},
+        {"sos_commands/date/date_--utc", "Mon Dec  7 17:20:00 UTC 2026\n"}},
+       "VKXSG_Process", "CreationDate", {"20261207164827.000000+000", "20261207165200.000000+000"}},
+      {{{"sos_commands/process/ps_auxwww", "USER PID STAT START TIME COMMAND\nroot 7 S 16:52 1:10 tern\n"}},
+       "VKXSG_Process", "UserModeTime", {""}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fClass + "." + c.fProperty);
+    const fs::path tree = fs::temp_directory_path() / ("qza-values-" + std::to_string(::getpid()));
+    WriteFile(tree / "version.txt", "sosreport: 4.5.6\n");
+    WriteFile(tree / "etc/hostname", "valued-host\n");
+    for (const auto& [path, output] : c.fFiles) WriteFile(tree / path, output);
+    TCollectSettings settings;
+    settings.fSourceName = "test";
+    const std::string mof = tree.string() + ".mof";
+    std::ofstream(mof) << CollectMachine(TMachineTree::Saved(tree.string()), settings).Text();
+    std::vector<std::string> values = Values(LoadStrictly(mof), c.fClass, c.fProperty);
+    fs::remove_all(tree);
+    fs::remove(mof);
+    std::vector<std::string> expected = c.fValues;
+    std::sort(values.begin(), values.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(values, expected);
+  }
+}
+
+// Each instance a saved tree maps to, by its object path: its values.
+std::map<std::string, std::string> MappedInstances(const fs::path& tree) {
+  TCollectSettings settings;
+  settings.fSourceName = "test";
+  const std::string mof = tree.string() + ".mof";
+  std::ofstream(mof) << CollectMachine(TMachineTree::Saved(tree.string()), settings).Text();
+  std::map<std::string, std::string> instances;
+  for (const auto& instance : InstancesOfClass(*LoadStrictly(mof).fNamespace, "CIM_ManagedElement")) {
+    const std::string className = instance->GetClass()->GetName();
+    if (className == "VKXSG_QZALogRecord" || className == "VKXSG_LogRecord_FileLoader") continue;
+    std::string values;
+    for (const auto& property : instance->GetClass()->GetPropertyDecls()) {
+      values += property->GetName() + "=" + PropertyText(*instance, property->GetName()) + ";";
+    }
+    instances[instance->GetReference().GetPath()] = values;
+  }
+  fs::remove(mof);
+  return instances;
+}
+
+// Adding one item to an output and reordering the others adds that item's
+// instances and changes no other: an instance is keyed by what identifies it
+// on the machine, never by its position, so comparisons show real changes.
+TEST(MinimalSosTree, OneAddedItemChangesOnlyItsOwnInstances) {
+  struct TCase {
+    std::string fSosPath;
+    std::string fHeader;
+    std::vector<std::string> fItems;
+    std::string fAdded;
+    size_t fAddedInstances;
+    std::string fSummary = "";  // the class of an instance that counts the items
+  };
+  const TCase cases[] = {
+      {"sos_commands/networking/ip_route_show_table_all", "",
+       {"default via 192.0.2.1 dev eth0", "192.0.2.0/24 dev eth0 proto kernel scope link src 192.0.2.2",
+        "fd00::/64 dev eth0 proto kernel metric 256 pref medium", "default via fd00::1 dev eth0 metric 1024 pref medium"},
+       "10.8.0.0/16 via 192.0.2.254 dev eth0", 1},
+      {"ip_addr", "",
+       {"4: eth0    inet 192.0.2.2/24 brd 192.0.2.255 scope global eth0\\       valid_lft forever preferred_lft forever",
+        "4: eth0    inet6 fd00::2/64 scope global nodad \\       valid_lft forever preferred_lft forever",
+        "6: eth2    inet 203.0.113.9/24 scope global eth2\\       valid_lft forever preferred_lft forever"},
+       "5: eth1    inet 198.51.100.7/24 scope global eth1\\       valid_lft forever preferred_lft forever", 2},
+      {"sos_commands/dpkg/dpkg_-l",
+       "Desired=Unknown/Install/Remove/Purge/Hold\n||/ Name   Version   Architecture Description\n+++-====-====-====-====",
+       {"ii  adduser       3.134     all    add and remove users", "ii  libc6:amd64   2.36-9    amd64  GNU C Library",
+        "ii  bash          5.2.15-2  amd64  GNU Bourne Again SHell"},
+       "ii  libc6:i386    2.36-9    i386   GNU C Library", 1},
+      {"sos_commands/kernel/lsmod", "Module                  Size  Used by",
+       {"virtio_net             77824  0", "ext4                 1007616  1", "crc16                  12288  1 ext4"},
+       "vfat                   20480  0", 1},
+      {"sos_commands/process/ps_auxwww", "USER  PID %CPU %MEM VSZ RSS TTY STAT START TIME COMMAND",
+       {"root    1  0.0  0.0 54812 14248 ?  Ss  16:48  0:04 /sbin/init", "root    2  0.0  0.0 0 0 ?  S  16:48  0:00 [kthreadd]",
+        "user  812  0.1  0.2 9000 4100 pts/0  R+  16:50  0:01 bash -l"},
+       "user  900  0.0  0.1 8000 2000 pts/0  S  16:52  0:00 sleep 60", 1, "VKXSG_OperatingSystem"},
+      {"sos_commands/block/lsblk", "NAME  MAJ:MIN RM  SIZE RO TYPE MOUNTPOINTS",
+       {"vda   254:0    0  256G  0 disk", "vdb   254:16   0  10G  0 disk", "zram0 253:0    0    1G  0 disk"},
+       "vdc   254:32   0  20G  0 disk", 1},
+      {"sos_commands/filesys/df_-al_-x_autofs", "Filesystem  1K-blocks  Used Available Use% Mounted on",
+       {"/dev/vda1   262144000 1000 262143000   1% /", "/dev/vdb1   10485760  500  10485260   1% /srv",
+        "proc        0  0  0  - /proc"},
+       "/dev/vdc1   20971520  100  20971420   1% /data", 1},
+      {"sos_commands/usb/lsusb", "",
+       {"Bus 001 Device 003: ID 0bda:5411 Tern Virtual Keyboard", "Bus 002 Device 002: ID 0bda:5412 Tern Mouse"},
+       "Bus 001 Device 004: ID 0bda:5413 Tern Pad", 1},
+      {"sos_commands/lmsensors/sensors", "",
+       {"terncore-isa-0000\nAdapter: ISA adapter\ntemp1:  +40.0°C\n", "ternpch-virtual-0\nAdapter: Virtual\ntemp1:  +38.0°C\n"},
+       "ternfan-isa-0290\nAdapter: ISA adapter\nfan1:  1200 RPM\n", 1},
+      {"sos_commands/ipmitool/ipmitool_sel_list", "",
+       {"   1 | 12/06/2026 | 22:10:05 | Power Supply #0x51 | Failure detected | Asserted",
+        "   2 | 12/06/2026 | 22:12:40 | Power Supply #0x51 | Failure detected | Deasserted",
+        "  1a | 12/07/2026 | 01:00:00 | Fan #0x30 | Lower Critical going low | Asserted"},
+       "   9 | 12/06/2026 | 23:00:00 | Temperature #0x20 | Upper Critical going high | Asserted", 1},
+      {"sos_commands/ipmitool/ipmitool_fru_print", "",
+       {"FRU Device Description : Builtin FRU Device (ID 0)\n Board Mfg             : Tern\n",
+        "FRU Device Description : PSU1 (ID 2)\n Board Mfg             : Tern\n"},
+       "FRU Device Description : PSU2 (ID 3)\n Board Mfg             : Tern\n", 1},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fSosPath);
+    const fs::path trees = fs::temp_directory_path() / ("qza-keys-" + std::to_string(::getpid()));
+    std::vector<std::string> changed = c.fItems;
+    std::reverse(changed.begin(), changed.end());
+    changed.insert(changed.begin() + 1, c.fAdded);
+    std::map<std::string, std::string> mapped[2];
+    for (int run = 0; run < 2; ++run) {
+      std::string output = c.fHeader.empty() ? "" : c.fHeader + "\n";
+      for (const std::string& item : run == 0 ? c.fItems : changed) output += item + "\n";
+      const fs::path tree = trees / std::to_string(run);
+      WriteFile(tree / "version.txt", "sosreport: 4.5.6\n");
+      WriteFile(tree / "etc/hostname", "keyed-host\n");
+      WriteFile(tree / "sos_commands/date/date_--utc", "Sun Dec  6 22:15:07 UTC 2026\n");  // the collection's time
+      WriteFile(tree / c.fSosPath, output);
+      mapped[run] = MappedInstances(tree);
+    }
+    fs::remove_all(trees);
+    for (const auto& [path, values] : mapped[0]) {
+      const auto again = mapped[1].find(path);
+      const bool summary = !c.fSummary.empty() && path.rfind(c.fSummary + ".", 0) == 0;
+      EXPECT_TRUE(again != mapped[1].end() && (summary || again->second == values)) << path << " " << values;
+    }
+    EXPECT_EQ(mapped[1].size(), mapped[0].size() + c.fAddedInstances);
+  }
+}
+
+// A number no property of its type holds is left out with a warning naming
+// it, and the collection still loads; an unreadable time is no time.
+TEST(OddNumbers, AreLeftOutAndTheCollectionLoads) {
+  struct TCase {
+    std::string fSosPath;
+    std::string fOutput;
+    std::string fClass;    // still mapped
+    std::string fWarning;  // "" when nothing is left out
+  };
+  const std::string smartStart =
+      "=== START OF INFORMATION SECTION ===\nDevice Model:     TX-2000\nSerial Number:    TS0001\n\n"
+      "=== START OF READ SMART DATA SECTION ===\nSMART overall-health self-assessment test result: PASSED\n"
+      "ID# ATTRIBUTE_NAME          FLAG     VALUE WORST THRESH TYPE      UPDATED  WHEN_FAILED RAW_VALUE\n";
+  const TCase cases[] = {
+      {"sos_commands/lmsensors/sensors", "terncore-isa-0000\nAdapter: ISA adapter\ntemp1:  +30000000.0°C\n",
+       "VKXSG_NumericSensor", "CurrentReading: 3000000000 is beyond sint32: left out"},
+      {"sos_commands/lmsensors/sensors", "terncore-isa-0000\nAdapter: ISA adapter\ntemp1:  +999999999999999999999999.0°C\n",
+       "VKXSG_NumericSensor", "CurrentReading: 1e+26 is beyond sint32: left out"},
+      {"sos_commands/block/lsblk", "NAME=\"sda\" TYPE=\"disk\" SIZE=\"18446744073709551615\"\n",
+       "VKXSG_MediaAccessDevice", ""},
+      {"sos_commands/block/lsblk", "NAME=\"sda\" TYPE=\"disk\" SIZE=\"99999999999999999999\"\n",
+       "VKXSG_MediaAccessDevice", ""},
+      {"sos_commands/hardware/dmidecode",
+       "Handle 0x0011, DMI type 17, 40 bytes\nMemory Device\n\tSize: 16777216 TB\n\tLocator: DIMM A1\n",
+       "VKXSG_SPDData", "Capacity: \"16777216 TB\" is no byte count a uint64 holds: left out"},
+      {"sos_commands/ata/smartctl_-a_.dev.sda",
+       smartStart + "256 Raw_Read_Error_Rate     0x000f   100   100   006    Pre-fail  Always       -       0\n",
+       "OMC_IDESMARTAttrib", "attribID: 256 is beyond uint8: left out"},
+      {"sos_commands/logs/journalctl_--no-pager",
+       "{\"__REALTIME_TIMESTAMP\":\"99999999999999999999\",\"SYSLOG_IDENTIFIER\":\"ternd\",\"MESSAGE\":\"late\"}\n"
+       "{\"__REALTIME_TIMESTAMP\":\"9999999999999999999\",\"SYSLOG_IDENTIFIER\":\"ternd\",\"MESSAGE\":\"later\"}\n",
+       "VKXSG_LinuxEventLogRecord", ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fOutput);
+    const fs::path tree = fs::temp_directory_path() / ("qza-odd-" + std::to_string(::getpid()));
+    fs::remove_all(tree);
+    WriteFile(tree / c.fSosPath, c.fOutput);
+    TCollectSettings settings;
+    settings.fSourceName = "test";
+    const std::string mof = tree.string() + ".mof";
+    std::ofstream(mof) << CollectMachine(TMachineTree::Saved(tree.string()), settings).Text();
+    fs::remove_all(tree);
+    const TLoadedCollections loaded = LoadStrictly(mof);
+    fs::remove(mof);
+    EXPECT_FALSE(InstancesOfClass(*loaded.fNamespace, c.fClass).empty());
+    const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
+    const bool warned = std::any_of(log.begin(), log.end(), [&c](const std::string& m) {
+      return !c.fWarning.empty() && m.find(c.fWarning) == 0;
+    });
+    EXPECT_EQ(warned, !c.fWarning.empty());
   }
 }
 
@@ -355,29 +715,25 @@ TEST(SosArchive, HostileMembersAreRefusedAndTheRestIsRead) {
       {top + "etc/up", AE_IFLNK, "../../../outside", "link pointing outside the report"},
       {top + "fifo", AE_IFIFO, "", "neither file, folder nor link"},
       {top + "hostname", AE_IFLNK, "etc/hostname", ""},
+      // Each link alone stays inside; through the first, the second leaves.
+      {top + "d/e/up", AE_IFLNK, "../..", ""},
+      {top + "through", AE_IFLNK, "d/e/up/../..", "link pointing outside the report"},
   };
   TToolRun run("collect-hostile");
   const std::string archivePath = run.Write("hostile.tar.gz", "");
-  archive* writer = archive_write_new();
-  archive_write_add_filter_gzip(writer);
-  archive_write_set_format_pax_restricted(writer);
-  ASSERT_EQ(archive_write_open_filename(writer, archivePath.c_str()), ARCHIVE_OK);
-  for (const TMember& member : members) {
-    archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, member.fName.c_str());
-    archive_entry_set_filetype(entry, member.fType);
-    archive_entry_set_perm(entry, 0644);
-    const std::string text = "hostile-host\n";
-    if (member.fType == AE_IFLNK) archive_entry_set_symlink(entry, member.fLinkTarget.c_str());
-    if (member.fType == AE_IFREG) archive_entry_set_size(entry, static_cast<la_int64_t>(text.size()));
-    archive_write_header(writer, entry);
-    if (member.fType == AE_IFREG) archive_write_data(writer, text.data(), text.size());
-    archive_entry_free(entry);
-  }
-  archive_write_free(writer);
+  std::vector<TArchiveMember> archived;
+  for (const TMember& member : members) archived.push_back({member.fName, member.fType, "hostile-host\n", member.fLinkTarget});
+  WriteArchive(archivePath, archived);
 
+  // Nothing of the archive is written to disk.
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string savedTmp = tmp != nullptr ? tmp : "";
+  ::setenv("TMPDIR", run.Path("no-such-folder").c_str(), 1);
   const std::string collection = run.Path("hostile.mof");
-  ASSERT_EQ(run({"collect", "-q", "--from-sos", archivePath, "-o", collection}), 0) << run.Err();
+  const int status = run({"collect", "-q", "--from-sos", archivePath, "-o", collection});
+  if (tmp != nullptr) ::setenv("TMPDIR", savedTmp.c_str(), 1);
+  else ::unsetenv("TMPDIR");
+  ASSERT_EQ(status, 0) << run.Err();
   const TLoadedCollections loaded = LoadStrictly(collection);
   EXPECT_EQ(Values(loaded, "VKXSG_ComputerSystem", "Name"), std::vector<std::string>{"hostile-host"});
   const std::vector<std::string> log = Values(loaded, "VKXSG_QZALogRecord", "Message");
@@ -387,6 +743,55 @@ TEST(SosArchive, HostileMembersAreRefusedAndTheRestIsRead) {
   }
   EXPECT_FALSE(fs::exists("/tmp/qza-absolute-member.txt"));
   EXPECT_FALSE(fs::exists(fs::temp_directory_path() / "escaped.txt"));
+}
+
+// Archives that no sos report is (too many members, too deep) or that cannot
+// be read to their end are refused whole, with a message naming the member.
+TEST(SosArchive, UnboundedOrUnreadableArchivesAreRefusedWhole) {
+  struct TCase {
+    std::string fWhat;
+    std::vector<TArchiveMember> fMembers;
+    std::string fMessage;
+    size_t fCutAt = 0;  // the archive's size when cut short
+  };
+  const std::string top = "sosreport-bounds/";
+  std::vector<TArchiveMember> many(200001, TArchiveMember{""});
+  for (size_t i = 0; i < many.size(); ++i) many[i].fName = top + std::to_string(i);
+  std::string deep = top;
+  for (int i = 0; i < 70; ++i) deep += "d/";
+  std::string output;
+  for (int line = 0; output.size() < (1 << 20); ++line) output += "root " + std::to_string(line * 7919 % 100003) + "\n";
+  const TCase cases[] = {
+      {"members", many, "holds more than 200000 members"},
+      {"depth", {{top + "version.txt"}, {deep + "file"}}, "folders deep"},
+      {"cut", {{top + "version.txt"}, {top + "sos_commands/process/ps_auxwww", AE_IFREG, output}},
+       top + "sos_commands/process/ps_auxwww: cannot read the member", 600000},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.fWhat);
+    TToolRun run("collect-bounds");
+    const std::string archivePath = run.Path(c.fWhat + ".tar");
+    WriteArchive(archivePath, c.fMembers, true);
+    if (c.fCutAt != 0) fs::resize_file(archivePath, c.fCutAt);
+    EXPECT_EQ(run({"collect", "-q", "--from-sos", archivePath, "-o", run.Path("out.mof")}), 1);
+    EXPECT_NE(run.Err().find(c.fMessage), std::string::npos) << run.Err();
+    EXPECT_FALSE(fs::exists(run.Path("out.mof")));
+  }
+}
+
+// Only regular files of a sos folder are opened: a FIFO named like an output
+// would block the reader; it is said in the log instead.
+TEST(SosFolder, NoRegularFileIsLoggedAndNotOpened) {
+  TToolRun run("collect-fifo");
+  const fs::path tree = fs::path(run.Write("keep", "")).parent_path() / "sosreport-fifo";
+  WriteFile(tree / "version.txt", "sosreport: 4.5.6\n");
+  WriteFile(tree / "etc/hostname", "fifo-host\n");
+  fs::create_directories(tree / "sos_commands/process");
+  ASSERT_EQ(::mkfifo((tree / "sos_commands/process/ps_auxwww").c_str(), 0600), 0);
+  const std::string collection = run.Path("fifo.mof");
+  ASSERT_EQ(run({"collect", "-q", "--from-sos", tree.string(), "-o", collection}), 0) << run.Err();
+  const std::vector<std::string> log = Values(LoadStrictly(collection), "VKXSG_QZALogRecord", "Message");
+  EXPECT_TRUE(Holds(log, "sos_commands/process/ps_auxwww: not a regular file (a FIFO).")) << ::testing::PrintToString(log);
 }
 
 // Whatever a machine prints reads back from the collection as it was
@@ -428,6 +833,7 @@ TEST(CommandRunner, BoundsEveryCommandAndSaysWhyItFailed) {
   };
   const TCase cases[] = {
       {{"sleep", "30"}, {1, 1024}, "timed out after 1 s", 0, false},
+      {{"sh", "-c", "exec >&- 2>&-; sleep 30"}, {1, 1024}, "timed out after 1 s", 0, false},
       {{"yes"}, {10, 100000}, "", 100000, true},
       {{"qza-no-such-program"}, {10, 1024}, "not installed", 0, false},
       {{"sh", "-c", "echo denied >&2; exit 3"}, {10, 1024}, "exit status 3: denied", 0, false},

@@ -1,4 +1,4 @@
-// Syslog files, journalctl's short forms and its JSON form.
+// Syslog files, journalctl's short forms, its JSON form and dmesg.
 #include "machine/parsers/logs.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +11,12 @@ namespace {
 std::string Summary(const TLog& log) {
   std::string text;
   for (const TLogEntry& e : log.fEntries)
-    text += std::to_string(e.fLine) + " " + e.fTime + "|" + e.fHost + "|" + e.fSource + "|" + e.fPid + "|" +
+    text += std::to_string(e.fLine) + " " + e.fTime + (e.fSecondsSinceBoot ? "@" + Text(e.fSecondsSinceBoot) : "") + "|" + e.fHost + "|" + e.fSource + "|" + e.fPid + "|" +
             Text(e.fSeverity) + "|" + e.fMessage + "\n";
   return text + WarningLines(log.fWarnings);
 }
 
-TEST(Logs, SyslogAndJournalForms) {
+TEST(Logs, SyslogJournalAndKernelForms) {
   struct TCase {
     TLog (*fParse)(const std::string&);
     const char* fText;
@@ -44,8 +44,39 @@ TEST(Logs, SyslogAndJournalForms) {
        "not json\n",
        "1 2026-12-07T03:22:29.000042Z|tern01|ternd|4242|4|fan slow\n"
        "2 ||ternd||-|hi\nW3"},
+      // dmesg -r: the kernel's level, or a user's message (facility 1).
+      {ParseDmesg,
+       "<6>[    0.000000] Linux version 6.1.0-tern\n"
+       "<3>[   12.500000] tern_blk 0000:00:02.0: I/O error, dev vda, sector 2048\n"
+       "                  Please check the disk.\n"
+       "<12>[   13.000000] ternd: started\n",
+       "1 @0||kernel||6|Linux version 6.1.0-tern\n"
+       "2 @12.5||kernel||3|tern_blk 0000:00:02.0: I/O error, dev vda, sector 2048\nPlease check the disk.\n"
+       "4 @13||kernel||4|ternd: started\n"},
+      // sos's dmesg: no level stored, the words tell errors and warnings.
+      {ParseDmesg,
+       "[    0.000000] Linux version 6.1.0-tern\n"
+       "[    1.000000] ACPI Error: AE_NOT_FOUND, while evaluating TRN0\n"
+       "[    2.000000] [Firmware Bug]: TSC doesn't count with P0 frequency!\n"
+       "[    3.000000] RAS: Correctable Errors collector initialized.\n"
+       "a message without time\n",
+       "1 @0||kernel||-|Linux version 6.1.0-tern\n"
+       "2 @1||kernel||3|ACPI Error: AE_NOT_FOUND, while evaluating TRN0\n"
+       "3 @2||kernel||4|[Firmware Bug]: TSC doesn't count with P0 frequency!\n"
+       "4 @3||kernel||-|RAS: Correctable Errors collector initialized.\n"
+       "5 ||kernel||-|a message without time\n"},
   };
   for (const TCase& c : cases) EXPECT_EQ(Summary(c.fParse(c.fText)), c.fExpected) << c.fText;
+}
+
+TEST(Logs, KernelMessagesDatedFromTheBoot) {
+  TLog log = ParseDmesg("<6>[    0.000000] booted\n<6>[   12.500000] later\n<6>[ inf] never\nno time\n");
+  DateSinceBoot(log, 1796613740);
+  std::string times;
+  for (const TLogEntry& e : log.fEntries) times += e.fTime + ";";
+  EXPECT_EQ(times, "2026-12-07T03:22:20.000000Z;2026-12-07T03:22:32.500000Z;;;");
+  EXPECT_EQ(WithoutLevels("<6>[    0.000000] booted\n<4>[    1.000000] odd\n  continued\n"),
+            "[    0.000000] booted\n[    1.000000] odd\n  continued\n");
 }
 
 }  // namespace

@@ -99,8 +99,11 @@ TEST(Network, RoutesAndCounters) {
   std::string text;
   const TIpRoutes routes = ParseIpRoute(
       "default via 192.0.2.1 dev eth0 proto dhcp metric 100 onlink\nlocal 127.0.0.1 dev lo table local\n"
-      "10.1.0.0/16 proto static\n\tnexthop via 192.0.2.7 dev eth1 weight 1\n10.2.0.0/16 dangling\n");
-  for (const TIpRoute& r : routes.fRoutes) text += r.fType + "|" + r.fDestination + "|" + Pairs(r.fAttributes) + "\n";
+      "10.1.0.0/16 proto static\n\tnexthop via 192.0.2.7 dev eth1 weight 1\n10.2.0.0/16 dangling\n"
+      "default via fd00::1 dev eth0 metric 1024 pref medium\n");
+  for (const TIpRoute& r : routes.fRoutes) {
+    text += r.fType + "|" + r.fDestination + "|" + Pairs(r.fAttributes) + r.fFamily + "\n";
+  }
   const TNetDev dev = ParseNetDev(
       "Inter-|   Receive                            |  Transmit\n"
       " face |bytes    packets errs drop fifo frame|bytes    packets errs drop fifo colls\n"
@@ -109,8 +112,16 @@ TEST(Network, RoutesAndCounters) {
   EXPECT_EQ(text + WarningLines(routes.fWarnings) + WarningLines(dev.fWarnings),
             "|default|dev=eth0 metric=100 onlink= proto=dhcp via=192.0.2.1 \nlocal|127.0.0.1|dev=lo table=local \n"
             "|10.1.0.0/16|dev=eth1 proto=static via=192.0.2.7 \n|10.2.0.0/16|\n"
+            "|default|dev=eth0 metric=1024 pref=medium via=fd00::1 inet6\n"
             "eth0 bytes=1867 drop=2 errs=1 fifo=0 frame=0 packets=44 / bytes=2223 colls=3 drop=0 errs=0 fifo=0 packets=27 "
             "W5W4");
+}
+
+TEST(Network, NameServersAndDriver) {
+  EXPECT_EQ(ParseResolvConf("# by hand\nsearch example\nnameserver 192.0.2.53\nnameserver  fd00::53\nnameserver\n"),
+            (std::vector<std::string>{"192.0.2.53", "fd00::53"}));
+  EXPECT_EQ(ParseEthtoolDriver("driver: virtio_net\nversion: 1.0.0\nbus-info: 0000:00:03.0\n"), "virtio_net");
+  EXPECT_EQ(ParseEthtoolDriver("Cannot get driver information: Operation not supported\n"), "");
 }
 
 }  // namespace

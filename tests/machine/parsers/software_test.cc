@@ -11,7 +11,7 @@ namespace {
 std::string Summary(const TPackages& packages) {
   std::string text;
   for (const TPackage& p : packages.fPackages)
-    text += p.fName + "|" + p.fVersion + "|" + p.fRelease + "|" + p.fArchitecture + "|" + p.fState + "|" +
+    text += p.fName + (p.fMultiArch ? ":" : "") + "|" + p.fVersion + "|" + p.fRelease + "|" + p.fArchitecture + "|" + p.fState + "|" +
             p.fDescription + "|" + p.fInstallTime + "\n";
   return text + WarningLines(packages.fWarnings);
 }
@@ -29,7 +29,7 @@ TEST(Software, PackageLists) {
        "ii  tern-tools     1:2.4-1      amd64        tools for tern boards\n"
        "rc  libtern1:amd64 2.3-0        amd64        \n"
        "??\n",
-       "tern-tools|1:2.4-1||amd64|ii|tools for tern boards|\nlibtern1|2.3-0||amd64|rc||\nW6"},
+       "tern-tools|1:2.4-1||amd64|ii|tools for tern boards|\nlibtern1:|2.3-0||amd64|rc||\nW6"},
       {ParseDpkgQuery, "tern-tools\t1:2.4-1\tamd64\tinstall ok installed\nlibtern1\t2.3-0\nbroken\n",
        "tern-tools|1:2.4-1||amd64|install ok installed||\nlibtern1|2.3-0|||||\nW3"},
       {ParseRpmList,
@@ -80,6 +80,26 @@ TEST(Software, PsColumnsWithCommandLeftWhole) {
             p.Column("COMMAND") + "\n";
   EXPECT_EQ(text + WarningLines(processes.fWarnings),
             "1|root|11520|Ss|/sbin/init splash --tern\n4242|tern|40960|R+|ternd -c /etc/tern.conf\nW1 W5");
+}
+
+// A name may hold blanks and parentheses: the fields count from its last ')'.
+TEST(Software, ProcessStatTimesAndBootTime) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"721 (cat) R 717 717 16011 0 -1 4194304 100 0 0 0 7 3 0 0 20 0 1 0 175194 3133440 416", "7 3 175194 20"},
+      {"88 (tern (x) d) S 1 88 88 0 -1 4194560 9 0 0 0 1200 45 0 0 -2 0 1 0 12 0 0", "1200 45 12 -2"},
+      {"99 (short) S 1 2 3", "-"},
+      {"no name here", "-"},
+  };
+  for (const auto& [line, expected] : cases) {
+    const auto times = ParseProcessStat(line);
+    EXPECT_EQ(times ? std::to_string(times->fUserTicks) + " " + std::to_string(times->fKernelTicks) + " " +
+                          std::to_string(times->fStartTicks) + " " + std::to_string(times->fPriority)
+                    : "-",
+              expected)
+        << line;
+  }
+  EXPECT_EQ(ParseBootTime("cpu  1 2 3\nintr 5\nbtime 1796662107\nprocesses 900\n"), 1796662107);
+  EXPECT_EQ(ParseBootTime("cpu  1 2 3\n"), std::nullopt);
 }
 
 }  // namespace

@@ -61,5 +61,19 @@ TEST(SystemFiles, OsReleaseUnquoted) {
             "NAME=Oxbow Linux;VERSION_ID=12;ID=oxbow;PRETTY_NAME=Oxbow \"Tern\" W6");
 }
 
+TEST(SystemFiles, UptimeOfProcOrOfTheCommand) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"456.38 153.20\n", "456.38"},
+      {" 16:52:41 up 4 min,  0 user,  load average: 1.97, 0.98, 0.39\n", "240"},
+      {" 16:52:41 up  2:05,  1 user,  load average: 0.00, 0.00, 0.00\n", "7500"},
+      {" 16:52:41 up 3 days,  2:05,  2 users,  load average: 0.00, 0.00, 0.00\n", "266700"},
+      {" 16:52:41 up 1 day, 10 min,  1 user,  load average: 0.00, 0.00, 0.00\n", "87000"},
+      {"16:52:41 up 12 days, 0 users\n", "1.0368e+06"},
+      {"uptime: command not found\n", "-"},
+      {"nan\n", "-"},
+  };
+  for (const auto& [text, seconds] : cases) EXPECT_EQ(Text(ParseUptime(text)), seconds) << text;
+}
+
 }  // namespace
 }  // namespace NVKXQZA20::NMachine
