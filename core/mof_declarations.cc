@@ -204,6 +204,7 @@ void TMofReader::TSourceParser::ParseQualifier(TQualifierList& list) {
   if (type == nullptr) {
     list.fValues.emplace_back(name, UndeclaredQualifierValue(name, namePosition, hasValue, initializer));
     list.fValues.back().fRestricted = HasName(flavors, "Restricted");
+    list.fValues.back().fDisableOverride = HasName(flavors, "DisableOverride");
     list.fScopes.push_back(~0u);
     list.fFixed.push_back(false);
     return;
@@ -220,6 +221,7 @@ void TMofReader::TSourceParser::ParseQualifier(TQualifierList& list) {
   list.fValues.emplace_back(type->fName, std::move(value));
   list.fValues.back().fRestricted =
       HasName(flavors, "Restricted") || (traits.fRestricted && !HasName(flavors, "ToSubclass"));
+  list.fValues.back().fDisableOverride = HasName(flavors, "DisableOverride");
 }
 
 // A flavor name in the place of a qualifier comes from flavors separated by
@@ -475,12 +477,30 @@ void TMofReader::TSourceParser::CheckSubclasses(const TClassDeclaration& declara
   fClasses.Find(declaration.fName)->fClass->EnumerateSubclasses(check, true, fReader.fContext);
 }
 
+// Whether className or a class above it wrote the qualifier on property
+// ("class": on the class itself) with the DisableOverride flavor.
+bool TMofReader::TSourceParser::WrittenFixed(const std::string& className, const std::string& property,
+                                             const std::string& qualifier) const {
+  const TClassDeclaration* cls = fReader.fNamespace->FindClassDeclaration(className, fReader.fContext);
+  for (; cls != nullptr; cls = cls->fSuperClass.empty() ? nullptr : fReader.fNamespace->FindClassDeclaration(
+                                                                         cls->fSuperClass, fReader.fContext)) {
+    const std::vector<TQualifierValue>* written = property == "class" ? &cls->fQualifiers : nullptr;
+    for (size_t i = 0; written == nullptr && i < cls->fProperties.size(); ++i) {
+      if (IsNamed(cls->fProperties[i].fName, property.c_str())) written = &cls->fProperties[i].fQualifiers;
+    }
+    for (size_t i = 0; written != nullptr && i < written->size(); ++i) {
+      if ((*written)[i].fDisableOverride && IsNamed((*written)[i].fName, qualifier.c_str())) return true;
+    }
+  }
+  return false;
+}
+
 void TMofReader::TSourceParser::CheckFixedQualifiers(const std::vector<TQualifierValue>& own,
                                                      const std::vector<TPosition>& positions,
                                                      const std::vector<bool>& fixed, const std::string& property,
                                                      const std::string& super, const TInheritedQualifier& inherited) {
   for (size_t i = 0; i < own.size(); ++i) {
-    if (!fixed[i]) continue;
+    if (!fixed[i] && !WrittenFixed(super, property, own[i].fName)) continue;
     bool found = false;
     boost::shared_ptr<ICIMQualifier> base;
     try {

@@ -189,6 +189,7 @@ class TMofReader::TLoad {
     TCIMValue fReference;  // its path, taken once its reference keys are set
     EState fState = kOpen;
     int fDepth = 0;        // how deep references nest in its keys
+    size_t fPathBytes = 0;
   };
   struct TPendingReference {
     boost::shared_ptr<ICIMInstance> fInstance;
@@ -227,6 +228,8 @@ class TMofReader::TLoad {
   std::vector<std::unique_ptr<TClassCache>> fReaderCaches;
   std::unordered_map<std::string, TAlias> fAliases;  // by lower-case name
   std::deque<TPendingReference> fPending;
+  size_t fTextBytes = 0;       // of every file read
+  size_t fReferenceBytes = 0;  // of every object path set by alias
   // For each instance with references by alias among its path's
   // properties, the positions of those in fPending.
   std::unordered_map<const ICIMInstance*, std::vector<size_t>> fKeyReferences;
@@ -344,6 +347,7 @@ class TMofReader::TSourceParser {
   void CheckFixedQualifiers(const std::vector<TQualifierValue>& own, const std::vector<TPosition>& positions,
                             const std::vector<bool>& fixed, const std::string& property, const std::string& super,
                             const TInheritedQualifier& inherited);
+  bool WrittenFixed(const std::string& className, const std::string& property, const std::string& qualifier) const;
   void ParseInstance();
   TClassInfo* ParseInstanceClass(TPosition& classPosition);
   // With the values read ahead, if any.

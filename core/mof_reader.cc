@@ -37,6 +37,11 @@ TMofError::TMofError(const std::string& file, int line, int column, const std::s
 
 namespace {
 
+// What all object paths set by alias in one load may add up to: at least
+// this, or this many bytes for each byte of text read.
+const size_t kMinReferenceBytes = size_t(256) << 20;
+const size_t kReferenceBytesPerTextByte = 64;
+
 // The folder below which a path lies, in canonical form ("" when it cannot be told).
 std::string CanonicalFolder(const fs::path& folder) {
   std::error_code error;
@@ -89,6 +94,7 @@ void TMofReader::TLoad::ReadSource(const char* text, size_t size, const std::str
   std::string decoded;
   std::string problem = TakeUtf8(text, size, decoded);
   if (!problem.empty()) throw TMofError(file, 0, 0, problem);
+  fTextBytes += size;
   fReader.fReadFiles.insert(key);
   fIncludeKeys.push_back(key);
   fIncludeNames.push_back(file);
@@ -257,6 +263,15 @@ void TMofReader::TLoad::SetReference(TPendingReference& pending, int depth) {
   // being taken means that the keys form a cycle.
   const TAlias& target = ResolvedAlias(*alias, pending, depth);
   pending.fDone = true;
+  // Each path is bounded, but a few long ones used many times would make
+  // every later step (paths, duplicates, comparisons) take minutes and
+  // gigabytes: all of them together are bounded by what the text can need.
+  fReferenceBytes += target.fPathBytes;
+  const size_t budget = std::max(kMinReferenceBytes, kReferenceBytesPerTextByte * fTextBytes);
+  if (fReferenceBytes > budget) {
+    Fail(pending.fPlace, "the object paths set by alias add up to more than " + std::to_string(budget >> 20) +
+                             " MB, more than a collection of this size can need");
+  }
   try {
     pending.fInstance->SetPropertyValue(property, target.fReference, fReader.fContext);
   } catch (const TQZAException& e) {
@@ -288,7 +303,8 @@ const TMofReader::TLoad::TAlias& TMofReader::TLoad::ResolvedAlias(TAlias& alias,
   }
   TCIMReference reference = alias.fInstance->GetReference(fReader.fContext);
   alias.fReference = TCIMValue(reference);
-  if (alias.fReference.ToString().size() > kMaxReferencePathBytes) {
+  alias.fPathBytes = alias.fReference.ToString().size();
+  if (alias.fPathBytes > kMaxReferencePathBytes) {
     Fail(use.fPlace, "the object path of $" + alias.fName + " exceeds " +
                          std::to_string(kMaxReferencePathBytes >> 20) + " MB");
   }

@@ -29,8 +29,6 @@ bool IsTrue(const TCIMValue& value) {
   }
 }
 
-bool IsNamed(const std::string& text, const char* name) { return EqualsNoCase(text.data(), text.data() + text.size(), name); }
-
 }  // namespace
 
 const char* KindText(ELiteralKind kind) {
@@ -87,6 +85,8 @@ bool FindDataType(const TToken& token, ECIMType& type) {
   }
   return false;
 }
+
+bool IsNamed(const std::string& text, const char* name) { return EqualsNoCase(text.data(), text.data() + text.size(), name); }
 
 bool HasTrueQualifier(const std::vector<boost::shared_ptr<ICIMQualifier>>& qualifiers, const char* name) {
   for (const boost::shared_ptr<ICIMQualifier>& qualifier : qualifiers) {

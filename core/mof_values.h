@@ -69,6 +69,7 @@ struct TQualifierTraits {
   bool fDisableOverride = false;
 };
 
+bool IsNamed(const std::string& text, const char* name);
 bool HasTrueQualifier(const std::vector<boost::shared_ptr<ICIMQualifier>>& qualifiers, const char* name);
 bool HasTrueQualifier(const std::vector<TQualifierValue>& qualifiers, const char* name);
 bool ClassQualifierIsTrue(const ICIMClass& cls, const char* name, const TCIMContext& context);

@@ -113,7 +113,8 @@ std::vector<boost::shared_ptr<ICIMQualifier>> QualifierHandles(const std::vector
 }  // namespace
 
 bool operator==(const TQualifierValue& a, const TQualifierValue& b) {
-  return a.fName == b.fName && a.fValue == b.fValue && a.fRestricted == b.fRestricted;
+  return a.fName == b.fName && a.fValue == b.fValue && a.fRestricted == b.fRestricted &&
+         a.fDisableOverride == b.fDisableOverride;
 }
 
 bool operator==(const TQualifierType& a, const TQualifierType& b) {

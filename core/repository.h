@@ -44,6 +44,9 @@ struct TQualifierValue {
   // Restricted flavor: the qualifier applies where it is written only and
   // is not inherited by subclasses or overriding properties.
   bool fRestricted = false;
+  // DisableOverride flavor written where the qualifier is used: subclasses
+  // may not give it another value, as when its type declares that flavor.
+  bool fDisableOverride = false;
 };
 
 struct TQualifierType {

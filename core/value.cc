@@ -514,6 +514,14 @@ int CompareNames(const std::string& a, const std::string& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
+// A byte of a class or key name: DSP0004 identifiers hold ASCII letters,
+// digits and '_', and any character from U+0080 on (its UTF-8 bytes), as
+// the MOF reader takes them.
+bool IsNameByte(char c) {
+  const unsigned char byte = static_cast<unsigned char>(c);
+  return std::isalnum(byte) || c == '_' || byte >= 0x80;
+}
+
 class TPathParser {
  public:
   explicit TPathParser(const std::string& text) : fText(text) {}
@@ -546,16 +554,14 @@ class TPathParser {
     name = Trim(name);
     if (name.empty()) Fail("missing class name");
     bool identifier = !std::isdigit(static_cast<unsigned char>(name[0]));
-    for (char c : name) identifier = identifier && (std::isalnum(static_cast<unsigned char>(c)) || c == '_');
+    for (char c : name) identifier = identifier && IsNameByte(c);
     if (!identifier) Fail("bad class name '" + name + "'");
     return name;
   }
 
   std::string Name() {
     size_t begin = fPos;
-    while (fPos < fText.size() && (std::isalnum(static_cast<unsigned char>(fText[fPos])) || fText[fPos] == '_')) {
-      ++fPos;
-    }
+    while (fPos < fText.size() && IsNameByte(fText[fPos])) ++fPos;
     if (begin == fPos) Fail("missing key name");
     return fText.substr(begin, fPos - begin);
   }

@@ -1,5 +1,6 @@
 // Property value formatting of TWriter: one cell text from CIM properties.
 #include <algorithm>
+#include <cstdint>
 #include <sstream>
 
 #include "writer/trace.h"
@@ -131,7 +132,10 @@ std::string TWriter::GetTableHeaderLabel(NVKXQZA20::ICIMClass& cimClass, TReport
     return fixed->fLabel;
   }
   if (column.HasLabelOverride()) return column.GetLabelOverride();
-  std::string key = cimClass.GetName(context) + '\n' + column.GetProperty() + '\n' + column.GetAssociationTarget();
+  // The class object tells the collections apart: each data source holds
+  // its own, for as long as the repository the run reports on.
+  std::string key = cimClass.GetName(context) + '\n' + std::to_string(reinterpret_cast<uintptr_t>(&cimClass)) + '\n' +
+                    column.GetProperty() + '\n' + column.GetAssociationTarget();
   for (const auto& entry : context) key += '\n' + entry.first + '=' + entry.second.ToString();
   auto known = fHeaderLabels.find(key);
   if (known == fHeaderLabels.end()) {

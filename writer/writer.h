@@ -467,8 +467,9 @@ class TWriter {
   std::map<std::string, TInstancePtr> fDeltaClassMap;
   // One display label per data source of the run.
   std::vector<std::string> fDataSourceLabels;
-  // GetTableHeaderLabel's answers by class, column and context: every table
-  // of a page asks again, and a missing DisplayName answers by an exception.
+  // GetTableHeaderLabel's answers by class object, column and context: every
+  // table of a page asks again, and a missing DisplayName answers by an
+  // exception.
   std::map<std::string, std::string> fHeaderLabels;
 };
 

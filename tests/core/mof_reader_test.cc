@@ -524,6 +524,14 @@ INSTANTIATE_TEST_SUITE_P(
         Declared("class T_A { [Key] string N; };\nclass T_B : T_A { [Key(false)] string N; };",
                  "test.mof:3:20: qualifier 'Key' of property N of class T_A cannot be overridden (its flavor is "
                  "DisableOverride)"),
+        Declared("class T_A { [Description(\"a\") : DisableOverride] string N; };\n"
+                 "class T_B : T_A { [Description(\"b\")] string N; };",
+                 "test.mof:3:20: qualifier 'Description' of property N of class T_A cannot be overridden (its flavor "
+                 "is DisableOverride)"),
+        Declared("[Description(\"a\") : Translatable DisableOverride] class T_A { };\nclass T_B : T_A { };\n"
+                 "[Description(\"b\")] class T_C : T_B { };",
+                 "test.mof:4:2: qualifier 'Description' of class T_B cannot be overridden (its flavor is "
+                 "DisableOverride)"),
         Declared("class T_A { [Key] string N; };\nclass T_L { T_A REF R; };\ninstance of T_L { R = \"not a path!\"; };",
                  "test.mof:4:23: bad value for property 'R' of type ref: \"not a path!\" is not an object path"),
         OnDisk("instance of T_Disk { Name = \"a\"; Made = \"20261399256199.000000-300\"; };",
@@ -621,6 +629,19 @@ TEST(MofReaderTest, LaterDeclarationsAndInstancesReplaceEarlierOnes) {
   EXPECT_EQ(1u, ns->GetInstanceCount());
 }
 
+// One long path used many times would cost every later step its length
+// each time: all the paths set by alias together are bounded.
+TEST(MofReaderTest, PathsSetByAliasAreBoundedInTotal) {
+  std::string text = std::string(kQualifiers) +
+                     "class T_Part { [Key] string Name; };\nclass T_Use { [Key] string N; T_Part REF P; };\n"
+                     "instance of T_Part as $big { Name = \"" + std::string(1 << 20, 'x') + "\"; };\n";
+  for (int use = 1; use <= 300; ++use) text += "instance of T_Use { N = \"" + std::to_string(use) + "\"; P = $big; };\n";
+  // The 256th use passes 256 MB: it stands on line 4 + 256.
+  EXPECT_EQ("test.mof:260:36: the object paths set by alias add up to more than 256 MB, more than a collection of this "
+            "size can need",
+            ErrorOf(text, EMode::kDefault, false));
+}
+
 // An association keyed by another association gets its whole path
 // whichever comes first.
 TEST(MofReaderTest, ReferenceKeysGetWholePathsInEitherOrder) {
@@ -641,6 +662,20 @@ TEST(MofReaderTest, ReferenceKeysGetWholePathsInEitherOrder) {
     TMofReader(ns).LoadText(classes + body, "order.mof");
     EXPECT_EQ(expected, InstancesOf(ns, "T_Link").at(0)->GetProperty("L")->GetValue().ToString());
   }
+}
+
+// DSP0004 identifiers may hold any character from U+0080 on: class and key
+// names written so make object paths that read back.
+TEST(MofReaderTest, NonAsciiNamesMakeObjectPathsThatReadBack) {
+  boost::shared_ptr<TMemoryNamespace> ns = TMemoryNamespace::Create();
+  TMofReader(ns).LoadText(std::string(kQualifiers) + R"(
+    class T_Lüfter { [Key] string Name; };
+    [Association] class T_Kühlt { [Key] T_Lüfter REF Von; [Key] T_Lüfter REF Für; };
+    instance of T_Lüfter as $a { Name = "a"; };
+    instance of T_Lüfter { Name = "b"; };
+    instance of T_Kühlt { Von = $a; Für = "T_Lüfter.Name=\"b\""; };
+  )", "names.mof");
+  EXPECT_EQ((std::vector<std::string>{"b"}), Associated(InstancesOf(ns, "T_Lüfter").at(0), "T_Kühlt"));
 }
 
 TEST(MofReaderTest, RestrictedQualifiersAreNotInherited) {

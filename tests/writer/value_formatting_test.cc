@@ -106,4 +106,16 @@ TEST_F(ValueFormatting, UniqueIdJoinsEncodedClassNameAndRawValue) {
   EXPECT_EQ("<VKXSG_Sample>", writer.GetUniqueId(sample, "NoSuchProperty"));
 }
 
+// Two collections may declare a class with different DisplayNames: each
+// collection's class labels the columns of its own tables.
+TEST_F(ValueFormatting, HeaderLabelsAreThoseOfTheCollectionOfTheClass) {
+  const uint16_t second = ns->AddDataSource();
+  LoadMof(ns, "class VKXSG_Sample { [Key] string Name; [DisplayName(\"Other Speed\")] uint32 Speed; };", second);
+  TCIMContext secondContext;
+  secondContext["nsIndex"] = TCIMValue(second);
+  const TReportParameters::TReportProperty speed("Speed", "20%", "", "", "");
+  EXPECT_EQ("Friendly Speed", Label("VKXSG_Sample", speed));
+  EXPECT_EQ("Other Speed", writer.GetTableHeaderLabel(*ns->GetClass("VKXSG_Sample", secondContext), speed, TCIMContext()));
+}
+
 }  // namespace
