@@ -308,9 +308,12 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
   // Keys changed or instances came or went: paths may now resolve elsewhere.
   void PathsChanged() { fAssociationsValid = false; }
   void AssociationsChanged() { fAssociationsValid = false; }
+  // A new instance may take a path that named nothing, or a deleted one.
   void InstanceAdded() {
-    if (fUnresolvedReferences > 0) fAssociationsValid = false;
+    if (fUnresolvedReferences > 0 || fDeletedSinceIndex) fAssociationsValid = false;
   }
+  // The association instances that name an instance (links have none).
+  std::vector<const TMemInstance*> AssociationsNaming(const TMemInstance* instance);
 
   // An association (an instance or a link) with the instances it names,
   // those parallel to its class's reference properties (null where none).
@@ -357,6 +360,9 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
   std::vector<std::unique_ptr<TMemInstance>> fDeleted;  // kept for handles still held
   uint64_t fNextSequence = 0;
   bool fAssociationsValid = false;
+  // Deleting leaves the index valid (its ends are checked as they are read),
+  // so that deleting many instances one by one stays linear.
+  bool fDeletedSinceIndex = false;
   size_t fUnresolvedReferences = 0;
   struct TStoredLink {
     uint64_t fSequence;  // in the order of creation shared with instances
@@ -367,6 +373,7 @@ class TDataSource : public boost::enable_shared_from_this<TDataSource> {
   std::vector<const TMemInstance*> fStoredEnds;
   // The index is flat, a few words per link: a comparison stores millions.
   std::vector<const TMemClass*> fRecordClasses;  // by record
+  std::vector<const TMemInstance*> fRecordInstances;  // by record: null for a link
   std::vector<size_t> fFirstEnds;                 // by record, into fEnds
   std::vector<const TMemInstance*> fEnds;
   std::vector<TLink> fLinks;  // by instance, then record
@@ -883,7 +890,11 @@ void TMemInstance::SetAlternateAt(size_t index, const TCIMValue& value) {
 void TMemInstance::Delete(const TCIMContext&) {
   Source().Tick();
   if (fDeleted) throw TQZAException(kQZADeleted, fClass->GetName());
-  Source().Remove(*this);
+  const std::vector<const TMemInstance*> naming = Source().AssociationsNaming(this);
+  if (naming.empty()) return Source().Remove(*this);
+  std::unordered_set<const TMemInstance*> doomed(naming.begin(), naming.end());
+  doomed.insert(this);
+  Source().RemoveAll(doomed);
 }
 
 void TMemInstance::Associators(TInstanceCallback callback, const std::string& assocClass,
@@ -903,7 +914,7 @@ void TMemInstance::Associators(TInstanceCallback callback, const std::string& as
     if (!role.empty() && !SameName(association.Decl(references[link.fEnd]).GetName(), role)) continue;
     for (size_t end = 0; end < references.size(); ++end) {
       const TMemInstance* far = record.fEnds[end];
-      if (end == link.fEnd || far == nullptr) continue;
+      if (end == link.fEnd || far == nullptr || far->IsDeleted()) continue;
       if (!resultRole.empty() && !SameName(association.Decl(references[end]).GetName(), resultRole)) continue;
       if (!resultClass.empty() && !far->Class().IsA(resultClass)) continue;
       if (!seen.insert(far).second) continue;
@@ -1006,7 +1017,7 @@ void TDataSource::Remove(TMemInstance& instance) {
   fDeleted.push_back(instance.Class().Release(instance));
   instance.MarkDeleted();
   --fInstanceCount;
-  PathsChanged();
+  fDeletedSinceIndex = true;
 }
 
 void TDataSource::RemoveAll(const std::unordered_set<const TMemInstance*>& instances) {
@@ -1016,7 +1027,19 @@ void TDataSource::RemoveAll(const std::unordered_set<const TMemInstance*>& insta
   for (TMemClass* cls : classes) cls->ReleaseAll(instances, fDeleted);
   for (size_t i = before; i < fDeleted.size(); ++i) fDeleted[i]->MarkDeleted();
   fInstanceCount -= fDeleted.size() - before;
-  PathsChanged();
+  fDeletedSinceIndex = true;
+}
+
+std::vector<const TMemInstance*> TDataSource::AssociationsNaming(const TMemInstance* instance) {
+  std::vector<const TMemInstance*> naming;
+  for (const TLink& link : LinksOf(instance)) {
+    const TMemInstance* association = fRecordInstances[link.fRecord];
+    if (association != nullptr && !association->IsDeleted() && association != instance &&
+        std::find(naming.begin(), naming.end(), association) == naming.end()) {
+      naming.push_back(association);
+    }
+  }
+  return naming;
 }
 
 TMemInstance* TDataSource::Resolve(const TCIMReference& reference) const {
@@ -1059,6 +1082,8 @@ TDataSource::TLinks TDataSource::LinksOf(const TMemInstance* instance) {
 
 void TDataSource::BuildAssociationIndex() {
   fRecordClasses.clear();
+  fRecordInstances.clear();
+  fDeletedSinceIndex = false;
   fFirstEnds.clear();
   fEnds.clear();
   fLinks.clear();
@@ -1077,6 +1102,7 @@ void TDataSource::BuildAssociationIndex() {
     const std::vector<size_t>& references = association.Class().References();
     if (last.size() < references.size()) last.resize(references.size());
     fRecordClasses.push_back(&association.Class());
+    fRecordInstances.push_back(&association);
     fFirstEnds.push_back(fEnds.size());
     for (size_t end = 0; end < references.size(); ++end) {
       const TCIMValue& value = association.Value(references[end]);
@@ -1089,6 +1115,7 @@ void TDataSource::BuildAssociationIndex() {
   // A link names its instances themselves; a deleted one it names no more.
   auto addLink = [&](const TStoredLink& link) {
     fRecordClasses.push_back(link.fClass);
+    fRecordInstances.push_back(nullptr);
     fFirstEnds.push_back(fEnds.size());
     for (size_t end = 0; end < link.fClass->References().size(); ++end) {
       const TMemInstance* named = fStoredEnds[link.fFirstEnd + end];

@@ -289,8 +289,13 @@ TEST_F(RepositoryTest, DeleteRemovesTheInstanceAndItsLinksButHandlesStillRead) {
   EXPECT_EQ(d0->GetProperty("Name")->GetValue().ToString(), "d0");
   EXPECT_TRUE(d0->IsDeleted());
   EXPECT_EQ(StatusOf([&] { d0->SetPropertyValue("Name", TCIMValue("x")); }), kQZADeleted);
-  EXPECT_EQ(ns->GetInstanceCount(), 2u);
+  // The association that named it went with it.
+  EXPECT_EQ(All("VKXSG_Attached", true), (std::vector<std::string>{}));
+  EXPECT_EQ(ns->GetInstanceCount(), 1u);
   EXPECT_EQ(ns->GetClassInstanceCount("VKXSG_Disk"), 0u);
+  // A new instance at the deleted one's path is not named by it.
+  auto again = Make("VKXSG_Disk", "d0");
+  EXPECT_EQ(Associated(again, "", "", "", ""), (std::vector<std::string>{}));
 }
 
 // Links answer Associators as association instances do, in one order of
