@@ -106,6 +106,10 @@ const TStep kSteps[] = {
     {EFact::kOsRelease, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing& p) {
        return KeepWhole(ParseOsRelease(t), r.fOsRelease, p, 1);
      }},
+    {EFact::kSystemRelease, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       r.fSystemRelease = ParseSystemRelease(t);
+       return size_t(r.fSystemRelease.fName.empty() ? 0 : 1);
+     }},
     {EFact::kUptime, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
        r.fUptimeSeconds = ParseUptime(t);
        return size_t(r.fUptimeSeconds ? 1 : 0);
@@ -234,7 +238,7 @@ bool IsOptional(EFact fact) {
   switch (fact) {
     case EFact::kDebianPackages: case EFact::kRpmPackages: case EFact::kSyslog: case EFact::kMessages:
     case EFact::kSmtControl: case EFact::kMdStat: case EFact::kModuleInfo: case EFact::kUsbDevices: case EFact::kTimeZoneName:
-    case EFact::kIpv6Routes: case EFact::kResolvConf:
+    case EFact::kIpv6Routes: case EFact::kResolvConf: case EFact::kSystemRelease:
       return true;
     default:
       return false;
@@ -459,8 +463,15 @@ class TCollector {
         continue;
       }
       const bool json = Trimmed(text.fText).substr(0, 1) == "{";
-      fRecords.fSmart.emplace_back(disk, json ? ParseSmartctlJson(text.fText) : ParseSmartctlText(text.fText));
+      TSmartDevice device = json ? ParseSmartctlJson(text.fText) : ParseSmartctlText(text.fText);
       fOut.KeepRaw(text.fOrigin, text.fText);
+      // Drive Health shows a drive by its model or its health: an output
+      // with neither (SMART off, a bridge smartctl cannot pass) says why.
+      if (device.fModel.empty() && device.fHealth.empty()) {
+        fOut.Log(ELogType::kWarning, "collector.SMART", text.fOrigin + ": no drive model or health read: " + FirstLines(text.fText));
+        continue;
+      }
+      fRecords.fSmart.emplace_back(disk, std::move(device));
     }
   }
 

@@ -31,6 +31,7 @@ struct TMachineRecords {
   std::string fHostName;
   std::string fUname;  // uname -a
   TOsRelease fOsRelease;
+  TSystemRelease fSystemRelease;
   std::optional<double> fUptimeSeconds;
   TCpuInfo fCpuInfo;
   TLscpu fLscpu;

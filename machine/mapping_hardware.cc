@@ -117,12 +117,14 @@ void MapComputerSystem(const TMachineRecords& records, TCollection& out) {
 
   const std::string boardName = DmiText(records, kDmiBaseboard, "Product Name", "board_name");
   const std::string boardMaker = DmiText(records, kDmiBaseboard, "Manufacturer", "board_vendor");
-  if (boardName.empty() && boardMaker.empty()) return;
+  const std::string boardSerial = DmiText(records, kDmiBaseboard, "Serial Number", "board_serial");
+  // A board its maker left unnamed is still told apart by its serial number.
+  if (boardName.empty() && boardMaker.empty() && boardSerial.empty()) return;
   TMofInstance board("VKXSG_SystemBoard", kBoardAlias);
   board.Set("CreationClassName", "VKXSG_SystemBoard").Set("Tag", "System Board").SetBool("HostingBoard", true)
       .SetIfAny("Manufacturer", boardMaker).SetIfAny("Model", boardName)
       .SetIfAny("Version", DmiText(records, kDmiBaseboard, "Version", "board_version"))
-      .SetIfAny("SerialNumber", DmiText(records, kDmiBaseboard, "Serial Number", "board_serial"))
+      .SetIfAny("SerialNumber", boardSerial)
       .Set("SlotAllInfo", "Onboard");
   out.Add(board);
 }
@@ -143,12 +145,17 @@ void MapMemoryUse(const TMemInfo& memory, TMofInstance& os) {
 void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
   const TFieldBlock& release = records.fOsRelease.fFields;
   const TUname uname = ParseUname(records.fUname);
+  // The most telling name: os-release's full one, else the older release
+  // file's line, which names the edition too.
   std::string name = release.Value("PRETTY_NAME");
+  if (name.empty()) name = records.fSystemRelease.fName;
   if (name.empty()) name = Trimmed(release.Value("NAME") + " " + release.Value("VERSION"));
   if (name.empty()) name = uname.fKernelName.empty() ? "Linux" : uname.fKernelName;
+  std::string version = release.Value("VERSION_ID");
+  if (version.empty()) version = records.fSystemRelease.fVersion;
   TMofInstance os("VKXSG_OperatingSystem", "OS");
   os.Set("CreationClassName", "VKXSG_OperatingSystem").Set("Name", name).SetNumber("OSType", ECimInteger::kUint16, kLinuxOSType)
-      .SetIfAny("Version", release.Value("VERSION_ID")).SetIfAny("BuildID", uname.fVersion)
+      .SetIfAny("Version", version).SetIfAny("BuildID", uname.fVersion)
       .SetIfAny("ProductVendor", release.Value("ID"))
       .SetIfAny("KernelName", uname.fKernelName).SetIfAny("KernelRelease", uname.fRelease)
       .SetIfAny("HardwarePlatform", uname.fMachine);

@@ -504,8 +504,27 @@ void MapLog(const TNamedLog& log, TCollection& out) {
   }
 }
 
+// smartctl's flags mark a pre-failure attribute by bit 0 of the number
+// ("0x0033") or by the leading "P" of the letters ("PO--CK"); the others age.
+std::string AttributeType(const std::string& flags) {
+  if (flags.empty()) return "";
+  const bool preFail = StartsWith(flags, "0x") ? (std::strtoul(flags.c_str(), nullptr, 16) & 1) != 0 : flags[0] == 'P';
+  return preFail ? "Pre-fail" : "Old_age";
+}
+
+// The raw value's leading number ("156490032", "35 (Min/Max 20/41)",
+// "4251h+17m") as the six bytes of a raw48 value, least significant first.
+std::vector<long long> RawBytes(const std::string& raw) {
+  const size_t digits = std::min(raw.find_first_not_of("0123456789"), raw.size());
+  if (digits == 0 || digits > 15) return {};
+  unsigned long long number = std::stoull(raw.substr(0, digits));
+  if (number >> 48 != 0) return {};
+  std::vector<long long> bytes;
+  for (int i = 0; i < 6; ++i, number >>= 8) bytes.push_back(static_cast<long long>(number & 0xff));
+  return bytes;
+}
+
 void MapSmart(const std::string& disk, const TSmartDevice& smart, TCollection& out) {
-  if (smart.fModel.empty() && smart.fHealth.empty()) return;
   const std::string device = DevicePath(disk);
   const std::string alias = out.NewAlias("Smart_" + disk);
   TMofInstance ata("OMC_ATADevice", alias);
@@ -530,6 +549,9 @@ void MapSmart(const std::string& disk, const TSmartDevice& smart, TCollection& o
     if (attribute.fValue) instance.SetNumber("value", ECimInteger::kUint8, *attribute.fValue);
     if (attribute.fWorst) instance.SetNumber("worst", ECimInteger::kUint8, *attribute.fWorst);
     if (attribute.fThreshold) instance.SetNumber("threshold", ECimInteger::kUint8, *attribute.fThreshold);
+    instance.SetIfAny("type", AttributeType(attribute.fFlags));
+    const std::vector<long long> raw = RawBytes(attribute.fRaw);
+    if (!raw.empty()) instance.SetNumbers("rawVal", ECimInteger::kUint8, raw);
     out.Add(instance);
     out.Add(TMofInstance("OMC_IDESMARTElementStatisticalData").SetReference("ManagedElement", alias)
                 .SetReference("Stats", stats));

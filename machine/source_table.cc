@@ -48,6 +48,8 @@ std::vector<TSource> MakeTable() {
            {"sos_commands/host/hostname", "hostname", "etc/hostname"}),
       Command(EFact::kKernel, "kernel", "kernel", {"uname", "-a"}, {"uname"}),
       File(EFact::kOsRelease, "operating system release", "/etc/os-release", {"usr/lib/os-release"}),
+      // Older distributions name themselves only there.
+      File(EFact::kSystemRelease, "distribution release", "/etc/redhat-release", {"etc/SuSE-release"}),
       // sos keeps no /proc/uptime, only what the uptime command printed.
       File(EFact::kUptime, "uptime", "/proc/uptime", {"sos_commands/host/uptime", "uptime"}),
       File(EFact::kCpuInfo, "processors", "/proc/cpuinfo"),

@@ -19,6 +19,7 @@ enum class EFact {
   kHostName,
   kKernel,  // uname -a
   kOsRelease,
+  kSystemRelease,  // /etc/redhat-release, /etc/SuSE-release
   kUptime,
   kCpuInfo,
   kLscpu,

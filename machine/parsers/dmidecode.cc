@@ -60,7 +60,16 @@ class TDmiParser {
     if (StartsWith(line, "Handle ")) {
       TDmiStructure structure;
       structure.fLine = fCursor.Number();
-      if (ParseHandleLine(line, structure)) return ReadStructure(structure);
+      std::string header(line);
+      // Before dmidecode 2.7: "Handle 0x0000", then "\tDMI type 0, 20 bytes."
+      // and the structure one tab deeper.
+      const std::optional<std::string_view> next = fCursor.PeekNext();
+      const bool nested = line.find(',') == std::string_view::npos && next && StartsWith(Trim(*next), "DMI type ");
+      if (nested) {
+        fCursor.Next();
+        header += ", " + std::string(Trim(fCursor.Line()));
+      }
+      if (ParseHandleLine(header, structure)) return ReadStructure(structure, nested);
       Warn(fRecords.fWarnings, fCursor.Number(), line);
       return;
     }
@@ -91,12 +100,13 @@ class TDmiParser {
   // The name line, then fields until a blank line. An unindented line within
   // the structure opens a further record of the same handle (type 10's "On
   // Board Device 2 Information", type 40's "Additional Information 2").
-  void ReadStructure(TDmiStructure structure) {
+  void ReadStructure(TDmiStructure structure, bool nested) {
     bool named = false;
     while (auto next = fCursor.PeekNext()) {
       if (IsBlank(*next) || StartsWith(*next, "Handle ")) break;
       fCursor.Next();
       std::string_view line = fCursor.Line();
+      if (nested && line.front() == '\t') line.remove_prefix(1);
       size_t indent = Indent(line);
       if (indent == 0) {
         if (named) {

@@ -107,6 +107,10 @@ TPciRecords ParseLspci(const std::string& text) {
   TPciRecords records;
   TLineCursor cursor(text);
   TPciFunction* function = nullptr;
+  // A function's fields stand at its first indented line's depth (one tab as
+  // lspci prints them, spaces where a tool expanded them); deeper lines are
+  // details of the field above.
+  size_t fieldIndent = 0;
   while (cursor.Next()) {
     std::string_view line = cursor.Line();
     if (IsBlank(line)) continue;
@@ -121,13 +125,15 @@ TPciRecords ParseLspci(const std::string& text) {
       }
       records.fFunctions.push_back(std::move(next));
       function = &records.fFunctions.back();
+      fieldIndent = 0;
       continue;
     }
     if (!function) {
       Warn(records.fWarnings, cursor.Number(), line);
       continue;
     }
-    if (line[0] == '\t' && line.size() > 1 && line[1] != '\t') {
+    if (fieldIndent == 0) fieldIndent = Indent(line);
+    if (Indent(line) <= fieldIndent) {
       std::string_view name, value;
       if (!SplitField(line, ':', name, value)) {
         Warn(records.fWarnings, cursor.Number(), line);

@@ -212,6 +212,27 @@ TOsRelease ParseOsRelease(const std::string& text) {
   return release;
 }
 
+TSystemRelease ParseSystemRelease(const std::string& text) {
+  TSystemRelease release;
+  TLineCursor cursor(text);
+  std::string version, patchLevel;
+  while (cursor.Next()) {
+    std::string_view line = Trim(cursor.Line());
+    std::string_view name, value;
+    if (release.fName.empty()) {
+      release.fName = std::string(line);
+    } else if (SplitField(line, '=', name, value)) {
+      if (name == "VERSION") version = std::string(value);
+      if (name == "PATCHLEVEL") patchLevel = std::string(value);
+    }
+  }
+  const std::vector<std::string_view> words = SplitWords(release.fName);
+  for (size_t i = 0; i + 1 < words.size() && version.empty(); ++i)
+    if (words[i] == "release") version = std::string(words[i + 1]);
+  release.fVersion = patchLevel.empty() || version.empty() ? version : version + "." + patchLevel;
+  return release;
+}
+
 namespace {
 
 // One piece of uptime's "up" list in seconds: "3 days", "2:05", "10 min".

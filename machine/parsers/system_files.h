@@ -74,6 +74,15 @@ struct TOsRelease {
 };
 TOsRelease ParseOsRelease(const std::string& text);
 
+// What older distributions have instead of os-release: /etc/redhat-release
+// ("Oxbow Linux Server release 6.10 (Tern)") or /etc/SuSE-release (that line,
+// then "VERSION = 11" and "PATCHLEVEL = 4").
+struct TSystemRelease {
+  std::string fName;     // the first line, as printed
+  std::string fVersion;  // "6.10", "11.4"; "" when the text says none
+};
+TSystemRelease ParseSystemRelease(const std::string& text);
+
 // Seconds since boot: /proc/uptime ("456.38 153.20") or the uptime command
 // ("16:52:41 up 3 days,  2:05,  1 user, ...", "up 4 min", "up 1 day, 10
 // min"), which says it to the minute. Nothing when the text says neither.

@@ -21,6 +21,7 @@
 #include "tool/collections.h"
 #include "machine/collector.h"
 #include "machine/command_runner.h"
+#include "machine/mapping_text.h"
 #include "machine/mof_text.h"
 #include "tests/tool/tool_running.h"
 #include "writer/cim_reading.h"
@@ -119,6 +120,17 @@ size_t OtherDeviceRecords(const std::string& file) {
     count += (previous.rfind("Handle ", 0) == 0 || previous.rfind("\t", 0) == 0) && std::regex_match(line, kHeading);
   }
   return count;
+}
+
+// The first value of a field under a structure's heading, as printed.
+std::string DmiField(const std::string& file, const std::string& heading, const std::string& field) {
+  std::ifstream in(file);
+  bool inside = false;
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line[0] != '\t') inside = line == heading;
+    if (inside && line.rfind("\t" + field + ": ", 0) == 0) return line.substr(field.size() + 3);
+  }
+  return "";
 }
 
 std::pair<size_t, size_t> PopulatedMemoryDevices(const std::string& file) {
@@ -450,6 +462,20 @@ TEST(MinimalSosTree, ShowsWhatTheOutputsSay) {
       "4: eth0    inet6 fd00::2/64 scope global nodad \\       valid_lft forever\n"
       "4: eth0    inet6 fe80::fc:ff:fe00:1/64 scope link \\       valid_lft forever\n"
       "5: tun0    inet6 fd10::5/128 scope global \\       valid_lft forever\n";
+  const std::string ata =
+      "=== START OF INFORMATION SECTION ===\nDevice Model:     Tern TD-1000\nSerial Number:    TD0001\n"
+      "Firmware Version: TF01\n\n=== START OF READ SMART DATA SECTION ===\n"
+      "SMART overall-health self-assessment test result: PASSED\n\n"
+      "ID# ATTRIBUTE_NAME          FLAG     VALUE WORST THRESH TYPE      UPDATED  WHEN_FAILED RAW_VALUE\n"
+      "  5 Reallocated_Sector_Ct   0x0033   100   100   010    Pre-fail  Always       -       264\n"
+      "194 Temperature_Celsius     0x0022   064   047   000    Old_age   Always       -       36 (Min/Max 20/53)\n";
+  const std::string scsi =
+      "=== START OF INFORMATION SECTION ===\nVendor:               OXBOW\nProduct:              TS600\n"
+      "Revision:             TSC1\nUser Capacity:        600,127,266,816 bytes [600 GB]\n"
+      "Serial number:        TS00A1\nDevice type:          disk\nTransport protocol:   SAS (SPL-3)\n\n"
+      "=== START OF READ SMART DATA SECTION ===\nSMART Health Status: OK\n\n"
+      "Current Drive Temperature:     31 C\nElements in grown defect list: 0\n";
+  const std::string ataPath = "sos_commands/ata/smartctl_-a_.dev.sda";
   const std::string routesPath = "sos_commands/networking/ip_route_show_table_all";
   const std::string routes6Path = "sos_commands/networking/ip_-6_route_show_table_all";
   const TCase cases[] = {
@@ -481,6 +507,26 @@ TEST(MinimalSosTree, ShowsWhatTheOutputsSay) {
        "VKXSG_Process", "CreationDate", {"20261207164827.000000+000", "20261207165200.000000+000"}},
       {{{"sos_commands/process/ps_auxwww", "USER PID STAT START TIME COMMAND\nroot 7 S 16:52 1:10 tern\n"}},
        "VKXSG_Process", "UserModeTime", {""}},
+      // SMART: identity of ATA and SCSI drives, each attribute's type and raw value.
+      {{{ataPath, ata}}, "OMC_ATADevice", "SerialNumber", {"TD0001"}},
+      {{{ataPath, ata}}, "OMC_ATADevice", "FirmwareRevision", {"TF01"}},
+      {{{ataPath, ata}}, "OMC_IDESMARTAttrib", "type", {"Pre-fail", "Old_age"}},
+      {{{ataPath, ata}}, "OMC_IDESMARTAttrib", "rawVal", {"8,1,0,0,0,0", "36,0,0,0,0,0"}},
+      {{{ataPath, scsi}}, "OMC_ATADevice", "VendorID", {"OXBOW"}},
+      {{{ataPath, scsi}}, "OMC_ATADevice", "ProductID", {"TS600"}},
+      {{{ataPath, scsi}}, "OMC_ATADevice", "FirmwareRevision", {"TSC1"}},
+      {{{ataPath, scsi}}, "OMC_ATADevice", "SerialNumber", {"TS00A1"}},
+      // Without os-release, the older release files name the system.
+      {{{"etc/redhat-release", "Oxbow Linux Server release 6.10 (Tern)\n"}}, "VKXSG_OperatingSystem", "Name",
+       {"Oxbow Linux Server release 6.10 (Tern)"}},
+      {{{"etc/redhat-release", "Oxbow Linux Server release 6.10 (Tern)\n"}}, "VKXSG_OperatingSystem", "Version", {"6.10"}},
+      {{{"etc/SuSE-release", "Oxbow Enterprise Server 11 (ppc64)\nVERSION = 11\nPATCHLEVEL = 4\n"}},
+       "VKXSG_OperatingSystem", "Version", {"11.4"}},
+      {{{"etc/os-release", "NAME=Oxbow\nVERSION=\"9.2 (Tern)\"\n"}, {"etc/redhat-release", "Oxbow Linux release 9.2 (Tern)\n"}},
+       "VKXSG_OperatingSystem", "Name", {"Oxbow Linux release 9.2 (Tern)"}},
+      {{{"etc/os-release", "NAME=Oxbow\nVERSION_ID=9.2\nPRETTY_NAME=\"Oxbow 9.2 (Tern)\"\n"},
+        {"etc/redhat-release", "Oxbow Linux release 9.2.1 (Tern)\n"}},
+       "VKXSG_OperatingSystem", "Name", {"Oxbow 9.2 (Tern)"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.fClass + "." + c.fProperty);
@@ -638,6 +684,9 @@ TEST(OddNumbers, AreLeftOutAndTheCollectionLoads) {
        "{\"__REALTIME_TIMESTAMP\":\"99999999999999999999\",\"SYSLOG_IDENTIFIER\":\"ternd\",\"MESSAGE\":\"late\"}\n"
        "{\"__REALTIME_TIMESTAMP\":\"9999999999999999999\",\"SYSLOG_IDENTIFIER\":\"ternd\",\"MESSAGE\":\"later\"}\n",
        "VKXSG_LinuxEventLogRecord", ""},
+      // A smartctl output that gives no drive says so.
+      {"sos_commands/ata/smartctl_-a_.dev.sdb", "Smartctl open device: /dev/sdb failed: No such device\n",
+       "VKXSG_QZALogRecord", "sos_commands/ata/smartctl_-a_.dev.sdb: no drive model or health read"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.fOutput);
@@ -683,6 +732,17 @@ TEST(RealDmidecode, EveryServerFillsTheHardwareInventory) {
     EXPECT_FALSE(Values(loaded, "VKXSG_Processor", "Name").empty());
     EXPECT_EQ(InstancesOfClass(*loaded.fNamespace, "VKXSG_LogicalDevice").size(),
               OtherDeviceRecords(entry.path().string()));
+    const std::pair<const char*, const char*> identity[][2] = {
+        {{"VKXSG_ComputerSystem", "UUID"}, {"System Information", "UUID"}},
+        {{"VKXSG_ComputerSystem", "SerialNumber"}, {"System Information", "Serial Number"}},
+        {{"VKXSG_BIOSElement", "Manufacturer"}, {"BIOS Information", "Vendor"}},
+        {{"VKXSG_SystemBoard", "SerialNumber"}, {"Base Board Information", "Serial Number"}},
+    };
+    for (const auto& [mapped, printed] : identity) {
+      const std::vector<std::string> values = Values(loaded, mapped.first, mapped.second);
+      const std::string expected = Meaningful(DmiField(entry.path().string(), printed.first, printed.second));
+      EXPECT_EQ(values.empty() ? "" : values.front(), expected) << mapped.first << "." << mapped.second;
+    }
     const std::vector<std::string> sizes = Values(loaded, "VKXSG_SPDData", "Capacity");
     const std::pair<size_t, size_t> expected = PopulatedMemoryDevices(entry.path().string());
     EXPECT_EQ(sizes.size(), expected.first);

@@ -74,6 +74,15 @@ TEST(Dmidecode, RealServersYieldIdentityBiosProcessorsAndMemory) {
   EXPECT_EQ(speeds, 811u);
 }
 
+std::string Summary(const TDmiRecords& dmi) {
+  std::string summary = dmi.fDmidecodeVersion + " " + dmi.fSmbiosVersion + "\n";
+  for (const TDmiStructure& s : dmi.fStructures)
+    summary += std::to_string(s.fLine) + " " + std::to_string(s.fHandle) + "/" + std::to_string(s.fType) + "/" +
+               std::to_string(s.fSize) + " " + s.fName + ": " + Fields(s.fFields) + " " + Join(s.fNotes) + "\n";
+  for (const TRawSection& section : dmi.fUnknown) summary += std::to_string(section.fLine) + " ? " + section.fText + "\n";
+  return summary + WarningLines(dmi.fWarnings);
+}
+
 // Several records of one structure, notes, lists, the preamble, and text that
 // is no structure.
 TEST(Dmidecode, StructuresRecordsAndUnknownText) {
@@ -102,13 +111,7 @@ TEST(Dmidecode, StructuresRecordsAndUnknownText) {
       "\n"
       "Invalid entry length (0). DMI table is broken! Stop.\n"
       "Handle 0x0x2, DMI type 4\n";
-  TDmiRecords dmi = ParseDmidecode(text);
-  std::string summary = dmi.fDmidecodeVersion + " " + dmi.fSmbiosVersion + "\n";
-  for (const TDmiStructure& s : dmi.fStructures)
-    summary += std::to_string(s.fLine) + " " + std::to_string(s.fHandle) + "/" + std::to_string(s.fType) + "/" +
-               std::to_string(s.fSize) + " " + s.fName + ": " + Fields(s.fFields) + " " + Join(s.fNotes) + "\n";
-  for (const TRawSection& section : dmi.fUnknown) summary += std::to_string(section.fLine) + " ? " + section.fText + "\n";
-  EXPECT_EQ(summary + WarningLines(dmi.fWarnings),
+  EXPECT_EQ(Summary(ParseDmidecode(text)),
             "3.5 3.3.0\n"
             "5 41/10/8 On Board Device 1 Information: Type=Video \n"
             "8 41/10/8 On Board Device 2 Information: Type=Ethernet;Description=Tern Port \n"
@@ -116,6 +119,30 @@ TEST(Dmidecode, StructuresRecordsAndUnknownText) {
             "19 65279/127/4 End Of Table:  Inactive\n"
             "23 ? Invalid entry length (0). DMI table is broken! Stop.\n"
             "W24");
+}
+
+// Before 2.7, dmidecode put the type on a line of its own and the structure
+// one tab deeper.
+TEST(Dmidecode, LayoutBeforeVersion27) {
+  const char* text =
+      "# dmidecode 2.2\n"
+      "SMBIOS 2.3 present.\n"
+      "Handle 0x0100\n"
+      "\tDMI type 1, 25 bytes.\n"
+      "\tSystem Information\n"
+      "\t\tManufacturer: Oxbow Systems\n"
+      "\t\tUUID: 0F0E0D0C-0B0A-0908-0706-050403020100\n"
+      "\n"
+      "Handle 0x0000\n"
+      "\tDMI type 0, 20 bytes.\n"
+      "\tBIOS Information\n"
+      "\t\tVendor: Oxbow Firmware\n"
+      "\t\tCharacteristics:\n"
+      "\t\t\tPCI is supported\n";
+  EXPECT_EQ(Summary(ParseDmidecode(text)),
+            "2.2 2.3\n"
+            "3 256/1/25 System Information: Manufacturer=Oxbow Systems;UUID=0F0E0D0C-0B0A-0908-0706-050403020100 \n"
+            "9 0/0/20 BIOS Information: Vendor=Oxbow Firmware;Characteristics=[PCI is supported] \n");
 }
 
 }  // namespace

@@ -48,5 +48,23 @@ TEST(Lspci, FunctionsWithIdsDriverSlotAndLink) {
             "W8 W14 W15 W16");
 }
 
+// lspci -k, and -vvv whose tabs a tool expanded to spaces: the same fields.
+TEST(Lspci, DriversAtAnyIndentation) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"00:03.0 Ethernet controller: Vexlar Systems Tern NIC (rev 01)\n"
+       "\tSubsystem: Vexlar Systems Tern NIC\n\tKernel driver in use: tern_net\n\tKernel modules: tern_net\n",
+       "0000:00:03.0|Ethernet controller||Vexlar Systems Tern NIC|:|rev 01|if |Vexlar Systems Tern NIC|:|slot |tern_net|"
+       "tern_net|numa | | |\n"},
+      {"02:00.0 RAID bus controller: Vexlar Systems Corstone RAID\n"
+       "        Control: I/O- Mem+\n"
+       "        Capabilities: [68] Express (v2) Endpoint, MSI 00\n"
+       "                LnkSta: Speed 8GT/s, Width x8\n"
+       "        Kernel driver in use: corstone_raid\n",
+       "0000:02:00.0|RAID bus controller||Vexlar Systems Corstone RAID|:|rev |if ||:|slot |corstone_raid||numa | |8GT/s "
+       "x8|Control=I/O- Mem+;Capabilities=[68] Express (v2) Endpoint, MSI 00[LnkSta: Speed 8GT/s, Width x8]\n"},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(Summary(ParseLspci(text)), expected) << text;
+}
+
 }  // namespace
 }  // namespace NVKXQZA20::NMachine

@@ -1,4 +1,4 @@
-// /proc/cpuinfo, /proc/meminfo, /proc/mdstat and /etc/os-release.
+// /proc/cpuinfo, /proc/meminfo, /proc/mdstat, /etc/os-release and the older release files.
 #include "machine/parsers/system_files.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +59,20 @@ TEST(SystemFiles, OsReleaseUnquoted) {
       "# made up\nNAME=\"Oxbow Linux\"\nVERSION_ID='12'\nID=oxbow\nPRETTY_NAME=\"Oxbow \\\"Tern\\\"\"\nBROKEN=\"x\n");
   EXPECT_EQ(Fields(release.fFields) + " " + WarningLines(release.fWarnings),
             "NAME=Oxbow Linux;VERSION_ID=12;ID=oxbow;PRETTY_NAME=Oxbow \"Tern\" W6");
+}
+
+TEST(SystemFiles, ReleaseFilesOfOlderDistributions) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Oxbow Linux Server release 6.10 (Tern)\n", "Oxbow Linux Server release 6.10 (Tern)|6.10"},
+      {"Oxbow Linux release 7.9.2009 (Core)\n", "Oxbow Linux release 7.9.2009 (Core)|7.9.2009"},
+      {"Oxbow Enterprise Server 11 (x86_64)\nVERSION = 11\nPATCHLEVEL = 4\n", "Oxbow Enterprise Server 11 (x86_64)|11.4"},
+      {"Oxbow Enterprise Server 10 (s390x)\nVERSION = 10\n", "Oxbow Enterprise Server 10 (s390x)|10"},
+      {"", "|"},
+  };
+  for (const auto& [text, expected] : cases) {
+    const TSystemRelease release = ParseSystemRelease(text);
+    EXPECT_EQ(release.fName + "|" + release.fVersion, expected) << text;
+  }
 }
 
 TEST(SystemFiles, UptimeOfProcOrOfTheCommand) {
