@@ -205,6 +205,32 @@ TChangeCounts CountsOf(const TChangeList& changes, size_t newLogRecords) {
   return counts;
 }
 
+TChangeCounts CountsOf(const TPageChanges& page) {
+  TChangeCounts counts;
+  for (const TChange& change : page.fChanges) {
+    if (change.fVolatile) {
+      ++counts.fFolded;
+    } else {
+      ++(change.fKind == EChangeKind::kChanged ? counts.fChanged
+         : change.fKind == EChangeKind::kMissing ? counts.fMissing : counts.fUnique);
+    }
+  }
+  return counts;
+}
+
+std::string PageChangesSummary(const TChangeCounts& counts) {
+  std::string summary;
+  auto add = [&](size_t count, const std::string& text) {
+    if (count) summary += (summary.empty() ? "" : ", ") + text;
+  };
+  add(counts.fChanged, CountedNoun(counts.fChanged, "changed value", "changed values"));
+  add(counts.fMissing, std::to_string(counts.fMissing) + " missing");
+  add(counts.fUnique, std::to_string(counts.fUnique) + " unique");
+  if (summary.empty()) summary = "no differences";
+  return counts.fFolded ? summary + " (" + CountedNoun(counts.fFolded, "volatile value", "volatile values") + ")"
+                        : summary;
+}
+
 std::string CountedNoun(size_t count, const std::string& one, const std::string& many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }

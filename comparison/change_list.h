@@ -76,6 +76,8 @@ class TChangeList {
   void Separator();
 
   const std::vector<TPageChanges>& Pages() const { return fPages; }
+  // The name of the instance whose tables are being written; "" for none.
+  const std::string& CurrentInstance() const { return fInstance; }
   size_t Count(EChangeKind kind, bool volatileOnes) const;
 
  private:
@@ -110,6 +112,11 @@ struct TChangeCounts {
   size_t fNewLogRecords = 0;
 };
 TChangeCounts CountsOf(const TChangeList& changes, size_t newLogRecords);
+TChangeCounts CountsOf(const TPageChanges& page);
+// What a page shows, as its line in the index and its heading on the What
+// changed page say it: "3 changed values, 1 missing (2 volatile values)",
+// "no differences".
+std::string PageChangesSummary(const TChangeCounts& counts);
 // "1 line", "2 lines".
 std::string CountedNoun(size_t count, const std::string& one, const std::string& many);
 // "12 changed values, 1 missing, 1 unique, 3 new log records (40 volatile values folded)"

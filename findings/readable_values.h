@@ -1,9 +1,11 @@
-// Readable values of the HTML form: byte sizes, bit rates and frequencies in
-// human units, worked out from the unit the schema declares for the property
-// a value came from (PUnit, or the older Units qualifier; never the column's
-// label); date-times with their UTC offset where the collection names its
-// time zone; midnight-only dates as dates. The library's exact text stays a hover away
-// and remains the cell's sort key; the other forms keep it alone.
+// Readable values of the HTML and text forms: byte sizes, bit rates,
+// frequencies and percentages in human units, worked out from the unit the
+// schema declares for the property a value came from (PUnit, or the older
+// Units qualifier; never the column's label); date-times with their UTC
+// offset where the collection names its time zone; midnight-only dates as
+// dates; SMART raw values decoded as smartctl does, flags and registers in
+// hex. The library's exact text stays a hover away in HTML and remains the
+// cell's sort key; the inventory keeps it alone.
 //
 //   TReadableValues readable;
 //   readable.ReadTimeZone(ns);                      // VKXSG_TimeZone, when there is one
@@ -26,11 +28,25 @@ struct TReadableValue {
   std::string fText;     // what the cell shows
   std::string fExact;    // the library's text and the declared unit, for the hover; "" for none
   std::string fSortKey;  // sorts like the value; "" when the text does
+  bool fOtherUnit = false;  // shown in another unit than the declared one
 };
+
+// The label without the unit it names in parentheses ("Size (byte)" is
+// "Size"), for a column whose cells show their own units; the label itself
+// when it names none.
+std::string LabelWithoutUnit(const std::string& label);
+
+// A time as the host writes it everywhere: "2026-11-10 22:37:51 UTC-05:00",
+// the date-time's own UTC offset after it; "" for an interval or a text
+// that is no DMTF date-time.
+std::string TimeWithOffset(const std::string& dmtf);
 
 class TReadableValues {
  public:
   typedef std::vector<boost::shared_ptr<NVKXQZA20::ICIMProperty>> TProperties;
+  // The sources of every cell of a row, for values read by their row (a
+  // SMART raw value by its attribute's ID).
+  typedef std::vector<const TProperties*> TRowSources;
 
   // The collection's time zone: the name its VKXSG_TimeZone instances give
   // when they agree; none otherwise (then date-times get no offset).
@@ -39,11 +55,15 @@ class TReadableValues {
   // A readable form of the text the library made from these properties;
   // none unless the text is exactly the one property's own value text (so
   // that a text the library adjusted, joined or mapped stays as it is).
-  std::optional<TReadableValue> Of(const TProperties& sources, const std::string& libraryText) const;
+  std::optional<TReadableValue> Of(const TProperties& sources, const std::string& libraryText,
+                                   const TRowSources& row = TRowSources()) const;
 
  private:
   std::optional<TReadableValue> Quantity(const NVKXQZA20::ICIMProperty& property,
                                          const std::string& libraryText) const;
+  static std::optional<TReadableValue> Hexadecimal(const NVKXQZA20::ICIMProperty& property,
+                                                  const std::string& libraryText);
+  static std::optional<TReadableValue> SmartRawValue(const NVKXQZA20::ICIMProperty& property, const TRowSources& row);
   std::optional<TReadableValue> DateTime(const NVKXQZA20::TCIMDateTime& value,
                                          const std::string& libraryText) const;
 

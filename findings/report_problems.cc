@@ -1,10 +1,15 @@
 #include "findings/report_problems.h"
 
+#include "findings/readable_values.h"
+
 #include <boost/algorithm/string/case_conv.hpp>
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <set>
 
 #include "core/root.h"
 
@@ -17,9 +22,12 @@ namespace {
 
 // The words of a severity field, first match wins; a word matches at the
 // start of a word of the text, in any case.
+enum class EBound { kNone, kAtMost, kAtLeast };
+
 struct TSeverityWord {
   const char* fWord;
   ESeverity fSeverity;
+  EBound fBound = EBound::kNone;  // of a record's own severity, by its message
 };
 
 const TSeverityWord kFieldWords[] = {
@@ -36,14 +44,22 @@ const TSeverityWord kFieldLetters[] = {
     {"C", ESeverity::kCritical}, {"E", ESeverity::kError}, {"W", ESeverity::kWarning}, {"I", ESeverity::kInfo}};
 
 // A message without a severity field, first match wins: a recovery or a
-// threshold that is not critical before the graver words it contains.
+// threshold that is not critical before the graver words it contains. A
+// word with a bound also bounds a record's own severity field, which the
+// record's source may have set without regard to the event: a corrected
+// error is at most a warning, a lost link or input at least one.
 const TSeverityWord kMessageWords[] = {
     {"deasserted", ESeverity::kInfo},      {"recovered", ESeverity::kInfo},
     {"non-recoverable", ESeverity::kCritical}, {"uncorrectable", ESeverity::kCritical},
-    {"correctable", ESeverity::kWarning},  {"non-critical", ESeverity::kWarning},
+    {"uncorrected", ESeverity::kCritical},
+    {"correctable", ESeverity::kWarning, EBound::kAtMost},  {"corrected", ESeverity::kWarning, EBound::kAtMost},
+    {"ce memory", ESeverity::kWarning, EBound::kAtMost},  // EDAC's "1 CE memory read error": corrected
+    {"non-critical", ESeverity::kWarning},
     {"critical", ESeverity::kCritical},    {"panic", ESeverity::kCritical},
     {"failed password", ESeverity::kWarning}, {"error", ESeverity::kError},
     {"fail", ESeverity::kError},           {"fault", ESeverity::kError},
+    {"lost input", ESeverity::kWarning, EBound::kAtLeast}, {"loop down", ESeverity::kWarning, EBound::kAtLeast},
+    {"link down", ESeverity::kWarning, EBound::kAtLeast},  {"link is down", ESeverity::kWarning, EBound::kAtLeast},
     {"warn", ESeverity::kWarning},         {"lost", ESeverity::kWarning},
     {"timed out", ESeverity::kWarning},    {"timeout", ESeverity::kWarning},
     {"denied", ESeverity::kWarning},       {"degraded", ESeverity::kWarning},
@@ -70,8 +86,10 @@ enum class ECondition {
 };
 
 // "{group}" in a message is the value of the group property, in a page the
-// last part of that value's path; "{severity}" is the severity's word.
+// last part of that value's path; "{severity}" is the severity's word;
+// "{value}" is the text of the rule's property.
 struct TProblemRule {
+  EProblemSection fSection;
   const char* fClass;  // instances of subclasses too
   const char* fProperty;
   ECondition fCondition;
@@ -84,56 +102,75 @@ struct TProblemRule {
 };
 
 const ECondition kLog = ECondition::kRecordSeverity;
+const ESeverity kInfo = ESeverity::kInfo;
 const ESeverity kWarning = ESeverity::kWarning;
 const ESeverity kError = ESeverity::kError;
+const EProblemSection kHighlight = EProblemSection::kHighlight;
+const EProblemSection kHardware = EProblemSection::kHardware;
+const EProblemSection kLogs = EProblemSection::kLog;
+const EProblemSection kCollector = EProblemSection::kCollector;
 
+// An instance counts under the first rule it meets: the SEL's correctable
+// ECC events are not also its warning events.
 const TProblemRule kProblemRules[] = {
-    {"VKXSG_QZALogRecord", "", kLog, "", kWarning, "{severity} records in the collector's log", "qza_log", "Message", ""},
-    {"VKXSG_IPMILogRecord", "", kLog, "", kWarning, "{severity} events in the IPMI SEL", "ipmi_event", "Message", ""},
-    {"OMC_IpmiLogRecord", "", kLog, "", kWarning, "{severity} events in the IPMI SEL", "ipmi_event", "Description", ""},
-    {"VKX_StandardMessageLogEntry", "", kLog, "", kWarning, "{severity} events in the chassis event log",
-     "chassis_event", "Message", ""},
-    {"VKXSG_LinuxEventLogRecord", "", kLog, "", kWarning, "{severity} records in {group}", "syslog_{group}", "Message",
-     "LogName"},
-    {"VKXSG_WindowsSystemEventLogRecord", "", kLog, "", kWarning, "{severity} records in the System event log",
-     "event_system", "Message", ""},
-    {"VKXSG_WindowsApplicationEventLogRecord", "", kLog, "", kWarning,
-     "{severity} records in the Application event log", "event_application", "Message", ""},
-    {"VKXSG_WindowsSecurityEventLogRecord", "", kLog, "", kWarning, "{severity} records in the Security event log",
-     "event_security", "Message", ""},
-    {"VKXSG_LogRecord_RAIDMgrEvent", "", kLog, "", kWarning, "{severity} events in the KeelRAID event log",
-     "keelRaidlogs", "Message", ""},
-    {"VKXSG_ODRLog", "", kLog, "", kWarning, "{severity} events in the ODR event log", "odr_event", "Message", ""},
-    {"VKXSG_YELMLog", "", kLog, "", kWarning, "{severity} events in the YELM event log", "yelm_event", "Message", ""},
-    {"VKXSG_MemoryDiagLogRecord", "", kLog, "", kWarning, "{severity} records of the memory test", "diags", "Message",
-     ""},
-    {"VKXSG_IPMILogRecord", "Message", ECondition::kTextHasWord, "correctable ecc", kWarning,
-     "Correctable ECC events in the IPMI SEL", "ipmi_event", "Message", ""},
-    {"OMC_IpmiLogRecord", "Description", ECondition::kTextHasWord, "correctable ecc", kWarning,
-     "Correctable ECC events in the IPMI SEL", "ipmi_event", "Description", ""},
+    {kHighlight, "VKXSG_HeavyHittersLogRecord", "", kLog, "", kInfo, "{group}", "system_overview", "Message",
+     "Message"},
     // OperationalStatus: 3 Degraded, 4 Stressed, 5 Predictive Failure; 6 Error, 7 Non-Recoverable Error,
     // 10 Stopped, 13 Lost Communication.
-    {"CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "6|7|13", kError,
-     "Sensors in error", "Environmentals", "ElementName", ""},
-    {"CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "3|4|5", kWarning,
-     "Sensors out of their normal state", "Environmentals", "ElementName", ""},
-    {"CIM_PowerSupply", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
-     "Power supplies failed or degraded", "", "Name", ""},
-    {"OMC_IDESMARTErrorLog", "smartStatus", ECondition::kTextLacksWords, "passed|ok", kError,
+    {kHardware, "LSIESG_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
+     "RAID volume not optimal: {group}", "lsi_mir", "ElementName", "ElementName"},
+    {kHardware, "PMC_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
+     "RAID volume not optimal: {group}", "pmc_raid", "ElementName", "ElementName"},
+    {kHardware, "VKXSG_LSILogicalDisk", "VolumeStatus", ECondition::kTextLacksWords, "okay|optimal", kError,
+     "RAID volume not optimal: {value}", "lsi_mir|lsiide", "VolumeStatus", ""},
+    {kHardware, "VKXSG_krLogicalDisk", "LogicalDriveStatus", ECondition::kTextLacksWords, "okay|optimal", kError,
+     "KeelRAID logical drive {group}: {value}", "KRaid", "LogicalDriveStatus", "LogicalDriveName"},
+    {kHardware, "VKXSG_krDiskDrive", "State", ECondition::kTextHasWord, "defunct|failed|offline", kError,
+     "KeelRAID disk {group}: {value}", "KRaid", "State", "DeviceID"},
+    {kHardware, "CIM_PowerSupply", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
+     "Power supply failed or degraded: {group}", "", "Name", "Name"},
+    {kHardware, "CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "6|7|13", kError,
+     "Sensor in error: {group}", "Environmentals", "ElementName", "ElementName"},
+    {kHardware, "CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "3|4|5", kWarning,
+     "Sensor out of its normal state: {group}", "Environmentals", "ElementName", "ElementName"},
+    {kHardware, "OMC_IDESMARTErrorLog", "smartStatus", ECondition::kTextLacksWords, "passed|ok", kError,
      "Drives whose SMART health is not passed", "Drive_Health", "smartStatus", ""},
-    {"OMC_IDESMARTAttrib", "value", ECondition::kAtOrBelow, "threshold", kError,
+    {kHardware, "OMC_IDESMARTAttrib", "value", ECondition::kAtOrBelow, "threshold", kError,
      "SMART attributes at or below their failure threshold", "Drive_Health", "attribName", ""},
-    {"VKXSG_LSILogicalDisk", "VolumeStatus", ECondition::kTextLacksWords, "okay|optimal", kError,
-     "RAID volumes not optimal", "lsi_mir|lsiide", "VolumeStatus", ""},
-    {"VKXSG_krLogicalDisk", "LogicalDriveStatus", ECondition::kTextLacksWords, "okay|optimal", kError,
-     "RAID volumes not optimal", "KRaid", "LogicalDriveStatus", ""},
-    {"VKXSG_krDiskDrive", "State", ECondition::kTextHasWord, "defunct|failed|offline", kError, "RAID disks failed",
-     "KRaid", "State", ""},
-    {"LSIESG_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
-     "RAID volumes not optimal", "lsi_mir", "ElementName", ""},
-    {"PMC_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
-     "RAID volumes not optimal", "pmc_raid", "ElementName", ""},
+    // EnabledState 3: Disabled, the link down.
+    {kHardware, "VKXSG_PhysicalNetworkPort", "EnabledState", ECondition::kNumberIsOneOf, "3", kWarning,
+     "Network port down: {group}", "net", "Name", "Name"},
+    {kLogs, "VKXSG_IPMILogRecord", "Message", ECondition::kTextHasWord, "correctable ecc", kWarning,
+     "Correctable ECC events in the IPMI SEL", "ipmi_event", "Message", ""},
+    {kLogs, "OMC_IpmiLogRecord", "Description", ECondition::kTextHasWord, "correctable ecc", kWarning,
+     "Correctable ECC events in the IPMI SEL", "ipmi_event", "Description", ""},
+    {kLogs, "VKXSG_IPMILogRecord", "", kLog, "", kWarning, "{severity} events in the IPMI SEL", "ipmi_event",
+     "Message", ""},
+    {kLogs, "OMC_IpmiLogRecord", "", kLog, "", kWarning, "{severity} events in the IPMI SEL", "ipmi_event",
+     "Description", ""},
+    {kLogs, "VKX_StandardMessageLogEntry", "", kLog, "", kWarning, "{severity} events in the chassis event log",
+     "chassis_event", "Message", ""},
+    {kLogs, "VKXSG_LinuxEventLogRecord", "", kLog, "", kWarning, "{severity} records in {group}", "syslog_{group}",
+     "Message", "LogName"},
+    {kLogs, "VKXSG_WindowsSystemEventLogRecord", "", kLog, "", kWarning, "{severity} records in the System event log",
+     "event_system", "Message", ""},
+    {kLogs, "VKXSG_WindowsApplicationEventLogRecord", "", kLog, "", kWarning,
+     "{severity} records in the Application event log", "event_application", "Message", ""},
+    {kLogs, "VKXSG_WindowsSecurityEventLogRecord", "", kLog, "", kWarning,
+     "{severity} records in the Security event log", "event_security", "Message", ""},
+    {kLogs, "VKXSG_LogRecord_RAIDMgrEvent", "", kLog, "", kWarning, "{severity} events in the KeelRAID event log",
+     "keelRaidlogs", "Message", ""},
+    {kLogs, "VKXSG_ODRLog", "", kLog, "", kWarning, "{severity} events in the ODR event log", "odr_event", "Message",
+     ""},
+    {kLogs, "VKXSG_YELMLog", "", kLog, "", kWarning, "{severity} events in the YELM event log", "yelm_event",
+     "Message", ""},
+    {kLogs, "VKXSG_MemoryDiagLogRecord", "", kLog, "", kWarning, "{severity} records of the memory test", "diags",
+     "Message", ""},
+    {kCollector, "VKXSG_QZALogRecord", "", kLog, "", kWarning, "{group}", "qza_log", "Message", "Message"},
 };
+
+// A record's time, in the first of these properties it fills.
+const char* const kTimeFields[] = {"MessageTimestamp", "CreationTimeStamp", "TimeGenerated"};
 
 std::vector<std::string> Alternatives(const std::string& operand) {
   std::vector<std::string> parts;
@@ -174,16 +211,35 @@ class TSeverityWords {
  public:
   static_assert(N <= 32, "a word list of at most 32 words");
   explicit TSeverityWords(const TSeverityWord (&words)[N]) : fWords(words) {
-    for (size_t w = 0; w < N; ++w) fFirstLetters[static_cast<unsigned char>(words[w].fWord[0])] |= uint32_t(1) << w;
+    for (size_t w = 0; w < N; ++w) {
+      fFirstLetters[static_cast<unsigned char>(words[w].fWord[0])] |= uint32_t(1) << w;
+      if (words[w].fBound != EBound::kNone) fBounds |= uint32_t(1) << w;
+    }
   }
 
   // The severity of the first word that starts a word of the text.
   ESeverity FirstIn(const std::string& text) const {
+    const size_t first = FirstIndexIn(text, ~uint32_t(0));
+    return first == N ? ESeverity::kNone : fWords[first].fSeverity;
+  }
+
+  // The own severity as the first word with a bound in the text bounds it.
+  ESeverity Bounded(ESeverity own, const std::string& text) const {
+    const size_t first = FirstIndexIn(text, fBounds);
+    if (first == N || own == ESeverity::kNone) return own;
+    const ESeverity bound = fWords[first].fSeverity;
+    return fWords[first].fBound == EBound::kAtMost ? std::min(own, bound) : std::max(own, bound);
+  }
+
+ private:
+  // The index of the first of the allowed words that starts a word of the text; N for none.
+  size_t FirstIndexIn(const std::string& text, uint32_t allowed) const {
     size_t first = N;
     for (size_t at = 0; at < text.size() && first > 0; ++at) {
       if (at > 0 && IsLetter(text[at - 1])) continue;
       // Only words before the first found so far can still win.
-      uint32_t candidates = fFirstLetters[static_cast<unsigned char>(LowerLetter(text[at]))] & ((uint32_t(1) << first) - 1);
+      uint32_t candidates =
+          fFirstLetters[static_cast<unsigned char>(LowerLetter(text[at]))] & ((uint32_t(1) << first) - 1) & allowed;
       for (; candidates != 0; candidates &= candidates - 1) {
         const size_t w = static_cast<size_t>(__builtin_ctz(candidates));
         if (WordAt(text, at, fWords[w].fWord)) {
@@ -192,12 +248,12 @@ class TSeverityWords {
         }
       }
     }
-    return first == N ? ESeverity::kNone : fWords[first].fSeverity;
+    return first;
   }
 
- private:
   const TSeverityWord (&fWords)[N];
   uint32_t fFirstLetters[256] = {};  // bit w: word w begins with the letter
+  uint32_t fBounds = 0;              // bit w: word w has a bound
 };
 
 const TSeverityWords kFieldWordList(kFieldWords);
@@ -314,30 +370,84 @@ TWriter::TInstances InstancesOf(const TWriter::TNamespacePtr& ns, const std::str
   return instances;
 }
 
-// The problems of one rule: one per group and, for log rules, per severity.
+
+// The DMTF text of the record's time; "" for none.
+std::string RecordTime(const ICIMInstance& record) {
+  for (const char* field : kTimeFields) {
+    const TWriter::TPropertyPtr property = FilledProperty(record, field);
+    if (property && property->GetValue().GetType() == NVKXQZA20::CIMTypeDateTime) {
+      return property->GetValue().ToDateTime().ToDMTFString();
+    }
+  }
+  return "";
+}
+
+// Rules of one class may claim the same instance.
+bool SharesItsClass(const TProblemRule& rule) {
+  return std::count_if(std::begin(kProblemRules), std::end(kProblemRules),
+                       [&](const TProblemRule& other) { return std::string(other.fClass) == rule.fClass; }) > 1;
+}
+
+// A problem and the DMTF time of its latest record.
+struct TFound {
+  TProblem fProblem;
+  std::string fLatest;
+};
+
+// The problems of one rule: one per group and, for log rules, per severity;
+// claimed: the instances an earlier rule counted, by object path.
 void AddProblems(const TProblemRule& rule, const TWriter::TNamespacePtr& ns, TRecordSeverities& severities,
-                 std::vector<TProblem>& problems) {
-  std::map<std::pair<std::string, ESeverity>, TProblem> found;
+                 std::set<std::string>& claimed, std::vector<TProblem>& problems) {
+  std::map<std::pair<std::string, ESeverity>, TFound> found;
   std::vector<std::pair<std::string, ESeverity>> order;
+  const bool mayShare = SharesItsClass(rule);
   for (const TWriter::TInstancePtr& instance : InstancesOf(ns, rule.fClass)) {
     const ESeverity severity = ProblemSeverity(rule, *instance, severities);
     if (severity == ESeverity::kNone) continue;
+    if (mayShare && !claimed.insert(instance->GetReference().GetPath()).second) continue;
     const std::string group = *rule.fGroup ? Text(*instance, rule.fGroup) : "";
     const auto key = std::make_pair(group, severity);
     auto known = found.find(key);
-    if (known != found.end()) {
-      ++known->second.fCount;
-      continue;
+    if (known == found.end()) {
+      const std::string message = Replaced(Replaced(Replaced(rule.fMessage, "{group}", group), "{severity}",
+                                                    SeverityWord(severity)),
+                                           "{value}", Text(*instance, rule.fProperty));
+      const std::string page = Replaced(rule.fPage, "{group}", LastPathPart(group));
+      TProblem problem{rule.fSection, severity, message, 0, page, "", page != rule.fPage ? group : "", "", ""};
+      known = found.emplace(key, TFound{problem, ""}).first;
+      order.push_back(key);
     }
-    const std::string message = Replaced(Replaced(rule.fMessage, "{group}", group), "{severity}", SeverityWord(severity));
-    found.emplace(key, TProblem{severity, message, 1, Replaced(rule.fPage, "{group}", LastPathPart(group)),
-                                Text(*instance, rule.fRowKey), group});
-    order.push_back(key);
+    TFound& problem = known->second;
+    ++problem.fProblem.fCount;
+    // The latest record's row is the one linked; untimed instances link the first.
+    const std::string time = rule.fCondition == kLog || rule.fSection == kLogs ? RecordTime(*instance) : "";
+    if (problem.fProblem.fCount > 1 && time <= problem.fLatest) continue;
+    problem.fLatest = time;
+    problem.fProblem.fRowKey = Text(*instance, rule.fRowKey);
+    if (rule.fSection != kLogs) continue;
+    // A line of the index: the message's first line.
+    const std::string& text = problem.fProblem.fRowKey;
+    problem.fProblem.fLatestMessage = text.substr(0, text.find_first_of("\r\n"));
+    problem.fProblem.fLatestTime = TimeWithOffset(time);
   }
-  for (const auto& key : order) problems.push_back(found.at(key));
+  for (const auto& key : order) problems.push_back(found.at(key).fProblem);
 }
 
 }  // namespace
+
+std::string ProblemSectionTitle(EProblemSection section) {
+  switch (section) {
+    case EProblemSection::kHighlight:
+      return "Analysis highlights";
+    case EProblemSection::kHardware:
+      return "Hardware state";
+    case EProblemSection::kLog:
+      return "Log problems";
+    case EProblemSection::kCollector:
+      break;
+  }
+  return "What the collector could not read";
+}
 
 std::string SeverityName(ESeverity severity) {
   return boost::algorithm::to_lower_copy(SeverityWord(severity));
@@ -364,6 +474,10 @@ ESeverity SeverityOfField(const std::string& text) {
     if (text == letter.fWord) return letter.fSeverity;
   }
   return kFieldWordList.FirstIn(text);
+}
+
+ESeverity BoundedByMessage(ESeverity own, const std::string& message) {
+  return kMessageWordList.Bounded(own, message);
 }
 
 ESeverity SeverityOfMessage(const std::string& text) {
@@ -402,6 +516,11 @@ ESeverity TRecordSeverities::Of(const ICIMInstance& record) {
   if (!cimClass) return ESeverity::kNone;
   const TClassFields& fields = FieldsOf(cimClass);
   if (!fields.fLogRecord) return ESeverity::kNone;
+  std::string message;
+  for (const std::string& field : fields.fMessageFields) {
+    message = Text(SetProperty(record, field));
+    if (!message.empty()) break;
+  }
   for (const std::string& field : fields.fSeverityFields) {
     TWriter::TPropertyPtr property = SetProperty(record, field);
     if (!property) continue;
@@ -412,13 +531,9 @@ ESeverity TRecordSeverities::Of(const ICIMInstance& record) {
       const std::vector<long long> number = Numbers(property);
       if (number.size() == 1 && number[0] >= 0 && number[0] < 8) severity = kPerceivedSeverities[number[0]];
     }
-    if (severity != ESeverity::kNone) return severity;
+    if (severity != ESeverity::kNone) return BoundedByMessage(severity, message);
   }
-  for (const std::string& field : fields.fMessageFields) {
-    const std::string text = Text(SetProperty(record, field));
-    if (!text.empty()) return SeverityOfMessage(text);
-  }
-  return ESeverity::kInfo;
+  return message.empty() ? ESeverity::kInfo : SeverityOfMessage(message);
 }
 
 // "_2", "_3"...: what the pages of a name already taken get.
@@ -442,8 +557,10 @@ std::vector<TProblem> ReadReportProblems(const TWriter::TNamespacePtr& ns) {
   std::vector<TProblem> problems;
   if (!ns) return problems;
   TRecordSeverities severities;
-  for (const TProblemRule& rule : kProblemRules) AddProblems(rule, ns, severities, problems);
-  std::stable_sort(problems.begin(), problems.end(),
-                   [](const TProblem& a, const TProblem& b) { return a.fSeverity > b.fSeverity; });
+  std::set<std::string> claimed;
+  for (const TProblemRule& rule : kProblemRules) AddProblems(rule, ns, severities, claimed, problems);
+  std::stable_sort(problems.begin(), problems.end(), [](const TProblem& a, const TProblem& b) {
+    return a.fSection != b.fSection ? a.fSection < b.fSection : a.fSeverity > b.fSeverity;
+  });
   return problems;
 }

@@ -3,8 +3,11 @@
 // (readable_values.h). Uses the report library and the core only.
 //
 // What needs attention on the reported machine, read from the repository by
-// a table of rules (class, property, condition, severity, message, page),
-// for the index of every output format; and the severity of a log record,
+// a table of rules (section, class, property, condition, severity, message,
+// page), for the index of every output format: the collector's analysis
+// highlights, then the hardware's current state, then the logs' problems,
+// and apart what the collector could not read. Each instance counts under
+// one rule only, the first that it meets. And the severity of a log record,
 // from its own severity field or, without one, from its message text.
 //
 //   for (const TProblem& p : ReadReportProblems(ns)) ... p.fMessage, p.fCount, p.fPage
@@ -31,6 +34,9 @@ std::string SeverityWord(ESeverity severity);
 ESeverity SeverityOfField(const std::string& text);
 // A message without a severity field ("... | Correctable ECC | Asserted").
 ESeverity SeverityOfMessage(const std::string& text);
+// A record's own severity as its message bounds it: a corrected error is at
+// most a warning, a link or an input lost at least one.
+ESeverity BoundedByMessage(ESeverity own, const std::string& message);
 // Log records' severities: a record's own field where it has one, else its
 // message; kNone for an instance that is no log record. Which of those
 // fields a class declares is learnt once per class: the records of a log
@@ -53,7 +59,14 @@ class TRecordSeverities {
   std::map<const NVKXQZA20::ICIMClass*, TClassFields> fClasses;
 };
 
+// The parts of the index's problems list, in their order.
+enum class EProblemSection { kHighlight, kHardware, kLog, kCollector };
+
+// "Analysis highlights", "Hardware state", "Log problems", "What the collector could not read".
+std::string ProblemSectionTitle(EProblemSection section);
+
 struct TProblem {
+  EProblemSection fSection;
   ESeverity fSeverity;
   std::string fMessage;  // plain text, names what and where
   size_t fCount;         // instances found
@@ -64,9 +77,14 @@ struct TProblem {
   // name in different folders have the pages "syslog_messages" and
   // "syslog_messages_2", told apart only by their names. Empty otherwise.
   std::string fPageName;
+  // Of a log's problem: the latest record's message and time (with its UTC
+  // offset); "" when the records have none.
+  std::string fLatestMessage;
+  std::string fLatestTime;
 };
 
-// Every rule that some instances meet, in the rules' order, graver first.
+// Every rule that some instances meet, section by section, graver first,
+// else in the rules' order.
 std::vector<TProblem> ReadReportProblems(const TWriter::TNamespacePtr& ns);
 
 // Whether the problem's pages name the page of that link name (in any letter

@@ -23,6 +23,7 @@ class TEsxiHostWriter : public TWriter_vmwesxi {
   TEsxiHostWriter& operator=(const TEsxiHostWriter&) = delete;
 
   const std::vector<std::string>& GetFailures() const { return fRenderer->GetFailures(); }
+  std::optional<size_t> PagesWithoutRows() const { return fRenderer->PagesWithoutRows(); }
   // TReport_vmwesxi::Write ends a failing report early without telling its
   // caller; such a report never reaches EndReport.
   bool ReachedEndReport() const { return fReachedEndReport; }

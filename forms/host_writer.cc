@@ -1,9 +1,13 @@
 #include "forms/host_writer.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
 #include "core/repository.h"
+#include "findings/readable_values.h"
+#include "forms/sensor_table.h"
+#include "writer/cim_reading.h"
 
 namespace {
 
@@ -11,6 +15,43 @@ std::string ContextText(const NVKXQZA20::TCIMContext& context, const std::string
                         const std::string& absent) {
   NVKXQZA20::TCIMContext::const_iterator entry = context.find(key);
   return entry == context.end() ? absent : entry->second.ToString();
+}
+
+const char* const kSensorNameProperties[] = {"SensorDescription", "ElementName", "Name"};
+const char* const kSensorNodeProperties[] = {"SourceNode", "NodeID"};
+const char* const kThresholdProperties[] = {"LowerThresholdCritical", "LowerThresholdNonCritical",
+                                            "UpperThresholdNonCritical", "UpperThresholdCritical"};
+
+template <size_t N>
+bool HasText(const NVKXQZA20::ICIMInstance& instance, const char* const (&properties)[N], const std::string& text) {
+  for (const char* property : properties) {
+    if (PropertyText(instance, property) == text) return true;
+  }
+  return false;
+}
+
+// The one shown sensor of that name (and node: "" for a table without
+// nodes); nullptr when none or several.
+TWriter::TInstancePtr SensorOfRow(const TWriter::TInstances& sensors, const std::string& name, const std::string* node) {
+  TWriter::TInstancePtr found;
+  for (const TWriter::TInstancePtr& sensor : sensors) {
+    if (!HasText(*sensor, kSensorNameProperties, name)) continue;
+    if (node && !HasText(*sensor, kSensorNodeProperties, *node)) continue;
+    if (found) return nullptr;
+    found = sensor;
+  }
+  return found;
+}
+
+// When the collection was taken, with its UTC offset; "" when it does not say.
+std::string CollectionTime(const NVKXQZA20::ICIMNamespace& ns, const NVKXQZA20::TCIMContext& source) {
+  const TWriter::TInstances zones = InstancesOfClass(ns, "VKXSG_TimeZone", source);
+  if (zones.empty()) return "";
+  try {
+    return TimeWithOffset(zones.front()->GetProperty("LocalDateTime")->GetValue().ToDateTime().ToDMTFString());
+  } catch (const NVKXQZA20::TQZAException&) {
+    return "";
+  }
 }
 
 }  // namespace
@@ -22,9 +63,23 @@ THostWriter::THostWriter(TWriterSettings settings) : fSettings(std::move(setting
   SetOutputFolder(fSettings.fStagingFolder);
 }
 
-void THostWriter::Initialize(TNamespacePtr, NVKXQZA20::TCIMContext context, const std::string&) {
+void THostWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, const std::string&) {
   SetMode(ContextText(context, "mode", "default"));
   SetOutputFolder(fSettings.fStagingFolder);
+  fCollectionLabels = GetDataSourceLabels();
+  for (size_t i = 0; ns && i < fCollectionLabels.size(); ++i) {
+    const std::string time = CollectionTime(*ns, ContextForDataSource(context, static_cast<uint16_t>(i)));
+    if (time.compare(0, fCollectionLabels[i].size() + 1, fCollectionLabels[i] + " ") == 0) fCollectionLabels[i] = time;
+  }
+}
+
+void THostWriter::RelabelCollections(TTableGrid& grid) const {
+  const std::vector<std::string>& library = GetDataSourceLabels();
+  if (library.size() != fCollectionLabels.size() || library == fCollectionLabels) return;
+  for (TTableCell& cell : grid.fCells) {
+    const auto found = std::find(library.begin(), library.end(), cell.fText);
+    if (found != library.end()) cell.fText = fCollectionLabels[found - library.begin()];
+  }
 }
 
 std::string THostWriter::DisplayPath(const std::string& path) const {
@@ -75,4 +130,28 @@ std::vector<TNewLogRecords> THostWriter::NewLogRecords() {
   if (fNewLogRecords) return *fNewLogRecords;
   auto ns = boost::dynamic_pointer_cast<NVKXQZA20::TMemoryNamespace>(GetNamespace());
   return ns ? FindNewLogRecords(*ns) : std::vector<TNewLogRecords>();
+}
+
+bool THostWriter::ShapeSensorTable(TTableGrid& grid) {
+  if (IsComparisonRun() || !IsSensorGrid(grid) || !GetNamespace()) return false;
+  const TInstances sensors = InstancesOfClass(*GetNamespace(), "CIM_NumericSensor");
+  const bool nodes = grid.fColumns == 4;
+  ShapeSensorGrid(grid, [&](int32_t row) {
+    TSensorFacts facts;
+    const TInstancePtr sensor =
+        SensorOfRow(sensors, grid.Cell(row, 0).fText, nodes ? &grid.Cell(row, 1).fText : nullptr);
+    if (!sensor) return facts;
+    facts.fStatus = GetPropertyValue(sensor, "OperationalStatus", ", ");
+    int32_t modifier = 0;
+    try {
+      modifier = sensor->GetProperty("UnitModifier")->GetValue().ToSInt32();
+    } catch (const NVKXQZA20::TQZAException&) {
+      // Unscaled, as the library reads the reading.
+    }
+    for (size_t t = 0; t < facts.fThresholds.size(); ++t) {
+      facts.fThresholds[t] = ScaledSensorValue(PropertyText(*sensor, kThresholdProperties[t]), modifier);
+    }
+    return facts;
+  });
+  return true;
 }

@@ -28,6 +28,7 @@ struct TWriterSettings {
   std::string fStagingFolder;  // where it is written; the output folder when empty
   std::string fDataFolder;     // the product's data files (device-analysis header)
   std::string fWriterType;     // announced to the library ("html", "inventory", ...)
+  size_t fTextWidth = 120;     // the longest line of a text page
 };
 
 class THostWriter : public TWriter {
@@ -42,6 +43,9 @@ class THostWriter : public TWriter {
   // Files that could not be written. The library absorbs a failing page, so
   // the tool asks here before it calls a report complete.
   virtual const std::vector<std::string>& GetFailures() const { return fFailures; }
+  // After EndReport: how many of the pages the index lists show no row, as
+  // the index says; nothing where the writer does not decide it (traces).
+  virtual std::optional<size_t> PagesWithoutRows() const { return std::nullopt; }
   // The properties the comparison left out; they count as volatile too.
   void SetIgnoredProperties(std::vector<TIgnoredProperty> ignored) { fIgnored = std::move(ignored); }
   // The new log records of a comparison, when they were found beforehand
@@ -62,12 +66,23 @@ class THostWriter : public TWriter {
   // new log records.
   std::set<std::string> VolatileColumnLabels();
   std::vector<TNewLogRecords> NewLogRecords();
+  // Of a comparison: the collections' labels, a label that is the time of
+  // its collection with the UTC offset of that time.
+  const std::vector<std::string>& CollectionLabels() const { return fCollectionLabels; }
+  // The grid's cells that name a collection by the library's label name it
+  // by CollectionLabels().
+  void RelabelCollections(TTableGrid& grid) const;
+  // The Environmentals table with each sensor's status and thresholds
+  // (sensor_table.h); any other grid, or a comparison's, stays as it is.
+  // Whether it was reshaped: its column 0 then holds the statuses.
+  bool ShapeSensorTable(TTableGrid& grid);
 
  private:
   TWriterSettings fSettings;
   std::vector<std::string> fFailures;
   std::vector<TIgnoredProperty> fIgnored;
   std::optional<std::vector<TNewLogRecords>> fNewLogRecords;
+  std::vector<std::string> fCollectionLabels;
 };
 
 #endif

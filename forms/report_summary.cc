@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/root.h"
+#include "findings/readable_values.h"
 
 using NVKXQZA20::ICIMInstance;
 using NVKXQZA20::TAddToVectorCallback;
@@ -46,7 +47,13 @@ std::string FirstInstanceText(const TWriter::TNamespacePtr& ns, const char* clas
     TWriter::TInstances instances;
     ns->GetClass(className)->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true);
     if (instances.empty()) return "";
-    return Joined(instances.front()->GetProperty(property)->GetValueTexts());
+    const auto value = instances.front()->GetProperty(property);
+    // A time carries its UTC offset, as every time the host writes.
+    if (value->GetType() == NVKXQZA20::CIMTypeDateTime && !value->GetValue().IsNull()) {
+      const std::string time = TimeWithOffset(value->GetValue().ToDateTime().ToDMTFString());
+      if (!time.empty()) return time;
+    }
+    return Joined(value->GetValueTexts());
   } catch (const TQZAException&) {
     return "";
   }

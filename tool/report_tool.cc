@@ -218,10 +218,11 @@ void ThrowFirstFailure(const std::vector<std::string>& failures) {
   if (!failures.empty()) throw TRunError(failures.front());
 }
 
-void WriteMainReport(const TToolOptions& options, const TLoadedCollections& loaded,
-                     const std::optional<TDeltaSummary>& comparison, const TWriterSettings& settings,
-                     const TCIMContext& context, std::ofstream& trace, TReportProgress& progress, std::ostream& out,
-                     std::ostream& err) {
+// Answers how many pages the index shows without rows, where the writer tells.
+std::optional<size_t> WriteMainReport(const TToolOptions& options, const TLoadedCollections& loaded,
+                                      const std::optional<TDeltaSummary>& comparison, const TWriterSettings& settings,
+                                      const TCIMContext& context, std::ofstream& trace, TReportProgress& progress,
+                                      std::ostream& out, std::ostream& err) {
   TReport report(loaded.fNamespace, context, settings.fOutputFolder);
   std::unique_ptr<THostWriter> writer = MakeWriter(options, settings, &trace, progress);
   writer->SetIgnoredProperties(options.fIgnored);
@@ -232,14 +233,17 @@ void WriteMainReport(const TToolOptions& options, const TLoadedCollections& load
     report.Write(writer.get(), context);
   }
   ThrowFirstFailure(writer->GetFailures());
+  return writer->PagesWithoutRows();
 }
 
 // The ESXi driver logs a failure and stops, so an incomplete report is
 // recognised by its missing end.
-void WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& loaded, const TWriterSettings& settings,
-                     const TCIMContext& context, std::ofstream& trace, TReportProgress& progress) {
+std::optional<size_t> WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& loaded,
+                                      const TWriterSettings& settings, const TCIMContext& context,
+                                      std::ofstream& trace, TReportProgress& progress) {
   TReport_vmwesxi report(loaded.fNamespace, context, settings.fOutputFolder);
   bool complete = false;
+  std::optional<size_t> withoutRows;
   if (options.fFormat == "trace") {
     TProgressWriter<TEsxiTraceWriter, bool> writer(progress, settings, trace);
     report.Write(&writer, context);
@@ -249,25 +253,27 @@ void WriteEsxiReport(const TToolOptions& options, const TLoadedCollections& load
     report.Write(&writer, context);
     ThrowFirstFailure(writer.GetFailures());
     complete = writer.ReachedEndReport();
+    withoutRows = writer.PagesWithoutRows();
   }
   if (!complete) throw TRunError("the ESXi report stopped before its end; the log says why");
+  return withoutRows;
 }
 
-void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoadedCollections& loaded,
-                 size_t dataSources, const std::optional<TDeltaSummary>& comparison, bool esxi,
-                 TReportProgress& progress, std::ostream& out, std::ostream& err) {
+// Answers how many pages the index shows without rows, where the writer tells.
+std::optional<size_t> WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoadedCollections& loaded,
+                                  size_t dataSources, const std::optional<TDeltaSummary>& comparison, bool esxi,
+                                  TReportProgress& progress, std::ostream& out, std::ostream& err) {
   std::string logFile = options.fLogFile.empty() ? folder.Staging() + "/qza.log" : options.fLogFile;
   TLogScope log(logFile, options.fLogLevel);
   TIPMIScope ipmi(options.fRemoteBMC);
-  TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options)};
+  TWriterSettings settings{folder.Target(), folder.Staging(), options.fDataFolder, WriterTypeOf(options),
+                           TextWidth(options)};
   TCIMContext context = ContextOf(options, dataSources, HasXCMServiceProcessor(options, *loaded.fNamespace));
   std::ofstream trace;
   if (options.fFormat == "trace" && options.fPage.empty()) trace.open(folder.Staging() + "/trace.jsonl");
-  if (esxi) {
-    WriteEsxiReport(options, loaded, settings, context, trace, progress);
-  } else {
-    WriteMainReport(options, loaded, comparison, settings, context, trace, progress, out, err);
-  }
+  const std::optional<size_t> withoutRows =
+      esxi ? WriteEsxiReport(options, loaded, settings, context, trace, progress)
+           : WriteMainReport(options, loaded, comparison, settings, context, trace, progress, out, err);
   if (trace.is_open()) {
     trace.flush();
     if (!trace) throw TRunError(folder.Staging() + "/trace.jsonl: cannot write the trace");
@@ -278,13 +284,15 @@ void WriteReport(const TToolOptions& options, TOutputFolder& folder, const TLoad
     Say(err, folder.Target() + ": the report there was not marked for this folder (a copy, or an older version's); it is kept in " +
                  folder.KeptAside());
   }
+  return withoutRows;
 }
 
 // 143 pages written (12 without content) in 2.4 s: /path/to/report
 // (a run under a second shows hundredths)
-std::string Summary(const TReportProgress& progress, double seconds, const std::string& folder) {
+std::string Summary(const TReportProgress& progress, std::optional<size_t> withoutRows, double seconds,
+                    const std::string& folder) {
   std::ostringstream line;
-  line << CountOfPages(progress.PagesWritten()) << " written (" << progress.PagesWithoutContent()
+  line << CountOfPages(progress.PagesWritten()) << " written (" << withoutRows.value_or(progress.PagesWithoutContent())
        << " without content) in " << std::fixed << std::setprecision(seconds < 1 ? 2 : 1) << seconds
        << " s: " << folder;
   return line.str();
@@ -384,10 +392,11 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
   if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());
   std::optional<TDeltaSummary> comparison;
   if (settings.fCollections.size() > 1) comparison = ComputeDeltas(loaded.fNamespace, options.fIgnored);
-  WriteReport(options, folder, loaded, settings.fCollections.size(), comparison, esxi, progress, out, err);
+  const std::optional<size_t> withoutRows =
+      WriteReport(options, folder, loaded, settings.fCollections.size(), comparison, esxi, progress, out, err);
   progress.Clear();
   if (wholeReport && !options.fQuiet) {
-    Say(err, Summary(progress, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
+    Say(err, Summary(progress, withoutRows, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(),
                      folder.Target()));
   }
   LeaveAtExit(loaded);

@@ -1,11 +1,22 @@
 #include "tool/tool_options.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <boost/program_options.hpp>
+#include <algorithm>
+#include <cstdlib>
 #include <sstream>
 
 namespace po = boost::program_options;
 
 namespace {
+
+// Narrower text pages leave no room for a table; wider ones are bounded so
+// that no width costs unbounded memory.
+const int kLeastWidth = 40;
+const int kMostWidth = 10000;
+const int kWidthWithoutTerminal = 120;
 
 // The texts of the options that need more than a plain value.
 struct TRawOptions {
@@ -36,6 +47,8 @@ po::options_description VisibleOptions(TToolOptions& o, TRawOptions& raw) {
       ("include-dir", po::value(&o.fIncludeFolders)->value_name("DIR")->composing(),
        "a collection may also include files below DIR (repeatable); otherwise only below its own folder "
        "and the schema folders")
+      ("width", po::value(&o.fWidth)->value_name("N"),
+       "text pages at most N characters wide, N >= 40 (default: the terminal's width, 120 without one)")
       ("check", po::bool_switch(&o.fCheck), "load and validate the collections, write no report")
       ("strict", po::bool_switch(&o.fStrict), "instances of undeclared classes, two instances with one object path and undeclared qualifiers are errors")
       ("quiet,q", po::bool_switch(&o.fQuiet), "no progress, no warnings and no summary on standard error")
@@ -94,8 +107,40 @@ TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
   CheckChoice("mode", options.fMode, {"default", "luz"});
   if (options.fXCM && options.fNoXCM) throw TUsageError("--xcm and --no-xcm exclude each other");
   if (options.fLogLevel < 0 || options.fLogLevel > 3) throw TUsageError("--log-level must be 0 to 3");
+  if (options.fWidth != 0 && (options.fWidth < kLeastWidth || options.fWidth > kMostWidth)) {
+    throw TUsageError("--width must be " + std::to_string(kLeastWidth) + " to " + std::to_string(kMostWidth));
+  }
   if (options.fOutputFolder.empty()) throw TUsageError("--output needs a folder");
   return options;
+}
+
+namespace {
+
+// The columns of the terminal on the descriptor; 0 when it is none.
+int TerminalColumns(int descriptor) {
+  struct winsize size {};
+  if (::isatty(descriptor) == 0 || ::ioctl(descriptor, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+// COLUMNS when it is a number of columns, else 0.
+int ColumnsVariable() {
+  const char* text = std::getenv("COLUMNS");
+  if (text == nullptr || *text == '\0') return 0;
+  char* end = nullptr;
+  const long columns = std::strtol(text, &end, 10);
+  return *end == '\0' && columns > 0 && columns <= kMostWidth ? static_cast<int>(columns) : 0;
+}
+
+}  // namespace
+
+size_t TextWidth(const TToolOptions& options) {
+  int width = options.fWidth;
+  if (width == 0) width = ColumnsVariable();
+  if (width == 0) width = TerminalColumns(STDOUT_FILENO);
+  if (width == 0) width = TerminalColumns(STDERR_FILENO);
+  if (width == 0) width = kWidthWithoutTerminal;
+  return static_cast<size_t>(std::max(width, kLeastWidth));
 }
 
 std::string ToolUsage() {

@@ -7,6 +7,7 @@
 #ifndef QZA_HOST_TOOL_OPTIONS_H
 #define QZA_HOST_TOOL_OPTIONS_H
 
+#include <cstddef>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -37,6 +38,7 @@ struct TToolOptions {
   int fLogLevel = 3;
   std::string fSchema;                     // "" is the bundled schema, "none" loads none
   std::vector<std::string> fIncludeFolders;  // collections may include files below these too
+  int fWidth = 0;                          // of the text pages; 0: the terminal's (TextWidth)
   bool fCheck = false;
   bool fStrict = false;
   bool fQuiet = false;
@@ -45,6 +47,9 @@ struct TToolOptions {
 };
 
 TToolOptions ParseToolOptions(int argc, const char* const argv[]);
+// The width of the text pages: --width, else COLUMNS, else the width of the
+// terminal on standard output or error, else 120; never below 40.
+size_t TextWidth(const TToolOptions& options);
 std::string ToolUsage();
 
 #endif

@@ -16,6 +16,20 @@ const char kErrorLogCategory[] = "QZA Error Log";
 
 int32_t Percent(const std::string& width) { return TReportParameters::ConvertPercent(width); }
 
+// Whether the page shows a row beyond its tables' labels: a page has content
+// by what it shows, whatever its registration says.
+bool ShowsRows(const TDocumentPage& page) {
+  return std::any_of(page.fTables.begin(), page.fTables.end(), [](const TDocumentTable& table) {
+    return table.fRows.size() > (table.fHeaderRow ? 1u : 0u);
+  });
+}
+
+TReadableValues::TRowSources RowSourcesOf(const TTableCell* cells, int32_t columns) {
+  TReadableValues::TRowSources sources;
+  for (int32_t c = 0; c < columns; ++c) sources.push_back(&cells[c].fSources);
+  return sources;
+}
+
 }  // namespace
 
 const TIndexEntry* ProblemPage(const TReportIndex& index, const TProblem& problem) {
@@ -37,6 +51,8 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   fPagePending = false;
   fRenderedLinks.clear();
   fPageOutput.clear();
+  fReadable = TReadableValues();
+  fReadable.ReadTimeZone(ns);
   const std::vector<TSummaryItem> summary = ReadReportSummary(ns);
   fIndex = TReportIndex();
   fIndex.fHost = MachineName(summary);
@@ -44,7 +60,7 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   fIndex.fCollected = SummaryValue(summary, "Collected");
   fChanges.reset();
   if (IsComparisonRun()) {
-    fIndex.fComparedCollections = GetDataSourceLabels();
+    fIndex.fComparedCollections = CollectionLabels();
     fChanges.reset(new TChangeList(VolatileColumnLabels(), fIndex.fComparedCollections.front()));
   } else {
     fIndex.fProblems = ReadReportProblems(ns);
@@ -104,11 +120,13 @@ void TDocumentWriter::ClosePage() {
 void TDocumentWriter::RegisterPage(std::string linkName, std::string pageName, bool& hasContent) {
   TIndexEntry* entry = FindEntry(linkName);
   // A page registered twice (by two generators) is listed once.
+  const auto rendered = fRenderedLinks.find(linkName);
+  const bool shown = rendered == fRenderedLinks.end() ? hasContent : rendered->second;
   if (!entry) {
-    fIndex.fEntries.push_back(TIndexEntry{fCategory, linkName, PageFileName(linkName), pageName, hasContent});
+    fIndex.fEntries.push_back(TIndexEntry{fCategory, linkName, PageFileName(linkName), pageName, shown});
   } else {
     entry->fPageName = pageName;
-    entry->fHasContent = hasContent;
+    entry->fHasContent = shown;
   }
   if (fPagePending && !fPageOpen && fPage.fLinkName == linkName) RenderPendingPage();
 }
@@ -127,15 +145,15 @@ void TDocumentWriter::RenderPendingPage() {
   if (!fPagePending) return;
   fPagePending = false;
   fPageOpen = false;
-  if (const TIndexEntry* entry = FindEntry(fPage.fLinkName)) {
+  fPage.fHasContent = ShowsRows(fPage);
+  if (TIndexEntry* entry = FindEntry(fPage.fLinkName)) {
     fPage.fPageName = entry->fPageName;
-    fPage.fHasContent = entry->fHasContent;
+    entry->fHasContent = fPage.fHasContent;
   } else {
     fPage.fPageName = fPage.fTitle.empty() ? fPage.fLinkName : fPage.fTitle;
-    fPage.fHasContent = !fPage.fTables.empty();
   }
   if (fPage.fTitle.empty()) fPage.fTitle = fPage.fPageName;
-  fRenderedLinks.insert(fPage.fLinkName);
+  fRenderedLinks[fPage.fLinkName] = fPage.fHasContent;
   Emit(fPage);
 }
 
@@ -151,8 +169,9 @@ void TDocumentWriter::Emit(const TDocumentPage& page) {
 
 void TDocumentWriter::RenderUnopenedPages() {
   if (!WritesPageFiles()) return;  // no file for the index to miss
-  for (const TIndexEntry& entry : fIndex.fEntries) {
+  for (TIndexEntry& entry : fIndex.fEntries) {
     if (fRenderedLinks.count(entry.fLinkName) != 0) continue;
+    entry.fHasContent = false;
     TDocumentPage page;
     page.fCategory = entry.fCategory;
     page.fLinkName = entry.fLinkName;
@@ -207,7 +226,9 @@ static TDocumentTable& TableAfterTitle(std::vector<TDocumentTable>& tables, std:
 }
 
 void TDocumentWriter::WriteTableGrid(TTableGrid grid) {
+  RelabelCollections(grid);
   if (fChanges) fChanges->Grid(PlainGridOf(grid, [](const std::string& text) { return text; }));
+  ShapeSensorTable(grid);
   TDocumentTable& table = TableAfterTitle(fPage.fTables, fPendingTitle);
   table.fWidth = grid.fTableWidth;
   table.fColumnWidths = grid.fColumnWidths;
@@ -219,9 +240,12 @@ void TDocumentWriter::WriteTableGrid(TTableGrid grid) {
   for (int32_t r = 0; r < grid.fRows; ++r) {
     std::vector<TDocumentCell> row;
     row.reserve(std::max(grid.fColumns, 0));
+    const TTableCell* const rowCells = &grid.fCells[static_cast<size_t>(r) * grid.fColumns];
+    const TReadableValues::TRowSources rowSources = RowSourcesOf(rowCells, grid.fColumns);
     for (int32_t c = 0; c < grid.fColumns; ++c) {
       TTableCell& source = grid.fCells[static_cast<size_t>(r) * grid.fColumns + c];
       TDocumentCell cell;
+      if (auto shown = fReadable.Of(source.fSources, source.fText, rowSources)) cell.fReadable = shown->fText;
       cell.fText = std::move(source.fText);
       cell.fAlternate = std::move(source.fAlternateText);
       cell.fMonospaced = source.fMonospaced;
@@ -302,23 +326,26 @@ void TDocumentWriter::WriteMessageCell(std::string message, TReportProperty) { A
 
 // The column's value on the instance, through the column's association
 // step when it has one, as the generic tables read it.
-std::string TDocumentWriter::ColumnValue(TInstancePtr instance, const TReportProperty& column) {
-  if (!instance) return "";
+TDocumentCell TDocumentWriter::ColumnValue(TInstancePtr instance, const TReportProperty& column) {
+  TDocumentCell cell;
+  if (!instance) return cell;
   std::string separator = GetArraySeparatorText(column.GetArrayValueSeparator());
   TProperties properties =
       GetProperties(instance, column.GetProperty(), column.GetAssociationClass(), column.GetAssociationTarget());
   if (properties.empty() && !column.GetSecondaryAssociationTarget().empty()) {
     properties = GetProperties(instance, column.GetProperty(), "", column.GetSecondaryAssociationTarget());
   }
-  return GetValuesFromProperties(properties, separator, false);
+  cell.fText = GetValuesFromProperties(properties, separator, false);
+  if (auto shown = fReadable.Of(properties, cell.fText)) cell.fReadable = shown->fText;
+  return cell;
 }
 
 void TDocumentWriter::WriteValueCell(TInstancePtr instance, TReportProperty column) {
-  AddCell(ColumnValue(instance, column), false);
+  CurrentRow().push_back(ColumnValue(instance, column));
 }
 
 void TDocumentWriter::WriteInstanceCell(TInstancePtr instance, TReportProperty column) {
-  AddCell(ColumnValue(instance, column), false);
+  CurrentRow().push_back(ColumnValue(instance, column));
 }
 
 void TDocumentWriter::WriteDriveHealthSummary(TPropertyPtr rawData) {

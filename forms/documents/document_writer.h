@@ -14,6 +14,8 @@
 #ifndef QZA_HOST_DOCUMENT_WRITER_H
 #define QZA_HOST_DOCUMENT_WRITER_H
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -23,11 +25,13 @@
 #include "comparison/change_list.h"
 #include "forms/file_names.h"
 #include "forms/host_writer.h"
+#include "findings/readable_values.h"
 #include "findings/report_problems.h"
 
 struct TDocumentCell {
   std::string fText;
   std::string fAlternate;  // a second value shown beside the text
+  std::string fReadable;   // the text in readable units (readable_values.h); "" for none
   bool fMonospaced = false;
   bool fHeader = false;    // a label cell
 };
@@ -105,6 +109,10 @@ class TDocumentWriter : public THostWriter {
   void BeginPageBody() override;
   void EndPageBody() override;
   void WritePageTitle(std::string title, std::string linkText, std::string linkTarget) override;
+  std::optional<size_t> PagesWithoutRows() const override {
+    return static_cast<size_t>(std::count_if(fIndex.fEntries.begin(), fIndex.fEntries.end(),
+                                             [](const TIndexEntry& entry) { return !entry.fHasContent; }));
+  }
   void RegisterPage(std::string linkName, std::string pageName, bool& hasContent) override;
   void WriteSeparator() override;
   void WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) override;
@@ -148,7 +156,7 @@ class TDocumentWriter : public THostWriter {
   void AddCell(std::string text, bool header);
   std::string ColumnLabel(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column);
   std::string ValueText(TInstancePtr instance, const std::string& property);
-  std::string ColumnValue(TInstancePtr instance, const TReportProperty& column);
+  TDocumentCell ColumnValue(TInstancePtr instance, const TReportProperty& column);
   TIndexEntry* FindEntry(const std::string& linkName);
   void RenderPendingPage();
   void RenderUnopenedPages();
@@ -164,8 +172,9 @@ class TDocumentWriter : public THostWriter {
   std::string fPendingTitle;
   TReportIndex fIndex;
   std::unique_ptr<TChangeList> fChanges;  // in a comparison report
-  std::set<std::string> fRenderedLinks;
+  std::map<std::string, bool> fRenderedLinks;  // and whether each page shows rows
   std::string fPageOutput;
+  TReadableValues fReadable;
 };
 
 #endif

@@ -182,9 +182,11 @@ void TInventoryWriter::RenderIndex(const TReportIndex& index) {
     json problems = json::array();
     for (const TProblem& problem : index.fProblems) {
       const TIndexEntry* page = ProblemPage(index, problem);
-      problems.push_back(json{{"severity", SeverityName(problem.fSeverity)}, {"message", problem.fMessage},
-                              {"count", problem.fCount}, {"link", page ? page->fLinkName : ""},
-                              {"file", page ? page->fFile : ""}});
+      json line{{"severity", SeverityName(problem.fSeverity)}, {"message", problem.fMessage},
+                {"count", problem.fCount}, {"link", page ? page->fLinkName : ""}, {"file", page ? page->fFile : ""},
+                {"section", ProblemSectionTitle(problem.fSection)}};
+      if (!problem.fLatestMessage.empty()) line["latest"] = json{{"message", problem.fLatestMessage}, {"time", problem.fLatestTime}};
+      problems.push_back(line);
     }
     document["problems"] = problems;
   }

@@ -1,9 +1,14 @@
 // The text writer (writer type "text"): the report as plain text, one file
 // per page plus index.txt, tables in fixed-width columns, readable in a
-// terminal and in an e-mail. Long cell texts wrap within their column: no
-// character of the report is lost.
+// terminal and in an e-mail. No line is longer than the settings' text
+// width: the free-text column (a log's message) takes what the others
+// leave, long cell texts wrap within their column, and no character of the
+// report is lost. Values read as in the HTML form (units, time zones), and
+// log tables lead with a severity column.
 #ifndef QZA_HOST_TEXT_WRITER_H
 #define QZA_HOST_TEXT_WRITER_H
+
+#include <utility>
 
 #include "forms/documents/document_writer.h"
 
@@ -17,10 +22,13 @@ class TTextWriter : public TDocumentWriter {
   std::string ListSeparator() const override { return ", "; }
 
  private:
-  static void RenderTable(const TDocumentTable& table, std::ostream& out);
-  static void RenderGrid(const TDocumentTable& table, std::ostream& out);
-  static void RenderRecords(const TDocumentTable& table, std::ostream& out);
-  static std::string CellText(const TDocumentCell& cell);
+  void RenderTable(const TDocumentTable& table, std::ostream& out) const;
+  void RenderGrid(const TDocumentTable& table, std::ostream& out) const;
+  void RenderRecords(const TDocumentTable& table, std::ostream& out) const;
+  void RenderRowBlocks(const std::vector<std::vector<std::string>>& rows, bool headerRow, std::ostream& out) const;
+  void RenderLabelled(const std::vector<std::pair<std::string, std::string>>& pairs, std::ostream& out) const;
+
+  size_t fWidth;
 };
 
 #endif

@@ -167,6 +167,22 @@ h1:hover .anchor, h2:hover .anchor, h3:hover .anchor, .anchor:focus { opacity: 1
 /* A wide table scrolls inside its frame; its row labels stay in view. */
 table.grid.wide tbody th:first-child { position: sticky; left: 0; z-index: 1; }
 table.grid .time { white-space: nowrap; }
+/* A table of free text (a log) gives its message column what the others, */
+/* as narrow as their longest words, leave; no word of theirs is cut. */
+/* Its times may break between date and time for that. */
+table.grid.free-text col.fit { width: 1%; }
+table.grid.free-text col.free { width: 40%; }
+table.grid.free-text .long { overflow-wrap: break-word; }
+table.grid.free-text td.time { white-space: normal; min-width: 6.5rem; }
+/* A frame with more of its table beyond an edge fades out there (report.js). */
+.table-wrap.more-left, .table-wrap.more-right {
+  --fade-left: 0px; --fade-right: 0px;
+  -webkit-mask-image: linear-gradient(to right, transparent, #000 var(--fade-left), #000 calc(100% - var(--fade-right)), transparent);
+  mask-image: linear-gradient(to right, transparent, #000 var(--fade-left), #000 calc(100% - var(--fade-right)), transparent);
+}
+.table-wrap.more-left { --fade-left: 3rem; }
+.table-wrap.more-right { --fade-right: 3rem; }
+@media print { .table-wrap.more-left, .table-wrap.more-right { -webkit-mask-image: none; mask-image: none; } }
 .site-header .search {
   position: relative; flex: 0 1 24rem; margin: 0; padding: 0; background: none; border: 0;
 }
@@ -240,6 +256,8 @@ tr:target > * { background: var(--hit) !important; }
   display: inline-block; min-width: 1.6rem; margin-left: .3rem; padding: 0 .35rem; border: 1px solid var(--line);
   border-radius: 3px; font-size: .8rem; text-align: center; color: var(--fg);
 }
+.problems .latest { display: block; margin-left: 5.2rem; font-size: .85rem; color: var(--muted); overflow-wrap: anywhere; }
+.problems .latest .time { white-space: nowrap; margin-right: .4rem; }
 @media print { .sev-toggle { display: none; } }
 
 /* What changed: one line per difference, volatile ones folded, line diffs. */
@@ -869,10 +887,22 @@ const char kHtmlScript[] = R"JS(// System report: table sorting and filtering, r
     });
   }
 
+  // A frame shows on which side more of its table is hidden.
+  function showHiddenSides(frame) {
+    const hidden = frame.scrollWidth - frame.clientWidth;
+    frame.classList.toggle('more-left', hidden > 1 && frame.scrollLeft > 1);
+    frame.classList.toggle('more-right', hidden > 1 && frame.scrollLeft < hidden - 1);
+  }
+
   // A table wider than its frame scrolls; the frame takes the keyboard focus
-  // so that it can be scrolled without a mouse.
+  // so that it can be scrolled without a mouse, and shows that it scrolls.
   function letScrollingTablesTakeFocus() {
     for (const frame of document.querySelectorAll('.table-wrap')) {
+      showHiddenSides(frame);
+      if (!frame.dataset.cues) {
+        frame.dataset.cues = '1';
+        frame.addEventListener('scroll', () => showHiddenSides(frame), { passive: true });
+      }
       const scrolls = frame.scrollWidth > frame.clientWidth;
       if (scrolls === frame.hasAttribute('tabindex')) continue;
       if (scrolls) {

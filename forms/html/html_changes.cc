@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "forms/html/html_table.h"
 #include "forms/html/html_text.h"
 #include "comparison/line_diff.h"
 
@@ -110,7 +111,7 @@ void WritePageChanges(std::ostream& out, const TPageChanges& page) {
   std::vector<const TChange*> volatileOnes;
   for (const TChange& change : page.fChanges) (change.fVolatile ? volatileOnes : lasting).push_back(&change);
   out << "<section class=\"changes-page\">\n<h2><a href=\"" << EncodeHtmlText(page.fFile) << "\">"
-      << EncodeHtmlText(page.fTitle) << "</a> " << Span("badge", CountedNoun(lasting.size(), "change", "changes"))
+      << EncodeHtmlText(page.fTitle) << "</a> " << Span("badge", PageChangesSummary(CountsOf(page)))
       << "</h2>\n";
   if (!lasting.empty()) WriteList(out, lasting);
   if (!volatileOnes.empty()) {
@@ -123,17 +124,37 @@ void WritePageChanges(std::ostream& out, const TPageChanges& page) {
   out << "</section>\n";
 }
 
-std::string LogHtml(const TShownLogRecords& log) {
+THtmlCell Cell(const std::string& text, THtmlCell::EKind kind = THtmlCell::kData) {
+  THtmlCell cell;
+  cell.fKind = kind;
+  cell.fText = TCellText{EncodeHtmlText(text), text};
+  return cell;
+}
+
+// The new records as a log table: each with its severity, an errors-only box.
+std::string LogHtml(const TShownLogRecords& log, size_t index) {
   std::string html = "<section class=\"changes-log\">\n<h3>" + EncodeHtmlText(log.fLog) + ": " +
-                     EncodeHtmlText(CountedNoun(log.fRecords.size(), "new record", "new records")) + " since the base" +
-                     " (" + Span("source", log.fCollection) + ")</h3>\n<table class=\"new-records\">\n<thead><tr>"
-                     "<th scope=\"col\">Time</th><th scope=\"col\">Message</th></tr></thead>\n<tbody>\n";
+                     EncodeHtmlText(CountedNoun(log.fRecords.size(), "new record", "new records")) +
+                     " since the base (" + Span("source", log.fBase) + "), in " + Span("source", log.fCollection) +
+                     "</h3>\n";
+  THtmlTable table;
+  table.fSortable = true;
+  table.fSeverityToggle = true;
+  table.fRows.push_back(THtmlRow{true, false, false, "", "", "",
+                                 {Cell("Severity", THtmlCell::kColumnHeader), Cell("Time", THtmlCell::kColumnHeader),
+                                  Cell("Message", THtmlCell::kColumnHeader)}});
   const size_t shown = std::min(log.fRecords.size(), kMaxShownRecords);
+  const std::string id = "new" + std::to_string(index + 1);
+  html += HtmlTableStart(table, 3, shown, id);
   for (size_t i = 0; i < shown; ++i) {
-    html += "<tr><td class=\"time\">" + EncodeHtmlText(log.fRecords[i].first) + "</td><td>" +
-            EncodeHtmlText(log.fRecords[i].second) + "</td></tr>\n";
+    const TShownRecord& record = log.fRecords[i];
+    THtmlRow row{false, false, false, "", "", SeverityName(record.fSeverity),
+                 {Cell(SeverityWord(record.fSeverity)), Cell(record.fTime), Cell(record.fMessage)}};
+    row.fCells[0].fClasses = "sev";
+    html += HtmlTableRowBreak(table, 3, shown, i, id);
+    AppendHtmlTableRow(row, 3, html);
   }
-  html += "</tbody>\n</table>\n";
+  html += HtmlTableEnd(shown, shown);
   if (shown < log.fRecords.size()) {
     html += "<p class=\"note\">The first " + std::to_string(shown) + " are shown.</p>\n";
   }
@@ -170,5 +191,5 @@ void WriteChangesPageBody(std::ostream& out, const TChangeList& changes, const s
   if (!any) out << "<p class=\"note\">The comparison pages show no difference.</p>\n";
   out << "<h2 id=\"new-log-records\">New log records</h2>\n";
   if (logs.empty()) out << "<p class=\"note\">No log has records newer than the base's.</p>\n";
-  for (const TShownLogRecords& log : logs) out << LogHtml(log);
+  for (size_t i = 0; i < logs.size(); ++i) out << LogHtml(logs[i], i);
 }

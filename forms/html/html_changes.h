@@ -14,12 +14,21 @@
 #include <vector>
 
 #include "comparison/change_list.h"
+#include "findings/report_problems.h"
 
-// The records a later collection's log added, as time and message.
+// A record a later collection's log added.
+struct TShownRecord {
+  std::string fTime;
+  std::string fMessage;
+  ESeverity fSeverity;
+};
+
+// The records a later collection's log added, since the base's collection.
 struct TShownLogRecords {
   std::string fLog;
   std::string fCollection;
-  std::vector<std::pair<std::string, std::string>> fRecords;
+  std::string fBase;
+  std::vector<TShownRecord> fRecords;
 };
 
 extern const char kChangesTitle[];

@@ -35,9 +35,22 @@ std::string PageLink(const std::string& file, const std::string& name, bool hasC
   return html + "</li>\n";
 }
 
-std::string NoDataBadge(bool hasContent) { return hasContent ? "" : "no data"; }
-
-std::string Counted(size_t count, const char* what) { return std::to_string(count) + " " + what; }
+// Severity, what (linked), how many, and for a log the latest record.
+std::string ProblemLine(const TProblem& problem, const std::string& link) {
+  const std::string message = EncodeHtmlText(problem.fMessage);
+  std::string html = "<li data-sev=\"" + SeverityName(problem.fSeverity) + "\"><span class=\"sev\">" +
+                     EncodeHtmlText(SeverityWord(problem.fSeverity)) + "</span> " +
+                     (link.empty() ? message : "<a href=\"" + EncodeHtmlText(link) + "\">" + message + "</a>");
+  if (problem.fCount > 1 || problem.fSection == EProblemSection::kLog) {
+    html += " <span class=\"count\">" + std::to_string(problem.fCount) + "</span>";
+  }
+  if (!problem.fLatestMessage.empty()) {
+    html += "<span class=\"latest\">" + std::string(problem.fCount > 1 ? "latest " : "") +
+            (problem.fLatestTime.empty() ? "" : "<span class=\"time\">" + EncodeHtmlText(problem.fLatestTime) + "</span> ") +
+            EncodeHtmlText(problem.fLatestMessage) + "</span>";
+  }
+  return html + "</li>\n";
+}
 
 std::string SummaryTable(const std::vector<TSummaryItem>& summary) {
   if (summary.empty()) return "<p class=\"note\">The collection names no computer system.</p>\n";
@@ -64,18 +77,21 @@ const char kHeaderSearchBox[] =
 
 }  // namespace
 
-std::string RenderProblemList(const std::vector<THtmlProblem>& problems) {
+std::string RenderProblemList(const std::vector<TProblem>& problems, const std::vector<std::string>& links) {
   std::string html = "<h2 id=\"problems\">Problems</h2>\n";
-  if (problems.empty()) return html + "<p class=\"note\">The report's rules find no problem in this collection.</p>\n";
-  html += "<ul class=\"problems\">\n";
-  for (const THtmlProblem& problem : problems) {
-    const std::string message = EncodeHtmlText(problem.fMessage);
-    html += "<li data-sev=\"" + problem.fSeverity + "\"><span class=\"sev\">" + EncodeHtmlText(problem.fWord) +
-            "</span> " +
-            (problem.fLink.empty() ? message : "<a href=\"" + EncodeHtmlText(problem.fLink) + "\">" + message + "</a>") +
-            " <span class=\"count\">" + std::to_string(problem.fCount) + "</span></li>\n";
+  const bool none = problems.empty() || problems.front().fSection == EProblemSection::kCollector;
+  if (none) html += "<p class=\"note\">The report's rules find no problem in this collection.</p>\n";
+  for (size_t i = 0; i < problems.size(); ++i) {
+    const TProblem& problem = problems[i];
+    if (i == 0 || problem.fSection != problems[i - 1].fSection) {
+      const bool apart = problem.fSection == EProblemSection::kCollector;
+      html += std::string(i == 0 || none ? "" : "</ul>\n") + (apart ? "<h2 id=\"collector\">" : "<h3>") +
+              EncodeHtmlText(ProblemSectionTitle(problem.fSection)) + (apart ? "</h2>" : "</h3>") +
+              "\n<ul class=\"problems\">\n";
+    }
+    html += ProblemLine(problem, links[i]);
   }
-  return html + "</ul>\n";
+  return html + (problems.empty() ? "" : "</ul>\n");
 }
 
 std::string RenderHtmlDocument(const THtmlDocument& document) {
@@ -126,12 +142,15 @@ void THtmlSite::SetChangesPage(const std::string& file, const std::string& summa
   fChangesSummary = summary;
 }
 
-void THtmlSite::CountDifference(const std::string& file, EDifference difference) {
-  TDifferenceCounts& counts = fDifferences[file];
-  if (difference == EDifference::kChanged) ++counts.fChanged;
-  if (difference == EDifference::kMissing) ++counts.fMissing;
-  if (difference == EDifference::kUnique) ++counts.fUnique;
+void THtmlSite::AddPageChanges(const std::string& file, const TChangeCounts& counts) {
+  TChangeCounts& known = fPageChanges[file];
+  known.fChanged += counts.fChanged;
+  known.fMissing += counts.fMissing;
+  known.fUnique += counts.fUnique;
+  known.fFolded += counts.fFolded;
 }
+
+void THtmlSite::CountShownRows(const std::string& file, size_t rows) { fShownRows[file] += rows; }
 
 void THtmlSite::AddPage(const std::string& file, const std::string& name, bool hasContent) {
   if (fCategories.empty()) BeginCategory();
@@ -153,6 +172,35 @@ std::string THtmlSite::CategoryName(const TCategory& category) const {
 }
 
 bool THtmlSite::IsWritten(const std::string& file) const { return fSearchTexts.count(file) != 0; }
+
+bool THtmlSite::HasContent(const TPage& page) const {
+  if (!IsWritten(page.fFile)) return page.fHasContent;
+  const auto rows = fShownRows.find(page.fFile);
+  return rows != fShownRows.end() && rows->second > 0;
+}
+
+size_t THtmlSite::PagesWithoutRows() const {
+  size_t count = 0;
+  for (const TCategory& category : fCategories) {
+    for (const TPage& page : category.fPages) count += HasContent(page) ? 0 : 1;
+  }
+  return count;
+}
+
+// Pages without content are named on one line rather than listed one by one.
+std::string THtmlSite::AbsentPagesHtml(const std::string& currentFile) const {
+  std::string links;
+  for (const TCategory& category : fCategories) {
+    for (const TPage& page : category.fPages) {
+      if (!IsWritten(page.fFile) || HasContent(page)) continue;
+      links += std::string(links.empty() ? "" : ", ") + "<a href=\"" + page.fFile + "\"" +
+               (page.fFile == currentFile ? " aria-current=\"page\"" : "") + ">" + page.fName + "</a>";
+    }
+  }
+  if (links.empty()) return "";
+  return std::string("<p class=\"absent\">Not present in ") +
+         (IsComparison() ? "these collections" : "this collection") + ": " + links + "</p>\n";
+}
 
 void THtmlSite::AddSearchTexts(const std::string& file, const std::string& title,
                                const std::vector<std::string>& texts) {
@@ -176,15 +224,14 @@ std::string THtmlSite::NavigationHtml(const std::string& currentFile) const {
             PageLink(fChangesFile, kChangesTitle, true, true, fChangesFile == currentFile, "") + "</ul>\n";
   }
   for (const TCategory& category : fCategories) {
-    if (category.fPages.empty()) continue;
-    html += "<p class=\"nav-title\">" + CategoryName(category) + "</p>\n<ul>\n";
+    std::string links;
     for (const TPage& page : category.fPages) {
-      html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), page.fFile == currentFile,
-                       NoDataBadge(page.fHasContent));
+      if (IsWritten(page.fFile) && !HasContent(page)) continue;
+      links += PageLink(page.fFile, page.fName, true, IsWritten(page.fFile), page.fFile == currentFile, "");
     }
-    html += "</ul>\n";
+    if (!links.empty()) html += "<p class=\"nav-title\">" + CategoryName(category) + "</p>\n<ul>\n" + links + "</ul>\n";
   }
-  return html;
+  return html + AbsentPagesHtml(currentFile);
 }
 
 std::string THtmlSite::IndexTitle(const std::string& machine) const {
@@ -199,21 +246,16 @@ std::string THtmlSite::ComparisonLead() const {
   }
   return "<p class=\"lead\">This report compares " + std::to_string(fComparedCollections.size()) +
          " collections: " + collections +
-         ". Each page shows only what differs from the base. Beside each page, the instances it shows: "
-         "changed (a value differs from the base), missing (in the base, absent from another collection) "
-         "and unique (absent from the base).</p>\n";
+         ". Each page shows only what differs from the base. Beside each page, what the What changed page "
+         "counts of it: values that differ from the base, instances missing (in the base, absent from another "
+         "collection) and unique (absent from the base), and apart the volatile values that change by "
+         "themselves.</p>\n";
 }
 
+// As the What changed page counts the page.
 std::string THtmlSite::DifferenceBadge(const std::string& file) const {
-  auto found = fDifferences.find(file);
-  if (found == fDifferences.end()) return "no differences";
-  std::vector<std::string> parts;
-  if (found->second.fChanged) parts.push_back(Counted(found->second.fChanged, "changed"));
-  if (found->second.fMissing) parts.push_back(Counted(found->second.fMissing, "missing"));
-  if (found->second.fUnique) parts.push_back(Counted(found->second.fUnique, "unique"));
-  std::string badge;
-  for (const std::string& part : parts) badge += (badge.empty() ? "" : ", ") + part;
-  return badge;
+  auto found = fPageChanges.find(file);
+  return PageChangesSummary(found == fPageChanges.end() ? TChangeCounts() : found->second);
 }
 
 std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const std::string& machine,
@@ -223,23 +265,19 @@ std::string THtmlSite::IndexHtml(const std::vector<TSummaryItem>& summary, const
     html += "<p class=\"changes-link\"><a href=\"" + fChangesFile + "\">" + kChangesTitle + "</a>: " +
             EncodeHtmlText(fChangesSummary) + "</p>\n";
   }
-  html += SummaryTable(summary) + problems + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
+  html += problems + "<h2 id=\"system\">System</h2>\n" + SummaryTable(summary) + kSearchBox + "<h2>Contents</h2>\n<div class=\"contents\">\n";
   for (const TCategory& category : fCategories) {
-    if (category.fTitle.empty() && category.fPages.empty()) continue;
-    html += "<div class=\"category\">\n<h3>" + CategoryName(category) + "</h3>\n";
-    if (category.fPages.empty()) {
-      html += "<p class=\"note\">No page in this category.</p>\n";
-    } else {
-      html += "<ul class=\"pages\">\n";
-      for (const TPage& page : category.fPages) {
-        const std::string badge = IsComparison() ? DifferenceBadge(page.fFile) : NoDataBadge(page.fHasContent);
-        html += PageLink(page.fFile, page.fName, page.fHasContent, IsWritten(page.fFile), false, badge);
-      }
-      html += "</ul>\n";
+    std::string links;
+    for (const TPage& page : category.fPages) {
+      if (IsWritten(page.fFile) && !HasContent(page)) continue;
+      links += PageLink(page.fFile, page.fName, true, IsWritten(page.fFile), false,
+                        IsComparison() ? DifferenceBadge(page.fFile) : "");
     }
-    html += "</div>\n";
+    if (links.empty()) continue;
+    html += "<div class=\"category\">\n<h3>" + CategoryName(category) + "</h3>\n<ul class=\"pages\">\n" + links +
+            "</ul>\n</div>\n";
   }
-  return html + "</div>\n";
+  return html + "</div>\n" + AbsentPagesHtml("");
 }
 
 std::string THtmlSite::SearchDataScript() const {

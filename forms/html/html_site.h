@@ -20,16 +20,14 @@
 #include <string>
 #include <vector>
 
+#include "comparison/change_list.h"
+#include "findings/report_problems.h"
 #include "forms/report_summary.h"
 
 extern const char kHtmlIndexFile[];
 extern const char kHtmlStylesheetFile[];
 extern const char kHtmlScriptFile[];
 extern const char kHtmlSearchDataFile[];
-
-// What a comparison page shows of one instance: its differing values, or
-// the instance itself as missing from a collection or unique to some.
-enum class EDifference { kChanged, kMissing, kUnique };
 
 // One HTML document of the report.
 struct THtmlDocument {
@@ -40,17 +38,11 @@ struct THtmlDocument {
   bool fSearchData = false;  // loads the search data (the index)
 };
 
-// One line of the index's list of problems (plain texts).
-struct THtmlProblem {
-  std::string fSeverity;  // "critical", "error", "warning"
-  std::string fWord;      // "Critical", "Error", "Warning"
-  std::string fMessage;
-  size_t fCount;
-  std::string fLink;  // page.html#row, page.html, or "" for none
-};
-
-// The problems section of the index; says so when there are none.
-std::string RenderProblemList(const std::vector<THtmlProblem>& problems);
+// The index's diagnosis: the problems section by section, each line linked
+// (links[i]: page.html#row, page.html, or "" for none), the logs' lines with
+// their latest message and time, and apart, under its own heading, what the
+// collector could not read; says so when there are none.
+std::string RenderProblemList(const std::vector<TProblem>& problems, const std::vector<std::string>& links);
 
 // The search index keeps at most this many bytes of text of one page.
 const size_t kMaxSearchBytesPerPage = 2000000;
@@ -75,8 +67,13 @@ class THtmlSite {
   // The "What changed" page: first in the navigation, linked from the
   // index with its counts (plain text).
   void SetChangesPage(const std::string& file, const std::string& summary);
-  // One instance shown on the page as differing.
-  void CountDifference(const std::string& file, EDifference difference);
+  // What the What changed page lists of the page, counted as it counts.
+  void AddPageChanges(const std::string& file, const TChangeCounts& counts);
+  // Body rows the page shows: a written page without any has no content,
+  // whatever its registration says.
+  void CountShownRows(const std::string& file, size_t rows);
+  // The pages listed that show no row.
+  size_t PagesWithoutRows() const;
 
   // A page written, with the texts a reader may search for on it; its title
   // names it in the results when it is not registered.
@@ -109,14 +106,11 @@ class THtmlSite {
     size_t fSize = 0;
   };
 
-  struct TDifferenceCounts {
-    size_t fChanged = 0;
-    size_t fMissing = 0;
-    size_t fUnique = 0;
-  };
-
   std::string CategoryName(const TCategory& category) const;
   bool IsWritten(const std::string& file) const;
+  bool HasContent(const TPage& page) const;
+  // "Not present in this collection: " and the pages without content, linked; "" for none.
+  std::string AbsentPagesHtml(const std::string& currentFile) const;
   bool IsComparison() const { return !fComparedCollections.empty(); }
   std::string ComparisonLead() const;
   std::string DifferenceBadge(const std::string& file) const;
@@ -125,7 +119,8 @@ class THtmlSite {
   std::vector<std::string> fSearchOrder;  // files in the order written
   std::map<std::string, TSearchTexts> fSearchTexts;
   std::vector<std::string> fComparedCollections;
-  std::map<std::string, TDifferenceCounts> fDifferences;
+  std::map<std::string, TChangeCounts> fPageChanges;
+  std::map<std::string, size_t> fShownRows;
   std::string fChangesFile;
   std::string fChangesSummary;
 };

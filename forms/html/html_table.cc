@@ -4,6 +4,8 @@
 #include <cctype>
 #include <string_view>
 
+#include "forms/log_columns.h"
+
 namespace {
 
 const char kSameText[] = "--- SAME ---";
@@ -122,7 +124,28 @@ void RenderCell(const THtmlCell& cell, size_t columnSpan, std::string& html) {
   html += header ? "</th>" : "</td>";
 }
 
-std::string RenderColumnGroup(const THtmlTable& table) {
+// The column of free text (a log's message) in the table's header row; -1
+// for none.
+int FreeTextColumn(const THtmlTable& table) {
+  if (table.fRows.empty() || !table.fRows.front().fHeader) return -1;
+  const std::vector<THtmlCell>& labels = table.fRows.front().fCells;
+  for (size_t c = 0; c < labels.size(); ++c) {
+    if (IsFreeTextLabel(labels[c].fText.fPlain)) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+// The free-text column takes the width the others leave; they are as
+// narrow as their longest words.
+std::string RenderFreeTextColumnGroup(size_t columns, size_t freeText) {
+  std::string html = "<colgroup>";
+  for (size_t c = 0; c < columns; ++c) html += c == freeText ? "<col class=\"free\">" : "<col class=\"fit\">";
+  return html + "</colgroup>\n";
+}
+
+std::string RenderColumnGroup(const THtmlTable& table, size_t columns) {
+  const int freeText = FreeTextColumn(table);
+  if (freeText >= 0) return RenderFreeTextColumnGroup(columns, static_cast<size_t>(freeText));
   if (std::none_of(table.fColumnWidths.begin(), table.fColumnWidths.end(), [](int w) { return w > 0; })) {
     return "";
   }
@@ -156,13 +179,18 @@ std::string TableOpening(const THtmlTable& table, size_t columns, size_t bodyRow
   const bool sortable = table.fSortable && headerRows > 0 && bodyRows > 1;
   std::string html = "<div class=\"table-wrap\"><table";
   if (!id.empty()) html += " id=\"" + id + "\"";
-  TClassList(html).Add(true, "grid").Add(sortable, "sortable").Add(columns >= kWideTableColumns, "wide").Close();
+  TClassList(html)
+      .Add(true, "grid")
+      .Add(sortable, "sortable")
+      .Add(columns >= kWideTableColumns, "wide")
+      .Add(FreeTextColumn(table) >= 0, "free-text")
+      .Close();
   html += WidthStyle(table.fWidth) + ">\n";
   if (!table.fCaption.empty() && !id.empty()) {
     html += "<caption" + std::string(table.fCaptionHidden ? " class=\"visually-hidden\"" : "") + ">" + table.fCaption +
             "</caption>\n";
   }
-  html += RenderColumnGroup(table);
+  html += RenderColumnGroup(table, columns);
   if (headerRows > 0) {
     html += "<thead>\n";
     for (size_t r = 0; r < headerRows; ++r) AppendHtmlTableRow(table.fRows[r], columns, html);
@@ -213,17 +241,36 @@ std::string HtmlTableEnd(size_t bodyRows, size_t rowsBegun) {
          (bodyRows > kPageRows && rowsBegun > kPageRows ? "</noscript>\n" : "");
 }
 
-void MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
-                  const std::string& libraryText) {
-  if (cell.fKind != THtmlCell::kData) return;
-  const std::optional<TReadableValue> shown = readable.Of(sources, libraryText);
-  if (!shown) return;
+bool MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
+                  const std::string& libraryText, const TReadableValues::TRowSources& row) {
+  if (cell.fKind != THtmlCell::kData) return false;
+  const std::optional<TReadableValue> shown = readable.Of(sources, libraryText, row);
+  if (!shown) return false;
   cell.fText = TCellText{EncodeHtmlText(shown->fText), shown->fText};
   cell.fExact = shown->fExact;
   cell.fSortKey = shown->fSortKey;
+  return shown->fOtherUnit;
 }
 
-THtmlTable GridTableHead(const TTableGrid& grid, const TLibraryMarkup& markup) {
+TReadableValues::TRowSources RowSourcesOf(const TTableGrid& grid, int32_t r) {
+  TReadableValues::TRowSources sources;
+  for (int32_t c = 0; c < grid.fColumns; ++c) sources.push_back(&grid.Cell(r, c).fSources);
+  return sources;
+}
+
+// Whether the column's first value shows in another unit than the one its
+// label names: the values of a column share their declaration.
+bool ShowsOtherUnit(const TTableGrid& grid, int32_t c, const TReadableValues& readable) {
+  for (int32_t r = 1; r < grid.fRows; ++r) {
+    const TTableCell& cell = grid.Cell(r, c);
+    if (cell.fSources.empty() || cell.fText.empty()) continue;
+    const std::optional<TReadableValue> shown = readable.Of(cell.fSources, cell.fText);
+    return shown && shown->fOtherUnit;
+  }
+  return false;
+}
+
+THtmlTable GridTableHead(const TTableGrid& grid, const TLibraryMarkup& markup, const TReadableValues& readable) {
   THtmlTable table;
   table.fWidth = grid.fTableWidth;
   table.fColumnWidths.assign(grid.fColumnWidths.begin(), grid.fColumnWidths.end());
@@ -234,7 +281,8 @@ THtmlTable GridTableHead(const TTableGrid& grid, const TLibraryMarkup& markup) {
   for (int32_t c = 0; c < grid.fColumns; ++c) {
     THtmlCell cell;
     cell.fKind = THtmlCell::kColumnHeader;
-    cell.fText = markup.Of(grid.Cell(0, c).fText);
+    const std::string& label = grid.Cell(0, c).fText;
+    cell.fText = markup.Of(ShowsOtherUnit(grid, c, readable) ? LabelWithoutUnit(label) : label);
     cell.fAlternate = markup.Of(grid.Cell(0, c).fAlternateText);
     cell.fMonospaced = grid.Cell(0, c).fMonospaced;
     cell.fSame = grid.Cell(0, c).fText == kSameText;
@@ -248,18 +296,24 @@ void TakeGridRow(TTableGrid& grid, int32_t r, const TLibraryMarkup& markup, cons
                  THtmlRow& row) {
   row = THtmlRow();
   row.fCells.resize(std::max(grid.fColumns, 0));
+  const TReadableValues::TRowSources sources = RowSourcesOf(grid, r);
+  bool otherUnit = false;
   for (int32_t c = 0; c < grid.fColumns; ++c) {
-    TTableCell& source = grid.Cell(r, c);
+    const TTableCell& source = grid.Cell(r, c);
     THtmlCell& cell = row.fCells[c];
     cell.fKind = GridCellKind(grid, r, c);
     cell.fText = markup.Of(source.fText);
     cell.fAlternate = markup.Of(source.fAlternateText);
     cell.fMonospaced = source.fMonospaced;
     cell.fSame = source.fText == kSameText;
-    MakeReadable(cell, readable, source.fSources, source.fText);
-    // Freed as the table is written, so that the page's rows can reuse it.
-    source = TTableCell();
+    otherUnit = MakeReadable(cell, readable, source.fSources, source.fText, sources) || otherUnit;
   }
+  // A label that names a unit its value is no longer shown in loses it.
+  if (otherUnit && grid.fRowReport && !row.fCells.empty()) {
+    row.fCells[0].fText = markup.Of(LabelWithoutUnit(grid.Cell(r, 0).fText));
+  }
+  // Freed as the table is written, so that the page's rows can reuse it.
+  for (int32_t c = 0; c < grid.fColumns; ++c) grid.Cell(r, c) = TTableCell();
 }
 
 namespace {

@@ -79,8 +79,9 @@ void AppendHtmlTableRow(const THtmlRow& row, size_t columns, std::string& html);
 // fewer when the table is abandoned.
 std::string HtmlTableEnd(size_t bodyRows, size_t rowsBegun);
 
-// The settings and header row of a grid of the generic renderer.
-THtmlTable GridTableHead(const TTableGrid& grid, const TLibraryMarkup& markup);
+// The settings and header row of a grid of the generic renderer; a label
+// loses the unit it names when its values show their own.
+THtmlTable GridTableHead(const TTableGrid& grid, const TLibraryMarkup& markup, const TReadableValues& readable);
 // Body row r of the grid, its cell texts through the markup and its values
 // made readable where they can be; the row's texts and sources are taken out
 // of the grid.
@@ -106,9 +107,12 @@ class THtmlRowSpool {
 };
 
 // Gives a data cell the readable form of the value the library wrote as
-// libraryText from sources, when there is one.
-void MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
-                  const std::string& libraryText);
+// libraryText from sources (in the row of row), when there is one; true
+// when it shows another unit than the declared one.
+bool MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReadableValues::TProperties& sources,
+                  const std::string& libraryText, const TReadableValues::TRowSources& row = {});
+// The sources of the cells of row r of the grid.
+TReadableValues::TRowSources RowSourcesOf(const TTableGrid& grid, int32_t r);
 
 
 #endif

@@ -12,6 +12,8 @@
 #include "core/root.h"
 #include "forms/display_text.h"
 #include "forms/html/html_assets.h"
+#include "forms/log_columns.h"
+#include "forms/sensor_table.h"
 #include "writer/cim_reading.h"
 
 namespace fs = std::filesystem;
@@ -26,13 +28,6 @@ const char kArrayElementSeparator[] = ", ";
 const char kPageExtension[] = ".html";
 const int kHexBytesPerLine = 16;
 
-// A generic table of log records shows a time stamp and a message; its
-// severity column, when it shows one, tells each row's severity, its
-// message otherwise.
-const char* const kLogTimeLabels[] = {"Time Stamp"};
-const char* const kLogMessageLabels[] = {"Message", "Description"};
-const char* const kLogSeverityLabels[] = {"Type", "Severity", "Perceived Severity", "Entry Type", "Event Type", "Level"};
-const char kSeverityLabel[] = "Severity";
 
 std::string Joined(const std::vector<std::string>& texts, const std::string& separator) {
   std::string joined;
@@ -74,40 +69,19 @@ bool CollapsesTo(const std::string& text, const std::string& key) {
   return matched == key.size();
 }
 
-// The first column of the header row whose label is one of labels; -1 for none.
-template <size_t N>
-int LabelColumn(const THtmlRow& header, const char* const (&labels)[N]) {
-  for (size_t c = 0; c < header.fCells.size(); ++c) {
-    if (std::find(std::begin(labels), std::end(labels), header.fCells[c].fText.fPlain) != std::end(labels)) {
-      return static_cast<int>(c);
-    }
+// The log columns of a table whose head holds its header row; none otherwise.
+TLogColumns LogColumnsOf(const THtmlTable& table) {
+  std::vector<std::string> labels;
+  if (!table.fRows.empty() && table.fRows.front().fHeader) {
+    for (const THtmlCell& cell : table.fRows.front().fCells) labels.push_back(cell.fText.fPlain);
   }
-  return -1;
+  return TLogColumns(labels);
 }
 
-// The columns of a generic table of log records that tell each row's
-// severity: its severity column when it shows one, its message otherwise.
-struct TLogColumns {
-  int fMessage = -1;
-  int fField = -1;  // -1 for none
-
-  // None for a table that is no log.
-  explicit TLogColumns(const THtmlTable& table) {
-    if (table.fRows.empty() || !table.fRows.front().fHeader) return;
-    const THtmlRow& header = table.fRows.front();
-    if (LabelColumn(header, kLogTimeLabels) < 0) return;
-    fMessage = LabelColumn(header, kLogMessageLabels);
-    fField = LabelColumn(header, kLogSeverityLabels);
-  }
-  bool IsLog() const { return fMessage >= 0; }
-  // "" for a row too short to tell.
-  std::string SeverityOf(const THtmlRow& row) const {
-    if (row.fCells.size() <= static_cast<size_t>(std::max(fMessage, fField))) return "";
-    ESeverity severity = fField >= 0 ? SeverityOfField(row.fCells[fField].fText.fPlain) : ESeverity::kNone;
-    if (severity == ESeverity::kNone) severity = SeverityOfMessage(row.fCells[fMessage].fText.fPlain);
-    return SeverityName(severity);
-  }
-};
+std::string SeverityOfRow(const TLogColumns& log, const THtmlRow& row) {
+  return SeverityName(
+      log.SeverityOf(row.fCells.size(), [&](size_t c) -> const std::string& { return row.fCells[c].fText.fPlain; }));
+}
 
 // The word of a severity name: "error" is "Error".
 THtmlCell SeverityCell(std::string severity) {
@@ -135,6 +109,14 @@ bool AddSeverityColumn(THtmlTable& head) {
   if (!head.fColumnWidths.empty()) head.fColumnWidths.insert(head.fColumnWidths.begin(), 0);
   head.fSeverityToggle = true;
   return true;
+}
+
+// A sensor's row is marked by its status, which leads it, as a log
+// record's by its severity.
+void MarkSensorStatus(THtmlRow& row) {
+  if (row.fHeader || row.fCells.empty()) return;
+  row.fSeverity = SeverityName(SensorStatusSeverity(row.fCells.front().fText.fPlain));
+  row.fCells.front().fClasses = "sev";
 }
 
 void AddSeverityCell(THtmlRow& row) {
@@ -255,8 +237,8 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   fSeverities = TRecordSeverities();
   fChanges.reset();
   if (IsComparisonRun()) {
-    fSite.SetComparedCollections(GetDataSourceLabels());
-    const std::vector<std::string>& labels = GetDataSourceLabels();
+    fSite.SetComparedCollections(CollectionLabels());
+    const std::vector<std::string>& labels = CollectionLabels();
     fChanges.reset(new TChangeList(VolatileColumnLabels(), labels.empty() ? "" : labels.front()));
   }
 }
@@ -266,18 +248,19 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
 std::vector<TShownLogRecords> THtmlWriter::ShownLogRecords() {
   std::vector<TShownLogRecords> shown;
   for (const TNewLogRecords& log : NewLogRecords()) {
-    const std::vector<std::string>& labels = GetDataSourceLabels();
-    shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "", {}});
+    const std::vector<std::string>& labels = CollectionLabels();
+    shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "",
+                                     labels.empty() ? "" : labels.front(), {}});
     for (const auto& record : log.fRecords) {
       std::string time;
       try {
-        time = record->GetProperty("MessageTimestamp")->GetValue().ToDateTime().ToUIString();
+        time = TimeWithOffset(record->GetProperty("MessageTimestamp")->GetValue().ToDateTime().ToDMTFString());
       } catch (const TQZAException&) {
         // A record without a time shows none.
       }
       std::string message = PropertyText(*record, "Message");
       if (message.empty()) message = PropertyText(*record, "Description");
-      shown.back().fRecords.emplace_back(time, message);
+      shown.back().fRecords.push_back(TShownRecord{time, message, fSeverities.Of(*record)});
     }
   }
   return shown;
@@ -302,6 +285,7 @@ void THtmlWriter::WriteChangesPage() {
   const std::string file = fPage.fFile;
   ClosePage();
   fSite.SetChangesPage(file, ChangesSummary(CountsOf(*fChanges, RecordCount(logs))));
+  for (const TPageChanges& page : fChanges->Pages()) fSite.AddPageChanges(page.fFile, CountsOf(page));
 }
 
 void THtmlWriter::ReadSummary(TNamespacePtr ns) {
@@ -471,20 +455,13 @@ void THtmlWriter::AppendNote(const std::string& text) {
 }
 
 // A subtitle is a level lower; the second flag marks the titles of the
-// comparison pages ("Missing from", "Differences").
+// comparison pages ("Missing from", "Differences"); a page's many
+// "Differences" are told apart by the instance they belong to.
 void THtmlWriter::WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) {
-  AppendHeading(subTitleEnabled ? "h3" : "h2", secondFlag ? "compare" : "", title);
+  const std::string instance = secondFlag && fChanges ? fChanges->CurrentInstance() : "";
+  const bool named = title == "Differences" && !instance.empty();
+  AppendHeading(subTitleEnabled ? "h3" : "h2", secondFlag ? "compare" : "", named ? title + ": " + instance : title);
   if (fChanges) fChanges->TableTitle(PlainTextOf(TextMarkup(title)), secondFlag);
-  if (secondFlag && IsComparisonRun()) CountDifference(title);
-}
-
-// Each comparison title introduces one instance: its differing values, or
-// the instance missing from or unique to some collections.
-void THtmlWriter::CountDifference(const std::string& title) {
-  if (!fPage.fOpen) return;
-  if (title == "Differences") fSite.CountDifference(fPage.fFile, EDifference::kChanged);
-  if (title.rfind("Missing from ", 0) == 0) fSite.CountDifference(fPage.fFile, EDifference::kMissing);
-  if (title.rfind("Unique to ", 0) == 0) fSite.CountDifference(fPage.fFile, EDifference::kUnique);
 }
 
 // A table whose rows are all known, whatever held them: a severity column
@@ -520,6 +497,7 @@ void THtmlWriter::AppendTable(THtmlTable table) {
 void THtmlWriter::AppendTableRows(const THtmlTable& head, size_t columns, size_t bodyRows,
                                   const std::function<void(THtmlRow&)>& takeRow) {
   if (!fPage.fOpen) return;
+  fSite.CountShownRows(fPage.fFile, bodyRows);
   for (const THtmlRow& row : head.fRows) CollectSearchTexts(row);
   const std::string id = NextTableId();
   const size_t kChunkBytes = 1 << 20;
@@ -563,23 +541,26 @@ void THtmlWriter::CollectSearchTexts(const THtmlRow& row) {
 
 void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
+  RelabelCollections(grid);
   if (fChanges && fPage.fOpen) {
     fChanges->Grid(PlainGridOf(grid, [this](const std::string& text) { return fMarkup.Of(text).fPlain; }));
   }
   if (!fPage.fOpen) return;
+  const bool sensors = ShapeSensorTable(grid);
   // The grid is the only whole copy of the table: its rows become the
   // page's rows one at a time.
-  THtmlTable head = GridTableHead(grid, fMarkup);
+  THtmlTable head = GridTableHead(grid, fMarkup, fReadable);
   const int32_t firstBodyRow = head.fRows.empty() ? 0 : 1;
   const size_t bodyRows = std::max(grid.fRows - firstBodyRow, 0);
-  const TLogColumns log(head);
+  const TLogColumns log = LogColumnsOf(head);
   const bool severityColumn = log.IsLog() && bodyRows > 0 && AddSeverityColumn(head);
   const size_t columns = ColumnCount(head, std::max(grid.fColumns, 0) + (severityColumn ? 1 : 0));
   int32_t next = firstBodyRow;
   AppendTableRows(head, columns, bodyRows, [&](THtmlRow& row) {
     TakeGridRow(grid, next++, fMarkup, fReadable, row);
+    if (sensors) MarkSensorStatus(row);
     if (!severityColumn) return;
-    row.fSeverity = log.SeverityOf(row);
+    row.fSeverity = SeverityOfRow(log, row);
     AddSeverityCell(row);
   });
 }
@@ -603,12 +584,7 @@ void THtmlWriter::LinkProblems(THtmlRow& row, const std::string& rowId) {
 
 std::string THtmlWriter::ProblemsHtml() const {
   if (IsComparisonRun()) return "";
-  std::vector<THtmlProblem> problems;
-  for (size_t i = 0; i < fProblems.size(); ++i) {
-    problems.push_back(THtmlProblem{SeverityName(fProblems[i].fSeverity), SeverityWord(fProblems[i].fSeverity),
-                                    fProblems[i].fMessage, fProblems[i].fCount, fProblemLinks[i]});
-  }
-  return RenderProblemList(problems);
+  return RenderProblemList(fProblems, fProblemLinks);
 }
 
 void THtmlWriter::BeginStreamedTable(int width, const std::string& caption) {

@@ -74,6 +74,7 @@ class THtmlWriter : public THostWriter {
   void BeginPageBody() override;
   void EndPageBody() override;
   void WritePageTitle(std::string title, std::string linkText, std::string linkTarget) override;
+  std::optional<size_t> PagesWithoutRows() const override { return fSite.PagesWithoutRows(); }
   void RegisterPage(std::string linkName, std::string pageName, bool& hasContent) override;
   void WriteSeparator() override;
   void WriteTableTitle(std::string title, bool& subTitleEnabled, bool& secondFlag) override;
@@ -156,7 +157,6 @@ class THtmlWriter : public THostWriter {
   void Append(const std::string& markup);
   void AppendHeading(const std::string& tag, const std::string& classes, const std::string& title);
   std::string SectionAnchor(const std::string& heading);
-  void CountDifference(const std::string& title);
   void AppendNote(const std::string& text);
   void AppendTable(THtmlTable table);
   void AppendHeldTable(THtmlTable head, size_t bodyRows, size_t bodyCells, bool severities,

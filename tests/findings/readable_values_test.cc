@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -34,6 +35,41 @@ TEST(TReadableValues, OnlyValuesWithAUnitRuleBecomeReadable) {
     EXPECT_EQ(test[1], shown ? shown->fText : "") << test[0];
     EXPECT_EQ(test[2], shown ? shown->fExact : "") << test[0];
   }
+}
+
+// Values read as smartctl shows them: a raw value decoded by its row's
+// attribute ID (raw48, or a temperature with its least and most), flags
+// and registers in hex; percentages with their sign; labels lose a unit.
+TEST(TReadableValues, SmartValuesReadAsSmartctlShowsThem) {
+  const std::string mof = R"MOF(
+    Qualifier PUnit : string = null, Scope(property);
+    class Test_Smart { [Key] uint8 attribID; uint16 flags; uint8 errorReg; uint8 rawVal[]; [PUnit("percent")] uint8 Load; };
+    instance of Test_Smart { attribID = 9; flags = 50; errorReg = 132; rawVal = {60, 31, 0, 0, 0, 0}; Load = 37; };
+    instance of Test_Smart { attribID = 194; flags = 34; errorReg = 0; rawVal = {33, 0, 18, 0, 46, 0}; Load = 0; };)MOF";
+  const std::vector<std::array<const char*, 4>> cases = {
+      {"9", "rawVal", "7996", "raw 60 31 0 0 0 0"},
+      {"194", "rawVal", "33 \u00b0C (min 18, max 46)", "raw 33 0 18 0 46 0"},
+      {"9", "flags", "0x0032", "50"},
+      {"9", "errorReg", "0x84", "132"},
+      {"9", "Load", "37%", "37 percent"},
+  };
+  auto ns = NVKXQZA20::TMemoryNamespace::Create();
+  NVKXQZA20::TMofReader(ns).LoadText(mof, "test.mof");
+  std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>> found;
+  ns->GetClass("Test_Smart")->EnumerateInstances(NVKXQZA20::TAddToVectorCallback<NVKXQZA20::ICIMInstance>(found), false);
+  TReadableValues readable;
+  for (const auto& test : cases) {
+    const auto instance = *std::find_if(found.begin(), found.end(), [&](const auto& i) {
+      return i->GetProperty("attribID")->GetValueText() == test[0];
+    });
+    const TReadableValues::TProperties id = {instance->GetProperty("attribID")};
+    const TReadableValues::TProperties property = {instance->GetProperty(test[1])};
+    const auto shown = readable.Of(property, property[0]->GetValueText(), {&id, &property});
+    EXPECT_EQ(test[2], shown ? shown->fText : "") << test[0] << " " << test[1];
+    EXPECT_EQ(test[3], shown ? shown->fExact : "") << test[0] << " " << test[1];
+  }
+  EXPECT_EQ("Total Visible Memory", LabelWithoutUnit("Total Visible Memory (KB)"));
+  EXPECT_EQ("Logical Drive Size (stripes)", LabelWithoutUnit("Logical Drive Size (stripes)"));
 }
 
 }  // namespace

@@ -121,11 +121,15 @@ TPageTables InventoryPage(const json& page) {
 
 // The first title that does not appear in the text in order, each standing
 // alone between the marks ("\n" for a line of its own, ">" for an element).
+// A title may be followed by what it is of ("Differences: chronyd").
 std::string MissingTitle(const std::string& text, const std::vector<std::string>& titles, const std::string& mark) {
   const std::string end = mark == ">" ? "<" : mark;
   size_t at = 0;
   for (const std::string& title : titles) {
-    at = text.find(mark + title + end, at);
+    for (at = text.find(mark + title, at); at != std::string::npos; at = text.find(mark + title, at + 1)) {
+      const size_t after = at + mark.size() + title.size();
+      if (text.compare(after, end.size(), end) == 0 || text.compare(after, 2, ": ") == 0) break;
+    }
     if (at == std::string::npos) return title;
     ++at;
   }
@@ -241,6 +245,39 @@ TEST(OutputFileNames, LogsWhoseNamesCollideOrAreLongGetPagesOfTheirOwn) {
     EXPECT_NE(std::string::npos, text.Read(file.substr(0, file.rfind('.')) + ".txt").find(record)) << file;
   }
   EXPECT_EQ(logs.size(), files.size());
+}
+
+// The width of the last column of the first table of a text page: the
+// dashes after the last "-+-" of its rule line.
+size_t LastColumnWidth(const std::string& page) {
+  std::istringstream lines(page);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("---", 0) == 0 && line.find("-+-") != std::string::npos) return line.size() - line.rfind("-+-") - 3;
+  }
+  return 0;
+}
+
+// No line of a text page is longer than --width (in characters); the
+// message column takes what the other columns leave.
+TEST(TextWidth, LinesFitTheWidthAndTheMessageColumnGrowsWithIt) {
+  size_t messageWidths[2] = {};
+  const size_t widths[2] = {80, 200};
+  for (size_t w = 0; w < 2; ++w) {
+    TToolRun run("width-" + std::to_string(widths[w]));
+    ASSERT_EQ(0, run({"-q", "-f", "text", "--width=" + std::to_string(widths[w]), "-o", run.Output(),
+                      SamplePath("linux-server")})) << run.Err();
+    for (const auto& file : std::filesystem::directory_iterator(run.Output())) {
+      if (file.path().extension() != ".txt") continue;
+      std::istringstream lines(run.Read(file.path().filename().string()));
+      for (std::string line; std::getline(lines, line);) {
+        const size_t characters = std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; });
+        EXPECT_LE(characters, widths[w]) << file.path().filename() << ": " << line;
+      }
+    }
+    messageWidths[w] = LastColumnWidth(run.Read("syslog_messages.txt"));
+  }
+  EXPECT_GT(messageWidths[0], 10u);
+  EXPECT_GT(messageWidths[1], messageWidths[0] + 100);
 }
 
 }  // namespace

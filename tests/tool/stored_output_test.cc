@@ -69,6 +69,8 @@ std::string FolderListing(const std::string& folder) {
 
 std::vector<std::string> OutputOf(TToolRun& run, const TStoredOutput& stored) {
   std::vector<std::string> arguments = {"-q", "-f", stored.fFormat, "-o", run.Output()};
+  // Text pages are as wide as the terminal: stored ones as wide as none.
+  if (stored.fFormat == std::string("text")) arguments.push_back("--width=120");
   arguments.insert(arguments.end(), stored.fOptions.begin(), stored.fOptions.end());
   for (const std::string& sample : stored.fSamples) arguments.push_back(std::string(QZA_SOURCE_DIR) + "/samples/" + sample + ".mof");
   const int status = run(arguments);

@@ -197,7 +197,7 @@ instance of VKXSG_LinuxEventLogRecord {
   ASSERT_EQ(run({"-q", "-f", "html", "-o", run.Output(), later}), 0) << run.Err();
   const std::string index = run.Read("index.html");
   for (const auto& expected : {std::make_pair("/var/log/old/messages", "syslog_messages_2.html#t1-r1"),
-                               std::make_pair("/var/log/messages", "syslog_messages.html#t1-r6")}) {
+                               std::make_pair("/var/log/messages", "syslog_messages.html#t1-r25")}) {
     const std::string link = std::string("<a href=\"") + expected.second + "\">Error records in " + expected.first + "<";
     EXPECT_NE(index.find(link), std::string::npos) << expected.first;
   }
