@@ -54,17 +54,19 @@ std::string Usage() {
   return text.str();
 }
 
-// Only a collection that collect wrote itself is ever replaced: -o may name
-// a case's notes or an input by mistake.
-void CheckReplaceable(const std::string& path) {
+}  // namespace
+
+void CheckReplaceable(const std::string& path, const std::string& heading, const std::string& command) {
   struct stat status;
   if (::lstat(path.c_str(), &status) != 0) return;
   std::ifstream file(path, std::ios::binary);
-  std::string heading;
-  if (!S_ISREG(status.st_mode) || !std::getline(file, heading) || heading != kCollectionHeading) {
-    throw po::error(path + ": exists and is not a collection written by qzareport collect; name a new file");
+  std::string first;
+  if (!S_ISREG(status.st_mode) || !std::getline(file, first) || first != heading) {
+    throw po::error(path + ": exists and is not a collection written by qzareport " + command + "; name a new file");
   }
 }
+
+namespace {
 
 // Writes all of text to the descriptor; false on any failure.
 bool WriteAll(int descriptor, const std::string& text) {
@@ -76,6 +78,8 @@ bool WriteAll(int descriptor, const std::string& text) {
   }
   return true;
 }
+
+}  // namespace
 
 // The file appears whole or not at all. Its staging file is new, with a name
 // nobody can foresee, and never reached through a link: in a folder others
@@ -94,8 +98,6 @@ void WriteWhole(const std::string& path, const std::string& text) {
   }
 }
 
-}  // namespace
-
 int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
   TCollectOptions options;
   try {
@@ -104,7 +106,7 @@ int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::o
     po::notify(values);
     if (options.fOutput.empty()) throw po::error("--output needs a file");
     if (options.fLogMegabytes == 0 || options.fLogMegabytes > 4096) throw po::error("--log-mb must be 1 to 4096");
-    CheckReplaceable(options.fOutput);
+    CheckReplaceable(options.fOutput, kCollectionHeading, "collect");
   } catch (const po::error& e) {
     err << "qzareport collect: " << VisibleText(e.what()) << "\nTry 'qzareport collect --help'.\n";
     return 2;

@@ -10,8 +10,17 @@
 #define QZA_HOST_COLLECT_TOOL_H
 
 #include <ostream>
+#include <string>
 
 // argv[0] is "collect".
 int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal);
+
+// Only a collection the tool wrote itself (its first line the heading) is
+// ever replaced: -o may name a case's notes or an input by mistake. Throws
+// boost::program_options::error naming the command that writes such files.
+void CheckReplaceable(const std::string& path, const std::string& heading, const std::string& command);
+// Writes the file whole or not at all, through a staging file beside it that
+// an interruption removes.
+void WriteWhole(const std::string& path, const std::string& text);
 
 #endif

@@ -17,6 +17,8 @@
 #include "tool/bundled_data.h"
 #include "tool/collect_tool.h"
 #include "tool/collections.h"
+#include "tool/fleet_tool.h"
+#include "tool/redact_tool.h"
 #include "forms/display_text.h"
 #include "comparison/delta_computation.h"
 #include "forms/esxi_host_writer.h"
@@ -408,8 +410,11 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
 void LeaveRepositoriesAtExit() { gLeaveRepositoriesAtExit = true; }
 
 int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
-  // The collector is a command of its own, with its own options.
+  // The collector and the fleet are commands of their own, with their own options.
   if (argc > 1 && std::string(argv[1]) == "collect") return RunCollectTool(argc - 1, argv + 1, out, err, errIsTerminal);
+  if (argc > 1 && std::string(argv[1]) == "fleet") return RunFleetTool(argc - 1, argv + 1, out, err, errIsTerminal);
+  if (argc > 1 && std::string(argv[1]) == "redact") return RunRedactTool(argc - 1, argv + 1, out, err);
+  if (argc > 1 && std::string(argv[1]) == "unredact") return RunUnredactTool(argc - 1, argv + 1, out, err);
   TToolOptions options;
   try {
     options = ParseToolOptions(argc, argv);

@@ -1,0 +1,35 @@
+// The fleet's tables in SQLite's dialect, one CREATE statement per table
+// followed by its indexes; every statement may run again on a database that
+// has it already. The README's "The fleet" section describes each column.
+#ifndef QZA_FLEET_FLEET_SCHEMA_H
+#define QZA_FLEET_FLEET_SCHEMA_H
+
+#include <string>
+#include <vector>
+
+extern const char kSqliteFleetSchema[];
+
+// The same tables in ClickHouse (clickhouse_schema.cc), their columns read
+// from kSqliteFleetSchema so that the two engines cannot drift apart.
+struct TFleetColumnType {
+  std::string fName;
+  bool fInteger = false;
+  bool fNullable = true;
+  bool fDefaultsToNow = false;  // the time of adding, in UTC
+};
+
+struct TFleetTableColumns {
+  std::string fTable;
+  std::vector<TFleetColumnType> fColumns;
+};
+
+// The tables of kSqliteFleetSchema in its order, `collections` first.
+const std::vector<TFleetTableColumns>& FleetTableColumns();
+
+// The statements that create what is missing of the fleet in ClickHouse
+// database `database`: MergeTree tables and the `latest` view; with a
+// cluster, local tables (`name_local`) on every shard and a Distributed
+// table (`name`) spanning them, all created ON CLUSTER.
+std::vector<std::string> ClickHouseFleetSchema(const std::string& database, const std::string& cluster);
+
+#endif

@@ -1,0 +1,202 @@
+#include "fleet/sqlite_fleet.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+
+#include "fleet/fleet_schema.h"
+
+namespace {
+
+// A prepared statement, finalized however its use ends.
+class TStatement {
+ public:
+  TStatement(sqlite3* database, const std::string& sql, const char** tail = nullptr) : fDatabase(database) {
+    if (sqlite3_prepare_v2(database, sql.c_str(), static_cast<int>(sql.size() + 1), &fStatement, tail) != SQLITE_OK) {
+      throw TFleetError(sqlite3_errmsg(database));
+    }
+  }
+  ~TStatement() { sqlite3_finalize(fStatement); }
+  TStatement(const TStatement&) = delete;
+  TStatement& operator=(const TStatement&) = delete;
+
+  sqlite3_stmt* Get() const { return fStatement; }
+  bool Empty() const { return fStatement == nullptr; }
+
+  void Bind(int index, const TFleetValue& value) {
+    const int status = value.IsNull() ? sqlite3_bind_null(fStatement, index)
+                                      : sqlite3_bind_text(fStatement, index, value.fText.data(),
+                                                          static_cast<int>(value.fText.size()), SQLITE_TRANSIENT);
+    if (status != SQLITE_OK) throw TFleetError(sqlite3_errmsg(fDatabase));
+  }
+
+  // True while a row is there to read.
+  bool Step() {
+    const int status = sqlite3_step(fStatement);
+    if (status == SQLITE_ROW) return true;
+    if (status == SQLITE_DONE) return false;
+    throw TFleetError(sqlite3_errmsg(fDatabase));
+  }
+
+  void Reset() {
+    sqlite3_reset(fStatement);
+    sqlite3_clear_bindings(fStatement);
+  }
+
+ private:
+  sqlite3* fDatabase;
+  sqlite3_stmt* fStatement = nullptr;
+};
+
+TFleetValue ColumnValue(sqlite3_stmt* statement, int column) {
+  const unsigned char* text = sqlite3_column_text(statement, column);
+  switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+      return {};
+    case SQLITE_INTEGER:
+      return {EFleetType::kInteger, reinterpret_cast<const char*>(text)};
+    case SQLITE_FLOAT:
+      return {EFleetType::kReal, reinterpret_cast<const char*>(text)};
+    default:
+      return {EFleetType::kText, text ? std::string(reinterpret_cast<const char*>(text),
+                                                    static_cast<size_t>(sqlite3_column_bytes(statement, column)))
+                                      : std::string()};
+  }
+}
+
+bool OnlySpaceOrComments(const char* tail) {
+  for (; *tail != '\0'; ++tail) {
+    if (tail[0] == '-' && tail[1] == '-') {
+      while (*tail != '\0' && *tail != '\n') ++tail;
+      if (*tail == '\0') return true;
+    } else if (!std::isspace(static_cast<unsigned char>(*tail))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// INSERT INTO table (leading, columns...) VALUES (?, ?...)
+std::string InsertStatement(const TFleetTableRows& rows, const std::string& leading) {
+  std::string columns = leading, values = "?";
+  for (const std::string& column : rows.fColumns) {
+    columns += ", " + column;
+    values += ", ?";
+  }
+  return "INSERT INTO " + rows.fTable + " (" + columns + ") VALUES (" + values + ")";
+}
+
+// A reader may not reach other files: ATTACH counts as read-only to SQLite.
+int RefuseAttaching(void*, int action, const char*, const char*, const char*, const char*) {
+  return action == SQLITE_ATTACH || action == SQLITE_DETACH ? SQLITE_DENY : SQLITE_OK;
+}
+
+}  // namespace
+
+TSqliteFleet::TSqliteFleet(const std::string& path, EFleetAccess access) : fPath(path) {
+  const int flags = access == EFleetAccess::kReadOnly ? SQLITE_OPEN_READONLY
+                                                      : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+  if (sqlite3_open_v2(path.c_str(), &fDatabase, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    const std::string message = fDatabase ? sqlite3_errmsg(fDatabase) : "out of memory";
+    sqlite3_close(fDatabase);
+    throw TFleetError(path + ": cannot open the fleet database: " + message);
+  }
+  sqlite3_extended_result_codes(fDatabase, 1);
+  sqlite3_busy_timeout(fDatabase, kBusyTimeoutMilliseconds);
+  try {
+    if (access == EFleetAccess::kReadOnly) {
+      Execute("PRAGMA query_only = ON");
+      sqlite3_set_authorizer(fDatabase, RefuseAttaching, nullptr);
+    } else {
+      // In WAL mode a commit is kept when the process dies right after it;
+      // NORMAL gives up only the last commits on a power loss.
+      Execute("PRAGMA journal_mode = WAL");
+      Execute("PRAGMA synchronous = NORMAL");
+      Execute("PRAGMA foreign_keys = ON");
+    }
+  } catch (...) {
+    sqlite3_close(fDatabase);
+    throw;
+  }
+}
+
+TSqliteFleet::~TSqliteFleet() { sqlite3_close(fDatabase); }
+
+void TSqliteFleet::Execute(const std::string& sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(fDatabase, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    const std::string text = message ? message : sqlite3_errmsg(fDatabase);
+    sqlite3_free(message);
+    throw TFleetError(fPath + ": " + text);
+  }
+}
+
+void TSqliteFleet::CreateSchema() {
+  Execute("BEGIN IMMEDIATE");
+  try {
+    Execute(kSqliteFleetSchema);
+    Execute("COMMIT");
+  } catch (...) {
+    sqlite3_exec(fDatabase, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+bool TSqliteFleet::HasCollection(const std::string& contentHash) {
+  TStatement statement(fDatabase, "SELECT 1 FROM collections WHERE content_hash = ?");
+  statement.Bind(1, TFleetValue::Text(contentHash));
+  return statement.Step();
+}
+
+// Each row follows the value of the leading column: the content hash of a
+// collection, the collection id of the other tables' rows.
+void TSqliteFleet::InsertRows(const TFleetTableRows& rows, const std::string& leading, const TFleetValue& value) {
+  TStatement statement(fDatabase, InsertStatement(rows, leading));
+  for (const TFleetRow& row : rows.fRows) {
+    statement.Bind(1, value);
+    for (size_t i = 0; i < row.size(); ++i) statement.Bind(static_cast<int>(i + 2), row[i]);
+    statement.Step();
+    statement.Reset();
+  }
+}
+
+// The write lock is taken at BEGIN IMMEDIATE, so no other writer can add
+// the same content between the look-up and the insert.
+bool TSqliteFleet::AddInTransaction(const TFleetCollection& collection) {
+  if (HasCollection(collection.fContentHash)) return false;
+  InsertRows(collection.fCollection, "content_hash", TFleetValue::Text(collection.fContentHash));
+  const TFleetValue id = TFleetValue::Text(std::to_string(sqlite3_last_insert_rowid(fDatabase)));
+  for (const TFleetTableRows& rows : collection.fTables) InsertRows(rows, "collection_id", id);
+  return true;
+}
+
+bool TSqliteFleet::AddCollection(const TFleetCollection& collection) {
+  Execute("BEGIN IMMEDIATE");
+  try {
+    const bool added = AddInTransaction(collection);
+    Execute(added ? "COMMIT" : "ROLLBACK");
+    return added;
+  } catch (...) {
+    sqlite3_exec(fDatabase, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+}
+
+TFleetQueryResult TSqliteFleet::Query(const std::string& sql) {
+  const char* tail = nullptr;
+  TStatement statement(fDatabase, sql, &tail);
+  if (statement.Empty()) throw TFleetError("the query holds no statement");
+  if (tail != nullptr && !OnlySpaceOrComments(tail)) throw TFleetError("the query holds more than one statement");
+  if (!sqlite3_stmt_readonly(statement.Get())) {
+    throw TFleetError("the query would change the database; fleet query only reads");
+  }
+  TFleetQueryResult result;
+  const int columns = sqlite3_column_count(statement.Get());
+  for (int i = 0; i < columns; ++i) result.fColumns.push_back(sqlite3_column_name(statement.Get(), i));
+  while (statement.Step()) {
+    TFleetRow row;
+    for (int i = 0; i < columns; ++i) row.push_back(ColumnValue(statement.Get(), i));
+    result.fRows.push_back(std::move(row));
+  }
+  return result;
+}

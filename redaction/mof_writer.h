@@ -1,0 +1,33 @@
+// Writes the instances of one data source of a repository back as MOF text
+// that the reader loads into the same instances: every instance with an
+// alias, references by alias, strings escaped as the reader unescapes them.
+// A filter may replace each value on the way (the redaction does).
+//
+//   std::string text = InstancesAsMof(*ns, context);
+//   reader.LoadText(text, "copy.mof");   // on top of the same schema
+//
+// Null values are left out unless the declaration's default is not null;
+// references to instances the repository does not hold, and reals that MOF
+// cannot write (infinities, NaN), are left out too.
+#ifndef QZA_REDACTION_MOF_WRITER_H
+#define QZA_REDACTION_MOF_WRITER_H
+
+#include <functional>
+#include <string>
+
+#include "core/repository.h"
+
+namespace NVKXQZA20::NRedaction {
+
+// A MOF string literal, quotes included, of UTF-8 text.
+std::string MofStringLiteral(std::string_view text);
+
+// The value written for a property of an instance of a class.
+typedef std::function<TCIMValue(const ICIMClass&, const std::string& property, const TCIMValue&)> TValueFilter;
+
+std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context,
+                           const TValueFilter& filter = TValueFilter());
+
+}  // namespace NVKXQZA20::NRedaction
+
+#endif

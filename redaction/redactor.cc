@@ -1,0 +1,360 @@
+#include "redaction/redactor.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <ctime>
+
+#include "redaction/mof_writer.h"
+
+namespace NVKXQZA20::NRedaction {
+
+// Names of the schema's properties, with the class where a name means
+// something else elsewhere (a Name is a host name only for a computer system).
+const std::vector<TRedactionRule> kRedactionRules = {
+    {"CIM_ComputerSystem", "Name", EKind::kHost},
+    {"CIM_ComputerSystem", "ElementName", EKind::kHost},
+    {"", "DNSHostName", EKind::kHost},
+    {"", "HostName", EKind::kHost},
+    {"", "SystemName", EKind::kHost},
+    {"", "Computer", EKind::kHost},
+    {"", "RequestedHostname", EKind::kHost},
+    {"", "DHCPHostName", EKind::kHost},
+    {"", "LogonServer", EKind::kHost},
+    {"", "DomainName", EKind::kDomain},
+    {"", "Domain", EKind::kDomain},
+    {"", "DHCPDomainName", EKind::kDomain},
+    {"", "IPv4Address", EKind::kIPv4},
+    {"", "IPv6Address", EKind::kIPv6},
+    {"", "HostIPAddress", EKind::kIPv4},
+    {"", "DNSServerAddresses", EKind::kIPv4},
+    {"", "DnsServers", EKind::kIPv4},
+    {"", "DNSIP", EKind::kIPv4},
+    {"", "DNSHostIP", EKind::kIPv4},
+    {"", "GatewayList", EKind::kIPv4},
+    {"", "Gateway", EKind::kIPv4},
+    {"", "GatewayIPAddress", EKind::kIPv4},
+    {"", "DestinationAddress", EKind::kIPv4},
+    {"", "DHCPServer", EKind::kIPv4},
+    {"", "DhcpServer", EKind::kIPv4},
+    {"", "PrimaryWinsServer", EKind::kIPv4},
+    {"", "SecondaryWinsServer", EKind::kIPv4},
+    {"", "DHCPAssignedIPAddress", EKind::kIPv4},
+    {"", "DHCPAssignedGatewayAddress", EKind::kIPv4},
+    {"", "DHCPPrimaryDNS", EKind::kIPv4},
+    {"", "DHCPSecondaryDNS", EKind::kIPv4},
+    {"", "DHCPTertiaryDNS", EKind::kIPv4},
+    {"", "PermanentAddress", EKind::kMAC},
+    {"", "NetworkAddresses", EKind::kMAC},
+    {"", "BurnedInMACAddress", EKind::kMAC},
+    {"", "MACAddress", EKind::kMAC},
+    {"", "WorldWideName", EKind::kWWN},
+    {"", "WWN", EKind::kWWN},
+    {"", "SerialNumber", EKind::kSerial},
+    {"", "SerialNum", EKind::kSerial},
+    {"", "SerialNo", EKind::kSerial},
+    {"", "DeviceSerialNum", EKind::kSerial},
+    {"", "IdentifyingNumber", EKind::kSerial},
+    {"", "AssetTag", EKind::kAssetTag},
+    {"", "SMBIOSAssetTag", EKind::kAssetTag},
+    {"", "UUID", EKind::kUUID},
+    {"", "User", EKind::kUser},
+    {"", "UserID", EKind::kUser},
+    {"", "StartName", EKind::kUser},
+    {"", "LoginID", EKind::kUser},
+    {"", "PPPLoginID", EKind::kUser},
+    {"", "RegisteredOwner", EKind::kUser},
+    {"", "SystemContact", EKind::kUser},
+    {"", "EmailAddress", EKind::kUser},
+};
+
+namespace {
+
+// Shorter originals are replaced where typed but not searched for in text,
+// where they would hit every other word.
+const size_t kShortestSearched = 3;
+
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+bool IsLabelChar(char c) { return IsWordChar(c) || c == '-'; }
+bool IsAddressKind(EKind kind) { return kind == EKind::kIPv4 || kind == EKind::kIPv6 || kind == EKind::kMAC; }
+
+std::string Dashed(std::string text) {
+  for (char& c : text) {
+    if (c == '.') c = '-';
+  }
+  return text;
+}
+
+std::string Undashed(std::string_view text) {
+  std::string dotted(text);
+  for (char& c : dotted) {
+    if (c == '-') c = '.';
+  }
+  return dotted;
+}
+
+// The length of the run of characters of the set at text[i].
+template <class TIn>
+size_t RunLength(std::string_view text, size_t i, TIn in) {
+  size_t end = i;
+  while (end < text.size() && in(text[end])) ++end;
+  return end - i;
+}
+
+bool IsAddressChar(char c) { return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.'; }
+
+struct TFound {
+  size_t fLength;
+  EKind fKind;
+  bool fDashed;
+};
+
+// The address written at text[i] (which starts a word), if any.
+std::optional<TFound> AddressAt(std::string_view text, size_t i) {
+  const size_t run = RunLength(text, i, IsAddressChar);
+  std::string_view candidate = text.substr(i, run);
+  while (!candidate.empty() && (candidate.back() == '.' || candidate.back() == ':')) candidate.remove_suffix(1);
+  const size_t end = i + candidate.size();
+  if (end < text.size() && (IsWordChar(text[end]) || text[end] == '-')) {
+    // ip-10-1-2-3 and MACs written with '-' continue past the run.
+    if (text.substr(i, 17).size() == 17 && ParseMAC(text.substr(i, 17)) &&
+        (i + 17 == text.size() || !IsWordChar(text[i + 17]))) {
+      return TFound{17, EKind::kMAC, false};
+    }
+    return std::nullopt;
+  }
+  if (candidate.size() == 23 && std::count(candidate.begin(), candidate.end(), ':') == 7 &&
+      candidate[2] == ':') {
+    return TFound{23, EKind::kWWN, false};
+  }
+  if (ParseMAC(candidate) && candidate.size() == 17) return TFound{17, EKind::kMAC, false};
+  if (ParseIPv4(candidate)) return TFound{candidate.size(), EKind::kIPv4, false};
+  if (ParseIPv6(candidate)) return TFound{candidate.size(), EKind::kIPv6, false};
+  return std::nullopt;
+}
+
+// ip-10-1-2-3: the address after "ip-".
+std::optional<TFound> DashedAddressAt(std::string_view text, size_t i) {
+  if (text.size() < i + 3 || strncasecmp(text.data() + i, "ip-", 3) != 0) return std::nullopt;
+  const size_t run = RunLength(text, i + 3, [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || c == '-'; });
+  std::string_view digits = text.substr(i + 3, run);
+  while (!digits.empty() && digits.back() == '-') digits.remove_suffix(1);
+  const size_t end = i + 3 + digits.size();
+  if ((end < text.size() && IsWordChar(text[end])) || !ParseIPv4(Undashed(digits))) return std::nullopt;
+  return TFound{digits.size(), EKind::kIPv4, true};
+}
+
+}  // namespace
+
+TRedactor::TRedactor(TPseudonyms& pseudonyms, const std::vector<std::string>& keywords) : fPseudonyms(pseudonyms) {
+  for (const std::string& keyword : keywords) {
+    if (keyword.empty()) continue;
+    fPseudonyms.Of(EKind::kKeyword, keyword);
+    fOriginals.Add(keyword, fKinds.size(), false);
+    fKinds.push_back({EKind::kKeyword, false});
+  }
+}
+
+const std::vector<const TRedactionRule*>& TRedactor::RulesOf(const ICIMClass& cls) {
+  const std::string name = cls.GetName();
+  auto found = fRules.find(name);
+  if (found != fRules.end()) return found->second;
+  std::vector<const TRedactionRule*>& rules = fRules[name];
+  for (const TRedactionRule& rule : kRedactionRules) {
+    if (*rule.fClass == '\0' || cls.IsA(rule.fClass)) rules.push_back(&rule);
+  }
+  return rules;
+}
+
+const TRedactionRule* TRedactor::RuleOf(const ICIMClass& cls, const std::string& property) {
+  for (const TRedactionRule* rule : RulesOf(cls)) {
+    if (strcasecmp(rule->fProperty, property.c_str()) == 0) return rule;
+  }
+  return nullptr;
+}
+
+void TRedactor::AddOriginal(EKind kind, const std::string& original) {
+  if (original.size() < kShortestSearched) return;
+  fOriginals.Add(original, fKinds.size(), true);
+  fKinds.push_back({kind, false});
+}
+
+// The typed value's pseudonym; and the original, its parts (a host name's
+// label and domain, a user's) and its other spellings (a MAC with '-' or
+// none, an address in a host name) become originals the text search finds.
+std::string TRedactor::Typed(EKind kind, std::string_view value) {
+  const std::string pseudonym = fPseudonyms.Of(kind, value);
+  if (pseudonym == value) return pseudonym;
+  const std::string original(value);
+  if (auto mac = ParseMAC(value)) {
+    std::string bare;
+    for (char c : original) {
+      if (std::isxdigit(static_cast<unsigned char>(c))) bare += c;
+    }
+    for (char separator : {':', '-'}) {
+      std::string spelled;
+      for (size_t i = 0; i < 12; i += 2) spelled += (i ? std::string(1, separator) : "") + bare.substr(i, 2);
+      AddOriginal(EKind::kMAC, spelled);
+    }
+    AddOriginal(EKind::kMAC, bare);
+    return pseudonym;
+  }
+  if (ParseIPv4(value)) {
+    AddOriginal(EKind::kIPv4, original);
+    if (original.size() >= kShortestSearched) {
+      fOriginals.Add(Dashed(original), fKinds.size(), true);
+      fKinds.push_back({EKind::kIPv4, true});
+    }
+    return pseudonym;
+  }
+  AddOriginal(kind, original);
+  if (kind == EKind::kWWN) AddOriginal(kind, "0x" + original);
+  if (kind == EKind::kHost || (IsAddressKind(kind) && !ParseIPv6(value))) {
+    const size_t dot = original.find('.');
+    if (dot != std::string::npos) {
+      AddOriginal(EKind::kHost, original.substr(0, dot));
+      AddOriginal(EKind::kDomain, original.substr(dot + 1));
+    }
+  }
+  if (kind == EKind::kUser) {
+    const size_t cut = original.find_first_of("\\@");
+    if (cut != std::string::npos) {
+      AddOriginal(EKind::kUser, original.substr(original[cut] == '@' ? 0 : cut + 1,
+                                                original[cut] == '@' ? cut : std::string::npos));
+    }
+  }
+  return pseudonym;
+}
+
+void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
+  for (const boost::shared_ptr<ICIMClass>& root : ns.GetRootClasses(context)) {
+    std::vector<boost::shared_ptr<ICIMInstance>> instances;
+    root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
+    for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
+      boost::shared_ptr<ICIMClass> cls = instance->GetClass(context);
+      for (const TRedactionRule* rule : RulesOf(*cls)) {
+        boost::shared_ptr<ICIMPropertyDecl> decl = cls->GetPropertyDecl(rule->fProperty, context);
+        if (!decl || decl->GetType(context) != CIMTypeString) continue;
+        const TCIMValue value = instance->GetProperty(rule->fProperty, context)->GetValue(context);
+        for (const TCIMValue& element : value.ToArray()) Typed(rule->fKind, element.TextView());
+      }
+    }
+  }
+}
+
+TCIMValue TRedactor::Value(const ICIMClass& cls, const std::string& property, const TCIMValue& value) {
+  if (value.IsNull() || value.GetType() != CIMTypeString) return value;
+  const TRedactionRule* rule = RuleOf(cls, property);
+  auto redact = [&](std::string_view text) {
+    std::string pseudonym = rule ? fPseudonyms.Of(rule->fKind, text) : std::string(text);
+    return pseudonym == text ? Text(text) : pseudonym;
+  };
+  if (!value.IsArray()) return TCIMValue(redact(value.TextView()));
+  std::vector<TCIMValue> elements;
+  for (const TCIMValue& element : value.ToArray()) elements.emplace_back(redact(element.TextView()));
+  return TCIMValue::Array(CIMTypeString, std::move(elements));
+}
+
+// The pseudonym of a match; a domain right after a label ("web2." before
+// "corp.example") takes the label with it as one host name.
+std::string TRedactor::Replacement(std::string_view text, size_t from, size_t& start, const TMatch& match) {
+  const TOriginal& original = fKinds[match.fId];
+  const std::string_view found = text.substr(match.fStart, match.fLength);
+  if (original.fDashed) return Dashed(fPseudonyms.Of(EKind::kIPv4, Undashed(found)));
+  if (original.fKind == EKind::kDomain && match.fStart >= from + 2 && text[match.fStart - 1] == '.') {
+    size_t label = match.fStart - 1;
+    while (label > from && IsLabelChar(text[label - 1])) --label;
+    if (label < match.fStart - 1 && (label == 0 || text[label - 1] != '.')) {
+      const std::string host = fPseudonyms.Of(EKind::kHost, text.substr(label, match.fStart + match.fLength - label));
+      start = label;
+      return host;
+    }
+  }
+  return fPseudonyms.Of(original.fKind, found);
+}
+
+// Addresses of every shape, each where a word starts.
+void TRedactor::ReplacePatterns(std::string_view text, std::string& out) {
+  size_t copied = 0;
+  for (size_t i = 0; i < text.size();) {
+    const bool wordStart = i == 0 || !(IsWordChar(text[i - 1]) || text[i - 1] == '.' || text[i - 1] == ':');
+    std::optional<TFound> found;
+    if (wordStart) found = DashedAddressAt(text, i);
+    if (wordStart && found) i += 3;  // past "ip-"
+    if (wordStart && !found) found = AddressAt(text, i);
+    if (!found) {
+      i += std::max<size_t>(1, RunLength(text, i, IsWordChar));
+      continue;
+    }
+    const std::string_view value = text.substr(i, found->fLength);
+    out.append(text.substr(copied, i - copied));
+    out += found->fDashed ? Dashed(fPseudonyms.Of(EKind::kIPv4, Undashed(value))) : fPseudonyms.Of(found->fKind, value);
+    i += found->fLength;
+    copied = i;
+  }
+  out.append(text.substr(copied));
+}
+
+std::string TRedactor::Text(std::string_view text) {
+  std::string out;
+  size_t done = 0;
+  for (const TMatch& match : fOriginals.Find(text)) {
+    size_t start = match.fStart;
+    const std::string pseudonym = Replacement(text, done, start, match);
+    ReplacePatterns(text.substr(done, start - done), out);
+    out += pseudonym;
+    done = match.fStart + match.fLength;
+  }
+  ReplacePatterns(text.substr(done), out);
+  return out;
+}
+
+namespace {
+
+std::string CountsText(const std::map<EKind, size_t>& counts) {
+  std::string text;
+  for (const auto& [kind, count] : counts) {
+    text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + KindName(kind);
+  }
+  return text.empty() ? "nothing" : text;
+}
+
+// Now, as the collector writes its records' times (UTC here).
+std::string Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  ::gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%d%H%M%S.000000+000", &utc);
+  return text;
+}
+
+std::string LogRecord(const std::map<EKind, size_t>& counts) {
+  return "instance of VKXSG_QZALogRecord\n{\n"
+         "    LogCreationClassName = \"VKXSG_MessageLog\";\n    LogName = \"QZA\";\n"
+         "    CreationClassName = \"VKXSG_QZALogRecord\";\n    RecordID = \"redaction\";\n"
+         "    MessageTimestamp = \"" + Now() + "\";\n"
+         "    Source = \"redaction\";\n    Type = \"Info\";\n"
+         "    Message = " + MofStringLiteral("Redacted (distinct originals replaced per kind): " + CountsText(counts)) +
+         ";\n};\n";
+}
+
+}  // namespace
+
+TRedaction Redact(const TMemoryNamespace& ns, const TCIMContext& context, TPseudonyms& pseudonyms,
+                  const std::vector<std::string>& keywords) {
+  pseudonyms.ResetMetCounts();
+  TRedactor redactor(pseudonyms, keywords);
+  redactor.Learn(ns, context);
+  TRedaction redaction;
+  redaction.fText = "// A collection redacted by qzareport redact.\n#pragma namespace(\"root/cimv2\")\n\n" +
+                    InstancesAsMof(ns, context, [&redactor](const ICIMClass& cls, const std::string& property,
+                                                            const TCIMValue& value) {
+                      return redactor.Value(cls, property, value);
+                    });
+  redaction.fCounts = pseudonyms.MetCounts();
+  if (ns.FindClassDeclaration("VKXSG_QZALogRecord", context) != nullptr) redaction.fText += LogRecord(redaction.fCounts);
+  return redaction;
+}
+
+}  // namespace NVKXQZA20::NRedaction
