@@ -12,7 +12,7 @@
 #include "machine/sos_archive.h"
 #include "tool/bundled_data.h"
 #include "tool/collections.h"
-#include "tool/fleet_output.h"
+#include "fleet/query_output.h"
 #include "tool/fleet_page_tool.h"
 #include "tool/report_progress.h"
 #include "tool/tool_options.h"

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "fleet/fleet_engine.h"
-#include "tool/fleet_output.h"
+#include "fleet/query_output.h"
 #include "tool/report_tool.h"
 
 namespace fs = std::filesystem;

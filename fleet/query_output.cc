@@ -1,4 +1,4 @@
-#include "tool/fleet_output.h"
+#include "fleet/query_output.h"
 
 #include <nlohmann/json.hpp>
 #include <stdexcept>

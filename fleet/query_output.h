@@ -2,8 +2,8 @@
 // terminal (data shown as VisibleText, never obeyed by the terminal), CSV
 // as RFC 4180 has it (CRLF line ends, fields quoted where they must be), and
 // JSON (an array of objects, one per row; numbers as numbers, null as null).
-#ifndef QZA_HOST_FLEET_OUTPUT_H
-#define QZA_HOST_FLEET_OUTPUT_H
+#ifndef QZA_FLEET_QUERY_OUTPUT_H
+#define QZA_FLEET_QUERY_OUTPUT_H
 
 #include <ostream>
 #include <string>
