@@ -1,20 +1,14 @@
 #include "redaction/mof_writer.h"
 
 #include <cmath>
-#include <cstdio>
 #include <unordered_map>
 #include <vector>
+
+#include "machine/mof_text.h"
 
 namespace NVKXQZA20::NRedaction {
 
 namespace {
-
-// Four hex digits always: the reader takes up to four after \x.
-void AppendHexEscape(std::string& out, unsigned char c) {
-  char buffer[8];
-  std::snprintf(buffer, sizeof buffer, "\\x%04X", c);
-  out += buffer;
-}
 
 // The shortest text of a real is "1e+20" where MOF wants "1.0e+20".
 std::string RealLiteral(const TCIMValue& value) {
@@ -33,7 +27,7 @@ bool IsWritable(const TCIMValue& element) {
 }
 
 std::string CharLiteral(std::string_view text) {
-  std::string quoted = MofStringLiteral(text);
+  std::string quoted = NMachine::MofString(std::string(text));
   if (quoted == "\"'\"") return "'\\''";
   quoted.front() = quoted.back() = '\'';
   return quoted;
@@ -46,7 +40,7 @@ std::string ScalarLiteral(const TCIMValue& value) {
     case CIMTypeReal64: return RealLiteral(value);
     case CIMTypeChar16: return CharLiteral(value.TextView());
     case CIMTypeString:
-    case CIMTypeDateTime: return MofStringLiteral(value.TextView());
+    case CIMTypeDateTime: return NMachine::MofString(std::string(value.TextView()));
     default: return value.ToString();
   }
 }
@@ -110,28 +104,6 @@ class TInstanceWriter {
 };
 
 }  // namespace
-
-std::string MofStringLiteral(std::string_view text) {
-  std::string out = "\"";
-  out.reserve(text.size() + 2);
-  for (char c : text) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-          AppendHexEscape(out, static_cast<unsigned char>(c));
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-  return out;
-}
 
 std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter) {
   TInstanceWriter writer(ns, context, filter);

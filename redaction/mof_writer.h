@@ -19,9 +19,6 @@
 
 namespace NVKXQZA20::NRedaction {
 
-// A MOF string literal, quotes included, of UTF-8 text.
-std::string MofStringLiteral(std::string_view text);
-
 // The value written for a property of an instance of a class.
 typedef std::function<TCIMValue(const ICIMClass&, const std::string& property, const TCIMValue&)> TValueFilter;
 

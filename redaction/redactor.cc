@@ -5,6 +5,7 @@
 #include <cctype>
 #include <ctime>
 
+#include "machine/mof_text.h"
 #include "redaction/mof_writer.h"
 
 namespace NVKXQZA20::NRedaction {
@@ -335,7 +336,7 @@ std::string LogRecord(const std::map<EKind, size_t>& counts) {
          "    CreationClassName = \"VKXSG_QZALogRecord\";\n    RecordID = \"redaction\";\n"
          "    MessageTimestamp = \"" + Now() + "\";\n"
          "    Source = \"redaction\";\n    Type = \"Info\";\n"
-         "    Message = " + MofStringLiteral("Redacted (distinct originals replaced per kind): " + CountsText(counts)) +
+         "    Message = " + NMachine::MofString("Redacted (distinct originals replaced per kind): " + CountsText(counts)) +
          ";\n};\n";
 }
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 
+#include "machine/mof_text.h"
 #include "redaction/mof_writer.h"
 #include "redaction/pseudonyms.h"
 #include "tests/tool/tool_running.h"
@@ -69,7 +70,7 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 std::string LogRecord(const std::string& id, const std::string& message) {
   return "instance of VKXSG_QZALogRecord { LogCreationClassName = \"VKXSG_MessageLog\"; LogName = \"QZA\"; "
          "CreationClassName = \"VKXSG_QZALogRecord\"; RecordID = \"" + id + "\"; MessageTimestamp = \"20261120143005.000000-300\"; Source = \"planted\"; "
-         "Message = " + MofStringLiteral(message) + "; };\n";
+         "Message = " + NVKXQZA20::NMachine::MofString(message) + "; };\n";
 }
 
 // The sample without its include of the schema (the tool loads its own),
@@ -207,8 +208,8 @@ TEST(Redaction, LeavesNoOriginalInAnyReport) {
     planted += "instance of VKXSG_LogRecord_FileLoader { LogCreationClassName = \"VKXSG_MessageLog\"; "
                "LogName = \"FileLoader\"; CreationClassName = \"VKXSG_LogRecord_FileLoader\"; RecordID = \"p\"; "
                "MessageTimestamp = \"20261120143005.000000-300\"; FileName = " +
-               MofStringLiteral("/var/log/" + std::string(kKinds[0].fOriginal) + ".log") + "; Message = " +
-               MofStringLiteral(texts.front()) + "; };\n";
+               NVKXQZA20::NMachine::MofString("/var/log/" + std::string(kKinds[0].fOriginal) + ".log") + "; Message = " +
+               NVKXQZA20::NMachine::MofString(texts.front()) + "; };\n";
     const std::string out = run.Path(std::string(sample) + "-redacted.mof");
     ASSERT_EQ(run({"redact", run.Write("in.mof", planted), "-o", out, "--keyword", kKeyword, "-q"}), 0) << run.Err();
     for (const char* format : {"html", "text", "inventory"}) {
