@@ -1,8 +1,7 @@
 // The engines through one test: the same collections added to SQLite and to
-// ClickHouse (one server, and a cluster of two shards) give the same answer
-// to every named query. The ClickHouse servers (and the ZooKeeper their
-// cluster's DDL needs) run as plain processes on free loopback ports, their
-// data in a temporary folder, for the time of the suite.
+// a ClickHouse server give the same answer to every named query. The server
+// runs as a plain process on free loopback ports, its data in a temporary
+// folder, for the time of the suite.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -61,22 +60,6 @@ int FreePort() {
   return ntohs(address.sin_port);
 }
 
-// Whether something listens on the loopback port, within ten seconds.
-bool Listens(int port) {
-  for (int tries = 0; tries < 100; ++tries) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<uint16_t>(port));
-    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    if (connected) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return false;
-}
-
 // A process group of its own, its output into log; killed with its group.
 pid_t Start(const std::vector<std::string>& command, const fs::path& log) {
   const pid_t child = ::fork();
@@ -95,25 +78,15 @@ struct TServer {
   int fHttpPort = FreePort(), fTcpPort = FreePort();
 };
 
-// One server's configuration; every server knows the cluster `two` of the
-// first two servers, and ZooKeeper when there is one.
-std::string ServerConfig(const fs::path& folder, const TServer& server, const std::vector<TServer>& cluster,
-                         int zooKeeperPort) {
+// The configuration of a server of its own in folder.
+std::string ServerConfig(const fs::path& folder, const TServer& server) {
   std::ostringstream xml;
   xml << "<yandex><logger><level>warning</level><log>" << (folder / "server.log").string() << "</log></logger>"
       << "<http_port>" << server.fHttpPort << "</http_port><tcp_port>" << server.fTcpPort << "</tcp_port>"
       << "<listen_host>127.0.0.1</listen_host><path>" << folder.string() << "/</path>"
       << "<users_config>/etc/clickhouse-server/users.xml</users_config><default_profile>default</default_profile>"
-      << "<mark_cache_size>5368709</mark_cache_size><remote_servers><two>";
-  for (const TServer& shard : cluster) {
-    xml << "<shard><replica><host>127.0.0.1</host><port>" << shard.fTcpPort << "</port></replica></shard>";
-  }
-  xml << "</two></remote_servers>";
-  if (zooKeeperPort != 0) {
-    xml << "<zookeeper><node><host>127.0.0.1</host><port>" << zooKeeperPort << "</port></node></zookeeper>"
-        << "<distributed_ddl><path>/clickhouse/task_queue/ddl</path></distributed_ddl>";
-  }
-  return xml.str() + "</yandex>\n";
+      << "<mark_cache_size>5368709</mark_cache_size></yandex>\n";
+  return xml.str();
 }
 
 bool Answers(const std::string& location) {
@@ -149,35 +122,13 @@ class FleetEnginesTest : public ::testing::Test {
     fs::create_directories(fFolder);
     fClickHouse = FindProgram("clickhouse-server");
     if (fClickHouse.empty()) return;
-    bool withZooKeeper = fs::exists("/usr/share/java/zookeeper.jar") && !FindProgram("java").empty();
-    const int zooKeeperPort = withZooKeeper ? FreePort() : 0;
-    // The servers of the cluster find ZooKeeper once, as they start.
-    if (withZooKeeper) {
-      StartZooKeeper(zooKeeperPort);
-      withZooKeeper = Listens(zooKeeperPort);
-    }
-    fServers.resize(3);
-    const std::vector<TServer> cluster(fServers.begin() + 1, fServers.end());
-    for (size_t i = 0; i < fServers.size(); ++i) {
-      const fs::path folder = fFolder / ("server" + std::to_string(i));
-      fs::create_directories(folder);
-      std::ofstream(folder / "config.xml") << ServerConfig(folder, fServers[i], cluster, i ? zooKeeperPort : 0);
-      const std::string config = "--config-file=" + (folder / "config.xml").string();
-      fProcesses.push_back(Start({fClickHouse, config}, folder / "out.log"));
-    }
-    fClusterReady = withZooKeeper;
-    for (size_t i = 0; i < fServers.size(); ++i) fClusterReady &= Answers(Location(i, "default")) || i == 0;
+    fServers.resize(1);
+    const fs::path folder = fFolder / "server0";
+    fs::create_directories(folder);
+    std::ofstream(folder / "config.xml") << ServerConfig(folder, fServers[0]);
+    fProcesses.push_back(Start({fClickHouse, "--config-file=" + (folder / "config.xml").string()}, folder / "out.log"));
   }
 
-  static void StartZooKeeper(int port) {
-    const fs::path folder = fFolder / "zookeeper";
-    fs::create_directories(folder);
-    std::ofstream(folder / "zoo.cfg") << "tickTime=2000\ndataDir=" << folder.string() << "\nclientPort=" << port
-                                      << "\nadmin.enableServer=false\n";
-    fProcesses.push_back(Start({FindProgram("java"), "-cp", "/etc/zookeeper/conf:/usr/share/java/zookeeper.jar",
-                                "org.apache.zookeeper.server.ZooKeeperServerMain", (folder / "zoo.cfg").string()},
-                               folder / "out.log"));
-  }
 
   static void TearDownTestSuite() {
     for (const pid_t process : fProcesses) {
@@ -196,10 +147,9 @@ class FleetEnginesTest : public ::testing::Test {
   // The samples and the synthetic hosts, added to SQLite and to the engine
   // (twice: the second adds nothing); every named query answers the same on
   // both, and a writing statement is refused.
-  static void ExpectTheSameAnswersAsSqlite(const std::string& location, const std::string& cluster) {
-    const std::string sqlite = (fFolder / ("fleet" + cluster + ".db")).string();
-    std::vector<std::string> engine{"--engine", location};
-    if (!cluster.empty()) engine.insert(engine.end(), {"--cluster", cluster});
+  static void ExpectTheSameAnswersAsSqlite(const std::string& location) {
+    const std::string sqlite = (fFolder / "fleet.db").string();
+    const std::vector<std::string> engine{"--engine", location};
     for (const std::vector<std::string>& database : {std::vector<std::string>{sqlite}, engine}) {
       std::vector<std::string> add{"add", "-q"};
       add.insert(add.end(), database.begin(), database.end());
@@ -207,7 +157,7 @@ class FleetEnginesTest : public ::testing::Test {
       for (int again = 0; again < 2; ++again) ASSERT_EQ(RunFleet(add).fStatus, 0) << database.front();
       std::unique_ptr<IFleetEngine> fleet = database.size() == 1
                                                 ? OpenFleet(sqlite, EFleetAccess::kReadWrite)
-                                                : OpenFleet(location, EFleetAccess::kReadWrite, cluster);
+                                                : OpenFleet(location, EFleetAccess::kReadWrite);
       for (const auto& synthetic : {Synthetic("qz-a", "2024-01-01", "0"), Synthetic("qz-b", "2025-06-30", "3")}) {
         EXPECT_TRUE(fleet->AddCollection(synthetic));
         EXPECT_FALSE(fleet->AddCollection(synthetic));
@@ -236,14 +186,12 @@ class FleetEnginesTest : public ::testing::Test {
   static std::string fClickHouse;
   static std::vector<TServer> fServers;
   static std::vector<pid_t> fProcesses;
-  static bool fClusterReady;
 };
 
 fs::path FleetEnginesTest::fFolder;
 std::string FleetEnginesTest::fClickHouse;
 std::vector<TServer> FleetEnginesTest::fServers;
 std::vector<pid_t> FleetEnginesTest::fProcesses;
-bool FleetEnginesTest::fClusterReady = false;
 
 TEST_F(FleetEnginesTest, OneClickHouseServerAnswersAsSqlite) {
 #ifndef QZA_WITH_CLICKHOUSE
@@ -251,20 +199,7 @@ TEST_F(FleetEnginesTest, OneClickHouseServerAnswersAsSqlite) {
 #endif
   if (fClickHouse.empty()) GTEST_SKIP() << "clickhouse-server is not installed (./qza test installs it)";
   ASSERT_TRUE(Answers(Location(0, "default"))) << "see " << (fFolder / "server0/out.log");
-  ExpectTheSameAnswersAsSqlite(Location(0, "fleet"), "");
-}
-
-TEST_F(FleetEnginesTest, AClusterOfTwoShardsAnswersAsSqlite) {
-#ifndef QZA_WITH_CLICKHOUSE
-  GTEST_SKIP() << "built without ClickHouse (QZA_WITH_CLICKHOUSE=OFF)";
-#endif
-  if (fClickHouse.empty()) GTEST_SKIP() << "clickhouse-server is not installed (./qza test installs it)";
-  if (!fClusterReady) GTEST_SKIP() << "no ZooKeeper (Debian's zookeeper) for the cluster's DDL";
-  ExpectTheSameAnswersAsSqlite(Location(1, "fleet"), "two");
-  const std::string shard = Location(2, "fleet");
-  const TFleetQueryResult second =
-      OpenFleet(shard, EFleetAccess::kReadOnly)->Query("SELECT count() FROM collections_local");
-  EXPECT_GT(std::stoi(second.fRows.at(0).at(0).fText), 0) << "the second shard holds no collection";
+  ExpectTheSameAnswersAsSqlite(Location(0, "fleet"));
 }
 
 }  // namespace
