@@ -2,12 +2,22 @@
 
 #include <algorithm>
 
+#include "comparison/line_diff.h"
+
 namespace {
 
 // The labels of the columns that name an instance best, best first; an
 // instance without them is named by its first value.
 const char* const kNamingLabels[] = {"Name",      "Tag",       "Product Name", "File Path", "Device ID",
                                      "Bank Label", "Element Name", "Caption",   "Description"};
+
+// A value longer than this, or of several lines, is shown as a line diff.
+const size_t kLongValue = 160;
+// Unchanged lines shown around a changed one.
+const size_t kContextLines = 2;
+// A line diff shows at most this many lines; the list stays readable.
+const size_t kMaxShownDiffLines = 400;
+const char kStep[] = " \xE2\x80\xBA ";
 
 const char kDifferencesTitle[] = "Differences";
 const char kMissingPrefix[] = "Missing from ";
@@ -240,4 +250,83 @@ std::string ChangesSummary(const TChangeCounts& counts) {
          " missing, " + std::to_string(counts.fUnique) + " unique, " +
          CountedNoun(counts.fNewLogRecords, "new log record", "new log records") + " (" +
          CountedNoun(counts.fFolded, "volatile value", "volatile values") + " folded)";
+}
+
+const char kChangeArrow[] = " \xE2\x86\x92 ";
+
+std::string ChangePlace(const TChange& change) {
+  std::string place;
+  for (const std::string* part : {&change.fTable, &change.fInstance, &change.fProperty}) {
+    if (!part->empty()) place += (place.empty() ? "" : kStep) + *part;
+  }
+  return place;
+}
+
+namespace {
+
+bool IsLong(const std::string& text) { return text.size() > kLongValue || text.find('\n') != std::string::npos; }
+
+// Which lines of the difference are changed or near a changed one.
+std::vector<bool> LinesInContext(const std::vector<TDiffLine>& lines) {
+  std::vector<bool> shown(lines.size(), false);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].fChange == ELineChange::kKept) continue;
+    const size_t first = i < kContextLines ? 0 : i - kContextLines;
+    for (size_t j = first; j < lines.size() && j <= i + kContextLines; ++j) shown[j] = true;
+  }
+  return shown;
+}
+
+TShownLine Skipped(size_t count) {
+  return TShownLine{EShownLine::kSkipped, "\xE2\x80\xA6 " + CountedNoun(count, "line", "lines")};
+}
+
+TShownLine Shown(const TDiffLine& line) {
+  switch (line.fChange) {
+    case ELineChange::kAdded:
+      return TShownLine{EShownLine::kAdded, "+ " + std::string(line.fText)};
+    case ELineChange::kRemoved:
+      return TShownLine{EShownLine::kRemoved, "- " + std::string(line.fText)};
+    case ELineChange::kKept:
+      break;
+  }
+  return TShownLine{EShownLine::kKept, "  " + std::string(line.fText)};
+}
+
+}  // namespace
+
+bool ShownAsLineDiff(const TChange& change) {
+  if (!change.fBaseShown) return false;
+  if (IsLong(change.fBaseValue)) return true;
+  return std::any_of(change.fOthers.begin(), change.fOthers.end(),
+                     [](const TChangedValue& other) { return IsLong(other.fValue); });
+}
+
+TSortedChanges SortedChanges(const TPageChanges& page) {
+  TSortedChanges sorted;
+  for (const TChange& change : page.fChanges) (change.fVolatile ? sorted.fVolatile : sorted.fLasting).push_back(&change);
+  return sorted;
+}
+
+std::vector<TShownLine> ShownLineDiff(const std::string& base, const std::string& other) {
+  const TLineDiff diff = DiffLines(base, other);
+  const std::vector<bool> inContext = LinesInContext(diff.fLines);
+  std::vector<TShownLine> shown;
+  size_t skipped = 0;
+  size_t written = 0;
+  for (size_t i = 0; i < diff.fLines.size(); ++i) {
+    if (!inContext[i] || written >= kMaxShownDiffLines) {
+      ++skipped;
+      continue;
+    }
+    if (skipped) shown.push_back(Skipped(skipped));
+    skipped = 0;
+    ++written;
+    shown.push_back(Shown(diff.fLines[i]));
+  }
+  if (skipped) shown.push_back(Skipped(skipped));
+  if (!diff.fShortest) {
+    shown.push_back(TShownLine{EShownLine::kSkipped, "(too many changes to pair the lines: all changed lines are listed)"});
+  }
+  return shown;
 }

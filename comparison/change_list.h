@@ -122,4 +122,27 @@ std::string CountedNoun(size_t count, const std::string& one, const std::string&
 // "12 changed values, 1 missing, 1 unique, 3 new log records (40 volatile values folded)"
 std::string ChangesSummary(const TChangeCounts& counts);
 
+// How every form of the What changed list shows a change.
+extern const char kChangeArrow[];  // between the base value and the other: " → "
+// "Table › instance › property", of the parts the change has.
+std::string ChangePlace(const TChange& change);
+// Whether a value of the change is long or of several lines: shown as line
+// differences from the base, when the base is shown.
+bool ShownAsLineDiff(const TChange& change);
+// A page's changes, the lasting ones first listed, the volatile ones folded apart.
+struct TSortedChanges {
+  std::vector<const TChange*> fLasting;
+  std::vector<const TChange*> fVolatile;
+};
+TSortedChanges SortedChanges(const TPageChanges& page);
+// The lines a line difference shows: changed ones with their context, each
+// marked "+ ", "- " or "  "; runs of others as a skipped count
+// ("… 12 lines"); a closing note when the lines could not be paired.
+enum class EShownLine { kKept, kRemoved, kAdded, kSkipped };
+struct TShownLine {
+  EShownLine fKind;
+  std::string fText;  // with its mark, without a line feed
+};
+std::vector<TShownLine> ShownLineDiff(const std::string& base, const std::string& other);
+
 #endif

@@ -132,6 +132,35 @@ std::vector<TNewLogRecords> THostWriter::NewLogRecords() {
   return ns ? FindNewLogRecords(*ns) : std::vector<TNewLogRecords>();
 }
 
+// The log records of the later collections that the base lacks, with the
+// time and message a reader looks for.
+std::vector<TShownLogRecords> THostWriter::ShownLogRecords(TRecordSeverities& severities) {
+  std::vector<TShownLogRecords> shown;
+  for (const TNewLogRecords& log : NewLogRecords()) {
+    const std::vector<std::string>& labels = CollectionLabels();
+    shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "",
+                                     labels.empty() ? "" : labels.front(), {}});
+    for (const auto& record : log.fRecords) {
+      std::string time;
+      try {
+        time = TimeWithOffset(record->GetProperty("MessageTimestamp")->GetValue().ToDateTime().ToDMTFString());
+      } catch (const NVKXQZA20::TQZAException&) {
+        // A record without a time shows none.
+      }
+      std::string message = PropertyText(*record, "Message");
+      if (message.empty()) message = PropertyText(*record, "Description");
+      shown.back().fRecords.push_back(TShownRecord{time, message, severities.Of(*record)});
+    }
+  }
+  return shown;
+}
+
+size_t RecordCount(const std::vector<TShownLogRecords>& logs) {
+  size_t count = 0;
+  for (const TShownLogRecords& log : logs) count += log.fRecords.size();
+  return count;
+}
+
 bool THostWriter::ShapeSensorTable(TTableGrid& grid) {
   if (IsComparisonRun() || !IsSensorGrid(grid) || !GetNamespace()) return false;
   const TInstances sensors = InstancesOfClass(*GetNamespace(), "CIM_NumericSensor");

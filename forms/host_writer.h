@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "comparison/delta_computation.h"
+#include "findings/report_problems.h"
 #include "writer/writer.h"
 
 struct TWriterSettings {
@@ -30,6 +31,23 @@ struct TWriterSettings {
   std::string fWriterType;     // announced to the library ("html", "inventory", ...)
   size_t fTextWidth = 120;     // the longest line of a text page
 };
+
+// A record a later collection's log added.
+struct TShownRecord {
+  std::string fTime;
+  std::string fMessage;
+  ESeverity fSeverity;
+};
+
+// The records a later collection's log added, since the base's collection.
+struct TShownLogRecords {
+  std::string fLog;
+  std::string fCollection;
+  std::string fBase;
+  std::vector<TShownRecord> fRecords;
+};
+
+size_t RecordCount(const std::vector<TShownLogRecords>& logs);
 
 class THostWriter : public TWriter {
  public:
@@ -66,6 +84,8 @@ class THostWriter : public TWriter {
   // new log records.
   std::set<std::string> VolatileColumnLabels();
   std::vector<TNewLogRecords> NewLogRecords();
+  // Those records with the time and message a reader looks for.
+  std::vector<TShownLogRecords> ShownLogRecords(TRecordSeverities& severities);
   // Of a comparison: the collections' labels, a label that is the time of
   // its collection with the UTC offset of that time.
   const std::vector<std::string>& CollectionLabels() const { return fCollectionLabels; }

@@ -28,7 +28,8 @@ class TLogColumns {
   ESeverity SeverityOf(size_t cells, TText text) const {
     if (!IsLog() || cells <= static_cast<size_t>(std::max(fMessage, fField))) return ESeverity::kNone;
     const ESeverity severity = fField >= 0 ? SeverityOfField(text(fField)) : ESeverity::kNone;
-    return severity != ESeverity::kNone ? severity : SeverityOfMessage(text(fMessage));
+    // Bounded by the message as the problems list bounds a record.
+    return severity != ESeverity::kNone ? BoundedByMessage(severity, text(fMessage)) : SeverityOfMessage(text(fMessage));
   }
 
  private:

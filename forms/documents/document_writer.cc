@@ -76,9 +76,10 @@ void TDocumentWriter::EndReport() {
   RenderPendingPage();
   RenderUnopenedPages();
   if (fChanges) {
-    size_t newRecords = 0;
-    for (const TNewLogRecords& log : NewLogRecords()) newRecords += log.fRecords.size();
-    fIndex.fChanges = CountsOf(*fChanges, newRecords);
+    TRecordSeverities severities;
+    const std::vector<TShownLogRecords> logs = ShownLogRecords(severities);
+    fIndex.fChanges = CountsOf(*fChanges, RecordCount(logs));
+    fIndex.fChangesFile = RenderChanges(*fChanges, logs);
   }
   RenderIndex(fIndex);
 }
@@ -105,9 +106,9 @@ void TDocumentWriter::OpenPage(std::string pagePath) {
   fPagePending = true;
   fPage = TDocumentPage();
   fPage.fCategory = fCategory;
-  if (fChanges) fChanges->BeginPage(pagePath);
   std::string folder = GetOutputFolder() + NVKXQZA20::TOSSpecific::kFileSeparator;
   fPage.fLinkName = pagePath.compare(0, folder.size(), folder) == 0 ? pagePath.substr(folder.size()) : pagePath;
+  if (fChanges) fChanges->BeginPage(PageFileName(fPage.fLinkName));
   fRowOpen = false;
   fPendingTitle.clear();
 }

@@ -73,6 +73,7 @@ struct TReportIndex {
   std::string fCollected;
   std::vector<std::string> fComparedCollections;  // empty unless a comparison
   TChangeCounts fChanges;                           // of a comparison: what its What changed list counts
+  std::string fChangesFile;                         // and that list's file; "" when the form has none
   std::vector<TProblem> fProblems;                // none in a comparison
   std::vector<TIndexEntry> fEntries;
 };
@@ -142,6 +143,11 @@ class TDocumentWriter : public THostWriter {
   virtual bool WritesPageFiles() const { return true; }
   // Renders the index of a full report.
   virtual void RenderIndex(const TReportIndex& index) = 0;
+  // Of a comparison: renders its What changed list; the file it went to, ""
+  // when the form has no such list.
+  virtual std::string RenderChanges(const TChangeList& /*changes*/, const std::vector<TShownLogRecords>& /*logs*/) {
+    return "";
+  }
   // The text placed between array elements ("" is never used).
   virtual std::string ListSeparator() const = 0;
   // The file name of the page of the link name, and that file in the staging folder.

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "forms/display_text.h"
+#include "forms/documents/changes_text.h"
 #include "forms/log_columns.h"
 
 namespace {
@@ -19,6 +20,7 @@ const size_t kMaxWordFloor = 16;
 const size_t kLeastLineWidth = 40;
 const char kExtension[] = ".txt";
 const char kGridGap[] = " | ";
+const char kChangesTitle[] = "What changed";
 const char kRecordGap[] = " : ";
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
@@ -349,6 +351,9 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
     text += (i == 0 ? "Base collection: " : "Compared with: ") + index.fComparedCollections[i] + "\n";
   }
   if (!index.fComparedCollections.empty()) text += "What changed: " + ChangesSummary(index.fChanges) + "\n";
+  if (!index.fChangesFile.empty()) {
+    text += "\n" + SideBySide({kChangesTitle, index.fChangesFile}, {kMaxColumnWidth, index.fChangesFile.size()}, "  ");
+  }
   text += ProblemsText(index);
   // Pages without content are named on one line at the end.
   std::string category;
@@ -369,4 +374,17 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
             (index.fComparedCollections.empty() ? "this collection" : "these collections") + ": " + absent + "\n";
   }
   WriteWholeFile(IndexFile(), WrappedText(VisibleText(text, ELineEnds::kKept), fWidth));
+}
+
+std::string TTextWriter::RenderChanges(const TChangeList& changes, const std::vector<TShownLogRecords>& logs) {
+  const std::string linkName = "what_changed";
+  std::vector<std::string> ignored;
+  for (const TIgnoredProperty& property : IgnoredProperties()) ignored.push_back(property.fClass + "." + property.fProperty);
+  // Each piece ends its last line; wrapping keeps line ends, so that one goes.
+  const auto shown = [&](const std::string& piece) {
+    const bool ended = !piece.empty() && piece.back() == '\n';
+    return WrappedText(VisibleText(ended ? piece.substr(0, piece.size() - 1) : piece, ELineEnds::kKept), fWidth);
+  };
+  WriteStreamedFile(PageFile(linkName), [&](std::ostream& out) { WriteChangesText(out, changes, logs, ignored, shown); });
+  return PageFileName(linkName);
 }

@@ -3,7 +3,8 @@
 // terminal and in an e-mail. No line is longer than the settings' text
 // width: the free-text column (a log's message) takes what the others
 // leave, long cell texts wrap within their column, and no character of the
-// report is lost. Values read as in the HTML form (units, time zones), and
+// report is lost. A comparison's What changed list (changes_text.h) is
+// written to what_changed.txt, first in the index. Values read as in the HTML form (units, time zones), and
 // log tables lead with a severity column.
 #ifndef QZA_HOST_TEXT_WRITER_H
 #define QZA_HOST_TEXT_WRITER_H
@@ -19,6 +20,7 @@ class TTextWriter : public TDocumentWriter {
  protected:
   void RenderPage(const TDocumentPage& page, std::ostream& out) override;
   void RenderIndex(const TReportIndex& index) override;
+  std::string RenderChanges(const TChangeList& changes, const std::vector<TShownLogRecords>& logs) override;
   std::string ListSeparator() const override { return ", "; }
 
  private:

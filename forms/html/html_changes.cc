@@ -5,92 +5,45 @@
 
 #include "forms/html/html_table.h"
 #include "forms/html/html_text.h"
-#include "comparison/line_diff.h"
 
 const char kChangesTitle[] = "What changed";
 
 namespace {
 
-// A value longer than this, or of several lines, is shown as a line diff.
-const size_t kLongValue = 160;
-// Unchanged lines shown around a changed one.
-const size_t kContextLines = 2;
-// A line diff shows at most this many lines, a log this many new records;
-// the page stays readable and quick to open.
-const size_t kMaxShownDiffLines = 400;
+// A log shows at most this many new records; the page stays quick to open.
 const size_t kMaxShownRecords = 1000;
-
-const char kArrow[] = " \xE2\x86\x92 ";
-const char kStep[] = " \xE2\x80\xBA ";
-
-bool IsLong(const std::string& text) { return text.size() > kLongValue || text.find('\n') != std::string::npos; }
-
-bool IsLong(const TChange& change) {
-  if (IsLong(change.fBaseValue)) return true;
-  for (const TChangedValue& other : change.fOthers) {
-    if (IsLong(other.fValue)) return true;
-  }
-  return false;
-}
 
 std::string Span(const std::string& classes, const std::string& text) {
   return "<span class=\"" + classes + "\">" + EncodeHtmlText(text) + "</span>";
 }
 
-std::string Where(const TChange& change) {
-  std::string where;
-  for (const std::string* part : {&change.fTable, &change.fInstance, &change.fProperty}) {
-    if (!part->empty()) where += (where.empty() ? "" : kStep) + *part;
-  }
-  return Span("where", where);
-}
-
-// Shown lines: changed ones with their context, the rest as a count.
 std::string LineDiffHtml(const std::string& base, const std::string& other) {
-  const TLineDiff diff = DiffLines(base, other);
-  const std::vector<TDiffLine>& lines = diff.fLines;
-  std::vector<bool> shown(lines.size(), false);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].fChange == ELineChange::kKept) continue;
-    const size_t first = i < kContextLines ? 0 : i - kContextLines;
-    for (size_t j = first; j < lines.size() && j <= i + kContextLines; ++j) shown[j] = true;
-  }
   std::string html = "<pre class=\"line-diff\">";
-  size_t skipped = 0;
-  size_t written = 0;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (!shown[i] || written >= kMaxShownDiffLines) {
-      ++skipped;
-      continue;
-    }
-    if (skipped) html += Span("skip", "\xE2\x80\xA6 " + CountedNoun(skipped, "line", "lines") + "\n");
-    skipped = 0;
-    ++written;
-    const ELineChange change = lines[i].fChange;
-    const std::string mark = change == ELineChange::kAdded ? "+ " : change == ELineChange::kRemoved ? "- " : "  ";
-    const std::string classes = change == ELineChange::kAdded ? "ins" : change == ELineChange::kRemoved ? "del" : "kept";
-    html += Span(classes, mark + std::string(lines[i].fText) + "\n");
+  for (const TShownLine& line : ShownLineDiff(base, other)) {
+    const char* classes = line.fKind == EShownLine::kAdded     ? "ins"
+                          : line.fKind == EShownLine::kRemoved ? "del"
+                          : line.fKind == EShownLine::kKept    ? "kept"
+                                                               : "skip";
+    html += Span(classes, line.fText + "\n");
   }
-  if (skipped) html += Span("skip", "\xE2\x80\xA6 " + CountedNoun(skipped, "line", "lines") + "\n");
-  if (!diff.fShortest) html += Span("skip", "(too many changes to pair the lines: all changed lines are listed)\n");
   return html + "</pre>";
 }
 
 std::string ChangeHtml(const TChange& change) {
-  std::string html = "<li>" + Where(change);
+  std::string html = "<li>" + Span("where", ChangePlace(change));
   if (change.fKind != EChangeKind::kChanged) {
     const std::string classes = change.fKind == EChangeKind::kMissing ? "missing" : "unique";
     return html + ": " + Span(classes, change.fWhere) + "</li>\n";
   }
   const bool several = change.fOthers.size() > 1;
-  if (IsLong(change) && change.fBaseShown) {
+  if (ShownAsLineDiff(change)) {
     for (const TChangedValue& other : change.fOthers) {
       html += several ? " " + Span("source", other.fCollection) : "";
       html += LineDiffHtml(change.fBaseValue, other.fValue);
     }
     return html + "</li>\n";
   }
-  html += ": " + (change.fBaseShown ? Span("old", change.fBaseValue) : Span("source", "(base not shown)")) + kArrow;
+  html += ": " + (change.fBaseShown ? Span("old", change.fBaseValue) : Span("source", "(base not shown)")) + kChangeArrow;
   for (size_t i = 0; i < change.fOthers.size(); ++i) {
     html += (i ? "; " : "") + Span("new", change.fOthers[i].fValue);
     if (several) html += " (" + Span("source", change.fOthers[i].fCollection) + ")";
@@ -107,18 +60,16 @@ void WriteList(std::ostream& out, const std::vector<const TChange*>& changes) {
 }
 
 void WritePageChanges(std::ostream& out, const TPageChanges& page) {
-  std::vector<const TChange*> lasting;
-  std::vector<const TChange*> volatileOnes;
-  for (const TChange& change : page.fChanges) (change.fVolatile ? volatileOnes : lasting).push_back(&change);
+  const TSortedChanges sorted = SortedChanges(page);
   out << "<section class=\"changes-page\">\n<h2><a href=\"" << EncodeHtmlText(page.fFile) << "\">"
       << EncodeHtmlText(page.fTitle) << "</a> " << Span("badge", PageChangesSummary(CountsOf(page)))
       << "</h2>\n";
-  if (!lasting.empty()) WriteList(out, lasting);
-  if (!volatileOnes.empty()) {
+  if (!sorted.fLasting.empty()) WriteList(out, sorted.fLasting);
+  if (!sorted.fVolatile.empty()) {
     out << "<details class=\"volatile\">\n<summary>"
-        << EncodeHtmlText(CountedNoun(volatileOnes.size(), "volatile value", "volatile values"))
+        << EncodeHtmlText(CountedNoun(sorted.fVolatile.size(), "volatile value", "volatile values"))
         << " (clocks, counters, free memory, process times)</summary>\n";
-    WriteList(out, volatileOnes);
+    WriteList(out, sorted.fVolatile);
     out << "</details>\n";
   }
   out << "</section>\n";
@@ -162,12 +113,6 @@ std::string LogHtml(const TShownLogRecords& log, size_t index) {
 }
 
 }  // namespace
-
-size_t RecordCount(const std::vector<TShownLogRecords>& logs) {
-  size_t count = 0;
-  for (const TShownLogRecords& log : logs) count += log.fRecords.size();
-  return count;
-}
 
 void WriteChangesPageBody(std::ostream& out, const TChangeList& changes, const std::vector<TShownLogRecords>& logs,
                           const std::vector<std::string>& ignored) {

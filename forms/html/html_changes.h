@@ -14,26 +14,9 @@
 #include <vector>
 
 #include "comparison/change_list.h"
-#include "findings/report_problems.h"
-
-// A record a later collection's log added.
-struct TShownRecord {
-  std::string fTime;
-  std::string fMessage;
-  ESeverity fSeverity;
-};
-
-// The records a later collection's log added, since the base's collection.
-struct TShownLogRecords {
-  std::string fLog;
-  std::string fCollection;
-  std::string fBase;
-  std::vector<TShownRecord> fRecords;
-};
+#include "forms/host_writer.h"
 
 extern const char kChangesTitle[];
-
-size_t RecordCount(const std::vector<TShownLogRecords>& logs);
 
 // Writes the page's body to out; ignored: the properties left out with
 // --ignore, as given.

@@ -243,32 +243,9 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   }
 }
 
-// The log records of the later collections that the base lacks, with the
-// time and message a reader looks for.
-std::vector<TShownLogRecords> THtmlWriter::ShownLogRecords() {
-  std::vector<TShownLogRecords> shown;
-  for (const TNewLogRecords& log : NewLogRecords()) {
-    const std::vector<std::string>& labels = CollectionLabels();
-    shown.push_back(TShownLogRecords{log.fLog, log.fDataSource < labels.size() ? labels[log.fDataSource] : "",
-                                     labels.empty() ? "" : labels.front(), {}});
-    for (const auto& record : log.fRecords) {
-      std::string time;
-      try {
-        time = TimeWithOffset(record->GetProperty("MessageTimestamp")->GetValue().ToDateTime().ToDMTFString());
-      } catch (const TQZAException&) {
-        // A record without a time shows none.
-      }
-      std::string message = PropertyText(*record, "Message");
-      if (message.empty()) message = PropertyText(*record, "Description");
-      shown.back().fRecords.push_back(TShownRecord{time, message, fSeverities.Of(*record)});
-    }
-  }
-  return shown;
-}
-
 void THtmlWriter::WriteChangesPage() {
   ClosePage();
-  const std::vector<TShownLogRecords> logs = ShownLogRecords();
+  const std::vector<TShownLogRecords> logs = ShownLogRecords(fSeverities);
   std::vector<std::string> ignored;
   for (const TIgnoredProperty& property : IgnoredProperties()) {
     ignored.push_back(property.fClass + "." + property.fProperty);

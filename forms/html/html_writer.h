@@ -150,7 +150,6 @@ class THtmlWriter : public THostWriter {
   void ReadSummary(TNamespacePtr ns);
   void WriteAssets();
   void WritePages();
-  std::vector<TShownLogRecords> ShownLogRecords();
   void WriteChangesPage();
   void WritePage(const TWrittenPage& page);
 
