@@ -17,28 +17,11 @@
 
 #include "fleet/fleet_engine.h"
 #include "fleet/named_queries.h"
-#include "tool/report_tool.h"
+#include "tests/fleet/fleet_running.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* kSamples[] = {"esxi-host.mof", "linux-server.mof", "linux-server-later.mof", "preboot.mof",
-                          "windows-server.mof"};
-
-struct TRun {
-  int fStatus;
-  std::string fOut, fErr;
-};
-
-TRun RunFleet(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"qzareport", "fleet"});
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  std::ostringstream out, err;
-  const int status = RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::string FindProgram(const std::string& name) {
   std::istringstream path(std::string(::getenv("PATH") ? ::getenv("PATH") : "") + ":/usr/sbin:/sbin");

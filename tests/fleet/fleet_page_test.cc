@@ -9,24 +9,15 @@
 #include <sstream>
 
 #include "tests/forms/html/html_inspection.h"
-#include "tool/report_tool.h"
+#include "tests/fleet/fleet_running.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-  int fStatus;
-  std::string fErr;
-};
-
-TRun RunFleet(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"qzareport", "fleet"});
+TRun RunQuietly(std::vector<std::string> arguments) {
   arguments.push_back("-q");
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  std::ostringstream out, err;
-  return {RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err), err.str()};
+  return RunFleet(arguments);
 }
 
 class FleetPageTest : public ::testing::Test {
@@ -47,7 +38,7 @@ class FleetPageTest : public ::testing::Test {
     copy.erase(copy.find("#pragma include"), copy.find("#pragma namespace") - copy.find("#pragma include"));
     std::ofstream(Moved()) << copy;
     add.push_back(Moved());
-    const TRun run = RunFleet(add);
+    const TRun run = RunQuietly(add);
     ASSERT_EQ(run.fStatus, 0) << run.fErr;
   }
   static void TearDownTestSuite() { fs::remove_all(Folder()); }
@@ -59,7 +50,7 @@ class FleetPageTest : public ::testing::Test {
 
 TEST_F(FleetPageTest, ThePageListsEveryHostFailingFirstAndLinksTheirReports) {
   const std::string page = Folder() + "/page";
-  ASSERT_EQ(RunFleet({"report", Database(), "-o", page, "--with-hosts"}).fStatus, 0);
+  ASSERT_EQ(RunQuietly({"report", Database(), "-o", page, "--with-hosts"}).fStatus, 0);
   const THtmlInspection html = InspectHtmlFile(page + "/index.html");
   EXPECT_TRUE(html.fProblems.empty()) << html.fProblems.front();
   // The header row, then the hosts: a degraded RAID volume and most errors,
@@ -82,21 +73,21 @@ TEST_F(FleetPageTest, ThePageListsEveryHostFailingFirstAndLinksTheirReports) {
 
 TEST_F(FleetPageTest, AHostsReportIsItsLatestCollectionsReport) {
   const std::string report = Folder() + "/rhel";
-  ASSERT_EQ(RunFleet({"host", Database(), "rhel-db01.lab.example.com", "-o", report}).fStatus, 0);
+  ASSERT_EQ(RunQuietly({"host", Database(), "rhel-db01.lab.example.com", "-o", report}).fStatus, 0);
   EXPECT_TRUE(InspectHtmlFile(report + "/index.html").HasText("2026-11-27"));
   // A host without a name is named by its folder on the page.
-  EXPECT_EQ(RunFleet({"host", Database(), "_1", "-o", Folder() + "/esxi"}).fStatus, 0);
+  EXPECT_EQ(RunQuietly({"host", Database(), "_1", "-o", Folder() + "/esxi"}).fStatus, 0);
 }
 
 TEST_F(FleetPageTest, AHostWhoseSourceIsGoneOrUnknownIsRefused) {
   fs::rename(Moved(), Moved() + ".away");
-  const TRun gone = RunFleet({"host", Database(), "WINSQL02", "-o", Folder() + "/gone"});
+  const TRun gone = RunQuietly({"host", Database(), "WINSQL02", "-o", Folder() + "/gone"});
   fs::rename(Moved() + ".away", Moved());
   EXPECT_EQ(gone.fStatus, 1);
   EXPECT_NE(gone.fErr.find("moved.mof is gone"), std::string::npos) << gone.fErr;
   EXPECT_FALSE(fs::exists(Folder() + "/gone/index.html"));
-  EXPECT_EQ(RunFleet({"host", Database(), "nohost", "-o", Folder() + "/none"}).fStatus, 1);
-  EXPECT_EQ(RunFleet({"report", Database()}).fStatus, 2);
+  EXPECT_EQ(RunQuietly({"host", Database(), "nohost", "-o", Folder() + "/none"}).fStatus, 1);
+  EXPECT_EQ(RunQuietly({"report", Database()}).fStatus, 2);
 }
 
 }  // namespace

@@ -11,28 +11,11 @@
 
 #include "fleet/fleet_engine.h"
 #include "fleet/query_output.h"
-#include "tool/report_tool.h"
+#include "tests/fleet/fleet_running.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* kSamples[] = {"esxi-host.mof", "linux-server.mof", "linux-server-later.mof", "preboot.mof",
-                          "windows-server.mof"};
-
-struct TRun {
-  int fStatus;
-  std::string fOut, fErr;
-};
-
-TRun RunFleet(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"qzareport", "fleet"});
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
-  std::ostringstream out, err;
-  const int status = RunReportTool(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
 
 std::string SamplePath(const std::string& name) { return std::string(QZA_SOURCE_DIR) + "/samples/" + name; }
 
