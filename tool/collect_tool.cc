@@ -59,11 +59,14 @@ std::string Usage() {
 void CheckReplaceable(const std::string& path, const std::string& heading, const std::string& command) {
   struct stat status;
   if (::lstat(path.c_str(), &status) != 0) return;
+  const auto refuse = [&] {
+    throw po::error(path + ": exists and is not a collection written by qzareport " + command + "; name a new file");
+  };
+  // Checked before opening: opening a FIFO or a device could block forever.
+  if (!S_ISREG(status.st_mode)) refuse();
   std::ifstream file(path, std::ios::binary);
   std::string first;
-  if (!S_ISREG(status.st_mode) || !std::getline(file, first) || first != heading) {
-    throw po::error(path + ": exists and is not a collection written by qzareport " + command + "; name a new file");
-  }
+  if (!std::getline(file, first) || first != heading) refuse();
 }
 
 namespace {

@@ -194,6 +194,10 @@ TEST(LiveCollection, ChecksReportsAndHoldsWhatTheMachineSaysElsewhere) {
   EXPECT_EQ(run({"collect", "-q", "-o", notes}), 2);
   EXPECT_NE(run.Err().find("is not a collection written by qzareport collect"), std::string::npos) << run.Err();
   EXPECT_EQ(TToolRun::ReadFile(notes), "the case's notes\n");
+  // A FIFO is refused without being opened, which would wait for a writer forever.
+  const std::string fifo = run.Path("pipe");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(run({"collect", "-q", "-o", fifo}), 2);
   const std::string collection = run.Path("live.mof");
   // A link planted where the file was once staged is never followed.
   const std::string victim = run.Write("victim.txt", "another user's file\n");
