@@ -176,9 +176,17 @@ size_t LongestWord(const std::string& text) {
   return std::min(longest, kMaxWordFloor);
 }
 
+// A problem's lines: the severity, then its text wrapped beneath itself.
+std::string ProblemLines(const std::string& severity, const std::string& text, size_t width) {
+  constexpr size_t kSeverityWidth = 9;
+  return SideBySide({severity, VisibleText(text, ELineEnds::kKept)},
+                    {kSeverityWidth, std::max(width, 2 * kSeverityWidth) - kSeverityWidth}, "");
+}
+
 // What needs attention, section by section, graver first: severity, what,
-// how many, where, and under a log's line its latest record.
-std::string ProblemsText(const TReportIndex& index) {
+// how many (a log's count always, another's only past one), where, and
+// under a log's line its latest record.
+std::string ProblemsText(const TReportIndex& index, size_t width) {
   if (!index.fComparedCollections.empty()) return "";
   std::string text = "\n" + Underline("Problems", '-');
   const auto& problems = index.fProblems;
@@ -190,11 +198,16 @@ std::string ProblemsText(const TReportIndex& index) {
       text += "\n" + (problem.fSection == EProblemSection::kCollector ? Underline(title, '-') : title + ":\n");
     }
     const TIndexEntry* page = ProblemPage(index, problem);
-    text += Padded(SeverityWord(problem.fSeverity), 9) + problem.fMessage + ": " + std::to_string(problem.fCount) +
-            (page ? "  (" + page->fFile + ")" : "") + "\n";
+    const bool counted = problem.fCount > 1 || problem.fSection == EProblemSection::kLog;
+    text += ProblemLines(SeverityWord(problem.fSeverity),
+                         problem.fMessage + (counted ? ": " + std::to_string(problem.fCount) : "") +
+                             (page ? "  (" + page->fFile + ")" : ""),
+                         width);
     if (!problem.fLatestMessage.empty()) {
-      text += std::string(9, ' ') + (problem.fCount > 1 ? "latest " : "") +
-              (problem.fLatestTime.empty() ? "" : problem.fLatestTime + "  ") + problem.fLatestMessage + "\n";
+      text += ProblemLines("", std::string(problem.fCount > 1 ? "latest " : "") +
+                                   (problem.fLatestTime.empty() ? "" : problem.fLatestTime + "  ") +
+                                   problem.fLatestMessage,
+                           width);
     }
   }
   return text;
@@ -354,7 +367,7 @@ void TTextWriter::RenderIndex(const TReportIndex& index) {
   if (!index.fChangesFile.empty()) {
     text += "\n" + SideBySide({kChangesTitle, index.fChangesFile}, {kMaxColumnWidth, index.fChangesFile.size()}, "  ");
   }
-  text += ProblemsText(index);
+  text += ProblemsText(index, fWidth);
   // Pages without content are named on one line at the end.
   std::string category;
   std::string absent;
