@@ -189,7 +189,7 @@ size_t TChangeList::Count(EChangeKind kind, bool volatileOnes) const {
   return count;
 }
 
-TPlainGrid PlainGridOf(const TTableGrid& grid, const std::function<std::string(const std::string&)>& plainText) {
+TPlainGrid PlainGridOf(const TTableGrid& grid, const std::function<std::string(const TTableCell&)>& plainText) {
   TPlainGrid plain;
   plain.fLabelRow = grid.fColumnReport;
   plain.fLabelColumn = grid.fRowReport;
@@ -197,7 +197,7 @@ TPlainGrid PlainGridOf(const TTableGrid& grid, const std::function<std::string(c
     plain.fRows.emplace_back();
     for (int32_t c = 0; c < grid.fColumns; ++c) {
       const TTableCell& cell = grid.Cell(r, c);
-      plain.fRows.back().push_back(TPlainCell{plainText(cell.fText), cell.fMarkers[0]});
+      plain.fRows.back().push_back(TPlainCell{plainText(cell), cell.fMarkers[0]});
     }
   }
   return plain;

@@ -100,8 +100,8 @@ class TChangeList {
   EState fState = EState::kInstance;
 };
 
-// A grid of the library as plain text, through the writer's plain texts.
-TPlainGrid PlainGridOf(const TTableGrid& grid, const std::function<std::string(const std::string&)>& plainText);
+// A grid of the library as plain text, through the writer's plain text of each cell.
+TPlainGrid PlainGridOf(const TTableGrid& grid, const std::function<std::string(const TTableCell&)>& plainText);
 
 // What the indexes say of the list.
 struct TChangeCounts {

@@ -231,10 +231,9 @@ void TWriter::FillDifferenceColumn(TTableGrid& grid, int32_t column, const TChan
     cell.fMonospaced = property.IsMonospaced();
     // An instance a data source could not give leaves its cell empty.
     if (source >= instanceDelta.fInstances.size() || !instanceDelta.fInstances[source]) continue;
-    cell.fText = GetValuesFromProperties(GetProperties(instanceDelta.fInstances[source], property.GetProperty(),
-                                                       property.GetAssociationClass(),
-                                                       property.GetAssociationTarget()),
-                                         separator, false);
+    cell.fSources = GetProperties(instanceDelta.fInstances[source], property.GetProperty(),
+                                  property.GetAssociationClass(), property.GetAssociationTarget());
+    cell.fText = GetValuesFromProperties(cell.fSources, separator, false);
   }
   if (ComparedSourceCount() < 2) return;
   for (const auto& row : rows) {

@@ -194,26 +194,6 @@ std::string LabelWithoutUnit(const std::string& label) {
   return label;
 }
 
-void TReadableValues::ReadTimeZone(const boost::shared_ptr<NVKXQZA20::ICIMNamespace>& ns) {
-  fZoneName.clear();
-  if (!ns) return;
-  try {
-    std::vector<boost::shared_ptr<NVKXQZA20::ICIMInstance>> zones;
-    ns->GetClass("VKXSG_TimeZone")
-        ->EnumerateInstances(NVKXQZA20::TAddToVectorCallback<NVKXQZA20::ICIMInstance>(zones), true);
-    std::string name;
-    for (const auto& zone : zones) {
-      const std::string text = zone->GetProperty("TheTimeZone")->GetValueText();
-      // Collections of different zones (a comparison) name none.
-      if (text.empty() || (!name.empty() && text != name)) return;
-      name = text;
-    }
-    fZoneName = name;
-  } catch (const TQZAException&) {
-    // A repository without a readable time zone names none.
-  }
-}
-
 std::optional<TReadableValue> TReadableValues::Of(const TProperties& sources, const std::string& libraryText,
                                                   const TRowSources& row) const {
   if (sources.size() != 1 || !sources.front() || libraryText.empty()) return std::nullopt;
@@ -231,6 +211,14 @@ std::optional<TReadableValue> TReadableValues::Of(const TProperties& sources, co
     // An unreadable value is shown as the library wrote it.
   }
   return std::nullopt;
+}
+
+std::string TReadableValues::TimeText(const TProperties& sources, const std::string& libraryText) const {
+  const bool time = sources.size() == 1 && sources.front() && !sources.front()->IsArray() &&
+                    sources.front()->GetType() == NVKXQZA20::CIMTypeDateTime;
+  if (!time) return libraryText;
+  const std::optional<TReadableValue> shown = Of(sources, libraryText);
+  return shown ? shown->fText : libraryText;
 }
 
 const TReadableValues::TUnit& TReadableValues::UnitOf(const ICIMProperty& property) const {
@@ -293,7 +281,7 @@ std::optional<TReadableValue> TReadableValues::SmartRawValue(const ICIMProperty&
 }
 
 // A timestamp that is just a date (firmware build dates) shows as one;
-// other timestamps get their UTC offset where the collection names its zone.
+// other timestamps get their UTC offset.
 std::optional<TReadableValue> TReadableValues::DateTime(const TCIMDateTime& value,
                                                         const std::string& libraryText) const {
   const std::string& dmtf = value.ToDMTFString();
@@ -301,7 +289,6 @@ std::optional<TReadableValue> TReadableValues::DateTime(const TCIMDateTime& valu
   if (dmtf.compare(8, 6, "000000") == 0 && dmtf.compare(15, 6, "000000") == 0) {
     return TReadableValue{libraryText.substr(0, 10), libraryText, libraryText};
   }
-  if (fZoneName.empty()) return std::nullopt;
   // Light, since a log has a timestamp in every row: the text alone, which
   // sorts as the library's text does.
   // A log's records mostly share one offset: its label is made once.

@@ -1,14 +1,13 @@
 // Readable values of the HTML and text forms: byte sizes, bit rates,
 // frequencies and percentages in human units, worked out from the unit the
 // schema declares for the property a value came from (PUnit, or the older
-// Units qualifier; never the column's label); date-times with their UTC
-// offset where the collection names its time zone; midnight-only dates as
+// Units qualifier; never the column's label); date-times with their own UTC
+// offset, as the collector wrote it; midnight-only dates as
 // dates; SMART raw values decoded as smartctl does, flags and registers in
 // hex. The library's exact text stays a hover away in HTML and remains the
 // cell's sort key; the inventory keeps it alone.
 //
 //   TReadableValues readable;
-//   readable.ReadTimeZone(ns);                      // VKXSG_TimeZone, when there is one
 //   if (auto shown = readable.Of(properties, text)) // 34359738368 of "byte"
 //     ... shown->fText == "32 GiB", shown->fExact == "34359738368 Bytes"
 #ifndef QZA_HOST_READABLE_VALUES_H
@@ -48,15 +47,15 @@ class TReadableValues {
   // SMART raw value by its attribute's ID).
   typedef std::vector<const TProperties*> TRowSources;
 
-  // The collection's time zone: the name its VKXSG_TimeZone instances give
-  // when they agree; none otherwise (then date-times get no offset).
-  void ReadTimeZone(const boost::shared_ptr<NVKXQZA20::ICIMNamespace>& ns);
-
   // A readable form of the text the library made from these properties;
   // none unless the text is exactly the one property's own value text (so
   // that a text the library adjusted, joined or mapped stays as it is).
   std::optional<TReadableValue> Of(const TProperties& sources, const std::string& libraryText,
                                    const TRowSources& row = TRowSources()) const;
+
+  // The text with the offset of the date-time it shows, for lists that
+  // show values as text only (What changed); other texts unchanged.
+  std::string TimeText(const TProperties& sources, const std::string& libraryText) const;
 
  private:
   std::optional<TReadableValue> Quantity(const NVKXQZA20::ICIMProperty& property,
@@ -77,7 +76,6 @@ class TReadableValues {
   const TUnit& UnitOf(const NVKXQZA20::ICIMProperty& property) const;
   static constexpr size_t kMaxKnownUnits = 4096;
 
-  std::string fZoneName;  // "" for none
   mutable std::string fOffset;       // the last UTC offset shown, as the DMTF text has it
   mutable std::string fOffsetLabel;  // and how it is shown
   mutable std::map<const NVKXQZA20::ICIMPropertyDecl*,

@@ -52,7 +52,6 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   fRenderedLinks.clear();
   fPageOutput.clear();
   fReadable = TReadableValues();
-  fReadable.ReadTimeZone(ns);
   const std::vector<TSummaryItem> summary = ReadReportSummary(ns);
   fIndex = TReportIndex();
   fIndex.fHost = MachineName(summary);
@@ -228,7 +227,9 @@ static TDocumentTable& TableAfterTitle(std::vector<TDocumentTable>& tables, std:
 
 void TDocumentWriter::WriteTableGrid(TTableGrid grid) {
   RelabelCollections(grid);
-  if (fChanges) fChanges->Grid(PlainGridOf(grid, [](const std::string& text) { return text; }));
+  if (fChanges) {
+    fChanges->Grid(PlainGridOf(grid, [this](const TTableCell& cell) { return fReadable.TimeText(cell.fSources, cell.fText); }));
+  }
   ShapeSensorTable(grid);
   TDocumentTable& table = TableAfterTitle(fPage.fTables, fPendingTitle);
   table.fWidth = grid.fTableWidth;

@@ -233,7 +233,6 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   WriteAssets();
   ReadSummary(ns);
   fReadable = TReadableValues();
-  fReadable.ReadTimeZone(ns);
   fSeverities = TRecordSeverities();
   fChanges.reset();
   if (IsComparisonRun()) {
@@ -520,7 +519,9 @@ void THtmlWriter::WriteTableGrid(TTableGrid grid) {
   EndTable();
   RelabelCollections(grid);
   if (fChanges && fPage.fOpen) {
-    fChanges->Grid(PlainGridOf(grid, [this](const std::string& text) { return fMarkup.Of(text).fPlain; }));
+    fChanges->Grid(PlainGridOf(grid, [this](const TTableCell& cell) {
+      return fReadable.TimeText(cell.fSources, fMarkup.Of(cell.fText).fPlain);
+    }));
   }
   if (!fPage.fOpen) return;
   const bool sensors = ShapeSensorTable(grid);
