@@ -52,6 +52,7 @@ void TDocumentWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext contex
   fRenderedLinks.clear();
   fPageOutput.clear();
   fReadable = TReadableValues();
+  fEmptyPageReasons.Read(ns, IsComparisonRun());
   const std::vector<TSummaryItem> summary = ReadReportSummary(ns);
   fIndex = TReportIndex();
   fIndex.fHost = MachineName(summary);
@@ -146,6 +147,7 @@ void TDocumentWriter::RenderPendingPage() {
   fPagePending = false;
   fPageOpen = false;
   fPage.fHasContent = ShowsRows(fPage);
+  if (!fPage.fHasContent) fPage.fEmptyReason = fEmptyPageReasons.Of(fPage.fLinkName);
   if (TIndexEntry* entry = FindEntry(fPage.fLinkName)) {
     fPage.fPageName = entry->fPageName;
     entry->fHasContent = fPage.fHasContent;

@@ -25,6 +25,7 @@
 #include "comparison/change_list.h"
 #include "forms/file_names.h"
 #include "forms/host_writer.h"
+#include "findings/empty_pages.h"
 #include "findings/readable_values.h"
 #include "findings/report_problems.h"
 
@@ -55,6 +56,7 @@ struct TDocumentPage {
   std::string fRawDataLinkText;  // a link to the page's raw data, when given
   std::string fRawDataLinkTarget;
   bool fHasContent = false;
+  std::string fEmptyReason;  // why a page without content has none
   std::vector<TDocumentTable> fTables;
 };
 
@@ -181,6 +183,7 @@ class TDocumentWriter : public THostWriter {
   std::map<std::string, bool> fRenderedLinks;  // and whether each page shows rows
   std::string fPageOutput;
   TReadableValues fReadable;
+  TEmptyPageReasons fEmptyPageReasons;
 };
 
 #endif

@@ -346,7 +346,7 @@ void TTextWriter::RenderPage(const TDocumentPage& page, std::ostream& out) {
   if (!page.fRawDataLinkTarget.empty()) {
     visible << WrappedText(page.fRawDataLinkText + ": " + PageFileName(page.fRawDataLinkTarget), fWidth);
   }
-  if (!page.fHasContent) visible << "(no data)\n";
+  if (!page.fHasContent) visible << WrappedText(page.fEmptyReason, fWidth);
   for (const TDocumentTable& table : page.fTables) {
     visible << "\n";
     RenderTable(table, visible);

@@ -174,8 +174,11 @@ std::string THtmlSite::CategoryName(const TCategory& category) const {
 bool THtmlSite::IsWritten(const std::string& file) const { return fSearchTexts.count(file) != 0; }
 
 bool THtmlSite::HasContent(const TPage& page) const {
-  if (!IsWritten(page.fFile)) return page.fHasContent;
-  const auto rows = fShownRows.find(page.fFile);
+  return IsWritten(page.fFile) ? ShowsRows(page.fFile) : page.fHasContent;
+}
+
+bool THtmlSite::ShowsRows(const std::string& file) const {
+  const auto rows = fShownRows.find(file);
   return rows != fShownRows.end() && rows->second > 0;
 }
 

@@ -74,6 +74,7 @@ class THtmlSite {
   void CountShownRows(const std::string& file, size_t rows);
   // The pages listed that show no row.
   size_t PagesWithoutRows() const;
+  bool ShowsRows(const std::string& file) const;
 
   // A page written, with the texts a reader may search for on it; its title
   // names it in the results when it is not registered.

@@ -233,6 +233,7 @@ void THtmlWriter::Initialize(TNamespacePtr ns, NVKXQZA20::TCIMContext context, c
   WriteAssets();
   ReadSummary(ns);
   fReadable = TReadableValues();
+  fEmptyPageReasons.Read(ns, IsComparisonRun());
   fSeverities = TRecordSeverities();
   fChanges.reset();
   if (IsComparisonRun()) {
@@ -345,6 +346,8 @@ void THtmlWriter::OpenPage(std::string pagePath) {
 void THtmlWriter::ClosePage() {
   if (!fPage.fOpen) return;
   EndTable();
+  // A report's own pages (What changed) have no link name and their own words.
+  if (!fPage.fLinkName.empty() && !fSite.ShowsRows(fPage.fFile)) AppendNote(fEmptyPageReasons.Of(fPage.fLinkName));
   fSite.AddSearchTexts(fPage.fFile, PlainTextOf(fPage.fTitle), fPage.fSearchTexts);
   fPage.fBody->close();
   const TWrittenPage page{fPage.fFile,

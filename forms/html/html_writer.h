@@ -40,6 +40,7 @@
 #include "forms/html/html_table.h"
 #include "forms/file_names.h"
 #include "forms/html/html_text.h"
+#include "findings/empty_pages.h"
 #include "findings/report_problems.h"
 
 class THtmlWriter : public THostWriter {
@@ -181,6 +182,7 @@ class THtmlWriter : public THostWriter {
 
   TLibraryMarkup fMarkup;
   TReadableValues fReadable;
+  TEmptyPageReasons fEmptyPageReasons;
   TRecordSeverities fSeverities;
   std::vector<TSummaryItem> fSummary;
   std::vector<TProblem> fProblems;
