@@ -168,11 +168,13 @@ h1:hover .anchor, h2:hover .anchor, h3:hover .anchor, .anchor:focus { opacity: 1
 table.grid.wide tbody th:first-child { position: sticky; left: 0; z-index: 1; }
 table.grid .time { white-space: nowrap; }
 /* A table of free text (a log) gives its message column what the others, */
-/* as narrow as their longest words, leave; no word of theirs is cut. */
+/* as narrow as their longest words, leave, and at least a readable */
+/* measure: a long name or path of theirs breaks rather than squeeze it. */
 /* Its times may break between date and time for that. */
 table.grid.free-text col.fit { width: 1%; }
 table.grid.free-text col.free { width: 40%; }
-table.grid.free-text .long { overflow-wrap: break-word; }
+table.grid.free-text .long { overflow-wrap: anywhere; }
+table.grid.free-text th.free { min-width: min(24rem, 40vw); }
 table.grid.free-text td.time { white-space: normal; min-width: 6.5rem; }
 /* A frame with more of its table beyond an edge fades out there (report.js). */
 .table-wrap.more-left, .table-wrap.more-right {

@@ -172,6 +172,18 @@ std::string RenderTableTools(const THtmlTable& table, const std::string& id, siz
          "-count\" aria-live=\"polite\"></span></div>\n";
 }
 
+// A header row as shown: the free-text column's label marked, since its
+// width holds the column open against the others' long words.
+THtmlRow HeaderRow(const THtmlTable& table, size_t r) {
+  THtmlRow row = table.fRows[r];
+  const int freeText = FreeTextColumn(table);
+  if (r == 0 && freeText >= 0) {
+    std::string& classes = row.fCells[static_cast<size_t>(freeText)].fClasses;
+    classes += classes.empty() ? "free" : " free";
+  }
+  return row;
+}
+
 // The table up to its first body row; a table without id is the rest of
 // the rows of a long one and has no caption.
 std::string TableOpening(const THtmlTable& table, size_t columns, size_t bodyRows, const std::string& id) {
@@ -193,7 +205,7 @@ std::string TableOpening(const THtmlTable& table, size_t columns, size_t bodyRow
   html += RenderColumnGroup(table, columns);
   if (headerRows > 0) {
     html += "<thead>\n";
-    for (size_t r = 0; r < headerRows; ++r) AppendHtmlTableRow(table.fRows[r], columns, html);
+    for (size_t r = 0; r < headerRows; ++r) AppendHtmlTableRow(HeaderRow(table, r), columns, html);
     html += "</thead>\n";
   }
   if (bodyRows > 0) html += "<tbody>\n";

@@ -445,6 +445,13 @@ GRAVE = {"critical", "error", "warning"}
 SHOWN_SEVERITIES = "Array.from(document.querySelectorAll('tbody tr[data-sev]'), r => r.offsetParent ? r.dataset.sev : '-')"
 
 
+def check_message_column(page):
+    """A log's message column keeps a readable measure beside long names."""
+    page.open(os.path.join(work, "reports", "windows-server", "event_system.html"))
+    width = page.evaluate("document.querySelector('table.free-text th.free').getBoundingClientRect().width")
+    check(width >= 300, "the System log's message column is %d px wide in a 1280 px window" % width)
+
+
 def check_problems(page, report):
     links = page.evaluate("Array.from(document.querySelectorAll('.problems a[href*=\"#\"]'),"
                           " a => [a.href, a.parentNode.dataset.sev])")
@@ -481,9 +488,9 @@ PLANTED = [
     ("Linux Config Files", "/etc/sysconfig/network-scripts/ifcfg-eno2 › Contents"),
     ("Hardware Inventory", "Memory › DIMM 5 › Serial Number 3A1F33A5 3A2B71C4"),
 ] + [("Firmware/VPD", "BIOS/uEFI › UEFI › " + change) for change in (
-    "Build Number QKB170L QKB176J", "Version 3.30 3.40", "Release Date 2026-08-14 00:00:00 2026-11-02 00:00:00")] + [
+    "Build Number QKB170L QKB176J", "Version 3.30 3.40", "Release Date 2026-08-14 2026-11-02")] + [
     ("Firmware/VPD", "Post BIOS VPD › QKB170L › " + change) for change in (
-        "Build Number QKB170L QKB176J", "Build Date 2026-08-14 00:00:00 2026-11-02 00:00:00", "Version 3.30 3.40",
+        "Build Number QKB170L QKB176J", "Build Date 2026-08-14 2026-11-02", "Version 3.30 3.40",
         "File Name tee170l.UXZ tee176j.UXZ", "Unique ID QKB170L-3.30 QKB176J-3.40")]
 NEW_RECORDS = ["IPMI SEL: 3", "/var/log/dmesg: 28", "/var/log/messages: 110", "/var/log/secure: 12",
                "/var/log/boot.log: 5", "MemoryDiag: 3"]
@@ -523,6 +530,7 @@ def main():
     try:
         page.attach()
         check_search(page, os.path.join(work, "sample"))
+        check_message_column(page)
         synthetic = os.path.join(work, "synthetic")
         for name in pages_of(synthetic):
             problems, opened[name] = page.open(os.path.join(synthetic, name))
