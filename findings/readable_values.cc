@@ -67,7 +67,7 @@ const char kSmartIdProperty[] = "attribID";
 // Units a column label names in parentheses, dropped when its cells show
 // their own.
 const char* const kLabelUnits[] = {"byte", "bytes", "KB", "MB", "GB", "KiloBytes", "MegaBytes", "bit / second",
-                                   "bits per second", "MHz", "hertz", "percent"};
+                                   "bits per second", "MHz", "hertz", "percent", "%"};
 
 // Sizes below this (MTUs, sector and block sizes) read best as they are.
 const double kLeastScaledSize = 65536;

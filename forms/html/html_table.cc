@@ -261,6 +261,7 @@ bool MakeReadable(THtmlCell& cell, const TReadableValues& readable, const TReada
   cell.fText = TCellText{EncodeHtmlText(shown->fText), shown->fText};
   cell.fExact = shown->fExact;
   cell.fSortKey = shown->fSortKey;
+  cell.fOtherUnit = shown->fOtherUnit;
   return shown->fOtherUnit;
 }
 

@@ -34,6 +34,7 @@ struct THtmlCell {
   // on a click, and the key the column sorts by. Empty when the text is exact.
   std::string fExact;
   std::string fSortKey;
+  bool fOtherUnit = false;  // shown in another unit than its label may name
 };
 
 struct THtmlRow {

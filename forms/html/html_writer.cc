@@ -28,6 +28,8 @@ const char kArrayElementSeparator[] = ", ";
 const char kPageExtension[] = ".html";
 const int kHexBytesPerLine = 16;
 
+// A label as a cell shows it: plain text, never library markup.
+TCellText PlainCellText(const std::string& text) { return TCellText{TextMarkup(text), PlainTextOf(TextMarkup(text))}; }
 
 std::string Joined(const std::vector<std::string>& texts, const std::string& separator) {
   std::string joined;
@@ -620,6 +622,7 @@ void THtmlWriter::CloseRow() {
   if (fStreamed.fRowInstance) row.fSeverity = SeverityName(fSeverities.Of(*fStreamed.fRowInstance));
   if (row.fCells.empty()) return;
   fStreamed.fSeverities = fStreamed.fSeverities || !row.fSeverity.empty();
+  DropShownUnits(row);
   // The leading header rows stay with the table's settings, the rest are spooled.
   if (row.fHeader && fStreamed.fBody.Size() == 0) {
     fStreamed.fTable.fRows.push_back(std::move(row));
@@ -629,9 +632,34 @@ void THtmlWriter::CloseRow() {
   fStreamed.fBody.Add(row);
 }
 
+// A label that names a unit its values are no longer shown in loses it:
+// a row's own label at once, the column labels of the header when the
+// table ends.
+void THtmlWriter::DropShownUnits(THtmlRow& row) {
+  std::vector<bool>& columns = fStreamed.fOtherUnitColumns;
+  bool otherUnit = false;
+  for (size_t c = 0; c < row.fCells.size(); ++c) {
+    if (!row.fCells[c].fOtherUnit) continue;
+    otherUnit = true;
+    if (columns.size() <= c) columns.resize(c + 1);
+    columns[c] = true;
+  }
+  THtmlCell& label = row.fCells.front();
+  if (otherUnit && label.fKind == THtmlCell::kRowHeader) label.fText = PlainCellText(LabelWithoutUnit(label.fText.fPlain));
+}
+
+void THtmlWriter::DropHeaderUnits(THtmlTable& table) const {
+  if (table.fRows.empty() || !table.fRows.front().fHeader) return;
+  std::vector<THtmlCell>& labels = table.fRows.front().fCells;
+  for (size_t c = 0; c < labels.size() && c < fStreamed.fOtherUnitColumns.size(); ++c) {
+    if (fStreamed.fOtherUnitColumns[c]) labels[c].fText = PlainCellText(LabelWithoutUnit(labels[c].fText.fPlain));
+  }
+}
+
 void THtmlWriter::EndTable() {
   if (!fStreamed.fOpen) return;
   CloseRow();
+  DropHeaderUnits(fStreamed.fTable);
   TStreamedTable table = std::move(fStreamed);
   fStreamed = TStreamedTable();
   THtmlRowSpool& body = table.fBody;
@@ -672,7 +700,7 @@ THtmlCell THtmlWriter::LabelCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClas
   }
   THtmlCell cell;
   cell.fKind = fStreamed.fInHeader ? THtmlCell::kColumnHeader : THtmlCell::kRowHeader;
-  cell.fText = TCellText{TextMarkup(label), PlainTextOf(TextMarkup(label))};
+  cell.fText = PlainCellText(label);
   return cell;
 }
 

@@ -127,6 +127,7 @@ class THtmlWriter : public THostWriter {
     THtmlRowSpool fBody;        // the other rows
     size_t fBodyCells = 0;      // the most cells of a row in fBody
     bool fSeverities = false;   // some row has a severity
+    std::vector<bool> fOtherUnitColumns;  // columns with a value shown in another unit
   };
   // A closed page, put together with the whole report's navigation at the end.
   struct TWrittenPage {
@@ -172,6 +173,8 @@ class THtmlWriter : public THostWriter {
   void BeginStreamedTable(int width, const std::string& caption);
   void AddCell(THtmlCell cell);
   void CloseRow();
+  void DropShownUnits(THtmlRow& row);
+  void DropHeaderUnits(THtmlTable& table) const;
   THtmlCell LabelCell(boost::shared_ptr<NVKXQZA20::ICIMClass> cimClass, const TReportProperty& column);
   THtmlCell ValueCell(TInstancePtr instance, const TReportProperty& column, bool followAssociation);
   THtmlCell TextCell(const std::string& libraryText, bool monospaced);
