@@ -110,13 +110,30 @@ const EProblemSection kHardware = EProblemSection::kHardware;
 const EProblemSection kLogs = EProblemSection::kLog;
 const EProblemSection kCollector = EProblemSection::kCollector;
 
+// A state of OperationalStatus by its word, rated as the sensor rules below
+// rate its number.
+struct TStatusRating {
+  const char* fWord;
+  ESeverity fSeverity;
+};
+const TStatusRating kOperationalStatuses[] = {
+    {"OK", ESeverity::kNone},
+    {"Degraded", kWarning},
+    {"Stressed", kWarning},
+    {"Predictive Failure", kWarning},
+    {"Error", kError},
+    {"Non-Recoverable Error", kError},
+    {"No Contact", kError},
+    {"Lost Communication", kError},
+};
+
 // An instance counts under the first rule it meets: the SEL's correctable
 // ECC events are not also its warning events.
 const TProblemRule kProblemRules[] = {
     {kHighlight, "VKXSG_HeavyHittersLogRecord", "", kLog, "", kInfo, "{group}", "system_overview", "Message",
      "Message"},
     // OperationalStatus: 3 Degraded, 4 Stressed, 5 Predictive Failure; 6 Error, 7 Non-Recoverable Error,
-    // 10 Stopped, 13 Lost Communication.
+    // 10 Stopped, 12 No Contact, 13 Lost Communication (kOperationalStatuses below, by word).
     {kHardware, "LSIESG_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
      "RAID volume not optimal: {group}", "lsi_mir", "ElementName", "ElementName"},
     {kHardware, "PMC_StorageVolume", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
@@ -129,7 +146,7 @@ const TProblemRule kProblemRules[] = {
      "KeelRAID disk {group}: {value}", "KRaid", "State", "DeviceID"},
     {kHardware, "CIM_PowerSupply", "OperationalStatus", ECondition::kNumberIsOneOf, "3|5|6|7|10|13", kError,
      "Power supply failed or degraded: {group}", "", "Name", "Name"},
-    {kHardware, "CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "6|7|13", kError,
+    {kHardware, "CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "6|7|12|13", kError,
      "Sensor in error: {group}", "Environmentals", "ElementName", "ElementName"},
     {kHardware, "CIM_NumericSensor", "OperationalStatus", ECondition::kNumberIsOneOf, "3|4|5", kWarning,
      "Sensor out of its normal state: {group}", "Environmentals", "ElementName", "ElementName"},
@@ -467,6 +484,14 @@ std::string SeverityWord(ESeverity severity) {
       break;
   }
   return "";
+}
+
+ESeverity SeverityOfOperationalStatus(const std::string& word) {
+  if (word.empty()) return ESeverity::kNone;
+  for (const TStatusRating& rating : kOperationalStatuses) {
+    if (word == rating.fWord) return rating.fSeverity;
+  }
+  return ESeverity::kInfo;
 }
 
 ESeverity SeverityOfField(const std::string& text) {

@@ -32,6 +32,10 @@ std::string SeverityWord(ESeverity severity);
 
 // A severity field's text ("Warning", "Audit Failure", "Major", "E").
 ESeverity SeverityOfField(const std::string& text);
+// The severity of a state of CIM_ManagedSystemElement.OperationalStatus, as
+// its word reads ("Degraded"): kNone for "OK" or nothing, kInfo for a state
+// that needs no look; the problem rules rate the numbers alike.
+ESeverity SeverityOfOperationalStatus(const std::string& word);
 // A message without a severity field ("... | Correctable ECC | Asserted").
 ESeverity SeverityOfMessage(const std::string& text);
 // A record's own severity as its message bounds it: a corrected error is at

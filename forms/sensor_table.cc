@@ -22,36 +22,10 @@ const int32_t kThresholdWidth = 9;
 // Beyond this many powers of ten a value is infinite or zero.
 const int kMaxScaleSteps = 64;
 
-struct TStatusRating {
-  const char* fWord;
-  ESeverity fSeverity;
-};
-
-// Of CIM_ManagedSystemElement.OperationalStatus, the states that say a
-// sensor needs a look.
-const TStatusRating kStatusRatings[] = {
-    {"OK", ESeverity::kNone},
-    {"Degraded", ESeverity::kWarning},
-    {"Stressed", ESeverity::kWarning},
-    {"Predictive Failure", ESeverity::kWarning},
-    {"Error", ESeverity::kError},
-    {"Non-Recoverable Error", ESeverity::kError},
-    {"Lost Communication", ESeverity::kError},
-    {"No Contact", ESeverity::kError},
-};
-
 std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return "";
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-ESeverity SeverityOfStatusWord(const std::string& word) {
-  if (word.empty()) return ESeverity::kNone;
-  for (const TStatusRating& rating : kStatusRatings) {
-    if (word == rating.fWord) return rating.fSeverity;
-  }
-  return ESeverity::kInfo;
 }
 
 bool HasThreshold(const std::vector<TSensorFacts>& facts, size_t threshold) {
@@ -116,7 +90,7 @@ ESeverity SensorStatusSeverity(const std::string& status) {
   ESeverity gravest = ESeverity::kNone;
   std::istringstream parts(status);
   std::string part;
-  while (std::getline(parts, part, ',')) gravest = std::max(gravest, SeverityOfStatusWord(Trimmed(part)));
+  while (std::getline(parts, part, ',')) gravest = std::max(gravest, SeverityOfOperationalStatus(Trimmed(part)));
   return gravest;
 }
 

@@ -105,6 +105,9 @@ TEST(Problems, EachInstanceCountsOnceAndSectionsComeInOrder) {
     instance of VKXSG_IPMILogRecord { RecordID = "3"; Message = "Fan 1 | Lower Non-critical going low";
                                       MessageTimestamp = "20261004070000.000000-300"; };
     instance of VKXSG_krLogicalDisk { LogicalDriveName = "SQLData"; LogicalDriveStatus = "Critical"; };
+    class CIM_NumericSensor { [Key] string ElementName; uint16 OperationalStatus[]; };
+    instance of CIM_NumericSensor { ElementName = "Fan 3"; OperationalStatus = {12}; };
+    instance of CIM_NumericSensor { ElementName = "Inlet Temp"; OperationalStatus = {2}; };
     instance of VKXSG_HeavyHittersLogRecord { RecordID = "h"; Message = "logical drive 1 is critical"; };)MOF";
   auto ns = NVKXQZA20::TMemoryNamespace::Create();
   NVKXQZA20::TMofReader(ns).LoadText(mof, "test.mof");
@@ -116,6 +119,7 @@ TEST(Problems, EachInstanceCountsOnceAndSectionsComeInOrder) {
   const std::vector<std::string> expected = {
       "Analysis highlights: logical drive 1 is critical 1 |  | ",
       "Hardware state: KeelRAID logical drive SQLData: Critical 1 |  | ",
+      "Hardware state: Sensor in error: Fan 3 1 |  | ",
       "Log problems: Correctable ECC events in the IPMI SEL 1 | DIMM 2 | Correctable ECC | Asserted | "
       "2026-10-02 06:00:00 UTC+01:00",
       "Log problems: Warning events in the IPMI SEL 2 | Fan 1 | Lower Non-critical going low | "
