@@ -231,6 +231,10 @@ const TStep kSteps[] = {
        r.fDateUtc = Trimmed(t);
        return size_t(r.fDateUtc.empty() ? 0 : 1);
      }},
+    {EFact::kTimeSettings, [](const std::string& t, const std::string&, TMachineRecords& r, TParsing&) {
+       r.fTimeSettings = ParseTimedatectl(t);
+       return size_t(r.fTimeSettings.fZoneName.empty() ? 0 : 1);
+     }},
 };
 
 // Facts that only some machines have: their absence is information, not a fault.
@@ -238,7 +242,7 @@ bool IsOptional(EFact fact) {
   switch (fact) {
     case EFact::kDebianPackages: case EFact::kRpmPackages: case EFact::kSyslog: case EFact::kMessages:
     case EFact::kSmtControl: case EFact::kMdStat: case EFact::kModuleInfo: case EFact::kUsbDevices: case EFact::kTimeZoneName:
-    case EFact::kIpv6Routes: case EFact::kResolvConf: case EFact::kSystemRelease:
+    case EFact::kIpv6Routes: case EFact::kResolvConf: case EFact::kSystemRelease: case EFact::kTimeSettings:
       return true;
     default:
       return false;
@@ -248,11 +252,12 @@ bool IsOptional(EFact fact) {
 class TCollector {
  public:
   TCollector(const TMachineTree& tree, const TCollectSettings& settings)
-      : fTree(tree), fSettings(settings), fOut(CollectionTime(tree, settings)) {}
+      : fTree(tree), fSettings(settings), fClock(CollectionClock(tree, settings)), fOut(fClock.fTime) {}
 
   TCollection Run() {
     for (const std::string& problem : fSettings.fEarlierProblems) fOut.Log(ELogType::kError, "collector.sos", problem);
     fOut.Log(ELogType::kInfo, "collector", "Collected from " + fSettings.fSourceName + ".");
+    if (!fClock.fSaid.empty()) fOut.Log(fClock.fLevel, "collector.time", fClock.fSaid);
     for (const TStep& step : kSteps) {
       const TSource& source = SourceOf(step.fFact);
       ReadAndParse(source, step.fParse, step.fFact == EFact::kModuleInfo ? LoadedModuleNames() : std::vector<std::string>{});
@@ -270,13 +275,47 @@ class TCollector {
   }
 
  private:
+  // When the machine was collected, and how that is known where the log
+  // should say it.
+  struct TCollectionClock {
+    std::time_t fTime = 0;
+    std::string fSaid;
+    ELogType fLevel = ELogType::kInfo;
+  };
+
   // A sos report was collected when sos ran, which its `date --utc` says;
-  // without that output, when it is read.
-  static std::time_t CollectionTime(const TMachineTree& tree, const TCollectSettings& settings) {
-    if (tree.IsLive()) return std::time(nullptr);
-    const TSourceText text = tree.Read(SourceOf(EFact::kDateUtc), settings.fLogBytes);
-    const std::optional<std::time_t> printed = text.fRead ? UniversalTime(text.fText) : std::nullopt;
-    return printed ? *printed : std::time(nullptr);
+  // without it, its `date` at the offset that timedatectl or the zone's
+  // abbreviation gives; without either, when it is read.
+  static TCollectionClock CollectionClock(const TMachineTree& tree, const TCollectSettings& settings) {
+    const std::time_t now = std::time(nullptr);
+    if (tree.IsLive()) return {now};
+    const auto output = [&](EFact fact) {
+      const TSourceText text = tree.Read(SourceOf(fact), settings.fLogBytes);
+      return text.fRead ? text.fText : std::string();
+    };
+    if (const auto printed = UniversalTime(output(EFact::kDateUtc))) return {*printed};
+    const std::string date = output(EFact::kDate);
+    const std::string zoneFile = output(EFact::kTimeZoneName);
+    std::string zoneName = Trimmed(zoneFile.substr(0, zoneFile.find('\n')));
+    if (zoneName.empty()) zoneName = ZoneNameOfLink(tree);
+    if (const auto clock = MachineClock(date, "", ParseTimedatectl(output(EFact::kTimeSettings)), zoneName)) {
+      return {clock->fLocalAsIfUtc - clock->fOffsetMinutes * 60,
+              "No date --utc: the collection time is date's, " + clock->fZone + " at " +
+                  std::to_string(clock->fOffsetMinutes) + " minutes from UTC by " + clock->fOffsetFrom + "."};
+    }
+    if (DateZone(date).empty()) return {now};
+    return {now,
+            "No date --utc, and date's zone " + DateZone(date) + " has no known offset: the collection time is when "
+            "the report was read.",
+            ELogType::kWarning};
+  }
+
+  // Where /etc/timezone is missing (not Debian), /etc/localtime links to the
+  // zone's file, on the machine and in a sos report alike.
+  static std::string ZoneNameOfLink(const TMachineTree& tree) {
+    const std::string target = tree.LinkTarget("/etc/localtime");
+    const size_t zoneinfo = target.find("zoneinfo/");
+    return zoneinfo == std::string::npos ? "" : target.substr(zoneinfo + 9);
   }
 
   // modinfo runs on the modules lsmod listed; a sos report stored its output.
@@ -290,6 +329,7 @@ class TCollector {
     if (fSettings.fProgress) fSettings.fProgress(source.fTitle);
     const std::string logSource = "collector." + source.fTitle;
     if (fTree.IsLive() && source.fFact == EFact::kModuleInfo && extra.empty()) return;
+    if (fTree.IsLive() && source.fFact == EFact::kTimeSettings) return;  // date --utc is there
     TSourceText text = fTree.Read(source, fSettings.fLogBytes, extra);
     if (!text.fRead) {
       if (IsOptional(source.fFact) && (text.fProblem == "absent" || text.fProblem == "not installed" ||
@@ -363,13 +403,8 @@ class TCollector {
     return ParseEthtoolDriver(text.fText);
   }
 
-  // Where /etc/timezone is missing (not Debian), /etc/localtime links to the
-  // zone's file, on the machine and in a sos report alike.
   void ReadTimeZoneLink() {
-    if (!fRecords.fTimeZoneName.empty()) return;
-    const std::string target = fTree.LinkTarget("/etc/localtime");
-    const size_t zoneinfo = target.find("zoneinfo/");
-    if (zoneinfo != std::string::npos) fRecords.fTimeZoneName = target.substr(zoneinfo + 9);
+    if (fRecords.fTimeZoneName.empty()) fRecords.fTimeZoneName = ZoneNameOfLink(fTree);
   }
 
   // The kernel stamps its messages with the seconds since boot; the boot
@@ -495,6 +530,7 @@ class TCollector {
 
   const TMachineTree& fTree;
   const TCollectSettings& fSettings;
+  const TCollectionClock fClock;
   TCollection fOut;
   TMachineRecords fRecords;
 };

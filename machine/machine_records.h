@@ -73,6 +73,7 @@ struct TMachineRecords {
   std::string fTimeZoneName;  // "Europe/Berlin": /etc/timezone or the /etc/localtime link
   std::string fDate;          // date's output
   std::string fDateUtc;       // date --utc's output
+  TTimeSettings fTimeSettings;  // timedatectl's zone: the offset where date --utc is missing
   std::vector<std::pair<std::string, TSmartDevice>> fSmart;  // by disk ("sda")
 };
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <set>
 
@@ -182,7 +183,8 @@ void MapOperatingSystem(const TMachineRecords& records, TCollection& out) {
 // machine showed: `date` and `date --utc` print one moment, so their
 // difference is the offset.
 void MapTimeZone(const TMachineRecords& records, TCollection& out) {
-  const std::optional<TMachineClock> clock = MachineClock(records.fDate, records.fDateUtc);
+  const std::optional<TMachineClock> clock =
+      MachineClock(records.fDate, records.fDateUtc, records.fTimeSettings, records.fTimeZoneName);
   if (!clock && records.fTimeZoneName.empty()) return;
   TMofInstance zone("VKXSG_TimeZone");
   zone.Set("InstanceID", "VKX:TimeZone:0");
@@ -303,6 +305,41 @@ void SetCacheLevels(const TFieldBlock& lscpu, TMofInstance& processor) {
   }
 }
 
+// The processor's name as its architecture prints it: x86's and arm's "model
+// name", POWER's "cpu" ("POWER9 (raw), altivec supported": the part before the
+// comma), s390's maker and machine type, which name no model.
+std::string CpuInfoName(const TFieldBlock& logical, const TFieldBlock& machine) {
+  const std::string model = Trimmed(logical.Value("model name"));
+  if (!model.empty()) return model;
+  const std::string power = logical.Value("cpu");
+  if (!power.empty()) return Trimmed(power.substr(0, power.find(',')));
+  const std::string type = logical.Value("machine");
+  return type.empty() ? "" : Trimmed(machine.Value("vendor_id") + " " + type);
+}
+
+// The first of the fields the block has: the architectures name one fact alike.
+std::string FirstOf(const TFieldBlock& block, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    if (!block.Value(name).empty()) return block.Value(name);
+  }
+  return "";
+}
+
+void SetClockSpeed(const std::string& property, const std::string& text, TMofInstance& processor) {
+  if (const auto speed = ParseLeadingNumber(text); speed && *speed > 0) {
+    processor.SetNumber(property, ECimInteger::kUint32, std::llround(*speed));
+  }
+}
+
+// cpuinfo's "cpu cores", else the package's logical processors by lscpu's
+// threads per core (POWER and s390 print no cores).
+long long CpuInfoCores(const TFieldBlock& first, size_t logical, const TFieldBlock& lscpu) {
+  if (const auto cores = WholeNumber(first.Value("cpu cores"))) return *cores;
+  const auto threads = WholeNumber(lscpu.Value("Thread(s) per core"));
+  const long long count = static_cast<long long>(logical);
+  return threads && *threads > 0 && count % *threads == 0 ? count / *threads : count;
+}
+
 void MapCpuInfoProcessors(const TMachineRecords& records, TCollection& out) {
   const TCpuInfo& cpuInfo = records.fCpuInfo;
   std::map<std::string, std::vector<const TFieldBlock*>> packages;
@@ -310,19 +347,18 @@ void MapCpuInfoProcessors(const TMachineRecords& records, TCollection& out) {
   for (const auto& package : packages) {
     const TFieldBlock& first = *package.second.front();
     const auto id = WholeNumber(package.first);
+    const std::string maker = first.Value("vendor_id").empty() ? cpuInfo.fMachine.Value("vendor_id") : first.Value("vendor_id");
     TMofInstance processor("VKXSG_Processor");
     processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", "CPU " + std::to_string(id ? *id + 1 : 1)))
-        .SetIfAny("Name", Trimmed(first.Value("model name"))).SetIfAny("Manufacturer", first.Value("vendor_id"))
-        .SetIfAny("Stepping", first.Value("stepping")).SetNumber("CPUStatus", ECimInteger::kUint16, kCpuEnabled)
+        .SetIfAny("Name", CpuInfoName(first, cpuInfo.fMachine)).SetIfAny("Manufacturer", maker)
+        .SetIfAny("Stepping", FirstOf(first, {"stepping", "revision"})).SetNumber("CPUStatus", ECimInteger::kUint16, kCpuEnabled)
         .SetNumbers("OperationalStatus", ECimInteger::kUint16, {2});
-    const auto cores = WholeNumber(first.Value("cpu cores"));
-    processor.SetNumber("Core", ECimInteger::kUint32, cores ? *cores : static_cast<long long>(package.second.size()));
+    processor.SetNumber("Core", ECimInteger::kUint32, CpuInfoCores(first, package.second.size(), records.fLscpu.fFields));
     const std::string flags = " " + first.Value("flags") + " ";
-    SetSmt(records.fSmtControl, cores, WholeNumber(first.Value("siblings")), processor);
+    SetSmt(records.fSmtControl, WholeNumber(first.Value("cpu cores")), WholeNumber(first.Value("siblings")), processor);
     SetCacheLevels(records.fLscpu.fFields, processor);
-    if (const auto speed = ParseLeadingNumber(first.Value("cpu MHz"))) {
-      processor.SetNumber("CurrentClockSpeed", ECimInteger::kUint32, std::llround(*speed));
-    }
+    SetClockSpeed("CurrentClockSpeed", FirstOf(first, {"cpu MHz", "clock", "cpu MHz dynamic"}), processor);
+    SetClockSpeed("MaxClockSpeed", first.Value("cpu MHz static"), processor);
     if (flags.find(" lm ") != std::string::npos) processor.SetNumber("DataWidth", ECimInteger::kUint16, 64);
     out.Add(processor);
   }
@@ -381,6 +417,21 @@ void MapMemoryDevices(const TDmiRecords& dmi, TCollection& out) {
       }
       out.Add(memory);
     }
+  }
+}
+
+// Without SMBIOS's memory devices (a virtual machine, a sos report without
+// dmidecode) the memory the kernel sees is one row that says where it is
+// from: MemTotal, less than what is installed by what firmware and kernel keep.
+void MapKernelMemory(const TMemInfo& memInfo, TCollection& out) {
+  const auto total = memInfo.Get("MemTotal");
+  if (!total) return;
+  for (const char* className : {"VKXSG_SPDData", "VKXSG_PhysicalMemory"}) {
+    TMofInstance memory(className);
+    memory.Set("CreationClassName", className).Set("Tag", "System memory")
+        .Set("BankLabel", "MemTotal of /proc/meminfo (no SMBIOS memory devices)")
+        .SetNumber("Capacity", ECimInteger::kUint64, *total);
+    out.Add(memory);
   }
 }
 
@@ -645,6 +696,7 @@ void MapProcessorsAndMemory(const TMachineRecords& records, TCollection& out) {
     MapCpuInfoProcessors(records, out);
   }
   MapMemoryDevices(records.fDmi, out);
+  if (records.fDmi.OfType(kDmiMemoryDevice).empty()) MapKernelMemory(records.fMemInfo, out);
   MapDmiDevices(records.fDmi, out);
 }
 

@@ -33,51 +33,149 @@ std::string ParentOf(const TBlockDevice& device) {
 
 std::optional<unsigned long long> SizeOf(const TBlockDevice& device) { return ParseByteSize(device.Column("SIZE")); }
 
-struct TStorageAliases {
-  std::map<std::string, std::string> fPartitionByDevice;  // "/dev/sda1" -> alias
+// lsblk draws a device below each of its parents (a logical volume below
+// every physical volume, an md array below every member, a multipath device
+// below every path), and -P lists it once per parent: one device per name,
+// with every parent, in the order lsblk first shows them.
+struct TBlockNode {
+  const TBlockDevice* fDevice = nullptr;
+  std::vector<std::string> fParents;
 };
 
-void MapDisks(const TBlockDevices& devices, TCollection& out, TStorageAliases& aliases) {
-  std::map<std::string, long long> partitionCount;
+std::vector<TBlockNode> UniqueBlockDevices(const TBlockDevices& devices) {
+  std::vector<TBlockNode> nodes;
+  std::map<std::string, size_t> byName;
   for (const TBlockDevice& device : devices.fDevices) {
-    if (device.Column("TYPE") == "part") ++partitionCount[ParentOf(device)];
+    const auto [at, added] = byName.emplace(device.fName, nodes.size());
+    if (added) nodes.push_back({&device, {}});
+    std::vector<std::string>& parents = nodes[at->second].fParents;
+    const std::string parent = ParentOf(device);
+    if (!parent.empty() && std::find(parents.begin(), parents.end(), parent) == parents.end()) parents.push_back(parent);
+  }
+  return nodes;
+}
+
+// Newer lsblk prints every mount point (MOUNTPOINTS, one per line), older
+// ones the first (MOUNTPOINT).
+std::string MountPointsOf(const TBlockDevice& device) {
+  std::string points = device.Column("MOUNTPOINTS").empty() ? device.Column("MOUNTPOINT") : device.Column("MOUNTPOINTS");
+  std::replace(points.begin(), points.end(), '\n', ',');
+  return points;
+}
+
+// What a device stacked on others is, by lsblk's TYPE; "" for the kinds the
+// disk table holds.
+std::string StackedDeviceClass(const std::string& type) {
+  if (type == "disk" || type == "loop" || type == "rom" || type == "part") return "";
+  if (type == "lvm") return "Logical volume";
+  if (StartsWith(type, "raid") || type == "md" || type == "linear") return "Software RAID";
+  if (type == "mpath") return "Multipath device";
+  if (type == "crypt") return "Encrypted volume";
+  return "Block device";
+}
+
+// Device-mapper devices (logical volumes, multipath, encrypted) live below
+// /dev/mapper under the name lsblk shows.
+std::string BlockDevicePath(const TBlockDevice& device) {
+  const std::string type = device.Column("TYPE");
+  const bool mapped = type == "lvm" || type == "mpath" || type == "crypt" || type == "dm";
+  return mapped && !StartsWith(device.fName, "/") ? "/dev/mapper/" + device.fName : DevicePath(device.fName);
+}
+
+struct TStorageAliases {
+  std::map<std::string, std::string> fPartitionByDevice;  // "/dev/sda1" -> alias
+  std::map<std::string, std::string> fMountPointsByName;  // "md0" -> "/srv,/"
+};
+
+// A disk, a loop device or an optical drive; the latter two say so in their
+// name, as the Linux disk table shows no type.
+std::string MapDisk(const TBlockDevice& device, long long partitions, TCollection& out) {
+  const std::string type = device.Column("TYPE");
+  const std::string path = DevicePath(device.fName);
+  const std::string alias = out.NewAlias("Disk_" + device.fName);
+  TMofInstance disk("VKXSG_MediaAccessDevice", alias);
+  disk.Set("CreationClassName", "VKXSG_MediaAccessDevice").Set("DeviceID", out.UniqueKey("disk", path))
+      .Set("Name", type == "disk" ? path : path + " (" + type + ")").Set("DiskType", type)
+      .SetIfAny("Model", Trimmed(device.Column("VENDOR") + " " + device.Column("MODEL")))
+      .SetNumber("NoOfPartitions", ECimInteger::kUint32, partitions);
+  if (const auto size = SizeOf(device)) disk.SetNumber("Size", ECimInteger::kUint64, *size);
+  if (!MountPointsOf(device).empty()) disk.SetStrings("OtherIdentifyingInfo", {"Mount points: " + MountPointsOf(device)});
+  out.Add(disk);
+  const std::string hctl = device.Column("HCTL");
+  unsigned host = 0, channel = 0, target = 0, lun = 0;
+  if (std::sscanf(hctl.c_str(), "%u:%u:%u:%u", &host, &channel, &target, &lun) == 4) {
+    TMofInstance scsi("VKXSG_SCSIDevice");
+    scsi.Set("CreationClassName", "VKXSG_SCSIDevice").Set("DeviceID", out.UniqueKey("scsi", hctl))
+        .SetIfAny("VendorId", device.Column("VENDOR")).SetIfAny("ProductId", device.Column("MODEL"))
+        .SetIfAny("serialNum", device.Column("SERIAL")).SetIfAny("Revision", device.Column("REV"))
+        .Set("DeviceType", "Direct-Access").SetNumber("HostAdapterId", ECimInteger::kUint16, host).SetNumber("Bus", ECimInteger::kUint16, channel)
+        .SetNumber("TargetId", ECimInteger::kUint16, target).SetNumber("Lun", ECimInteger::kUint16, lun);
+    out.Add(scsi);
+  }
+  return alias;
+}
+
+void MapPartition(const TBlockNode& node, const std::map<std::string, std::string>& diskAlias, TCollection& out,
+                  TStorageAliases& aliases) {
+  const TBlockDevice& device = *node.fDevice;
+  const std::string path = DevicePath(device.fName);
+  const std::string alias = out.NewAlias("Part_" + device.fName);
+  aliases.fPartitionByDevice[path] = alias;
+  TMofInstance partition("VKXSG_DiskPartition", alias);
+  partition.Set("CreationClassName", "VKXSG_DiskPartition").Set("DeviceID", out.UniqueKey("partition", path));
+  if (const auto size = SizeOf(device)) partition.SetNumber("Size", ECimInteger::kUint64, *size);
+  if (!MountPointsOf(device).empty()) partition.SetStrings("OtherIdentifyingInfo", {"Mount points: " + MountPointsOf(device)});
+  out.Add(partition);
+  for (const std::string& parent : node.fParents) {
+    const auto disk = diskAlias.find(parent);
+    if (disk == diskAlias.end()) continue;
+    out.Add(TMofInstance("VKXSG_PartitionPresent").SetReference("Antecedent", disk->second).SetReference("Dependent", alias));
+  }
+}
+
+// A logical volume, an md array, a multipath or encrypted device: a row of
+// "Other Devices" with what it lies on and where it is mounted.
+void MapStackedDevice(const TBlockNode& node, const std::string& deviceClass, TCollection& out) {
+  const TBlockDevice& device = *node.fDevice;
+  std::vector<std::string> identity = {"Type: " + device.Column("TYPE")};
+  if (const auto size = SizeOf(device)) identity.push_back("Size: " + std::to_string(*size >> 10) + " KiB");
+  std::string parents;
+  for (const std::string& parent : node.fParents) parents += (parents.empty() ? "" : " ") + parent;
+  if (!parents.empty()) identity.push_back("On: " + parents);
+  if (!MountPointsOf(device).empty()) identity.push_back("Mount points: " + MountPointsOf(device));
+  TMofInstance instance("VKXSG_LogicalDevice");
+  instance.Set("CreationClassName", "VKXSG_LogicalDevice")
+      .Set("DeviceID", out.UniqueKey("logical device", BlockDevicePath(device))).Set("DeviceClass", deviceClass)
+      .Set("ElementName", device.fName + " (" + device.Column("TYPE") + ")").SetStrings("OtherIdentifyingInfo", identity);
+  out.Add(instance);
+}
+
+bool IsMdArrayOf(const TMdStat& mdstat, const std::string& name) {
+  return std::any_of(mdstat.fArrays.begin(), mdstat.fArrays.end(), [&](const TMdArray& array) { return array.fName == name; });
+}
+
+// Each device once, by name. An md array /proc/mdstat lists is mapped from
+// there, which says more; lsblk adds its mount points.
+void MapDisks(const TMachineRecords& records, TCollection& out, TStorageAliases& aliases) {
+  const std::vector<TBlockNode> nodes = UniqueBlockDevices(records.fBlockDevices);
+  std::map<std::string, long long> partitionCount;
+  for (const TBlockNode& node : nodes) {
+    if (node.fDevice->Column("TYPE") != "part") continue;
+    for (const std::string& parent : node.fParents) ++partitionCount[parent];
   }
   std::map<std::string, std::string> diskAlias;
-  for (const TBlockDevice& device : devices.fDevices) {
+  for (const TBlockNode& node : nodes) {
+    const TBlockDevice& device = *node.fDevice;
     const std::string type = device.Column("TYPE");
-    const std::string path = DevicePath(device.fName);
-    if (type == "disk") {
-      const std::string alias = out.NewAlias("Disk_" + device.fName);
-      diskAlias[device.fName] = alias;
-      TMofInstance disk("VKXSG_MediaAccessDevice", alias);
-      disk.Set("CreationClassName", "VKXSG_MediaAccessDevice").Set("DeviceID", out.UniqueKey("disk", path)).Set("Name", path)
-          .SetIfAny("Model", Trimmed(device.Column("VENDOR") + " " + device.Column("MODEL")))
-          .SetNumber("NoOfPartitions", ECimInteger::kUint32, partitionCount[device.fName]);
-      if (const auto size = SizeOf(device)) disk.SetNumber("Size", ECimInteger::kUint64, *size);
-      out.Add(disk);
-      const std::string hctl = device.Column("HCTL");
-      unsigned host = 0, channel = 0, target = 0, lun = 0;
-      if (std::sscanf(hctl.c_str(), "%u:%u:%u:%u", &host, &channel, &target, &lun) == 4) {
-        TMofInstance scsi("VKXSG_SCSIDevice");
-        scsi.Set("CreationClassName", "VKXSG_SCSIDevice").Set("DeviceID", out.UniqueKey("scsi", hctl))
-            .SetIfAny("VendorId", device.Column("VENDOR")).SetIfAny("ProductId", device.Column("MODEL"))
-            .SetIfAny("serialNum", device.Column("SERIAL")).SetIfAny("Revision", device.Column("REV"))
-            .Set("DeviceType", "Direct-Access").SetNumber("HostAdapterId", ECimInteger::kUint16, host).SetNumber("Bus", ECimInteger::kUint16, channel)
-            .SetNumber("TargetId", ECimInteger::kUint16, target).SetNumber("Lun", ECimInteger::kUint16, lun);
-        out.Add(scsi);
-      }
-    } else if (type == "part") {
-      const std::string alias = out.NewAlias("Part_" + device.fName);
-      aliases.fPartitionByDevice[path] = alias;
-      TMofInstance partition("VKXSG_DiskPartition", alias);
-      partition.Set("CreationClassName", "VKXSG_DiskPartition").Set("DeviceID", out.UniqueKey("partition", path));
-      if (const auto size = SizeOf(device)) partition.SetNumber("Size", ECimInteger::kUint64, *size);
-      out.Add(partition);
-      const auto disk = diskAlias.find(ParentOf(device));
-      if (disk != diskAlias.end()) {
-        out.Add(TMofInstance("VKXSG_PartitionPresent").SetReference("Antecedent", disk->second)
-                    .SetReference("Dependent", alias));
-      }
+    const std::string deviceClass = StackedDeviceClass(type);
+    if (type == "part") {
+      MapPartition(node, diskAlias, out, aliases);
+    } else if (deviceClass.empty()) {
+      diskAlias[device.fName] = MapDisk(device, partitionCount[device.fName], out);
+    } else if (IsMdArrayOf(records.fMdStat, device.fName)) {
+      aliases.fMountPointsByName[device.fName] = MountPointsOf(device);
+    } else {
+      MapStackedDevice(node, deviceClass, out);
     }
   }
 }
@@ -401,7 +499,8 @@ std::string ProcessStart(const TProcess& process, const TProcessStat* times, con
 }
 
 void MapProcesses(const TMachineRecords& records, TCollection& out) {
-  const std::optional<TMachineClock> clock = MachineClock(records.fDate, records.fDateUtc);
+  const std::optional<TMachineClock> clock =
+      MachineClock(records.fDate, records.fDateUtc, records.fTimeSettings, records.fTimeZoneName);
   for (const TProcess& process : records.fProcesses.fProcesses) {
     std::string command = process.Column("COMMAND");
     if (command.empty()) command = process.Column("CMD");
@@ -620,9 +719,14 @@ std::string LogTimeAsCim(const std::string& time, std::time_t collected) {
   return "";
 }
 
+std::string MountPointsOfArray(const std::string& name, const TStorageAliases& aliases) {
+  const auto points = aliases.fMountPointsByName.find(name);
+  return points == aliases.fMountPointsByName.end() ? "" : points->second;
+}
+
 // Software RAID has no page of its own: each array is a row of "Other
 // Devices" with its level, members and state.
-void MapMdArrays(const TMdStat& mdstat, TCollection& out) {
+void MapMdArrays(const TMdStat& mdstat, const TStorageAliases& aliases, TCollection& out) {
   for (const TMdArray& array : mdstat.fArrays) {
     std::vector<std::string> identity;
     std::string members;
@@ -635,7 +739,8 @@ void MapMdArrays(const TMdStat& mdstat, TCollection& out) {
                                       {"Metadata", array.fMetadata},
                                       {"Status", array.fStatus},
                                       {"Progress", array.fProgress},
-                                      {"Bitmap", array.fBitmap}}) {
+                                      {"Bitmap", array.fBitmap},
+                                      {"Mount points", MountPointsOfArray(array.fName, aliases)}}) {
       if (!value.empty()) identity.push_back(std::string(name) + ": " + value);
     }
     TMofInstance device("VKXSG_LogicalDevice");
@@ -649,10 +754,10 @@ void MapMdArrays(const TMdStat& mdstat, TCollection& out) {
 
 void MapStorage(const TMachineRecords& records, TCollection& out) {
   TStorageAliases aliases;
-  MapDisks(records.fBlockDevices, out, aliases);
+  MapDisks(records, out, aliases);
   MapVolumes(records, aliases, out);
   for (const auto& smart : records.fSmart) MapSmart(smart.first, smart.second, out);
-  MapMdArrays(records.fMdStat, out);
+  MapMdArrays(records.fMdStat, aliases, out);
 }
 
 void MapNetwork(const TMachineRecords& records, TCollection& out) {

@@ -61,25 +61,89 @@ struct TPrintedTime {
   std::string fZone;
 };
 
-std::optional<TPrintedTime> ParseDateOutput(const std::string& text) {
-  const std::vector<std::string> words = Words(text.substr(0, text.find('\n')));
-  if (words.size() != 6) return std::nullopt;
+// The local time of the line without its zone, by the word order of its
+// locale, in the C locale's names.
+std::optional<std::time_t> LocalFields(const std::string& withoutZone, const char* format) {
   std::tm fields{};
-  const std::string withoutZone = words[1] + " " + words[2] + " " + words[3] + " " + words[5];
-  const char* end = ::strptime(withoutZone.c_str(), "%b %d %H:%M:%S %Y", &fields);
+  const char* end = ::strptime(withoutZone.c_str(), format, &fields);
   if (end == nullptr || *end != '\0') return std::nullopt;
-  return TPrintedTime{::timegm(&fields), words[4]};
+  return ::timegm(&fields);
+}
+
+// C: "Mon Dec  7 14:05:17 CET 2026"; en_GB: "Mon 07 Dec 2026 14:05:17 CET";
+// en_US: "Mon 07 Dec 2026 02:05:17 PM CET".
+std::optional<TPrintedTime> ParseDateOutput(const std::string& text) {
+  const std::vector<std::string> w = Words(text.substr(0, text.find('\n')));
+  std::optional<std::time_t> local;
+  if (w.size() == 6) local = LocalFields(w[1] + " " + w[2] + " " + w[3] + " " + w[5], "%b %d %H:%M:%S %Y");
+  if (local) return TPrintedTime{*local, w[4]};
+  if (w.size() == 6) local = LocalFields(w[1] + " " + w[2] + " " + w[3] + " " + w[4], "%d %b %Y %H:%M:%S");
+  if (w.size() == 7) local = LocalFields(w[1] + " " + w[2] + " " + w[3] + " " + w[4] + " " + w[5], "%d %b %Y %I:%M:%S %p");
+  if (!local) return std::nullopt;
+  return TPrintedTime{*local, w.back()};
+}
+
+// Abbreviations of one offset the world over, and those that several zones
+// share, told apart by the zone's name ("" for any).
+struct TZoneAbbreviation {
+  const char* fZone;
+  const char* fZoneNamePrefix;
+  long fOffsetMinutes;
+};
+const TZoneAbbreviation kZoneAbbreviations[] = {
+    {"UTC", "", 0},        {"GMT", "", 0},          {"UCT", "", 0},           {"WET", "", 0},
+    {"WEST", "", 60},      {"CET", "", 60},         {"CEST", "", 120},        {"MET", "", 60},
+    {"MEST", "", 120},     {"EET", "", 120},        {"EEST", "", 180},        {"MSK", "", 180},
+    {"EST", "", -300},     {"EDT", "", -240},       {"CDT", "America/", -300}, {"MST", "", -420},
+    {"MDT", "", -360},     {"PST", "", -480},       {"PDT", "", -420},        {"AKST", "", -540},
+    {"AKDT", "", -480},    {"HST", "", -600},       {"JST", "", 540},         {"KST", "", 540},
+    {"AEST", "", 600},     {"AEDT", "", 660},       {"ACST", "", 570},        {"ACDT", "", 630},
+    {"AWST", "", 480},     {"NZST", "", 720},       {"NZDT", "", 780},        {"SAST", "", 120},
+    {"HKT", "", 480},      {"BST", "Europe/", 60},  {"CST", "America/", -360}, {"CST", "Asia/", 480},
+    {"CST", "PRC", 480},   {"IST", "Europe/Dublin", 60}, {"IST", "Asia/Jerusalem", 120},
+    {"IST", "Israel", 120}, {"IST", "Asia/", 330},
+};
+
+// Newer zone data names many zones by their offset: "+08", "-0330".
+std::optional<long> OffsetOfNumericZone(const std::string& zone) {
+  if ((zone.size() != 3 && zone.size() != 5) || (zone[0] != '+' && zone[0] != '-')) return std::nullopt;
+  const auto hours = WholeNumber(zone.substr(1, 2));
+  const auto minutes = zone.size() == 5 ? WholeNumber(zone.substr(3)) : std::optional<long long>(0);
+  if (!hours || !minutes || *hours > 14 || *minutes > 59) return std::nullopt;
+  const long offset = static_cast<long>(*hours * 60 + *minutes);
+  return zone[0] == '-' ? -offset : offset;
+}
+
+std::optional<long> OffsetOfZone(const std::string& zone, const std::string& zoneName) {
+  if (const auto numeric = OffsetOfNumericZone(zone)) return numeric;
+  for (const TZoneAbbreviation& known : kZoneAbbreviations) {
+    if (zone == known.fZone && StartsWith(zoneName, known.fZoneNamePrefix)) return known.fOffsetMinutes;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
-std::optional<TMachineClock> MachineClock(const std::string& date, const std::string& dateUtc) {
+std::string DateZone(const std::string& date) {
   const auto local = ParseDateOutput(date);
-  const auto universal = ParseDateOutput(dateUtc);
-  if (!local || !universal) return std::nullopt;
-  const long offset = std::lround(std::difftime(local->fAsIfUtc, universal->fAsIfUtc) / 60.0);
-  if (std::labs(offset) > kMinutesPerDay) return std::nullopt;
-  return TMachineClock{local->fAsIfUtc, offset, local->fZone};
+  return local ? local->fZone : "";
+}
+
+std::optional<TMachineClock> MachineClock(const std::string& date, const std::string& dateUtc,
+                                          const TTimeSettings& timeSettings, const std::string& zoneName) {
+  const auto local = ParseDateOutput(date);
+  if (!local) return std::nullopt;
+  if (const auto universal = ParseDateOutput(dateUtc)) {
+    const long offset = std::lround(std::difftime(local->fAsIfUtc, universal->fAsIfUtc) / 60.0);
+    if (std::labs(offset) > kMinutesPerDay) return std::nullopt;
+    return TMachineClock{local->fAsIfUtc, offset, local->fZone, "date --utc"};
+  }
+  if (timeSettings.fOffsetMinutes && timeSettings.fZone == local->fZone) {
+    return TMachineClock{local->fAsIfUtc, *timeSettings.fOffsetMinutes, local->fZone, "timedatectl"};
+  }
+  const auto offset = OffsetOfZone(local->fZone, zoneName.empty() ? timeSettings.fZoneName : zoneName);
+  if (!offset) return std::nullopt;
+  return TMachineClock{local->fAsIfUtc, *offset, local->fZone, "the zone's abbreviation"};
 }
 
 std::optional<std::time_t> UniversalTime(const std::string& dateUtc) {

@@ -105,6 +105,7 @@ std::vector<TSource> MakeTable() {
       File(EFact::kTimeZoneName, "time zone", "/etc/timezone"),
       Command(EFact::kDate, "local time", "date", {"date"}, {"date"}),
       Command(EFact::kDateUtc, "universal time", "date", {"date", "--utc"}),
+      Command(EFact::kTimeSettings, "time settings", "systemd", {"timedatectl"}),
   };
 }
 

@@ -57,6 +57,7 @@ enum class EFact {
   kTimeZoneName,  // /etc/timezone
   kDate,          // date: the local time and its zone's abbreviation
   kDateUtc,       // date --utc: with kDate, the zone's offset
+  kTimeSettings,  // timedatectl (sos only): the zone's offset where date --utc is missing
   kSmart,  // one output per disk: see DiskSmartSource
   kInterfaceDriver,  // ethtool -i of one interface: see InterfaceDriverSource
 };

@@ -103,6 +103,23 @@ bool ParsePairs(std::string_view line, std::map<std::string, std::string>& colum
   return true;
 }
 
+// Newer lsblk prints a device's further mount points (MOUNTPOINTS, its last
+// column) on lines of their own below it, blank but for tree marks: they
+// join the device's, one per line as in -P's value. False for any other line.
+bool ContinuesLastColumn(const std::vector<TCell>& header, const TBlockDevice& line,
+                         std::vector<TBlockDevice>& devices) {
+  if (header.size() < 2 || devices.empty()) return false;
+  const std::string last(header.back().fText);
+  for (const auto& [name, value] : line.fColumns) {
+    if (name != last && name != "NAME" && !value.empty()) return false;
+  }
+  const std::string value = line.Column(last);
+  if (value.empty()) return false;
+  std::string& into = devices.back().fColumns[last];
+  into += (into.empty() ? "" : "\n") + value;
+  return true;
+}
+
 }  // namespace
 
 TBlockDevices ParseLsblk(const std::string& text) {
@@ -131,6 +148,7 @@ TBlockDevices ParseLsblk(const std::string& text) {
     size_t depth = 0, cellDepth = 0;
     device.fName = std::string(StripTree(device.Column("NAME"), cellDepth));
     if (!header.empty() && header[0].fText == "NAME") StripTree(line, depth);
+    if (device.fName.empty() && ContinuesLastColumn(header, device, devices.fDevices)) continue;
     if (device.fName.empty()) {
       Warn(devices.fWarnings, cursor.Number(), line);
       continue;

@@ -17,7 +17,9 @@ struct TBlockDevice {
   std::string fName;    // "sda1", tree marks removed
   std::string fParent;  // "sda" for a partition drawn below its disk; "" at top
   // Every column by its header name as printed ("MAJ:MIN", "SIZE", "TYPE",
-  // "MOUNTPOINTS", "FSTYPE", "ROTA", ...); an empty cell is "".
+  // "MOUNTPOINTS", "FSTYPE", "ROTA", ...); an empty cell is "". Several
+  // mount points are one per line, as -P prints them ("/srv\x0a/") and as
+  // the table form draws them on lines of their own below the device.
   std::map<std::string, std::string> fColumns;
 
   std::string Column(const std::string& name) const;

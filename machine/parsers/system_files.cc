@@ -1,17 +1,54 @@
 #include "machine/parsers/system_files.h"
 
+#include <map>
+
 #include "machine/parsers/text_scan.h"
 
 namespace NVKXQZA20::NMachine {
 
+namespace {
+
+// s390's "processor 0: version = FF,  identification = 0133E8,  machine = 8561"
+// as the fields of logical processor 0; nothing for any other line.
+std::optional<TFieldBlock> S390ProcessorLine(std::string_view name, std::string_view value, size_t line) {
+  std::vector<std::string_view> words = SplitWords(name);
+  if (words.size() != 2 || words[0] != "processor" || !ParseUnsigned(words[1])) return std::nullopt;
+  TFieldBlock block{line, {{"processor", std::string(words[1]), {}}}};
+  for (std::string_view piece : SplitTrimmed(value, ',')) {
+    std::string_view field, text;
+    if (SplitField(piece, '=', field, text)) block.fFields.push_back({std::string(field), std::string(text), {}});
+  }
+  return block;
+}
+
+// The blocks of logical processors by their number: newer s390 kernels print
+// each processor twice, on a "processor N:" line and in a "cpu number : N"
+// block, which make one block.
+class TProcessorBlocks {
+ public:
+  explicit TProcessorBlocks(TCpuInfo& info) : fInfo(info) {}
+  TFieldBlock& Of(std::string_view number, size_t line) {
+    auto [at, added] = fIndex.emplace(std::string(number), fInfo.fProcessors.size());
+    if (added) fInfo.fProcessors.push_back(TFieldBlock{line, {{"processor", std::string(number), {}}}});
+    return fInfo.fProcessors[at->second];
+  }
+
+ private:
+  TCpuInfo& fInfo;
+  std::map<std::string, size_t> fIndex;
+};
+
+}  // namespace
+
 TCpuInfo ParseCpuInfo(const std::string& text) {
   TCpuInfo info;
+  TProcessorBlocks blocks(info);
   TLineCursor cursor(text);
-  TFieldBlock* block = nullptr;  // the open processor block
+  TFieldBlock* open = nullptr;
   while (cursor.Next()) {
     std::string_view line = cursor.Line();
     if (IsBlank(line)) {
-      block = nullptr;
+      open = nullptr;
       continue;
     }
     std::string_view name, value;
@@ -19,11 +56,17 @@ TCpuInfo ParseCpuInfo(const std::string& text) {
       Warn(info.fWarnings, cursor.Number(), line);
       continue;
     }
-    if (name == "processor") {
-      info.fProcessors.push_back(TFieldBlock{cursor.Number(), {}});
-      block = &info.fProcessors.back();
+    if (std::optional<TFieldBlock> s390 = S390ProcessorLine(name, value, cursor.Number())) {
+      std::vector<TField>& fields = blocks.Of(s390->fFields.front().fValue, cursor.Number()).fFields;
+      fields.insert(fields.end(), s390->fFields.begin() + 1, s390->fFields.end());
+      open = nullptr;
+      continue;
     }
-    (block ? *block : info.fMachine).fFields.push_back({std::string(name), std::string(value), {}});
+    const bool opens = name == "processor" || name == "cpu number";
+    if (opens) open = &blocks.Of(value, cursor.Number());
+    // `open` points into fProcessors: only a line opening a block adds one,
+    // and it sets `open` anew.
+    if (name != "processor") (open ? *open : info.fMachine).fFields.push_back({std::string(name), std::string(value), {}});
   }
   return info;
 }
@@ -231,6 +274,38 @@ TSystemRelease ParseSystemRelease(const std::string& text) {
     if (words[i] == "release") version = std::string(words[i + 1]);
   release.fVersion = patchLevel.empty() || version.empty() ? version : version + "." + patchLevel;
   return release;
+}
+
+namespace {
+
+// "+0100", "-0330" as minutes east of universal time.
+std::optional<long> NumericOffset(std::string_view text) {
+  if (text.size() != 5 || (text[0] != '+' && text[0] != '-')) return std::nullopt;
+  std::optional<unsigned long long> hours = ParseUnsigned(text.substr(1, 2)), minutes = ParseUnsigned(text.substr(3));
+  if (!hours || !minutes || *hours > 14 || *minutes > 59) return std::nullopt;
+  const long offset = static_cast<long>(*hours * 60 + *minutes);
+  return text[0] == '-' ? -offset : offset;
+}
+
+}  // namespace
+
+TTimeSettings ParseTimedatectl(const std::string& text) {
+  TTimeSettings settings;
+  TLineCursor cursor(text);
+  while (cursor.Next()) {
+    std::string_view name, value;
+    if (!SplitField(cursor.Line(), ':', name, value) || name != "Time zone") continue;
+    const size_t open = value.find(" (");
+    settings.fZoneName = std::string(Trim(value.substr(0, open)));
+    if (open == std::string_view::npos || value.back() != ')') break;
+    std::string_view zone, offset;
+    if (SplitField(value.substr(open + 2, value.size() - open - 3), ',', zone, offset)) {
+      settings.fZone = std::string(zone);
+      settings.fOffsetMinutes = NumericOffset(offset);
+    }
+    break;
+  }
+  return settings;
 }
 
 namespace {

@@ -11,9 +11,13 @@
 
 namespace NVKXQZA20::NMachine {
 
-// /proc/cpuinfo: one block per logical processor ("processor : 3" opens it);
-// fields outside any processor block (arm's "Hardware", s390's machine lines)
-// go to fMachine.
+// /proc/cpuinfo: one block per logical processor, its first field
+// "processor" its number. "processor : 3" opens it (x86, arm, POWER), and on
+// s390 a "processor 3: version = FF,  identification = 0133E8,  machine = 8561"
+// line (its "version", "identification" and "machine" fields) and a newer
+// kernel's "cpu number : 3" block, which add to the same one. Fields outside
+// any processor block (arm's "Hardware", POWER's "model" and "machine" at the
+// end, s390's "vendor_id" and "# processors") go to fMachine.
 struct TCpuInfo {
   std::vector<TFieldBlock> fProcessors;
   TFieldBlock fMachine;
@@ -82,6 +86,15 @@ struct TSystemRelease {
   std::string fVersion;  // "6.10", "11.4"; "" when the text says none
 };
 TSystemRelease ParseSystemRelease(const std::string& text);
+
+// timedatectl's "Time zone:" line: "Time zone: Europe/Berlin (CET, +0100)".
+// Empty fields when the text has no such line.
+struct TTimeSettings {
+  std::string fZoneName;                // "Europe/Berlin"
+  std::string fZone;                    // "CET"
+  std::optional<long> fOffsetMinutes;  // east of universal time: 60
+};
+TTimeSettings ParseTimedatectl(const std::string& text);
 
 // Seconds since boot: /proc/uptime ("456.38 153.20") or the uptime command
 // ("16:52:41 up 3 days,  2:05,  1 user, ...", "up 4 min", "up 1 day, 10

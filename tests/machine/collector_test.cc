@@ -351,6 +351,23 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
       // Collected when sos ran, not when the report is read.
       {dateUtc.first, TCase::kStored, dateUtc.second, "VKXSG_QZAProduct", 1,
        {{"CollectionTime", "20261206221507.000000+000"}}},
+      // Without date --utc: date's local time at its zone's offset, in the
+      // C and en_US forms; timedatectl's offset; the zone's name tells CST apart.
+      {"sos_commands/date/date", TCase::kStored, "Mon Dec  7 14:05:17 CET 2026\n", "VKXSG_QZAProduct", 1,
+       {{"CollectionTime", "20261207130517.000000+000"}}},
+      {"sos_commands/date/date", TCase::kStored, "Mon 07 Dec 2026 02:05:17 PM EST\n", "VKXSG_QZAProduct", 1,
+       {{"CollectionTime", "20261207190517.000000+000"}}},
+      {"sos_commands/date/date", TCase::kStored, "Mon Dec  7 14:05:17 TRT 2026\n", "VKXSG_QZAProduct", 1,
+       {{"CollectionTime", "20261207110517.000000+000"}},
+       {{"sos_commands/systemd/timedatectl", "                Time zone: Europe/Tern (TRT, +0300)\n"}}},
+      {"sos_commands/date/date", TCase::kStored, "Mon Dec  7 14:05:17 CST 2026\n", "VKXSG_QZAProduct", 1,
+       {{"CollectionTime", "20261207200517.000000+000"}}, {{"etc/timezone", "America/Chicago\n"}}},
+      {"sos_commands/date/date", TCase::kStored, "Mon Dec  7 14:05:17 CST 2026\n", "VKXSG_QZALogRecord", 0,
+       {{"Message", "No date --utc, and date's zone CST has no known offset: the collection time is when the "
+                    "report was read."}}},
+      // Without SMBIOS, the memory the kernel sees, saying so.
+      {"proc/meminfo", TCase::kStored, "MemTotal:       16318412 kB\nMemFree:         8000000 kB\n", "VKXSG_SPDData", 1,
+       {{"Capacity", "16710053888"}, {"BankLabel", "MemTotal of /proc/meminfo (no SMBIOS memory devices)"}}},
       // A virtual machine without SMBIOS says what it runs on.
       {lscpu.first, TCase::kStored, lscpu.second, "VKXSG_ComputerSystem", 1, {{"ProductName", "KVM virtual machine"}}},
       {"sos_commands/kernel/dmesg", TCase::kStored, "[    0.000000] Hypervisor detected: KVM\n", "VKXSG_ComputerSystem",
@@ -358,6 +375,25 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
       {"proc/cpuinfo", TCase::kStored, cpuinfo, "VKXSG_Processor", 1,
        {{"HTSupported", "false"}, {"HTEnabled", "false"}, {"L1Enabled", "true"}, {"L2Enabled", "true"}},
        {lscpu, {"sys/devices/system/cpu/smt/control", "notsupported\n"}}},
+      // POWER: the "cpu" line names the model, threads per core from lscpu.
+      {"proc/cpuinfo", TCase::kStored,
+       "processor\t: 0\ncpu\t\t: TERN8 (raw), altivec supported\nclock\t\t: 2900.000000MHz\n"
+       "revision\t: 2.2 (pvr 004e 1202)\n\nprocessor\t: 1\ncpu\t\t: TERN8 (raw), altivec supported\n"
+       "clock\t\t: 2900.000000MHz\nrevision\t: 2.2 (pvr 004e 1202)\n\nplatform\t: pSeries\nmodel\t\t: TERN,9000-11A\n",
+       "VKXSG_Processor", 1,
+       {{"Name", "TERN8 (raw)"}, {"CurrentClockSpeed", "2900"}, {"Stepping", "2.2 (pvr 004e 1202)"}, {"Core", "1"}},
+       {{"sos_commands/processor/lscpu", "Architecture:  ppc64le\nThread(s) per core:  2\n"}}},
+      // s390: one line per processor, and on newer kernels a block with its speeds.
+      {"proc/cpuinfo", TCase::kStored,
+       "vendor_id       : TERN/390\n# processors    : 2\n"
+       "processor 0: version = FF,  identification = 0A11E8,  machine = 7001\n"
+       "processor 1: version = FF,  identification = 0A11E8,  machine = 7001\n",
+       "VKXSG_Processor", 1, {{"Name", "TERN/390 7001"}, {"Manufacturer", "TERN/390"}, {"Core", "2"}}},
+      {"proc/cpuinfo", TCase::kStored,
+       "vendor_id       : TERN/390\n# processors    : 1\n"
+       "processor 0: version = 00,  identification = 0A11E8,  machine = 7002\n\n"
+       "cpu number      : 0\ncpu MHz dynamic : 5000\ncpu MHz static  : 5200\n",
+       "VKXSG_Processor", 1, {{"Core", "1"}, {"CurrentClockSpeed", "5000"}, {"MaxClockSpeed", "5200"}}},
       {"proc/cmdline", TCase::kStored, "BOOT_IMAGE=/vmlinuz-6.1.0-tern root=/dev/vda1 ro quiet\n",
        "VKXSG_OperatingSystem", 1,
        {{"BootConfigurationFileContents", "BOOT_IMAGE=/vmlinuz-6.1.0-tern root=/dev/vda1 ro quiet"}}},
@@ -479,6 +515,28 @@ TEST(MinimalSosTree, ShowsWhatTheOutputsSay) {
       "Serial number:        TS00A1\nDevice type:          disk\nTransport protocol:   SAS (SPL-3)\n\n"
       "=== START OF READ SMART DATA SECTION ===\nSMART Health Status: OK\n\n"
       "Current Drive Temperature:     31 C\nElements in grown defect list: 0\n";
+  // A logical volume on an md array of two disks, a multipath device of two
+  // paths: lsblk draws each below every parent.
+  const std::string lsblkPath = "sos_commands/block/lsblk";
+  const std::string stacked =
+      "NAME            MAJ:MIN   SIZE TYPE  MOUNTPOINTS\n"
+      "loop0               7:0  63.3M loop  /snap/tern/1\n"
+      "sda                 8:0   100G disk\n"
+      "├─sda1              8:1     1G part  /boot\n"
+      "└─sda2              8:2    99G part\n"
+      "  └─md0             9:0    99G raid1\n"
+      "    └─vg0-root    253:0    99G lvm   /\n"
+      "sdb                8:16   100G disk\n"
+      "└─sdb2             8:18    99G part\n"
+      "  └─md0             9:0    99G raid1\n"
+      "    └─vg0-root    253:0    99G lvm   /\n"
+      "sdc                8:32   500G disk\n"
+      "└─mpatha          253:1   500G mpath /data\n"
+      "sdd                8:48   500G disk\n"
+      "└─mpatha          253:1   500G mpath /data\n"
+      "sr0                11:0  1024M rom\n";
+  const std::string mdstat = "Personalities : [raid1]\nmd0 : active raid1 sdb2[1] sda2[0]\n"
+                             "      103809024 blocks super 1.2 [2/2] [UU]\n\nunused devices: <none>\n";
   const std::string ataPath = "sos_commands/ata/smartctl_-a_.dev.sda";
   const std::string routesPath = "sos_commands/networking/ip_route_show_table_all";
   const std::string routes6Path = "sos_commands/networking/ip_-6_route_show_table_all";
@@ -520,6 +578,25 @@ TEST(MinimalSosTree, ShowsWhatTheOutputsSay) {
       {{{ataPath, scsi}}, "OMC_ATADevice", "ProductID", {"TS600"}},
       {{{ataPath, scsi}}, "OMC_ATADevice", "FirmwareRevision", {"TSC1"}},
       {{{ataPath, scsi}}, "OMC_ATADevice", "SerialNumber", {"TS00A1"}},
+      // Every block device once, by its name.
+      {{{lsblkPath, stacked}}, "VKXSG_MediaAccessDevice", "Name",
+       {"/dev/loop0 (loop)", "/dev/sda", "/dev/sdb", "/dev/sdc", "/dev/sdd", "/dev/sr0 (rom)"}},
+      {{{lsblkPath, stacked}}, "VKXSG_DiskPartition", "DeviceID", {"/dev/sda1", "/dev/sda2", "/dev/sdb2"}},
+      {{{lsblkPath, stacked}}, "VKXSG_LogicalDevice", "DeviceID", {"/dev/md0", "/dev/mapper/vg0-root", "/dev/mapper/mpatha"}},
+      {{{lsblkPath, stacked}}, "VKXSG_LogicalDevice", "OtherIdentifyingInfo",
+       {"Type: raid1,Size: 103809024 KiB,On: sda2 sdb2", "Type: lvm,Size: 103809024 KiB,On: md0,Mount points: /",
+        "Type: mpath,Size: 524288000 KiB,On: sdc sdd,Mount points: /data"}},
+      // mdstat says more of an array; lsblk adds where it is mounted.
+      {{{lsblkPath, stacked}, {"proc/mdstat", mdstat}}, "VKXSG_LogicalDevice", "ElementName",
+       {"md0 (raid1)", "vg0-root (lvm)", "mpatha (mpath)"}},
+      {{{lsblkPath, "NAME=\"md0\" PKNAME=\"sda2\" TYPE=\"raid1\" SIZE=\"106300440576\" MOUNTPOINTS=\"/srv\\x0a/\"\n"},
+        {"proc/mdstat", mdstat}},
+       "VKXSG_LogicalDevice", "OtherIdentifyingInfo",
+       {"State: active,Members: sdb2 sda2,Size: 103809024 KiB,Metadata: 1.2,Status: [2/2] [UU],Mount points: /srv,/"}},
+      // lsblk -P lists a device once per parent.
+      {{{lsblkPath, "NAME=\"mpatha\" PKNAME=\"sdc\" TYPE=\"mpath\" SIZE=\"1073741824\" MOUNTPOINT=\"\"\n"
+                    "NAME=\"mpatha\" PKNAME=\"sdd\" TYPE=\"mpath\" SIZE=\"1073741824\" MOUNTPOINT=\"\"\n"}},
+       "VKXSG_LogicalDevice", "OtherIdentifyingInfo", {"Type: mpath,Size: 1048576 KiB,On: sdc sdd"}},
       // Without os-release, the older release files name the system.
       {{{"etc/redhat-release", "Oxbow Linux Server release 6.10 (Tern)\n"}}, "VKXSG_OperatingSystem", "Name",
        {"Oxbow Linux Server release 6.10 (Tern)"}},
@@ -609,6 +686,10 @@ TEST(MinimalSosTree, OneAddedItemChangesOnlyItsOwnInstances) {
       {"sos_commands/block/lsblk", "NAME  MAJ:MIN RM  SIZE RO TYPE MOUNTPOINTS",
        {"vda   254:0    0  256G  0 disk", "vdb   254:16   0  10G  0 disk", "zram0 253:0    0    1G  0 disk"},
        "vdc   254:32   0  20G  0 disk", 1},
+      {"sos_commands/block/lsblk", "NAME          MAJ:MIN  SIZE TYPE  MOUNTPOINTS",
+       {"loop0           7:0     10M loop  /snap/tern/1", "sda             8:0    100G disk\n└─sda1          8:1      1G part  /boot",
+        "sdb             8:16   100G disk\n└─vg0-data    253:0    100G lvm   /data"},
+       "sdc             8:32   500G disk\n└─mpatha      253:1    500G mpath /srv", 2},
       {"sos_commands/filesys/df_-al_-x_autofs", "Filesystem  1K-blocks  Used Available Use% Mounted on",
        {"/dev/vda1   262144000 1000 262143000   1% /", "/dev/vdb1   10485760  500  10485260   1% /srv",
         "proc        0  0  0  - /proc"},

@@ -38,6 +38,14 @@ TEST(Storage, LsblkTreeListAndPairs) {
        "sda1  vfat   FAT32 Tern Boot 1A2B  505.8M     1% /boot/efi\n",
        {"FSTYPE", "LABEL", "UUID", "FSAVAIL", "FSUSE%"},
        "loop0<|||||\nsda1<|vfat|Tern Boot|1A2B|505.8M|1%\n"},
+      // Further mount points on lines of their own, in the tree and in the list.
+      {"NAME   MAJ:MIN TYPE   SIZE MOUNTPOINTS\n"
+       "sda      8:0   disk 223.6G \n"
+       "├─sda4   8:4   part    50G /srv\n"
+       "│                          /\n"
+       "└─sda5   8:5   part    35G \n",
+       {"MOUNTPOINTS"}, "sda<|\nsda4<sda|/srv\n/\nsda5<sda|\n"},
+      {"NAME TYPE MOUNTPOINTS\nsda4 part /srv\n          /\n", {"MOUNTPOINTS"}, "sda4<|/srv\n/\n"},
       {"NAME=\"sdb\" SIZE=\"1T\" TYPE=\"disk\" MOUNTPOINT=\"/srv/tern\\x20data\"\nNAME=\"sdb1\" SIZE=\"1T\nSIZE=\"1T\"\n",
        {"SIZE", "TYPE", "MOUNTPOINT"},
        "sdb<|1T|disk|/srv/tern data\nW2 W3"},

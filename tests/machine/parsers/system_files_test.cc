@@ -8,16 +8,41 @@
 namespace NVKXQZA20::NMachine {
 namespace {
 
+// One row per architecture's form: each logical processor's block (its line
+// and fields), then the machine's fields and the warnings.
 TEST(SystemFiles, CpuInfoBlocksAndMachineFields) {
-  TCpuInfo info = ParseCpuInfo(
-      "processor\t: 0\nmodel name\t: Tern T9 @ 2.10GHz\nflags\t\t: fpu vme\n\n"
-      "processor\t: 1\nmodel name\t: Tern T9 @ 2.10GHz\n\nHardware\t: Oxbow Board\nodd line\n");
-  std::string text;
-  for (const TFieldBlock& block : info.fProcessors) text += std::to_string(block.fLine) + " " + Fields(block) + "\n";
-  EXPECT_EQ(text + Fields(info.fMachine) + " " + WarningLines(info.fWarnings),
-            "1 processor=0;model name=Tern T9 @ 2.10GHz;flags=fpu vme\n"
-            "5 processor=1;model name=Tern T9 @ 2.10GHz\n"
-            "Hardware=Oxbow Board W9");
+  const std::pair<const char*, const char*> cases[] = {
+      {"processor\t: 0\nmodel name\t: Tern T9 @ 2.10GHz\nflags\t\t: fpu vme\n\n"
+       "processor\t: 1\nmodel name\t: Tern T9 @ 2.10GHz\n\nHardware\t: Oxbow Board\nodd line\n",
+       "1 processor=0;model name=Tern T9 @ 2.10GHz;flags=fpu vme\n"
+       "5 processor=1;model name=Tern T9 @ 2.10GHz\n"
+       "Hardware=Oxbow Board W9"},
+      // POWER: the machine's model at the end.
+      {"processor\t: 0\ncpu\t\t: TERN8 (raw), altivec supported\nclock\t\t: 2900.000000MHz\n"
+       "revision\t: 2.2 (pvr 004e 1202)\n\ntimebase\t: 512000000\nplatform\t: pSeries\nmodel\t\t: TERN,9000-11A\n",
+       "1 processor=0;cpu=TERN8 (raw), altivec supported;clock=2900.000000MHz;revision=2.2 (pvr 004e 1202)\n"
+       "timebase=512000000;platform=pSeries;model=TERN,9000-11A "},
+      // s390 before "cpu number" blocks: one line per processor.
+      {"vendor_id       : TERN/390\n# processors    : 2\n"
+       "processor 0: version = FF,  identification = 0A11E8,  machine = 7001\n"
+       "processor 1: version = FF,  identification = 0A11E8,  machine = 7001\n",
+       "3 processor=0;version=FF;identification=0A11E8;machine=7001\n"
+       "4 processor=1;version=FF;identification=0A11E8;machine=7001\n"
+       "vendor_id=TERN/390;# processors=2 "},
+      // Newer s390 kernels: the line, then a block of the same processor.
+      {"vendor_id       : TERN/390\n# processors    : 1\n"
+       "processor 0: version = 00,  identification = 0A11E8,  machine = 7002\n\n"
+       "cpu number      : 0\ncpu MHz dynamic : 5000\ncpu MHz static  : 5200\n",
+       "3 processor=0;version=00;identification=0A11E8;machine=7002;cpu number=0;cpu MHz dynamic=5000;"
+       "cpu MHz static=5200\n"
+       "vendor_id=TERN/390;# processors=1 "},
+  };
+  for (const auto& [input, expected] : cases) {
+    TCpuInfo info = ParseCpuInfo(input);
+    std::string text;
+    for (const TFieldBlock& block : info.fProcessors) text += std::to_string(block.fLine) + " " + Fields(block) + "\n";
+    EXPECT_EQ(text + Fields(info.fMachine) + " " + WarningLines(info.fWarnings), expected) << input;
+  }
 }
 
 TEST(SystemFiles, MemInfoInBytesOrCounts) {
@@ -72,6 +97,22 @@ TEST(SystemFiles, ReleaseFilesOfOlderDistributions) {
   for (const auto& [text, expected] : cases) {
     const TSystemRelease release = ParseSystemRelease(text);
     EXPECT_EQ(release.fName + "|" + release.fVersion, expected) << text;
+  }
+}
+
+TEST(SystemFiles, TimedatectlZone) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"               Local time: Mon 2026-12-07 14:05:17 CET\n                Time zone: Europe/Berlin (CET, +0100)\n",
+       "Europe/Berlin|CET|60"},
+      {"      Local time: Mon 2026-12-07 08:05:17 EST\n       Time zone: America/New_York (EST, -0500)\n",
+       "America/New_York|EST|-300"},
+      {"                Time zone: Asia/Kolkata (IST, +0530)\n", "Asia/Kolkata|IST|330"},
+      {"                Time zone: n/a (UTC, +0000)\n", "n/a|UTC|0"},
+      {"Failed to connect to bus: No such file or directory\n", "||-"},
+  };
+  for (const auto& [text, expected] : cases) {
+    const TTimeSettings settings = ParseTimedatectl(text);
+    EXPECT_EQ(settings.fZoneName + "|" + settings.fZone + "|" + Text(settings.fOffsetMinutes), expected) << text;
   }
 }
 
