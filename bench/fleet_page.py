@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Times the fleet page of a large fleet in headless Chromium.
 
-  bench/fleet_page.py [--hosts N] [--keep DIR] [QZAREPORT]
+  bench/fleet_page.py [--hosts N | --database DB] [--keep DIR] [QZAREPORT]
 
 Makes a SQLite fleet of N hosts (default 10,000) quickly: the bundled samples
 are added with `qzareport fleet add`, then copied host after host by SQL (each
@@ -10,7 +10,8 @@ version, one in fifty with a degraded RAID volume). Then it writes the page
 with `qzareport fleet report` and opens it in Chromium (through its DevTools
 protocol on a pipe), printing by the browser's own clock how long the page
 takes to load and a click on a column header takes to sort the hosts (until
-the next frame is drawn), and a filter.
+the next frame is drawn), and a filter. --database times the page of a fleet
+made otherwise (bench/fleet_bench.py --keep DIR makes DIR/fleet.db).
 """
 import argparse
 import json
@@ -148,6 +149,7 @@ FILTER = """new Promise((done) => {
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--hosts", type=int, default=10000)
+    parser.add_argument("--database", help="a fleet to show, in place of making one")
     parser.add_argument("--keep", help="the folder to work in, kept")
     parser.add_argument("tool", nargs="?", default=os.path.join(SOURCE, "build", "tool", "qzareport"))
     options = parser.parse_args()
@@ -159,13 +161,14 @@ def main():
     work = options.keep or tempfile.mkdtemp()
     try:
         os.makedirs(work, exist_ok=True)
-        database = os.path.join(work, "fleet.db")
-        for leftover in (database, database + "-wal", database + "-shm"):
-            if os.path.exists(leftover):
-                os.remove(leftover)
-        started = time.monotonic()
-        make_fleet(tool, database, options.hosts)
-        print("fleet of %d hosts made in %.1f s" % (options.hosts, time.monotonic() - started))
+        database = options.database or os.path.join(work, "fleet.db")
+        if not options.database:
+            for leftover in (database, database + "-wal", database + "-shm"):
+                if os.path.exists(leftover):
+                    os.remove(leftover)
+            started = time.monotonic()
+            make_fleet(tool, database, options.hosts)
+            print("fleet of %d hosts made in %.1f s" % (options.hosts, time.monotonic() - started))
         page = os.path.join(work, "page")
         print("fleet report: %.2f s, index.html %.1f MB" % (tool_run(tool, "report", database, "-o", page),
                                                              os.path.getsize(page + "/index.html") / 1e6))

@@ -14,6 +14,13 @@
 namespace {
 
 const char kScheme[] = "clickhouse://";
+// How ClickHouse's answer starts when a statement ran past max_execution_time.
+const char kTimeoutExceeded[] = "Code: 159,";
+// How long the client waits past a time limit for the server's answer.
+const int kAnswerGraceSeconds = 10;
+// Added collections are written once their rows take this much: a few
+// hundred collections in one INSERT per table, and memory bounded.
+const size_t kBatchBytes = 16 << 20;
 
 // Tab-separated values as ClickHouse reads and writes them: \N is null, and
 // a backslash escapes the bytes that would end a field or a row.
@@ -143,6 +150,28 @@ bool IsIntegerColumn(const TFleetTableColumns& table, const std::string& column)
   throw TFleetError("no column " + column + " in fleet table " + table.fTable);
 }
 
+struct TClickHouseLocation {
+  std::vector<std::string> fUrls;  // each server's, "http://HOST:PORT/"
+  std::string fDatabase;
+};
+
+// "clickhouse://SERVER[,SERVER...]/DATABASE", a SERVER "HOST[:PORT]".
+TClickHouseLocation ParseLocation(const std::string& location) {
+  static const std::regex kLocation(R"(clickhouse://([^/]+)/([A-Za-z_][A-Za-z0-9_]*))");
+  static const std::regex kServer(R"((\[[0-9A-Fa-f:.]+\]|[A-Za-z0-9.-]+)(:[0-9]{1,5})?)");
+  const TFleetError kNotALocation(location + ": not a ClickHouse location; expected clickhouse://HOST:PORT/DATABASE");
+  std::smatch parts;
+  if (!std::regex_match(location, parts, kLocation)) throw kNotALocation;
+  TClickHouseLocation parsed{{}, parts[2].str()};
+  for (const std::string& server : Split(parts[1].str(), ',')) {
+    std::smatch hostAndPort;
+    if (!std::regex_match(server, hostAndPort, kServer)) throw kNotALocation;
+    const std::string port = hostAndPort[2].matched ? hostAndPort[2].str() : ":8123";
+    parsed.fUrls.push_back("http://" + hostAndPort[1].str() + port + "/");
+  }
+  return parsed;
+}
+
 size_t CollectBody(char* data, size_t size, size_t count, void* body) {
   static_cast<std::string*>(body)->append(data, size * count);
   return size * count;
@@ -153,15 +182,8 @@ size_t CollectBody(char* data, size_t size, size_t count, void* body) {
 // One server's HTTP interface: a statement in, the answer's text out.
 class TClickHouseFleet::TConnection {
  public:
-  explicit TConnection(const std::string& location) : fLocation(location) {
-    static const std::regex kLocation(
-        R"(clickhouse://((\[[0-9A-Fa-f:.]+\]|[A-Za-z0-9.-]+)(:[0-9]{1,5})?)/([A-Za-z_][A-Za-z0-9_]*))");
-    std::smatch parts;
-    if (!std::regex_match(location, parts, kLocation)) {
-      throw TFleetError(location + ": not a ClickHouse location; expected clickhouse://HOST:PORT/DATABASE");
-    }
-    fUrl = "http://" + parts[2].str() + (parts[3].matched ? parts[3].str() : ":8123") + "/";
-    fDatabase = parts[4];
+  TConnection(const std::string& location, const std::string& url, const std::string& database)
+      : fLocation(location), fUrl(url), fDatabase(database) {
     static const CURLcode kInit = curl_global_init(CURL_GLOBAL_DEFAULT);
     fCurl = kInit == CURLE_OK ? curl_easy_init() : nullptr;
     if (fCurl == nullptr) throw TFleetError(location + ": cannot start the HTTP client");
@@ -173,9 +195,12 @@ class TClickHouseFleet::TConnection {
   const std::string& Database() const { return fDatabase; }
 
   // settings: "name=value&..." of ClickHouse's settings for this statement;
-  // the database may not exist yet when the statement creates it.
-  std::string Post(const std::string& body, const std::string& settings, bool inDatabase = true) {
-    const std::string url = fUrl + "?database=" + (inDatabase ? fDatabase : "default") + "&" + settings;
+  // the database may not exist yet when the statement creates it. A
+  // statement with a time limit (seconds; 0: none) is stopped by the server,
+  // and given up by the client a little later should the server not answer.
+  std::string Post(const std::string& body, const std::string& settings, bool inDatabase = true, int timeLimit = 0) {
+    const std::string limit = timeLimit > 0 ? "&max_execution_time=" + std::to_string(timeLimit) : "";
+    const std::string url = fUrl + "?database=" + (inDatabase ? fDatabase : "default") + "&" + settings + limit;
     std::string answer;
     curl_easy_reset(fCurl);
     curl_easy_setopt(fCurl, CURLOPT_URL, url.c_str());
@@ -185,10 +210,13 @@ class TClickHouseFleet::TConnection {
     curl_easy_setopt(fCurl, CURLOPT_WRITEDATA, &answer);
     curl_easy_setopt(fCurl, CURLOPT_CONNECTTIMEOUT, 30L);
     curl_easy_setopt(fCurl, CURLOPT_NOSIGNAL, 1L);
+    if (timeLimit > 0) curl_easy_setopt(fCurl, CURLOPT_TIMEOUT, static_cast<long>(timeLimit) + kAnswerGraceSeconds);
     const CURLcode status = curl_easy_perform(fCurl);
+    if (status == CURLE_OPERATION_TIMEDOUT && timeLimit > 0) throw TFleetError(QueryStoppedMessage(timeLimit));
     if (status != CURLE_OK) throw TFleetError(fLocation + ": " + curl_easy_strerror(status));
     long code = 0;
     curl_easy_getinfo(fCurl, CURLINFO_RESPONSE_CODE, &code);
+    if (code != 200 && answer.rfind(kTimeoutExceeded, 0) == 0) throw TFleetError(QueryStoppedMessage(timeLimit));
     if (code != 200) throw TFleetError(fLocation + ": " + StatementOf(answer));
     return answer;
   }
@@ -199,40 +227,60 @@ class TClickHouseFleet::TConnection {
 };
 
 TClickHouseFleet::TClickHouseFleet(const std::string& location, EFleetAccess access, const std::string& cluster)
-    : fAccess(access), fCluster(cluster), fConnection(std::make_unique<TConnection>(location)) {
+    : fAccess(access), fCluster(cluster) {
   static const std::regex kName(R"([A-Za-z_][A-Za-z0-9_]*)");
   if (!cluster.empty() && !std::regex_match(cluster, kName)) throw TFleetError(cluster + ": not a cluster name");
+  const TClickHouseLocation parsed = ParseLocation(location);
+  if (parsed.fUrls.size() > 1 && cluster.empty()) {
+    throw TFleetError(location + ": several servers are the shards of a cluster; name it with --cluster");
+  }
+  for (const std::string& url : parsed.fUrls) {
+    fServers.push_back(std::make_unique<TConnection>(location, url, parsed.fDatabase));
+  }
 }
 
 TClickHouseFleet::~TClickHouseFleet() = default;
 
+// Every server of the cluster is named, so that each holds its shard's tables.
+void TClickHouseFleet::CheckClusterServers() {
+  const std::string answer =
+      Server().Post("SELECT count() FROM system.clusters WHERE cluster = " + Quoted(fCluster), "readonly=1", false);
+  if (answer == std::to_string(fServers.size()) + "\n") return;
+  throw TFleetError("cluster " + fCluster + ": the server knows " + StatementOf(answer) + " servers of it, the " +
+                    "location names " + std::to_string(fServers.size()) +
+                    "; name each one's HTTP interface: clickhouse://HOST:PORT,HOST:PORT.../DATABASE");
+}
+
 void TClickHouseFleet::CreateSchema() {
   if (fAccess == EFleetAccess::kReadOnly) throw TFleetError("the fleet is open read-only");
-  for (const std::string& statement : ClickHouseFleetSchema(fConnection->Database(), fCluster)) {
-    fConnection->Post(statement, "", false);
+  if (!fCluster.empty()) CheckClusterServers();
+  for (const std::unique_ptr<TConnection>& server : fServers) {
+    for (const std::string& statement : ClickHouseFleetSchema(server->Database(), fCluster)) {
+      server->Post(statement, "", false);
+    }
   }
 }
 
 bool TClickHouseFleet::HasCollection(const std::string& contentHash) {
   const std::string answer =
-      fConnection->Post("SELECT count() FROM collections WHERE content_hash = " + Quoted(contentHash), "readonly=1");
+      Server().Post("SELECT count() FROM collections WHERE content_hash = " + Quoted(contentHash), "readonly=1");
   return answer != "0\n";
 }
 
-// One INSERT of all the table's rows, each after the value of the leading
-// column. Inserts into a cluster's Distributed table reach the shards before
-// the answer, so that the next look-up sees them.
-void TClickHouseFleet::Insert(const TFleetTableRows& rows, const std::string& leading,
-                              const std::string& leadingValue) {
+// The table's rows, each after the value of the leading column, at the end
+// of the INSERT of that table and those columns.
+void TClickHouseFleet::Append(const TFleetTableRows& rows, const std::string& leading,
+                              const std::string& leadingValue, TInserts& inserts) {
   if (rows.fRows.empty()) return;
   const TFleetTableColumns& table = ColumnsOf(rows.fTable);
   std::vector<bool> integer;
-  std::string body = "INSERT INTO " + rows.fTable + " (" + leading;
+  std::string statement = "INSERT INTO " + rows.fTable + " (" + leading;
   for (const std::string& column : rows.fColumns) {
-    body += ", " + column;
+    statement += ", " + column;
     integer.push_back(IsIntegerColumn(table, column));
   }
-  body += ") FORMAT TabSeparated\n";
+  std::string& body = inserts[statement + ") FORMAT TabSeparated\n"];
+  const size_t before = body.size();
   for (const TFleetRow& row : rows.fRows) {
     body += leadingValue;
     for (size_t i = 0; i < row.size(); ++i) {
@@ -241,22 +289,39 @@ void TClickHouseFleet::Insert(const TFleetTableRows& rows, const std::string& le
     }
     body += "\n";
   }
-  fConnection->Post(body, fCluster.empty() ? "" : "insert_distributed_sync=1");
+  fPendingBytes += body.size() - before;
 }
 
 bool TClickHouseFleet::AddCollection(const TFleetCollection& collection) {
   if (fAccess == EFleetAccess::kReadOnly) throw TFleetError("the fleet is open read-only");
-  if (HasCollection(collection.fContentHash)) return false;
+  if (fPendingHashes.count(collection.fContentHash) != 0 || HasCollection(collection.fContentHash)) return false;
   const std::string id = std::to_string(NewCollectionId());
-  for (const TFleetTableRows& rows : collection.fTables) Insert(rows, "collection_id", id);
-  Insert(collection.fCollection, "id, content_hash",
-         id + "\t" + TabSeparatedField(TFleetValue::Text(collection.fContentHash)));
+  for (const TFleetTableRows& rows : collection.fTables) Append(rows, "collection_id", id, fPendingRows);
+  Append(collection.fCollection, "id, content_hash",
+         id + "\t" + TabSeparatedField(TFleetValue::Text(collection.fContentHash)), fPendingCollections);
+  fPendingHashes.insert(collection.fContentHash);
+  if (fPendingBytes >= kBatchBytes) Flush();
   return true;
+}
+
+// The rows of `collections` last: until they are in, the other rows are
+// invisible. Inserts into a cluster's Distributed table reach the shards
+// before the answer, so that the next look-up sees them.
+void TClickHouseFleet::Flush() {
+  const std::string settings = fCluster.empty() ? "" : "insert_distributed_sync=1";
+  for (TInserts* inserts : {&fPendingRows, &fPendingCollections}) {
+    for (const auto& [statement, rows] : *inserts) Server().Post(statement + rows, settings);
+  }
+  fPendingRows.clear();
+  fPendingCollections.clear();
+  fPendingHashes.clear();
+  fPendingBytes = 0;
 }
 
 TFleetQueryResult TClickHouseFleet::Query(const std::string& sql) {
   const std::string statement = StatementOf(sql);
   RefuseAllButOneQuery(statement);
-  return ParseAnswer(fConnection->Post(statement + "\nFORMAT TabSeparatedWithNamesAndTypes", "readonly=1"));
+  return ParseAnswer(
+      Server().Post(statement + "\nFORMAT TabSeparatedWithNamesAndTypes", "readonly=1", true, fQueryTimeLimit));
 }
 #endif

@@ -68,9 +68,9 @@ std::string ColumnDefinitions(const TFleetTableColumns& table) {
 // added (ids grow with the time of adding); as SQLite's view, without a
 // flag to update. GLOBAL: on a cluster, the hosts' newest are found across
 // all shards.
-std::string LatestView(const std::string& database, const std::string& onCluster) {
+std::string LatestView(const std::string& database) {
   const std::string collections = database + ".collections";
-  return "CREATE VIEW IF NOT EXISTS " + database + ".latest" + onCluster + " AS SELECT * FROM " + collections +
+  return "CREATE VIEW IF NOT EXISTS " + database + ".latest AS SELECT * FROM " + collections +
          " WHERE host IS NULL OR id GLOBAL IN (SELECT argMax(id, (ifNull(collected, ''), id)) FROM " + collections +
          " WHERE host IS NOT NULL GROUP BY host)";
 }
@@ -83,19 +83,18 @@ const std::vector<TFleetTableColumns>& FleetTableColumns() {
 }
 
 std::vector<std::string> ClickHouseFleetSchema(const std::string& database, const std::string& cluster) {
-  const std::string onCluster = cluster.empty() ? "" : " ON CLUSTER " + cluster;
-  std::vector<std::string> statements{"CREATE DATABASE IF NOT EXISTS " + database + onCluster};
+  std::vector<std::string> statements{"CREATE DATABASE IF NOT EXISTS " + database};
   for (const TFleetTableColumns& table : FleetTableColumns()) {
     const TClickHouseLayout& layout = LayoutOf(table.fTable);
     const std::string name = database + "." + table.fTable;
     const std::string stored = cluster.empty() ? name : name + "_local";
-    statements.push_back("CREATE TABLE IF NOT EXISTS " + stored + onCluster + " (" + ColumnDefinitions(table) +
+    statements.push_back("CREATE TABLE IF NOT EXISTS " + stored + " (" + ColumnDefinitions(table) +
                          ") ENGINE = MergeTree ORDER BY " + layout.fOrderBy);
     if (cluster.empty()) continue;
-    statements.push_back("CREATE TABLE IF NOT EXISTS " + name + onCluster + " AS " + stored +
+    statements.push_back("CREATE TABLE IF NOT EXISTS " + name + " AS " + stored +
                          " ENGINE = Distributed(" + cluster + ", " + database + ", " + table.fTable + "_local, " +
                          layout.fShardBy + ")");
   }
-  statements.push_back(LatestView(database, onCluster));
+  statements.push_back(LatestView(database));
   return statements;
 }

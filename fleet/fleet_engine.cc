@@ -3,6 +3,8 @@
 #include "fleet/clickhouse_fleet.h"
 #include "fleet/sqlite_fleet.h"
 
+std::string QueryStoppedMessage(int seconds) { return "query stopped after " + std::to_string(seconds) + " s"; }
+
 std::unique_ptr<IFleetEngine> OpenFleet(const std::string& location, EFleetAccess access,
                                         const std::string& cluster) {
   if (TClickHouseFleet::IsLocation(location)) {

@@ -12,7 +12,10 @@
 //   std::unique_ptr<IFleetEngine> fleet = OpenFleet("fleet.db", EFleetAccess::kReadWrite);
 //   fleet->CreateSchema();
 //   if (!fleet->HasCollection(hash)) fleet->AddCollection(ReadFleetCollection(ns, hash, source));
-//   TFleetQueryResult answer = OpenFleet("fleet.db", EFleetAccess::kReadOnly)->Query("SELECT ...");
+//   fleet->Flush();
+//   std::unique_ptr<IFleetEngine> reader = OpenFleet("fleet.db", EFleetAccess::kReadOnly);
+//   reader->LimitQueryTime(60);
+//   TFleetQueryResult answer = reader->Query("SELECT ...");
 //
 // Errors: a database that cannot be opened or written, and a statement that
 // fails or would write through Query, throw TFleetError with the engine's
@@ -77,17 +80,26 @@ class IFleetEngine {
   virtual void CreateSchema() = 0;
   // Adds the collection and all its rows at once, or nothing; false (and
   // nothing added) when a collection of that content hash is there already.
+  // An engine may hold added collections back to write many at once: Flush
+  // writes them (an engine dropped before it leaves them out).
   virtual bool AddCollection(const TFleetCollection& collection) = 0;
+  virtual void Flush() = 0;
   virtual bool HasCollection(const std::string& contentHash) = 0;
   // A read-only statement's answer; one that would change anything is refused.
   virtual TFleetQueryResult Query(const std::string& sql) = 0;
+  // A query running longer than seconds is stopped (TFleetError,
+  // QueryStoppedMessage); 0: no limit, as when never set.
+  virtual void LimitQueryTime(int seconds) = 0;
 };
+
+// "query stopped after N s": a query that reached its time limit.
+std::string QueryStoppedMessage(int seconds);
 
 enum class EFleetAccess { kReadOnly, kReadWrite };
 
 // The engine of a database location: "clickhouse://HOST:PORT/DATABASE" is
-// a ClickHouse server's HTTP interface (with a cluster: the tables spread
-// over its shards); anything else is the path of a SQLite database (created
+// a ClickHouse server's HTTP interface (with a cluster, "HOST:PORT,HOST:PORT"
+// its servers', the tables spread over its shards); anything else is the path of a SQLite database (created
 // when missing, for kReadWrite only).
 std::unique_ptr<IFleetEngine> OpenFleet(const std::string& location, EFleetAccess access,
                                         const std::string& cluster = "");

@@ -15,40 +15,46 @@
 
 namespace {
 
-// Every query names its columns, so that each engine calls them alike.
+// Every query names its columns, so that each engine calls them alike, and
+// says where nulls sort (SQLite puts them first, ClickHouse last): one text
+// serves both engines.
 const char kLatestCollections[] =
     "SELECT id AS id, host AS host, source AS source, content_hash AS content_hash, model AS model, "
     "serial AS serial, os AS os, kernel AS kernel, collected AS collected FROM latest";
 enum ELatestColumn { kId, kHost, kSource, kContentHash, kModel, kSerial, kOs, kKernel, kCollected };
 
+// The latest collections' rows by a join, not an IN (SELECT id FROM latest):
+// on a ClickHouse cluster a plain IN's subquery runs on each shard, which
+// has no `latest`.
 const char kBiosVersions[] =
-    "SELECT DISTINCT collection_id AS id, version AS version FROM bios "
-    "WHERE collection_id IN (SELECT id FROM latest) AND version IS NOT NULL ORDER BY id, version";
+    "SELECT DISTINCT l.id AS id, b.version AS version FROM latest AS l JOIN bios AS b ON b.collection_id = l.id "
+    "WHERE b.version IS NOT NULL ORDER BY id, version";
 const char kSensorsNotOk[] =
-    "SELECT collection_id AS id, count(*) AS sensors FROM sensors_not_ok "
-    "WHERE collection_id IN (SELECT id FROM latest) GROUP BY collection_id";
+    "SELECT id, count(*) AS sensors FROM (SELECT l.id AS id FROM latest AS l "
+    "JOIN sensors_not_ok AS s ON s.collection_id = l.id) AS f GROUP BY id";
 const char kErrors[] =
-    "SELECT collection_id AS id, count(*) AS problems FROM problems "
-    "WHERE collection_id IN (SELECT id FROM latest) AND severity IN ('critical', 'error') GROUP BY collection_id";
+    "SELECT id, count(*) AS problems FROM (SELECT l.id AS id FROM latest AS l JOIN problems AS p "
+    "ON p.collection_id = l.id WHERE p.severity IN ('critical', 'error')) AS f GROUP BY id";
 const char kWarnings[] =
-    "SELECT collection_id AS id, count(*) AS problems FROM problems "
-    "WHERE collection_id IN (SELECT id FROM latest) AND severity = 'warning' GROUP BY collection_id";
+    "SELECT id, count(*) AS problems FROM (SELECT l.id AS id FROM latest AS l JOIN problems AS p "
+    "ON p.collection_id = l.id WHERE p.severity = 'warning') AS f GROUP BY id";
 
 const char kBiosByModel[] = R"sql(
 SELECT l.model AS model, b.version AS version, b.release_date AS release_date, count(DISTINCT l.id) AS hosts
 FROM latest l JOIN bios b ON b.collection_id = l.id
-GROUP BY l.model, b.version, b.release_date ORDER BY model, release_date DESC, version)sql";
+GROUP BY l.model, b.version, b.release_date ORDER BY model NULLS FIRST, release_date DESC, version NULLS FIRST)sql";
 
 const char kKernelsByModel[] = R"sql(
 SELECT model AS model, os AS os, kernel AS kernel, count(*) AS hosts
-FROM latest GROUP BY model, os, kernel ORDER BY model, hosts DESC, kernel)sql";
+FROM latest GROUP BY model, os, kernel ORDER BY model NULLS FIRST, hosts DESC, kernel NULLS FIRST)sql";
 
 // The modules built with the kernel carry its release as their version.
 const char kDriversByModel[] = R"sql(
 SELECT l.model AS model, k.name AS driver, k.version AS version, count(DISTINCT l.id) AS hosts
 FROM latest l JOIN kernel_modules k ON k.collection_id = l.id
 WHERE k.version IS NOT NULL AND (l.kernel IS NULL OR k.version <> l.kernel)
-GROUP BY l.model, k.name, k.version ORDER BY model, driver, hosts DESC, version)sql";
+GROUP BY l.model, k.name, k.version
+ORDER BY model NULLS FIRST, driver NULLS FIRST, hosts DESC, version NULLS FIRST)sql";
 
 std::string NamedSql(const IFleetEngine& fleet, const char* name) {
   const TNamedQuery* query = FindNamedQuery(name);

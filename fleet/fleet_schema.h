@@ -27,9 +27,10 @@ struct TFleetTableColumns {
 const std::vector<TFleetTableColumns>& FleetTableColumns();
 
 // The statements that create what is missing of the fleet in ClickHouse
-// database `database`: MergeTree tables and the `latest` view; with a
-// cluster, local tables (`name_local`) on every shard and a Distributed
-// table (`name`) spanning them, all created ON CLUSTER.
+// database `database` on one server: MergeTree tables and the `latest` view;
+// with a cluster, its shard's local tables (`name_local`) and a Distributed
+// table (`name`) spanning the shards. Each server of a cluster is sent them:
+// no ON CLUSTER, which needs ZooKeeper.
 std::vector<std::string> ClickHouseFleetSchema(const std::string& database, const std::string& cluster);
 
 #endif

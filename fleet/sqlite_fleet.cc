@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <cctype>
+#include <chrono>
+#include <thread>
 
 #include "fleet/fleet_schema.h"
 
@@ -86,6 +88,43 @@ std::string InsertStatement(const TFleetTableRows& rows, const std::string& lead
   return "INSERT INTO " + rows.fTable + " (" + columns + ") VALUES (" + values + ")";
 }
 
+// SQLite calls it every kProgressSteps virtual machine steps (well under a
+// millisecond); a non-zero answer interrupts the statement.
+const int kProgressSteps = 10000;
+
+int PastDeadline(void* deadline) {
+  return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point*>(deadline);
+}
+
+// Interrupts the database's statements once seconds have passed (0: never),
+// for as long as it lives.
+class TQueryDeadline {
+ public:
+  TQueryDeadline(sqlite3* database, int seconds)
+      : fDatabase(database), fDeadline(std::chrono::steady_clock::now() + std::chrono::seconds(seconds)) {
+    if (seconds > 0) sqlite3_progress_handler(database, kProgressSteps, PastDeadline, &fDeadline);
+  }
+  ~TQueryDeadline() { sqlite3_progress_handler(fDatabase, 0, nullptr, nullptr); }
+  TQueryDeadline(const TQueryDeadline&) = delete;
+  TQueryDeadline& operator=(const TQueryDeadline&) = delete;
+
+ private:
+  sqlite3* fDatabase;
+  std::chrono::steady_clock::time_point fDeadline;
+};
+
+TFleetQueryResult ReadAll(TStatement& statement) {
+  TFleetQueryResult result;
+  const int columns = sqlite3_column_count(statement.Get());
+  for (int i = 0; i < columns; ++i) result.fColumns.push_back(sqlite3_column_name(statement.Get(), i));
+  while (statement.Step()) {
+    TFleetRow row;
+    for (int i = 0; i < columns; ++i) row.push_back(ColumnValue(statement.Get(), i));
+    result.fRows.push_back(std::move(row));
+  }
+  return result;
+}
+
 // A reader may not reach other files: ATTACH counts as read-only to SQLite.
 int RefuseAttaching(void*, int action, const char*, const char*, const char*, const char*) {
   return action == SQLITE_ATTACH || action == SQLITE_DETACH ? SQLITE_DENY : SQLITE_OK;
@@ -110,9 +149,16 @@ TSqliteFleet::TSqliteFleet(const std::string& path, EFleetAccess access) : fPath
     } else {
       // In WAL mode a commit is kept when the process dies right after it;
       // NORMAL gives up only the last commits on a power loss.
-      Execute("PRAGMA journal_mode = WAL");
+      UseWriteAheadLog();
       Execute("PRAGMA synchronous = NORMAL");
       Execute("PRAGMA foreign_keys = ON");
+      // A collection's rows land all over the indexes (by model, by message):
+      // a few hundred pages per commit. With SQLite's defaults (2 MB of cache,
+      // a checkpoint every 1,000 pages) a fleet of thousands rereads its
+      // index pages and copies them back at nearly every commit; with these,
+      // adding stays as fast at 10,000 collections as at 100.
+      Execute("PRAGMA cache_size = -" + std::to_string(kWriterCacheKibibytes));
+      Execute("PRAGMA wal_autocheckpoint = " + std::to_string(kCheckpointPages));
     }
   } catch (...) {
     sqlite3_close(fDatabase);
@@ -121,6 +167,20 @@ TSqliteFleet::TSqliteFleet(const std::string& path, EFleetAccess access) : fPath
 }
 
 TSqliteFleet::~TSqliteFleet() { sqlite3_close(fDatabase); }
+
+// Switching to WAL needs the database to itself, and SQLite does not wait
+// for that as it waits for a write lock: a writer that opens a new database
+// while another is setting it up tries again, as long as it would wait for
+// a lock. The mode stays with the file, so later writers find it set.
+void TSqliteFleet::UseWriteAheadLog() {
+  const char kWal[] = "PRAGMA journal_mode = WAL";
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyTimeoutMilliseconds);
+  while ((sqlite3_exec(fDatabase, kWal, nullptr, nullptr, nullptr) & 0xff) == SQLITE_BUSY &&
+         std::chrono::steady_clock::now() < giveUp) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kWalRetryMilliseconds));
+  }
+  Execute(kWal);
+}
 
 void TSqliteFleet::Execute(const std::string& sql) {
   char* message = nullptr;
@@ -190,13 +250,11 @@ TFleetQueryResult TSqliteFleet::Query(const std::string& sql) {
   if (!sqlite3_stmt_readonly(statement.Get())) {
     throw TFleetError("the query would change the database; fleet query only reads");
   }
-  TFleetQueryResult result;
-  const int columns = sqlite3_column_count(statement.Get());
-  for (int i = 0; i < columns; ++i) result.fColumns.push_back(sqlite3_column_name(statement.Get(), i));
-  while (statement.Step()) {
-    TFleetRow row;
-    for (int i = 0; i < columns; ++i) row.push_back(ColumnValue(statement.Get(), i));
-    result.fRows.push_back(std::move(row));
+  const TQueryDeadline deadline(fDatabase, fQueryTimeLimit);
+  try {
+    return ReadAll(statement);
+  } catch (const TFleetError&) {
+    if (sqlite3_errcode(fDatabase) == SQLITE_INTERRUPT) throw TFleetError(QueryStoppedMessage(fQueryTimeLimit));
+    throw;
   }
-  return result;
 }

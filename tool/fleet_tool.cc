@@ -22,6 +22,10 @@ namespace po = boost::program_options;
 
 namespace {
 
+// Long enough for any named query on a large fleet, short enough that a
+// mistyped join does not hold a terminal (or a server) for good.
+const int kDefaultQueryTimeLimitSeconds = 60;
+
 struct TFleetOptions {
   std::string fCommand;
   std::string fDatabase;
@@ -31,6 +35,7 @@ struct TFleetOptions {
   std::string fEngine;   // a ClickHouse location, in place of DB
   std::string fCluster;
   std::string fOutputFolder;  // report, host
+  int fTimeout = kDefaultQueryTimeLimitSeconds;
   bool fWithHosts = false;
   bool fList = false;
   bool fQuiet = false;
@@ -39,11 +44,12 @@ struct TFleetOptions {
 
 const char kUsage[] =
     "usage: qzareport fleet add DB INPUT... [-q]\n"
-    "       qzareport fleet query DB \"SQL\" [-f table|csv|json]\n"
-    "       qzareport fleet query DB --list | --named NAME [-f table|csv|json]\n"
+    "       qzareport fleet query DB \"SQL\" [-f table|csv|json] [--timeout SECONDS]\n"
+    "       qzareport fleet query DB --list | --named NAME [-f table|csv|json] [--timeout SECONDS]\n"
     "       qzareport fleet report DB -o DIR [--with-hosts]\n"
     "       qzareport fleet host DB HOST -o DIR\n"
-    "       (DB: a SQLite file, or --engine clickhouse://HOST:PORT/DATABASE [--cluster NAME] in its place)\n"
+    "       (DB: a SQLite file, or --engine clickhouse://HOST:PORT/DATABASE in its place; a cluster's\n"
+    "       servers: --engine clickhouse://HOST:PORT,HOST:PORT.../DATABASE --cluster NAME)\n"
     "Keeps many collections in one SQLite database DB and answers SQL across them.\n"
     "An INPUT is a collection, a sos report folder or archive, or a folder of them.\n"
     "report writes the fleet page (every host, failing ones first, and the version spreads);\n"
@@ -58,10 +64,12 @@ po::options_description FleetOptions(TFleetOptions& o) {
       ("engine", po::value(&o.fEngine)->value_name("URL"),
        "the fleet in ClickHouse, clickhouse://HOST:PORT/DATABASE, in place of DB")
       ("cluster", po::value(&o.fCluster)->value_name("NAME"),
-       "with --engine: the tables on every shard of ClickHouse cluster NAME")
+       "with --engine naming each of its servers: the tables on every shard of ClickHouse cluster NAME")
       ("output,o", po::value(&o.fOutputFolder)->value_name("DIR"),
        "report, host: the folder to write (new, empty, or one written before)")
       ("with-hosts", po::bool_switch(&o.fWithHosts), "report: each host's report too, linked from the page")
+      ("timeout", po::value(&o.fTimeout)->value_name("SECONDS"),
+       "query, report, host: stop a query running longer (default 60; 0: no limit)")
       ("quiet,q", po::bool_switch(&o.fQuiet), "no progress and no summary on standard error")
       ("help,h", po::bool_switch(&o.fHelp), "this help");
   return d;
@@ -97,6 +105,7 @@ TFleetOptions ParseFleetOptions(int argc, const char* const argv[]) {
   }
   if (command == "report" && !options.fArguments.empty()) throw po::error("report takes no argument but DB");
   if (command == "host" && options.fArguments.size() != 1) throw po::error("name one host");
+  if (options.fTimeout < 0) throw po::error("--timeout must be 0 (no limit) or more seconds");
   return options;
 }
 
@@ -167,6 +176,7 @@ int RunAdd(const TFleetOptions& options, std::ostream& err, bool errIsTerminal) 
     }
   }
   progress.Clear();
+  fleet->Flush();
   if (!options.fQuiet) Say(err, AddSummary(counts, options.fDatabase));
   return counts.fFailed == 0 ? 0 : 1;
 }
@@ -186,6 +196,7 @@ int RunQuery(const TFleetOptions& options, std::ostream& out) {
     throw po::error("no named query " + options.fNamed + "; --list names them");
   }
   std::unique_ptr<IFleetEngine> fleet = OpenFleet(options.fDatabase, EFleetAccess::kReadOnly, options.fCluster);
+  fleet->LimitQueryTime(options.fTimeout);
   const TFleetQueryResult result = fleet->Query(named ? named->SqlFor(fleet->Dialect()) : sql);
   std::ostringstream text;
   WriteQueryResult(result, options.fFormat, text);
@@ -195,6 +206,7 @@ int RunQuery(const TFleetOptions& options, std::ostream& out) {
 
 int RunPage(const TFleetOptions& options, std::ostream& out, std::ostream& err, bool errIsTerminal) {
   std::unique_ptr<IFleetEngine> fleet = OpenFleet(options.fDatabase, EFleetAccess::kReadOnly, options.fCluster);
+  fleet->LimitQueryTime(options.fTimeout);
   const TFleetPageRun run{options.fDatabase, options.fOutputFolder, options.fWithHosts, options.fQuiet, errIsTerminal};
   return options.fCommand == "report" ? RunFleetReport(*fleet, run, out, err)
                                       : RunFleetHost(*fleet, options.fArguments.front(), run, out, err);

@@ -1,7 +1,7 @@
 // The engines through one test: the same collections added to SQLite and to
-// a ClickHouse server give the same answer to every named query. The server
-// runs as a plain process on free loopback ports, its data in a temporary
-// folder, for the time of the suite.
+// ClickHouse (one server, and a cluster of two shards) give the same answer
+// to every named query. The servers run as plain processes on free loopback
+// ports, their data in a temporary folder, for the time of the suite.
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -12,12 +12,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
 #include "fleet/fleet_engine.h"
 #include "fleet/named_queries.h"
 #include "tests/fleet/fleet_running.h"
+#include "tests/forms/html/html_inspection.h"
 
 namespace fs = std::filesystem;
 
@@ -61,14 +63,19 @@ struct TServer {
   int fHttpPort = FreePort(), fTcpPort = FreePort();
 };
 
-// The configuration of a server of its own in folder.
-std::string ServerConfig(const fs::path& folder, const TServer& server) {
+// The configuration of a server in folder; it knows the cluster `two` of
+// the shards, when there are some.
+std::string ServerConfig(const fs::path& folder, const TServer& server, const std::vector<TServer>& shards) {
   std::ostringstream xml;
   xml << "<yandex><logger><level>warning</level><log>" << (folder / "server.log").string() << "</log></logger>"
       << "<http_port>" << server.fHttpPort << "</http_port><tcp_port>" << server.fTcpPort << "</tcp_port>"
       << "<listen_host>127.0.0.1</listen_host><path>" << folder.string() << "/</path>"
       << "<users_config>/etc/clickhouse-server/users.xml</users_config><default_profile>default</default_profile>"
-      << "<mark_cache_size>5368709</mark_cache_size></yandex>\n";
+      << "<mark_cache_size>5368709</mark_cache_size><remote_servers><two>";
+  for (const TServer& shard : shards) {
+    xml << "<shard><replica><host>127.0.0.1</host><port>" << shard.fTcpPort << "</port></replica></shard>";
+  }
+  xml << "</two></remote_servers></yandex>\n";
   return xml.str();
 }
 
@@ -96,6 +103,21 @@ TFleetCollection Synthetic(const std::string& host, const std::string& biosDate,
             {{text("/dev/sda"), text("DR-1"), text("S-" + host), text(reallocated)}}}}};
 }
 
+// The rows of the fleet page's tables as a reader sees them; the id in the
+// name of a host without one differs between engines.
+std::vector<std::string> PageRows(const std::vector<std::string>& database, const fs::path& folder) {
+  std::vector<std::string> report{"report", "-q", "-o", folder.string()};
+  report.insert(report.end(), database.begin(), database.end());
+  const TRun run = RunFleet(report);
+  EXPECT_EQ(run.fStatus, 0) << run.fErr;
+  static const std::regex kId("collection [0-9]+");
+  std::vector<std::string> rows;
+  for (const THtmlElement& row : InspectHtmlFile((folder / "index.html").string()).Elements("tr")) {
+    rows.push_back(std::regex_replace(row.fText, kId, "collection ID"));
+  }
+  return rows;
+}
+
 class FleetEnginesTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -105,13 +127,17 @@ class FleetEnginesTest : public ::testing::Test {
     fs::create_directories(fFolder);
     fClickHouse = FindProgram("clickhouse-server");
     if (fClickHouse.empty()) return;
-    fServers.resize(1);
-    const fs::path folder = fFolder / "server0";
-    fs::create_directories(folder);
-    std::ofstream(folder / "config.xml") << ServerConfig(folder, fServers[0]);
-    fProcesses.push_back(Start({fClickHouse, "--config-file=" + (folder / "config.xml").string()}, folder / "out.log"));
+    // A server of its own, then the two shards of a cluster.
+    fServers.resize(3);
+    const std::vector<TServer> shards(fServers.begin() + 1, fServers.end());
+    for (size_t i = 0; i < fServers.size(); ++i) {
+      const fs::path folder = fFolder / ("server" + std::to_string(i));
+      fs::create_directories(folder);
+      std::ofstream(folder / "config.xml") << ServerConfig(folder, fServers[i], i ? shards : std::vector<TServer>());
+      const std::string config = "--config-file=" + (folder / "config.xml").string();
+      fProcesses.push_back(Start({fClickHouse, config}, folder / "out.log"));
+    }
   }
-
 
   static void TearDownTestSuite() {
     for (const pid_t process : fProcesses) {
@@ -128,11 +154,13 @@ class FleetEnginesTest : public ::testing::Test {
   }
 
   // The samples and the synthetic hosts, added to SQLite and to the engine
-  // (twice: the second adds nothing); every named query answers the same on
-  // both, and a writing statement is refused.
-  static void ExpectTheSameAnswersAsSqlite(const std::string& location) {
-    const std::string sqlite = (fFolder / "fleet.db").string();
-    const std::vector<std::string> engine{"--engine", location};
+  // (twice: the second adds nothing); every named query and the fleet page
+  // answer the same on both, and a writing statement, or one past its time
+  // limit, is refused.
+  static void ExpectTheSameAnswersAsSqlite(const std::string& location, const std::string& cluster) {
+    const std::string sqlite = (fFolder / ("fleet" + cluster + ".db")).string();
+    std::vector<std::string> engine{"--engine", location};
+    if (!cluster.empty()) engine.insert(engine.end(), {"--cluster", cluster});
     for (const std::vector<std::string>& database : {std::vector<std::string>{sqlite}, engine}) {
       std::vector<std::string> add{"add", "-q"};
       add.insert(add.end(), database.begin(), database.end());
@@ -140,11 +168,12 @@ class FleetEnginesTest : public ::testing::Test {
       for (int again = 0; again < 2; ++again) ASSERT_EQ(RunFleet(add).fStatus, 0) << database.front();
       std::unique_ptr<IFleetEngine> fleet = database.size() == 1
                                                 ? OpenFleet(sqlite, EFleetAccess::kReadWrite)
-                                                : OpenFleet(location, EFleetAccess::kReadWrite);
+                                                : OpenFleet(location, EFleetAccess::kReadWrite, cluster);
       for (const auto& synthetic : {Synthetic("qz-a", "2024-01-01", "0"), Synthetic("qz-b", "2025-06-30", "3")}) {
         EXPECT_TRUE(fleet->AddCollection(synthetic));
         EXPECT_FALSE(fleet->AddCollection(synthetic));
       }
+      fleet->Flush();
     }
     auto query = [&engine](std::vector<std::string> arguments) {
       arguments.insert(arguments.begin(), "query");
@@ -152,6 +181,13 @@ class FleetEnginesTest : public ::testing::Test {
       return RunFleet(arguments);
     };
     EXPECT_EQ(query({"SELECT count() AS collections FROM collections", "-f", "csv"}).fOut, "collections\r\n7\r\n");
+    // The collections of one run, and the two synthetic ones, went in one
+    // INSERT per table each: ClickHouse numbers the blocks inserted.
+    if (cluster.empty()) {
+      EXPECT_EQ(query({"SELECT max(max_block_number) - min(min_block_number) + 1 AS inserts FROM system.parts "
+                       "WHERE database = 'fleet' AND table = 'bios'", "-f", "csv"}).fOut,
+                "inserts\r\n2\r\n");
+    }
     for (const TNamedQuery& named : NamedQueries()) {
       const TRun expected = RunFleet({"query", sqlite, "--named", named.fName, "-f", "json"});
       const TRun answer = query({"--named", named.fName, "-f", "json"});
@@ -163,6 +199,16 @@ class FleetEnginesTest : public ::testing::Test {
                                 "SELECT 1; DROP TABLE problems", "SELECT * FROM numbers(2)"}) {
       EXPECT_EQ(query({writing}).fStatus, 1) << writing;
     }
+    const TRun endless = query({"--timeout", "1", "SELECT count() FROM system.numbers"});
+    EXPECT_EQ(endless.fStatus, 1);
+    EXPECT_NE(endless.fErr.find("query stopped after 1 s"), std::string::npos) << endless.fErr;
+    const std::vector<std::string> rows = PageRows({sqlite}, fFolder / ("page-sqlite" + cluster));
+    EXPECT_GT(rows.size(), 8u);
+    EXPECT_EQ(PageRows(engine, fFolder / ("page-engine" + cluster)), rows);
+    std::vector<std::string> host{"host", "-q", "rhel-db01.lab.example.com", "-o",
+                                  (fFolder / ("host" + cluster)).string()};
+    host.insert(host.end(), engine.begin(), engine.end());
+    EXPECT_EQ(RunFleet(host).fStatus, 0);
   }
 
   static fs::path fFolder;
@@ -182,7 +228,28 @@ TEST_F(FleetEnginesTest, OneClickHouseServerAnswersAsSqlite) {
 #endif
   if (fClickHouse.empty()) GTEST_SKIP() << "clickhouse-server is not installed (./qza test installs it)";
   ASSERT_TRUE(Answers(Location(0, "default"))) << "see " << (fFolder / "server0/out.log");
-  ExpectTheSameAnswersAsSqlite(Location(0, "fleet"));
+  ExpectTheSameAnswersAsSqlite(Location(0, "fleet"), "");
+}
+
+// No ZooKeeper: the tables are created on each shard, named in the location.
+TEST_F(FleetEnginesTest, ATwoShardClusterAnswersAsSqlite) {
+#ifndef QZA_WITH_CLICKHOUSE
+  GTEST_SKIP() << "built without ClickHouse (QZA_WITH_CLICKHOUSE=OFF)";
+#endif
+  if (fClickHouse.empty()) GTEST_SKIP() << "clickhouse-server is not installed (./qza test installs it)";
+  for (size_t i = 1; i < fServers.size(); ++i) ASSERT_TRUE(Answers(Location(i, "default"))) << "server " << i;
+  const std::string shards = "clickhouse://127.0.0.1:" + std::to_string(fServers[1].fHttpPort) + ",127.0.0.1:" +
+                             std::to_string(fServers[2].fHttpPort) + "/fleet";
+  // A location naming one server of the two is refused: a shard would have no tables.
+  const TRun oneOfTwo = RunFleet({"add", "-q", "--engine", Location(1, "fleet"), "--cluster", "two", "/none.mof"});
+  EXPECT_NE(oneOfTwo.fErr.find("the location names 1"), std::string::npos) << oneOfTwo.fErr;
+  ExpectTheSameAnswersAsSqlite(shards, "two");
+  for (size_t i = 1; i < fServers.size(); ++i) {
+    const TRun local =
+        RunFleet({"query", "--engine", Location(i, "fleet"), "SELECT count() AS n FROM collections_local", "-f", "csv"});
+    EXPECT_EQ(local.fStatus, 0) << local.fErr;
+    EXPECT_NE(local.fOut, "n\r\n0\r\n") << "shard " << i << " holds no collection";
+  }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
 // The fleet through its public entry points: `qzareport fleet` in-process
 // and the engine's interface.
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -156,6 +158,15 @@ TEST_F(FleetSamplesTest, AStatementThatWritesIsRefused) {
   EXPECT_EQ(Answer(fFolder->Database(), "SELECT count(*) FROM collections"), "5");
 }
 
+TEST_F(FleetSamplesTest, AQueryThatNeverEndsStopsAtItsTimeLimit) {
+  const auto started = std::chrono::steady_clock::now();
+  const TRun run = RunFleet({"query", fFolder->Database(), "--timeout", "1",
+                             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n) SELECT count(*) FROM n"});
+  EXPECT_EQ(run.fStatus, 1);
+  EXPECT_NE(run.fErr.find("query stopped after 1 s"), std::string::npos) << run.fErr;
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
 TEST(FleetAddTest, ABadInputIsSkippedAndTheOthersAdded) {
   ::setenv("QZA_DATA_DIR", QZA_SOURCE_DIR, 0);
   TFleetFolder folder("bad-input");
@@ -184,7 +195,8 @@ pid_t AddInChild(const std::string& database, const std::string& prefix, int cou
     std::unique_ptr<IFleetEngine> fleet = OpenFleet(database, EFleetAccess::kReadWrite);
     fleet->CreateSchema();
     for (int i = 0; i < count; ++i) fleet->AddCollection(Synthetic(prefix + std::to_string(i)));
-  } catch (...) {
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "child: %s\n", e.what());
     ::_exit(1);
   }
   ::_exit(0);
