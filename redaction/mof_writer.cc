@@ -49,23 +49,32 @@ std::string ScalarLiteral(const TCIMValue& value) {
 // first met, as itself or as the target of a reference.
 class TInstanceWriter {
  public:
+  static const size_t kPieceSize = 1u << 20;
+
   TInstanceWriter(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter)
       : fNamespace(ns), fContext(context), fFilter(filter) {}
 
   void Write(const ICIMInstance& instance) {
     boost::shared_ptr<ICIMClass> cls = instance.GetClass(fContext);
-    fText += "instance of " + cls->GetName(fContext) + " as " + AliasOf(&instance) + "\n{\n";
-    for (const boost::shared_ptr<ICIMPropertyDecl>& decl : DeclarationsOf(*cls)) {
-      const std::string name = decl->GetName(fContext);
+    const TClassDeclarations& declarations = DeclarationsOf(*cls);
+    fText.append("instance of ").append(declarations.fName).append(" as ").append(AliasOf(&instance)).append("\n{\n");
+    for (size_t i = 0; i < declarations.fDeclarations.size(); ++i) {
+      const std::string& name = declarations.fNames[i];
       TCIMValue value = instance.GetProperty(name, fContext)->GetValue(fContext);
       if (fFilter) value = fFilter(*cls, name, value);
-      const std::string literal = LiteralOf(*decl, value);
-      if (!literal.empty()) fText += "    " + name + " = " + literal + ";\n";
+      const std::string literal = LiteralOf(declarations.fNullByDefault[i], value);
+      if (!literal.empty()) fText.append("    ").append(name).append(" = ").append(literal).append(";\n");
     }
     fText += "};\n\n";
   }
 
-  std::string& Text() { return fText; }
+  // Hands the text made so far to the sink once it is large enough, and
+  // at the end (final).
+  void Flush(const TTextSink& sink, bool final) {
+    if (!final && fText.size() < kPieceSize) return;
+    sink(fText);
+    fText.clear();
+  }
 
  private:
   std::string AliasOf(const ICIMInstance* instance) {
@@ -73,15 +82,31 @@ class TInstanceWriter {
     return "$i" + std::to_string(alias->second);
   }
 
-  const std::vector<boost::shared_ptr<ICIMPropertyDecl>>& DeclarationsOf(const ICIMClass& cls) {
+  // Asked of each class once: its name, its declarations, their names and
+  // whether their default is null.
+  struct TClassDeclarations {
+    std::string fName;
+    std::vector<boost::shared_ptr<ICIMPropertyDecl>> fDeclarations;
+    std::vector<std::string> fNames;
+    std::vector<bool> fNullByDefault;
+  };
+
+  const TClassDeclarations& DeclarationsOf(const ICIMClass& cls) {
     auto found = fDeclarations.find(&cls);
-    if (found == fDeclarations.end()) found = fDeclarations.emplace(&cls, cls.GetPropertyDecls(fContext)).first;
-    return found->second;
+    if (found != fDeclarations.end()) return found->second;
+    TClassDeclarations& declarations = fDeclarations[&cls];
+    declarations.fName = cls.GetName(fContext);
+    declarations.fDeclarations = cls.GetPropertyDecls(fContext);
+    for (const auto& decl : declarations.fDeclarations) {
+      declarations.fNames.push_back(decl->GetName(fContext));
+      declarations.fNullByDefault.push_back(decl->GetDefaultValue(fContext).IsNull());
+    }
+    return declarations;
   }
 
   // "" when nothing is to be written.
-  std::string LiteralOf(const ICIMPropertyDecl& decl, const TCIMValue& value) {
-    if (value.IsNull()) return decl.GetDefaultValue(fContext).IsNull() ? "" : "NULL";
+  std::string LiteralOf(bool nullByDefault, const TCIMValue& value) {
+    if (value.IsNull()) return nullByDefault ? "" : "NULL";
     if (value.GetType() == CIMTypeReference) {
       boost::shared_ptr<ICIMInstance> target = fNamespace.GetInstance(value.ToReference(), fContext);
       return target ? AliasOf(target.get()) : "";
@@ -100,19 +125,29 @@ class TInstanceWriter {
   const TValueFilter& fFilter;
   std::string fText;
   std::unordered_map<const ICIMInstance*, size_t> fAliases;
-  std::unordered_map<const ICIMClass*, std::vector<boost::shared_ptr<ICIMPropertyDecl>>> fDeclarations;
+  std::unordered_map<const ICIMClass*, TClassDeclarations> fDeclarations;
 };
 
 }  // namespace
 
-std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter) {
+void InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter,
+                    const TTextSink& sink) {
   TInstanceWriter writer(ns, context, filter);
   for (const boost::shared_ptr<ICIMClass>& root : ns.GetRootClasses(context)) {
     std::vector<boost::shared_ptr<ICIMInstance>> instances;
     root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
-    for (const boost::shared_ptr<ICIMInstance>& instance : instances) writer.Write(*instance);
+    for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
+      writer.Write(*instance);
+      writer.Flush(sink, false);
+    }
   }
-  return std::move(writer.Text());
+  writer.Flush(sink, true);
+}
+
+std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter) {
+  std::string text;
+  InstancesAsMof(ns, context, filter, [&text](std::string_view piece) { text.append(piece); });
+  return text;
 }
 
 }  // namespace NVKXQZA20::NRedaction

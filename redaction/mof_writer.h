@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/repository.h"
 
@@ -24,6 +25,12 @@ typedef std::function<TCIMValue(const ICIMClass&, const std::string& property, c
 
 std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context,
                            const TValueFilter& filter = TValueFilter());
+
+// The same text given to sink piece by piece as it is made (about a
+// megabyte each), so that a large collection is never held whole.
+typedef std::function<void(std::string_view piece)> TTextSink;
+void InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter,
+                    const TTextSink& sink);
 
 }  // namespace NVKXQZA20::NRedaction
 

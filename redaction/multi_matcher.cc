@@ -8,17 +8,22 @@ namespace NVKXQZA20::NRedaction {
 
 namespace {
 
-unsigned char Lower(char c) { return static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c))); }
+unsigned char Lower(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+}
 
 bool IsWordByte(std::string_view text, size_t i) {
-  return i < text.size() && std::isalnum(static_cast<unsigned char>(text[i]));
+  if (i >= text.size()) return false;
+  const unsigned char c = Lower(text[i]);
+  return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
 }
 
 uint64_t EdgeKey(int32_t node, unsigned char c) { return (static_cast<uint64_t>(node) << 8) | c; }
 
 }  // namespace
 
-TMultiMatcher::TMultiMatcher() : fNodes(1) { fRootNext.fill(0); }
+TMultiMatcher::TMultiMatcher() : fNodes(1) {}
 
 int32_t TMultiMatcher::Child(int32_t node, unsigned char c) const {
   auto edge = fEdges.find(EdgeKey(node, c));
@@ -45,25 +50,25 @@ void TMultiMatcher::Add(std::string_view word, size_t id, bool wholeWord) {
   fBuilt = false;
 }
 
-int32_t TMultiMatcher::Next(int32_t node, unsigned char c) const {
-  while (node != 0) {
-    const int32_t child = Child(node, c);
-    if (child >= 0) return child;
-    node = fNodes[node].fFail;
-  }
-  return fRootNext[c];
-}
-
-// Breadth first, so that a node's fail target is complete before the node.
+// Breadth first, so that a node's fail target and its moves are complete
+// before the node's.
 void TMultiMatcher::Build() {
-  std::vector<std::vector<std::pair<unsigned char, int32_t>>> children(fNodes.size());
+  fClassOf.fill(0);
+  fClassCount = 1;
   for (const auto& edge : fEdges) {
-    children[edge.first >> 8].emplace_back(static_cast<unsigned char>(edge.first & 0xFF), edge.second);
+    const unsigned char c = static_cast<unsigned char>(edge.first & 0xFF);
+    if (fClassOf[c] == 0) fClassOf[c] = static_cast<uint8_t>(fClassCount++);
   }
-  fRootNext.fill(0);
+  // Matching ignores case: an upper-case byte moves as its lower case.
+  for (int c = 0; c < 256; ++c) fClassOf[c] = fClassOf[Lower(static_cast<char>(c))];
+  std::vector<std::vector<std::pair<size_t, int32_t>>> children(fNodes.size());
+  for (const auto& edge : fEdges) {
+    children[edge.first >> 8].emplace_back(fClassOf[edge.first & 0xFF], edge.second);
+  }
+  fMoves.assign(fNodes.size() * fClassCount, 0);
   std::deque<int32_t> queue;
-  for (const auto& [c, child] : children[0]) {
-    fRootNext[c] = child;
+  for (const auto& [cls, child] : children[0]) {
+    fMoves[cls] = child;
     fNodes[child].fFail = 0;
     queue.push_back(child);
   }
@@ -73,8 +78,12 @@ void TMultiMatcher::Build() {
     queue.pop_front();
     TNode& current = fNodes[node];
     current.fOutput = current.fWordLength != 0 ? node : fNodes[current.fFail].fOutput;
-    for (const auto& [c, child] : children[node]) {
-      fNodes[child].fFail = Next(current.fFail, c);
+    int32_t* moves = &fMoves[node * fClassCount];
+    const int32_t* failMoves = &fMoves[current.fFail * fClassCount];
+    std::copy(failMoves, failMoves + fClassCount, moves);
+    for (const auto& [cls, child] : children[node]) {
+      fNodes[child].fFail = failMoves[cls];
+      moves[cls] = child;
       queue.push_back(child);
     }
   }
@@ -86,8 +95,9 @@ std::vector<TMatch> TMultiMatcher::Find(std::string_view text) {
   std::vector<TMatch> found;
   if (fWordCount == 0) return found;
   int32_t node = 0;
+  const int32_t* moves = fMoves.data();
   for (size_t i = 0; i < text.size(); ++i) {
-    node = Next(node, Lower(text[i]));
+    node = moves[node * fClassCount + fClassOf[static_cast<unsigned char>(text[i])]];
     // The longest word ending here that stands where it may.
     for (int32_t out = fNodes[node].fOutput; out >= 0; out = fNodes[fNodes[out].fFail].fOutput) {
       const TNode& word = fNodes[out];

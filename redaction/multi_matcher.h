@@ -41,12 +41,15 @@ class TMultiMatcher {
     bool fWholeWord = false;
   };
   int32_t Child(int32_t node, unsigned char c) const;
-  int32_t Next(int32_t node, unsigned char c) const;
   void Build();
 
   std::vector<TNode> fNodes;
-  std::unordered_map<uint64_t, int32_t> fEdges;  // node << 8 | byte
-  std::array<int32_t, 256> fRootNext;            // the root's moves, dense: most bytes start nothing
+  std::unordered_map<uint64_t, int32_t> fEdges;  // node << 8 | byte, while words are added
+  // The automaton's every move, dense: fMoves[node * fClassCount + fClassOf[byte]].
+  // Bytes that no word holds share class 0, so the table stays small.
+  std::array<uint8_t, 256> fClassOf{};
+  size_t fClassCount = 1;
+  std::vector<int32_t> fMoves;
   size_t fWordCount = 0;
   bool fBuilt = true;
 };

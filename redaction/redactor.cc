@@ -2,11 +2,13 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <ctime>
 
 #include "machine/mof_text.h"
 #include "redaction/mof_writer.h"
+#include "redaction/text_shapes.h"
 
 namespace NVKXQZA20::NRedaction {
 
@@ -75,7 +77,10 @@ namespace {
 // where they would hit every other word.
 const size_t kShortestSearched = 3;
 
-bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+bool IsWordChar(char c) {
+  const unsigned char u = static_cast<unsigned char>(c) | 0x20;  // ASCII letters in lower case
+  return (u >= 'a' && u <= 'z') || (c >= '0' && c <= '9');
+}
 bool IsLabelChar(char c) { return IsWordChar(c) || c == '-'; }
 bool IsAddressKind(EKind kind) { return kind == EKind::kIPv4 || kind == EKind::kIPv6 || kind == EKind::kMAC; }
 
@@ -102,7 +107,10 @@ size_t RunLength(std::string_view text, size_t i, TIn in) {
   return end - i;
 }
 
-bool IsAddressChar(char c) { return std::isxdigit(static_cast<unsigned char>(c)) || c == ':' || c == '.'; }
+bool IsAddressChar(char c) {
+  const unsigned char u = static_cast<unsigned char>(c) | 0x20;
+  return (c >= '0' && c <= '9') || (u >= 'a' && u <= 'f') || c == ':' || c == '.';
+}
 
 struct TFound {
   size_t fLength;
@@ -118,7 +126,7 @@ std::optional<TFound> AddressAt(std::string_view text, size_t i) {
   const size_t end = i + candidate.size();
   if (end < text.size() && (IsWordChar(text[end]) || text[end] == '-')) {
     // ip-10-1-2-3 and MACs written with '-' continue past the run.
-    if (text.substr(i, 17).size() == 17 && ParseMAC(text.substr(i, 17)) &&
+    if (text.size() >= i + 17 && text[i + 2] == '-' && ParseMAC(text.substr(i, 17)) &&
         (i + 17 == text.size() || !IsWordChar(text[i + 17]))) {
       return TFound{17, EKind::kMAC, false};
     }
@@ -128,21 +136,41 @@ std::optional<TFound> AddressAt(std::string_view text, size_t i) {
       candidate[2] == ':') {
     return TFound{23, EKind::kWWN, false};
   }
-  if (ParseMAC(candidate) && candidate.size() == 17) return TFound{17, EKind::kMAC, false};
-  if (ParseIPv4(candidate)) return TFound{candidate.size(), EKind::kIPv4, false};
+  // Every address holds a separator: most words are left before parsing.
+  const size_t separator = candidate.find_first_of(".:");
+  if (separator == std::string_view::npos) return std::nullopt;
+  if (candidate.size() == 17 && ParseMAC(candidate)) return TFound{17, EKind::kMAC, false};
+  if (candidate[separator] == '.' && ParseIPv4(candidate)) return TFound{candidate.size(), EKind::kIPv4, false};
   if (ParseIPv6(candidate)) return TFound{candidate.size(), EKind::kIPv6, false};
   return std::nullopt;
 }
 
-// ip-10-1-2-3: the address after "ip-".
-std::optional<TFound> DashedAddressAt(std::string_view text, size_t i) {
-  if (text.size() < i + 3 || strncasecmp(text.data() + i, "ip-", 3) != 0) return std::nullopt;
-  const size_t run = RunLength(text, i + 3, [](char c) { return std::isdigit(static_cast<unsigned char>(c)) || c == '-'; });
-  std::string_view digits = text.substr(i + 3, run);
+// ip-10-1-2-3, node-10-1-2-3: the address after the label.
+std::optional<TFound> DashedAddressAt(std::string_view text, size_t& i) {
+  const std::optional<size_t> label = AddressLabelAt(text, i);
+  if (!label) return std::nullopt;
+  i += *label;
+  const size_t run = RunLength(text, i, [](char c) { return (c >= '0' && c <= '9') || c == '-'; });
+  std::string_view digits = text.substr(i, run);
   while (!digits.empty() && digits.back() == '-') digits.remove_suffix(1);
-  const size_t end = i + 3 + digits.size();
-  if ((end < text.size() && IsWordChar(text[end])) || !ParseIPv4(Undashed(digits))) return std::nullopt;
   return TFound{digits.size(), EKind::kIPv4, true};
+}
+
+// A host or user name found by its shape alone, or an address of any shape.
+std::optional<TFound> NameOrAddressAt(std::string_view text, size_t& i) {
+  if (!IsWordChar(text[i])) return text[i] == ':' ? AddressAt(text, i) : std::nullopt;  // "::1"
+  // Most words go on with neither '.', '-' nor ':', so that only a user
+  // name may be one.
+  const size_t end = i + RunLength(text, i, IsWordChar);
+  const bool joined = end < text.size() && (text[end] == '.' || text[end] == '-' || text[end] == ':');
+  if (joined) {
+    if (auto length = QualifiedNameAt(text, i)) return TFound{*length, EKind::kHost, false};
+    if (auto length = SosReportHostAt(text, i)) return TFound{*length, EKind::kHost, false};
+  }
+  if (auto length = UserNameAt(text, i)) return TFound{*length, EKind::kUser, false};
+  if (!joined) return std::nullopt;
+  if (auto found = DashedAddressAt(text, i)) return found;
+  return AddressAt(text, i);
 }
 
 }  // namespace
@@ -156,22 +184,27 @@ TRedactor::TRedactor(TPseudonyms& pseudonyms, const std::vector<std::string>& ke
   }
 }
 
-const std::vector<const TRedactionRule*>& TRedactor::RulesOf(const ICIMClass& cls) {
-  const std::string name = cls.GetName();
-  auto found = fRules.find(name);
+TRedactor::TClassRules& TRedactor::RulesOf(const ICIMClass& cls, const TCIMContext& context) {
+  auto found = fRules.find(&cls);
   if (found != fRules.end()) return found->second;
-  std::vector<const TRedactionRule*>& rules = fRules[name];
+  TClassRules& rules = fRules[&cls];
   for (const TRedactionRule& rule : kRedactionRules) {
-    if (*rule.fClass == '\0' || cls.IsA(rule.fClass)) rules.push_back(&rule);
+    if (*rule.fClass != '\0' && !cls.IsA(rule.fClass)) continue;
+    rules.fRules.push_back(&rule);
+    boost::shared_ptr<ICIMPropertyDecl> decl = cls.GetPropertyDecl(rule.fProperty, context);
+    if (decl && decl->GetType(context) == CIMTypeString) rules.fTextRules.push_back(&rule);
   }
   return rules;
 }
 
 const TRedactionRule* TRedactor::RuleOf(const ICIMClass& cls, const std::string& property) {
-  for (const TRedactionRule* rule : RulesOf(cls)) {
-    if (strcasecmp(rule->fProperty, property.c_str()) == 0) return rule;
-  }
-  return nullptr;
+  TClassRules& rules = RulesOf(cls);
+  auto known = rules.fByProperty.find(property);
+  if (known != rules.fByProperty.end()) return known->second;
+  auto found = std::find_if(rules.fRules.begin(), rules.fRules.end(), [&property](const TRedactionRule* rule) {
+    return strcasecmp(rule->fProperty, property.c_str()) == 0;
+  });
+  return rules.fByProperty.emplace(property, found == rules.fRules.end() ? nullptr : *found).first->second;
 }
 
 void TRedactor::AddOriginal(EKind kind, const std::string& original) {
@@ -233,9 +266,7 @@ void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
     root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
     for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
       boost::shared_ptr<ICIMClass> cls = instance->GetClass(context);
-      for (const TRedactionRule* rule : RulesOf(*cls)) {
-        boost::shared_ptr<ICIMPropertyDecl> decl = cls->GetPropertyDecl(rule->fProperty, context);
-        if (!decl || decl->GetType(context) != CIMTypeString) continue;
+      for (const TRedactionRule* rule : RulesOf(*cls, context).fTextRules) {
         const TCIMValue value = instance->GetProperty(rule->fProperty, context)->GetValue(context);
         for (const TCIMValue& element : value.ToArray()) Typed(rule->fKind, element.TextView());
       }
@@ -243,17 +274,31 @@ void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
   }
 }
 
+// The value itself when nothing in it is replaced: most are not, and are
+// written as they are.
 TCIMValue TRedactor::Value(const ICIMClass& cls, const std::string& property, const TCIMValue& value) {
   if (value.IsNull() || value.GetType() != CIMTypeString) return value;
   const TRedactionRule* rule = RuleOf(cls, property);
+  bool replaced = false;
   auto redact = [&](std::string_view text) {
-    std::string pseudonym = rule ? fPseudonyms.Of(rule->fKind, text) : std::string(text);
-    return pseudonym == text ? Text(text) : pseudonym;
+    if (rule) {
+      std::string pseudonym = fPseudonyms.Of(rule->fKind, text);
+      if (pseudonym != text) {
+        replaced = true;
+        return pseudonym;
+      }
+    }
+    std::string out;
+    replaced = Replace(text, out) || replaced;
+    return out;
   };
-  if (!value.IsArray()) return TCIMValue(redact(value.TextView()));
+  if (!value.IsArray()) {
+    std::string text = redact(value.TextView());
+    return replaced ? TCIMValue(std::move(text)) : value;
+  }
   std::vector<TCIMValue> elements;
   for (const TCIMValue& element : value.ToArray()) elements.emplace_back(redact(element.TextView()));
-  return TCIMValue::Array(CIMTypeString, std::move(elements));
+  return replaced ? TCIMValue::Array(CIMTypeString, std::move(elements)) : value;
 }
 
 // The pseudonym of a match; a domain right after a label ("web2." before
@@ -274,15 +319,13 @@ std::string TRedactor::Replacement(std::string_view text, size_t from, size_t& s
   return fPseudonyms.Of(original.fKind, found);
 }
 
-// Addresses of every shape, each where a word starts.
-void TRedactor::ReplacePatterns(std::string_view text, std::string& out) {
+// Names and addresses of every shape, each where a word starts.
+bool TRedactor::ReplacePatterns(std::string_view text, std::string& out) {
   size_t copied = 0;
   for (size_t i = 0; i < text.size();) {
     const bool wordStart = i == 0 || !(IsWordChar(text[i - 1]) || text[i - 1] == '.' || text[i - 1] == ':');
     std::optional<TFound> found;
-    if (wordStart) found = DashedAddressAt(text, i);
-    if (wordStart && found) i += 3;  // past "ip-"
-    if (wordStart && !found) found = AddressAt(text, i);
+    if (wordStart) found = NameOrAddressAt(text, i);
     if (!found) {
       i += std::max<size_t>(1, RunLength(text, i, IsWordChar));
       continue;
@@ -294,19 +337,26 @@ void TRedactor::ReplacePatterns(std::string_view text, std::string& out) {
     copied = i;
   }
   out.append(text.substr(copied));
+  return copied != 0;
+}
+
+bool TRedactor::Replace(std::string_view text, std::string& out) {
+  const std::vector<TMatch> matches = fOriginals.Find(text);
+  bool replaced = !matches.empty();
+  size_t done = 0;
+  for (const TMatch& match : matches) {
+    size_t start = match.fStart;
+    const std::string pseudonym = Replacement(text, done, start, match);
+    replaced = ReplacePatterns(text.substr(done, start - done), out) || replaced;
+    out += pseudonym;
+    done = match.fStart + match.fLength;
+  }
+  return ReplacePatterns(text.substr(done), out) || replaced;
 }
 
 std::string TRedactor::Text(std::string_view text) {
   std::string out;
-  size_t done = 0;
-  for (const TMatch& match : fOriginals.Find(text)) {
-    size_t start = match.fStart;
-    const std::string pseudonym = Replacement(text, done, start, match);
-    ReplacePatterns(text.substr(done, start - done), out);
-    out += pseudonym;
-    done = match.fStart + match.fLength;
-  }
-  ReplacePatterns(text.substr(done), out);
+  Replace(text, out);
   return out;
 }
 
@@ -342,20 +392,40 @@ std::string LogRecord(const std::map<EKind, size_t>& counts) {
 
 }  // namespace
 
-TRedaction Redact(const TMemoryNamespace& ns, const TCIMContext& context, TPseudonyms& pseudonyms,
-                  const std::vector<std::string>& keywords) {
+std::map<EKind, size_t> Redact(const TMemoryNamespace& ns, const std::vector<TCIMContext>& contexts,
+                               TPseudonyms& pseudonyms, const std::vector<std::string>& keywords,
+                               const std::function<void(size_t, std::string_view)>& sink) {
   pseudonyms.ResetMetCounts();
   TRedactor redactor(pseudonyms, keywords);
-  redactor.Learn(ns, context);
-  TRedaction redaction;
-  redaction.fText = "// A collection redacted by qzareport redact.\n#pragma namespace(\"root/cimv2\")\n\n" +
-                    InstancesAsMof(ns, context, [&redactor](const ICIMClass& cls, const std::string& property,
-                                                            const TCIMValue& value) {
-                      return redactor.Value(cls, property, value);
-                    });
-  redaction.fCounts = pseudonyms.MetCounts();
-  if (ns.FindClassDeclaration("VKXSG_QZALogRecord", context) != nullptr) redaction.fText += LogRecord(redaction.fCounts);
-  return redaction;
+  for (const TCIMContext& context : contexts) redactor.Learn(ns, context);
+  const TValueFilter filter = [&redactor](const ICIMClass& cls, const std::string& property, const TCIMValue& value) {
+    return redactor.Value(cls, property, value);
+  };
+  for (size_t i = 0; i < contexts.size(); ++i) {
+    sink(i, "// A collection redacted by qzareport redact.\n#pragma namespace(\"root/cimv2\")\n\n");
+    InstancesAsMof(ns, contexts[i], filter, [&sink, i](std::string_view piece) { sink(i, piece); });
+  }
+  const std::map<EKind, size_t> counts = pseudonyms.MetCounts();
+  const std::string record = LogRecord(counts);
+  for (size_t i = 0; i < contexts.size(); ++i) {
+    if (ns.FindClassDeclaration("VKXSG_QZALogRecord", contexts[i]) != nullptr) sink(i, record);
+  }
+  return counts;
+}
+
+std::vector<TRedaction> Redact(const TMemoryNamespace& ns, const std::vector<TCIMContext>& contexts,
+                               TPseudonyms& pseudonyms, const std::vector<std::string>& keywords) {
+  std::vector<TRedaction> redactions(contexts.size());
+  const std::map<EKind, size_t> counts =
+      Redact(ns, contexts, pseudonyms, keywords,
+             [&redactions](size_t i, std::string_view piece) { redactions[i].fText.append(piece); });
+  for (TRedaction& redaction : redactions) redaction.fCounts = counts;
+  return redactions;
+}
+
+TRedaction Redact(const TMemoryNamespace& ns, const TCIMContext& context, TPseudonyms& pseudonyms,
+                  const std::vector<std::string>& keywords) {
+  return std::move(Redact(ns, std::vector<TCIMContext>{context}, pseudonyms, keywords).front());
 }
 
 }  // namespace NVKXQZA20::NRedaction

@@ -21,10 +21,12 @@
 #ifndef QZA_REDACTION_REDACTOR_H
 #define QZA_REDACTION_REDACTOR_H
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/repository.h"
@@ -61,17 +63,26 @@ class TRedactor {
     EKind fKind;
     bool fDashed;  // an IPv4 address written 10-1-2-3, as in host names
   };
-  const std::vector<const TRedactionRule*>& RulesOf(const ICIMClass& cls);
+  // The rules of a class, and of each property asked for (null for none).
+  struct TClassRules {
+    std::vector<const TRedactionRule*> fRules;
+    std::vector<const TRedactionRule*> fTextRules;  // those whose property the class declares a string
+    std::unordered_map<std::string, const TRedactionRule*> fByProperty;
+  };
+  TClassRules& RulesOf(const ICIMClass& cls, const TCIMContext& context = TCIMContext());
   const TRedactionRule* RuleOf(const ICIMClass& cls, const std::string& property);
   void AddOriginal(EKind kind, const std::string& original);
   std::string Typed(EKind kind, std::string_view value);
   std::string Replacement(std::string_view text, size_t from, size_t& start, const TMatch& match);
-  void ReplacePatterns(std::string_view text, std::string& out);
+  // Append the text redacted to out; false when nothing was replaced.
+  bool Replace(std::string_view text, std::string& out);
+  bool ReplacePatterns(std::string_view text, std::string& out);
 
   TPseudonyms& fPseudonyms;
   TMultiMatcher fOriginals;
   std::vector<TOriginal> fKinds;  // by the matcher's id
-  std::map<std::string, std::vector<const TRedactionRule*>> fRules;  // by class name
+  // By class; a class lives as long as the namespace redacted.
+  std::unordered_map<const ICIMClass*, TClassRules> fRules;
 };
 
 struct TRedaction {
@@ -84,6 +95,19 @@ struct TRedaction {
 // and how many of each.
 TRedaction Redact(const TMemoryNamespace& ns, const TCIMContext& context, TPseudonyms& pseudonyms,
                   const std::vector<std::string>& keywords);
+
+// Several data sources (one context each) redacted alike: the typed values
+// of all are learned before any is written, so that an original typed in
+// one is found in the texts of every one, and texts equal in two stay
+// equal. Their log records are equal too (the counts of all, one time), so
+// that a comparison of the results shows the differences of the originals.
+std::vector<TRedaction> Redact(const TMemoryNamespace& ns, const std::vector<TCIMContext>& contexts,
+                               TPseudonyms& pseudonyms, const std::vector<std::string>& keywords);
+// The same, each data source's text given to sink(index of its context,
+// piece) piece by piece, never held whole; answers the counts.
+std::map<EKind, size_t> Redact(const TMemoryNamespace& ns, const std::vector<TCIMContext>& contexts,
+                               TPseudonyms& pseudonyms, const std::vector<std::string>& keywords,
+                               const std::function<void(size_t, std::string_view)>& sink);
 
 }  // namespace NVKXQZA20::NRedaction
 

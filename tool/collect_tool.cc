@@ -17,6 +17,7 @@
 #include "forms/display_text.h"
 #include "tool/interrupt_cleanup.h"
 #include "tool/machine_collections.h"
+#include "tool/redact_tool.h"
 #include "tool/report_progress.h"
 
 namespace po = boost::program_options;
@@ -28,6 +29,8 @@ struct TCollectOptions {
   std::string fOutput = "qza-collection.mof";
   std::string fFromSos;
   size_t fLogMegabytes = 8;
+  bool fRedact = false;
+  TRedactSettings fRedaction;
   bool fQuiet = false;
   bool fHelp = false;
 };
@@ -38,6 +41,13 @@ po::options_description CollectOptions(TCollectOptions& o) {
       ("output,o", po::value(&o.fOutput)->value_name("FILE"), "collection file (default qza-collection.mof)")
       ("from-sos", po::value(&o.fFromSos)->value_name("PATH"), "read a sos report (folder or archive), not this machine")
       ("log-mb", po::value(&o.fLogMegabytes)->value_name("N"), "keep the last N MB of each log (default 8)")
+      ("redact", po::bool_switch(&o.fRedact), "write the collection redacted (as qzareport redact does)")
+      ("map", po::value(&o.fRedaction.fMap)->value_name("FILE"),
+       "with --redact: private map of pseudonyms, read if it exists, written back")
+      ("keyword", po::value(&o.fRedaction.fKeywords)->value_name("WORD")->composing(),
+       "with --redact: a word to replace too (repeatable)")
+      ("keywords-file", po::value(&o.fRedaction.fKeywordsFile)->value_name("FILE"),
+       "with --redact: words to replace, one a line")
       ("quiet,q", po::bool_switch(&o.fQuiet), "no progress and no summary on standard error")
       ("help,h", po::bool_switch(&o.fHelp), "this help");
   return d;
@@ -52,6 +62,16 @@ std::string Usage() {
           "root or a missing tool is said in the collection's own log.\n\n"
        << CollectOptions(options);
   return text.str();
+}
+
+// The map holds the originals: it is never the collection written.
+void CheckRedaction(const TCollectOptions& options) {
+  if (!options.fRedact && options.fRedaction.Given()) {
+    throw po::error("--map, --keyword and --keywords-file go with --redact");
+  }
+  if (!options.fRedaction.fMap.empty() && options.fRedaction.fMap == options.fOutput) {
+    throw po::error("the map cannot be the output: it holds the originals");
+  }
 }
 
 }  // namespace
@@ -72,7 +92,7 @@ void CheckReplaceable(const std::string& path, const std::string& heading, const
 namespace {
 
 // Writes all of text to the descriptor; false on any failure.
-bool WriteAll(int descriptor, const std::string& text) {
+bool WriteAll(int descriptor, std::string_view text) {
   for (size_t done = 0; done < text.size();) {
     const ssize_t written = ::write(descriptor, text.data() + done, text.size() - done);
     if (written < 0 && errno == EINTR) continue;
@@ -87,18 +107,29 @@ bool WriteAll(int descriptor, const std::string& text) {
 // The file appears whole or not at all. Its staging file is new, with a name
 // nobody can foresee, and never reached through a link: in a folder others
 // may write to, nothing planted there is overwritten.
-void WriteWhole(const std::string& path, const std::string& text) {
+void WriteWhole(const std::string& path, const std::function<void(const TAppend&)>& write) {
   std::string staging = path + ".partial-XXXXXX";
   const int descriptor = ::mkostemp(staging.data(), O_CLOEXEC);
   if (descriptor < 0) throw std::runtime_error(path + ": cannot write the collection: " + std::strerror(errno));
   const TRemovedIfInterrupted removedIfInterrupted(staging);
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  const bool written = ::fchmod(descriptor, 0666 & ~mask) == 0 && WriteAll(descriptor, text);
+  bool written = ::fchmod(descriptor, 0666 & ~mask) == 0;
+  try {
+    write([&](std::string_view piece) { written = written && WriteAll(descriptor, piece); });
+  } catch (...) {
+    ::close(descriptor);
+    std::remove(staging.c_str());
+    throw;
+  }
   if (::close(descriptor) != 0 || !written || std::rename(staging.c_str(), path.c_str()) != 0) {
     std::remove(staging.c_str());
     throw std::runtime_error(path + ": cannot write the collection");
   }
+}
+
+void WriteWhole(const std::string& path, const std::string& text) {
+  WriteWhole(path, [&text](const TAppend& append) { append(text); });
 }
 
 int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
@@ -109,6 +140,7 @@ int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::o
     po::notify(values);
     if (options.fOutput.empty()) throw po::error("--output needs a file");
     if (options.fLogMegabytes == 0 || options.fLogMegabytes > 4096) throw po::error("--log-mb must be 1 to 4096");
+    CheckRedaction(options);
     CheckReplaceable(options.fOutput, kCollectionHeading, "collect");
   } catch (const po::error& e) {
     err << "qzareport collect: " << VisibleText(e.what()) << "\nTry 'qzareport collect --help'.\n";
@@ -125,7 +157,10 @@ int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::o
     const size_t logBytes = options.fLogMegabytes << 20;
     const TCollection collection = options.fFromSos.empty() ? CollectLiveMachine(logBytes, step)
                                                             : CollectSosReport(options.fFromSos, logBytes, step);
-    WriteWhole(options.fOutput, collection.Text());
+    // Redacted in memory: the staging file of the collection is written redacted.
+    WriteWhole(options.fOutput, options.fRedact ? std::string(kCollectionHeading) + "\n" +
+                                                      RedactCollectionText(collection.Text(), options.fRedaction)
+                                                : collection.Text());
     progress.Clear();
     if (!options.fQuiet) {
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -9,8 +9,10 @@
 #ifndef QZA_HOST_COLLECT_TOOL_H
 #define QZA_HOST_COLLECT_TOOL_H
 
+#include <functional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 // argv[0] is "collect".
 int RunCollectTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal);
@@ -22,5 +24,9 @@ void CheckReplaceable(const std::string& path, const std::string& heading, const
 // Writes the file whole or not at all, through a staging file beside it that
 // an interruption removes.
 void WriteWhole(const std::string& path, const std::string& text);
+// The same, with the text given piece by piece: write(append) calls append
+// for each piece in order.
+typedef std::function<void(std::string_view)> TAppend;
+void WriteWhole(const std::string& path, const std::function<void(const TAppend&)>& write);
 
 #endif

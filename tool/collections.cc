@@ -58,7 +58,9 @@ size_t LoadCollection(const TLoadSettings& settings, size_t index, size_t sideBy
   for (const std::string& schema : settings.fSchemaFiles) reader.LoadFile(schema);
   if (!settings.fSchemaText.empty()) reader.LoadText(settings.fSchemaText, "(built-in schema)");
   const std::string& collection = settings.fCollections[index];
-  if (NMachine::LooksLikeSosReport(collection)) {
+  if (!settings.fTexts.empty()) {
+    reader.LoadText(settings.fTexts.at(index), collection);
+  } else if (NMachine::LooksLikeSosReport(collection)) {
     reader.LoadText(CollectSosReport(collection, settings.fLogBytes, settings.fProgress).Text(), collection);
   } else {
     reader.LoadFile(collection);
@@ -76,7 +78,8 @@ TCIMContext ContextOf(uint16_t dataSource) {
 // collected with progress reports, which must not interleave).
 bool MayLoadInParallel(const TLoadSettings& settings) {
   if (!settings.fParallel || settings.fCollections.size() < 2) return false;
-  return std::none_of(settings.fCollections.begin(), settings.fCollections.end(), NMachine::LooksLikeSosReport);
+  return !settings.fTexts.empty() ||
+         std::none_of(settings.fCollections.begin(), settings.fCollections.end(), NMachine::LooksLikeSosReport);
 }
 
 void LoadOneAfterTheOther(const TLoadSettings& settings, TLoadedCollections& loaded) {

@@ -21,6 +21,9 @@
 
 struct TLoadSettings {
   std::vector<std::string> fCollections;
+  // When not empty, the MOF texts of the collections, which are loaded
+  // instead of files: fCollections then only names them in messages.
+  std::vector<std::string> fTexts;
   // MOF files loaded into every data source first; empty for none.
   std::vector<std::string> fSchemaFiles;
   // Folders below which collections may include files, besides their own

@@ -23,10 +23,7 @@ const char kRedactedHeading[] = "// A collection redacted by qzareport redact.";
 struct TRedactOptions {
   std::string fInput;
   std::string fOutput;
-  std::string fMap;
-  std::vector<std::string> fKeywords;
-  std::string fKeywordsFile;
-  bool fKeepMacVendor = false;
+  TRedactSettings fRedact;
   bool fQuiet = false;
   bool fHelp = false;
 };
@@ -35,10 +32,10 @@ po::options_description RedactOptions(TRedactOptions& o) {
   po::options_description d("Options");
   d.add_options()
       ("output,o", po::value(&o.fOutput)->value_name("FILE"), "the redacted collection (MOF)")
-      ("map", po::value(&o.fMap)->value_name("FILE"), "private map of pseudonyms: read if it exists, written back")
-      ("keyword", po::value(&o.fKeywords)->value_name("WORD")->composing(), "a word to replace too (repeatable)")
-      ("keywords-file", po::value(&o.fKeywordsFile)->value_name("FILE"), "words to replace, one a line")
-      ("keep-mac-vendor", po::bool_switch(&o.fKeepMacVendor), "keep the vendor prefix of MAC addresses")
+      ("map", po::value(&o.fRedact.fMap)->value_name("FILE"), "private map of pseudonyms: read if it exists, written back")
+      ("keyword", po::value(&o.fRedact.fKeywords)->value_name("WORD")->composing(), "a word to replace too (repeatable)")
+      ("keywords-file", po::value(&o.fRedact.fKeywordsFile)->value_name("FILE"), "words to replace, one a line")
+      ("keep-mac-vendor", po::bool_switch(&o.fRedact.fKeepMacVendor), "keep the vendor prefix of MAC addresses")
       ("quiet,q", po::bool_switch(&o.fQuiet), "no summary on standard error")
       ("help,h", po::bool_switch(&o.fHelp), "this help");
   return d;
@@ -65,17 +62,18 @@ bool SameFile(const std::string& a, const std::string& b) {
 void CheckOptions(const TRedactOptions& options) {
   if (options.fInput.empty()) throw po::error("a collection to redact is needed");
   if (options.fOutput.empty()) throw po::error("--output needs a file");
-  if (options.fOutput == options.fMap || SameFile(options.fOutput, options.fMap)) {
+  const std::string& map = options.fRedact.fMap;
+  if (options.fOutput == map || SameFile(options.fOutput, map)) {
     throw po::error("the map cannot be the output: it holds the originals");
   }
-  if (options.fInput == options.fMap || SameFile(options.fInput, options.fMap)) {
+  if (options.fInput == map || SameFile(options.fInput, map)) {
     throw po::error("the map cannot be the collection");
   }
   CheckReplaceable(options.fOutput, kRedactedHeading, "redact");
 }
 
 // One word a line; blank lines and lines starting with '#' say nothing.
-std::vector<std::string> KeywordsOf(const TRedactOptions& options) {
+std::vector<std::string> KeywordsOf(const TRedactSettings& options) {
   std::vector<std::string> keywords = options.fKeywords;
   if (options.fKeywordsFile.empty()) return keywords;
   std::ifstream file(options.fKeywordsFile, std::ios::binary);
@@ -104,24 +102,67 @@ std::string CountsText(const std::map<EKind, size_t>& counts) {
   return text.empty() ? "nothing replaced" : text;
 }
 
-int RunRedaction(const TRedactOptions& options, std::ostream& err) {
-  TPseudonyms pseudonyms(options.fKeepMacVendor);
-  if (!options.fMap.empty()) pseudonyms.Load(options.fMap);
-  const std::vector<std::string> keywords = KeywordsOf(options);
-  const TLoadedCollections loaded = Load(options.fInput, err, options.fQuiet);
+TCIMContext DataSource(size_t index) {
   TCIMContext context;
-  context["nsIndex"] = TCIMValue(uint16_t(0));
-  const TRedaction redaction = Redact(*loaded.fNamespace, context, pseudonyms, keywords);
-  WriteWhole(options.fOutput, std::string(kRedactedHeading) + "\n" + redaction.fText);
-  if (!options.fMap.empty()) pseudonyms.Save(options.fMap);
+  context["nsIndex"] = TCIMValue(static_cast<uint16_t>(index));
+  return context;
+}
+
+// Every data source of the namespace, redacted with the map of the settings;
+// sink hears each one's text, piece by piece.
+std::map<EKind, size_t> RedactDataSources(const TMemoryNamespace& ns, size_t count, const TRedactSettings& settings,
+                                          const std::function<void(size_t, std::string_view)>& sink) {
+  TPseudonyms pseudonyms(settings.fKeepMacVendor);
+  if (!settings.fMap.empty()) pseudonyms.Load(settings.fMap);
+  const std::vector<std::string> keywords = KeywordsOf(settings);
+  std::vector<TCIMContext> contexts;
+  for (size_t i = 0; i < count; ++i) contexts.push_back(DataSource(i));
+  const std::map<EKind, size_t> counts = Redact(ns, contexts, pseudonyms, keywords, sink);
+  if (!settings.fMap.empty()) pseudonyms.Save(settings.fMap);
+  return counts;
+}
+
+std::vector<std::string> RedactedTexts(const TMemoryNamespace& ns, size_t count, const TRedactSettings& settings) {
+  std::vector<std::string> texts(count);
+  RedactDataSources(ns, count, settings, [&texts](size_t i, std::string_view piece) { texts[i].append(piece); });
+  return texts;
+}
+
+// Written as it is made: a large collection is never held twice.
+int RunRedaction(const TRedactOptions& options, std::ostream& err) {
+  const TLoadedCollections loaded = Load(options.fInput, err, options.fQuiet);
+  std::map<EKind, size_t> counts;
+  WriteWhole(options.fOutput, [&](const TAppend& append) {
+    append(std::string(kRedactedHeading) + "\n");
+    counts = RedactDataSources(*loaded.fNamespace, 1, options.fRedact,
+                               [&append](size_t, std::string_view piece) { append(piece); });
+  });
   if (!options.fQuiet) {
-    err << "qzareport: " << loaded.fInstanceCount << " instances redacted (" << CountsText(redaction.fCounts)
+    err << "qzareport: " << loaded.fInstanceCount << " instances redacted (" << CountsText(counts)
         << "): " << VisibleText(options.fOutput) << "\n";
   }
   return 0;
 }
 
 }  // namespace
+
+TLoadedCollections RedactCollections(const TLoadedCollections& loaded, TLoadSettings settings,
+                                     const TRedactSettings& redact) {
+  const size_t count = settings.fCollections.size();
+  settings.fTexts = RedactedTexts(*loaded.fNamespace, count, redact);
+  for (size_t i = 0; i < count; ++i) settings.fCollections[i] = "redacted-" + std::to_string(i + 1) + ".mof";
+  settings.fProgress = nullptr;
+  return LoadCollections(settings);
+}
+
+std::string RedactCollectionText(const std::string& text, const TRedactSettings& redact) {
+  TLoadSettings settings;
+  settings.fCollections = {"collection.mof"};
+  settings.fTexts = {text};
+  UseBundledSchema(settings);
+  const TLoadedCollections loaded = LoadCollections(settings);
+  return std::move(RedactedTexts(*loaded.fNamespace, 1, redact).front());
+}
 
 int RunRedactTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
   TRedactOptions options;
@@ -153,17 +194,26 @@ int RunRedactTool(int argc, const char* const argv[], std::ostream& out, std::os
 int RunUnredactTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
   std::string map;
   std::string input;
+  bool help = false;
+  po::options_description options("Options");
+  options.add_options()("map", po::value(&map)->value_name("FILE"), "the map of the redaction")(
+      "help,h", po::bool_switch(&help), "this help");
+  const char usage[] = "usage: qzareport unredact --map FILE TEXT-or-FILE\n";
   try {
-    po::options_description options("Options");
-    options.add_options()("map", po::value(&map)->value_name("FILE")->required(), "the map of the redaction")(
-        "input", po::value(&input)->required());
+    po::options_description all;
+    all.add(options).add_options()("input", po::value(&input));
     po::positional_options_description positional;
     positional.add("input", 1);
     po::variables_map values;
-    po::store(po::command_line_parser(argc, argv).options(options).positional(positional).run(), values);
+    po::store(po::command_line_parser(argc, argv).options(all).positional(positional).run(), values);
     po::notify(values);
+    if (help) {
+      out << usage << "Puts the originals of the map back into a text, or into the text of a file.\n\n" << options;
+      return 0;
+    }
+    if (map.empty() || input.empty()) throw po::error("--map and a text or file are needed");
   } catch (const po::error& e) {
-    err << "qzareport unredact: " << VisibleText(e.what()) << "\nusage: qzareport unredact --map FILE TEXT-or-FILE\n";
+    err << "qzareport unredact: " << VisibleText(e.what()) << "\n" << usage;
     return 2;
   }
   try {

@@ -13,9 +13,35 @@
 #define QZA_HOST_REDACT_TOOL_H
 
 #include <ostream>
+#include <string>
+#include <vector>
+
+#include "tool/collections.h"
 
 // argv[0] is "redact" or "unredact".
 int RunRedactTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
 int RunUnredactTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
+
+// What a redaction replaces, and the map it keeps (none when fMap is "").
+struct TRedactSettings {
+  std::string fMap;
+  std::vector<std::string> fKeywords;
+  std::string fKeywordsFile;  // one word a line; "" for none
+  bool fKeepMacVendor = false;
+
+  // Whether a map or words are given: they mean nothing without --redact.
+  bool Given() const { return !fMap.empty() || !fKeywords.empty() || !fKeywordsFile.empty(); }
+};
+
+// The collections of `loaded` (one per data source, loaded as `settings`
+// says) redacted with one map, in memory, and loaded again the same way:
+// nothing unredacted is written anywhere. The map is read first, written
+// back after. The collections are named "redacted-N.mof" in messages,
+// since their paths may name hosts too.
+// A collection's MOF text (on the bundled schema), redacted in memory.
+std::string RedactCollectionText(const std::string& text, const TRedactSettings& redact);
+
+TLoadedCollections RedactCollections(const TLoadedCollections& loaded, TLoadSettings settings,
+                                     const TRedactSettings& redact);
 
 #endif

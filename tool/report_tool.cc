@@ -110,9 +110,14 @@ TLoadSettings LoadSettingsOf(const TToolOptions& options, TWarningPrinter& warni
   return settings;
 }
 
-TLoadedCollections LoadWithWarnings(const TLoadSettings& settings, TWarningPrinter& warnings) {
+// With --redact, the collections are redacted in memory and loaded again:
+// only the redacted ones reach the report, its log and its messages.
+TLoadedCollections LoadWithWarnings(const TToolOptions& options, const TLoadSettings& settings,
+                                    TWarningPrinter& warnings) {
   try {
     TLoadedCollections loaded = LoadCollections(settings);
+    warnings.PrintSummary();
+    if (options.fRedact) loaded = RedactCollections(loaded, settings, options.fRedaction);
     warnings.PrintSummary();
     return loaded;
   } catch (...) {
@@ -328,6 +333,9 @@ std::vector<TRunInput> RunInputsOf(const TToolOptions& options, const TLoadSetti
   for (const std::string& file : settings.fSchemaFiles) inputs.push_back({"the schema file", file});
   inputs.push_back({"the data folder", options.fDataFolder});
   inputs.push_back({kLogRole, options.fLogFile});
+  // Written back after the redaction: inside the report, the originals would leave with it.
+  inputs.push_back({"the map", options.fRedaction.fMap});
+  inputs.push_back({"the keywords file", options.fRedaction.fKeywordsFile});
   return inputs;
 }
 
@@ -373,7 +381,7 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
   const auto started = std::chrono::steady_clock::now();
   TWarningPrinter warnings(err, options.fQuiet);
   TLoadSettings settings = LoadSettingsOf(options, warnings);
-  if (options.fCheck) return Check(LoadWithWarnings(settings, warnings), settings, out);
+  if (options.fCheck) return Check(LoadWithWarnings(options, settings, warnings), settings, out);
   // Refused before a long load, and locked against a second run.
   const std::vector<TRunInput> inputs = RunInputsOf(options, settings);
   CheckLogFile(options.fLogFile, inputs);
@@ -388,7 +396,7 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
     progress.Clear();
     warn(kind, warning);
   };
-  TLoadedCollections loaded = LoadWithWarnings(settings, warnings);
+  TLoadedCollections loaded = LoadWithWarnings(options, settings, warnings);
   progress.Clear();
   bool esxi = options.fEsxi || DescribesEsxiHost(*loaded.fNamespace);
   if (esxi) RefuseWhatEsxiLacks(options, settings.fCollections.size());

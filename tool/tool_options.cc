@@ -49,6 +49,14 @@ po::options_description VisibleOptions(TToolOptions& o, TRawOptions& raw) {
        "and the schema folders")
       ("width", po::value(&o.fWidth)->value_name("N"),
        "text pages at most N characters wide, N >= 40 (default: the terminal's width, 120 without one)")
+      ("redact", po::bool_switch(&o.fRedact),
+       "report the collections redacted (as qzareport redact does), nothing unredacted written")
+      ("map", po::value(&o.fRedaction.fMap)->value_name("FILE"),
+       "with --redact: private map of pseudonyms, read if it exists, written back")
+      ("keyword", po::value(&o.fRedaction.fKeywords)->value_name("WORD")->composing(),
+       "with --redact: a word to replace too (repeatable)")
+      ("keywords-file", po::value(&o.fRedaction.fKeywordsFile)->value_name("FILE"),
+       "with --redact: words to replace, one a line")
       ("check", po::bool_switch(&o.fCheck), "load and validate the collections, write no report")
       ("strict", po::bool_switch(&o.fStrict), "instances of undeclared classes, two instances with one object path and undeclared qualifiers are errors")
       ("quiet,q", po::bool_switch(&o.fQuiet), "no progress, no warnings and no summary on standard error")
@@ -111,6 +119,9 @@ TToolOptions ParseToolOptions(int argc, const char* const argv[]) {
     throw TUsageError("--width must be " + std::to_string(kLeastWidth) + " to " + std::to_string(kMostWidth));
   }
   if (options.fOutputFolder.empty()) throw TUsageError("--output needs a folder");
+  if (!options.fRedact && options.fRedaction.Given()) {
+    throw TUsageError("--map, --keyword and --keywords-file go with --redact");
+  }
   return options;
 }
 
@@ -148,7 +159,10 @@ std::string ToolUsage() {
   TRawOptions raw;
   std::ostringstream text;
   text << "usage: qzareport [OPTIONS] [COLLECTION.mof | SOSREPORT ...]\n"
-          "       qzareport collect [-o FILE.mof] [--from-sos SOSREPORT]   (see qzareport collect --help)\n"
+          "       qzareport collect [-o FILE.mof] [--from-sos SOSREPORT] [--redact]   (see qzareport collect --help)\n"
+          "       qzareport redact IN -o OUT.mof [--map FILE] [--keyword WORD ...]   (see qzareport redact --help)\n"
+          "       qzareport unredact --map FILE TEXT-or-FILE\n"
+          "       qzareport fleet add|query|report|host ...   (see qzareport fleet --help)\n"
           "Writes the report of a collection; several collections make a comparison report.\n"
           "A sos report (folder or .tar.xz/.tar.gz/.tar.bz2 archive) is read like a collection.\n"
           "Without a collection, the bundled Linux sample is reported.\n\n"

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "comparison/delta_computation.h"
+#include "tool/redact_tool.h"
 
 class TUsageError : public std::runtime_error {
  public:
@@ -39,6 +40,8 @@ struct TToolOptions {
   std::string fSchema;                     // "" is the bundled schema, "none" loads none
   std::vector<std::string> fIncludeFolders;  // collections may include files below these too
   int fWidth = 0;                          // of the text pages; 0: the terminal's (TextWidth)
+  bool fRedact = false;                    // report the collections redacted in memory
+  TRedactSettings fRedaction;              // with this map and these words
   bool fCheck = false;
   bool fStrict = false;
   bool fQuiet = false;

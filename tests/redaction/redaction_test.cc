@@ -16,6 +16,7 @@
 #include "machine/mof_text.h"
 #include "redaction/mof_writer.h"
 #include "redaction/pseudonyms.h"
+#include "redaction/redactor.h"
 #include "tests/tool/tool_running.h"
 #include "tool/bundled_data.h"
 #include "tool/collections.h"
@@ -151,6 +152,41 @@ TEST(Redaction, ReplacesEveryKindTypedInTextAndEmbedded) {
   }
 }
 
+// Names that no typed property holds are found by their shape in free
+// text; versions, files, packages, modules and sysctl keys are left.
+TEST(Redaction, ReplacesNamesFoundByShapeOnly) {
+  const std::pair<const char*, const char*> kRows[] = {
+      {"resolved db7.corp.keelnet.com:22", "resolved host-1.domain-1.example:22"},
+      {"from web3.prod.internal.", "from host-1.domain-1.example."},
+      {"mirror edge4.cdn-north.keelnet", "mirror host-1.domain-1.example"},
+      {"peer node-10-1-2-3 up", "peer node-100-64-0-3 up"},
+      {"host-10-1-2-3.ec2.internal joined", "host-1.domain-1.example joined"},
+      {"/var/log/remote/db7.corp.keelnet.com.log", "/var/log/remote/host-1.domain-1.example.log"},
+      {"session opened for user bob by (uid=0)", "session opened for user user-1 by (uid=0)"},
+      {"Accepted publickey for bob from 10.1.2.3 port 22", "Accepted publickey for user-1 from 100.64.0.3 port 22"},
+      {"Failed password for invalid user mallory from ::1", "Failed password for invalid user user-1 from ::1"},
+      {"auth: user=carol logged in", "auth: user=user-1 logged in"},
+      {"su: (to root) bob on pts/0", "su: (to root) user-1 on pts/0"},
+      {"sudo:   dave : PWD=/home/dave ; USER=erin ;", "sudo:   user-1 : PWD=/home/user-1 ; USER=user-2 ;"},
+      {"frank    pts/0        Mon Dec  7 09:12", "user-1    pts/0        Mon Dec  7 09:12"},
+      {"read /tmp/sosreport-vm-2026-12-07-abcdef.tar.xz", "read /tmp/sosreport-host-1-2026-12-07-abcdef.tar.xz"},
+      {"loaded libc.so.6, ld.so.conf and libstdc++.so.6", nullptr},
+      {"kernel 5.14.0-362.8.1.el9_3.x86_64 and glibc-2.34-60.el9.x86_64", nullptr},
+      {"version 1.2.3 of python3.11, build-2026-11-20-1", nullptr},
+      {"modprobe nf_conntrack; snd-hda-intel.ko loaded", nullptr},
+      {"net.core.somaxconn = 4096, org.freedesktop.login1.Manager, rd.lvm.lv=vg/root", nullptr},
+      {"C:\\Program Files\\Veeam.EndPoint.Service.exe", nullptr},
+      {"Started systemd-journald.service; /etc/rc.local; e.g. this", nullptr},
+      {"the user has logged in for root from here", nullptr},
+      {"already host-1.domain-1.example", nullptr},
+  };
+  for (const auto& [text, expected] : kRows) {
+    TPseudonyms pseudonyms;
+    TRedactor redactor(pseudonyms, {});
+    EXPECT_EQ(redactor.Text(text), expected ? expected : text);
+  }
+}
+
 // The writer's text loads back into the same instances: written again, it
 // is the same text.
 TEST(Redaction, WritesInstancesBackAsTheyWereLoaded) {
@@ -192,13 +228,90 @@ TEST(Redaction, GivesOnePseudonymAcrossCollectionsOfOneMap) {
   }
 }
 
-// No original of the kinds' table, planted in texts and a file name of the
-// raw outputs, is left in any file of any report of OUT: raw, in either
-// case, or escaped for HTML, JSON or a URL.
+// The help names the redaction's options and commands; a map or words
+// without --redact are a usage error, and so is a map inside the report.
+TEST(Redaction, ReportOptionsGoWithRedact) {
+  TToolRun run("redaction-options");
+  ASSERT_EQ(run({"--help"}), 0);
+  for (const char* word : {"--redact", "--map FILE", "--keyword WORD", "--keywords-file FILE", "qzareport redact IN",
+                           "qzareport unredact --map", "qzareport fleet"}) {
+    EXPECT_NE(run.Out().find(word), std::string::npos) << word;
+  }
+  for (const char* option : {"--map", "--keyword", "--keywords-file"}) {
+    EXPECT_EQ(run({option, "x", "-o", run.Path("report")}), 2) << option;
+    EXPECT_EQ(run({"collect", option, "x", "-o", run.Path("c.mof")}), 2) << option;
+  }
+  EXPECT_EQ(run({"--redact", "--map", run.Path("report/fleet.map"), "-o", run.Path("report")}), 2);
+  EXPECT_NE(run.Err().find("the map"), std::string::npos) << run.Err();
+}
+
+// A comparison reported with --redact counts the differences the original
+// comparison counts: its index differs only in the names of the heading.
+TEST(Redaction, ComparesRedactedCollectionsAsTheOriginals) {
+  TToolRun run("redaction-comparison");
+  std::vector<std::string> indexes;
+  for (const bool redact : {false, true}) {
+    std::vector<std::string> arguments{"-q", "-f", "text", "-o", run.Path(redact ? "redacted" : "original")};
+    if (redact) arguments.push_back("--redact");
+    for (const char* sample : {"linux-server", "linux-server-later"}) {
+      arguments.push_back(std::string(QZA_SOURCE_DIR) + "/samples/" + sample + ".mof");
+    }
+    ASSERT_EQ(run(arguments), 0) << run.Err();
+    const std::string index = TToolRun::ReadFile(arguments[4] + "/index.txt");
+    indexes.push_back(index.substr(index.find("\nCollected:")));
+  }
+  EXPECT_NE(indexes[0].find("What changed: 12 changed values"), std::string::npos) << indexes[0];
+  EXPECT_EQ(indexes[1], indexes[0]);
+}
+
+// collect --redact writes the collection redacted, and nothing else but the
+// map: no file holding the machine's name is left in the folder.
+TEST(Redaction, CollectsRedacted) {
+  TToolRun run("redaction-collect");
+  const std::string name = "sosreport-kestrel-app3-2026-11-20-abcdef";
+  const fs::path sos = run.Path(name);
+  fs::create_directories(sos / "etc");
+  fs::create_directories(sos / "var/log");
+  run.Write(name + "/etc/hostname", "kestrel-app3.lab.example.org\n");
+  run.Write(name + "/version.txt", "sosreport: 4.5.6\n");
+  run.Write(name + "/var/log/messages", "Nov 20 14:30:05 kestrel-app3 sshd[812]: Accepted publickey\n");
+  const std::string out = run.Path("out.mof"), map = run.Path("fleet.map");
+  ASSERT_EQ(run({"collect", "-q", "--from-sos", sos.string(), "--redact", "--map", map, "-o", out}), 0) << run.Err();
+  ASSERT_EQ(run({"-q", "--check", out}), 0) << run.Err();
+  EXPECT_EQ(run({"collect", "-q", "--from-sos", sos.string(), "-o", out}), 0) << run.Err();  // replaceable
+  ASSERT_EQ(run({"collect", "-q", "--from-sos", sos.string(), "--redact", "--map", map, "-o", out}), 0) << run.Err();
+  EXPECT_EQ(Lower(TToolRun::ReadFile(out)).find("kestrel"), std::string::npos);
+  std::vector<std::string> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(run.Path(""))) files.push_back(entry.path().filename());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"fleet.map", "out.mof", name}));
+}
+
+// The originals (in lower case) left in any file of the folder or its name:
+// raw, in either case, or escaped for HTML, JSON or a URL.
+std::vector<std::string> OriginalsLeft(const std::string& folder, const std::vector<std::string>& originals) {
+  std::vector<std::string> left;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    const std::string text = Lower(entry.path().string() + "\n" + TToolRun::ReadFile(entry.path().string()));
+    for (const std::string& original : originals) {
+      for (const std::string& form : {original, Replaced(original, "\\", "\\\\"), Replaced(original, "\\", "&#92;"),
+                                      Replaced(Replaced(original, ":", "%3a"), "\\", "%5c")}) {
+        if (text.find(form) != std::string::npos) left.push_back(form + " in " + entry.path().string());
+      }
+    }
+  }
+  return left;
+}
+
+// No original of the kinds' table, planted in texts, a file name of the raw
+// outputs and the collection's own file name, is left in any file of any
+// report: of OUT, or written with --redact of one collection or of a
+// comparison (its log included).
 TEST(Redaction, LeavesNoOriginalInAnyReport) {
   TToolRun run("redaction-leak");
   for (const char* sample : {"linux-server", "windows-server"}) {
-    std::vector<std::string> originals, texts;
+    std::vector<std::string> originals{Lower(kKinds[0].fOriginal)}, texts;
     for (const TKindRow& row : kKinds) {
       if (std::string(row.fSample) != sample) continue;
       originals.push_back(Lower(row.fOriginal));
@@ -210,20 +323,19 @@ TEST(Redaction, LeavesNoOriginalInAnyReport) {
                "MessageTimestamp = \"20261120143005.000000-300\"; FileName = " +
                NVKXQZA20::NMachine::MofString("/var/log/" + std::string(kKinds[0].fOriginal) + ".log") + "; Message = " +
                NVKXQZA20::NMachine::MofString(texts.front()) + "; };\n";
+    const std::string in = run.Write(std::string(kKinds[0].fOriginal) + ".mof", planted);
+    const std::string later = run.Write(std::string(kKinds[0].fOriginal) + "-later.mof", Planted(sample, texts));
     const std::string out = run.Path(std::string(sample) + "-redacted.mof");
-    ASSERT_EQ(run({"redact", run.Write("in.mof", planted), "-o", out, "--keyword", kKeyword, "-q"}), 0) << run.Err();
-    for (const char* format : {"html", "text", "inventory"}) {
-      const std::string folder = run.Path(std::string(sample) + "-" + format);
-      ASSERT_EQ(run({"-q", "-f", format, "-o", folder, out}), 0) << run.Err();
-      for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
-        if (!entry.is_regular_file()) continue;
-        const std::string text = Lower(entry.path().string() + "\n" + TToolRun::ReadFile(entry.path().string()));
-        for (const std::string& original : originals) {
-          for (const std::string& form : {original, Replaced(original, "\\", "\\\\"), Replaced(original, "\\", "&#92;"),
-                                          Replaced(Replaced(original, ":", "%3a"), "\\", "%5c")}) {
-            EXPECT_EQ(text.find(form), std::string::npos) << form << " in " << entry.path();
-          }
-        }
+    ASSERT_EQ(run({"redact", in, "-o", out, "--keyword", kKeyword, "-q"}), 0) << run.Err();
+    for (const char* format : {"html", "text", "inventory", "trace"}) {
+      const std::string name = std::string(sample) + "-" + format;
+      const std::vector<std::vector<std::string>> runs = {
+          {"-q", "-f", format, "-o", run.Path(name), out},
+          {"-q", "-f", format, "-o", run.Path(name + "-redact"), "--redact", "--keyword", kKeyword, in},
+          {"-q", "-f", format, "-o", run.Path(name + "-compare"), "--redact", "--keyword", kKeyword, in, later}};
+      for (const std::vector<std::string>& arguments : runs) {
+        ASSERT_EQ(run(arguments), 0) << run.Err();
+        EXPECT_EQ(OriginalsLeft(arguments[4], originals), std::vector<std::string>());
       }
     }
   }

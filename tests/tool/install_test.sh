@@ -77,6 +77,14 @@ default,luz                 --mode _
 --quiet                     --qu
 samples/preboot.mof         --check samples/pre
 schema                      -o sch
+redact                      red
+fleet                       fl
+add,host,query,report       fleet _
+--redact                    --reda
+--keyword,--keywords-file   --keyw
+--keep-mac-vendor           redact --kee
+--engine                    fleet query --eng
+--map                       unredact --m
 TABLE
 
 # Data moved away from the executable is found through QZA_DATA_DIR only.
