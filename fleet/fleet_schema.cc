@@ -171,5 +171,7 @@ CREATE TABLE IF NOT EXISTS problems (
   page          TEXT
 );
 CREATE INDEX IF NOT EXISTS problems_by_collection ON problems (collection_id);
-CREATE INDEX IF NOT EXISTS problems_by_severity ON problems (severity, message);
+-- Covers problems-by-severity, read in its order: no sort of every row.
+DROP INDEX IF EXISTS problems_by_severity;
+CREATE INDEX IF NOT EXISTS problems_by_message ON problems (severity, message, collection_id, count);
 )sql";
