@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "comparison/delta_computation.h"
-#include "tool/redact_tool.h"
+#include "tool/commands/redact_tool.h"
 
 class TUsageError : public std::runtime_error {
  public:

@@ -1,4 +1,4 @@
-#include "tool/collect_tool.h"
+#include "tool/commands/collect_tool.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +17,7 @@
 #include "forms/display_text.h"
 #include "tool/interrupt_cleanup.h"
 #include "tool/machine_collections.h"
-#include "tool/redact_tool.h"
+#include "tool/commands/redact_tool.h"
 #include "tool/report_progress.h"
 
 namespace po = boost::program_options;

@@ -1,4 +1,4 @@
-#include "tool/fleet_tool.h"
+#include "tool/commands/fleet_tool.h"
 
 #include <boost/program_options.hpp>
 #include <algorithm>
@@ -13,7 +13,7 @@
 #include "tool/bundled_data.h"
 #include "tool/collections.h"
 #include "fleet/query_output.h"
-#include "tool/fleet_page_tool.h"
+#include "tool/commands/fleet_page_tool.h"
 #include "tool/report_progress.h"
 #include "tool/tool_options.h"
 

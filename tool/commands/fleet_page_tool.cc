@@ -1,4 +1,4 @@
-#include "tool/fleet_page_tool.h"
+#include "tool/commands/fleet_page_tool.h"
 
 #include <filesystem>
 #include <set>

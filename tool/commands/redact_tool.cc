@@ -1,4 +1,4 @@
-#include "tool/redact_tool.h"
+#include "tool/commands/redact_tool.h"
 
 #include <sys/stat.h>
 
@@ -9,7 +9,7 @@
 #include "forms/display_text.h"
 #include "redaction/redactor.h"
 #include "tool/bundled_data.h"
-#include "tool/collect_tool.h"
+#include "tool/commands/collect_tool.h"
 #include "tool/collections.h"
 
 namespace po = boost::program_options;
