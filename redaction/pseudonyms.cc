@@ -62,28 +62,23 @@ std::string Hex(const unsigned char* bytes, size_t count) {
   return hex;
 }
 
-std::string HexDigitsOf(std::string_view text) {
-  std::string digits;
-  for (char c : text) {
-    if (std::isxdigit(static_cast<unsigned char>(c))) digits += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return digits;
-}
-
 // Hex digits in pairs joined by the separator, in the case of the original.
+// Hex digits in pairs, or in fours between dots (3cfd.fea1.2240).
 std::string Shaped(const std::string& hex, char separator, bool upper) {
+  const size_t group = separator == '.' ? 4 : 2;
   std::string out;
-  for (size_t i = 0; i < hex.size(); i += 2) {
+  for (size_t i = 0; i < hex.size(); i += group) {
     if (i > 0 && separator != '\0') out += separator;
-    out.append(hex, i, 2);
+    out.append(hex, i, group);
   }
   if (upper) std::transform(out.begin(), out.end(), out.begin(), [](char c) { return std::toupper(static_cast<unsigned char>(c)); });
   return out;
 }
 
 char SeparatorOf(std::string_view text) {
-  if (text.find(':') != std::string_view::npos) return ':';
-  if (text.find('-') != std::string_view::npos) return '-';
+  for (char separator : {':', '-', '.'}) {
+    if (text.find(separator) != std::string_view::npos) return separator;
+  }
   return '\0';
 }
 
@@ -135,6 +130,14 @@ bool IsPart(EKind kind) {
 
 }  // namespace
 
+std::string HexDigitsOf(std::string_view text) {
+  std::string digits;
+  for (char c : text) {
+    if (std::isxdigit(static_cast<unsigned char>(c))) digits += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return digits;
+}
+
 const char* KindName(EKind kind) { return kKindNames[static_cast<size_t>(kind == EKind::kHost ? EKind::kHostLabel : kind)]; }
 
 std::optional<std::array<unsigned char, 4>> ParseIPv4(std::string_view text) {
@@ -164,12 +167,14 @@ std::optional<std::array<unsigned char, 16>> ParseIPv6(std::string_view text) {
 }
 
 std::optional<std::array<unsigned char, 6>> ParseMAC(std::string_view text) {
-  if (text.size() != 17 && text.size() != 12) return std::nullopt;
-  const char separator = text.size() == 17 ? text[2] : '\0';
-  if (separator != '\0' && separator != ':' && separator != '-') return std::nullopt;
+  if (text.size() != 17 && text.size() != 14 && text.size() != 12) return std::nullopt;
+  // 3c:fd:fe:a1:22:40, 3C-FD-FE-A1-22-40, 3cfd.fea1.2240 (switches' way), 3cfdfea12240.
+  const char separator = text.size() == 17 ? text[2] : text.size() == 14 ? '.' : '\0';
+  if (separator != '\0' && separator != ':' && separator != '-' && separator != '.') return std::nullopt;
+  const size_t group = separator == '.' ? 5 : 3;
   std::string digits;
   for (size_t i = 0; i < text.size(); ++i) {
-    const bool separatorPlace = separator != '\0' && i % 3 == 2;
+    const bool separatorPlace = separator != '\0' && i % group == group - 1;
     if (separatorPlace ? text[i] != separator : !std::isxdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
     if (!separatorPlace) digits += text[i];
   }
@@ -309,10 +314,14 @@ std::string TPseudonyms::WWNOf(std::string_view original) {
   return (prefixed ? "0x" : "") + Shaped(hex, SeparatorOf(digits), HasUpperHex(digits));
 }
 
+// Keyed by its digits: with and without dashes, in either case, one UUID.
 std::string TPseudonyms::UUIDOf(std::string_view original) {
-  const std::string& uuid = Part(EKind::kUUID, Lower(original), original,
+  const std::string digits = HexDigitsOf(original);
+  const std::string& uuid = Part(EKind::kUUID, digits.size() == 32 ? digits : Lower(original), original,
                                  [](size_t n) { return Numbered("00000000-0000-4000-8000-%012zx", n); });
-  return HasUpperHex(original) ? Shaped(uuid, '\0', true) : uuid;
+  std::string shaped = HasUpperHex(original) ? Shaped(uuid, '\0', true) : uuid;
+  if (original.find('-') == std::string_view::npos) shaped.erase(std::remove(shaped.begin(), shaped.end(), '-'), shaped.end());
+  return shaped;
 }
 
 // DOMAIN\user and user@domain keep their shape; the domain is one of the

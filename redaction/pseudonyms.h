@@ -51,8 +51,11 @@ const char* KindName(EKind kind);
 // Parsed forms; nothing when the text is not one.
 std::optional<std::array<unsigned char, 4>> ParseIPv4(std::string_view text);
 std::optional<std::array<unsigned char, 16>> ParseIPv6(std::string_view text);
-// Six bytes written as hex pairs with ':' or '-', or 12 hex digits.
+// Six bytes written as hex pairs with ':' or '-', in fours between dots, or
+// as 12 hex digits.
 std::optional<std::array<unsigned char, 6>> ParseMAC(std::string_view text);
+// The hex digits of a text, in lower case, without what lies between them.
+std::string HexDigitsOf(std::string_view text);
 
 // Whether an address is one of those that identify no one and stay:
 // loopback, unspecified, link-local, multicast, and (IPv4) the masks and

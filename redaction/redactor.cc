@@ -213,6 +213,25 @@ void TRedactor::AddOriginal(EKind kind, const std::string& original) {
   fKinds.push_back({kind, false});
 }
 
+// A WWN is also written with 0x before it and with ':' between its bytes.
+void TRedactor::AddWWNSpellings(const std::string& original) {
+  AddOriginal(EKind::kWWN, "0x" + original);
+  const std::string digits = HexDigitsOf(original);
+  if (digits.size() != 16) return;
+  std::string paired;
+  for (size_t i = 0; i < digits.size(); i += 2) paired += (i ? ":" : "") + digits.substr(i, 2);
+  AddOriginal(EKind::kWWN, paired);
+}
+
+// A UUID is also written without its dashes (or with them, when typed without).
+void TRedactor::AddUUIDSpellings(const std::string& original) {
+  const std::string digits = HexDigitsOf(original);
+  if (digits.size() != 32) return;
+  AddOriginal(EKind::kUUID, digits);
+  AddOriginal(EKind::kUUID, digits.substr(0, 8) + "-" + digits.substr(8, 4) + "-" + digits.substr(12, 4) + "-" +
+                                digits.substr(16, 4) + "-" + digits.substr(20));
+}
+
 // The typed value's pseudonym; and the original, its parts (a host name's
 // label and domain, a user's) and its other spellings (a MAC with '-' or
 // none, an address in a host name) become originals the text search finds.
@@ -230,6 +249,7 @@ std::string TRedactor::Typed(EKind kind, std::string_view value) {
       for (size_t i = 0; i < 12; i += 2) spelled += (i ? std::string(1, separator) : "") + bare.substr(i, 2);
       AddOriginal(EKind::kMAC, spelled);
     }
+    AddOriginal(EKind::kMAC, bare.substr(0, 4) + "." + bare.substr(4, 4) + "." + bare.substr(8));
     AddOriginal(EKind::kMAC, bare);
     return pseudonym;
   }
@@ -242,7 +262,8 @@ std::string TRedactor::Typed(EKind kind, std::string_view value) {
     return pseudonym;
   }
   AddOriginal(kind, original);
-  if (kind == EKind::kWWN) AddOriginal(kind, "0x" + original);
+  if (kind == EKind::kWWN) AddWWNSpellings(original);
+  if (kind == EKind::kUUID) AddUUIDSpellings(original);
   if (kind == EKind::kHost || (IsAddressKind(kind) && !ParseIPv6(value))) {
     const size_t dot = original.find('.');
     if (dot != std::string::npos) {

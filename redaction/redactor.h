@@ -72,6 +72,8 @@ class TRedactor {
   TClassRules& RulesOf(const ICIMClass& cls, const TCIMContext& context = TCIMContext());
   const TRedactionRule* RuleOf(const ICIMClass& cls, const std::string& property);
   void AddOriginal(EKind kind, const std::string& original);
+  void AddWWNSpellings(const std::string& original);
+  void AddUUIDSpellings(const std::string& original);
   std::string Typed(EKind kind, std::string_view value);
   std::string Replacement(std::string_view text, size_t from, size_t& start, const TMatch& match);
   // Append the text redacted to out; false when nothing was replaced.

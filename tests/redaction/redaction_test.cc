@@ -35,7 +35,8 @@ struct TKindRow {
   const char* fOriginal;
   const char* fEmbedded;
   // The embedded text redacted: {P} the typed pseudonym, {p} the same in
-  // lower case, {P-} with '-' for '.'.
+  // lower case, {P-} with '-' for '.'; {h} its hex digits, {h4.} in fours
+  // between dots, {h2:} in pairs between colons.
   const char* fExpected;
 };
 
@@ -48,11 +49,17 @@ const TKindRow kKinds[] = {
     {"linux-server", "VKXSG_VirtualNetworkPort", "PermanentAddress", "3C:FD:FE:A1:22:40", "lladdr 3c:fd:fe:a1:22:40",
      "lladdr {p}"},
     {"linux-server", "VKXSG_ComputerSystem", "SerialNumber", "J30A1B2C", "SN:J30A1B2C,", "SN:{P},"},
+    {"linux-server", "VKXSG_VirtualNetworkPort", "PermanentAddress", "3C:FD:FE:A1:22:40",
+     "switch learned 3cfd.fea1.2240", "switch learned {h4.}"},
     {"linux-server", "VKXSG_ComputerSystem", "UUID", "8C3E5A10-4F2B-11E9-9C7A-7ED30A2B1F44",
      "uuid=8c3e5a10-4f2b-11e9-9c7a-7ed30a2b1f44", "uuid={p}"},
+    {"linux-server", "VKXSG_ComputerSystem", "UUID", "8C3E5A10-4F2B-11E9-9C7A-7ED30A2B1F44",
+     "id 8c3e5a104f2b11e99c7a7ed30a2b1f44", "id {h}"},
     {"windows-server", "VKXSG_Process", "User", "CORP\\svc-sql", "logon svc-sql failed", "logon {user} failed"},
     {"windows-server", "VKXSG_krDiskDrive", "WorldWideName", "5000C500A1B2C3D0", "wwn 0x5000c500a1b2c3d0",
      "wwn 0x{p}"},
+    {"windows-server", "VKXSG_krDiskDrive", "WorldWideName", "5000C500A1B2C3D0", "port 50:00:c5:00:a1:b2:c3:d0",
+     "port {h2:}"},
     {"linux-server", "", "", "Keelson", "KEELSONrack7", "{P}rack7"},
 };
 
@@ -61,6 +68,13 @@ const char kKeyword[] = "Keelson";
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
   return text;
+}
+
+// Hex digits in groups of n between separators.
+std::string Grouped(const std::string& hex, size_t n, char separator) {
+  std::string grouped;
+  for (size_t i = 0; i < hex.size(); i += n) grouped += (i ? std::string(1, separator) : "") + hex.substr(i, n);
+  return grouped;
 }
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -140,6 +154,9 @@ TEST(Redaction, ReplacesEveryKindTypedInTextAndEmbedded) {
       std::string expected = Replaced(Replaced(Replaced(row.fExpected, "{P-}", Replaced(pseudonym, ".", "-")), "{P}",
                                                pseudonym), "{p}", Lower(pseudonym));
       expected = Replaced(expected, "{user}", pseudonym.substr(pseudonym.find('\\') + 1));
+      const std::string hex = HexDigitsOf(pseudonym);
+      expected = Replaced(Replaced(Replaced(expected, "{h4.}", Grouped(hex, 4, '.')), "{h2:}", Grouped(hex, 2, ':')),
+                          "{h}", hex);
       const std::string embedded = Planted(redacted, 2 * i + 1);
       if (expected.find("{n}") != std::string::npos) {
         EXPECT_EQ(embedded.rfind(expected.substr(0, expected.find("{n}")), 0), 0u) << embedded;
