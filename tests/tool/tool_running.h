@@ -8,6 +8,7 @@
 #ifndef QZA_TESTS_HOST_TOOL_RUNNING_H
 #define QZA_TESTS_HOST_TOOL_RUNNING_H
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -27,8 +28,7 @@ class TToolRun {
  public:
   explicit TToolRun(const std::string& name)
       : fFolder(std::filesystem::temp_directory_path() /
-                ("qza-" + name + "-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+                ("qza-" + name + "-" + std::to_string(::getpid()) + "-" + TestName())) {
     std::filesystem::remove_all(fFolder);
     std::filesystem::create_directories(fFolder);
   }
@@ -40,6 +40,12 @@ class TToolRun {
     std::filesystem::remove_all(fFolder, ignored);
   }
   TToolRun(const TToolRun&) = delete;
+  // One folder, not a folder in another: a parameterized test's name holds a '/'.
+  static std::string TestName() {
+    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    std::replace(name.begin(), name.end(), '/', '-');
+    return name;
+  }
   TToolRun& operator=(const TToolRun&) = delete;
 
   int operator()(std::vector<std::string> arguments, bool errIsTerminal = false) {
