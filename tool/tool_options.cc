@@ -50,13 +50,9 @@ po::options_description VisibleOptions(TToolOptions& o, TRawOptions& raw) {
       ("width", po::value(&o.fWidth)->value_name("N"),
        "text pages at most N characters wide, N >= 40 (default: the terminal's width, 120 without one)")
       ("redact", po::bool_switch(&o.fRedact),
-       "report the collections redacted (as qzareport redact does), nothing unredacted written")
-      ("map", po::value(&o.fRedaction.fMap)->value_name("FILE"),
-       "with --redact: private map of pseudonyms, read if it exists, written back")
-      ("keyword", po::value(&o.fRedaction.fKeywords)->value_name("WORD")->composing(),
-       "with --redact: a word to replace too (repeatable)")
-      ("keywords-file", po::value(&o.fRedaction.fKeywordsFile)->value_name("FILE"),
-       "with --redact: words to replace, one a line")
+       "report the collections redacted (as qzareport redact does), nothing unredacted written");
+  AddRedactWithOptions(d, o.fRedaction);
+  d.add_options()
       ("check", po::bool_switch(&o.fCheck), "load and validate the collections, write no report")
       ("strict", po::bool_switch(&o.fStrict), "instances of undeclared classes, two instances with one object path and undeclared qualifiers are errors")
       ("quiet,q", po::bool_switch(&o.fQuiet), "no progress, no warnings and no summary on standard error")

@@ -41,13 +41,9 @@ po::options_description CollectOptions(TCollectOptions& o) {
       ("output,o", po::value(&o.fOutput)->value_name("FILE"), "collection file (default qza-collection.mof)")
       ("from-sos", po::value(&o.fFromSos)->value_name("PATH"), "read a sos report (folder or archive), not this machine")
       ("log-mb", po::value(&o.fLogMegabytes)->value_name("N"), "keep the last N MB of each log (default 8)")
-      ("redact", po::bool_switch(&o.fRedact), "write the collection redacted (as qzareport redact does)")
-      ("map", po::value(&o.fRedaction.fMap)->value_name("FILE"),
-       "with --redact: private map of pseudonyms, read if it exists, written back")
-      ("keyword", po::value(&o.fRedaction.fKeywords)->value_name("WORD")->composing(),
-       "with --redact: a word to replace too (repeatable)")
-      ("keywords-file", po::value(&o.fRedaction.fKeywordsFile)->value_name("FILE"),
-       "with --redact: words to replace, one a line")
+      ("redact", po::bool_switch(&o.fRedact), "write the collection redacted (as qzareport redact does)");
+  AddRedactWithOptions(d, o.fRedaction);
+  d.add_options()
       ("quiet,q", po::bool_switch(&o.fQuiet), "no progress and no summary on standard error")
       ("help,h", po::bool_switch(&o.fHelp), "this help");
   return d;

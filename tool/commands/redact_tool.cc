@@ -164,6 +164,16 @@ std::string RedactCollectionText(const std::string& text, const TRedactSettings&
   return std::move(RedactedTexts(*loaded.fNamespace, 1, redact).front());
 }
 
+void AddRedactWithOptions(po::options_description& options, TRedactSettings& settings) {
+  options.add_options()
+      ("map", po::value(&settings.fMap)->value_name("FILE"),
+       "with --redact: private map of pseudonyms, read if it exists, written back")
+      ("keyword", po::value(&settings.fKeywords)->value_name("WORD")->composing(),
+       "with --redact: a word to replace too (repeatable)")
+      ("keywords-file", po::value(&settings.fKeywordsFile)->value_name("FILE"),
+       "with --redact: words to replace, one a line");
+}
+
 int RunRedactTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err) {
   TRedactOptions options;
   try {

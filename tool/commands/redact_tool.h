@@ -23,6 +23,10 @@ int RunRedactTool(int argc, const char* const argv[], std::ostream& out, std::os
 int RunUnredactTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err);
 
 // What a redaction replaces, and the map it keeps (none when fMap is "").
+namespace boost::program_options {
+class options_description;
+}
+
 struct TRedactSettings {
   std::string fMap;
   std::vector<std::string> fKeywords;
@@ -32,6 +36,10 @@ struct TRedactSettings {
   // Whether a map or words are given: they mean nothing without --redact.
   bool Given() const { return !fMap.empty() || !fKeywords.empty() || !fKeywordsFile.empty(); }
 };
+
+// The options that go with another command's --redact: --map, --keyword,
+// --keywords-file, into settings.
+void AddRedactWithOptions(boost::program_options::options_description& options, TRedactSettings& settings);
 
 // The collections of `loaded` (one per data source, loaded as `settings`
 // says) redacted with one map, in memory, and loaded again the same way:
