@@ -52,8 +52,9 @@ void InstallInterruptCleanup() {
   }).detach();
 }
 
-TRemovedIfInterrupted::TRemovedIfInterrupted(std::string path) : fPath(std::move(path)) {
+TRemovedIfInterrupted::TRemovedIfInterrupted(const std::function<std::string()>& create) {
   std::lock_guard<std::mutex> lock(gMutex);
+  fPath = create();
   gPaths.insert(fPath);
 }
 

@@ -202,8 +202,9 @@ TOutputFolder::TOutputFolder(const std::string& target, const std::vector<TRunIn
     Lock();
     const std::string why = ReplaceableOf(fTarget).fWhyNot;
     if (!why.empty()) throw TUsageError(Target() + ": " + why + kWhatIsReplaced);
-    fStaging = FolderBeside(fTarget, ".partial-");
-    fStagingIfInterrupted = std::make_unique<TRemovedIfInterrupted>(fStaging.string());
+    fStagingIfInterrupted =
+        std::make_unique<TRemovedIfInterrupted>([this] { return FolderBeside(fTarget, ".partial-").string(); });
+    fStaging = fStagingIfInterrupted->Path();
   } catch (...) {
     Release();
     throw;

@@ -104,10 +104,14 @@ bool WriteAll(int descriptor, std::string_view text) {
 // nobody can foresee, and never reached through a link: in a folder others
 // may write to, nothing planted there is overwritten.
 void WriteWhole(const std::string& path, const std::function<void(const TAppend&)>& write) {
-  std::string staging = path + ".partial-XXXXXX";
-  const int descriptor = ::mkostemp(staging.data(), O_CLOEXEC);
-  if (descriptor < 0) throw std::runtime_error(path + ": cannot write the collection: " + std::strerror(errno));
-  const TRemovedIfInterrupted removedIfInterrupted(staging);
+  int descriptor = -1;
+  const TRemovedIfInterrupted removedIfInterrupted([&] {
+    std::string staging = path + ".partial-XXXXXX";
+    descriptor = ::mkostemp(staging.data(), O_CLOEXEC);
+    if (descriptor < 0) throw std::runtime_error(path + ": cannot write the collection: " + std::strerror(errno));
+    return staging;
+  });
+  const std::string& staging = removedIfInterrupted.Path();
   const mode_t mask = ::umask(0);
   ::umask(mask);
   bool written = ::fchmod(descriptor, 0666 & ~mask) == 0;
