@@ -259,7 +259,29 @@ void MapProcessorCaches(const TDmiRecords& dmi, const TFieldBlock& cpu, TMofInst
   }
 }
 
-void MapDmiProcessor(const TDmiRecords& dmi, const TDmiStructure& cpu, TCollection& out) {
+// The stepping with what places it: "7 (family 6, model 85, microcode
+// 0x5003604)". The page shows no family, model or microcode of their own,
+// and Stepping is the processor's free-form revision within its family.
+std::string SteppingText(const std::string& stepping, const std::string& family, const std::string& model,
+                         const std::string& microcode) {
+  std::string placed;
+  for (const auto& [label, value] : {std::pair{"family ", family}, {"model ", model}, {"microcode ", microcode}}) {
+    if (!value.empty()) placed += (placed.empty() ? "" : ", ") + std::string(label) + value;
+  }
+  if (placed.empty()) return stepping;
+  return stepping.empty() ? placed : stepping + " (" + placed + ")";
+}
+
+// "Type 0, Family 6, Model 85, Stepping 7": the number after the word.
+std::string SignaturePart(const std::string& signature, const std::string& word) {
+  const size_t at = signature.find(word + " ");
+  if (at == std::string::npos) return "";
+  const size_t start = at + word.size() + 1;
+  return Trimmed(signature.substr(start, signature.find(',', start) - start));
+}
+
+void MapDmiProcessor(const TDmiRecords& dmi, const TDmiStructure& cpu, const std::string& microcode,
+                     TCollection& out) {
   TMofInstance processor("VKXSG_Processor");
   const TFieldBlock& f = cpu.fFields;
   processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", Trimmed(f.Value("Socket Designation"))))
@@ -272,8 +294,8 @@ void MapDmiProcessor(const TDmiRecords& dmi, const TDmiStructure& cpu, TCollecti
   if (const auto current = Megahertz(f.Value("Current Speed"))) processor.SetNumber("CurrentClockSpeed", ECimInteger::kUint32, *current);
   if (const auto most = Megahertz(f.Value("Max Speed"))) processor.SetNumber("MaxClockSpeed", ECimInteger::kUint32, *most);
   const std::string signature = f.Value("Signature");
-  const size_t stepping = signature.find("Stepping ");
-  if (stepping != std::string::npos) processor.Set("Stepping", Trimmed(signature.substr(stepping + 9)));
+  processor.SetIfAny("Stepping", SteppingText(SignaturePart(signature, "Stepping"), SignaturePart(signature, "Family"),
+                                              SignaturePart(signature, "Model"), microcode));
   MapProcessorCaches(dmi, f, processor);
   out.Add(processor);
 }
@@ -351,7 +373,9 @@ void MapCpuInfoProcessors(const TMachineRecords& records, TCollection& out) {
     TMofInstance processor("VKXSG_Processor");
     processor.Set("CreationClassName", "VKXSG_Processor").Set("DeviceID", out.UniqueKey("processor", "CPU " + std::to_string(id ? *id + 1 : 1)))
         .SetIfAny("Name", CpuInfoName(first, cpuInfo.fMachine)).SetIfAny("Manufacturer", maker)
-        .SetIfAny("Stepping", FirstOf(first, {"stepping", "revision"})).SetNumber("CPUStatus", ECimInteger::kUint16, kCpuEnabled)
+        .SetIfAny("Stepping", SteppingText(FirstOf(first, {"stepping", "revision"}), first.Value("cpu family"),
+                                           first.Value("model"), first.Value("microcode")))
+        .SetNumber("CPUStatus", ECimInteger::kUint16, kCpuEnabled)
         .SetNumbers("OperationalStatus", ECimInteger::kUint16, {2});
     processor.SetNumber("Core", ECimInteger::kUint32, CpuInfoCores(first, package.second.size(), records.fLscpu.fFields));
     const std::string flags = " " + first.Value("flags") + " ";
@@ -691,7 +715,10 @@ void MapProcessorsAndMemory(const TMachineRecords& records, TCollection& out) {
     if (cpu->fFields.Value("Status").find("Populated") != std::string::npos) populated.push_back(cpu);
   }
   if (!populated.empty()) {
-    for (const TDmiStructure* cpu : populated) MapDmiProcessor(records.fDmi, *cpu, out);
+    // One microcode revision for all: the kernel loads it into every processor alike.
+    const auto& cpus = records.fCpuInfo.fProcessors;
+    const std::string microcode = cpus.empty() ? "" : Trimmed(cpus.front().Value("microcode"));
+    for (const TDmiStructure* cpu : populated) MapDmiProcessor(records.fDmi, *cpu, microcode, out);
   } else {
     MapCpuInfoProcessors(records, out);
   }

@@ -301,7 +301,8 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
       "L2 cache:                2 MiB (2 instances)\n"};
   // Two cores, no SMT, yet cpuinfo's "ht" flag.
   const std::string cpuinfo =
-      "processor\t: 0\nvendor_id\t: TernMicro\nmodel name\t: Tern T9\nphysical id\t: 0\nsiblings\t: 2\n"
+      "processor\t: 0\nvendor_id\t: TernMicro\ncpu family\t: 6\nmodel\t\t: 85\nmodel name\t: Tern T9\n"
+      "stepping\t: 7\nmicrocode\t: 0x5003604\nphysical id\t: 0\nsiblings\t: 2\n"
       "cpu cores\t: 2\nflags\t\t: fpu ht lm\n\n"
       "processor\t: 1\nvendor_id\t: TernMicro\nmodel name\t: Tern T9\nphysical id\t: 0\nsiblings\t: 2\n"
       "cpu cores\t: 2\nflags\t\t: fpu ht lm\n";
@@ -373,7 +374,8 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
       {"sos_commands/kernel/dmesg", TCase::kStored, "[    0.000000] Hypervisor detected: KVM\n", "VKXSG_ComputerSystem",
        1, {{"ProductName", "KVM virtual machine"}}},
       {"proc/cpuinfo", TCase::kStored, cpuinfo, "VKXSG_Processor", 1,
-       {{"HTSupported", "false"}, {"HTEnabled", "false"}, {"L1Enabled", "true"}, {"L2Enabled", "true"}},
+       {{"HTSupported", "false"}, {"HTEnabled", "false"}, {"L1Enabled", "true"}, {"L2Enabled", "true"},
+        {"Stepping", "7 (family 6, model 85, microcode 0x5003604)"}},
        {lscpu, {"sys/devices/system/cpu/smt/control", "notsupported\n"}}},
       // POWER: the "cpu" line names the model, threads per core from lscpu.
       {"proc/cpuinfo", TCase::kStored,
