@@ -48,6 +48,13 @@ std::string KindOf(mode_t mode) {
   return "a link";
 }
 
+// A collection cannot hold a NUL byte, so texts lose theirs where they are
+// read: what the mapping tells apart (two keys) stays apart once written.
+TSourceText WithoutNulBytes(TSourceText read) {
+  read.fText.erase(std::remove(read.fText.begin(), read.fText.end(), '\0'), read.fText.end());
+  return read;
+}
+
 TSourceText Unread(std::string problem) {
   TSourceText result;
   result.fProblem = std::move(problem);
@@ -152,7 +159,7 @@ TMachineTree TMachineTree::Saved(std::shared_ptr<const ITreeFiles> files) {
 }
 
 bool TMachineTree::ReadFile(const std::string& path, size_t maxBytes, std::string& text) const {
-  TSourceText read = fFiles->Read(path, maxBytes, false);
+  TSourceText read = WithoutNulBytes(fFiles->Read(path, maxBytes, false));
   text = std::move(read.fText);
   return read.fRead;
 }
@@ -171,7 +178,7 @@ std::map<std::string, std::string> TMachineTree::ReadAttributes(const std::strin
 TSourceText TMachineTree::Read(const TSource& source, size_t logBytes,
                                const std::vector<std::string>& extraArguments) const {
   const size_t limit = source.fMaxBytes != 0 ? source.fMaxBytes : logBytes;
-  return fLive ? ReadLive(source, limit, extraArguments) : ReadSaved(source, limit);
+  return WithoutNulBytes(fLive ? ReadLive(source, limit, extraArguments) : ReadSaved(source, limit));
 }
 
 TSourceText TMachineTree::ReadLive(const TSource& source, size_t limit, const std::vector<std::string>& extra) const {

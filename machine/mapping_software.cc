@@ -233,7 +233,7 @@ void MapAddresses(const TNetInterface& interface, const std::string& portAlias, 
   if (!first[0] && !first[1]) return;
   const std::string alias = out.NewAlias("Ip_" + interface.fName);
   TMofInstance endpoint("VKXSG_IPProtocolEndpoint", alias);
-  endpoint.Set("CreationClassName", "VKXSG_IPProtocolEndpoint").Set("Name", interface.fName)
+  endpoint.Set("CreationClassName", "VKXSG_IPProtocolEndpoint").Set("Name", out.UniqueKey("endpoint", interface.fName))
       .SetIfAny("SystemName", host).SetIfAny("IPv4Address", Joined(byFamily[0]))
       .SetIfAny("IPv6Address", Joined(byFamily[1]))
       .SetNumber("ProtocolIFType", ECimInteger::kUint16, !first[1] ? 4096 : !first[0] ? 4097 : 4098);

@@ -349,6 +349,14 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
        "default via 192.0.2.1 dev eth0 proto dhcp metric 100\n192.0.2.0/24 dev eth0 proto kernel scope link\n"
        "local 127.0.0.1 dev lo table local proto kernel scope host src 127.0.0.1\n",
        "VKXSG_NextHopIPRoute", 2},
+      // Two routes that differ only by NUL bytes, which no collection can
+      // hold, are one route.
+      {"sos_commands/networking/ip_route_show_table_all", TCase::kStored,
+       std::string("192.0.2.0/24 dev eth0\n192.0.2.0\0\0/24 dev eth0\n", 46), "VKXSG_NextHopIPRoute", 1},
+      // One name under two indexes is two ports, each with its addresses.
+      {"sos_commands/networking/ip_address", TCase::kStored,
+       "3: eth0    inet 192.0.2.2/24 scope global eth0\n4: eth0    inet6 fe80::2/64 scope link\n",
+       "VKXSG_IPProtocolEndpoint", 2},
       // Collected when sos ran, not when the report is read.
       {dateUtc.first, TCase::kStored, dateUtc.second, "VKXSG_QZAProduct", 1,
        {{"CollectionTime", "20261206221507.000000+000"}}},
