@@ -627,14 +627,16 @@ void MapSmart(const std::string& disk, const TSmartDevice& smart, TCollection& o
   const std::string device = DevicePath(disk);
   const std::string alias = out.NewAlias("Smart_" + disk);
   TMofInstance ata("OMC_ATADevice", alias);
-  ata.Set("CreationClassName", "OMC_ATADevice").Set("DeviceID", out.UniqueKey("ata", device))
+  // A device smartctl printed twice keeps each printing's log and attributes.
+  const std::string key = out.UniqueKey("ata", device);
+  ata.Set("CreationClassName", "OMC_ATADevice").Set("DeviceID", key)
       .SetIfAny("VendorID", smart.fVendor.empty() ? smart.fModelFamily : smart.fVendor).SetIfAny("ProductID", smart.fModel)
       .SetIfAny("SerialNumber", smart.fSerial).SetIfAny("FirmwareRevision", smart.fFirmware);
   out.Add(ata);
   if (!smart.fHealth.empty()) {
     const std::string log = out.NewAlias("SmartLog_" + disk);
     TMofInstance status("OMC_IDESMARTErrorLog", log);
-    status.Set("CreationClassName", "OMC_IDESMARTErrorLog").Set("Name", "SMART:" + device)
+    status.Set("CreationClassName", "OMC_IDESMARTErrorLog").Set("Name", "SMART:" + key)
         .Set("smartStatus", smart.fHealth == "OK" ? "PASSED" : smart.fHealth);
     out.Add(status);
     out.Add(TMofInstance("OMC_IDESMARTUseOfMessageLog").SetReference("Antecedent", log).SetReference("Dependent", alias));
@@ -642,7 +644,7 @@ void MapSmart(const std::string& disk, const TSmartDevice& smart, TCollection& o
   for (const TSmartAttribute& attribute : smart.fAttributes) {
     const std::string stats = out.NewAlias("SmartAttr_" + disk + "_" + std::to_string(attribute.fId));
     TMofInstance instance("OMC_IDESMARTAttrib", stats);
-    instance.Set("InstanceID", "SMART:" + device + ":" + std::to_string(attribute.fId))
+    instance.Set("InstanceID", out.UniqueKey("SMART attribute", "SMART:" + key + ":" + std::to_string(attribute.fId)))
         .SetNumber("attribID", ECimInteger::kUint8, attribute.fId).Set("attribName", attribute.fName);
     if (StartsWith(attribute.fFlags, "0x")) instance.SetNumber("flags", ECimInteger::kUint16, std::strtol(attribute.fFlags.c_str(), nullptr, 16));
     if (attribute.fValue) instance.SetNumber("value", ECimInteger::kUint8, *attribute.fValue);

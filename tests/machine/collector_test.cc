@@ -337,6 +337,13 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
        "=== START OF INFORMATION SECTION ===\nDevice Model:     TX-2000\nSerial Number:    TS0001\n\n"
        "=== START OF READ SMART DATA SECTION ===\nSMART overall-health self-assessment test result: PASSED\n",
        "OMC_ATADevice", 1},
+      // An attribute smartctl lists twice is kept twice.
+      {"sos_commands/ata/smartctl_-a_.dev.sda", TCase::kStored,
+       "=== START OF INFORMATION SECTION ===\nDevice Model:     TX-2000\n\n"
+       "=== START OF READ SMART DATA SECTION ===\nID# ATTRIBUTE_NAME          FLAG     VALUE WORST THRESH TYPE      "
+       "UPDATED  WHEN_FAILED RAW_VALUE\n  5 Reallocated_Sector_Ct   0x0033   100   100   010    Pre-fail  Always       -"
+       "       0\n  5 Reallocated_Sector_Ct   0x0033   100   100   010    Pre-fail  Always       -       8\n",
+       "OMC_IDESMARTAttrib", 2},
       {"proc/mdstat", TCase::kStored,
        "Personalities : [raid1]\nmd0 : active raid1 sdb1[1] sda1[0]\n"
        "      976630464 blocks super 1.2 [2/2] [UU]\n\nunused devices: <none>\n",
