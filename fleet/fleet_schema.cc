@@ -175,3 +175,48 @@ CREATE INDEX IF NOT EXISTS problems_by_collection ON problems (collection_id);
 DROP INDEX IF EXISTS problems_by_severity;
 CREATE INDEX IF NOT EXISTS problems_by_message ON problems (severity, message, collection_id, count);
 )sql";
+
+// SQLite keeps the versions of the latest collections counted per model as
+// collections are added, so that firmware-by-model and drive-firmware read a
+// few hundred rows rather than group the rows of every host (ClickHouse
+// groups its columns fast enough and has no such tables). spread_key tells
+// apart what a unique index would not: a null and the text 'NULL'.
+const char kSqliteSpreadSchema[] = R"sql(
+CREATE TABLE IF NOT EXISTS firmware_spread (
+  spread_key    TEXT PRIMARY KEY,
+  model         TEXT,
+  name          TEXT,
+  version       TEXT,
+  hosts         INTEGER NOT NULL
+);
+CREATE TABLE IF NOT EXISTS drive_firmware_spread (
+  spread_key    TEXT PRIMARY KEY,
+  model         TEXT,
+  firmware      TEXT,
+  drives        INTEGER NOT NULL,
+  hosts         INTEGER NOT NULL
+);
+)sql";
+
+const char* const kSqliteSpreadTables[] = {"firmware_spread", "drive_firmware_spread"};
+
+// ?1 a collection id, ?2 +1 when it becomes its host's latest, -1 when it
+// stops being it. (The WHERE before ON CONFLICT is what SQLite's grammar
+// needs to read an upsert of a SELECT.)
+const std::vector<std::string>& SqliteSpreadCounts() {
+  static const std::vector<std::string> kCounts = {
+      R"sql(INSERT INTO firmware_spread (spread_key, model, name, version, hosts)
+SELECT quote(c.model) || ',' || quote(f.name) || ',' || quote(f.version), c.model, f.name, f.version,
+       CAST(?2 AS INTEGER)
+FROM collections c JOIN (SELECT DISTINCT name, version FROM firmware WHERE collection_id = ?1) f
+WHERE c.id = ?1
+ON CONFLICT (spread_key) DO UPDATE SET hosts = hosts + excluded.hosts)sql",
+      R"sql(INSERT INTO drive_firmware_spread (spread_key, model, firmware, drives, hosts)
+SELECT quote(model) || ',' || quote(firmware), model, firmware, CAST(?2 AS INTEGER) * count(*), CAST(?2 AS INTEGER)
+FROM drives WHERE collection_id = ?1 GROUP BY model, firmware
+ON CONFLICT (spread_key) DO UPDATE SET drives = drives + excluded.drives, hosts = hosts + excluded.hosts)sql",
+      "DELETE FROM firmware_spread WHERE hosts = 0",
+      "DELETE FROM drive_firmware_spread WHERE hosts = 0",
+  };
+  return kCounts;
+}

@@ -9,6 +9,13 @@
 
 extern const char kSqliteFleetSchema[];
 
+// Tables SQLite adds (the per-model version counts of the latest
+// collections, which the engine keeps up to date), their names, and the
+// statements that count a collection in or out of them.
+extern const char kSqliteSpreadSchema[];
+extern const char* const kSqliteSpreadTables[2];
+const std::vector<std::string>& SqliteSpreadCounts();
+
 // The same tables in ClickHouse (clickhouse_schema.cc), their columns read
 // from kSqliteFleetSchema so that the two engines cannot drift apart.
 struct TFleetColumnType {

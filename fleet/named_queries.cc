@@ -92,10 +92,9 @@ FROM (
   ) AS d ON d.collection_id = l.id)
 ORDER BY host NULLS FIRST, device NULLS FIRST)sql";
 
+// SQLite keeps these counts as collections are added (fleet_schema.h).
 const char kFirmwareByModel[] = R"sql(
-SELECT l.model, f.name, f.version, count(DISTINCT l.id) AS hosts
-FROM latest l JOIN firmware f ON f.collection_id = l.id
-GROUP BY l.model, f.name, f.version ORDER BY l.model, f.name, hosts DESC, f.version)sql";
+SELECT model, name, version, hosts FROM firmware_spread ORDER BY model, name, hosts DESC, version)sql";
 
 const char kFirmwareByModelClickHouse[] = R"sql(
 SELECT model, name, version, count(DISTINCT id) AS hosts
@@ -104,9 +103,7 @@ FROM (SELECT l.model AS model, f.name AS name, f.version AS version, l.id AS id
 GROUP BY model, name, version ORDER BY model NULLS FIRST, name NULLS FIRST, hosts DESC, version NULLS FIRST)sql";
 
 const char kDriveFirmware[] = R"sql(
-SELECT d.model, d.firmware, count(*) AS drives, count(DISTINCT l.id) AS hosts
-FROM latest l JOIN drives d ON d.collection_id = l.id
-GROUP BY d.model, d.firmware ORDER BY d.model, drives DESC, d.firmware)sql";
+SELECT model, firmware, drives, hosts FROM drive_firmware_spread ORDER BY model, drives DESC, firmware)sql";
 
 const char kDriveFirmwareClickHouse[] = R"sql(
 SELECT model, firmware, count() AS drives, count(DISTINCT id) AS hosts

@@ -191,10 +191,15 @@ void TSqliteFleet::Execute(const std::string& sql) {
   }
 }
 
+// A database made before the spreads existed gets them filled from its
+// latest collections.
 void TSqliteFleet::CreateSchema() {
   Execute("BEGIN IMMEDIATE");
   try {
+    const bool spreadsThere = HasTable(kSqliteSpreadTables[0]) && HasTable(kSqliteSpreadTables[1]);
     Execute(kSqliteFleetSchema);
+    Execute(kSqliteSpreadSchema);
+    if (!spreadsThere) FillSpreads();
     Execute("COMMIT");
   } catch (...) {
     sqlite3_exec(fDatabase, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -206,6 +211,43 @@ bool TSqliteFleet::HasCollection(const std::string& contentHash) {
   TStatement statement(fDatabase, "SELECT 1 FROM collections WHERE content_hash = ?");
   statement.Bind(1, TFleetValue::Text(contentHash));
   return statement.Step();
+}
+
+bool TSqliteFleet::HasTable(const std::string& name) {
+  TStatement statement(fDatabase, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+  statement.Bind(1, TFleetValue::Text(name));
+  return statement.Step();
+}
+
+void TSqliteFleet::FillSpreads() {
+  for (const char* table : kSqliteSpreadTables) Execute(std::string("DELETE FROM ") + table);
+  TStatement latest(fDatabase, "SELECT id FROM latest");
+  while (latest.Step()) CountInSpreads(ColumnValue(latest.Get(), 0), 1);
+}
+
+void TSqliteFleet::CountInSpreads(const TFleetValue& id, int change) {
+  for (const std::string& sql : SqliteSpreadCounts()) {
+    TStatement statement(fDatabase, sql);
+    if (sqlite3_bind_parameter_count(statement.Get()) > 0) {
+      statement.Bind(1, id);
+      statement.Bind(2, TFleetValue::Text(std::to_string(change)));
+    }
+    statement.Step();
+  }
+}
+
+// A new collection that is its host's latest takes the place of the one
+// that was in the spreads; one collected earlier than that is history.
+void TSqliteFleet::UpdateSpreads(const TFleetValue& id) {
+  TStatement isLatest(fDatabase, "SELECT 1 FROM latest WHERE id = ?");
+  isLatest.Bind(1, id);
+  if (!isLatest.Step()) return;
+  TStatement previous(fDatabase,
+                      "SELECT d.id FROM collections d WHERE d.host = (SELECT host FROM collections WHERE id = ?1) "
+                      "AND d.id <> ?1 ORDER BY d.collected DESC, d.id DESC LIMIT 1");
+  previous.Bind(1, id);
+  if (previous.Step()) CountInSpreads(ColumnValue(previous.Get(), 0), -1);
+  CountInSpreads(id, 1);
 }
 
 // Each row follows the value of the leading column: the content hash of a
@@ -227,6 +269,7 @@ bool TSqliteFleet::AddInTransaction(const TFleetCollection& collection) {
   InsertRows(collection.fCollection, "content_hash", TFleetValue::Text(collection.fContentHash));
   const TFleetValue id = TFleetValue::Text(std::to_string(sqlite3_last_insert_rowid(fDatabase)));
   for (const TFleetTableRows& rows : collection.fTables) InsertRows(rows, "collection_id", id);
+  UpdateSpreads(id);
   return true;
 }
 

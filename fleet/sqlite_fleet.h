@@ -44,6 +44,11 @@ class TSqliteFleet : public IFleetEngine {
   void UseWriteAheadLog();
   void InsertRows(const TFleetTableRows& rows, const std::string& leading, const TFleetValue& value);
   bool AddInTransaction(const TFleetCollection& collection);
+  bool HasTable(const std::string& name);
+  void FillSpreads();
+  // Counts collection id in (change 1) or out (-1) of the spreads.
+  void CountInSpreads(const TFleetValue& id, int change);
+  void UpdateSpreads(const TFleetValue& id);
 
   std::string fPath;
   sqlite3* fDatabase = nullptr;

@@ -1,12 +1,13 @@
 // The fleet through its public entry points: `qzareport fleet` in-process
 // and the engine's interface.
 #include <gtest/gtest.h>
-#include <cstdio>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -243,6 +244,45 @@ TEST(FleetEngineTest, AWriterKilledMidwayLeavesTheDatabaseConsistent) {
   EXPECT_EQ(StatusOf(AddInChild(folder.Database(), "c", added + 3)), 0);
   EXPECT_EQ(Answer(folder.Database(), "SELECT count(*) FROM collections"), std::to_string(added + 3));
   EXPECT_EQ(Answer(folder.Database(), kIncomplete), "0");
+}
+
+// What the spreads SQLite keeps must hold: the latest collections' rows, counted.
+const char* const kSpreadChecks[][2] = {
+    {"SELECT model, name, version, hosts FROM firmware_spread ORDER BY 1, 2, 3",
+     "SELECT l.model, f.name, f.version, count(DISTINCT l.id) FROM latest l JOIN firmware f ON f.collection_id = l.id "
+     "GROUP BY 1, 2, 3 ORDER BY 1, 2, 3"},
+    {"SELECT model, firmware, drives, hosts FROM drive_firmware_spread ORDER BY 1, 2",
+     "SELECT d.model, d.firmware, count(*), count(DISTINCT l.id) FROM latest l JOIN drives d "
+     "ON d.collection_id = l.id GROUP BY 1, 2 ORDER BY 1, 2"},
+};
+
+void ExpectSpreadsCounted(const std::string& database) {
+  for (const auto& check : kSpreadChecks) {
+    const std::string kept = Answer(database, check[0]);
+    EXPECT_FALSE(kept.empty()) << check[0];
+    EXPECT_EQ(kept, Answer(database, check[1])) << check[0];
+  }
+}
+
+// Whatever order a host's collections come in (the later one first: the
+// earlier is history), and in a database made before the spreads were kept.
+TEST(FleetEngineTest, TheSpreadsCountWhatTheLatestCollectionsHold) {
+  ::setenv("QZA_DATA_DIR", QZA_SOURCE_DIR, 0);
+  const std::vector<std::vector<const char*>> kOrders = {
+      {"linux-server.mof", "linux-server-later.mof", "esxi-host.mof", "windows-server.mof"},
+      {"linux-server-later.mof", "windows-server.mof", "linux-server.mof", "esxi-host.mof"}};
+  for (const std::vector<const char*>& order : kOrders) {
+    TFleetFolder folder("spreads");
+    for (const char* sample : order) ASSERT_EQ(RunFleet({"add", "-q", folder.Database(), SamplePath(sample)}).fStatus, 0);
+    SCOPED_TRACE(order.front());
+    ExpectSpreadsCounted(folder.Database());
+    sqlite3* database = nullptr;
+    ASSERT_EQ(sqlite3_open(folder.Database().c_str(), &database), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(database, "DROP TABLE firmware_spread", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(database);
+    ASSERT_EQ(RunFleet({"add", "-q", folder.Database(), SamplePath("preboot.mof")}).fStatus, 0);
+    ExpectSpreadsCounted(folder.Database());
+  }
 }
 
 struct TOutputCase {
