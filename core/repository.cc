@@ -398,6 +398,9 @@ class TMemInstance : public ICIMInstance {
   TMemClass& Class() const { return *fClass; }
   uint64_t Sequence() const { return fSequence; }
   const TCIMValue& Value(size_t index) const;
+  void VisitSetValues(const std::function<void(size_t, const TCIMValue&)>& visit) const {
+    for (const TSetValue& set : fValues) visit(set.fIndex, set.fValue);
+  }
   void SetValueAt(size_t index, const TCIMValue& value);
   void SetValueAt(size_t index, TCIMValue&& value);
   const TCIMValue* Alternate(size_t index) const;
@@ -1315,6 +1318,17 @@ boost::shared_ptr<ICIMInstance> TMemoryNamespace::GetInstance(const TCIMReferenc
   source.Tick();
   TMemInstance* instance = source.Resolve(reference);
   return instance ? source.Handle(instance) : boost::shared_ptr<ICIMInstance>();
+}
+
+void TMemoryNamespace::VisitSetValues(const ICIMInstance& instance,
+                                      const std::function<void(size_t, const TCIMValue&)>& visit) const {
+  const auto* memory = dynamic_cast<const TMemInstance*>(&instance);
+  const auto ours = [memory](const auto& source) { return source.get() == &memory->Source(); };
+  if (memory == nullptr || std::none_of(fDataSources.begin(), fDataSources.end(), ours)) {
+    throw TQZAException(kQZAInvalidParameter, "an instance of another repository");
+  }
+  memory->Source().Tick();
+  memory->VisitSetValues(visit);
 }
 
 boost::shared_ptr<INamespaceProvider> TMemoryNamespace::GetNamespaceProvider(const TCIMContext& context) const {

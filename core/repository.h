@@ -28,6 +28,7 @@
 #include <boost/enable_shared_from_this.hpp>
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -167,6 +168,15 @@ class TMemoryNamespace : public ICIMNamespace,
   void InjectFault(uint64_t callNumber, TQZAStatusCode code);
   // Calls into the core counted since the last InjectFault (none before the first).
   uint64_t GetCallCount() const;
+
+  // The values set on an instance of this namespace, in declaration order,
+  // each with its declaration's index in the class's GetPropertyDecls; the
+  // properties left at their class's initial value are passed over. For a
+  // reader of every value of a large repository: no property object per
+  // value, no look-up by name. Throws kQZAInvalidParameter for an instance
+  // of another repository.
+  void VisitSetValues(const ICIMInstance& instance,
+                      const std::function<void(size_t index, const TCIMValue& value)>& visit) const;
 
   std::string GetName(const TCIMContext& = TCIMContext()) const override { return fName; }
   boost::shared_ptr<ICIMClass> GetClass(const std::string& name,

@@ -8,7 +8,7 @@ namespace NVKXQZA20::NMachine {
 namespace {
 
 // The length of the valid UTF-8 sequence at text[i], or 0.
-size_t Utf8Length(const std::string& text, size_t i) {
+size_t Utf8Length(std::string_view text, size_t i) {
   const unsigned char c = static_cast<unsigned char>(text[i]);
   size_t length = c >= 0xF0 && c <= 0xF4 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 && c < 0xE0 ? 2 : 0;
   if (length == 0 || i + length > text.size()) return 0;
@@ -25,6 +25,9 @@ size_t Utf8Length(const std::string& text, size_t i) {
   return length;
 }
 
+// The bytes written as they are: most texts are nothing else.
+bool IsPlain(unsigned char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; }
+
 // Four hex digits always: the reader takes up to four after \x.
 std::string HexEscape(unsigned code) {
   char buffer[8];
@@ -39,10 +42,13 @@ const char* TypeName(ECimInteger type) {
 
 }  // namespace
 
-std::string MofString(const std::string& text) {
-  std::string out = "\"";
-  out.reserve(text.size() + 2);
+void AppendMofString(std::string& out, std::string_view text) {
+  out += '"';
   for (size_t i = 0; i < text.size();) {
+    const size_t plain = i;
+    while (i < text.size() && IsPlain(static_cast<unsigned char>(text[i]))) ++i;
+    out.append(text.substr(plain, i - plain));
+    if (i == text.size()) break;
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if (c >= 0x80) {
       const size_t length = Utf8Length(text, i);
@@ -50,7 +56,7 @@ std::string MofString(const std::string& text) {
         out += HexEscape(0xFFFD);
         ++i;
       } else {
-        out.append(text, i, length);
+        out.append(text.substr(i, length));
         i += length;
       }
       continue;
@@ -63,15 +69,16 @@ std::string MofString(const std::string& text) {
       case '\t': out += "\\t"; break;
       case '\r': out += "\\r"; break;
       case '\0': break;  // a C string cannot carry it
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          out += HexEscape(c);
-        } else {
-          out += static_cast<char>(c);
-        }
+      default: out += HexEscape(c);
     }
   }
   out += '"';
+}
+
+std::string MofString(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  AppendMofString(out, text);
   return out;
 }
 

@@ -12,14 +12,16 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace NVKXQZA20::NMachine {
 
-// A MOF string literal, quotes included.
-std::string MofString(const std::string& text);
+// A MOF string literal, quotes included; appended to out.
+std::string MofString(std::string_view text);
+void AppendMofString(std::string& out, std::string_view text);
 
 // A CIM datetime ("20261120143005.000000+060") of a moment, in local time;
 // "" for a moment outside the years 0 to 9999, which no datetime holds.

@@ -1,7 +1,13 @@
 #include "redaction/mof_writer.h"
 
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "machine/mof_text.h"
@@ -27,23 +33,87 @@ bool IsWritable(const TCIMValue& element) {
 }
 
 std::string CharLiteral(std::string_view text) {
-  std::string quoted = NMachine::MofString(std::string(text));
+  std::string quoted = NMachine::MofString(text);
   if (quoted == "\"'\"") return "'\\''";
   quoted.front() = quoted.back() = '\'';
   return quoted;
 }
 
-std::string ScalarLiteral(const TCIMValue& value) {
+// Appends the literal of a value that is no array nor reference.
+void AppendScalarLiteral(std::string& out, const TCIMValue& value) {
   switch (value.GetType()) {
-    case CIMTypeBoolean: return value.ToBool() ? "TRUE" : "FALSE";
+    case CIMTypeBoolean: out += value.ToBool() ? "TRUE" : "FALSE"; break;
     case CIMTypeReal32:
-    case CIMTypeReal64: return RealLiteral(value);
-    case CIMTypeChar16: return CharLiteral(value.TextView());
+    case CIMTypeReal64: out += RealLiteral(value); break;
+    case CIMTypeChar16: out += CharLiteral(value.TextView()); break;
     case CIMTypeString:
-    case CIMTypeDateTime: return NMachine::MofString(std::string(value.TextView()));
-    default: return value.ToString();
+    case CIMTypeDateTime: NMachine::AppendMofString(out, value.TextView()); break;
+    default: out += value.ToString();
   }
 }
+
+// An instance as read from the repository, its values filtered and its
+// references resolved: all the text writer needs, so that it touches
+// neither the repository nor the filter.
+struct TClassDeclarations {
+  std::string fName;
+  std::vector<std::string> fNames;
+  std::vector<bool> fNullByDefault;
+};
+
+struct TReadValue {
+  size_t fIndex;
+  TCIMValue fValue;
+  const ICIMInstance* fTarget;  // of a reference; null when the repository holds none
+};
+
+struct TReadInstance {
+  const ICIMInstance* fSelf;
+  const TClassDeclarations* fClass;
+  std::vector<TReadValue> fValues;
+};
+
+// Reads instances one after another.
+class TInstanceReader {
+ public:
+  TInstanceReader(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter)
+      : fNamespace(ns), fContext(context), fFilter(filter) {}
+
+  TReadInstance Read(const ICIMInstance& instance) {
+    boost::shared_ptr<ICIMClass> cls = instance.GetClass(fContext);
+    TReadInstance read{&instance, &DeclarationsOf(*cls), {}};
+    // A property left at its class's initial value reads back as it is.
+    fNamespace.VisitSetValues(instance, [&](size_t i, const TCIMValue& set) {
+      TCIMValue value = fFilter ? fFilter(*cls, read.fClass->fNames[i], set) : set;
+      const ICIMInstance* target = nullptr;
+      if (!value.IsNull() && value.GetType() == CIMTypeReference) {
+        target = fNamespace.GetInstance(value.ToReference(), fContext).get();
+      }
+      read.fValues.push_back({i, std::move(value), target});
+    });
+    return read;
+  }
+
+ private:
+  // Asked of each class once. The map's nodes stay where they are, so the
+  // writer may read a class's while others are added.
+  const TClassDeclarations& DeclarationsOf(const ICIMClass& cls) {
+    auto found = fDeclarations.find(&cls);
+    if (found != fDeclarations.end()) return found->second;
+    TClassDeclarations& declarations = fDeclarations[&cls];
+    declarations.fName = cls.GetName(fContext);
+    for (const auto& decl : cls.GetPropertyDecls(fContext)) {
+      declarations.fNames.push_back(decl->GetName(fContext));
+      declarations.fNullByDefault.push_back(decl->GetDefaultValue(fContext).IsNull());
+    }
+    return declarations;
+  }
+
+  const TMemoryNamespace& fNamespace;
+  const TCIMContext& fContext;
+  const TValueFilter& fFilter;
+  std::unordered_map<const ICIMClass*, TClassDeclarations> fDeclarations;
+};
 
 // Writes one instance after another, naming each by a number as it is
 // first met, as itself or as the target of a reference.
@@ -51,19 +121,11 @@ class TInstanceWriter {
  public:
   static const size_t kPieceSize = 1u << 20;
 
-  TInstanceWriter(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter)
-      : fNamespace(ns), fContext(context), fFilter(filter) {}
-
-  void Write(const ICIMInstance& instance) {
-    boost::shared_ptr<ICIMClass> cls = instance.GetClass(fContext);
-    const TClassDeclarations& declarations = DeclarationsOf(*cls);
-    fText.append("instance of ").append(declarations.fName).append(" as ").append(AliasOf(&instance)).append("\n{\n");
-    for (size_t i = 0; i < declarations.fDeclarations.size(); ++i) {
-      const std::string& name = declarations.fNames[i];
-      TCIMValue value = instance.GetProperty(name, fContext)->GetValue(fContext);
-      if (fFilter) value = fFilter(*cls, name, value);
-      const std::string literal = LiteralOf(declarations.fNullByDefault[i], value);
-      if (!literal.empty()) fText.append("    ").append(name).append(" = ").append(literal).append(";\n");
+  void Write(const TReadInstance& instance) {
+    const TClassDeclarations& declarations = *instance.fClass;
+    fText.append("instance of ").append(declarations.fName).append(" as ").append(AliasOf(instance.fSelf)).append("\n{\n");
+    for (const TReadValue& value : instance.fValues) {
+      AppendProperty(declarations.fNames[value.fIndex], declarations.fNullByDefault[value.fIndex], value);
     }
     fText += "};\n\n";
   }
@@ -82,66 +144,145 @@ class TInstanceWriter {
     return "$i" + std::to_string(alias->second);
   }
 
-  // Asked of each class once: its name, its declarations, their names and
-  // whether their default is null.
-  struct TClassDeclarations {
-    std::string fName;
-    std::vector<boost::shared_ptr<ICIMPropertyDecl>> fDeclarations;
-    std::vector<std::string> fNames;
-    std::vector<bool> fNullByDefault;
-  };
-
-  const TClassDeclarations& DeclarationsOf(const ICIMClass& cls) {
-    auto found = fDeclarations.find(&cls);
-    if (found != fDeclarations.end()) return found->second;
-    TClassDeclarations& declarations = fDeclarations[&cls];
-    declarations.fName = cls.GetName(fContext);
-    declarations.fDeclarations = cls.GetPropertyDecls(fContext);
-    for (const auto& decl : declarations.fDeclarations) {
-      declarations.fNames.push_back(decl->GetName(fContext));
-      declarations.fNullByDefault.push_back(decl->GetDefaultValue(fContext).IsNull());
-    }
-    return declarations;
+  // "    Name = literal;", unless nothing is to be written.
+  void AppendProperty(const std::string& name, bool nullByDefault, const TReadValue& read) {
+    const size_t before = fText.size();
+    fText.append("    ").append(name).append(" = ");
+    if (!AppendLiteral(nullByDefault, read)) return fText.resize(before);
+    fText += ";\n";
   }
 
-  // "" when nothing is to be written.
-  std::string LiteralOf(bool nullByDefault, const TCIMValue& value) {
-    if (value.IsNull()) return nullByDefault ? "" : "NULL";
-    if (value.GetType() == CIMTypeReference) {
-      boost::shared_ptr<ICIMInstance> target = fNamespace.GetInstance(value.ToReference(), fContext);
-      return target ? AliasOf(target.get()) : "";
+  bool AppendLiteral(bool nullByDefault, const TReadValue& read) {
+    const TCIMValue& value = read.fValue;
+    if (value.IsNull()) {
+      if (!nullByDefault) fText += "NULL";
+      return !nullByDefault;
     }
-    if (!value.IsArray()) return IsWritable(value) ? ScalarLiteral(value) : "";
-    std::string list;
+    if (value.GetType() == CIMTypeReference) {
+      if (read.fTarget) fText += AliasOf(read.fTarget);
+      return read.fTarget != nullptr;
+    }
+    if (!value.IsArray()) {
+      if (IsWritable(value)) AppendScalarLiteral(fText, value);
+      return IsWritable(value);
+    }
+    fText += "{ ";
+    bool first = true;
     for (const TCIMValue& element : value.ToArray()) {
       if (!IsWritable(element)) continue;
-      list += (list.empty() ? "" : ", ") + ScalarLiteral(element);
+      if (!first) fText += ", ";
+      AppendScalarLiteral(fText, element);
+      first = false;
     }
-    return "{ " + list + (list.empty() ? "}" : " }");
+    fText += first ? "}" : " }";
+    return true;
   }
 
-  const TMemoryNamespace& fNamespace;
-  const TCIMContext& fContext;
-  const TValueFilter& fFilter;
   std::string fText;
   std::unordered_map<const ICIMInstance*, size_t> fAliases;
-  std::unordered_map<const ICIMClass*, TClassDeclarations> fDeclarations;
 };
 
-}  // namespace
+// Batches of read instances from the reading thread to the writing one,
+// at most kDepth waiting: reading (the filter's searches) and writing (the
+// literals, the sink's disk) each take one core.
+class TBatchQueue {
+ public:
+  static const size_t kBatchSize = 4096;
+  static const size_t kDepth = 4;
 
-void InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter,
-                    const TTextSink& sink) {
-  TInstanceWriter writer(ns, context, filter);
+  // False when the writer gave up (an error of its own).
+  bool Push(std::vector<TReadInstance> batch) {
+    std::unique_lock<std::mutex> lock(fMutex);
+    fChanged.wait(lock, [this] { return fBatches.size() < kDepth || fStopped; });
+    if (fStopped) return false;
+    fBatches.push_back(std::move(batch));
+    fChanged.notify_all();
+    return true;
+  }
+
+  // Empty once the reader is done and every batch taken.
+  std::vector<TReadInstance> Pop() {
+    std::unique_lock<std::mutex> lock(fMutex);
+    fChanged.wait(lock, [this] { return !fBatches.empty() || fDone || fStopped; });
+    if (fBatches.empty() || fStopped) return {};
+    std::vector<TReadInstance> batch = std::move(fBatches.front());
+    fBatches.pop_front();
+    fChanged.notify_all();
+    return batch;
+  }
+
+  void Done() { Set(fDone); }
+  void Stop() { Set(fStopped); }
+  bool Stopped() {
+    std::lock_guard<std::mutex> lock(fMutex);
+    return fStopped;
+  }
+
+ private:
+  void Set(bool& flag) {
+    std::lock_guard<std::mutex> lock(fMutex);
+    flag = true;
+    fChanged.notify_all();
+  }
+
+  std::mutex fMutex;
+  std::condition_variable fChanged;
+  std::deque<std::vector<TReadInstance>> fBatches;
+  bool fDone = false;
+  bool fStopped = false;
+};
+
+// The reader's side: every instance, in the order of the root classes and
+// their deep enumeration, batch after batch, until the writer stops.
+void ReadAll(const TMemoryNamespace& ns, const TCIMContext& context, TInstanceReader& reader, TBatchQueue& queue) {
+  std::vector<TReadInstance> batch;
   for (const boost::shared_ptr<ICIMClass>& root : ns.GetRootClasses(context)) {
     std::vector<boost::shared_ptr<ICIMInstance>> instances;
     root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
     for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
-      writer.Write(*instance);
-      writer.Flush(sink, false);
+      batch.push_back(reader.Read(*instance));
+      if (batch.size() == TBatchQueue::kBatchSize && !queue.Push(std::exchange(batch, {}))) return;
     }
   }
-  writer.Flush(sink, true);
+  if (!batch.empty()) queue.Push(std::move(batch));
+}
+
+}  // namespace
+
+// The repository is read on the calling thread only; the writer thread
+// sees the read instances and the sink. An error on either side stops the
+// other, and the first is thrown here.
+void InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter,
+                    const TTextSink& sink) {
+  // Outlives the writer, which reads the classes' declarations it holds.
+  TInstanceReader reader(ns, context, filter);
+  TBatchQueue queue;
+  std::exception_ptr writeError;
+  std::thread writing([&queue, &sink, &writeError] {
+    try {
+      TInstanceWriter writer;
+      for (std::vector<TReadInstance> batch = queue.Pop(); !batch.empty(); batch = queue.Pop()) {
+        for (const TReadInstance& instance : batch) {
+          writer.Write(instance);
+          writer.Flush(sink, false);
+        }
+      }
+      if (!queue.Stopped()) writer.Flush(sink, true);
+    } catch (...) {
+      writeError = std::current_exception();
+      queue.Stop();
+    }
+  });
+  try {
+    ReadAll(ns, context, reader, queue);
+    queue.Done();
+  } catch (...) {
+    queue.Stop();
+    writing.join();
+    throw;
+  }
+  writing.join();
+  if (writeError) std::rethrow_exception(writeError);
 }
 
 std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter) {

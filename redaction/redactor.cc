@@ -300,25 +300,27 @@ void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
 TCIMValue TRedactor::Value(const ICIMClass& cls, const std::string& property, const TCIMValue& value) {
   if (value.IsNull() || value.GetType() != CIMTypeString) return value;
   const TRedactionRule* rule = RuleOf(cls, property);
-  bool replaced = false;
-  auto redact = [&](std::string_view text) {
+  // The text redacted, or nothing when nothing in it is replaced.
+  auto redact = [&](std::string_view text) -> std::optional<std::string> {
     if (rule) {
       std::string pseudonym = fPseudonyms.Of(rule->fKind, text);
-      if (pseudonym != text) {
-        replaced = true;
-        return pseudonym;
-      }
+      if (pseudonym != text) return pseudonym;
     }
     std::string out;
-    replaced = Replace(text, out) || replaced;
-    return out;
+    if (Replace(text, out)) return out;
+    return std::nullopt;
   };
   if (!value.IsArray()) {
-    std::string text = redact(value.TextView());
-    return replaced ? TCIMValue(std::move(text)) : value;
+    std::optional<std::string> text = redact(value.TextView());
+    return text ? TCIMValue(std::move(*text)) : value;
   }
+  bool replaced = false;
   std::vector<TCIMValue> elements;
-  for (const TCIMValue& element : value.ToArray()) elements.emplace_back(redact(element.TextView()));
+  for (const TCIMValue& element : value.ToArray()) {
+    std::optional<std::string> text = redact(element.TextView());
+    replaced = replaced || text.has_value();
+    elements.emplace_back(text ? std::move(*text) : std::string(element.TextView()));
+  }
   return replaced ? TCIMValue::Array(CIMTypeString, std::move(elements)) : value;
 }
 
@@ -357,7 +359,7 @@ bool TRedactor::ReplacePatterns(std::string_view text, std::string& out) {
     i += found->fLength;
     copied = i;
   }
-  out.append(text.substr(copied));
+  if (copied != 0) out.append(text.substr(copied));
   return copied != 0;
 }
 
@@ -368,17 +370,20 @@ bool TRedactor::Replace(std::string_view text, std::string& out) {
   for (const TMatch& match : matches) {
     size_t start = match.fStart;
     const std::string pseudonym = Replacement(text, done, start, match);
-    replaced = ReplacePatterns(text.substr(done, start - done), out) || replaced;
+    const std::string_view before = text.substr(done, start - done);
+    if (!ReplacePatterns(before, out)) out.append(before);
     out += pseudonym;
     done = match.fStart + match.fLength;
   }
-  return ReplacePatterns(text.substr(done), out) || replaced;
+  const std::string_view rest = text.substr(done);
+  if (ReplacePatterns(rest, out)) return true;
+  if (replaced) out.append(rest);
+  return replaced;
 }
 
 std::string TRedactor::Text(std::string_view text) {
   std::string out;
-  Replace(text, out);
-  return out;
+  return Replace(text, out) ? out : std::string(text);
 }
 
 namespace {

@@ -129,6 +129,18 @@ void LoadSideBySide(const TLoadSettings& settings, TLoadedCollections& loaded) {
 
 }  // namespace
 
+namespace {
+bool gLeaveRepositoriesAtExit = false;
+}  // namespace
+
+void LeaveRepositoriesAtExit() { gLeaveRepositoriesAtExit = true; }
+
+// Held from a static to the end, so that leak checkers find them reachable.
+void LeaveAtExit(const TLoadedCollections& loaded) {
+  static auto* const left = new std::vector<boost::shared_ptr<TMemoryNamespace>>;
+  if (gLeaveRepositoriesAtExit) left->push_back(loaded.fNamespace);
+}
+
 TLoadedCollections LoadCollections(const TLoadSettings& settings) {
   TLoadedCollections loaded;
   loaded.fNamespace = TMemoryNamespace::Create();

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <string>
 
+#include "tool/collections.h"
 #include "tool/interrupt_cleanup.h"
 #include "tool/report_tool.h"
 

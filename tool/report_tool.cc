@@ -362,14 +362,6 @@ void CheckLogFile(const std::string& log, const std::vector<TRunInput>& inputs) 
   }
 }
 
-bool gLeaveRepositoriesAtExit = false;
-
-// Held from a static to the end, so that leak checkers find them reachable.
-void LeaveAtExit(const TLoadedCollections& loaded) {
-  static auto* const left = new std::vector<boost::shared_ptr<TMemoryNamespace>>;
-  if (gLeaveRepositoriesAtExit) left->push_back(loaded.fNamespace);
-}
-
 int Check(const TLoadedCollections& loaded, const TLoadSettings& settings, std::ostream& out) {
   out << settings.fCollections.size() << " collection(s), " << loaded.fClassCount << " classes, "
       << loaded.fInstanceCount << " instances: no problem found\n";
@@ -415,7 +407,6 @@ int Run(const TToolOptions& options, bool errIsTerminal, std::ostream& out, std:
 
 }  // namespace
 
-void LeaveRepositoriesAtExit() { gLeaveRepositoriesAtExit = true; }
 
 int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err, bool errIsTerminal) {
   // The collector and the fleet are commands of their own, with their own options.

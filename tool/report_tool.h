@@ -15,9 +15,4 @@
 int RunReportTool(int argc, const char* const argv[], std::ostream& out, std::ostream& err,
                   bool errIsTerminal = false);
 
-// For a process that ends after the run: the repositories it loaded are
-// left for the system to reclaim at exit instead of being taken apart one
-// object at a time (half a second for a million instances).
-void LeaveRepositoriesAtExit();
-
 #endif

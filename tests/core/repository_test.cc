@@ -219,6 +219,19 @@ TEST_F(RepositoryTest, AlternateValuesSitBesideTheValue) {
   EXPECT_TRUE(size->GetValue().IsNull());
 }
 
+TEST_F(RepositoryTest, VisitingSetValuesPassesOverUnsetOnesAndRefusesForeignInstances) {
+  boost::shared_ptr<ICIMInstance> disk = Make("VKXSG_Disk", "d0");
+  disk->SetPropertyValue("Slot", TCIMValue(uint16_t(3)));
+  std::vector<std::string> visited;
+  const auto visit = [&visited](size_t index, const TCIMValue& value) {
+    visited.push_back(std::to_string(index) + "=" + value.ToString());
+  };
+  ns->VisitSetValues(*disk, visit);
+  EXPECT_EQ(visited, (std::vector<std::string>{"0=d0", "2=3"}));  // Name, Slot; not Size
+  const boost::shared_ptr<TMemoryNamespace> other = TMemoryNamespace::Create();
+  EXPECT_EQ(StatusOf([&] { other->VisitSetValues(*disk, visit); }), kQZAInvalidParameter);
+}
+
 struct AssociatorCase {
   const char* assoc;
   const char* result;

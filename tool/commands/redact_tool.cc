@@ -137,6 +137,7 @@ int RunRedaction(const TRedactOptions& options, std::ostream& err) {
     counts = RedactDataSources(*loaded.fNamespace, 1, options.fRedact,
                                [&append](size_t, std::string_view piece) { append(piece); });
   });
+  LeaveAtExit(loaded);
   if (!options.fQuiet) {
     err << "qzareport: " << loaded.fInstanceCount << " instances redacted (" << CountsText(counts)
         << "): " << VisibleText(options.fOutput) << "\n";
