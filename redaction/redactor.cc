@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <ctime>
 
 #include "machine/mof_text.h"
@@ -72,6 +73,19 @@ const std::vector<TRedactionRule> kRedactionRules = {
 };
 
 namespace {
+
+// The endings of the names of properties that hold versions ("Version",
+// "FirmwareRevision", "VersionString", "BuildNumber"): their texts are
+// searched for the originals met elsewhere, not for the shapes of addresses
+// and names, which a version such as 2.10.0.1 would take.
+const char* const kVersionNameEndings[] = {"Version", "Revision", "VersionString", "BuildNumber"};
+
+bool HoldsVersion(const std::string& property) {
+  return std::any_of(std::begin(kVersionNameEndings), std::end(kVersionNameEndings), [&property](const char* ending) {
+    const size_t length = std::strlen(ending);
+    return property.size() >= length && strcasecmp(property.c_str() + property.size() - length, ending) == 0;
+  });
+}
 
 // Shorter originals are replaced where typed but not searched for in text,
 // where they would hit every other word.
@@ -300,6 +314,7 @@ void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
 TCIMValue TRedactor::Value(const ICIMClass& cls, const std::string& property, const TCIMValue& value) {
   if (value.IsNull() || value.GetType() != CIMTypeString) return value;
   const TRedactionRule* rule = RuleOf(cls, property);
+  const bool versions = HoldsVersion(property);
   // The text redacted, or nothing when nothing in it is replaced.
   auto redact = [&](std::string_view text) -> std::optional<std::string> {
     if (rule) {
@@ -307,7 +322,7 @@ TCIMValue TRedactor::Value(const ICIMClass& cls, const std::string& property, co
       if (pseudonym != text) return pseudonym;
     }
     std::string out;
-    if (Replace(text, out)) return out;
+    if (Replace(text, out, !versions)) return out;
     return std::nullopt;
   };
   if (!value.IsArray()) {
@@ -363,22 +378,25 @@ bool TRedactor::ReplacePatterns(std::string_view text, std::string& out) {
   return copied != 0;
 }
 
-bool TRedactor::Replace(std::string_view text, std::string& out) {
+bool TRedactor::Replace(std::string_view text, std::string& out, bool shapes) {
+  // Appends piece with the shapes replaced, or as it is; true when replaced.
+  const auto withShapes = [this, shapes, &out](std::string_view piece) {
+    return shapes && ReplacePatterns(piece, out);
+  };
   const std::vector<TMatch> matches = fOriginals.Find(text);
-  bool replaced = !matches.empty();
   size_t done = 0;
   for (const TMatch& match : matches) {
     size_t start = match.fStart;
     const std::string pseudonym = Replacement(text, done, start, match);
     const std::string_view before = text.substr(done, start - done);
-    if (!ReplacePatterns(before, out)) out.append(before);
+    if (!withShapes(before)) out.append(before);
     out += pseudonym;
     done = match.fStart + match.fLength;
   }
   const std::string_view rest = text.substr(done);
-  if (ReplacePatterns(rest, out)) return true;
-  if (replaced) out.append(rest);
-  return replaced;
+  if (withShapes(rest)) return true;
+  if (!matches.empty()) out.append(rest);
+  return !matches.empty();
 }
 
 std::string TRedactor::Text(std::string_view text) {

@@ -76,8 +76,9 @@ class TRedactor {
   void AddUUIDSpellings(const std::string& original);
   std::string Typed(EKind kind, std::string_view value);
   std::string Replacement(std::string_view text, size_t from, size_t& start, const TMatch& match);
-  // Append the text redacted to out; false when nothing was replaced.
-  bool Replace(std::string_view text, std::string& out);
+  // Appends the text redacted to out; false (and nothing appended) when
+  // nothing is replaced. Without shapes, only the originals are searched.
+  bool Replace(std::string_view text, std::string& out, bool shapes = true);
   bool ReplacePatterns(std::string_view text, std::string& out);
 
   TPseudonyms& fPseudonyms;

@@ -12,6 +12,7 @@
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <regex>
 
 #include "machine/mof_text.h"
 #include "redaction/mof_writer.h"
@@ -215,6 +216,29 @@ TEST(Redaction, WritesInstancesBackAsTheyWereLoaded) {
     const TLoadedCollections reloaded = Load(run.Write("again.mof", text));
     EXPECT_EQ(InstancesAsMof(*reloaded.fNamespace, TCIMContext()), text);
     EXPECT_EQ(reloaded.fInstanceCount, loaded.fInstanceCount);
+  }
+}
+
+// The lines of the properties that hold versions, sorted.
+std::vector<std::string> VersionLines(const std::string& mof) {
+  static const std::regex kVersionLine(R"(\n +\w*(Version|Revision|VersionString|BuildNumber) = [^\n]*)");
+  std::vector<std::string> lines;
+  for (auto it = std::sregex_iterator(mof.begin(), mof.end(), kVersionLine); it != std::sregex_iterator(); ++it) {
+    lines.push_back(it->str());
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// Versions keep their text, those shaped as addresses (2.10.0.1) too.
+TEST(Redaction, KeepsEveryVersion) {
+  for (const char* sample : {"linux-server", "windows-server", "esxi-host"}) {
+    SCOPED_TRACE(sample);
+    const TLoadedCollections loaded = Load(std::string(QZA_SOURCE_DIR) + "/samples/" + sample + ".mof");
+    TPseudonyms pseudonyms;
+    const std::vector<std::string> kept = VersionLines(InstancesAsMof(*loaded.fNamespace, TCIMContext()));
+    EXPECT_GT(kept.size(), 50u);
+    EXPECT_EQ(VersionLines(Redact(*loaded.fNamespace, TCIMContext(), pseudonyms, {}).fText), kept);
   }
 }
 
