@@ -61,10 +61,14 @@ struct TClassDeclarations {
   std::vector<bool> fNullByDefault;
 };
 
+// The instance's own value, or what the filter made of it.
 struct TReadValue {
   size_t fIndex;
-  TCIMValue fValue;
+  const TCIMValue* fOriginal;
+  std::optional<TCIMValue> fFiltered;
   const ICIMInstance* fTarget;  // of a reference; null when the repository holds none
+
+  const TCIMValue& Value() const { return fFiltered ? *fFiltered : *fOriginal; }
 };
 
 struct TReadInstance {
@@ -84,12 +88,11 @@ class TInstanceReader {
     TReadInstance read{&instance, &DeclarationsOf(*cls), {}};
     // A property left at its class's initial value reads back as it is.
     fNamespace.VisitSetValues(instance, [&](size_t i, const TCIMValue& set) {
-      TCIMValue value = fFilter ? fFilter(*cls, read.fClass->fNames[i], set) : set;
-      const ICIMInstance* target = nullptr;
-      if (!value.IsNull() && value.GetType() == CIMTypeReference) {
-        target = fNamespace.GetInstance(value.ToReference(), fContext).get();
+      TReadValue value{i, &set, fFilter ? fFilter(*cls, i, read.fClass->fNames[i], set) : std::nullopt, nullptr};
+      if (!value.Value().IsNull() && value.Value().GetType() == CIMTypeReference) {
+        value.fTarget = fNamespace.GetInstance(value.Value().ToReference(), fContext).get();
       }
-      read.fValues.push_back({i, std::move(value), target});
+      read.fValues.push_back(std::move(value));
     });
     return read;
   }
@@ -153,7 +156,7 @@ class TInstanceWriter {
   }
 
   bool AppendLiteral(bool nullByDefault, const TReadValue& read) {
-    const TCIMValue& value = read.fValue;
+    const TCIMValue& value = read.Value();
     if (value.IsNull()) {
       if (!nullByDefault) fText += "NULL";
       return !nullByDefault;

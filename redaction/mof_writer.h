@@ -13,6 +13,7 @@
 #define QZA_REDACTION_MOF_WRITER_H
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,8 +21,12 @@
 
 namespace NVKXQZA20::NRedaction {
 
-// The value written for a property of an instance of a class.
-typedef std::function<TCIMValue(const ICIMClass&, const std::string& property, const TCIMValue&)> TValueFilter;
+// The value written for a property of an instance of a class (index: of
+// its declaration in the class's GetPropertyDecls); nothing to write the
+// value as it is.
+typedef std::function<std::optional<TCIMValue>(const ICIMClass&, size_t index, const std::string& property,
+                                               const TCIMValue&)>
+    TValueFilter;
 
 std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context,
                            const TValueFilter& filter = TValueFilter());

@@ -211,14 +211,16 @@ TRedactor::TClassRules& TRedactor::RulesOf(const ICIMClass& cls, const TCIMConte
   return rules;
 }
 
-const TRedactionRule* TRedactor::RuleOf(const ICIMClass& cls, const std::string& property) {
+const TRedactor::TPropertyRedaction& TRedactor::RedactionOf(const ICIMClass& cls, size_t index,
+                                                          const std::string& property) {
   TClassRules& rules = RulesOf(cls);
-  auto known = rules.fByProperty.find(property);
-  if (known != rules.fByProperty.end()) return known->second;
+  if (rules.fByIndex.size() <= index) rules.fByIndex.resize(index + 1);
+  std::optional<TPropertyRedaction>& known = rules.fByIndex[index];
+  if (known) return *known;
   auto found = std::find_if(rules.fRules.begin(), rules.fRules.end(), [&property](const TRedactionRule* rule) {
     return strcasecmp(rule->fProperty, property.c_str()) == 0;
   });
-  return rules.fByProperty.emplace(property, found == rules.fRules.end() ? nullptr : *found).first->second;
+  return known.emplace(TPropertyRedaction{found == rules.fRules.end() ? nullptr : *found, HoldsVersion(property)});
 }
 
 void TRedactor::AddOriginal(EKind kind, const std::string& original) {
@@ -311,23 +313,24 @@ void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
 
 // The value itself when nothing in it is replaced: most are not, and are
 // written as they are.
-TCIMValue TRedactor::Value(const ICIMClass& cls, const std::string& property, const TCIMValue& value) {
-  if (value.IsNull() || value.GetType() != CIMTypeString) return value;
-  const TRedactionRule* rule = RuleOf(cls, property);
-  const bool versions = HoldsVersion(property);
+std::optional<TCIMValue> TRedactor::Value(const ICIMClass& cls, size_t index, const std::string& property,
+                                          const TCIMValue& value) {
+  if (value.IsNull() || value.GetType() != CIMTypeString) return std::nullopt;
+  const TPropertyRedaction& redaction = RedactionOf(cls, index, property);
   // The text redacted, or nothing when nothing in it is replaced.
   auto redact = [&](std::string_view text) -> std::optional<std::string> {
-    if (rule) {
-      std::string pseudonym = fPseudonyms.Of(rule->fKind, text);
+    if (redaction.fRule) {
+      std::string pseudonym = fPseudonyms.Of(redaction.fRule->fKind, text);
       if (pseudonym != text) return pseudonym;
     }
     std::string out;
-    if (Replace(text, out, !versions)) return out;
+    if (Replace(text, out, !redaction.fVersions)) return out;
     return std::nullopt;
   };
   if (!value.IsArray()) {
     std::optional<std::string> text = redact(value.TextView());
-    return text ? TCIMValue(std::move(*text)) : value;
+    if (!text) return std::nullopt;
+    return TCIMValue(std::move(*text));
   }
   bool replaced = false;
   std::vector<TCIMValue> elements;
@@ -336,7 +339,8 @@ TCIMValue TRedactor::Value(const ICIMClass& cls, const std::string& property, co
     replaced = replaced || text.has_value();
     elements.emplace_back(text ? std::move(*text) : std::string(element.TextView()));
   }
-  return replaced ? TCIMValue::Array(CIMTypeString, std::move(elements)) : value;
+  if (!replaced) return std::nullopt;
+  return TCIMValue::Array(CIMTypeString, std::move(elements));
 }
 
 // The pseudonym of a match; a domain right after a label ("web2." before
@@ -442,9 +446,8 @@ std::map<EKind, size_t> Redact(const TMemoryNamespace& ns, const std::vector<TCI
   pseudonyms.ResetMetCounts();
   TRedactor redactor(pseudonyms, keywords);
   for (const TCIMContext& context : contexts) redactor.Learn(ns, context);
-  const TValueFilter filter = [&redactor](const ICIMClass& cls, const std::string& property, const TCIMValue& value) {
-    return redactor.Value(cls, property, value);
-  };
+  const TValueFilter filter = [&redactor](const ICIMClass& cls, size_t index, const std::string& property,
+                                          const TCIMValue& value) { return redactor.Value(cls, index, property, value); };
   for (size_t i = 0; i < contexts.size(); ++i) {
     sink(i, "// A collection redacted by qzareport redact.\n#pragma namespace(\"root/cimv2\")\n\n");
     InstancesAsMof(ns, contexts[i], filter, [&sink, i](std::string_view piece) { sink(i, piece); });

@@ -24,6 +24,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -55,7 +56,10 @@ class TRedactor {
   // Gives every typed value of the data source its pseudonym, and makes
   // each original one the text search finds.
   void Learn(const TMemoryNamespace& ns, const TCIMContext& context);
-  TCIMValue Value(const ICIMClass& cls, const std::string& property, const TCIMValue& value);
+  // The value of a property (index: of its declaration in the class's
+  // GetPropertyDecls) redacted; nothing when nothing in it is replaced.
+  std::optional<TCIMValue> Value(const ICIMClass& cls, size_t index, const std::string& property,
+                                 const TCIMValue& value);
   std::string Text(std::string_view text);
 
  private:
@@ -63,14 +67,20 @@ class TRedactor {
     EKind fKind;
     bool fDashed;  // an IPv4 address written 10-1-2-3, as in host names
   };
-  // The rules of a class, and of each property asked for (null for none).
+  // What a property's values get: its kind's pseudonym (a rule; null for
+  // none), a search of the originals, and of shapes unless it holds versions.
+  struct TPropertyRedaction {
+    const TRedactionRule* fRule;
+    bool fVersions;
+  };
+  // The rules of a class, and what each property asked for gets.
   struct TClassRules {
     std::vector<const TRedactionRule*> fRules;
     std::vector<const TRedactionRule*> fTextRules;  // those whose property the class declares a string
-    std::unordered_map<std::string, const TRedactionRule*> fByProperty;
+    std::vector<std::optional<TPropertyRedaction>> fByIndex;  // by declaration, once asked
   };
   TClassRules& RulesOf(const ICIMClass& cls, const TCIMContext& context = TCIMContext());
-  const TRedactionRule* RuleOf(const ICIMClass& cls, const std::string& property);
+  const TPropertyRedaction& RedactionOf(const ICIMClass& cls, size_t index, const std::string& property);
   void AddOriginal(EKind kind, const std::string& original);
   void AddWWNSpellings(const std::string& original);
   void AddUUIDSpellings(const std::string& original);
