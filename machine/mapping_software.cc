@@ -565,7 +565,11 @@ void MapModules(const TMachineRecords& records, TCollection& out) {
     const std::string name = info.Value("name").empty() ? BaseModuleName(info.Value("filename")) : info.Value("name");
     infoByName[name] = &info;
   }
+  // A kernel has one module of a name: a repeated line (a list read twice)
+  // is the same module.
+  std::set<std::string> mapped;
   for (const TKernelModule& module : records.fModules.fModules) {
+    if (!mapped.insert(module.fName).second) continue;
     TMofInstance instance("VKXSG_LinuxKernelModule");
     instance.Set("Name", module.fName).Set("SoftwareElementID", module.fName)
         .SetNumber("SoftwareElementState", ECimInteger::kUint16, kRunning).SetNumber("ModuleSize", ECimInteger::kUint32, module.fSize);

@@ -344,6 +344,8 @@ TEST(MinimalSosTree, ReportsWhatItHolds) {
        "UPDATED  WHEN_FAILED RAW_VALUE\n  5 Reallocated_Sector_Ct   0x0033   100   100   010    Pre-fail  Always       -"
        "       0\n  5 Reallocated_Sector_Ct   0x0033   100   100   010    Pre-fail  Always       -       8\n",
        "OMC_IDESMARTAttrib", 2},
+      {"lsmod", TCase::kStored, "Module                  Size  Used by\ntern_net               16384  0\ntern_net               16384  0\n",
+       "VKXSG_LinuxKernelModule", 1},
       {"proc/mdstat", TCase::kStored,
        "Personalities : [raid1]\nmd0 : active raid1 sdb1[1] sda1[0]\n"
        "      976630464 blocks super 1.2 [2/2] [UU]\n\nunused devices: <none>\n",
