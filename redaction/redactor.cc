@@ -88,8 +88,14 @@ bool HoldsVersion(const std::string& property) {
 }
 
 // Shorter originals are replaced where typed but not searched for in text,
-// where they would hit every other word.
+// where they would hit every other word; but a host or user of two letters
+// ("vm", "pi") is searched too, as a whole word: its name must not leak.
 const size_t kShortestSearched = 3;
+const size_t kShortestNameSearched = 2;
+
+size_t ShortestSearched(EKind kind) {
+  return kind == EKind::kHost || kind == EKind::kUser ? kShortestNameSearched : kShortestSearched;
+}
 
 bool IsWordChar(char c) {
   const unsigned char u = static_cast<unsigned char>(c) | 0x20;  // ASCII letters in lower case
@@ -224,7 +230,7 @@ const TRedactor::TPropertyRedaction& TRedactor::RedactionOf(const ICIMClass& cls
 }
 
 void TRedactor::AddOriginal(EKind kind, const std::string& original) {
-  if (original.size() < kShortestSearched) return;
+  if (original.size() < ShortestSearched(kind)) return;
   fOriginals.Add(original, fKinds.size(), true);
   fKinds.push_back({kind, false});
 }
