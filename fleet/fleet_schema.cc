@@ -171,14 +171,16 @@ CREATE TABLE IF NOT EXISTS problems (
   page          TEXT
 );
 CREATE INDEX IF NOT EXISTS problems_by_collection ON problems (collection_id);
--- Covers problems-by-severity, read in its order: no sort of every row.
+-- Which hosts have a problem: by severity and message, with the collections
+-- and counts at hand.
 DROP INDEX IF EXISTS problems_by_severity;
 CREATE INDEX IF NOT EXISTS problems_by_message ON problems (severity, message, collection_id, count);
 )sql";
 
-// SQLite keeps the versions of the latest collections counted per model as
-// collections are added, so that firmware-by-model and drive-firmware read a
-// few hundred rows rather than group the rows of every host (ClickHouse
+// SQLite keeps the versions of the latest collections counted per model,
+// and their problems per message, as collections are added, so that
+// firmware-by-model, drive-firmware and problems-by-severity read a few
+// hundred rows rather than group the rows of every host (ClickHouse
 // groups its columns fast enough and has no such tables). spread_key tells
 // apart what a unique index would not: a null and the text 'NULL'.
 const char kSqliteSpreadSchema[] = R"sql(
@@ -196,9 +198,16 @@ CREATE TABLE IF NOT EXISTS drive_firmware_spread (
   drives        INTEGER NOT NULL,
   hosts         INTEGER NOT NULL
 );
+CREATE TABLE IF NOT EXISTS problem_spread (
+  spread_key    TEXT PRIMARY KEY,
+  severity      TEXT,
+  message       TEXT,
+  hosts         INTEGER NOT NULL,
+  instances     INTEGER
+);
 )sql";
 
-const char* const kSqliteSpreadTables[] = {"firmware_spread", "drive_firmware_spread"};
+const char* const kSqliteSpreadTables[] = {"firmware_spread", "drive_firmware_spread", "problem_spread"};
 
 // ?1 a collection id, ?2 +1 when it becomes its host's latest, -1 when it
 // stops being it. (The WHERE before ON CONFLICT is what SQLite's grammar
@@ -215,8 +224,14 @@ ON CONFLICT (spread_key) DO UPDATE SET hosts = hosts + excluded.hosts)sql",
 SELECT quote(model) || ',' || quote(firmware), model, firmware, CAST(?2 AS INTEGER) * count(*), CAST(?2 AS INTEGER)
 FROM drives WHERE collection_id = ?1 GROUP BY model, firmware
 ON CONFLICT (spread_key) DO UPDATE SET drives = drives + excluded.drives, hosts = hosts + excluded.hosts)sql",
+      R"sql(INSERT INTO problem_spread (spread_key, severity, message, hosts, instances)
+SELECT quote(severity) || ',' || quote(message), severity, message, CAST(?2 AS INTEGER),
+       CAST(?2 AS INTEGER) * sum(count)
+FROM problems WHERE collection_id = ?1 GROUP BY severity, message
+ON CONFLICT (spread_key) DO UPDATE SET hosts = hosts + excluded.hosts, instances = instances + excluded.instances)sql",
       "DELETE FROM firmware_spread WHERE hosts = 0",
       "DELETE FROM drive_firmware_spread WHERE hosts = 0",
+      "DELETE FROM problem_spread WHERE hosts = 0",
   };
   return kCounts;
 }

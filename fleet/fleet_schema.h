@@ -9,11 +9,11 @@
 
 extern const char kSqliteFleetSchema[];
 
-// Tables SQLite adds (the per-model version counts of the latest
-// collections, which the engine keeps up to date), their names, and the
+// Tables SQLite adds (the per-model version counts and the problem counts
+// of the latest collections, which the engine keeps up to date), their names, and the
 // statements that count a collection in or out of them.
 extern const char kSqliteSpreadSchema[];
-extern const char* const kSqliteSpreadTables[2];
+extern const char* const kSqliteSpreadTables[3];
 const std::vector<std::string>& SqliteSpreadCounts();
 
 // The same tables in ClickHouse (clickhouse_schema.cc), their columns read

@@ -111,14 +111,11 @@ FROM (SELECT d.model AS model, d.firmware AS firmware, l.id AS id
       FROM latest AS l ALL INNER JOIN drives AS d ON d.collection_id = l.id)
 GROUP BY model, firmware ORDER BY model NULLS FIRST, drives DESC, firmware NULLS FIRST)sql";
 
-// "+": the problems are read by severity and message, in the covering
-// index's order, the latest collections looked up in a list made once.
+// From the counts SQLite keeps as collections are added (fleet_schema.h).
 const char kProblemsBySeverity[] = R"sql(
-SELECT p.severity, p.message, count(DISTINCT p.collection_id) AS hosts, sum(p.count) AS instances
-FROM problems p WHERE +p.collection_id IN (SELECT id FROM latest)
-GROUP BY p.severity, p.message
-ORDER BY CASE p.severity WHEN 'critical' THEN 0 WHEN 'error' THEN 1 WHEN 'warning' THEN 2 ELSE 3 END,
-         hosts DESC, p.message)sql";
+SELECT severity, message, hosts, instances FROM problem_spread
+ORDER BY CASE severity WHEN 'critical' THEN 0 WHEN 'error' THEN 1 WHEN 'warning' THEN 2 ELSE 3 END,
+         hosts DESC, message)sql";
 
 const char kProblemsBySeverityClickHouse[] = R"sql(
 SELECT severity, message, count(DISTINCT id) AS hosts, sum(problem_count) AS instances

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <thread>
@@ -196,7 +197,8 @@ void TSqliteFleet::Execute(const std::string& sql) {
 void TSqliteFleet::CreateSchema() {
   Execute("BEGIN IMMEDIATE");
   try {
-    const bool spreadsThere = HasTable(kSqliteSpreadTables[0]) && HasTable(kSqliteSpreadTables[1]);
+    const bool spreadsThere = std::all_of(std::begin(kSqliteSpreadTables), std::end(kSqliteSpreadTables),
+                                          [this](const char* table) { return HasTable(table); });
     Execute(kSqliteFleetSchema);
     Execute(kSqliteSpreadSchema);
     if (!spreadsThere) FillSpreads();
