@@ -178,9 +178,9 @@ CREATE INDEX IF NOT EXISTS problems_by_message ON problems (severity, message, c
 )sql";
 
 // SQLite keeps the versions of the latest collections counted per model,
-// and their problems per message, as collections are added, so that
-// firmware-by-model, drive-firmware and problems-by-severity read a few
-// hundred rows rather than group the rows of every host (ClickHouse
+// and their problems per message, as collections are added, so that the
+// named queries read a few hundred rows rather than group the rows of every
+// host (ClickHouse
 // groups its columns fast enough and has no such tables). spread_key tells
 // apart what a unique index would not: a null and the text 'NULL'.
 const char kSqliteSpreadSchema[] = R"sql(
@@ -198,6 +198,13 @@ CREATE TABLE IF NOT EXISTS drive_firmware_spread (
   drives        INTEGER NOT NULL,
   hosts         INTEGER NOT NULL
 );
+CREATE TABLE IF NOT EXISTS bios_spread (
+  spread_key    TEXT PRIMARY KEY,
+  model         TEXT,
+  release_date  TEXT,
+  version       TEXT,
+  hosts         INTEGER NOT NULL
+);
 CREATE TABLE IF NOT EXISTS problem_spread (
   spread_key    TEXT PRIMARY KEY,
   severity      TEXT,
@@ -207,7 +214,7 @@ CREATE TABLE IF NOT EXISTS problem_spread (
 );
 )sql";
 
-const char* const kSqliteSpreadTables[] = {"firmware_spread", "drive_firmware_spread", "problem_spread"};
+const char* const kSqliteSpreadTables[] = {"firmware_spread", "drive_firmware_spread", "bios_spread", "problem_spread"};
 
 // ?1 a collection id, ?2 +1 when it becomes its host's latest, -1 when it
 // stops being it. (The WHERE before ON CONFLICT is what SQLite's grammar
@@ -224,6 +231,12 @@ ON CONFLICT (spread_key) DO UPDATE SET hosts = hosts + excluded.hosts)sql",
 SELECT quote(model) || ',' || quote(firmware), model, firmware, CAST(?2 AS INTEGER) * count(*), CAST(?2 AS INTEGER)
 FROM drives WHERE collection_id = ?1 GROUP BY model, firmware
 ON CONFLICT (spread_key) DO UPDATE SET drives = drives + excluded.drives, hosts = hosts + excluded.hosts)sql",
+      R"sql(INSERT INTO bios_spread (spread_key, model, release_date, version, hosts)
+SELECT quote(c.model) || ',' || quote(b.release_date) || ',' || quote(b.version), c.model, b.release_date, b.version,
+       CAST(?2 AS INTEGER)
+FROM collections c JOIN (SELECT DISTINCT release_date, version FROM bios WHERE collection_id = ?1) b
+WHERE c.id = ?1
+ON CONFLICT (spread_key) DO UPDATE SET hosts = hosts + excluded.hosts)sql",
       R"sql(INSERT INTO problem_spread (spread_key, severity, message, hosts, instances)
 SELECT quote(severity) || ',' || quote(message), severity, message, CAST(?2 AS INTEGER),
        CAST(?2 AS INTEGER) * sum(count)
@@ -231,6 +244,7 @@ FROM problems WHERE collection_id = ?1 GROUP BY severity, message
 ON CONFLICT (spread_key) DO UPDATE SET hosts = hosts + excluded.hosts, instances = instances + excluded.instances)sql",
       "DELETE FROM firmware_spread WHERE hosts = 0",
       "DELETE FROM drive_firmware_spread WHERE hosts = 0",
+      "DELETE FROM bios_spread WHERE hosts = 0",
       "DELETE FROM problem_spread WHERE hosts = 0",
   };
   return kCounts;

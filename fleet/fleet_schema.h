@@ -13,7 +13,7 @@ extern const char kSqliteFleetSchema[];
 // of the latest collections, which the engine keeps up to date), their names, and the
 // statements that count a collection in or out of them.
 extern const char kSqliteSpreadSchema[];
-extern const char* const kSqliteSpreadTables[3];
+extern const char* const kSqliteSpreadTables[4];
 const std::vector<std::string>& SqliteSpreadCounts();
 
 // The same tables in ClickHouse (clickhouse_schema.cc), their columns read

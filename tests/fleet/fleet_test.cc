@@ -254,6 +254,9 @@ const char* const kSpreadChecks[][2] = {
     {"SELECT model, firmware, drives, hosts FROM drive_firmware_spread ORDER BY 1, 2",
      "SELECT d.model, d.firmware, count(*), count(DISTINCT l.id) FROM latest l JOIN drives d "
      "ON d.collection_id = l.id GROUP BY 1, 2 ORDER BY 1, 2"},
+    {"SELECT model, release_date, version, hosts FROM bios_spread ORDER BY 1, 2, 3",
+     "SELECT l.model, b.release_date, b.version, count(DISTINCT l.id) FROM latest l JOIN bios b "
+     "ON b.collection_id = l.id GROUP BY 1, 2, 3 ORDER BY 1, 2, 3"},
     {"SELECT severity, message, hosts, instances FROM problem_spread ORDER BY 1, 2",
      "SELECT p.severity, p.message, count(DISTINCT l.id), sum(p.count) FROM latest l JOIN problems p "
      "ON p.collection_id = l.id GROUP BY 1, 2 ORDER BY 1, 2"},
