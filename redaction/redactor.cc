@@ -104,6 +104,37 @@ bool IsWordChar(char c) {
 bool IsLabelChar(char c) { return IsWordChar(c) || c == '-'; }
 bool IsAddressKind(EKind kind) { return kind == EKind::kIPv4 || kind == EKind::kIPv6 || kind == EKind::kMAC; }
 
+bool IsAddress(std::string_view text) { return ParseIPv4(text) || ParseIPv6(text) || ParseMAC(text); }
+
+// Where the addresses are in a text that is nothing but addresses, each
+// with a prefix length or not, between commas and spaces, as the collector
+// writes an endpoint's ("192.0.2.2/24", "fd00::2/64, fe80::1/64"); nothing
+// for any other text, or one plain address.
+std::optional<std::vector<std::string_view>> AddressList(std::string_view text) {
+  std::vector<std::string_view> addresses;
+  bool prefixed = false;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = std::min(text.find_first_of(", ", at), text.size());
+    std::string_view token = text.substr(at, end - at);
+    const size_t slash = token.find('/');
+    if (slash != std::string_view::npos) {
+      const std::string_view prefix = token.substr(slash + 1);
+      if (prefix.empty() || prefix.size() > 3 || !std::all_of(prefix.begin(), prefix.end(), ::isdigit)) {
+        return std::nullopt;
+      }
+      token = token.substr(0, slash);
+      prefixed = true;
+    }
+    if (!token.empty()) {
+      if (!IsAddress(token)) return std::nullopt;
+      addresses.push_back(token);
+    }
+    at = end + 1;
+  }
+  if (addresses.empty() || (addresses.size() == 1 && !prefixed)) return std::nullopt;
+  return addresses;
+}
+
 std::string Dashed(std::string text) {
   for (char& c : text) {
     if (c == '.') c = '-';
@@ -258,6 +289,12 @@ void TRedactor::AddUUIDSpellings(const std::string& original) {
 // label and domain, a user's) and its other spellings (a MAC with '-' or
 // none, an address in a host name) become originals the text search finds.
 std::string TRedactor::Typed(EKind kind, std::string_view value) {
+  if (IsAddressKind(kind)) {
+    if (const auto addresses = AddressList(value)) {
+      for (std::string_view address : *addresses) Typed(kind, address);
+      return TypedAddresses(kind, value, *addresses);
+    }
+  }
   const std::string pseudonym = fPseudonyms.Of(kind, value);
   if (pseudonym == value) return pseudonym;
   const std::string original(value);
@@ -303,6 +340,19 @@ std::string TRedactor::Typed(EKind kind, std::string_view value) {
   return pseudonym;
 }
 
+// The list with each address replaced by its pseudonym; prefix lengths and
+// separators stay.
+std::string TRedactor::TypedAddresses(EKind kind, std::string_view text, const std::vector<std::string_view>& addresses) {
+  std::string out;
+  size_t done = 0;
+  for (std::string_view address : addresses) {
+    const size_t at = static_cast<size_t>(address.data() - text.data());
+    out.append(text.substr(done, at - done)).append(fPseudonyms.Of(kind, address));
+    done = at + address.size();
+  }
+  return out.append(text.substr(done));
+}
+
 void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
   for (const boost::shared_ptr<ICIMClass>& root : ns.GetRootClasses(context)) {
     std::vector<boost::shared_ptr<ICIMInstance>> instances;
@@ -326,7 +376,9 @@ std::optional<TCIMValue> TRedactor::Value(const ICIMClass& cls, size_t index, co
   // The text redacted, or nothing when nothing in it is replaced.
   auto redact = [&](std::string_view text) -> std::optional<std::string> {
     if (redaction.fRule) {
-      std::string pseudonym = fPseudonyms.Of(redaction.fRule->fKind, text);
+      const EKind kind = redaction.fRule->fKind;
+      const auto addresses = IsAddressKind(kind) ? AddressList(text) : std::nullopt;
+      std::string pseudonym = addresses ? TypedAddresses(kind, text, *addresses) : fPseudonyms.Of(kind, text);
       if (pseudonym != text) return pseudonym;
     }
     std::string out;

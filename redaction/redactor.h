@@ -85,6 +85,7 @@ class TRedactor {
   void AddWWNSpellings(const std::string& original);
   void AddUUIDSpellings(const std::string& original);
   std::string Typed(EKind kind, std::string_view value);
+  std::string TypedAddresses(EKind kind, std::string_view text, const std::vector<std::string_view>& addresses);
   std::string Replacement(std::string_view text, size_t from, size_t& start, const TMatch& match);
   // Appends the text redacted to out; false (and nothing appended) when
   // nothing is replaced. Without shapes, only the originals are searched.

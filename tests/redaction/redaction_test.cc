@@ -230,6 +230,31 @@ std::vector<std::string> VersionLines(const std::string& mof) {
   return lines;
 }
 
+// An endpoint's addresses as the collector writes them, with prefix lengths
+// and several in one value: each address gets its pseudonym, the one it gets
+// in texts, and the prefixes stay; no part of one becomes a name of its own.
+TEST(Redaction, ReplacesEachAddressOfAListWithItsPrefix) {
+  TToolRun run("redaction-address-lists");
+  const std::string endpoint =
+      "instance of VKXSG_IPProtocolEndpoint { CreationClassName = \"VKXSG_IPProtocolEndpoint\"; Name = \"eth9\"; "
+      "SystemName = \"rhel-db01\"; IPv4Address = \"10.9.8.7/24\"; "
+      "IPv6Address = \"fd00:9::7/64, fe80::9:7/64\"; };\n";
+  const std::string in = run.Write(
+      "in.mof", Planted("linux-server", {"src 10.9.8.7 via fd00:9::7 and fe80::9:7", "10 of 10 links up"}) + endpoint);
+  const std::string out = run.Path("out.mof");
+  ASSERT_EQ(run({"redact", in, "-o", out, "-q"}), 0) << run.Err();
+  const TLoadedCollections redacted = Load(out);
+  const std::regex words(R"(src ([0-9.]+) via ([0-9a-f:]+) and ([0-9a-f:]+))");
+  std::smatch found;
+  const std::string message = Planted(redacted, 0);
+  ASSERT_TRUE(std::regex_match(message, found, words)) << message;
+  EXPECT_NE(found[1], "10.9.8.7");
+  EXPECT_TRUE(HasValue(redacted, "VKXSG_IPProtocolEndpoint", "IPv4Address", found[1].str() + "/24"));
+  EXPECT_TRUE(HasValue(redacted, "VKXSG_IPProtocolEndpoint", "IPv6Address",
+                       found[2].str() + "/64, " + found[3].str() + "/64"));
+  EXPECT_EQ(Planted(redacted, 1), "10 of 10 links up");
+}
+
 // Versions keep their text, those shaped as addresses (2.10.0.1) too.
 TEST(Redaction, KeepsEveryVersion) {
   for (const char* sample : {"linux-server", "windows-server", "esxi-host"}) {
