@@ -287,9 +287,15 @@ std::string TPseudonyms::IPv6Of(const std::array<unsigned char, 16>& a) {
                                     [](size_t n) { return Numbered("20010db8%08zx", n); });
     for (size_t i = 0; i < 8; ++i) pseudonym[i] = static_cast<unsigned char>(std::stoul(prefix.substr(2 * i, 2), nullptr, 16));
   }
-  const std::string interface = Part(EKind::kIPv6Interface, Hex(a.data() + 8, 8), Hex(a.data() + 8, 8),
-                                     [](size_t n) { return Numbered("%016zx", n); });
-  for (size_t i = 0; i < 8; ++i) pseudonym[8 + i] = static_cast<unsigned char>(std::stoul(interface.substr(2 * i, 2), nullptr, 16));
+  // A network's own address (fd00::/64's fd00::) stays its network's.
+  const bool network = std::all_of(a.begin() + 8, a.end(), [](unsigned char byte) { return byte == 0; });
+  if (!network) {
+    const std::string interface = Part(EKind::kIPv6Interface, Hex(a.data() + 8, 8), Hex(a.data() + 8, 8),
+                                       [](size_t n) { return Numbered("%016zx", n); });
+    for (size_t i = 0; i < 8; ++i) {
+      pseudonym[8 + i] = static_cast<unsigned char>(std::stoul(interface.substr(2 * i, 2), nullptr, 16));
+    }
+  }
   char made[INET6_ADDRSTRLEN];
   ::inet_ntop(AF_INET6, pseudonym.data(), made, sizeof made);
   return Part(EKind::kIPv6, text, text, [&made](size_t) { return std::string(made); });

@@ -255,6 +255,37 @@ TEST(Redaction, ReplacesEachAddressOfAListWithItsPrefix) {
   EXPECT_EQ(Planted(redacted, 1), "10 of 10 links up");
 }
 
+// Pseudonyms keep what relates originals: addresses of one network stay in
+// one, a network's and a broadcast address stay such, link-local stays
+// link-local, hosts of one domain stay in one.
+TEST(Redaction, PseudonymsKeepNetworksAndDomains) {
+  struct TRelation {
+    EKind fKind;
+    const char* fFirst;
+    const char* fSecond;
+    std::regex fBoth;  // matched by both pseudonyms, its group equal in both
+  };
+  const TRelation kRelations[] = {
+      {EKind::kIPv4, "10.1.2.3", "10.1.2.200", std::regex(R"((\d+\.\d+\.\d+)\.\d+)")},
+      {EKind::kIPv4, "10.1.2.0", "10.1.2.255", std::regex(R"((\d+\.\d+\.\d+)\.(0|255))")},
+      {EKind::kIPv6, "fd00:9::7", "fd00:9::", std::regex(R"((2001:db8:[0-9a-f:]*?)(::|:)[0-9a-f]*)")},
+      {EKind::kIPv6, "fe80::9:7", "fe80::9:8", std::regex(R"((fe80)::[0-9a-f:]+)")},
+      {EKind::kHost, "db1.corp.example", "web2.corp.example", std::regex(R"(host-\d+\.(domain-\d+\.example))")},
+  };
+  TPseudonyms pseudonyms;
+  for (const TRelation& relation : kRelations) {
+    SCOPED_TRACE(relation.fFirst);
+    const std::string first = pseudonyms.Of(relation.fKind, relation.fFirst);
+    const std::string second = pseudonyms.Of(relation.fKind, relation.fSecond);
+    std::smatch a, b;
+    ASSERT_TRUE(std::regex_match(first, a, relation.fBoth)) << first;
+    ASSERT_TRUE(std::regex_match(second, b, relation.fBoth)) << second;
+    EXPECT_EQ(a[1], b[1]) << first << " " << second;
+    EXPECT_NE(first, second);
+  }
+  EXPECT_EQ(pseudonyms.Of(EKind::kIPv6, "fd00:9::").substr(pseudonyms.Of(EKind::kIPv6, "fd00:9::").size() - 2), "::");
+}
+
 // Versions keep their text, those shaped as addresses (2.10.0.1) too.
 TEST(Redaction, KeepsEveryVersion) {
   for (const char* sample : {"linux-server", "windows-server", "esxi-host"}) {
