@@ -74,17 +74,21 @@ const std::vector<TRedactionRule> kRedactionRules = {
 
 namespace {
 
-// The endings of the names of properties that hold versions ("Version",
-// "FirmwareRevision", "VersionString", "BuildNumber"): their texts are
-// searched for the originals met elsewhere, not for the shapes of addresses
-// and names, which a version such as 2.10.0.1 would take.
+// Properties whose texts are searched for the originals met elsewhere but
+// not for the shapes of addresses and names: versions ("Version",
+// "FirmwareRevision", "VersionString", "BuildNumber": 2.10.0.1 has an
+// address's shape), and the collector's own words (the source of a record
+// of its log, "collector.local time", has a host's).
 const char* const kVersionNameEndings[] = {"Version", "Revision", "VersionString", "BuildNumber"};
+const std::pair<const char*, const char*> kOwnWords[] = {{"VKXSG_QZALogRecord", "Source"}};
 
-bool HoldsVersion(const std::string& property) {
-  return std::any_of(std::begin(kVersionNameEndings), std::end(kVersionNameEndings), [&property](const char* ending) {
-    const size_t length = std::strlen(ending);
-    return property.size() >= length && strcasecmp(property.c_str() + property.size() - length, ending) == 0;
-  });
+bool WithoutShapes(const ICIMClass& cls, const std::string& property) {
+  const auto ownWords = [&](const std::pair<const char*, const char*>& own) {
+    return strcasecmp(own.second, property.c_str()) == 0 && cls.IsA(own.first);
+  };
+  return std::any_of(std::begin(kVersionNameEndings), std::end(kVersionNameEndings),
+                     [&property](const char* ending) { return EndsWithNoCase(property, ending); }) ||
+         std::any_of(std::begin(kOwnWords), std::end(kOwnWords), ownWords);
 }
 
 // Shorter originals are replaced where typed but not searched for in text,
@@ -257,7 +261,7 @@ const TRedactor::TPropertyRedaction& TRedactor::RedactionOf(const ICIMClass& cls
   auto found = std::find_if(rules.fRules.begin(), rules.fRules.end(), [&property](const TRedactionRule* rule) {
     return strcasecmp(rule->fProperty, property.c_str()) == 0;
   });
-  return known.emplace(TPropertyRedaction{found == rules.fRules.end() ? nullptr : *found, HoldsVersion(property)});
+  return known.emplace(TPropertyRedaction{found == rules.fRules.end() ? nullptr : *found, WithoutShapes(cls, property)});
 }
 
 void TRedactor::AddOriginal(EKind kind, const std::string& original) {
@@ -382,7 +386,7 @@ std::optional<TCIMValue> TRedactor::Value(const ICIMClass& cls, size_t index, co
       if (pseudonym != text) return pseudonym;
     }
     std::string out;
-    if (Replace(text, out, !redaction.fVersions)) return out;
+    if (Replace(text, out, !redaction.fWithoutShapes)) return out;
     return std::nullopt;
   };
   if (!value.IsArray()) {

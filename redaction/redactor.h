@@ -68,10 +68,10 @@ class TRedactor {
     bool fDashed;  // an IPv4 address written 10-1-2-3, as in host names
   };
   // What a property's values get: its kind's pseudonym (a rule; null for
-  // none), a search of the originals, and of shapes unless it holds versions.
+  // none), a search of the originals, and of shapes unless it has none.
   struct TPropertyRedaction {
     const TRedactionRule* fRule;
-    bool fVersions;
+    bool fWithoutShapes;
   };
   // The rules of a class, and what each property asked for gets.
   struct TClassRules {

@@ -86,10 +86,6 @@ bool IsQualifiedName(const std::vector<std::string_view>& labels, bool inPath, b
   return !inPath && !beforeEquals && labels.size() >= 3 && kNotHostFirstLabels.count(Lower(labels.front())) == 0;
 }
 
-bool EndsWithNoCase(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && strncasecmp(text.data() + text.size() - end.size(), end.data(), end.size()) == 0;
-}
-
 bool StartsWith(std::string_view text, std::string_view start) { return text.substr(0, start.size()) == start; }
 
 // What comes before a user name in well-known log lines, and what must
@@ -138,6 +134,10 @@ bool MayFollowCue(std::string_view text, size_t i) {
 }
 
 }  // namespace
+
+bool EndsWithNoCase(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && strncasecmp(text.data() + text.size() - end.size(), end.data(), end.size()) == 0;
+}
 
 std::optional<size_t> QualifiedNameAt(std::string_view text, size_t i) {
   if (i > 0 && (text[i - 1] == '_' || text[i - 1] == '.')) return std::nullopt;

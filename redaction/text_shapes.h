@@ -28,6 +28,7 @@ std::optional<size_t> AddressLabelAt(std::string_view text, size_t i);
 std::optional<size_t> UserNameAt(std::string_view text, size_t i);
 // The host of a sos report's name, however short: sosreport-HOST[-CASE]-2026-12-07-abcdef.
 std::optional<size_t> SosReportHostAt(std::string_view text, size_t i);
+bool EndsWithNoCase(std::string_view text, std::string_view end);
 
 }  // namespace NVKXQZA20::NRedaction
 
