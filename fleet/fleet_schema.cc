@@ -86,6 +86,10 @@ CREATE TABLE IF NOT EXISTS smart_attributes (
   raw           INTEGER
 );
 CREATE INDEX IF NOT EXISTS smart_attributes_by_collection ON smart_attributes (collection_id);
+-- The attributes at or below their threshold, few: smart-failing looks a
+-- drive up here rather than among all its collection's attributes.
+CREATE INDEX IF NOT EXISTS smart_attributes_failing ON smart_attributes (collection_id, device)
+  WHERE threshold > 0 AND value <= threshold;
 
 CREATE TABLE IF NOT EXISTS raid_volumes (
   collection_id INTEGER NOT NULL REFERENCES collections (id),
