@@ -123,7 +123,8 @@ std::optional<std::vector<std::string_view>> AddressList(std::string_view text) 
     const size_t slash = token.find('/');
     if (slash != std::string_view::npos) {
       const std::string_view prefix = token.substr(slash + 1);
-      if (prefix.empty() || prefix.size() > 3 || !std::all_of(prefix.begin(), prefix.end(), ::isdigit)) {
+      const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+      if (prefix.empty() || prefix.size() > 3 || !std::all_of(prefix.begin(), prefix.end(), isDigit)) {
         return std::nullopt;
       }
       token = token.substr(0, slash);
