@@ -221,7 +221,7 @@ CREATE TABLE IF NOT EXISTS problem_spread (
 const char* const kSqliteSpreadTables[] = {"firmware_spread", "drive_firmware_spread", "bios_spread", "problem_spread"};
 
 // ?1 a collection id, ?2 +1 when it becomes its host's latest, -1 when it
-// stops being it. (The WHERE before ON CONFLICT is what SQLite's grammar
+// stops being it; the rows left at no host go after. (The WHERE before ON CONFLICT is what SQLite's grammar
 // needs to read an upsert of a SELECT.)
 const std::vector<std::string>& SqliteSpreadCounts() {
   static const std::vector<std::string> kCounts = {
@@ -246,10 +246,6 @@ SELECT quote(severity) || ',' || quote(message), severity, message, CAST(?2 AS I
        CAST(?2 AS INTEGER) * sum(count)
 FROM problems WHERE collection_id = ?1 GROUP BY severity, message
 ON CONFLICT (spread_key) DO UPDATE SET hosts = hosts + excluded.hosts, instances = instances + excluded.instances)sql",
-      "DELETE FROM firmware_spread WHERE hosts = 0",
-      "DELETE FROM drive_firmware_spread WHERE hosts = 0",
-      "DELETE FROM bios_spread WHERE hosts = 0",
-      "DELETE FROM problem_spread WHERE hosts = 0",
   };
   return kCounts;
 }

@@ -230,12 +230,11 @@ void TSqliteFleet::FillSpreads() {
 void TSqliteFleet::CountInSpreads(const TFleetValue& id, int change) {
   for (const std::string& sql : SqliteSpreadCounts()) {
     TStatement statement(fDatabase, sql);
-    if (sqlite3_bind_parameter_count(statement.Get()) > 0) {
-      statement.Bind(1, id);
-      statement.Bind(2, TFleetValue::Text(std::to_string(change)));
-    }
+    statement.Bind(1, id);
+    statement.Bind(2, TFleetValue::Text(std::to_string(change)));
     statement.Step();
   }
+  for (const char* table : kSqliteSpreadTables) Execute(std::string("DELETE FROM ") + table + " WHERE hosts = 0");
 }
 
 // A new collection that is its host's latest takes the place of the one
