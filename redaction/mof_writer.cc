@@ -1,5 +1,6 @@
 #include "redaction/mof_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <condition_variable>
 #include <deque>
@@ -52,9 +53,9 @@ void AppendScalarLiteral(std::string& out, const TCIMValue& value) {
   }
 }
 
-// An instance as read from the repository, its values filtered and its
-// references resolved: all the text writer needs, so that it touches
-// neither the repository nor the filter.
+// An instance as read from the repository, its values filtered and the
+// aliases of itself and its references given: all the text needs, so that
+// any thread may write it without the repository or the filter.
 struct TClassDeclarations {
   std::string fName;
   std::vector<std::string> fNames;
@@ -66,40 +67,57 @@ struct TReadValue {
   size_t fIndex;
   const TCIMValue* fOriginal;
   std::optional<TCIMValue> fFiltered;
-  const ICIMInstance* fTarget;  // of a reference; null when the repository holds none
+  size_t fTargetAlias;  // of a reference; 0 when the repository holds no instance at its path
 
   const TCIMValue& Value() const { return fFiltered ? *fFiltered : *fOriginal; }
 };
 
 struct TReadInstance {
-  const ICIMInstance* fSelf;
+  size_t fAlias;
   const TClassDeclarations* fClass;
   std::vector<TReadValue> fValues;
+  size_t fTextSize;  // of its strings, about what its text will take
 };
 
-// Reads instances one after another.
+size_t TextSize(const TCIMValue& value) {
+  if (value.IsNull() || value.GetType() != CIMTypeString) return 0;
+  if (!value.IsArray()) return value.TextView().size();
+  size_t size = 0;
+  for (const TCIMValue& element : value.ToArray()) size += element.TextView().size();
+  return size;
+}
+
+// Reads instances one after another, naming each by a number as it is
+// first met, as itself or as the target of a reference.
 class TInstanceReader {
  public:
   TInstanceReader(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter)
       : fNamespace(ns), fContext(context), fFilter(filter) {}
 
+  // Makes room for the aliases of that many more instances.
+  void Expect(size_t instances) { fAliases.reserve(fAliases.size() + instances); }
+
   TReadInstance Read(const ICIMInstance& instance) {
     boost::shared_ptr<ICIMClass> cls = instance.GetClass(fContext);
-    TReadInstance read{&instance, &DeclarationsOf(*cls), {}};
+    TReadInstance read{AliasOf(&instance), &DeclarationsOf(*cls), {}, 0};
     // A property left at its class's initial value reads back as it is.
     fNamespace.VisitSetValues(instance, [&](size_t i, const TCIMValue& set) {
-      TReadValue value{i, &set, fFilter ? fFilter(*cls, i, read.fClass->fNames[i], set) : std::nullopt, nullptr};
+      TReadValue value{i, &set, fFilter ? fFilter(*cls, i, read.fClass->fNames[i], set) : std::nullopt, 0};
       if (!value.Value().IsNull() && value.Value().GetType() == CIMTypeReference) {
-        value.fTarget = fNamespace.GetInstance(value.Value().ToReference(), fContext).get();
+        const boost::shared_ptr<ICIMInstance> target = fNamespace.GetInstance(value.Value().ToReference(), fContext);
+        if (target) value.fTargetAlias = AliasOf(target.get());
       }
+      read.fTextSize += TextSize(value.Value());
       read.fValues.push_back(std::move(value));
     });
     return read;
   }
 
  private:
-  // Asked of each class once. The map's nodes stay where they are, so the
-  // writer may read a class's while others are added.
+  size_t AliasOf(const ICIMInstance* instance) { return fAliases.emplace(instance, fAliases.size() + 1).first->second; }
+
+  // Asked of each class once. The map's nodes stay where they are, so that
+  // a class's may be read while others are added.
   const TClassDeclarations& DeclarationsOf(const ICIMClass& cls) {
     auto found = fDeclarations.find(&cls);
     if (found != fDeclarations.end()) return found->second;
@@ -115,86 +133,92 @@ class TInstanceReader {
   const TMemoryNamespace& fNamespace;
   const TCIMContext& fContext;
   const TValueFilter& fFilter;
+  std::unordered_map<const ICIMInstance*, size_t> fAliases;
   std::unordered_map<const ICIMClass*, TClassDeclarations> fDeclarations;
 };
 
-// Writes one instance after another, naming each by a number as it is
-// first met, as itself or as the target of a reference.
-class TInstanceWriter {
- public:
-  static const size_t kPieceSize = 1u << 20;
+void AppendAlias(std::string& text, size_t alias) {
+  char digits[24];
+  text.append("$i").append(digits, std::to_chars(digits, digits + sizeof digits, alias).ptr);
+}
 
-  void Write(const TReadInstance& instance) {
-    const TClassDeclarations& declarations = *instance.fClass;
-    fText.append("instance of ").append(declarations.fName).append(" as ").append(AliasOf(instance.fSelf)).append("\n{\n");
-    for (const TReadValue& value : instance.fValues) {
-      AppendProperty(declarations.fNames[value.fIndex], declarations.fNullByDefault[value.fIndex], value);
-    }
-    fText += "};\n\n";
+// The literal of a value, false (and nothing appended) when nothing is to
+// be written.
+bool AppendLiteral(std::string& text, bool nullByDefault, const TReadValue& read) {
+  const TCIMValue& value = read.Value();
+  if (value.IsNull()) {
+    if (!nullByDefault) text += "NULL";
+    return !nullByDefault;
   }
-
-  // Hands the text made so far to the sink once it is large enough, and
-  // at the end (final).
-  void Flush(const TTextSink& sink, bool final) {
-    if (!final && fText.size() < kPieceSize) return;
-    sink(fText);
-    fText.clear();
+  if (value.GetType() == CIMTypeReference) {
+    if (read.fTargetAlias != 0) AppendAlias(text, read.fTargetAlias);
+    return read.fTargetAlias != 0;
   }
-
- private:
-  std::string AliasOf(const ICIMInstance* instance) {
-    auto alias = fAliases.emplace(instance, fAliases.size() + 1).first;
-    return "$i" + std::to_string(alias->second);
+  if (!value.IsArray()) {
+    if (IsWritable(value)) AppendScalarLiteral(text, value);
+    return IsWritable(value);
   }
-
-  // "    Name = literal;", unless nothing is to be written.
-  void AppendProperty(const std::string& name, bool nullByDefault, const TReadValue& read) {
-    const size_t before = fText.size();
-    fText.append("    ").append(name).append(" = ");
-    if (!AppendLiteral(nullByDefault, read)) return fText.resize(before);
-    fText += ";\n";
+  text += "{ ";
+  bool first = true;
+  for (const TCIMValue& element : value.ToArray()) {
+    if (!IsWritable(element)) continue;
+    if (!first) text += ", ";
+    AppendScalarLiteral(text, element);
+    first = false;
   }
+  text += first ? "}" : " }";
+  return true;
+}
 
-  bool AppendLiteral(bool nullByDefault, const TReadValue& read) {
-    const TCIMValue& value = read.Value();
-    if (value.IsNull()) {
-      if (!nullByDefault) fText += "NULL";
-      return !nullByDefault;
+void AppendInstance(std::string& text, const TReadInstance& instance) {
+  const TClassDeclarations& declarations = *instance.fClass;
+  text.append("instance of ").append(declarations.fName).append(" as ");
+  AppendAlias(text, instance.fAlias);
+  text += "\n{\n";
+  for (const TReadValue& value : instance.fValues) {
+    const size_t before = text.size();
+    text.append("    ").append(declarations.fNames[value.fIndex]).append(" = ");
+    if (AppendLiteral(text, declarations.fNullByDefault[value.fIndex], value)) {
+      text += ";\n";
+    } else {
+      text.resize(before);
     }
-    if (value.GetType() == CIMTypeReference) {
-      if (read.fTarget) fText += AliasOf(read.fTarget);
-      return read.fTarget != nullptr;
-    }
-    if (!value.IsArray()) {
-      if (IsWritable(value)) AppendScalarLiteral(fText, value);
-      return IsWritable(value);
-    }
-    fText += "{ ";
-    bool first = true;
-    for (const TCIMValue& element : value.ToArray()) {
-      if (!IsWritable(element)) continue;
-      if (!first) fText += ", ";
-      AppendScalarLiteral(fText, element);
-      first = false;
-    }
-    fText += first ? "}" : " }";
-    return true;
   }
+  text += "};\n\n";
+}
 
+// Instances read, and their text once written (by either thread): a few
+// thousand instances, or about a megabyte of their texts.
+struct TBatch {
+  static const size_t kInstances = 4096;
+  static const size_t kTextSize = 1u << 20;
+
+  std::vector<TReadInstance> fInstances;
+  size_t fTextSize = 0;
   std::string fText;
-  std::unordered_map<const ICIMInstance*, size_t> fAliases;
+
+  bool Full() const { return fInstances.size() == kInstances || fTextSize >= kTextSize; }
+  void Add(TReadInstance instance) {
+    fTextSize += instance.fTextSize;
+    fInstances.push_back(std::move(instance));
+  }
+
+  void Write() {
+    for (const TReadInstance& instance : fInstances) AppendInstance(fText, instance);
+    fInstances.clear();
+  }
 };
 
-// Batches of read instances from the reading thread to the writing one,
-// at most kDepth waiting: reading (the filter's searches) and writing (the
-// literals, the sink's disk) each take one core.
+// Batches from the reading thread to the writing one, at most kDepth
+// waiting: reading (the filter's searches) and writing (the literals, the
+// sink's disk) each take one core, and the reader writes a batch's text
+// itself when the writer falls behind.
 class TBatchQueue {
  public:
-  static const size_t kBatchSize = 4096;
   static const size_t kDepth = 4;
 
   // False when the writer gave up (an error of its own).
-  bool Push(std::vector<TReadInstance> batch) {
+  bool Push(TBatch batch) {
     std::unique_lock<std::mutex> lock(fMutex);
     fChanged.wait(lock, [this] { return fBatches.size() < kDepth || fStopped; });
     if (fStopped) return false;
@@ -203,12 +227,18 @@ class TBatchQueue {
     return true;
   }
 
-  // Empty once the reader is done and every batch taken.
-  std::vector<TReadInstance> Pop() {
+  // Whether the writer has as much waiting as it may.
+  bool Behind() {
+    std::lock_guard<std::mutex> lock(fMutex);
+    return fBatches.size() + 1 >= kDepth;
+  }
+
+  // Nothing once the reader is done and every batch taken.
+  std::optional<TBatch> Pop() {
     std::unique_lock<std::mutex> lock(fMutex);
     fChanged.wait(lock, [this] { return !fBatches.empty() || fDone || fStopped; });
-    if (fBatches.empty() || fStopped) return {};
-    std::vector<TReadInstance> batch = std::move(fBatches.front());
+    if (fBatches.empty() || fStopped) return std::nullopt;
+    TBatch batch = std::move(fBatches.front());
     fBatches.pop_front();
     fChanged.notify_all();
     return batch;
@@ -230,24 +260,30 @@ class TBatchQueue {
 
   std::mutex fMutex;
   std::condition_variable fChanged;
-  std::deque<std::vector<TReadInstance>> fBatches;
+  std::deque<TBatch> fBatches;
   bool fDone = false;
   bool fStopped = false;
 };
 
+bool Hand(TBatch& batch, TBatchQueue& queue) {
+  if (queue.Behind()) batch.Write();
+  return queue.Push(std::exchange(batch, {}));
+}
+
 // The reader's side: every instance, in the order of the root classes and
 // their deep enumeration, batch after batch, until the writer stops.
 void ReadAll(const TMemoryNamespace& ns, const TCIMContext& context, TInstanceReader& reader, TBatchQueue& queue) {
-  std::vector<TReadInstance> batch;
+  TBatch batch;
   for (const boost::shared_ptr<ICIMClass>& root : ns.GetRootClasses(context)) {
     std::vector<boost::shared_ptr<ICIMInstance>> instances;
     root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
+    reader.Expect(instances.size());
     for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
-      batch.push_back(reader.Read(*instance));
-      if (batch.size() == TBatchQueue::kBatchSize && !queue.Push(std::exchange(batch, {}))) return;
+      batch.Add(reader.Read(*instance));
+      if (batch.Full() && !Hand(batch, queue)) return;
     }
   }
-  if (!batch.empty()) queue.Push(std::move(batch));
+  if (!batch.fInstances.empty()) Hand(batch, queue);
 }
 
 }  // namespace
@@ -263,14 +299,10 @@ void InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, cons
   std::exception_ptr writeError;
   std::thread writing([&queue, &sink, &writeError] {
     try {
-      TInstanceWriter writer;
-      for (std::vector<TReadInstance> batch = queue.Pop(); !batch.empty(); batch = queue.Pop()) {
-        for (const TReadInstance& instance : batch) {
-          writer.Write(instance);
-          writer.Flush(sink, false);
-        }
+      for (std::optional<TBatch> batch = queue.Pop(); batch; batch = queue.Pop()) {
+        batch->Write();
+        sink(batch->fText);
       }
-      if (!queue.Stopped()) writer.Flush(sink, true);
     } catch (...) {
       writeError = std::current_exception();
       queue.Stop();

@@ -31,8 +31,9 @@ typedef std::function<std::optional<TCIMValue>(const ICIMClass&, size_t index, c
 std::string InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context,
                            const TValueFilter& filter = TValueFilter());
 
-// The same text given to sink piece by piece as it is made (about a
-// megabyte each), so that a large collection is never held whole.
+// The same text given to sink piece by piece as it is made (a few
+// thousand instances, or about a megabyte of their texts, each), so that a
+// large collection is never held whole.
 typedef std::function<void(std::string_view piece)> TTextSink;
 void InstancesAsMof(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter,
                     const TTextSink& sink);

@@ -253,7 +253,7 @@ TRedactor::TClassRules& TRedactor::RulesOf(const ICIMClass& cls, const TCIMConte
   return rules;
 }
 
-const TRedactor::TPropertyRedaction& TRedactor::RedactionOf(const ICIMClass& cls, size_t index,
+TRedactor::TPropertyRedaction& TRedactor::RedactionOf(const ICIMClass& cls, size_t index,
                                                           const std::string& property) {
   TClassRules& rules = RulesOf(cls);
   if (rules.fByIndex.size() <= index) rules.fByIndex.resize(index + 1);
@@ -262,7 +262,8 @@ const TRedactor::TPropertyRedaction& TRedactor::RedactionOf(const ICIMClass& cls
   auto found = std::find_if(rules.fRules.begin(), rules.fRules.end(), [&property](const TRedactionRule* rule) {
     return strcasecmp(rule->fProperty, property.c_str()) == 0;
   });
-  return known.emplace(TPropertyRedaction{found == rules.fRules.end() ? nullptr : *found, WithoutShapes(cls, property)});
+  return known.emplace(
+      TPropertyRedaction{found == rules.fRules.end() ? nullptr : *found, WithoutShapes(cls, property), {}});
 }
 
 void TRedactor::AddOriginal(EKind kind, const std::string& original) {
@@ -358,15 +359,22 @@ std::string TRedactor::TypedAddresses(EKind kind, std::string_view text, const s
   return out.append(text.substr(done));
 }
 
+// Class by class, in the order of a deep enumeration of the instances;
+// classes without a typed text are not enumerated.
 void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
   for (const boost::shared_ptr<ICIMClass>& root : ns.GetRootClasses(context)) {
-    std::vector<boost::shared_ptr<ICIMInstance>> instances;
-    root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
-    for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
-      boost::shared_ptr<ICIMClass> cls = instance->GetClass(context);
-      for (const TRedactionRule* rule : RulesOf(*cls, context).fTextRules) {
-        const TCIMValue value = instance->GetProperty(rule->fProperty, context)->GetValue(context);
-        for (const TCIMValue& element : value.ToArray()) Typed(rule->fKind, element.TextView());
+    std::vector<boost::shared_ptr<ICIMClass>> classes{root};
+    root->EnumerateSubclasses(TAddToVectorCallback<ICIMClass>(classes), true, context);
+    for (const boost::shared_ptr<ICIMClass>& cls : classes) {
+      const std::vector<const TRedactionRule*>& rules = RulesOf(*cls, context).fTextRules;
+      if (rules.empty()) continue;
+      std::vector<boost::shared_ptr<ICIMInstance>> instances;
+      cls->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), false, context);
+      for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
+        for (const TRedactionRule* rule : rules) {
+          const TCIMValue value = instance->GetProperty(rule->fProperty, context)->GetValue(context);
+          for (const TCIMValue& element : value.ToArray()) Typed(rule->fKind, element.TextView());
+        }
       }
     }
   }
@@ -377,33 +385,49 @@ void TRedactor::Learn(const TMemoryNamespace& ns, const TCIMContext& context) {
 std::optional<TCIMValue> TRedactor::Value(const ICIMClass& cls, size_t index, const std::string& property,
                                           const TCIMValue& value) {
   if (value.IsNull() || value.GetType() != CIMTypeString) return std::nullopt;
-  const TPropertyRedaction& redaction = RedactionOf(cls, index, property);
-  // The text redacted, or nothing when nothing in it is replaced.
-  auto redact = [&](std::string_view text) -> std::optional<std::string> {
-    if (redaction.fRule) {
-      const EKind kind = redaction.fRule->fKind;
-      const auto addresses = IsAddressKind(kind) ? AddressList(text) : std::nullopt;
-      std::string pseudonym = addresses ? TypedAddresses(kind, text, *addresses) : fPseudonyms.Of(kind, text);
-      if (pseudonym != text) return pseudonym;
-    }
-    std::string out;
-    if (Replace(text, out, !redaction.fWithoutShapes)) return out;
-    return std::nullopt;
-  };
-  if (!value.IsArray()) {
-    std::optional<std::string> text = redact(value.TextView());
-    if (!text) return std::nullopt;
-    return TCIMValue(std::move(*text));
-  }
+  TPropertyRedaction& redaction = RedactionOf(cls, index, property);
+  if (!value.IsArray()) return Redacted(redaction, value);
   bool replaced = false;
   std::vector<TCIMValue> elements;
   for (const TCIMValue& element : value.ToArray()) {
-    std::optional<std::string> text = redact(element.TextView());
-    replaced = replaced || text.has_value();
-    elements.emplace_back(text ? std::move(*text) : std::string(element.TextView()));
+    std::optional<TCIMValue> redacted = Redacted(redaction, element);
+    replaced = replaced || redacted.has_value();
+    elements.push_back(redacted ? std::move(*redacted) : element);
   }
   if (!replaced) return std::nullopt;
   return TCIMValue::Array(CIMTypeString, std::move(elements));
+}
+
+// Texts repeat (a log's name, a vendor, one message again and again): a
+// property's are searched once each, until they prove seldom repeated; a
+// pseudonym is the same at each meeting anyway.
+std::optional<TCIMValue> TRedactor::Redacted(TPropertyRedaction& redaction, const TCIMValue& text) {
+  static const size_t kTrial = 1024;
+  static const size_t kSeenTexts = 4096;
+  TRepeats& repeats = redaction.fRepeats;
+  const bool repeating = repeats.fLookups < kTrial || repeats.fHits * 4 >= repeats.fLookups;
+  if (!repeating) return RedactedValue(redaction, text.TextView());
+  ++repeats.fLookups;
+  if (auto seen = repeats.fSeen.find(text.TextView()); seen != repeats.fSeen.end()) {
+    ++repeats.fHits;
+    return seen->second.fRedacted;
+  }
+  std::optional<TCIMValue> redacted = RedactedValue(redaction, text.TextView());
+  if (repeats.fSeen.size() < kSeenTexts) repeats.fSeen.emplace(text.TextView(), TSeen{text, redacted});
+  return redacted;
+}
+
+// The text redacted, or nothing when nothing in it is replaced.
+std::optional<TCIMValue> TRedactor::RedactedValue(const TPropertyRedaction& redaction, std::string_view text) {
+  if (redaction.fRule) {
+    const EKind kind = redaction.fRule->fKind;
+    const auto addresses = IsAddressKind(kind) ? AddressList(text) : std::nullopt;
+    std::string pseudonym = addresses ? TypedAddresses(kind, text, *addresses) : fPseudonyms.Of(kind, text);
+    if (pseudonym != text) return TCIMValue(std::move(pseudonym));
+  }
+  std::string out;
+  if (Replace(text, out, !redaction.fWithoutShapes)) return TCIMValue(std::move(out));
+  return std::nullopt;
 }
 
 // The pseudonym of a match; a domain right after a label ("web2." before

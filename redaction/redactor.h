@@ -67,11 +67,24 @@ class TRedactor {
     EKind fKind;
     bool fDashed;  // an IPv4 address written 10-1-2-3, as in host names
   };
+  // A property's texts met before (views into their originals, which the
+  // entries keep alive) and what each became (nothing: unchanged); given up
+  // for a property whose texts seldom repeat.
+  struct TSeen {
+    TCIMValue fOriginal;
+    std::optional<TCIMValue> fRedacted;
+  };
+  struct TRepeats {
+    std::unordered_map<std::string_view, TSeen> fSeen;
+    size_t fLookups = 0;
+    size_t fHits = 0;
+  };
   // What a property's values get: its kind's pseudonym (a rule; null for
   // none), a search of the originals, and of shapes unless it has none.
   struct TPropertyRedaction {
     const TRedactionRule* fRule;
     bool fWithoutShapes;
+    TRepeats fRepeats;
   };
   // The rules of a class, and what each property asked for gets.
   struct TClassRules {
@@ -80,11 +93,13 @@ class TRedactor {
     std::vector<std::optional<TPropertyRedaction>> fByIndex;  // by declaration, once asked
   };
   TClassRules& RulesOf(const ICIMClass& cls, const TCIMContext& context = TCIMContext());
-  const TPropertyRedaction& RedactionOf(const ICIMClass& cls, size_t index, const std::string& property);
+  TPropertyRedaction& RedactionOf(const ICIMClass& cls, size_t index, const std::string& property);
   void AddOriginal(EKind kind, const std::string& original);
   void AddWWNSpellings(const std::string& original);
   void AddUUIDSpellings(const std::string& original);
   std::string Typed(EKind kind, std::string_view value);
+  std::optional<TCIMValue> Redacted(TPropertyRedaction& redaction, const TCIMValue& text);
+  std::optional<TCIMValue> RedactedValue(const TPropertyRedaction& redaction, std::string_view text);
   std::string TypedAddresses(EKind kind, std::string_view text, const std::vector<std::string_view>& addresses);
   std::string Replacement(std::string_view text, size_t from, size_t& start, const TMatch& match);
   // Appends the text redacted to out; false (and nothing appended) when
