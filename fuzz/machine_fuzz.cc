@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/mof_reader.h"
+#include "fuzz/private_folder.h"
 #include "machine/collector.h"
 #include "machine/source_table.h"
 
@@ -52,19 +53,8 @@ const std::vector<std::string>& Files() {
   return files;
 }
 
-// A private temporary folder; a plain array, so that it outlives the static
-// destructors for the removal at exit.
-char rootFolder[] = "/tmp/qza-machine-fuzz-XXXXXX";
-
 const fs::path& Tree() {
-  static const fs::path tree = [] {
-    if (::mkdtemp(rootFolder) == nullptr) ::abort();
-    std::atexit([] {
-      std::error_code error;
-      fs::remove_all(rootFolder, error);
-    });
-    return fs::path(rootFolder) / "sosreport";
-  }();
+  static const fs::path tree = NFuzz::PrivateFolder("machine") / "sosreport";
   return tree;
 }
 

@@ -19,43 +19,19 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/private_folder.h"
 #include "tool/report_tool.h"
 
 namespace fs = std::filesystem;
+using namespace NFuzz;
 
 namespace {
 
 const std::string kSeparator = "\n@@@@\n";
 
-// A private temporary folder holding only the scratch folder. A plain array:
-// it must outlive the static destructors for the removal at exit. (The
-// working folder stays: libFuzzer's paths may be relative to it.)
-char rootFolder[] = "/tmp/qza-report-fuzz-XXXXXX";
-
-const fs::path& Root() {
-  static const fs::path root = [] {
-    if (::mkdtemp(rootFolder) == nullptr) ::abort();
-    std::atexit([] {
-      std::error_code error;
-      fs::remove_all(rootFolder, error);
-    });
-    return fs::path(rootFolder);
-  }();
-  return root;
-}
+const fs::path& Root() { return PrivateFolder("report"); }
 
 fs::path Scratch() { return Root() / "scratch"; }
-
-[[noreturn]] void Violation(const std::string& what) {
-  std::fprintf(stderr, "report_fuzz: %s\n", what.c_str());
-  ::abort();
-}
-
-std::set<std::string> Listing(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
-  return names;
-}
 
 // A control character other than a line feed, or in a text file a tab or
 // the carriage return of a CR LF.
