@@ -400,13 +400,15 @@ std::optional<TCIMValue> TRedactor::Value(const ICIMClass& cls, size_t index, co
 
 // Texts repeat (a log's name, a vendor, one message again and again): a
 // property's are searched once each, until they prove seldom repeated; a
-// pseudonym is the same at each meeting anyway.
+// pseudonym is the same at each meeting anyway. Long texts (a file's
+// content) seldom repeat, and what they become would take memory.
 std::optional<TCIMValue> TRedactor::Redacted(TPropertyRedaction& redaction, const TCIMValue& text) {
   static const size_t kTrial = 1024;
   static const size_t kSeenTexts = 4096;
+  static const size_t kLongestSeen = 1024;
   TRepeats& repeats = redaction.fRepeats;
   const bool repeating = repeats.fLookups < kTrial || repeats.fHits * 4 >= repeats.fLookups;
-  if (!repeating) return RedactedValue(redaction, text.TextView());
+  if (!repeating || text.TextView().size() > kLongestSeen) return RedactedValue(redaction, text.TextView());
   ++repeats.fLookups;
   if (auto seen = repeats.fSeen.find(text.TextView()); seen != repeats.fSeen.end()) {
     ++repeats.fHits;
