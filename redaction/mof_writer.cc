@@ -1,5 +1,8 @@
 #include "redaction/mof_writer.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <condition_variable>
@@ -8,6 +11,7 @@
 #include <mutex>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -87,12 +91,81 @@ size_t TextSize(const TCIMValue& value) {
   return size;
 }
 
+bool IsReference(const TCIMValue& value) { return !value.IsNull() && value.GetType() == CIMTypeReference; }
+
+// The indexes of a class's key references.
+std::vector<size_t> KeyReferences(const ICIMClass& cls, const TCIMContext& context) {
+  std::vector<size_t> keys;
+  const std::vector<boost::shared_ptr<ICIMPropertyDecl>> decls = cls.GetPropertyDecls(context);
+  for (size_t i = 0; i < decls.size(); ++i) {
+    if (decls[i]->GetType(context) != CIMTypeReference) continue;
+    for (const boost::shared_ptr<ICIMQualifier>& qualifier : decls[i]->GetQualifiers(context)) {
+      const TCIMValue value = qualifier->GetValue(context);
+      const bool isKey = strcasecmp(qualifier->GetName(context).c_str(), "Key") == 0 && !value.IsNull() &&
+                         value.GetType() == CIMTypeBoolean && value.ToBool();
+      if (isKey) keys.push_back(i);
+    }
+  }
+  return keys;
+}
+
+std::vector<boost::shared_ptr<ICIMClass>> Classes(const TMemoryNamespace& ns, const TCIMContext& context) {
+  std::vector<boost::shared_ptr<ICIMClass>> classes;
+  for (const boost::shared_ptr<ICIMClass>& root : ns.GetRootClasses(context)) {
+    classes.push_back(root);
+    root->EnumerateSubclasses(TAddToVectorCallback<ICIMClass>(classes), true, context);
+  }
+  return classes;
+}
+
+// The instances that would not load again: a key reference left unset when
+// loading (its target was skipped) or naming no instance, or naming one of
+// these. Each instance whose keys name it is found from it, without
+// recursion: a chain of keys may be long.
+std::unordered_set<const ICIMInstance*> Unwritable(const TMemoryNamespace& ns, const TCIMContext& context) {
+  std::unordered_set<const ICIMInstance*> unwritable;
+  std::vector<const ICIMInstance*> pending;
+  std::vector<std::pair<const ICIMInstance*, const ICIMInstance*>> keyedBy;  // a target, an instance its key names it
+  for (const boost::shared_ptr<ICIMClass>& cls : Classes(ns, context)) {
+    const std::vector<size_t> keys = KeyReferences(*cls, context);
+    if (keys.empty()) continue;
+    std::vector<boost::shared_ptr<ICIMInstance>> instances;
+    cls->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), false, context);
+    for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
+      size_t named = 0;
+      ns.VisitSetValues(*instance, [&](size_t i, const TCIMValue& value) {
+        if (!IsReference(value) || std::find(keys.begin(), keys.end(), i) == keys.end()) return;
+        const boost::shared_ptr<ICIMInstance> target = ns.GetInstance(value.ToReference(), context);
+        if (!target) return;
+        ++named;
+        keyedBy.emplace_back(target.get(), instance.get());
+      });
+      if (named < keys.size() && unwritable.insert(instance.get()).second) pending.push_back(instance.get());
+    }
+  }
+  std::sort(keyedBy.begin(), keyedBy.end());
+  while (!pending.empty()) {
+    const ICIMInstance* target = pending.back();
+    pending.pop_back();
+    auto keyed = std::lower_bound(keyedBy.begin(), keyedBy.end(), std::make_pair(target, nullptr),
+                                  [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (; keyed != keyedBy.end() && keyed->first == target; ++keyed) {
+      if (unwritable.insert(keyed->second).second) pending.push_back(keyed->second);
+    }
+  }
+  return unwritable;
+}
+
 // Reads instances one after another, naming each by a number as it is
 // first met, as itself or as the target of a reference.
 class TInstanceReader {
  public:
   TInstanceReader(const TMemoryNamespace& ns, const TCIMContext& context, const TValueFilter& filter)
-      : fNamespace(ns), fContext(context), fFilter(filter) {}
+      : fNamespace(ns), fContext(context), fFilter(filter), fUnwritable(Unwritable(ns, context)) {}
+
+  bool Writes(const ICIMInstance& instance) const {
+    return fUnwritable.empty() || fUnwritable.count(&instance) == 0;
+  }
 
   // Makes room for the aliases of that many more instances.
   void Expect(size_t instances) { fAliases.reserve(fAliases.size() + instances); }
@@ -105,7 +178,7 @@ class TInstanceReader {
       TReadValue value{i, &set, fFilter ? fFilter(*cls, i, read.fClass->fNames[i], set) : std::nullopt, 0};
       if (!value.Value().IsNull() && value.Value().GetType() == CIMTypeReference) {
         const boost::shared_ptr<ICIMInstance> target = fNamespace.GetInstance(value.Value().ToReference(), fContext);
-        if (target) value.fTargetAlias = AliasOf(target.get());
+        if (target && Writes(*target)) value.fTargetAlias = AliasOf(target.get());
       }
       read.fTextSize += TextSize(value.Value());
       read.fValues.push_back(std::move(value));
@@ -133,6 +206,7 @@ class TInstanceReader {
   const TMemoryNamespace& fNamespace;
   const TCIMContext& fContext;
   const TValueFilter& fFilter;
+  const std::unordered_set<const ICIMInstance*> fUnwritable;
   std::unordered_map<const ICIMInstance*, size_t> fAliases;
   std::unordered_map<const ICIMClass*, TClassDeclarations> fDeclarations;
 };
@@ -279,6 +353,7 @@ void ReadAll(const TMemoryNamespace& ns, const TCIMContext& context, TInstanceRe
     root->EnumerateInstances(TAddToVectorCallback<ICIMInstance>(instances), true, context);
     reader.Expect(instances.size());
     for (const boost::shared_ptr<ICIMInstance>& instance : instances) {
+      if (!reader.Writes(*instance)) continue;
       batch.Add(reader.Read(*instance));
       if (batch.Full() && !Hand(batch, queue)) return;
     }

@@ -8,7 +8,9 @@
 //
 // Null values are left out unless the declaration's default is not null;
 // references to instances the repository does not hold, and reals that MOF
-// cannot write (infinities, NaN), are left out too.
+// cannot write (infinities, NaN), are left out too. So is an instance that
+// would not load again: one whose key reference was left unset when it was
+// loaded (its target skipped), or names such an instance.
 #ifndef QZA_REDACTION_MOF_WRITER_H
 #define QZA_REDACTION_MOF_WRITER_H
 

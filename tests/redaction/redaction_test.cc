@@ -221,6 +221,21 @@ TEST(Redaction, WritesInstancesBackAsTheyWereLoaded) {
   }
 }
 
+// An association whose key named an instance that loading skipped holds
+// no key: it is left out, and what is written loads strictly.
+TEST(Redaction, LeavesOutAnInstanceWhoseKeyNamesNone) {
+  TToolRun run("redaction-unset-key");
+  const std::string text = Planted("linux-server", {}) +
+                           "instance of VKXSG_Undeclared as $Gone { Name = \"gone\"; };\n"
+                           "instance of LSIESG_ElementSoftwareIdentity { Antecedent = $Gone; Dependent = $System; };\n";
+  TLoadSettings settings;
+  settings.fCollections = {run.Write("in.mof", text)};
+  UseBundledSchema(settings);
+  const TLoadedCollections loaded = LoadCollections(settings);
+  const std::string written = InstancesAsMof(*loaded.fNamespace, TCIMContext());
+  EXPECT_EQ(Load(run.Write("again.mof", written)).fInstanceCount, loaded.fInstanceCount - 1);
+}
+
 // A collection of many batches, given to a sink slow enough that the
 // reading thread writes some batches itself: the text is the same.
 TEST(Redaction, WritesTheSameTextWhicheverThreadWritesABatch) {
