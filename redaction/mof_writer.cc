@@ -64,6 +64,7 @@ struct TClassDeclarations {
   std::string fName;
   std::vector<std::string> fNames;
   std::vector<bool> fNullByDefault;
+  std::vector<bool> fIsKey;
 };
 
 // The instance's own value, or what the filter made of it.
@@ -81,6 +82,7 @@ struct TReadInstance {
   const TClassDeclarations* fClass;
   std::vector<TReadValue> fValues;
   size_t fTextSize;  // of its strings, about what its text will take
+  bool fKeyFiltered;
 };
 
 size_t TextSize(const TCIMValue& value) {
@@ -93,18 +95,21 @@ size_t TextSize(const TCIMValue& value) {
 
 bool IsReference(const TCIMValue& value) { return !value.IsNull() && value.GetType() == CIMTypeReference; }
 
+bool IsKey(const ICIMPropertyDecl& decl, const TCIMContext& context) {
+  for (const boost::shared_ptr<ICIMQualifier>& qualifier : decl.GetQualifiers(context)) {
+    if (strcasecmp(qualifier->GetName(context).c_str(), "Key") != 0) continue;
+    const TCIMValue value = qualifier->GetValue(context);
+    return !value.IsNull() && value.GetType() == CIMTypeBoolean && value.ToBool();
+  }
+  return false;
+}
+
 // The indexes of a class's key references.
 std::vector<size_t> KeyReferences(const ICIMClass& cls, const TCIMContext& context) {
   std::vector<size_t> keys;
   const std::vector<boost::shared_ptr<ICIMPropertyDecl>> decls = cls.GetPropertyDecls(context);
   for (size_t i = 0; i < decls.size(); ++i) {
-    if (decls[i]->GetType(context) != CIMTypeReference) continue;
-    for (const boost::shared_ptr<ICIMQualifier>& qualifier : decls[i]->GetQualifiers(context)) {
-      const TCIMValue value = qualifier->GetValue(context);
-      const bool isKey = strcasecmp(qualifier->GetName(context).c_str(), "Key") == 0 && !value.IsNull() &&
-                         value.GetType() == CIMTypeBoolean && value.ToBool();
-      if (isKey) keys.push_back(i);
-    }
+    if (decls[i]->GetType(context) == CIMTypeReference && IsKey(*decls[i], context)) keys.push_back(i);
   }
   return keys;
 }
@@ -172,7 +177,7 @@ class TInstanceReader {
 
   TReadInstance Read(const ICIMInstance& instance) {
     boost::shared_ptr<ICIMClass> cls = instance.GetClass(fContext);
-    TReadInstance read{AliasOf(&instance), &DeclarationsOf(*cls), {}, 0};
+    TReadInstance read{AliasOf(&instance), &DeclarationsOf(*cls), {}, 0, false};
     // A property left at its class's initial value reads back as it is.
     fNamespace.VisitSetValues(instance, [&](size_t i, const TCIMValue& set) {
       TReadValue value{i, &set, fFilter ? fFilter(*cls, i, read.fClass->fNames[i], set) : std::nullopt, 0};
@@ -181,8 +186,10 @@ class TInstanceReader {
         if (target && Writes(*target)) value.fTargetAlias = AliasOf(target.get());
       }
       read.fTextSize += TextSize(value.Value());
+      read.fKeyFiltered = read.fKeyFiltered || (value.fFiltered && read.fClass->fIsKey[i]);
       read.fValues.push_back(std::move(value));
     });
+    if (read.fKeyFiltered) KeepApart(read);
     return read;
   }
 
@@ -199,8 +206,31 @@ class TInstanceReader {
     for (const auto& decl : cls.GetPropertyDecls(fContext)) {
       declarations.fNames.push_back(decl->GetName(fContext));
       declarations.fNullByDefault.push_back(decl->GetDefaultValue(fContext).IsNull());
+      declarations.fIsKey.push_back(IsKey(*decl, fContext));
     }
     return declarations;
+  }
+
+  // Two instances whose keys differ only where the filter makes them one (a
+  // host name in two letter cases) would have one object path, which loading
+  // refuses: the later one's first key filtered gets "~2", "~3"...
+  void KeepApart(TReadInstance& read) {
+    auto filtered = std::find_if(read.fValues.begin(), read.fValues.end(), [&read](const TReadValue& value) {
+      return value.fFiltered && read.fClass->fIsKey[value.fIndex] && !value.fFiltered->IsArray();
+    });
+    if (filtered == read.fValues.end()) return;
+    const std::string base(filtered->fFiltered->TextView());
+    for (size_t n = 2; !fFilteredPaths.insert(KeyText(read)).second; ++n) {
+      filtered->fFiltered = TCIMValue(base + "~" + std::to_string(n));
+    }
+  }
+
+  static std::string KeyText(const TReadInstance& read) {
+    std::string text = read.fClass->fName;
+    for (const TReadValue& value : read.fValues) {
+      if (read.fClass->fIsKey[value.fIndex]) text.append("\x1f").append(value.Value().ToString());
+    }
+    return text;
   }
 
   const TMemoryNamespace& fNamespace;
@@ -208,6 +238,7 @@ class TInstanceReader {
   const TValueFilter& fFilter;
   const std::unordered_set<const ICIMInstance*> fUnwritable;
   std::unordered_map<const ICIMInstance*, size_t> fAliases;
+  std::unordered_set<std::string> fFilteredPaths;  // of the instances whose keys the filter changed
   std::unordered_map<const ICIMClass*, TClassDeclarations> fDeclarations;
 };
 

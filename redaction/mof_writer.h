@@ -10,7 +10,8 @@
 // references to instances the repository does not hold, and reals that MOF
 // cannot write (infinities, NaN), are left out too. So is an instance that
 // would not load again: one whose key reference was left unset when it was
-// loaded (its target skipped), or names such an instance.
+// loaded (its target skipped), or names such an instance. Instances whose
+// keys the filter makes one are kept apart: the later key gets "~2", "~3"...
 #ifndef QZA_REDACTION_MOF_WRITER_H
 #define QZA_REDACTION_MOF_WRITER_H
 

@@ -236,6 +236,18 @@ TEST(Redaction, LeavesOutAnInstanceWhoseKeyNamesNone) {
   EXPECT_EQ(Load(run.Write("again.mof", written)).fInstanceCount, loaded.fInstanceCount - 1);
 }
 
+// Two systems whose names differ only in letter case are one host to the
+// pseudonyms, yet two instances: both stay, their keys kept apart.
+TEST(Redaction, KeepsInstancesWhoseKeysBecomeOne) {
+  TToolRun run("redaction-keys-become-one");
+  const std::string in = run.Write(
+      "in.mof", Planted("linux-server", {}) + "instance of VKXSG_ComputerSystem { CreationClassName = "
+                                              "\"VKXSG_ComputerSystem\"; Name = \"RHEL-DB01.lab.example.com\"; };\n");
+  const std::string out = run.Path("out.mof");
+  ASSERT_EQ(run({"redact", in, "-o", out, "-q"}), 0) << run.Err();
+  EXPECT_EQ(Load(out).fInstanceCount, Load(in).fInstanceCount + 1);
+}
+
 // A collection of many batches, given to a sink slow enough that the
 // reading thread writes some batches itself: the text is the same.
 TEST(Redaction, WritesTheSameTextWhicheverThreadWritesABatch) {
