@@ -1,7 +1,5 @@
 #include "redaction/mof_writer.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -15,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/mof_values.h"
 #include "machine/mof_text.h"
 
 namespace NVKXQZA20::NRedaction {
@@ -96,12 +95,7 @@ size_t TextSize(const TCIMValue& value) {
 bool IsReference(const TCIMValue& value) { return !value.IsNull() && value.GetType() == CIMTypeReference; }
 
 bool IsKey(const ICIMPropertyDecl& decl, const TCIMContext& context) {
-  for (const boost::shared_ptr<ICIMQualifier>& qualifier : decl.GetQualifiers(context)) {
-    if (strcasecmp(qualifier->GetName(context).c_str(), "Key") != 0) continue;
-    const TCIMValue value = qualifier->GetValue(context);
-    return !value.IsNull() && value.GetType() == CIMTypeBoolean && value.ToBool();
-  }
-  return false;
+  return NMofReading::HasTrueQualifier(decl.GetQualifiers(context), "Key");
 }
 
 // The indexes of a class's key references.
@@ -181,7 +175,7 @@ class TInstanceReader {
     // A property left at its class's initial value reads back as it is.
     fNamespace.VisitSetValues(instance, [&](size_t i, const TCIMValue& set) {
       TReadValue value{i, &set, fFilter ? fFilter(*cls, i, read.fClass->fNames[i], set) : std::nullopt, 0};
-      if (!value.Value().IsNull() && value.Value().GetType() == CIMTypeReference) {
+      if (IsReference(value.Value())) {
         const boost::shared_ptr<ICIMInstance> target = fNamespace.GetInstance(value.Value().ToReference(), fContext);
         if (target && Writes(*target)) value.fTargetAlias = AliasOf(target.get());
       }
@@ -351,10 +345,6 @@ class TBatchQueue {
 
   void Done() { Set(fDone); }
   void Stop() { Set(fStopped); }
-  bool Stopped() {
-    std::lock_guard<std::mutex> lock(fMutex);
-    return fStopped;
-  }
 
  private:
   void Set(bool& flag) {
